@@ -1,0 +1,94 @@
+# Perchpoints: cross-built with MinGW-w64, run and tested under Wine (on Xvfb when there is no
+# display). Every build tree is overridable so parallel workers do not collide:
+#   make test BUILD_DIR=build-mine      (native and fuzz trees follow: build-mine-native, ...)
+
+BUILD_DIR        ?= build
+NATIVE_BUILD_DIR ?= $(BUILD_DIR)-native
+FUZZ_BUILD_DIR   ?= $(BUILD_DIR)-fuzz
+BUILD_TYPE       ?= Release
+JOBS             ?= $(shell nproc)
+CTEST_JOBS       ?= 2
+FUZZ_SECONDS     ?= 30
+
+WINE_RUN   := $(CURDIR)/scripts/wine-run
+BUILD_ABS   = $(abspath $(BUILD_DIR))
+IN_WINE     = PP_BUILD_DIR=$(BUILD_ABS) $(WINE_RUN)
+APP_EXE     = $(BUILD_ABS)/app/perchpoints.exe
+
+# Ninja when setup.sh has put it there, Make otherwise. Decided in the recipe, after setup ran.
+GENERATOR = $$(command -v ninja >/dev/null 2>&1 && echo Ninja || echo 'Unix Makefiles')
+# The host compiler for the sanitizer build: clang if present (the fuzz build requires it).
+HOST_CXX  = $$(command -v clang++ || command -v g++)
+
+.PHONY: all setup build run test native-test fuzz bench screenshot clean
+
+all: build
+
+setup:
+	@bash scripts/setup.sh
+
+build: setup
+	@if [ ! -f $(BUILD_DIR)/CMakeCache.txt ]; then \
+	    cmake -S . -B $(BUILD_DIR) -G "$(GENERATOR)" \
+	        -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake \
+	        -DCMAKE_BUILD_TYPE=$(BUILD_TYPE); \
+	fi
+	cmake --build $(BUILD_DIR) -j$(JOBS)
+
+# Runs in the foreground until the program exits.
+run: build
+	$(IN_WINE) $(APP_EXE)
+
+test: build native-test
+	$(IN_WINE) --host ctest --test-dir $(BUILD_DIR) --output-on-failure -j$(CTEST_JOBS)
+
+native-test: setup
+	@if [ ! -f $(NATIVE_BUILD_DIR)/CMakeCache.txt ]; then \
+	    cmake -S . -B $(NATIVE_BUILD_DIR) -G "$(GENERATOR)" \
+	        -DCMAKE_CXX_COMPILER="$(HOST_CXX)" -DCMAKE_BUILD_TYPE=Debug -DPP_SANITIZE=ON; \
+	fi
+	cmake --build $(NATIVE_BUILD_DIR) -j$(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+	    ctest --test-dir $(NATIVE_BUILD_DIR) --output-on-failure -j$(JOBS)
+
+fuzz: setup
+	@if [ ! -f $(FUZZ_BUILD_DIR)/CMakeCache.txt ]; then \
+	    cmake -S . -B $(FUZZ_BUILD_DIR) -G "$(GENERATOR)" -DCMAKE_CXX_COMPILER=clang++ \
+	        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPP_FUZZ=ON -DPP_BUILD_TESTS=OFF; \
+	fi
+	cmake --build $(FUZZ_BUILD_DIR) -j$(JOBS)
+	@set -e; dir=$(abspath $(FUZZ_BUILD_DIR))/fuzz; \
+	for name in $$(cat $$dir/targets.txt); do \
+	    mkdir -p $$dir/corpus/$$name $$dir/artifacts; \
+	    seeds=; [ -d tests/fuzz/corpus/$$name ] && seeds=tests/fuzz/corpus/$$name; \
+	    echo "fuzz: $$name for $(FUZZ_SECONDS) s"; \
+	    $$dir/$$name -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$$dir/artifacts/$$name- \
+	        -print_final_stats=1 $$dir/corpus/$$name $$seeds; \
+	done
+
+bench: build
+	@list=$(BUILD_DIR)/bench/benches.txt; \
+	if ! grep -q . $$list 2>/dev/null; then echo "bench: no benchmarks defined"; exit 0; fi; \
+	$(IN_WINE) --host bash -c 'set -e; while read -r exe; do [ -n "$$exe" ] || continue; \
+	    echo "== $$(basename "$$exe")"; "$$0" "$$exe"; done < "$$1"' $(WINE_RUN) $$list
+
+# Always on a private virtual display, so the picture does not depend on the desktop around it.
+screenshot: build
+	@mkdir -p docs
+	@env -u DISPLAY $(IN_WINE) --host bash -c ' \
+	    "$$0" "$$1" & pid=$$!; wid=; \
+	    for i in $$(seq 120); do \
+	        wid=$$(xdotool search --onlyvisible --name "^Perchpoints$$" 2>/dev/null | head -n1); \
+	        [ -n "$$wid" ] && break; kill -0 $$pid 2>/dev/null || break; sleep 0.5; \
+	    done; \
+	    if [ -z "$$wid" ]; then echo "screenshot: the Perchpoints window did not appear" >&2; kill $$pid 2>/dev/null; exit 1; fi; \
+	    sleep 1; \
+	    import -window root docs/screenshot-tmp.png && mv docs/screenshot-tmp.png docs/screenshot.png; \
+	    kill $$pid 2>/dev/null; wait $$pid 2>/dev/null; \
+	    echo "screenshot: wrote docs/screenshot.png"' $(WINE_RUN) $(APP_EXE)
+
+clean:
+	@if [ -d $(BUILD_DIR)/wineprefix ]; then \
+	    WINEPREFIX=$(BUILD_ABS)/wineprefix wineserver -k >/dev/null 2>&1 || true; \
+	fi
+	rm -rf $(BUILD_DIR) $(NATIVE_BUILD_DIR) $(FUZZ_BUILD_DIR)

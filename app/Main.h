@@ -1,0 +1,89 @@
+#pragma once
+// The program's one window: the target panel, the bottom strip with the
+// move switch, the popup menu with every command, and the two files beside
+// the executable that keep the targets and the settings.
+
+#include "Buttons.h"
+#include "Form.h"
+#include "ItemsPanel.h"
+#include "Label.h"
+#include "Menus.h"
+#include "Panel.h"
+
+#include <string>
+
+using TOpenFolderEvent = TMethod<void(TObject* sender, const std::string& path)>;
+
+class TForm1 : public TForm {
+public:
+    // basePath: the files are basePath with ".dat" and ".ini" in place of
+    // its extension (the executable's path unless given).
+    explicit TForm1(TComponent* owner, const std::string& basePath = std::string());
+    const char* ClassName() const override { return "TForm1"; }
+
+    // Components, by the names they carry on the window.
+    TItemsPanel* panels1 = nullptr;
+    TPanel* Panel1 = nullptr;
+    TCheckBox* movchk = nullptr;
+    TLabel* Label1 = nullptr;
+    TPopupMenu* PopupMenu1 = nullptr;
+    TMenuItem* Create1 = nullptr;
+    TMenuItem* Createshorttitle1 = nullptr;
+    TMenuItem* Delete1 = nullptr;
+    TMenuItem* N2 = nullptr;
+    TMenuItem* Shorten = nullptr;
+    TMenuItem* Reload = nullptr;
+    TMenuItem* Fontsize1 = nullptr;
+    TMenuItem* Fontsize2 = nullptr;
+    TMenuItem* Changeskin1 = nullptr;
+    TMenuItem* N1 = nullptr;
+    TMenuItem* EXIT1 = nullptr;
+    TMenuItem* About1 = nullptr;
+
+    const std::string& TargetsPath() const { return targetsPath_; }
+    const std::string& SettingsPath() const { return settingsPath_; }
+    int CurrentItem() const { return currentItem_; }
+    int SkinNumber() const { return skinNumber_; }
+
+    // Opens a folder in the shell; replaceable so that tests can watch it.
+    TOpenFolderEvent OnOpenFolder;
+
+    // Event handlers, named after their control and event.
+    void FormCreate(TObject* sender);
+    void FormShow(TObject* sender);
+    void FormClose(TObject* sender, TCloseAction& action);
+    void FormKeyDown(TObject* sender, WORD& key, TShiftState shift);
+    void FormMouseWheelUp(TObject* sender, TShiftState shift, POINT mousePos, bool& handled);
+    void FormMouseWheelDown(TObject* sender, TShiftState shift, POINT mousePos, bool& handled);
+    void movchkClick(TObject* sender);
+    void panels1MouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void panels1ItemClick(TObject* sender, int itemIndex);
+    void Create1Click(TObject* sender);
+    void Createshorttitle1Click(TObject* sender);
+    void Delete1Click(TObject* sender);
+    void ShortenClick(TObject* sender);
+    void ReloadClick(TObject* sender);
+    void Fontsize1Click(TObject* sender);
+    void Fontsize2Click(TObject* sender);
+    void Changeskin1Click(TObject* sender);
+    void EXIT1Click(TObject* sender);
+    void About1Click(TObject* sender);
+
+private:
+    void BuildLayout();
+    TMenuItem* AddMenuItem(const char* name, const char* caption, int groupIndex, TNotifyEvent onClick);
+    void LoadTargets();
+    void SaveTargets();
+    void ReadSettings();
+    void WriteSettings();
+    void ToggleSkin();
+    void ShellOpenFolder(TObject* sender, const std::string& path);
+
+    std::string targetsPath_;
+    std::string settingsPath_;
+    int skinNumber_ = 0;
+    int currentItem_ = 0;
+};
+
+// The about box's text.
+std::string AboutText();

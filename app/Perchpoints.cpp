@@ -1,0 +1,20 @@
+// The program: the application object, its one window, the message loop.
+
+#include "Application.h"
+#include "Main.h"
+
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    try {
+        TApplication application;
+        application.SetTitle("Perchpoints");
+        application.CreateForm<TForm1>();
+        application.Run();
+    } catch (const std::exception& error) {
+        MessageBoxA(nullptr, error.what(), "Perchpoints", MB_OK | MB_ICONSTOP);
+        return 1;
+    }
+    return 0;
+}

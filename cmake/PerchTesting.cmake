@@ -1,0 +1,40 @@
+# Test helpers. Googletest is built from source with the same compiler as the code under test
+# (the Debian package only ships sources for the cross build anyway).
+include_guard(GLOBAL)
+
+set(PP_GTEST_SOURCE_DIR "/usr/src/googletest" CACHE PATH "Googletest source tree")
+if(NOT EXISTS "${PP_GTEST_SOURCE_DIR}/CMakeLists.txt")
+    message(FATAL_ERROR "googletest sources not found in ${PP_GTEST_SOURCE_DIR}; run scripts/setup.sh")
+endif()
+
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_SHARED_LIBS OFF)
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+add_subdirectory("${PP_GTEST_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL)
+
+enable_testing()
+
+# pp_add_test(NAME <name> SOURCES <src>... [LIBS <lib>...] [TIMEOUT <seconds>])
+#
+# One executable linked with gtest_main (gmock is available too), registered as one ctest test.
+# In a Windows build ctest runs it through scripts/wine-run (the cross-compiling emulator).
+# TIMEOUT defaults to 120 s so a stuck message loop fails the run instead of hanging it.
+function(pp_add_test)
+    cmake_parse_arguments(PARSE_ARGV 0 ARG "" "NAME;TIMEOUT" "SOURCES;LIBS")
+    if(NOT ARG_NAME OR NOT ARG_SOURCES)
+        message(FATAL_ERROR "pp_add_test needs NAME and SOURCES")
+    endif()
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 120)
+    endif()
+
+    add_executable(${ARG_NAME} ${ARG_SOURCES})
+    target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+    set_target_properties(${ARG_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests/bin")
+
+    add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME})
+    set_tests_properties(${ARG_NAME} PROPERTIES
+        TIMEOUT ${ARG_TIMEOUT}
+        ENVIRONMENT "PP_BUILD_DIR=${CMAKE_BINARY_DIR}")
+endfunction()

@@ -1,0 +1,33 @@
+#pragma once
+// Where the items of a target panel lie, and what each shows. Plain
+// functions, so the arithmetic can be checked without windows.
+
+#include <string>
+#include <string_view>
+
+struct TItemRect {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    bool operator==(const TItemRect&) const = default;
+};
+
+struct TItemLayout {
+    int Count = 0;       // number of lines
+    int ItemHeight = 0;  // extent along the item axis
+    int Width = 0;       // control width
+    int Height = 0;      // control height
+    bool Vertical = true;
+    int AxisLength() const { return Vertical ? Height : Width; }
+};
+
+// The rectangle of item i; empty (all zero) outside 0..Count-1.
+TItemRect ItemRect(const TItemLayout& layout, int index);
+// The item under (x, y), or -1. The bound along the axis is exclusive, the
+// one across it inclusive; the last item's painted extension does not count.
+int ItemIndexAt(const TItemLayout& layout, int x, int y);
+// AutoSize: the item extent is axis length div count; the last item takes
+// the remainder.
+int AutoItemHeight(int axisLength, int count);
+int AutoSizeRemainder(int axisLength, int count);
+// The item's text: for a line with "=", the part after the first "=" with
+// short titles on, the part before it with them off.
+std::string_view ItemDisplayText(std::string_view line, bool shortTitles);

@@ -1,0 +1,42 @@
+#include "AtomicFile.h"
+
+#include "Handles.h"
+#include "SysUtils.h"
+
+#include <windows.h>
+
+void WriteFileReplacing(const std::string& fileName, const void* data, size_t size)
+{
+    std::string folder = ExtractFilePath(fileName);
+    if (folder.empty())
+        folder = ".";
+    char tempName[MAX_PATH + 1] = {};
+    if (!GetTempFileNameA(folder.c_str(), "~pp", 0, tempName))
+        throw EFCreateError(fileName, LastErrorMessage());
+
+    TOwnedHandle file;
+    auto fail = [&](DWORD error) {
+        file.Reset(); // a file still open cannot be deleted
+        DeleteFileA(tempName);
+        throw EFCreateError(fileName, SysErrorMessage(error));
+    };
+    {
+        file.Reset(CreateFileA(tempName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
+            fail(GetLastError());
+        const auto* bytes = static_cast<const char*>(data);
+        size_t written = 0;
+        while (written < size) {
+            DWORD chunk = static_cast<DWORD>(size - written > (1u << 30) ? (1u << 30) : size - written);
+            DWORD done = 0;
+            if (!WriteFile(file.Get(), bytes + written, chunk, &done, nullptr) || done == 0)
+                fail(GetLastError() ? GetLastError() : ERROR_WRITE_FAULT);
+            written += done;
+        }
+        if (!FlushFileBuffers(file.Get()))
+            fail(GetLastError());
+        file.Reset();
+    }
+    if (!MoveFileExA(tempName, fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        fail(GetLastError());
+}

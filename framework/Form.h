@@ -1,0 +1,134 @@
+#pragma once
+// Top-level windows: frame style, position, opacity, focus within the form,
+// key preview, closing and modal showing.
+
+#include "WinControl.h"
+
+class TMainMenu;
+
+enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+template <> struct TEnumNames<TBorderStyle> {
+    static constexpr const char* Names[] = {"bsNone",   "bsSingle",     "bsSizeable",
+                                            "bsDialog", "bsToolWindow", "bsSizeToolWin"};
+    static constexpr size_t Count = 6;
+};
+
+enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
+using TBorderIcons = unsigned;
+enum TFormStyle { fsNormal, fsStayOnTop };
+enum TPosition { poDesigned, poScreenCenter, poDefault };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+
+using TModalResult = int;
+constexpr TModalResult mrNone = 0;
+constexpr TModalResult mrOk = IDOK;
+constexpr TModalResult mrCancel = IDCANCEL;
+constexpr TModalResult mrAbort = IDABORT;
+constexpr TModalResult mrRetry = IDRETRY;
+constexpr TModalResult mrIgnore = IDIGNORE;
+constexpr TModalResult mrYes = IDYES;
+constexpr TModalResult mrNo = IDNO;
+
+using TCloseEvent = TMethod<void(TObject* sender, TCloseAction& action)>;
+using TCloseQueryEvent = TMethod<void(TObject* sender, bool& canClose)>;
+
+class TCustomForm : public TWinControl {
+public:
+    explicit TCustomForm(TComponent* owner);
+    ~TCustomForm() override;
+    const char* ClassName() const override { return "TForm"; }
+    const TPropertyInfo* FindProperty(std::string_view name) const override;
+
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle style);
+    TBorderIcons BorderIcons() const { return borderIcons_; }
+    void SetBorderIcons(TBorderIcons icons);
+    TFormStyle FormStyle() const { return formStyle_; }
+    void SetFormStyle(TFormStyle style);
+    TPosition Position() const { return position_; }
+    void SetPosition(TPosition position) { position_ = position; }
+    bool KeyPreview() const { return keyPreview_; }
+    void SetKeyPreview(bool value) { keyPreview_ = value; }
+    bool AlphaBlend() const { return alphaBlend_; }
+    void SetAlphaBlend(bool value);
+    BYTE AlphaBlendValue() const { return alphaBlendValue_; }
+    void SetAlphaBlendValue(BYTE value);
+    bool AutoScroll() const { return autoScroll_; }
+    void SetAutoScroll(bool value) { autoScroll_ = value; }
+    TMainMenu* Menu() const { return menu_; }
+    void SetMenu(TMainMenu* menu);
+
+    TWinControl* ActiveControl() const { return activeControl_; }
+    void SetActiveControl(TWinControl* control);
+    // Moves the focus to the next (or previous) tab stop.
+    void SelectNext(TWinControl* current, bool forward, bool checkTabStop);
+    // Called by a control that received the focus.
+    void SetFocusedControl(TWinControl* control);
+
+    void SetClientSize(int width, int height) override;
+    RECT ClientRect() const override;
+
+    void Show();
+    void Close();
+    // Runs a nested message loop until ModalResult is set.
+    TModalResult ShowModal();
+    bool Modal() const { return modal_; }
+    TModalResult ModalResult() const { return modalResult_; }
+    void SetModalResult(TModalResult result) { modalResult_ = result; }
+    // Frees the form once the current message is done.
+    void Release();
+
+    void WndProc(TMessage& message) override;
+
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
+    TNotifyEvent OnActivate;
+    TNotifyEvent OnDeactivate;
+    TNotifyEvent OnDestroy;
+    TCloseEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+    TMouseWheelUpDownEvent OnMouseWheelUp;
+    TMouseWheelUpDownEvent OnMouseWheelDown;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateHandleFinished() override;
+    void Loaded() override;
+    void BeforeDestruction() override;
+    void Notification(TComponent* component, TOperation operation) override;
+    bool DoMouseWheel(TShiftState shift, int delta, POINT mousePos) override;
+    void VisibleChanged() override;
+    // Runs OnCreate; forms call it at the end of their constructor.
+    void DoCreate();
+    virtual bool CloseQuery();
+    virtual void DoClose(TCloseAction& action);
+    void ApplyAlpha();
+    void PlaceOnScreen();
+
+private:
+    void DialogKey(TMessage& message);
+    void MinMaxInfo(TMessage& message);
+
+    TBorderStyle borderStyle_ = bsSizeable;
+    TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
+    TFormStyle formStyle_ = fsNormal;
+    TPosition position_ = poDesigned;
+    bool keyPreview_ = false;
+    bool alphaBlend_ = false;
+    BYTE alphaBlendValue_ = 255;
+    bool autoScroll_ = false;
+    TMainMenu* menu_ = nullptr;
+    TWinControl* activeControl_ = nullptr;
+    TWinControl* focusedControl_ = nullptr;
+    bool modal_ = false;
+    TModalResult modalResult_ = mrNone;
+    int clientWidth_ = -1, clientHeight_ = -1;
+    bool placed_ = false;
+};
+
+class TForm : public TCustomForm {
+public:
+    using TCustomForm::TCustomForm;
+    const char* ClassName() const override { return "TForm"; }
+};

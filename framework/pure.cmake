@@ -1,0 +1,10 @@
+# Sources that need no windows.h. They form the pppure library, which is also built natively
+# for the sanitizer and fuzz runs, so keep Windows headers out of them.
+set(PP_PURE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/BmpCodec.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/NumberText.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TextLines.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../controls/ItemsPanelGeometry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../app/TargetEntry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../app/WindowPlacement.cpp
+)
