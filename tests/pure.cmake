@@ -1,5 +1,10 @@
 # Test sources that need no windows.h. They run natively under the sanitizers (make native-test)
 # and, in the Windows build, as part of pure_tests.exe under Wine.
 set(PP_PURE_TEST_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/framework/BmpCodecTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/framework/NumberTextTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/framework/TextLinesTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/controls/ItemsPanelGeometryTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/app/TargetEntryTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/app/WindowPlacementTest.cpp
 )

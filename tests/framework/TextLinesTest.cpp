@@ -34,3 +34,11 @@ TEST(SplitLines, StopsAtNul) {
 TEST(SplitLines, PassesOtherBytesThrough) {
     EXPECT_EQ(SplitLines("\t x \xE9\xFF"), (Lines{"\t x \xE9\xFF"}));
 }
+
+TEST(JoinLines, EndsEveryLineWithCrLfAndRoundTrips) {
+    EXPECT_EQ(JoinLines({}), "");
+    EXPECT_EQ(JoinLines({""}), "\r\n");
+    EXPECT_EQ(JoinLines({"C:\\Data=Work", "", "D:\\x"}), "C:\\Data=Work\r\n\r\nD:\\x\r\n");
+    Lines lines{"a", "", "b=c=d", "\xE9"};
+    EXPECT_EQ(SplitLines(JoinLines(lines)), lines);
+}
