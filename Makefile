@@ -73,8 +73,13 @@ bench: build
 	    echo "== $$(basename "$$exe")"; "$$0" "$$exe"; done < "$$1"' $(WINE_RUN) $$list
 
 # Always on a private virtual display, so the picture does not depend on the desktop around it.
+# The program runs from a folder of its own with a few demonstration targets.
+SHOT_DIR = $(BUILD_ABS)/screenshot
 screenshot: build
-	@mkdir -p docs
+	@mkdir -p docs $(SHOT_DIR)
+	@cp $(APP_EXE) $(SHOT_DIR)/perchpoints.exe
+	@printf 'C:\\windows=Windows\r\nC:\\users\\Public\\Documents=Documents\r\nC:\\users\\Public\\Music=Music & podcasts\r\nC:\\Program Files\r\n' > $(SHOT_DIR)/perchpoints.dat
+	@rm -f $(SHOT_DIR)/perchpoints.ini
 	@env -u DISPLAY $(IN_WINE) --host bash -c ' \
 	    "$$0" "$$1" & pid=$$!; wid=; \
 	    for i in $$(seq 120); do \
@@ -83,9 +88,9 @@ screenshot: build
 	    done; \
 	    if [ -z "$$wid" ]; then echo "screenshot: the Perchpoints window did not appear" >&2; kill $$pid 2>/dev/null; exit 1; fi; \
 	    sleep 1; \
-	    import -window root docs/screenshot-tmp.png && mv docs/screenshot-tmp.png docs/screenshot.png; \
+	    import -window "$$wid" docs/screenshot-tmp.png && mv docs/screenshot-tmp.png docs/screenshot.png; \
 	    kill $$pid 2>/dev/null; wait $$pid 2>/dev/null; \
-	    echo "screenshot: wrote docs/screenshot.png"' $(WINE_RUN) $(APP_EXE)
+	    echo "screenshot: wrote docs/screenshot.png"' $(WINE_RUN) $(SHOT_DIR)/perchpoints.exe
 
 clean:
 	@if [ -d $(BUILD_DIR)/wineprefix ]; then \

@@ -15,13 +15,15 @@ add_subdirectory("${PP_GTEST_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/googletest" EXCLU
 
 enable_testing()
 
-# pp_add_test(NAME <name> SOURCES <src>... [LIBS <lib>...] [TIMEOUT <seconds>])
+# pp_add_test(NAME <name> SOURCES <src>... [LIBS <lib>...] [TIMEOUT <seconds>] [UI])
 #
 # One executable linked with gtest_main (gmock is available too), registered as one ctest test.
 # In a Windows build ctest runs it through scripts/wine-run (the cross-compiling emulator).
 # TIMEOUT defaults to 120 s so a stuck message loop fails the run instead of hanging it.
+# UI: the test depends on focus, activation or what is on screen; such tests share one display
+# under ctest -j, so they take turns (a ctest resource lock) while the others run alongside.
 function(pp_add_test)
-    cmake_parse_arguments(PARSE_ARGV 0 ARG "" "NAME;TIMEOUT" "SOURCES;LIBS")
+    cmake_parse_arguments(PARSE_ARGV 0 ARG "UI" "NAME;TIMEOUT" "SOURCES;LIBS")
     if(NOT ARG_NAME OR NOT ARG_SOURCES)
         message(FATAL_ERROR "pp_add_test needs NAME and SOURCES")
     endif()
@@ -37,4 +39,7 @@ function(pp_add_test)
     set_tests_properties(${ARG_NAME} PROPERTIES
         TIMEOUT ${ARG_TIMEOUT}
         ENVIRONMENT "PP_BUILD_DIR=${CMAKE_BINARY_DIR}")
+    if(ARG_UI)
+        set_tests_properties(${ARG_NAME} PROPERTIES RESOURCE_LOCK pp_display)
+    endif()
 endfunction()
