@@ -4,23 +4,12 @@
 #include "Buttons.h"
 #include "Edit.h"
 #include "Label.h"
+#include "Screen.h"
 
 #include <algorithm>
 #include <vector>
 
 namespace {
-HFONT MessageFont()
-{
-    static TOwnedFont font = [] {
-        NONCLIENTMETRICSA metrics {};
-        metrics.cbSize = sizeof metrics;
-        if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-            return TOwnedFont(CreateFontIndirectA(&metrics.lfMessageFont));
-        return TOwnedFont();
-    }();
-    return font.Get();
-}
-
 // Average character size of a font, for dialog units.
 SIZE AverageCharSize(HFONT font)
 {
@@ -156,7 +145,7 @@ TMessageForm* CreateMessageDialog(const std::string& text, TMsgDlgType type, TMs
 {
     auto* form = new TMessageForm(Application);
     form->SetName("MessageForm");
-    ScaledDialogBase(form, MessageFont());
+    ScaledDialogBase(form, Screen->MessageFont());
     form->SetKeyPreview(true);
     const char* caption = Caption(type);
     form->SetCaption(caption ? caption : (Application ? Application->Title() : std::string()));
@@ -245,7 +234,7 @@ void ShowMessage(const std::string& text) { MessageDlg(text, mtCustom, {mbOK}); 
 bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
 {
     TOwnedComponent<TForm> form(new TForm(Application));
-    ScaledDialogBase(form.get(), MessageFont());
+    ScaledDialogBase(form.get(), Screen->MessageFont());
     form->SetCaption(caption);
     SIZE unit = AverageCharSize(form->Font().Handle());
     auto dlu = [&](int x) { return MulDiv(x, unit.cx, 4); };

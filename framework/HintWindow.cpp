@@ -1,25 +1,14 @@
 #include "HintWindow.h"
 
-namespace {
-HFONT StatusFont()
-{
-    static TOwnedFont font = [] {
-        NONCLIENTMETRICSA metrics {};
-        metrics.cbSize = sizeof metrics;
-        if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-            return TOwnedFont(CreateFontIndirectA(&metrics.lfStatusFont));
-        return TOwnedFont();
-    }();
-    return font.Get();
-}
-} // namespace
+#include "Screen.h"
+
 
 THintWindow::THintWindow(TComponent* owner) : TCustomControl(owner)
 {
     SetVisible(false);
     SetColor(clInfoBk);
     SetParentFont(false);
-    if (HFONT font = StatusFont())
+    if (HFONT font = Screen->StatusFont())
         Font().SetHandle(font);
     Font().SetColor(clInfoText);
 }

@@ -42,6 +42,38 @@ HCURSOR TScreen::CursorHandle(TCursor cursor) const
     return LoadCursorA(nullptr, id);
 }
 
+void TScreen::ReadSystemFonts()
+{
+    if (fontsRead_)
+        return;
+    fontsRead_ = true;
+    NONCLIENTMETRICSA metrics {};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        return;
+    messageFont_.Reset(CreateFontIndirectA(&metrics.lfMessageFont));
+    statusFont_.Reset(CreateFontIndirectA(&metrics.lfStatusFont));
+    menuFont_.Reset(CreateFontIndirectA(&metrics.lfMenuFont));
+}
+
+HFONT TScreen::MessageFont()
+{
+    ReadSystemFonts();
+    return messageFont_.Get();
+}
+
+HFONT TScreen::StatusFont()
+{
+    ReadSystemFonts();
+    return statusFont_.Get();
+}
+
+HFONT TScreen::MenuFont()
+{
+    ReadSystemFonts();
+    return menuFont_.Get();
+}
+
 void TScreen::AddForm(TCustomForm* form)
 {
     if (std::find(forms_.begin(), forms_.end(), form) == forms_.end())

@@ -22,11 +22,20 @@ public:
     TCustomForm* ActiveForm() const;
 
     int PixelsPerInch() const { return ScreenPixelsPerInch(); }
+    // The system's fonts for message boxes, status text (hints) and menus;
+    // null when the system does not say.
+    HFONT MessageFont();
+    HFONT StatusFont();
+    HFONT MenuFont();
     int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
     int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
 
 private:
+    void ReadSystemFonts();
+
     TCursor cursor_ = crDefault;
+    bool fontsRead_ = false;
+    TOwnedFont messageFont_, statusFont_, menuFont_;
     std::vector<TCustomForm*> forms_;
 };
 
