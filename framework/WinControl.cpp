@@ -596,8 +596,8 @@ void TWinControl::PaintHandler(TMessage& message)
         return;
     TBufferDC buffer(paint.Get(), client.right, client.bottom);
     IntersectClipRect(buffer.Get(), area.left, area.top, area.right, area.bottom);
-    if (opaquePaint_)
-        TWinControl::EraseBackground(buffer.Get());
+    // A fresh buffer holds garbage: it always gets the control's colour first.
+    TWinControl::EraseBackground(buffer.Get());
     PaintWindow(buffer.Get());
     PaintControls(buffer.Get(), area);
     BitBlt(paint.Get(), area.left, area.top, area.right - area.left, area.bottom - area.top, buffer.Get(), area.left,
@@ -892,8 +892,10 @@ void TWinControl::WndProc(TMessage& message)
         }
         if (down && captureMouse_)
             SetCapture(handle_);
-        // Let go before the handlers run: a click may open a dialog.
-        if (up && !(message.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && GetCapture() == handle_)
+        // Let go before the handlers run: a click may open a dialog. Only a capture we took:
+        // a system button that loses its own before it sees the release never clicks.
+        if (up && captureMouse_ && !(message.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) &&
+            GetCapture() == handle_)
             ReleaseCapture();
         DefaultHandler(message);
         TControl::WndProc(message);
