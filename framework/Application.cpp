@@ -30,7 +30,7 @@ TApplication::TApplication() : TComponent(nullptr)
     HINSTANCE instance = GetModuleHandleA(nullptr);
     icon_ = LoadIconA(instance, "MAINICON");
     smallIcon_ = static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
     if (!icon_)
         icon_ = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
     if (!smallIcon_)

@@ -530,8 +530,8 @@ bool TWinControl::EraseBackground(HDC dc)
 {
     RECT r {};
     GetClientRect(handle_, &r);
-    TOwnedBrush brush(CreateSolidBrush(ColorToRGB(Color())));
-    FillRect(dc, &r, brush.Get());
+    background_.SetColor(Color());
+    FillRect(dc, &r, background_.Handle());
     return true;
 }
 
