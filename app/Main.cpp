@@ -3,11 +3,14 @@
 #include "Application.h"
 #include "Dialogs.h"
 #include "IniFile.h"
+#include "Screen.h"
 #include "SysUtils.h"
 #include "TargetEntry.h"
 #include "WindowPlacement.h"
 
 #include <shellapi.h>
+
+#include <algorithm>
 
 namespace {
 const char* const SettingsSection = "Settings";
@@ -46,6 +49,31 @@ std::vector<TMonitorArea> Monitors()
     EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
     return monitors;
 }
+
+// The profile calls read a file that another program holds as if it were empty.
+bool Readable(const std::string& fileName)
+{
+    TOwnedHandle file(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file);
+}
+
+// Where the window shows when it is not minimized: closed from the task bar, it is still to
+// come back there, not as its icon.
+RECT RestoredBounds(HWND window, const RECT& bounds)
+{
+    WINDOWPLACEMENT placement {};
+    placement.length = sizeof placement;
+    if (!window || !IsIconic(window) || !GetWindowPlacement(window, &placement))
+        return bounds;
+    // The placement is in workspace coordinates: relative to the work area of its monitor.
+    RECT place = placement.rcNormalPosition;
+    MONITORINFO monitor {};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoA(MonitorFromRect(&place, MONITOR_DEFAULTTOPRIMARY), &monitor))
+        OffsetRect(&place, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+    return place;
+}
 } // namespace
 
 std::string AboutText()
@@ -64,6 +92,7 @@ TForm1::TForm1(TComponent* owner, const std::string& basePath) : TForm(owner)
     std::string base = basePath.empty() ? ExeFileName() : basePath;
     targetsPath_ = ChangeFileExt(base, ".dat");
     OnOpenFolder = Bind<&TForm1::ShellOpenFolder>(this);
+    OnFileOperation = Bind<&TForm1::ShellFileOperation>(this);
     BeginLoading();
     BuildLayout();
     EndLoading();
@@ -155,6 +184,25 @@ void TForm1::BuildLayout()
     Label1->Font().SetSize(9);
     Label1->Font().SetColor(clBlack);
 
+    JvLED1 = new TJvLED(this);
+    JvLED1->SetName("JvLED1");
+    JvLED1->SetParent(Panel1);
+    JvLED1->SetBounds(8, 4, 17, 17);
+    JvLED1->SetStatus(false);
+
+    sd1 = new TJvSelectDirectory(this);
+    sd1->SetName("sd1");
+
+    JvDragDrop1 = new TJvDragDrop(this);
+    JvDragDrop1->SetName("JvDragDrop1");
+    JvDragDrop1->SetDropTarget(panels1);
+    JvDragDrop1->OnDrop = Bind<&TForm1::JvDragDrop1Drop>(this);
+
+    JvDragDrop2 = new TJvDragDrop(this);
+    JvDragDrop2->SetName("JvDragDrop2");
+    JvDragDrop2->SetDropTarget(Panel1);
+    JvDragDrop2->OnDrop = Bind<&TForm1::JvDragDrop2Drop>(this);
+
     SetActiveControl(panels1);
 }
 
@@ -179,6 +227,7 @@ void TForm1::FormCreate(TObject*)
     try {
         LoadTargets();
         ReadSettings();
+        filesRead_ = true;
         // The skin of number skinNumber_ is selected here once the skin store exists.
     } catch (const std::exception& error) {
         HandleApplicationException(error);
@@ -189,8 +238,13 @@ void TForm1::FormShow(TObject*) {}
 
 void TForm1::FormClose(TObject*, TCloseAction&)
 {
+    // Files that could not be read at start hold what the user has; the empty list and the
+    // layout's settings in hand must not take their place.
+    if (!filesRead_)
+        return;
     SaveTargets();
-    WriteSettings();
+    if (settingsRead_)
+        WriteSettings();
 }
 
 void TForm1::LoadTargets()
@@ -203,11 +257,18 @@ void TForm1::SaveTargets() { panels1->Items().SaveToFile(targetsPath_); }
 
 void TForm1::ReadSettings()
 {
+    // A settings file that is there but cannot be read gives the defaults; they must not
+    // take its place on close.
+    settingsRead_ = !FileExists(settingsPath_) || Readable(settingsPath_);
     TIniFile ini(settingsPath_);
-    int left = ini.ReadInteger(SettingsSection, "Left", Left());
-    int top = ini.ReadInteger(SettingsSection, "Top", Top());
-    int width = ini.ReadInteger(SettingsSection, "Right", Width());
-    int height = ini.ReadInteger(SettingsSection, "Bottom", Height());
+    // Values far beyond any screen (the system keeps nothing past 16 bits anyway) are cut down
+    // first, so that no edge computed from them overflows.
+    auto coordinate = [](int value) { return std::clamp(value, -32768, 32767); };
+    auto extent = [](int value) { return std::clamp(value, 0, 32767); };
+    int left = coordinate(ini.ReadInteger(SettingsSection, "Left", Left()));
+    int top = coordinate(ini.ReadInteger(SettingsSection, "Top", Top()));
+    int width = extent(ini.ReadInteger(SettingsSection, "Right", Width()));
+    int height = extent(ini.ReadInteger(SettingsSection, "Bottom", Height()));
     // A position left on a monitor that is gone comes back into view.
     TScreenRect placed = KeepOnScreen(TScreenRect {left, top, left + width, top + height}, Monitors());
     SetBounds(placed.Left, placed.Top, width, height);
@@ -220,10 +281,11 @@ void TForm1::ReadSettings()
 void TForm1::WriteSettings()
 {
     TIniFile ini(settingsPath_);
-    ini.WriteInteger(SettingsSection, "Left", Left());
-    ini.WriteInteger(SettingsSection, "Top", Top());
-    ini.WriteInteger(SettingsSection, "Right", Width());
-    ini.WriteInteger(SettingsSection, "Bottom", Height());
+    RECT place = RestoredBounds(WindowHandle(), BoundsRect());
+    ini.WriteInteger(SettingsSection, "Left", place.left);
+    ini.WriteInteger(SettingsSection, "Top", place.top);
+    ini.WriteInteger(SettingsSection, "Right", place.right - place.left);
+    ini.WriteInteger(SettingsSection, "Bottom", place.bottom - place.top);
     ini.WriteString(SettingsSection, "Move", movchk->Checked() ? "1" : "0");
     ini.WriteInteger(SettingsSection, "Skin", skinNumber_);
     ini.WriteInteger(SettingsSection, "Alpha", AlphaBlendValue());
@@ -294,8 +356,13 @@ void TForm1::ShellOpenFolder(TObject*, const std::string& path)
     ShellExecuteA(Handle(), "Open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-// The folder chooser arrives with its own component.
-void TForm1::Create1Click(TObject*) {}
+void TForm1::Create1Click(TObject*)
+{
+    if (!sd1->ChooseFolder())
+        return;
+    TRelayoutStep relayout(*panels1);
+    panels1->Items().Add(sd1->Directory());
+}
 
 void TForm1::Createshorttitle1Click(TObject*)
 {
@@ -329,7 +396,134 @@ void TForm1::ReloadClick(TObject*)
 {
     if (!FileExists(targetsPath_))
         return;
-    panels1->Items().Clear();
+    // Read first: a file that cannot be read leaves the list in hand (which close saves)
+    // instead of an empty one.
+    TStringList loaded;
+    loaded.LoadFromFile(targetsPath_);
     TRelayoutStep relayout(*panels1);
-    panels1->Items().LoadFromFile(targetsPath_);
+    panels1->Items().Assign(loaded);
+}
+
+// ---- drops
+
+namespace {
+// The dropped paths exactly as the shell named them. A drop that did not
+// come through a receiver has only the ANSI list to go by.
+const std::vector<std::wstring>& DroppedPaths(TObject* sender, const TStringList& value,
+                                              std::vector<std::wstring>& converted)
+{
+    auto* receiver = dynamic_cast<TJvDragDrop*>(sender);
+    if (receiver && &receiver->Files() == &value &&
+        receiver->WideFiles().size() == static_cast<size_t>(value.Count()))
+        return receiver->WideFiles();
+    converted.clear();
+    for (const std::string& path : value)
+        converted.push_back(WidePath(path));
+    return converted;
+}
+} // namespace
+
+void TForm1::JvDragDrop1Drop(TObject* sender, POINT pos, TStringList& value)
+{
+    transferDestination_.clear();
+    const int index = panels1->ItemIndexAt(pos.x, pos.y);
+    if (index < 0 || index >= panels1->Items().Count())
+        return;
+
+    // Whatever happens from here on, the lamp goes out and the cursor comes back.
+    class TTransferScope {
+    public:
+        explicit TTransferScope(TForm1& form) : form_(form), cursor_(Screen->Cursor())
+        {
+            Screen->SetCursor(crHourGlass);
+        }
+        TTransferScope(const TTransferScope&) = delete;
+        TTransferScope& operator=(const TTransferScope&) = delete;
+        ~TTransferScope()
+        {
+            if (lit_)
+                --form_.transfersRunning_;
+            if (form_.transfersRunning_ == 0)
+                form_.JvLED1->SetStatus(false);
+            Screen->SetCursor(cursor_);
+        }
+        void LightLed()
+        {
+            lit_ = true;
+            ++form_.transfersRunning_;
+            form_.JvLED1->SetStatus(true);
+        }
+
+    private:
+        TForm1& form_;
+        TCursor cursor_;
+        bool lit_ = false;
+    } scope(*this);
+
+    transferDestination_ = std::string(TargetPath(panels1->Items()[index])) + "\\";
+    if (!DirectoryExists(transferDestination_)) {
+        ShowMessage("Target folder not available!");
+        return;
+    }
+    scope.LightLed();
+    Sleep(200);
+    std::vector<std::wstring> converted;
+    transferFailed_ = TransferFiles(DroppedPaths(sender, value, converted), transferDestination_,
+                                    movchk->Checked() ? FO_MOVE : FO_COPY);
+}
+
+bool TForm1::TransferFiles(const std::vector<std::wstring>& paths, const std::string& destination, UINT operation)
+{
+    if (paths.empty())
+        return false;
+    // The shell reads both as lists of NUL-ended names closed by one more NUL.
+    size_t length = 1;
+    for (const std::wstring& path : paths)
+        length += path.size() + 1;
+    std::wstring from;
+    from.reserve(length);
+    for (const std::wstring& path : paths) {
+        from += path;
+        from.push_back(L'\0');
+    }
+    from.push_back(L'\0');
+    std::wstring to = WidePath(destination);
+    to.push_back(L'\0');
+    to.push_back(L'\0');
+
+    SHFILEOPSTRUCTW request {};
+    // The shell's dialogs belong to the application, not to the window that stays on top.
+    request.hwnd = Application->Handle();
+    request.wFunc = operation;
+    request.pFrom = from.c_str();
+    request.pTo = to.c_str();
+    request.fFlags = 0;
+    request.fAnyOperationsAborted = FALSE;
+    const int result = OnFileOperation ? OnFileOperation(this, request) : SHFileOperationW(&request);
+    return result != 0 || request.fAnyOperationsAborted;
+}
+
+int TForm1::ShellFileOperation(TObject*, SHFILEOPSTRUCTW& request) { return SHFileOperationW(&request); }
+
+void TForm1::JvDragDrop2Drop(TObject* sender, POINT, TStringList& value)
+{
+    if (value.Count() == 0)
+        return;
+    std::vector<std::wstring> converted;
+    const std::wstring& path = DroppedPaths(sender, value, converted).front();
+    // A plain folder only: attributes exactly "directory", nothing else set.
+    if (GetFileAttributesW(path.c_str()) != FILE_ATTRIBUTE_DIRECTORY)
+        return;
+    // The target list is ANSI text; a path it cannot hold would come back
+    // naming another folder, or none.
+    if (!IsAnsiPath(path)) {
+        ShowMessage("This folder cannot be a target: its path contains characters that the target list cannot "
+                    "store.");
+        return;
+    }
+    if (MessageBoxA(Handle(), "Do you want to create a new target?", "NEW TARGET", MB_ICONQUESTION | MB_YESNO) !=
+        IDYES)
+        return;
+    TRelayoutStep relayout(*panels1);
+    panels1->Items().Add(AnsiPath(path));
 }

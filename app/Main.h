@@ -6,13 +6,21 @@
 #include "Buttons.h"
 #include "Form.h"
 #include "ItemsPanel.h"
+#include "JvDragDrop.h"
+#include "JvLED.h"
+#include "JvSelectDirectory.h"
 #include "Label.h"
 #include "Menus.h"
 #include "Panel.h"
 
+#include <shellapi.h>
+
 #include <string>
+#include <vector>
 
 using TOpenFolderEvent = TMethod<void(TObject* sender, const std::string& path)>;
+// Hands a copy or move request to the shell; answers as SHFileOperationW does.
+using TFileOperationEvent = TMethod<int(TObject* sender, SHFILEOPSTRUCTW& request)>;
 
 class TForm1 : public TForm {
 public:
@@ -39,6 +47,10 @@ public:
     TMenuItem* N1 = nullptr;
     TMenuItem* EXIT1 = nullptr;
     TMenuItem* About1 = nullptr;
+    TJvLED* JvLED1 = nullptr;
+    TJvSelectDirectory* sd1 = nullptr;
+    TJvDragDrop* JvDragDrop1 = nullptr;
+    TJvDragDrop* JvDragDrop2 = nullptr;
 
     const std::string& TargetsPath() const { return targetsPath_; }
     const std::string& SettingsPath() const { return settingsPath_; }
@@ -47,6 +59,15 @@ public:
 
     // Opens a folder in the shell; replaceable so that tests can watch it.
     TOpenFolderEvent OnOpenFolder;
+    // Runs the shell's file operation of a drop; replaceable so that tests can watch it.
+    TFileOperationEvent OnFileOperation;
+
+    // The folder of the target hit by the last drop on the panel, with a
+    // backslash; empty when the drop hit no target.
+    const std::string& TransferDestination() const { return transferDestination_; }
+    // One shell request copying (FO_COPY) or moving (FO_MOVE) every path into
+    // the destination folder. True when the shell failed or the user aborted.
+    bool TransferFiles(const std::vector<std::wstring>& paths, const std::string& destination, UINT operation);
 
     // Event handlers, named after their control and event.
     void FormCreate(TObject* sender);
@@ -68,6 +89,8 @@ public:
     void Changeskin1Click(TObject* sender);
     void EXIT1Click(TObject* sender);
     void About1Click(TObject* sender);
+    void JvDragDrop1Drop(TObject* sender, POINT pos, TStringList& value);
+    void JvDragDrop2Drop(TObject* sender, POINT pos, TStringList& value);
 
 private:
     void BuildLayout();
@@ -78,11 +101,20 @@ private:
     void WriteSettings();
     void ToggleSkin();
     void ShellOpenFolder(TObject* sender, const std::string& path);
+    int ShellFileOperation(TObject* sender, SHFILEOPSTRUCTW& request);
 
     std::string targetsPath_;
     std::string settingsPath_;
     int skinNumber_ = 0;
     int currentItem_ = 0;
+    // The list and settings files were read at start (or were not there).
+    bool filesRead_ = false;
+    bool settingsRead_ = false;
+    std::string transferDestination_;
+    bool transferFailed_ = false;
+    // Drops whose transfer is under way; a drop can arrive while the shell's
+    // dialog of another one is open, and the lamp stays lit until both end.
+    int transfersRunning_ = 0;
 };
 
 // The about box's text.

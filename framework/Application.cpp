@@ -136,6 +136,18 @@ bool TApplication::IsKeyMsg(MSG& msg)
         window = GetParent(window);
     if (!control)
         return false;
+    // Keyboard use shows the focus rectangles and access-key underlines, as
+    // system dialogs do once a key is pressed.
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+        WORD cues = 0;
+        if (msg.wParam == VK_TAB || (msg.wParam >= VK_LEFT && msg.wParam <= VK_DOWN))
+            cues = UISF_HIDEFOCUS;
+        else if (msg.message == WM_SYSKEYDOWN || msg.wParam == VK_MENU)
+            cues = UISF_HIDEACCEL | UISF_HIDEFOCUS;
+        if (cues)
+            if (HWND root = GetAncestor(msg.hwnd, GA_ROOT))
+                SendMessageA(root, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, cues), 0);
+    }
     return SendMessageA(control->Handle(), CN_BASE + msg.message, msg.wParam, msg.lParam) != 0;
 }
 

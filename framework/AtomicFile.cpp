@@ -7,6 +7,11 @@
 
 void WriteFileReplacing(const std::string& fileName, const void* data, size_t size)
 {
+    // Windows refuses to replace a read-only file, but not every file system does (Wine run by
+    // root writes straight through); the user's "do not change" holds either way.
+    DWORD attributes = GetFileAttributesA(fileName.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        throw EFCreateError(fileName, SysErrorMessage(ERROR_ACCESS_DENIED));
     std::string folder = ExtractFilePath(fileName);
     if (folder.empty())
         folder = ".";

@@ -96,6 +96,7 @@ TControl::TControl(TComponent* owner) : TComponent(owner)
 {
     windowProc_ = DefaultWindowProc();
     font_.OnChange = Bind<&TControl::FontObjectChanged>(this);
+    constraints_.OnChange = Bind<&TControl::ConstraintsChanged>(this);
 }
 
 TControl::~TControl()
@@ -413,6 +414,9 @@ void TControl::ParentColorChanged()
         parentColor_ = true;
     }
 }
+
+// A new limit holds at once, not only from the next resize.
+void TControl::ConstraintsChanged(TObject*) { SetBounds(left_, top_, width_, height_); }
 
 void TControl::FontObjectChanged(TObject*)
 {

@@ -204,6 +204,7 @@ protected:
 private:
     friend class TWinControl;
     void FontObjectChanged(TObject* sender);
+    void ConstraintsChanged(TObject* sender);
 
     TWndMethod windowProc_;
     TWinControl* parent_ = nullptr;

@@ -143,6 +143,15 @@ void TCustomForm::SetClientSize(int width, int height)
     Realign();
 }
 
+void TCustomForm::SetBounds(int left, int top, int width, int height)
+{
+    // A size set after a client size was asked for (before the window exists) is the later
+    // wish: the window must not take the client size back when it is made.
+    if (!WindowHandle() && clientWidth_ >= 0 && (width != Width() || height != Height()))
+        clientWidth_ = clientHeight_ = -1;
+    TWinControl::SetBounds(left, top, width, height);
+}
+
 void TCustomForm::SetBorderStyle(TBorderStyle style)
 {
     if (style == borderStyle_)

@@ -66,6 +66,7 @@ public:
     void SetFocusedControl(TWinControl* control);
 
     void SetClientSize(int width, int height) override;
+    void SetBounds(int left, int top, int width, int height) override;
     RECT ClientRect() const override;
 
     void Show();

@@ -40,6 +40,11 @@ bool TIniFile::SectionExists(const std::string& section) const
 
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
+    // A read-only file stays as it is even where the system would write through it (Wine run
+    // by root), as it does on Windows.
+    DWORD attributes = GetFileAttributesA(fileName_.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        throw EIniFileException(fileName_);
     if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), fileName_.c_str()))
         throw EIniFileException(fileName_);
 }

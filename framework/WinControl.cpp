@@ -565,7 +565,12 @@ void TWinControl::PaintTo(HDC dc, int x, int y)
     OffsetViewportOrgEx(dc, x, y, &oldOrigin);
     RECT client = ClientRect();
     IntersectClipRect(dc, 0, 0, client.right, client.bottom);
-    EraseBackground(dc);
+    // As on the screen: a control that paints fully skips its erase, but its colour is still
+    // the ground it paints on.
+    if (opaquePaint_)
+        TWinControl::EraseBackground(dc);
+    else
+        EraseBackground(dc);
     PaintWindow(dc);
     PaintControls(dc, client);
     for (TControl* child : std::vector<TControl*>(ControlList()))

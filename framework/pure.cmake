@@ -7,4 +7,7 @@ set(PP_PURE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/../controls/ItemsPanelGeometry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../app/TargetEntry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../app/WindowPlacement.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../skin/WinConvert.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../skin/SkinArchive.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSkinIni.cpp
 )

@@ -3,4 +3,7 @@
 set(PP_FUZZ_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/BmpCodecFuzz.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SplitLinesFuzz.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LzhDecodeFuzz.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SkinArchiveFuzz.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/QuickIniFuzz.cpp
 )

@@ -1,0 +1,294 @@
+#include "JvDragDrop.h"
+
+#include <shlobj.h>
+
+#include <cstring>
+#include <cwchar>
+
+namespace {
+class TGlobalLock {
+public:
+    explicit TGlobalLock(HGLOBAL global) : global_(global), data_(static_cast<const BYTE*>(GlobalLock(global))) {}
+    TGlobalLock(const TGlobalLock&) = delete;
+    TGlobalLock& operator=(const TGlobalLock&) = delete;
+    ~TGlobalLock()
+    {
+        if (data_)
+            GlobalUnlock(global_);
+    }
+    const BYTE* Data() const { return data_; }
+
+private:
+    HGLOBAL global_;
+    const BYTE* data_;
+};
+
+// Gives the drop handle back to the shell whatever happens while the drop is handled.
+class TDropFinisher {
+public:
+    explicit TDropFinisher(HDROP drop) : drop_(drop) {}
+    TDropFinisher(const TDropFinisher&) = delete;
+    TDropFinisher& operator=(const TDropFinisher&) = delete;
+    ~TDropFinisher() { DragFinish(drop_); }
+
+private:
+    HDROP drop_;
+};
+
+std::wstring WideFromCodePage(const char* text, int length)
+{
+    std::wstring wide;
+    if (length <= 0)
+        return wide;
+    int size = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
+    wide.resize(static_cast<size_t>(size));
+    MultiByteToWideChar(CP_ACP, 0, text, length, wide.data(), size);
+    return wide;
+}
+
+// The drop handle is the shell's DROPFILES block in global memory. Reading it
+// in one pass matters: asking the shell for path i walks the list from its
+// start, which makes a drop of thousands of paths take seconds.
+bool ParseDropFiles(HDROP drop, UINT expected, std::vector<std::wstring>& paths)
+{
+    auto global = reinterpret_cast<HGLOBAL>(drop);
+    const SIZE_T size = GlobalSize(global);
+    if (size < sizeof(DROPFILES))
+        return false;
+    TGlobalLock lock(global);
+    const BYTE* data = lock.Data();
+    if (!data)
+        return false;
+    DROPFILES header;
+    std::memcpy(&header, data, sizeof header);
+    if (header.pFiles < sizeof(DROPFILES) || header.pFiles >= size)
+        return false;
+    const size_t bytes = size - header.pFiles;
+    if (header.fWide) {
+        if (header.pFiles % sizeof(wchar_t) != 0)
+            return false;
+        const auto* text = reinterpret_cast<const wchar_t*>(data + header.pFiles);
+        const size_t count = bytes / sizeof(wchar_t);
+        size_t at = 0;
+        while (at < count && text[at] != L'\0') {
+            const wchar_t* end = std::wmemchr(text + at, L'\0', count - at);
+            if (!end)
+                return false;
+            paths.emplace_back(text + at, end);
+            at = static_cast<size_t>(end - text) + 1;
+        }
+    } else {
+        const auto* text = reinterpret_cast<const char*>(data + header.pFiles);
+        size_t at = 0;
+        while (at < bytes && text[at] != '\0') {
+            const void* end = std::memchr(text + at, '\0', bytes - at);
+            if (!end)
+                return false;
+            const size_t length = static_cast<size_t>(static_cast<const char*>(end) - (text + at));
+            paths.push_back(WideFromCodePage(text + at, static_cast<int>(length)));
+            at += length + 1;
+        }
+    }
+    return paths.size() == expected;
+}
+
+// An elevated program does not get drop messages from a program running
+// without elevation unless it lets them through. Windows before 7 lack the
+// call and need nothing.
+void AllowDropMessages(HWND window)
+{
+    using TChangeFilter = decltype(&ChangeWindowMessageFilterEx);
+    static const TChangeFilter changeFilter = [] {
+        HMODULE user32 = GetModuleHandleA("user32.dll");
+        return user32 ? reinterpret_cast<TChangeFilter>(
+                            reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilterEx")))
+                      : nullptr;
+    }();
+    if (!changeFilter)
+        return;
+    constexpr UINT CopyGlobalData = 0x0049;
+    for (UINT msg : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), CopyGlobalData})
+        changeFilter(window, msg, MSGFLT_ALLOW, nullptr);
+}
+} // namespace
+
+std::vector<std::wstring> DroppedFileNames(HDROP drop)
+{
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    std::vector<std::wstring> paths;
+    paths.reserve(count);
+    if (ParseDropFiles(drop, count, paths))
+        return paths;
+    // Not a block we can read: the shell reads it, one path at a time.
+    paths.clear();
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (UINT i = 0; i < count; ++i) {
+        const UINT needed = DragQueryFileW(drop, i, nullptr, 0) + 1;
+        if (needed > buffer.size())
+            buffer.resize(needed);
+        const UINT length = DragQueryFileW(drop, i, buffer.data(), static_cast<UINT>(buffer.size()));
+        paths.emplace_back(buffer.data(), length);
+    }
+    return paths;
+}
+
+std::string AnsiPath(std::wstring_view path)
+{
+    std::string ansi;
+    if (path.empty())
+        return ansi;
+    const int length = static_cast<int>(path.size());
+    int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.data(), length, nullptr, 0, nullptr, nullptr);
+    ansi.resize(static_cast<size_t>(size));
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.data(), length, ansi.data(), size, nullptr, nullptr);
+    return ansi;
+}
+
+bool IsAnsiPath(std::wstring_view path) { return WidePath(AnsiPath(path)) == path; }
+
+std::wstring WidePath(std::string_view path) { return WideFromCodePage(path.data(), static_cast<int>(path.size())); }
+
+// ---- TJvDragDrop
+
+TJvDragDrop::TJvDragDrop(TComponent* owner)
+    : TComponent(owner), acceptDrag_(!IsLoading()), last_(std::make_shared<TDroppedFiles>())
+{
+    // Made while a layout is read, the component starts inactive and takes
+    // the loaded AcceptDrag when the layout is complete.
+}
+
+TJvDragDrop::~TJvDragDrop() { Unhook(); }
+
+void TJvDragDrop::BeforeDestruction()
+{
+    TComponent::BeforeDestruction();
+    Unhook();
+}
+
+const TPropertyInfo* TJvDragDrop::FindProperty(std::string_view name) const
+{
+    static const TPropertyInfo props[] = {
+        Prop<&TJvDragDrop::AcceptDrag, &TJvDragDrop::SetAcceptDrag>("AcceptDrag"),
+    };
+    if (auto info = FindPropertyIn(props, name))
+        return info;
+    return TComponent::FindProperty(name);
+}
+
+void TJvDragDrop::Loaded()
+{
+    TComponent::Loaded();
+    SetAcceptDrag(loadedAcceptDrag_);
+}
+
+void TJvDragDrop::Unhook()
+{
+    if (!hooked_)
+        return;
+    hooked_ = false;
+    if (dropTarget_)
+        DetachHook(dropTarget_, Hook(), hoBeforeMsg);
+}
+
+void TJvDragDrop::RegisterWindow(HWND window) const
+{
+    DragAcceptFiles(window, acceptDrag_);
+    if (acceptDrag_)
+        AllowDropMessages(window);
+}
+
+void TJvDragDrop::SetAcceptDrag(bool value)
+{
+    if (IsLoading()) {
+        loadedAcceptDrag_ = value;
+        return;
+    }
+    if (value == acceptDrag_)
+        return;
+    acceptDrag_ = value;
+    if (!dropTarget_)
+        return;
+    // A target without a window yet is registered when its window is made
+    // (the hook sees WM_CREATE); asking for the window here would make the
+    // whole form's windows before their time.
+    if (!dropTarget_->IsDestroying() && dropTarget_->HandleAllocated())
+        RegisterWindow(dropTarget_->WindowHandle());
+    if (value) {
+        if (!hooked_)
+            hooked_ = AttachHook(dropTarget_, Hook(), hoBeforeMsg);
+    } else {
+        Unhook();
+    }
+}
+
+void TJvDragDrop::SetDropTarget(TWinControl* target)
+{
+    if (target == dropTarget_)
+        return;
+    if (IsLoading()) {
+        if (dropTarget_)
+            dropTarget_->RemoveFreeNotification(this);
+        dropTarget_ = target;
+        if (target)
+            target->FreeNotification(this);
+        return;
+    }
+    const bool accept = acceptDrag_;
+    SetAcceptDrag(false);
+    if (dropTarget_)
+        dropTarget_->RemoveFreeNotification(this);
+    if (target)
+        target->FreeNotification(this);
+    dropTarget_ = target;
+    if (accept)
+        SetAcceptDrag(true);
+}
+
+void TJvDragDrop::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == dropTarget_) {
+        // The registry drops the target's hooks itself.
+        dropTarget_ = nullptr;
+        hooked_ = false;
+    }
+}
+
+bool TJvDragDrop::WndProcHook(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_CREATE:
+        // The target's window was made, or made again, while we accept drops.
+        if (acceptDrag_ && dropTarget_ && dropTarget_->WindowHandle())
+            RegisterWindow(dropTarget_->WindowHandle());
+        return false;
+    case WM_DROPFILES:
+        DropFiles(reinterpret_cast<HDROP>(message.WParam));
+        message.Result = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TJvDragDrop::DropFiles(HDROP drop)
+{
+    TDropFinisher finish(drop);
+    auto files = std::make_shared<TDroppedFiles>();
+    files->Wide = DroppedFileNames(drop);
+    files->Ansi.BeginUpdate();
+    for (const std::wstring& path : files->Wide)
+        files->Ansi.Add(AnsiPath(path));
+    files->Ansi.EndUpdate();
+    last_ = files;
+    if (!OnDrop)
+        return;
+    POINT pos {0, 0};
+    DragQueryPoint(drop, &pos);
+    handling_.push_back(files);
+    struct TPopDrop {
+        std::vector<std::shared_ptr<TDroppedFiles>>& handling;
+        ~TPopDrop() { handling.pop_back(); }
+    } pop {handling_};
+    OnDrop(this, pos, files->Ansi);
+}

@@ -1,0 +1,392 @@
+// Real drops on the main window, in-process: a shell drop handle is built in global memory and
+// posted to the receiver's window; the shell then really copies or moves the files. The shell
+// call itself is watched through the window's file-operation seam.
+#include "Main.h"
+
+#include "Screen.h"
+#include "UiTestSupport.h"
+
+#include <shlobj.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void WriteText(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+std::string ReadText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A shell drop handle, as the shell hands one to a drop target.
+HGLOBAL MakeDrop(const std::vector<fs::path>& paths, POINT pos, bool wide)
+{
+    std::string list;
+    for (const fs::path& path : paths) {
+        if (wide) {
+            std::wstring text = path.wstring();
+            list.append(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t));
+        } else {
+            list += AnsiPath(path.wstring());
+            list.push_back('\0');
+        }
+    }
+    list.append(wide ? sizeof(wchar_t) : 1, '\0');
+    HGLOBAL global = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size());
+    auto* header = static_cast<DROPFILES*>(GlobalLock(global));
+    header->pFiles = sizeof(DROPFILES);
+    header->pt = pos;
+    header->fWide = wide;
+    std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(), list.size());
+    GlobalUnlock(global);
+    return global;
+}
+
+struct TShellCall {
+    UINT Function = 0;
+    std::vector<std::wstring> From;
+    std::wstring To;
+    HWND Owner = nullptr;
+    FILEOP_FLAGS Flags = 0xFFFF;
+    TColor LedPixel = clNone;
+    TCursor Cursor = crDefault;
+};
+
+std::vector<std::wstring> SplitList(const wchar_t* list)
+{
+    std::vector<std::wstring> items;
+    for (; *list; list += wcslen(list) + 1)
+        items.emplace_back(list);
+    return items;
+}
+
+class DropTest : public TUiTest {
+protected:
+    void SetUp() override
+    {
+        TUiTest::SetUp();
+        wchar_t temp[MAX_PATH] {};
+        GetTempPathW(MAX_PATH, temp);
+        static int counter = 0;
+        root = fs::path(temp) / (L"pp-drop-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                 std::to_wstring(++counter));
+        targetA = root / "Target A";
+        targetB = root / "target B";
+        fs::create_directories(root / "source");
+        fs::create_directories(targetA);
+        fs::create_directories(targetB);
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        PumpFor(20);
+        std::error_code error;
+        for (auto& entry : fs::recursive_directory_iterator(root, error))
+            SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        fs::remove_all(root, error);
+        TUiTest::TearDown();
+    }
+
+    void MakeForm(const std::vector<std::string>& entries)
+    {
+        std::string list;
+        for (const std::string& entry : entries)
+            list += entry + "\r\n";
+        WriteText(root / "pp.dat", list);
+        form.reset(new TForm1(&TestApplication(), AnsiPath((root / "pp.exe").wstring())));
+        form->OnFileOperation = Bind<&DropTest::FileOperation>(this);
+        panelDrop = form->JvDragDrop1->OnDrop;
+        form->JvDragDrop1->OnDrop = Bind<&DropTest::PanelDrop>(this);
+        stripDrop = form->JvDragDrop2->OnDrop;
+        form->JvDragDrop2->OnDrop = Bind<&DropTest::StripDrop>(this);
+        form->JvLED1->OnChange = Bind<&DropTest::LedChanged>(this);
+        form->Show();
+        PumpFor(50);
+    }
+
+    fs::path Source(const std::wstring& name, const std::string& text = "data")
+    {
+        fs::path path = root / "source" / name;
+        WriteText(path, text);
+        return path;
+    }
+
+    // Posts the drop to the control's window and waits until its receiver has handled it.
+    void Drop(TWinControl* target, const std::vector<fs::path>& paths, POINT pos, bool wide = true)
+    {
+        const int before = drops;
+        PostMessageA(target->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths, pos, wide)), 0);
+        ASSERT_TRUE(PumpUntil([&] { return drops > before; }, 120000)) << "the drop was not handled";
+    }
+
+    POINT CentreOf(int index)
+    {
+        RECT r = form->panels1->ItemRect(index);
+        return POINT {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    }
+
+    // The middle of the lamp as the bottom strip paints it.
+    TColor LedPixel()
+    {
+        return RenderControl(*form->Panel1)->PixelColor(form->JvLED1->Left() + 8, form->JvLED1->Top() + 8);
+    }
+
+    // Drops on the bottom strip with a dialog answerer watching; TimeoutMs short when none should come.
+    TDialogReport DropOnStrip(const std::vector<fs::path>& paths, TAnswer answer)
+    {
+        TDialogAnswerer answerer(answer);
+        Drop(form->Panel1, paths, POINT {150, 10});
+        return answerer.Wait();
+    }
+
+    int FileOperation(TObject*, SHFILEOPSTRUCTW& request)
+    {
+        TShellCall call;
+        call.Function = request.wFunc;
+        call.From = SplitList(request.pFrom);
+        call.To.assign(request.pTo, wcslen(request.pTo) + 2); // both closing NULs
+        call.Owner = request.hwnd;
+        call.Flags = request.fFlags;
+        call.LedPixel = LedPixel();
+        call.Cursor = Screen->Cursor();
+        calls.push_back(call);
+        if (duringShellCall)
+            duringShellCall();
+        return SHFileOperationW(&request);
+    }
+    void PanelDrop(TObject* sender, POINT pos, TStringList& value)
+    {
+        panelDrop(sender, pos, value);
+        ++drops;
+    }
+    void StripDrop(TObject* sender, POINT pos, TStringList& value)
+    {
+        stripDrop(sender, pos, value);
+        ++drops;
+    }
+    void LedChanged(TObject*) { ++ledChanges; }
+
+    fs::path root;
+    fs::path targetA, targetB;
+    TOwnedComponent<TForm1> form;
+    TJvDropEvent panelDrop, stripDrop;
+    int drops = 0;
+    int ledChanges = 0;
+    std::vector<TShellCall> calls;
+    std::function<void()> duringShellCall;
+};
+
+TEST_F(DropTest, CopiesTheDroppedFilesIntoTheTargetInOneShellRequestWithTheLampLit)
+{
+    MakeForm({AnsiPath(targetA.wstring()), AnsiPath(targetB.wstring()) + "=B"});
+    // A name outside the ANSI code page arrives as it is.
+    const std::wstring unicode = L"\u03a9mega \u0444\u0430\u0439\u043b \u65e5\u672c.txt";
+    ASSERT_FALSE(IsAnsiPath(unicode));
+    const std::vector<fs::path> files = {Source(L"one.txt", "1"), Source(unicode, "2"), Source(L"three.txt", "3")};
+    EXPECT_EQ(LedPixel(), clRed);
+    Drop(form->panels1, files, CentreOf(1));
+
+    ASSERT_EQ(calls.size(), 1u);
+    const TShellCall& call = calls[0];
+    EXPECT_EQ(call.Function, static_cast<UINT>(FO_COPY));
+    EXPECT_EQ(call.From, (std::vector<std::wstring> {files[0].wstring(), files[1].wstring(), files[2].wstring()}));
+    EXPECT_EQ(call.To, targetB.wstring() + L"\\" + std::wstring(2, L'\0'));
+    EXPECT_EQ(call.Owner, Application->Handle());
+    EXPECT_EQ(call.Flags, 0);
+    EXPECT_EQ(call.LedPixel, clLime);
+    EXPECT_EQ(call.Cursor, crHourGlass);
+    EXPECT_EQ(form->TransferDestination(), AnsiPath(targetB.wstring()) + "\\");
+
+    EXPECT_EQ(ReadText(targetB / unicode), "2");
+    EXPECT_TRUE(fs::exists(targetB / "one.txt") && fs::exists(targetB / "three.txt"));
+    // The ANSI list shows the letters it lacks as "?".
+    EXPECT_NE(form->JvDragDrop1->Files()[1].find("?mega"), std::string::npos);
+    EXPECT_TRUE(fs::exists(files[0]));
+    EXPECT_FALSE(form->JvLED1->Status());
+    EXPECT_EQ(LedPixel(), clRed);
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+TEST_F(DropTest, MovesWhenTheSwitchIsOnAndReadsAnsiDropHandlesToo)
+{
+    MakeForm({AnsiPath(targetA.wstring())});
+    form->movchk->SetChecked(true);
+    const fs::path file = Source(L"moved.txt", "m");
+    Drop(form->panels1, {file}, CentreOf(0), /*wide*/ false);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].Function, static_cast<UINT>(FO_MOVE));
+    EXPECT_EQ(ReadText(targetA / "moved.txt"), "m");
+    EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(DropTest, ReceiversRegisterTheirWindowsAgainAfterRecreationAndLetGoWhenSwitchedOff)
+{
+    MakeForm({AnsiPath(targetA.wstring())});
+    auto accepts = [](TWinControl* control) {
+        return (GetWindowLongA(control->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0;
+    };
+    EXPECT_TRUE(accepts(form->panels1));
+    EXPECT_TRUE(accepts(form->Panel1));
+    form->panels1->RecreateWnd();
+    EXPECT_TRUE(accepts(form->panels1));
+
+    form->JvDragDrop1->SetAcceptDrag(false);
+    EXPECT_FALSE(accepts(form->panels1));
+    // A drop message that still comes is no longer the receiver's.
+    HGLOBAL stray = MakeDrop({Source(L"file.txt")}, CentreOf(0), true);
+    SendMessageA(form->panels1->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(stray), 0);
+    GlobalFree(stray);
+    EXPECT_EQ(drops, 0);
+
+    form->JvDragDrop1->SetAcceptDrag(true);
+    EXPECT_TRUE(accepts(form->panels1));
+    Drop(form->panels1, {Source(L"file.txt")}, CentreOf(0));
+    EXPECT_EQ(calls.size(), 1u);
+}
+
+TEST_F(DropTest, IgnoresADropBelowTheButtons)
+{
+    MakeForm({AnsiPath(targetA.wstring()), AnsiPath(targetB.wstring())});
+    // The strip below the last button that the even split leaves over belongs to no target.
+    TItemsPanel* panel = form->panels1;
+    for (int grow = 0; grow < 3 && panel->Height() % 2 == 0; ++grow)
+        form->SetClientSize(form->ClientWidth(), form->ClientHeight() + 1);
+    POINT below {panel->Width() / 2, panel->Height() - 1};
+    ASSERT_EQ(panel->ItemIndexAt(below.x, below.y), -1);
+
+    Drop(panel, {Source(L"file.txt")}, below);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(ledChanges, 0);
+    EXPECT_EQ(form->TransferDestination(), "");
+    EXPECT_FALSE(fs::exists(targetB / "file.txt"));
+}
+
+TEST_F(DropTest, SaysWhenTheTargetFolderIsGoneAndNeverLightsTheLamp)
+{
+    MakeForm({AnsiPath(targetA.wstring())});
+    fs::remove(targetA);
+    TDialogAnswerer answerer(TAnswer::Press("TMessageForm", "OK"));
+    Drop(form->panels1, {Source(L"file.txt")}, CentreOf(0));
+    const TDialogReport& report = answerer.Wait();
+    ASSERT_TRUE(report.Answered);
+    EXPECT_EQ(report.Text, "Target folder not available!");
+    EXPECT_EQ(report.Caption, "Perchpoints");
+    EXPECT_EQ(report.Icons, 0);
+    EXPECT_EQ(ledChanges, 0);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    EXPECT_EQ(LedPixel(), clRed);
+}
+
+TEST_F(DropTest, ADropArrivingDuringTheShellsDialogLeavesTheFirstDropIntact)
+{
+    MakeForm({AnsiPath(targetA.wstring()), AnsiPath(targetB.wstring())});
+    const fs::path first = Source(L"first.txt"), second = Source(L"second.txt");
+    bool nestedSeen = false;
+    duringShellCall = [&] {
+        if (std::exchange(nestedSeen, true))
+            return;
+        // The shell's dialog runs a message loop, in which another drop can arrive.
+        Drop(form->panels1, {second}, CentreOf(1));
+        EXPECT_EQ(form->JvDragDrop1->WideFiles(), (std::vector<std::wstring> {first.wstring()}));
+        EXPECT_TRUE(form->JvLED1->Status());
+    };
+    Drop(form->panels1, {first}, CentreOf(0));
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_TRUE(fs::exists(targetA / "first.txt"));
+    EXPECT_TRUE(fs::exists(targetB / "second.txt"));
+    EXPECT_FALSE(form->JvLED1->Status());
+    EXPECT_EQ(form->JvDragDrop1->WideFiles(), (std::vector<std::wstring> {second.wstring()}));
+}
+
+// Run as its own ctest entry: Wine makes every file in a folder of thousands cost a scan of
+// that folder, so the shell needs minutes for this one.
+TEST_F(DropTest, TenThousandFilesArriveInOneRequest)
+{
+    MakeForm({AnsiPath(targetA.wstring())});
+    std::vector<fs::path> files;
+    for (int i = 0; i < 10000; ++i) {
+        // Small source folders keep making them quick.
+        const std::wstring folder = std::to_wstring(i / 100);
+        fs::create_directories(root / "source" / folder);
+        files.push_back(Source(folder + L"\\f" + std::to_wstring(i) + L".txt", std::to_string(i)));
+    }
+    Drop(form->panels1, files, CentreOf(0));
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].From.size(), 10000u);
+    int arrived = 0;
+    for (const auto& entry : fs::directory_iterator(targetA))
+        arrived += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(arrived, 10000);
+    EXPECT_EQ(ReadText(targetA / "f9999.txt"), "9999");
+}
+
+class BottomStripDrop : public DropTest {
+protected:
+    void SetUp() override
+    {
+        DropTest::SetUp();
+        MakeForm({AnsiPath(targetA.wstring())});
+    }
+    std::vector<std::string> Targets() { return form->panels1->Items().Lines(); }
+};
+
+TEST_F(BottomStripDrop, AsksAndAppendsAPlainFolderOnYesOnly)
+{
+    const fs::path folder = root / "New Place", other = root / "Other";
+    fs::create_directories(folder);
+    fs::create_directories(other);
+    ASSERT_EQ(GetFileAttributesW(folder.c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+
+    TDialogReport no = DropOnStrip({folder}, TAnswer::PressId("#32770", IDNO));
+    ASSERT_TRUE(no.Answered);
+    EXPECT_EQ(no.Caption, "NEW TARGET");
+    EXPECT_EQ(no.Text, "Do you want to create a new target?");
+    EXPECT_EQ(no.Icons, 1);
+    EXPECT_EQ(Targets().size(), 1u);
+
+    // Only the first of several paths is offered.
+    EXPECT_TRUE(DropOnStrip({folder, other}, TAnswer::PressId("#32770", IDYES)).Answered);
+    EXPECT_EQ(Targets(), (std::vector<std::string> {AnsiPath(targetA.wstring()), AnsiPath(folder.wstring())}));
+}
+
+TEST_F(BottomStripDrop, IgnoresFilesAndFoldersWithMoreThanTheDirectoryAttribute)
+{
+    std::vector<fs::path> ignored = {Source(L"plain.txt"), root / "gone"};
+    for (DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_SYSTEM}) {
+        const fs::path folder = root / ("folder" + std::to_string(attribute));
+        fs::create_directories(folder);
+        SetFileAttributesW(folder.c_str(), attribute);
+        // Wine keeps some attributes of folders only where the file system can hold them.
+        if (GetFileAttributesW(folder.c_str()) != FILE_ATTRIBUTE_DIRECTORY)
+            ignored.push_back(folder);
+    }
+    ASSERT_GE(ignored.size(), 3u);
+    for (const fs::path& path : ignored)
+        EXPECT_FALSE(DropOnStrip({path}, TAnswer::PressId("#32770", IDYES).Within(300)).Found) << path.string();
+    EXPECT_EQ(Targets().size(), 1u);
+}
+
+TEST_F(BottomStripDrop, RefusesAFolderWhosePathTheTargetListCannotHold)
+{
+    const fs::path folder = root / L"\u0444\u0430\u0439\u043b\u044b";
+    fs::create_directories(folder);
+    TDialogReport report = DropOnStrip({folder}, TAnswer::Press("TMessageForm", "OK"));
+    ASSERT_TRUE(report.Answered);
+    EXPECT_EQ(report.Text,
+              "This folder cannot be a target: its path contains characters that the target list cannot store.");
+    EXPECT_EQ(Targets().size(), 1u);
+}
+
+} // namespace

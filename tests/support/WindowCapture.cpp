@@ -1,0 +1,27 @@
+#include "WindowCapture.h"
+
+#include "Handles.h"
+#include "WinControl.h"
+
+std::unique_ptr<TBitmap> CaptureClient(HWND window)
+{
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT client {};
+    GetClientRect(window, &client);
+    auto bitmap = std::make_unique<TBitmap>(client.right, client.bottom, pf24bit);
+    TWindowDC dc(window);
+    BitBlt(bitmap->MemoryDC(), 0, 0, client.right, client.bottom, dc.Get(), 0, 0, SRCCOPY);
+    GdiFlush();
+    return bitmap;
+}
+
+std::unique_ptr<TBitmap> RenderControl(TWinControl& control)
+{
+    RECT client = control.ClientRect();
+    auto bitmap = std::make_unique<TBitmap>(client.right, client.bottom, pf24bit);
+    control.PaintTo(bitmap->MemoryDC(), 0, 0);
+    GdiFlush();
+    return bitmap;
+}
+
+void SaveCapture(const TBitmap& bitmap, const std::string& fileName) { bitmap.SaveToFile(fileName); }
