@@ -1,5 +1,6 @@
 #include "FileCtrl.h"
 
+#include "Handles.h"
 #include "SysUtils.h"
 
 #include <winnetwk.h>
@@ -9,25 +10,6 @@
 #include <utility>
 
 namespace {
-
-struct TFindTraits {
-    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
-    static void Close(HANDLE h) { FindClose(h); }
-};
-using TFindHandle = TUniqueHandle<HANDLE, TFindTraits>;
-
-// An empty floppy or CD drive must not bring up the system's "insert a disk" box.
-class TErrorModeGuard {
-public:
-    TErrorModeGuard() : old_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {}
-    TErrorModeGuard(const TErrorModeGuard&) = delete;
-    TErrorModeGuard& operator=(const TErrorModeGuard&) = delete;
-    ~TErrorModeGuard() { SetErrorMode(old_); }
-
-private:
-    UINT old_;
-};
 
 std::string CurrentDirectory()
 {

@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "Dialogs.h"
+#include "Handles.h"
 #include "Screen.h"
 #include "SysUtils.h"
 
@@ -73,17 +74,6 @@ TButton* MakeButton(TWinControl* parent, const char* name, const char* caption)
 }
 
 // ---- the shell's folder browser
-
-class TErrorModeGuard {
-public:
-    TErrorModeGuard() : old_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {}
-    TErrorModeGuard(const TErrorModeGuard&) = delete;
-    TErrorModeGuard& operator=(const TErrorModeGuard&) = delete;
-    ~TErrorModeGuard() { SetErrorMode(old_); }
-
-private:
-    UINT old_;
-};
 
 class TComApartment {
 public:

@@ -56,6 +56,14 @@ struct TKernelTraits {
 };
 using TOwnedHandle = TUniqueHandle<HANDLE, TKernelTraits>;
 
+struct TFindTraits {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+    static void Close(HANDLE h) { FindClose(h); }
+};
+// A FindFirstFile search.
+using TFindHandle = TUniqueHandle<HANDLE, TFindTraits>;
+
 struct THookTraits {
     static HHOOK Invalid() { return nullptr; }
     static bool IsValid(HHOOK h) { return h != nullptr; }
@@ -179,4 +187,17 @@ private:
     TOwnedBitmap bitmap_;
     TSelectGuard select_;
     int width_, height_;
+};
+
+// While it lives, an empty floppy or CD drive does not bring up the system's
+// "insert a disk" box.
+class TErrorModeGuard {
+public:
+    TErrorModeGuard() : old_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {}
+    TErrorModeGuard(const TErrorModeGuard&) = delete;
+    TErrorModeGuard& operator=(const TErrorModeGuard&) = delete;
+    ~TErrorModeGuard() { SetErrorMode(old_); }
+
+private:
+    UINT old_;
 };
