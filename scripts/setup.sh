@@ -20,6 +20,7 @@ packages=(
     googletest
     clang
     valgrind
+    python3
 )
 
 missing=()
