@@ -214,10 +214,8 @@ LRESULT CALLBACK TJvHookInfos::HookedWindowProc(HWND window, UINT msg, WPARAM wP
     TMessage message {msg, wParam, lParam, 0};
     try {
         infos->Dispatch(message);
-    } catch (const std::exception& error) {
-        HandleApplicationException(error);
     } catch (...) {
-        HandleApplicationException(Exception("Unknown error"));
+        HandleCurrentException(PaintingMessage(msg));
     }
     if (msg == WM_DESTROY)
         infos->SetControlDestroyed();
@@ -439,10 +437,8 @@ LRESULT CALLBACK TJvReleaser::WindowProc(HWND window, UINT msg, WPARAM wParam, L
     try {
         if (self)
             self->FreeObject(reinterpret_cast<TObject*>(wParam));
-    } catch (const std::exception& error) {
-        HandleApplicationException(error);
     } catch (...) {
-        HandleApplicationException(Exception("Unknown error"));
+        HandleCurrentException();
     }
     return 0;
 }

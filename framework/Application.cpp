@@ -14,6 +14,7 @@ namespace {
 constexpr UINT_PTR HintShowTimer = 1;
 constexpr UINT_PTR HintHideTimer = 2;
 constexpr UINT WM_APP_RELEASE = WM_USER + 0x21;
+constexpr UINT WM_APP_ERROR = WM_USER + 0x22;
 } // namespace
 
 void HandleApplicationException(const std::exception& error)
@@ -22,6 +23,56 @@ void HandleApplicationException(const std::exception& error)
         Application->HandleException(error);
     else
         MessageBoxA(nullptr, error.what(), "Error", MB_OK | MB_ICONSTOP);
+}
+
+bool PaintingMessage(UINT msg) noexcept
+{
+    switch (msg) {
+    case WM_PAINT:
+    case WM_NCPAINT:
+    case WM_ERASEBKGND:
+    case WM_NCACTIVATE:
+    case WM_NCCALCSIZE:
+    case WM_NCHITTEST:
+    case WM_PRINT:
+    case WM_PRINTCLIENT:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORMSGBOX:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void HandleCurrentException(bool deferDialog) noexcept
+{
+    try {
+        std::string text = "Unknown error";
+        try {
+            throw;
+        } catch (const std::exception& error) {
+            if (!deferDialog || !Application) {
+                HandleApplicationException(error);
+                return;
+            }
+            text = error.what();
+        } catch (...) {
+            if (!deferDialog || !Application) {
+                HandleApplicationException(Exception(text));
+                return;
+            }
+        }
+        Application->HandleExceptionLater(text);
+    } catch (...) {
+        // The handler itself failed (no memory for the text): nothing more can be done here.
+    }
 }
 
 TApplication::TApplication() : TComponent(nullptr)
@@ -169,8 +220,8 @@ bool TApplication::ProcessMessage(MSG& msg)
             return true;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
-    } catch (const std::exception& error) {
-        HandleException(error);
+    } catch (...) {
+        HandleCurrentException();
     }
     FreeReleased();
     return true;
@@ -205,10 +256,16 @@ void TApplication::HandleException(const std::exception& error)
 
 void TApplication::ShowException(const std::exception& error)
 {
-    std::string text = error.what();
-    if (!text.empty() && text.back() != '.')
-        text += '.';
-    ShowMessageBox(text, title_, MB_OK | MB_ICONSTOP);
+    // The text as the error gives it: file errors carry their own wording and punctuation.
+    ShowMessageBox(error.what(), title_, MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::HandleExceptionLater(const std::string& text)
+{
+    const bool first = laterErrors_.empty();
+    laterErrors_.push_back(text);
+    if (first && handle_)
+        PostMessageA(handle_, WM_APP_ERROR, 0, 0);
 }
 
 int TApplication::ShowMessageBox(const std::string& text, const std::string& caption, UINT flags)
@@ -285,8 +342,8 @@ LRESULT CALLBACK TApplication::AppWindowProc(HWND window, UINT msg, WPARAM wPara
         return DefWindowProcA(window, msg, wParam, lParam);
     try {
         return app->WndProc(msg, wParam, lParam);
-    } catch (const std::exception& error) {
-        app->HandleException(error);
+    } catch (...) {
+        HandleCurrentException();
     }
     return 0;
 }
@@ -304,6 +361,13 @@ LRESULT TApplication::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         if (mainForm_)
             mainForm_->Close();
         return 0;
+    case WM_APP_ERROR: {
+        std::vector<std::string> errors;
+        errors.swap(laterErrors_);
+        for (const std::string& text : errors)
+            HandleException(Exception(text));
+        return 0;
+    }
     case WM_APP_RELEASE:
         FreeReleased();
         return 0;

@@ -63,6 +63,8 @@ public:
     // Shows the error's text in a message box; the program goes on.
     void HandleException(const std::exception& error);
     void ShowException(const std::exception& error);
+    // Shows the error once the current message is done (errors raised while painting).
+    void HandleExceptionLater(const std::string& text);
     TExceptionEvent OnException;
 
     int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags);
@@ -101,6 +103,7 @@ private:
     bool terminated_ = false;
     bool creatingForm_ = false;
     std::vector<TComponent*> released_;
+    std::vector<std::string> laterErrors_;
 
     int hintPause_ = 500;
     int hintHidePause_ = 2500;
@@ -115,6 +118,12 @@ extern TApplication* Application;
 
 // The window procedures' boundary: an error goes to the application's handler.
 void HandleApplicationException(const std::exception& error);
+// Call from a catch (...) block at a boundary: hands whatever was thrown to the application's
+// handler. With deferDialog (painting, non-client code) the message box is shown once the
+// current message is done, never from inside the paint.
+void HandleCurrentException(bool deferDialog = false) noexcept;
+// Messages during which no dialog may open: painting, non-client work, owner drawing.
+bool PaintingMessage(UINT msg) noexcept;
 
 // Disables every enabled, visible top-level window of this thread but one;
 // returns them so they can be enabled again.

@@ -118,13 +118,28 @@ RECT TCustomForm::ClientRect() const
         return RECT {0, 0, clientWidth_, clientHeight_};
     if (!WindowHandle()) {
         // Without a window, the frame is what the style will give it.
-        TCreateParams params;
-        const_cast<TCustomForm*>(this)->CreateParams(params);
-        RECT frame {0, 0, 0, 0};
-        AdjustWindowRectEx(&frame, params.Style, menu_ != nullptr, params.ExStyle);
-        return RECT {0, 0, Width() - (frame.right - frame.left), Height() - (frame.bottom - frame.top)};
+        const RECT insets = const_cast<TCustomForm*>(this)->FrameInsets();
+        return RECT {0, 0, Width() - insets.left - insets.right, Height() - insets.top - insets.bottom};
     }
     return TWinControl::ClientRect();
+}
+
+namespace {
+TFrameInsetsQuery frameInsetsQuery = nullptr;
+}
+
+void SetFrameInsetsQuery(TFrameInsetsQuery query) { frameInsetsQuery = query; }
+
+RECT TCustomForm::FrameInsets()
+{
+    TCreateParams params;
+    CreateParams(params);
+    RECT insets {0, 0, 0, 0};
+    if (frameInsetsQuery && frameInsetsQuery(*this, params, insets))
+        return insets;
+    RECT frame {0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, params.Style, menu_ != nullptr, params.ExStyle);
+    return RECT {-frame.left, -frame.top, frame.right, frame.bottom};
 }
 
 void TCustomForm::SetClientSize(int width, int height)
@@ -133,13 +148,10 @@ void TCustomForm::SetClientSize(int width, int height)
         TControl::SetClientSize(width, height);
         return;
     }
-    TCreateParams params;
-    CreateParams(params);
-    RECT frame {0, 0, width, height};
-    AdjustWindowRectEx(&frame, params.Style, menu_ != nullptr, params.ExStyle);
+    const RECT insets = FrameInsets();
     clientWidth_ = width;
     clientHeight_ = height;
-    StoreBounds(Left(), Top(), frame.right - frame.left, frame.bottom - frame.top);
+    StoreBounds(Left(), Top(), width + insets.left + insets.right, height + insets.top + insets.bottom);
     Realign();
 }
 

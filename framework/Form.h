@@ -32,6 +32,14 @@ constexpr TModalResult mrNo = IDNO;
 using TCloseEvent = TMethod<void(TObject* sender, TCloseAction& action)>;
 using TCloseQueryEvent = TMethod<void(TObject* sender, bool& canClose)>;
 
+class TCustomForm;
+
+// Whoever draws a form's frame in place of the system (the skin engine) answers how wide it is
+// on each side (left, top, right, bottom) for a form whose window is about to be made with
+// these parameters; false leaves the answer to the system's metrics.
+using TFrameInsetsQuery = bool (*)(TCustomForm& form, const TCreateParams& params, RECT& insets);
+void SetFrameInsetsQuery(TFrameInsetsQuery query);
+
 class TCustomForm : public TWinControl {
 public:
     explicit TCustomForm(TComponent* owner);
@@ -66,6 +74,8 @@ public:
     void SetFocusedControl(TWinControl* control);
 
     void SetClientSize(int width, int height) override;
+    // The frame's width on each side for the window as it would be made now.
+    RECT FrameInsets();
     void SetBounds(int left, int top, int width, int height) override;
     RECT ClientRect() const override;
 

@@ -176,17 +176,29 @@ public:
           select_(dc_.Get(), bitmap_.Get()), width_(width), height_(height)
     {
     }
+    // A buffer for only the area of the target: drawing keeps the target's coordinates (the
+    // buffer's origin is moved to the area's top-left), and CopyToArea puts it back there.
+    TBufferDC(HDC target, const RECT& area) : TBufferDC(target, area.right - area.left, area.bottom - area.top)
+    {
+        origin_ = POINT {area.left, area.top};
+        SetViewportOrgEx(dc_.Get(), -area.left, -area.top, nullptr);
+    }
     HDC Get() const { return dc_.Get(); }
     void CopyTo(HDC target, int x = 0, int y = 0) const
     {
+        POINT old {};
+        SetViewportOrgEx(dc_.Get(), 0, 0, &old);
         BitBlt(target, x, y, width_, height_, dc_.Get(), 0, 0, SRCCOPY);
+        SetViewportOrgEx(dc_.Get(), old.x, old.y, nullptr);
     }
+    void CopyToArea(HDC target) const { CopyTo(target, origin_.x, origin_.y); }
 
 private:
     TMemoryDC dc_;
     TOwnedBitmap bitmap_;
     TSelectGuard select_;
     int width_, height_;
+    POINT origin_ {0, 0};
 };
 
 // While it lives, an empty floppy or CD drive does not bring up the system's

@@ -125,14 +125,6 @@ using list_detail::TItemsMirror;
 
 namespace {
 
-// The parent finds an owner-drawn child by its control id when it reflects
-// WM_DRAWITEM and WM_MEASUREITEM; the window's own handle is an id no other
-// child can share.
-void UseHandleAsControlId(HWND window)
-{
-    SetWindowLongPtrA(window, GWLP_ID, reinterpret_cast<LONG_PTR>(window));
-}
-
 // Lends the canvas a device context for one drawing call.
 class TCanvasLoan {
 public:
@@ -227,8 +219,7 @@ void TCustomListBox::CreateParams(TCreateParams& params)
 void TCustomListBox::CreateHandleFinished()
 {
     HWND window = WindowHandle();
-    UseHandleAsControlId(window);
-    // The measuring at creation went to the parent before the id above existed.
+    // The measuring at creation may have reached the parent before the control was linked.
     ApplyItemHeight();
     mirror_->Forget();
     mirror_->Sync(window, DefWndProc(), items_.Lines(), style_ == lbVirtual);
@@ -560,7 +551,6 @@ void TCustomComboBox::CreateParams(TCreateParams& params)
 void TCustomComboBox::CreateHandleFinished()
 {
     HWND window = WindowHandle();
-    UseHandleAsControlId(window);
     mirror_->Forget();
     mirror_->Sync(window, DefWndProc(), items_.Lines());
     ApplyHeights();

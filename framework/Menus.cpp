@@ -363,8 +363,8 @@ LRESULT CALLBACK PopupListProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPar
         default:
             break;
         }
-    } catch (const std::exception& error) {
-        HandleApplicationException(error);
+    } catch (...) {
+        HandleCurrentException(PaintingMessage(msg));
         return 0;
     }
     return DefWindowProcA(window, msg, wParam, lParam);

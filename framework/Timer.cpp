@@ -63,8 +63,8 @@ LRESULT CALLBACK TTimer::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM
         try {
             if (timer && timer->enabled_ && timer->OnTimer)
                 timer->OnTimer(timer);
-        } catch (const std::exception& error) {
-            HandleApplicationException(error);
+        } catch (...) {
+            HandleCurrentException();
         }
         return 0;
     }

@@ -14,7 +14,6 @@
 #include <map>
 
 namespace {
-thread_local TWinControl* creationControl = nullptr;
 
 // The window procedure each registered class came with.
 std::map<std::string, WNDPROC>& ClassProcs()
@@ -56,14 +55,41 @@ TWinControl* FindVCLWindow(POINT screenPoint)
     return nullptr;
 }
 
+TWinControl* ControlFromCreation(HWND window, const CREATESTRUCTA* creation)
+{
+    if (!window || !creation)
+        return nullptr;
+    // Only our own classes carry a control in their creation record.
+    if (reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC)) != ControlWindowProc)
+        return nullptr;
+    return static_cast<TWinControl*>(creation->lpCreateParams);
+}
+
+namespace {
+// The procedure the window's class was made from, for the few messages a top-level window
+// receives before WM_NCCREATE links it to its control.
+WNDPROC OriginalClassProc(HWND window)
+{
+    char name[256] = {};
+    if (GetClassNameA(window, name, sizeof name) > 0) {
+        auto known = ClassProcs().find(name);
+        if (known != ClassProcs().end() && known->second)
+            return known->second;
+    }
+    return DefWindowProcA;
+}
+} // namespace
+
 LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     TWinControl* control = FindControl(window);
     if (!control) {
-        control = creationControl;
+        // The control comes with the creation record, so that a creation hook can find it
+        // before this and a window created meanwhile cannot take it.
+        if (msg == WM_NCCREATE)
+            control = ControlFromCreation(window, reinterpret_cast<const CREATESTRUCTA*>(lParam));
         if (!control)
-            return DefWindowProcA(window, msg, wParam, lParam);
-        creationControl = nullptr;
+            return CallWindowProcA(OriginalClassProc(window), window, msg, wParam, lParam);
         control->AttachWindow(window);
     }
     TMessage message {msg, wParam, lParam, 0};
@@ -71,10 +97,9 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM 
         // A copy: a hook may replace the handler while it runs.
         if (TWndMethod handler = control->WindowProc())
             handler(message);
-    } catch (const std::exception& error) {
-        HandleApplicationException(error);
     } catch (...) {
-        HandleApplicationException(Exception("Unknown error"));
+        // No dialog opens in the middle of painting: such errors are shown afterwards.
+        HandleCurrentException(PaintingMessage(msg));
     }
     if (msg == WM_NCDESTROY)
         control->DetachWindow();
@@ -212,13 +237,24 @@ void TWinControl::CreateWnd()
     CreateChildHandles();
 }
 
+namespace {
+// Child windows get ids of their own, so that the notifications that carry only an id find
+// their control. Ids below 0x100 are left to dialog conventions (IDOK, IDCANCEL, ...).
+HMENU NextChildId()
+{
+    static unsigned next = 0x100;
+    const unsigned id = next;
+    next = next >= 0xFFFF ? 0x100 : next + 1;
+    return reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id));
+}
+} // namespace
+
 void TWinControl::CreateWindowHandle(const TCreateParams& params)
 {
-    creationControl = this;
+    HMENU id = (params.Style & WS_CHILD) ? NextChildId() : nullptr;
     HWND window = CreateWindowExA(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style,
-                                  params.X, params.Y, params.Width, params.Height, params.WndParent, nullptr,
-                                  ModuleInstance(), nullptr);
-    creationControl = nullptr;
+                                  params.X, params.Y, params.Width, params.Height, params.WndParent, id,
+                                  ModuleInstance(), this);
     if (!window)
         handle_ = nullptr;
 }
@@ -599,14 +635,17 @@ void TWinControl::PaintHandler(TMessage& message)
     const RECT& area = paint.PaintRect();
     if (IsRectEmpty(&area))
         return;
-    TBufferDC buffer(paint.Get(), client.right, client.bottom);
-    IntersectClipRect(buffer.Get(), area.left, area.top, area.right, area.bottom);
+    // Only the area to paint is buffered, so small repaints of a large window stay cheap.
+    RECT bufferArea {};
+    if (!IntersectRect(&bufferArea, &area, &client))
+        return;
+    TBufferDC buffer(paint.Get(), bufferArea);
+    IntersectClipRect(buffer.Get(), bufferArea.left, bufferArea.top, bufferArea.right, bufferArea.bottom);
     // A fresh buffer holds garbage: it always gets the control's colour first.
     TWinControl::EraseBackground(buffer.Get());
     PaintWindow(buffer.Get());
-    PaintControls(buffer.Get(), area);
-    BitBlt(paint.Get(), area.left, area.top, area.right - area.left, area.bottom - area.top, buffer.Get(), area.left,
-           area.top, SRCCOPY);
+    PaintControls(buffer.Get(), bufferArea);
+    buffer.CopyToArea(paint.Get());
 }
 
 void TWinControl::ReflectNotification(TMessage& message, HWND child)
@@ -750,7 +789,18 @@ void TWinControl::WndProc(TMessage& message)
                 DefaultHandler(message);
             return;
         }
-        ReflectNotification(message, GetDlgItem(handle_, static_cast<int>(message.WParam)));
+        // The structure names the child's window where it has one; only WM_MEASUREITEM goes
+        // by the control id.
+        HWND child = nullptr;
+        if (message.Msg == WM_DRAWITEM)
+            child = reinterpret_cast<DRAWITEMSTRUCT*>(message.LParam)->hwndItem;
+        else if (message.Msg == WM_COMPAREITEM)
+            child = reinterpret_cast<COMPAREITEMSTRUCT*>(message.LParam)->hwndItem;
+        else if (message.Msg == WM_DELETEITEM)
+            child = reinterpret_cast<DELETEITEMSTRUCT*>(message.LParam)->hwndItem;
+        if (!child)
+            child = GetDlgItem(handle_, static_cast<int>(message.WParam));
+        ReflectNotification(message, child);
         return;
     }
     case CN_CTLCOLORMSGBOX:

@@ -23,6 +23,11 @@ struct TCreateParams {
 ATOM ControlAtom();
 // The program's control for a window, or null.
 TWinControl* FindControl(HWND window);
+// The window procedure of every control class.
+LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+// The control a window is being created for, from its creation record (as a creation hook
+// sees it), or null when the window is not one of our controls.
+TWinControl* ControlFromCreation(HWND window, const CREATESTRUCTA* creation);
 // The control under a screen point, descending into child windows.
 TWinControl* FindVCLWindow(POINT screenPoint);
 

@@ -582,7 +582,7 @@ TEST_F(MainWindowTest, AReadOnlySettingsFileIsReportedAndNothingIsLost)
     Start();
     PostWheel(Panel(), 1);
     PumpPending();
-    EXPECT_EQ(CloseExpectingError(), "Unable to write to " + folder_.Path(IniName) + ".");
+    EXPECT_EQ(CloseExpectingError(), "Unable to write to " + folder_.Path(IniName));
     EXPECT_TRUE(IsWindowVisible(Window()));
     EXPECT_EQ(folder_.Read(IniName), settings);
     EXPECT_EQ(Opacity(Window()), 198);
