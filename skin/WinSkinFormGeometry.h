@@ -5,16 +5,23 @@
 // window region is built. Plain functions without windows.h, so that they can be checked (and
 // fuzzed with hostile skins) natively.
 
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <vector>
 
 struct TFrameRect {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
+    // Extents saturate at the ends of the int range instead of wrapping around.
+    int Width() const { return Saturate(static_cast<long long>(Right) - Left); }
+    int Height() const { return Saturate(static_cast<long long>(Bottom) - Top); }
     bool Contains(int x, int y) const { return x >= Left && x < Right && y >= Top && y < Bottom; }
     bool operator==(const TFrameRect&) const = default;
+
+  private:
+    static int Saturate(long long value) {
+        return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
+    }
 };
 
 // How a window's frame is drawn, from its styles.

@@ -178,6 +178,13 @@ TEST(FrameGeometry, NcCalcSizeAnswersTheAreaInsideTheBorders) {
     EXPECT_EQ(high, Rect(INT_MAX, INT_MAX, INT_MAX, INT_MAX));
     const TFrameRect low = NcCalcClientRect(Widths(), INT_MIN, INT_MIN, INT_MIN, INT_MIN);
     EXPECT_EQ(low, Rect(INT_MIN + 4, INT_MIN + 50, INT_MIN + 4, INT_MIN + 50));
+    // Hostile widths may give the widest rectangle there is; its extent saturates.
+    const TFrameRect widest =
+        NcCalcClientRect(TFrameWidths{INT_MIN, INT_MIN, INT_MIN, 0, 0}, 0, 0, INT_MAX, 0);
+    EXPECT_EQ(widest, Rect(INT_MIN, INT_MIN, INT_MAX, 0));
+    EXPECT_EQ(widest.Width(), INT_MAX);
+    EXPECT_EQ(widest.Height(), INT_MAX);
+    EXPECT_EQ(Rect(INT_MAX, INT_MAX, INT_MIN, INT_MIN).Width(), INT_MIN);
 }
 
 TEST(FrameGeometry, WindowSizeForClientIsTheInverseOfNcCalcSize) {
