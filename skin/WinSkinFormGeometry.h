@@ -5,16 +5,23 @@
 // window region is built. Plain functions without windows.h, so that they can be checked (and
 // fuzzed with hostile skins) natively.
 
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <vector>
 
 struct TFrameRect {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
+    // Extents saturate at the ends of the int range instead of wrapping around.
+    int Width() const { return Saturate(static_cast<long long>(Right) - Left); }
+    int Height() const { return Saturate(static_cast<long long>(Bottom) - Top); }
     bool Contains(int x, int y) const { return x >= Left && x < Right && y >= Top && y < Bottom; }
     bool operator==(const TFrameRect&) const = default;
+
+  private:
+    static int Saturate(long long value) {
+        return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
+    }
 };
 
 // How a window's frame is drawn, from its styles.
@@ -40,7 +47,8 @@ struct TFrameWidths {
 };
 
 // The skin's widths: caption = top image height / its cells, sides = width / cells, bottom =
-// height / cells. A cell count below 1 counts as 1.
+// height / cells. A cell count below 1 counts as 1, an image size below 1 gives 0 (which the
+// usability check below rejects for the caption).
 TFrameWidths FrameWidthsFromImages(const TFramePieceImage& left, const TFramePieceImage& top,
                                    const TFramePieceImage& right, const TFramePieceImage& bottom);
 
@@ -48,12 +56,16 @@ TFrameWidths FrameWidthsFromImages(const TFramePieceImage& left, const TFramePie
 // caption is where the window is moved and closed from), no negative width, and borders plus
 // caption that leave room for the client area of a window of the given size (when the window
 // size is not yet known pass 0 for both and only the widths are checked). A frame that fails
-// is not applied: the window keeps the system frame.
+// is not applied: the window keeps the system frame. Every border and the menu strip must lie
+// within 0..MaxSkinBorder, the caption within MinSkinCaption..MaxSkinBorder; with a window size
+// the borders may fill the window but not exceed it. (A window of border kind bkNone has no
+// frame at all and is not checked.)
 constexpr int MinSkinCaption = 8;
 constexpr int MaxSkinBorder = 256;
 bool FrameWidthsUsable(const TFrameWidths& widths, int windowWidth = 0, int windowHeight = 0);
 
-// The frame's pieces in window coordinates for a W x H window.
+// The frame's pieces in window coordinates for a W x H window. A piece that would be inverted
+// (borders wider than the window) is collapsed to zero size at its top-left corner.
 struct TFrameLayout {
     TFrameRect LeftBorder, RightBorder, Caption, BottomBorder, MenuStrip, Client;
 };
@@ -73,8 +85,9 @@ constexpr int HitNowhere = 0;
 constexpr int HitCaption = 2;
 constexpr int HitMenu = 5;
 // The frame's answer after the previous window procedure answered previousCode for a point at
-// (x, y) in window coordinates: nowhere or caption become caption below the top three rows,
-// and menu inside the menu strip; every other answer stays.
+// (x, y) in window coordinates: nowhere or caption become caption below the top three rows
+// (y >= 3), and menu inside the menu strip (Caption <= y < Caption + Menu, when Menu > 0);
+// every other answer stays.
 int FrameHitTest(int previousCode, int x, int y, const TFrameWidths& widths);
 
 // ---- Caption buttons
@@ -162,7 +175,12 @@ struct TStripPart {
 // The copies that draw a cellWidth x cellHeight cell into a width x height target with end
 // caps leftCap and rightCap wide: the left cap, then middle copies while x < width - rightCap,
 // then the right cap last. No middle copies when the cell is not wider than both caps. Caps
-// wider than the cell are clamped to it; nothing for an empty target or cell.
+// wider than the cell are clamped to it; nothing for an empty target or cell. Copies are 1:1
+// across (source and destination equally wide) and stretched only vertically; what would fall
+// outside the target is clipped off (source and destination alike), so every part lies inside
+// both the cell and the target. A target wider than MaxStripExtent gets nothing (no window is
+// that wide; it would only ask for an endless list of middle copies).
+constexpr int MaxStripExtent = 32767;
 std::vector<TStripPart> ThreePartStrip(int cellWidth, int cellHeight, int width, int height, int leftCap,
                                        int rightCap);
 
@@ -174,7 +192,9 @@ using TRegionRun = TFrameRect;
 // The maximal runs of non-transparent pixels, row by row, of a 32-bit top-down image
 // (0x00RRGGBB per pixel, stride in pixels), moved by (dx, dy). A pixel is transparent when each
 // of its red, green and blue values lies between the key's and that value plus the tolerance
-// (capped at 255). key is 0x00RRGGBB.
+// (capped at 255); a negative tolerance makes every pixel opaque. key is 0x00RRGGBB; the top
+// byte of pixels and key is ignored. Nothing for a null image, an empty size or a stride below
+// the width.
 std::vector<TRegionRun> ScanOpaqueRuns(const std::uint32_t* pixels, int width, int height, int stride,
                                        std::uint32_t key, int tolerance, int dx, int dy);
 
