@@ -252,6 +252,151 @@ TEST_F(WindowTest, TheControlIsFoundFromItsWindowThroughTheControlAtom)
     EXPECT_EQ(FindVCLWindow(centre), button);
 }
 
+namespace {
+// A creation hook as a skin engine installs one: it looks up the control of every window being
+// made, and makes a window of its own inside the hook for the first one it sees.
+struct TCreationWatch {
+    static inline TCreationWatch* Current = nullptr;
+    HHOOK Hook = nullptr;
+    std::vector<std::pair<HWND, TWinControl*>> Seen;
+    TPanel* Nested = nullptr;
+    TWinControl* NestedParent = nullptr;
+    static LRESULT CALLBACK Proc(int code, WPARAM wParam, LPARAM lParam)
+    {
+        TCreationWatch* self = Current;
+        if (self && code == HCBT_CREATEWND) {
+            auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
+            HWND window = reinterpret_cast<HWND>(wParam);
+            self->Seen.emplace_back(window, ControlFromCreation(window, create->lpcs));
+            if (self->NestedParent && !self->Nested) {
+                self->Nested = new TPanel(self->NestedParent);
+                self->Nested->SetParent(self->NestedParent);
+                self->Nested->HandleNeeded();
+            }
+        }
+        return CallNextHookEx(self ? self->Hook : nullptr, code, wParam, lParam);
+    }
+    TCreationWatch()
+    {
+        Current = this;
+        Hook = SetWindowsHookExA(WH_CBT, Proc, nullptr, GetCurrentThreadId());
+    }
+    ~TCreationWatch()
+    {
+        UnhookWindowsHookEx(Hook);
+        Current = nullptr;
+    }
+    TWinControl* SeenFor(HWND window) const
+    {
+        for (const auto& [seen, control] : Seen)
+            if (seen == window)
+                return control;
+        return nullptr;
+    }
+};
+} // namespace
+
+TEST_F(WindowTest, ACreationHookFindsTheControlAndNestedCreationsDoNotStealIt)
+{
+    auto* host = Add<TPanel>();
+    host->HandleNeeded();
+    TOwnedComponent<TForm> other(new TForm(&TestApplication()));
+    other->SetBounds(50, 50, 200, 150);
+    {
+        TCreationWatch watch;
+        watch.NestedParent = host; // a panel made inside the hook, while the form is being made
+        other->HandleNeeded();
+        ASSERT_NE(watch.Nested, nullptr);
+        EXPECT_EQ(watch.SeenFor(other->Handle()), other.get());
+        EXPECT_EQ(watch.SeenFor(watch.Nested->Handle()), watch.Nested);
+    }
+    EXPECT_EQ(FindControl(other->Handle()), other.get());
+    EXPECT_EQ(FindControl(host->Controls(0)->IsWindowed() ? static_cast<TWinControl*>(host->Controls(0))->Handle()
+                                                          : nullptr),
+              host->Controls(0));
+    // Foreign windows carry no control, whatever their creation record holds.
+    TCreationWatch watch;
+    HWND foreign = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                   GetModuleHandleA(nullptr), other.get());
+    EXPECT_EQ(watch.SeenFor(foreign), nullptr);
+    DestroyWindow(foreign);
+}
+
+TEST_F(WindowTest, ChildrenHaveIdsOfTheirOwnAndOwnerDrawingFindsTheWindow)
+{
+    std::vector<TWinControl*> children;
+    for (int i = 0; i < 6; ++i)
+        children.push_back(i % 2 ? static_cast<TWinControl*>(Add<TButton>()) : Add<TPanel>());
+    std::vector<LONG_PTR> ids;
+    for (TWinControl* child : children) {
+        LONG_PTR id = GetWindowLongPtrA(child->Handle(), GWLP_ID);
+        EXPECT_GE(id, 0x100);
+        EXPECT_EQ(GetDlgItem(form_->Handle(), static_cast<int>(id)), child->Handle());
+        ids.push_back(id);
+    }
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end());
+
+    // A drawing request reaches the child its structure names, even when the id says otherwise.
+    struct TDrawWatch {
+        TWndMethod Saved;
+        int Drawn = 0;
+        void Handle(TMessage& message)
+        {
+            if (message.Msg == CN_BASE + WM_DRAWITEM) {
+                ++Drawn;
+                message.Result = TRUE;
+                return;
+            }
+            Saved(message);
+        }
+    };
+    TDrawWatch first, second;
+    first.Saved = children[1]->WindowProc();
+    second.Saved = children[3]->WindowProc();
+    children[1]->SetWindowProc(Bind<&TDrawWatch::Handle>(&first));
+    children[3]->SetWindowProc(Bind<&TDrawWatch::Handle>(&second));
+    DRAWITEMSTRUCT draw {};
+    draw.CtlType = ODT_BUTTON;
+    draw.CtlID = static_cast<UINT>(GetWindowLongPtrA(children[1]->Handle(), GWLP_ID));
+    draw.hwndItem = children[3]->Handle();
+    SendMessageA(form_->Handle(), WM_DRAWITEM, draw.CtlID, reinterpret_cast<LPARAM>(&draw));
+    EXPECT_EQ(first.Drawn, 0);
+    EXPECT_EQ(second.Drawn, 1);
+    children[1]->SetWindowProc(first.Saved);
+    children[3]->SetWindowProc(second.Saved);
+}
+
+namespace {
+bool SkinLikeInsets(TCustomForm&, const TCreateParams& params, RECT& insets)
+{
+    if (!(params.Style & WS_CAPTION))
+        return false;
+    insets = RECT {3, 20, 5, 7};
+    return true;
+}
+} // namespace
+
+TEST_F(WindowTest, ClientSizeBeforeTheWindowExistsAsksWhoeverDrawsTheFrame)
+{
+    TOwnedComponent<TForm> other(new TForm(&TestApplication()));
+    other->SetBounds(10, 10, 300, 200);
+    SetFrameInsetsQuery(SkinLikeInsets);
+    RECT client = other->ClientRect();
+    other->SetClientSize(100, 50);
+    const int width = other->Width(), height = other->Height();
+    SetFrameInsetsQuery(nullptr);
+    EXPECT_EQ(client.right, 300 - 3 - 5);
+    EXPECT_EQ(client.bottom, 200 - 20 - 7);
+    EXPECT_EQ(width, 100 + 3 + 5);
+    EXPECT_EQ(height, 50 + 20 + 7);
+    // Without one, the system's frame for the style.
+    RECT frame {0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
+    other->SetBounds(10, 10, 300, 200);
+    EXPECT_EQ(other->ClientRect().right, 300 - (frame.right - frame.left));
+}
+
 TEST_F(WindowTest, PublishedPropertiesAreReadAndWrittenByName)
 {
     auto* panel = Add<TPanel>();
@@ -599,8 +744,60 @@ TEST_F(DialogTest, AnErrorInAClickIsShownAndTheProgramGoesOn)
         PumpUntil([&] { return answer.Done(); });
         const TDialogReport& box = answer.Wait();
         EXPECT_TRUE(box.Answered);
-        EXPECT_EQ(box.Text, "The disk is on fire.");
+        EXPECT_EQ(box.Text, "The disk is on fire");
         EXPECT_EQ(box.Icons, 1);
     }
     EXPECT_EQ(handler.Clicks, 2);
+}
+
+namespace {
+// A control whose painting fails once, and a click handler that throws something that is not
+// an exception class.
+class TBrokenPaint : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    bool Fail = true;
+
+protected:
+    void Paint() override
+    {
+        if (!Fail)
+            return;
+        Fail = false;
+        throw Exception("No paint today");
+    }
+};
+
+struct TOddClick {
+    void Click(TObject*) { throw 42; }
+};
+} // namespace
+
+TEST_F(DialogTest, AnErrorWhilePaintingIsShownAfterThePaintAndOddThrowsAreCaught)
+{
+    TOwnedComponent<TForm> form(new TForm(&TestApplication()));
+    form->SetBounds(100, 100, 200, 150);
+    auto* broken = new TBrokenPaint(form.get());
+    broken->SetBounds(0, 0, 100, 100);
+    broken->SetParent(form.get());
+    {
+        TDialogAnswerer answer(TAnswer::PressId("#32770", IDOK, "Perchpoints"));
+        form->Show();
+        // The paint itself returns: no dialog is open while it runs.
+        UpdateWindow(broken->Handle());
+        EXPECT_FALSE(broken->Fail);
+        EXPECT_FALSE(answer.Done());
+        ASSERT_TRUE(PumpUntil([&] { return answer.Done(); }));
+        EXPECT_EQ(answer.Wait().Text, "No paint today");
+    }
+    auto* button = new TButton(form.get());
+    button->SetBounds(110, 10, 60, 24);
+    button->SetParent(form.get());
+    TOddClick odd;
+    button->OnClick = Bind<&TOddClick::Click>(&odd);
+    PumpPending();
+    TDialogAnswerer answer(TAnswer::PressId("#32770", IDOK, "Perchpoints"));
+    PostLeftClick(button->Handle(), 5, 5);
+    ASSERT_TRUE(PumpUntil([&] { return answer.Done(); }));
+    EXPECT_EQ(answer.Wait().Text, "Unknown error");
 }
