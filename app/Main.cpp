@@ -100,8 +100,36 @@ TForm1::TForm1(TComponent* owner, const std::string& basePath) : TForm(owner)
     DoCreate();
 }
 
+// The skin component and the store of the eight built-in skins. The component holds its own
+// copy of the second skin until the saved one is selected at start; it comes first, so that
+// the window's size is laid out for the skin's frame.
+void TForm1::BuildSkin()
+{
+    HINSTANCE module = GetModuleHandleA(nullptr);
+    SkinStore1 = new TSkinStore(this);
+    SkinStore1->SetName("SkinStore1");
+    LoadSkinStoreResources(*SkinStore1, module);
+
+    SkinData1 = new TSkinData(this);
+    SkinData1->SetName("SkinData1");
+    SkinData1->SetActive(true);
+    SkinData1->SetDisableTag(99);
+    TSkinControlTypes controls = 0;
+    for (TSkinControlType type : {xcMainMenu, xcPopupMenu, xcMenuItem, xcControlbar, xcCombo, xcCheckBox,
+                                  xcRadioButton, xcProgress, xcScrollbar, xcEdit, xcButton, xcBitBtn, xcSpeedButton,
+                                  xcSpin, xcPanel, xcGroupBox, xcStatusBar, xcTab, xcTrackBar, xcSystemMenu})
+        controls |= SkinControlBit(type);
+    SkinData1->SetSkinControls(controls);
+    SkinData1->SetOptions(SkinOptionBit(xoPreview) | SkinOptionBit(xoToolbarBK) | SkinOptionBit(xoMenuBG) |
+                          SkinOptionBit(xoCaptionButtonHint));
+    SkinData1->SetSkinFormtype(sfMainform);
+    if (LoadSkinStreamResource(SkinData1->PackedSkin(), module))
+        SkinData1->UnpackSkin();
+}
+
 void TForm1::BuildLayout()
 {
+    BuildSkin();
     SetName("Form1");
     SetCaption("Perchpoints");
     SetBorderIcons(biSystemMenu | biMinimize);
@@ -228,7 +256,7 @@ void TForm1::FormCreate(TObject*)
         LoadTargets();
         ReadSettings();
         filesRead_ = true;
-        // The skin of number skinNumber_ is selected here once the skin store exists.
+        SkinData1->LoadFromStore(*SkinStore1, skinNumber_);
     } catch (const std::exception& error) {
         HandleApplicationException(error);
     }
@@ -302,8 +330,7 @@ void TForm1::FormKeyDown(TObject*, WORD& key, TShiftState shift)
         ToggleSkin();
 }
 
-// Skinning is switched by the skin component, which the skin engine adds.
-void TForm1::ToggleSkin() {}
+void TForm1::ToggleSkin() { SkinData1->SetActive(!SkinData1->Active()); }
 
 void TForm1::FormMouseWheelUp(TObject*, TShiftState, POINT, bool&)
 {
@@ -323,8 +350,13 @@ void TForm1::Fontsize1Click(TObject*) { panels1->Font().SetSize(panels1->Font().
 
 void TForm1::Fontsize2Click(TObject*) { panels1->Font().SetSize(panels1->Font().Size() - 1); }
 
-// Skins are stepped through once the skin store exists.
-void TForm1::Changeskin1Click(TObject*) {}
+void TForm1::Changeskin1Click(TObject*)
+{
+    ++skinNumber_;
+    if (skinNumber_ > SkinStore1->Store().Count() - 1)
+        skinNumber_ = 0;
+    SkinData1->LoadFromStore(*SkinStore1, skinNumber_);
+}
 
 void TForm1::EXIT1Click(TObject*) { Close(); }
 

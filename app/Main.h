@@ -12,6 +12,8 @@
 #include "Label.h"
 #include "Menus.h"
 #include "Panel.h"
+#include "WinSkinData.h"
+#include "WinSkinStore.h"
 
 #include <shellapi.h>
 
@@ -51,6 +53,8 @@ public:
     TJvSelectDirectory* sd1 = nullptr;
     TJvDragDrop* JvDragDrop1 = nullptr;
     TJvDragDrop* JvDragDrop2 = nullptr;
+    TSkinData* SkinData1 = nullptr;
+    TSkinStore* SkinStore1 = nullptr;
 
     const std::string& TargetsPath() const { return targetsPath_; }
     const std::string& SettingsPath() const { return settingsPath_; }
@@ -94,6 +98,7 @@ public:
 
 private:
     void BuildLayout();
+    void BuildSkin();
     TMenuItem* AddMenuItem(const char* name, const char* caption, int groupIndex, TNotifyEvent onClick);
     void LoadTargets();
     void SaveTargets();

@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "Main.h"
+#include "WinSkinDlg.h"
 
 #include <windows.h>
 
@@ -12,6 +13,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         application.SetTitle("Perchpoints");
         application.CreateForm<TForm1>();
         application.Run();
+        // Every window gets its own procedures back before the windows go.
+        FreeSkinManager();
     } catch (const std::exception& error) {
         MessageBoxA(nullptr, error.what(), "Perchpoints", MB_OK | MB_ICONSTOP);
         return 1;

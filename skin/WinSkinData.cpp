@@ -1,5 +1,11 @@
 #include "WinSkinData.h"
 
+#include "Application.h"
+#include "HintWindow.h"
+#include "WinSkinDlg.h"
+#include "WinSkinStore.h"
+#include "Form.h"
+
 #include "ImgUtil.h"
 #include "SkinRead.h"
 #include "SysUtils.h"
@@ -186,6 +192,22 @@ const char* SkinSlotName(TSkinSlot slot)
     return kSlotSpecs[slot].name;
 }
 
+namespace {
+std::vector<TSkinData*>& LiveSkinDatas()
+{
+    static std::vector<TSkinData*> live;
+    return live;
+}
+} // namespace
+
+const TSkinData* ActiveMainSkinData()
+{
+    for (TSkinData* skin : LiveSkinDatas())
+        if (skin->SkinFormtype() == sfMainform && skin->Active() && skin->SkinReady())
+            return skin;
+    return nullptr;
+}
+
 TSkinData::TSkinData(TComponent* owner) : TComponent(owner)
 {
     const char* sides[] = {"Left", "Right", "Top", "Bottom"};
@@ -200,9 +222,204 @@ TSkinData::TSkinData(TComponent* owner) : TComponent(owner)
     colours_[scGrayText] = SystemColor(COLOR_GRAYTEXT);
     colours_[scCaption] = SystemColor(COLOR_BTNFACE);
     customColours_.fill(clWhite);
+    LiveSkinDatas().push_back(this);
+    SetFrameInsetsQuery(SkinFrameInsets);
 }
 
-TSkinData::~TSkinData() = default;
+TSkinData::~TSkinData()
+{
+    auto& live = LiveSkinDatas();
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
+    if (TSkinManage* manager = SkinManager())
+        manager->UnregisterSkinData(this);
+}
+
+// ---- switches, loading and applying
+
+void TSkinData::SetActive(bool value)
+{
+    if (value == active_)
+        return;
+    active_ = value;
+    if (IsDesigning() || IsLoading())
+        return;
+    TSkinManage& manager = EnsureSkinManager();
+    switch (formType_) {
+    case sfMainform:
+        if (value) {
+            if (notReady_)
+                return;
+            manager.SetPendingSkinData(this);
+            manager.ScheduleAction(saSkinAll, 250);
+            manager.SetState(1);
+        } else {
+            manager.SetPendingSkinData(this);
+            manager.ScheduleAction(saUnskinAll, 250);
+        }
+        break;
+    case sfOnlyThisForm:
+        manager.SetPendingSkinData(this);
+        if (value && notReady_)
+            return;
+        manager.ScheduleAction(value ? saSkinAll : saUnskinAll, 250);
+        break;
+    default:
+        break;
+    }
+}
+
+void TSkinData::SetSkinFile(const std::string& value)
+{
+    notReady_ = true;
+    skinFile_ = value;
+    if (IsDesigning()) {
+        if (!value.empty())
+            packedSkin_.Clear();
+        return;
+    }
+    const DWORD attributes = GetFileAttributesA(value.c_str());
+    if (value.empty() || attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return;
+    TFileStream file(value, fmOpenRead);
+    packedSkin_.Clear();
+    packedSkin_.CopyFrom(file, 0);
+    packedSkin_.SetPosition(0);
+    UnpackSkin();
+    ApplyNewSkin();
+}
+
+void TSkinData::LoadFromStore(TSkinStore& store, int index)
+{
+    if (index < 0 || index >= store.Store().Count())
+        return;
+    notReady_ = true;
+    TMemoryStream& source = store.Store().Items(index)->DataStream();
+    source.SetPosition(0);
+    packedSkin_.Clear();
+    packedSkin_.CopyFrom(source, 0);
+    packedSkin_.SetPosition(0);
+    UnpackSkin();
+    ApplyNewSkin();
+}
+
+void TSkinData::ApplyNewSkin()
+{
+    if (IsDesigning() || IsLoading())
+        return;
+    if (!SkinManager())
+        Loaded();
+    TSkinManage& manager = EnsureSkinManager();
+    manager.SetPendingSkinData(this);
+    manager.RefreshFrames();
+    if (manager.State() == 1)
+        manager.ScheduleAction(saSkinChanged, 250);
+}
+
+void TSkinData::Loaded()
+{
+    TComponent::Loaded();
+    if (IsDesigning())
+        return;
+    if (!HasSkinGetScrollBarInfo())
+        skinControls_ &= ~SkinControlBit(xcScrollbar);
+    TSkinManage& manager = EnsureSkinManager();
+    if (std::find(manager.SkinDatas().begin(), manager.SkinDatas().end(), this) == manager.SkinDatas().end())
+        manager.RegisterSkinData(this);
+    MakeCaptionFont();
+    if (formType_ != sfMainform) {
+        manager.SetSkinningEnabled(true);
+        manager.SetState(manager.State() + 1);
+        if (auto* form = dynamic_cast<TWinControl*>(Owner()); form && active_)
+            manager.SkinWindow(form->Handle());
+        return;
+    }
+    manager.InstallHook();
+    if (active_) {
+        if (notReady_)
+            active_ = false;
+        else
+            manager.ScheduleAction(saSkinAll, 250);
+    }
+    if (Skins(xcMainMenu))
+        skinControls_ &= ~SkinControlBit(xcMenuItem);
+    else
+        skinControls_ &= ~SkinControlBit(xcSystemMenu);
+    MakeCaptionIcon();
+}
+
+void TSkinData::MakeCaptionFont()
+{
+    NONCLIENTMETRICSA metrics {};
+    // The structure as older systems know it (without the padded border width).
+    metrics.cbSize = 340;
+    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
+        metrics.cbSize = sizeof metrics;
+        if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0))
+            return;
+    }
+    captionFont_.Reset(CreateFontIndirectA(&metrics.lfCaptionFont));
+}
+
+void TSkinData::MakeCaptionIcon()
+{
+    HWND app = Application ? Application->Handle() : nullptr;
+    HICON icon = nullptr;
+    if (app) {
+        icon = reinterpret_cast<HICON>(SendMessageA(app, WM_GETICON, ICON_SMALL, 0));
+        if (!icon)
+            icon = reinterpret_cast<HICON>(SendMessageA(app, WM_GETICON, ICON_BIG, 0));
+    }
+    if (!icon && Application)
+        icon = Application->SmallIcon();
+    if (!icon)
+        return;
+    const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+    captionIcon_.SetSize(cx, cy);
+    HDC dc = captionIcon_.Canvas().Handle();
+    RECT all {0, 0, cx, cy};
+    TOwnedBrush magenta(CreateSolidBrush(RGB(255, 0, 255)));
+    FillRect(dc, &all, magenta.Get());
+    DrawIconEx(dc, 0, 0, icon, cx, cy, 0, nullptr, DI_NORMAL);
+    captionIcon_.SetTransparent(true);
+    captionIcon_.SetTransparentColor(0xFF00FF);
+}
+
+void TSkinData::DoFormSkin(HWND, const std::string& aName, bool& doSkin)
+{
+    if (OnFormSkin) {
+        OnFormSkin(this, aName, doSkin);
+        return;
+    }
+    if (aName == "SysMonthCal32" || (Skins(xcFastReport) && aName.rfind("Tfr", 0) == 0))
+        doSkin = false;
+}
+
+void TSkinData::DoSkinChanged()
+{
+    if (OnSkinChanged)
+        OnSkinChanged(this);
+}
+
+void TSkinData::ShowCaptionHint(const RECT& rect, const std::string& text)
+{
+    if (!HasOption(xoCaptionButtonHint) || hintShowing_)
+        return;
+    if (!hintWindow_)
+        hintWindow_ = new THintWindow(this);
+    RECT r = hintWindow_->CalcHintRect(500, text);
+    OffsetRect(&r, rect.left, rect.top);
+    hintWindow_->ActivateHint(r, text);
+    hintShowing_ = true;
+}
+
+void TSkinData::HideCaptionHint()
+{
+    if (!hintShowing_)
+        return;
+    if (hintWindow_)
+        hintWindow_->ReleaseHandle();
+    hintShowing_ = false;
+}
 
 const TDataSkinBoxLabel* TSkinData::GroupBox() const
 {

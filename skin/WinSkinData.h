@@ -16,6 +16,63 @@
 #include <vector>
 
 class TSkinReader;
+class TSkinStore;
+class THintWindow;
+class TImageList;
+
+// Which kinds of controls are skinned (bit 0 first).
+enum TSkinControlType {
+    xcMainMenu,
+    xcPopupMenu,
+    xcMenuItem,
+    xcToolbar,
+    xcControlbar,
+    xcCombo,
+    xcCheckBox,
+    xcRadioButton,
+    xcProgress,
+    xcScrollbar,
+    xcEdit,
+    xcButton,
+    xcBitBtn,
+    xcSpeedButton,
+    xcSpin,
+    xcPanel,
+    xcGroupBox,
+    xcStatusBar,
+    xcTab,
+    xcTrackBar,
+    xcSystemMenu,
+    xcFastReport
+};
+using TSkinControlTypes = std::uint32_t;
+constexpr TSkinControlTypes SkinControlBit(TSkinControlType type) { return TSkinControlTypes(1) << type; }
+
+// Extra behaviours (bit 0 first).
+enum TSkinOption {
+    xoMDIScrollbar,
+    xoMenuMerge,
+    xoTransparent,
+    xoPreview,
+    xoParentBackGround,
+    xoNoFocusRect,
+    xoToolbarBK,
+    xoToolbarButton,
+    xoMDIChildBorder,
+    xoMenuBG,
+    xoCaptionButtonHint,
+    xoFormScrollbar
+};
+using TSkinOptions = std::uint32_t;
+constexpr TSkinOptions SkinOptionBit(TSkinOption option) { return TSkinOptions(1) << option; }
+
+enum TSkinFormType { sfMainform, sfOnlyThisForm, sfDialog, sfDLL };
+
+class TSkinData;
+// Decides per form (by its class name) whether it is skinned.
+using TOnFormSkin = TMethod<void(TObject* sender, const std::string& aName, bool& doSkin)>;
+// Before and after a window gets its skinned frame.
+using TOnSkinForm = TMethod<void(TObject* sender, HWND ahwnd, const std::string& aName)>;
 
 // Element records are plain data that the loaders fill and the painters read, so their fields
 // are public and carry the names the painters use. Each record owns its bitmaps.
@@ -167,6 +224,11 @@ enum TSkinColourIndex {
     scColourCount = 19
 };
 
+class TSkinData;
+// The skin component of the main form when it is switched on and has a skin ready (forms made
+// now will be skinned by it), else null.
+const TSkinData* ActiveMainSkinData();
+
 // Where the loaders find the bitmaps a description names: the unpacked archive, or a map of
 // entries in tests and tools.
 class TSkinEntrySource {
@@ -190,6 +252,65 @@ class TSkinData : public TComponent {
     explicit TSkinData(TComponent* owner);
     ~TSkinData() override;
     const char* ClassName() const override { return "TSkinData"; }
+
+    // ---- The component's switches
+
+    bool Active() const { return active_; }
+    // Switching on asks the skin manager to skin every window after 250 ms (once a skin is
+    // ready), switching off to give every window its own look back; the skin stays loaded.
+    void SetActive(bool value);
+    int DisableTag() const { return disableTag_; }
+    void SetDisableTag(int value) { disableTag_ = value; }
+    TSkinControlTypes SkinControls() const { return skinControls_; }
+    void SetSkinControls(TSkinControlTypes value) { skinControls_ = value; }
+    bool Skins(TSkinControlType type) const { return (skinControls_ & SkinControlBit(type)) != 0; }
+    TSkinOptions Options() const { return options_; }
+    void SetOptions(TSkinOptions value) { options_ = value; }
+    bool HasOption(TSkinOption option) const { return (options_ & SkinOptionBit(option)) != 0; }
+    TSkinFormType SkinFormtype() const { return formType_; }
+    void SetSkinFormtype(TSkinFormType value) { formType_ = value; }
+    bool MenuUpdate() const { return menuUpdate_; }
+    void SetMenuUpdate(bool value) { menuUpdate_ = value; }
+    bool MenuMerge() const { return menuMerge_; }
+    void SetMenuMerge(bool value) { menuMerge_ = value; }
+    // Fixed texts: writes are ignored.
+    std::string Version() const { return "5.20.05.20"; }
+    std::string SkinStore() const { return IsDesigning() && !packedSkin_.Bytes().empty() ? "(Good)" : "(none)"; }
+    const std::string& SkinFile() const { return skinFile_; }
+    // Loads the file as the packed skin when it exists; a missing file leaves the component
+    // not ready.
+    void SetSkinFile(const std::string& value);
+
+    TOnFormSkin OnFormSkin;
+    TNotifyEvent OnSkinChanged;
+    TOnSkinForm OnBeforeSkinForm;
+    TOnSkinForm OnAfterSkinForm;
+
+    // ---- Loading and applying a skin
+
+    // Makes item index of the store this component's skin and applies it; an index outside
+    // the store changes nothing.
+    void LoadFromStore(TSkinStore& store, int index);
+    // After a new skin was unpacked: frames drop their caption buttons, and while the manager
+    // runs every skinned window is refreshed after 250 ms.
+    void ApplyNewSkin();
+
+    // ---- What the manager and the frames ask
+
+    // The form filter: whether a window of that class name is skinned.
+    void DoFormSkin(HWND window, const std::string& aName, bool& doSkin);
+    void DoSkinChanged();
+    void ShowCaptionHint(const RECT& rect, const std::string& text);
+    void HideCaptionHint();
+    bool CaptionHintShowing() const { return hintShowing_; }
+    // Time the mouse has rested on a caption button, counted by the frames' hover timers.
+    int& CaptionHintCounter() { return hintCounter_; }
+    HFONT CaptionFont() const { return captionFont_.Get(); }
+    // The application's small icon on magenta, made at load completion; empty without an icon.
+    TBitmap& CaptionIcon() { return captionIcon_; }
+    // Frames draw their borders only while this is on (switched off around menu changes).
+    bool FramePainting() const { return framePainting_; }
+    void SetFramePainting(bool value) { framePainting_ = value; }
 
     // The packed skin (4-byte size and LZHUF stream) that UnpackSkin reads.
     TMemoryStream& PackedSkin() { return packedSkin_; }
@@ -234,7 +355,12 @@ class TSkinData : public TComponent {
     // The caption colour, taken from the top frame image.
     TColor CaptionColour() const;
 
+  protected:
+    void Loaded() override;
+
   private:
+    void MakeCaptionFont();
+    void MakeCaptionIcon();
     const TDataSkinBorder* Border(TSkinSlot slot) const
     {
         return static_cast<const TDataSkinBorder*>(slots_[slot].get());
@@ -269,4 +395,21 @@ class TSkinData : public TComponent {
     std::vector<TColor> extraColours_;
     std::array<TColor, 10> customColours_{};
     TOwnedBrush buttonFaceBrush_;
+
+    bool active_ = false;
+    int disableTag_ = 99;
+    TSkinControlTypes skinControls_ = ~TSkinControlTypes(0) & ((TSkinControlTypes(1) << 22) - 1) &
+                                      ~SkinControlBit(xcMenuItem) & ~SkinControlBit(xcFastReport);
+    TSkinOptions options_ =
+        SkinOptionBit(xoPreview) | SkinOptionBit(xoToolbarBK) | SkinOptionBit(xoCaptionButtonHint);
+    TSkinFormType formType_ = sfMainform;
+    bool menuUpdate_ = true;
+    bool menuMerge_ = false;
+    std::string skinFile_;
+    TBitmap captionIcon_;
+    TOwnedFont captionFont_;
+    THintWindow* hintWindow_ = nullptr;
+    bool hintShowing_ = false;
+    int hintCounter_ = 0;
+    bool framePainting_ = true;
 };

@@ -1,0 +1,665 @@
+#include "WinSkinForm.h"
+
+#include "Application.h"
+#include "Bitmap.h"
+#include "Form.h"
+#include "Menus.h"
+#include "WinSkinData.h"
+#include "WinSkinDlg.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+namespace {
+// The frame of a subclassed window, and what is left of it when a later subclasser kept us in
+// its chain after skinning ended: a relay to the procedure we replaced.
+const char* const FrameProperty = "PerchpointsSkinFrame";
+const char* const RelayProperty = "PerchpointsSkinRelay";
+
+struct TRelay {
+    WNDPROC OldProc;
+    bool Unicode;
+};
+
+LRESULT CallProc(WNDPROC proc, bool unicode, HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (!proc)
+        return unicode ? DefWindowProcW(window, msg, wParam, lParam) : DefWindowProcA(window, msg, wParam, lParam);
+    return unicode ? CallWindowProcW(proc, window, msg, wParam, lParam)
+                   : CallWindowProcA(proc, window, msg, wParam, lParam);
+}
+
+bool HasChildOfClass(HWND window, const char* className)
+{
+    for (HWND child = GetTopWindow(window); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (WindowClassName(child) == className)
+            return true;
+    return false;
+}
+
+constexpr UINT SC_MASK = 0xFFF0;
+} // namespace
+
+TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner)
+{
+    doubleClickTime_ = GetDoubleClickTime();
+    hoverTimer_ = std::make_unique<TTimer>(nullptr);
+    hoverTimer_->SetEnabled(false);
+    hoverTimer_->SetInterval(250);
+    hoverTimer_->OnTimer = Bind<&TWinSkinForm::HoverTick>(this);
+}
+
+TWinSkinForm::~TWinSkinForm()
+{
+    try {
+        if (subclassed_)
+            Detach();
+        if (skin_)
+            skin_->HideCaptionHint();
+    } catch (...) {
+        // Nothing may escape a destructor.
+    }
+    hoverTimer_.reset();
+    captionButtons_.clear();
+    if (TSkinManage* manager = SkinManager())
+        manager->ForgetFrame(handle_);
+}
+
+// ---- taking over
+
+void TWinSkinForm::TakeOverForm(TSkinData* skin, TCustomForm* form)
+{
+    form_ = form;
+    if (skin->OnBeforeSkinForm)
+        skin->OnBeforeSkinForm(form, handle_, skinName_);
+    if (skin->Skins(xcMenuItem))
+        form->SetPropText("AutoScroll", "False");
+    Start(skin);
+    savedColor_ = form->Color();
+    form->SetColor(skin->Colour(scButtonFace));
+}
+
+void TWinSkinForm::TakeOverWindow(TSkinData* skin) { Start(skin); }
+
+void TWinSkinForm::Start(TSkinData* skin)
+{
+    if (subclassed_)
+        return;
+    if (TSkinManage* manager = SkinManager())
+        manager->SetState(1);
+    skin_ = skin;
+    skinFrame_ = skin->Skins(xcMainMenu);
+    style_ = static_cast<DWORD>(GetWindowLongA(handle_, GWL_STYLE));
+    exStyle_ = static_cast<DWORD>(GetWindowLongA(handle_, GWL_EXSTYLE));
+    rightToLeft_ = (exStyle_ & WS_EX_LEFTSCROLLBAR) != 0;
+    isChild_ = (style_ & WS_CHILD) != 0;
+    windowClassName_ = WindowClassName(handle_);
+    ownerWindow_ = GetWindow(handle_, GW_OWNER);
+    hadSysMenuStyle_ = (style_ & WS_SYSMENU) != 0;
+    buttonSet_ = 0;
+    if (style_ & WS_SYSMENU)
+        buttonSet_ |= bsSystemMenu;
+    if (style_ & WS_MINIMIZEBOX)
+        buttonSet_ |= bsMinimizeBox;
+    if (style_ & WS_MAXIMIZEBOX)
+        buttonSet_ |= bsMaximizeBox;
+    if (exStyle_ & WS_EX_CONTEXTHELP)
+        buttonSet_ |= bsHelpButton;
+    RefreshWindowState();
+    sizeable_ = (style_ & WS_THICKFRAME) != 0;
+    isSystemDialog_ = windowClassName_ == "#32770" || windowClassName_ == "TMessageForm";
+    borderKind_ = BorderKindFromStyles(style_, exStyle_, isSystemDialog_);
+    // An MDI child with the option keeps the system frame; MDI frames are not drawn specially.
+    if ((exStyle_ & WS_EX_MDICHILD) && skin->HasOption(xoMDIChildBorder))
+        skinFrame_ = false;
+    (void)HasChildOfClass;
+    isUnicode_ = IsWindowUnicode(handle_) != FALSE;
+    Subclass();
+    if (skinFrame_) {
+        RebuildCaptionObjects();
+        // A skin whose frame cannot hold this window leaves it its system frame.
+        RECT rect {};
+        GetWindowRect(handle_, &rect);
+        frameApplied_ = borderKind_ == bkNone || FrameWidthsUsable(widths_);
+        if (!frameApplied_)
+            skinFrame_ = false;
+    }
+    if (!skinFrame_)
+        frameState_ = fsRunning;
+}
+
+void TWinSkinForm::Subclass()
+{
+    SetPropA(handle_, FrameProperty, this);
+    const auto proc = reinterpret_cast<LONG_PTR>(&TWinSkinForm::FrameProc);
+    oldWndProc_ = reinterpret_cast<WNDPROC>(isUnicode_ ? SetWindowLongPtrW(handle_, GWLP_WNDPROC, proc)
+                                                       : SetWindowLongPtrA(handle_, GWLP_WNDPROC, proc));
+    subclassed_ = true;
+}
+
+void TWinSkinForm::RestoreProc()
+{
+    if (!subclassed_)
+        return;
+    subclassed_ = false;
+    RemovePropA(handle_, FrameProperty);
+    if (!IsWindow(handle_))
+        return;
+    const auto current = isUnicode_ ? GetWindowLongPtrW(handle_, GWLP_WNDPROC) : GetWindowLongPtrA(handle_, GWLP_WNDPROC);
+    if (current == reinterpret_cast<LONG_PTR>(&TWinSkinForm::FrameProc)) {
+        if (isUnicode_)
+            SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldWndProc_));
+        else
+            SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldWndProc_));
+        return;
+    }
+    // Someone subclassed after us: cutting ourselves out would cut them off. We stay in the
+    // chain as a plain relay until the window is gone.
+    if (!GetPropA(handle_, RelayProperty))
+        SetPropA(handle_, RelayProperty, new TRelay {oldWndProc_, isUnicode_});
+}
+
+LRESULT CALLBACK TWinSkinForm::FrameProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    auto* frame = static_cast<TWinSkinForm*>(GetPropA(window, FrameProperty));
+    if (!frame) {
+        auto* relay = static_cast<TRelay*>(GetPropA(window, RelayProperty));
+        if (!relay)
+            return IsWindowUnicode(window) ? DefWindowProcW(window, msg, wParam, lParam)
+                                           : DefWindowProcA(window, msg, wParam, lParam);
+        const TRelay copy = *relay;
+        if (msg == WM_NCDESTROY) {
+            RemovePropA(window, RelayProperty);
+            delete relay;
+        }
+        return CallProc(copy.OldProc, copy.Unicode, window, msg, wParam, lParam);
+    }
+    try {
+        return frame->WindowProc(msg, wParam, lParam);
+    } catch (...) {
+        HandleCurrentException(true);
+    }
+    return 0;
+}
+
+LRESULT TWinSkinForm::PassOn(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return CallProc(oldWndProc_, isUnicode_, handle_, msg, wParam, lParam);
+}
+
+// ---- the window procedure
+
+LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_NCPAINT:
+        if (frameState_ == fsCreated && skinFrame_)
+            return 0;
+        break;
+    case WM_ERASEBKGND:
+        if (!form_ && skin_) {
+            RECT client {};
+            GetClientRect(handle_, &client);
+            FillRect(reinterpret_cast<HDC>(wParam), &client, skin_->ButtonFaceBrush());
+            return 1;
+        }
+        return PassOn(msg, wParam, lParam);
+    case WM_NCDESTROY: {
+        frameState_ = fsClosing;
+        const WNDPROC old = oldWndProc_;
+        const bool unicode = isUnicode_;
+        const HWND window = handle_;
+        Detach();
+        frameState_ = fsDestroyed;
+        return CallProc(old, unicode, window, msg, wParam, lParam);
+    }
+    case WM_NCACTIVATE:
+        if (frameState_ == fsCreated && skinFrame_ && !(exStyle_ & WS_EX_MDICHILD)) {
+            active_ = wParam != 0;
+            // Nothing is drawn before the start, but the activation itself goes ahead.
+            return TRUE;
+        }
+        break;
+    case 0x00AE: // the system's caption-button drawing of some themes
+        if (skinFrame_)
+            return 0;
+        break;
+    case WM_INITMENUPOPUP:
+        if (TSkinManage* manager = SkinManager())
+            manager->SetNextMenuKind(reinterpret_cast<HMENU>(wParam) == systemMenu_ ? 2 : 1);
+        return PassOn(msg, wParam, lParam);
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC: {
+        LRESULT result = PassOn(msg, wParam, lParam);
+        if (!form_) {
+            SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+            if (msg == WM_CTLCOLORSTATIC && skin_) {
+                SetBkColor(reinterpret_cast<HDC>(wParam), ColorToRGB(skin_->Colour(scButtonFace)));
+                result = reinterpret_cast<LRESULT>(skin_->ButtonFaceBrush());
+            }
+        }
+        return result;
+    }
+    case SKM_START:
+        DeferredStart();
+        return 0;
+    case SKM_ISSKINNED:
+        PostMessageA(handle_, SKM_SKINNED, 0, SKIN_MAGIC);
+        return 1;
+    case SKM_PAINTFRAME:
+        if (lParam == SKIN_MAGIC) {
+            if (wParam)
+                PaintNonClient(reinterpret_cast<HDC>(wParam));
+            return SKIN_MAGIC;
+        }
+        break;
+    case SKM_PROBE:
+        return lParam == SKIN_MAGIC ? SKIN_MAGIC : 1;
+    case SKM_RESKIN:
+        Reskin();
+        return 0;
+    default:
+        break;
+    }
+    if (!skinFrame_)
+        return PassOn(msg, wParam, lParam);
+    return Stage2(msg, wParam, lParam);
+}
+
+LRESULT TWinSkinForm::Stage2(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (isChild_ && !(exStyle_ & WS_EX_MDICHILD))
+        return PassOn(msg, wParam, lParam);
+    switch (msg) {
+    case WM_SIZE:
+        OnSize(wParam, lParam);
+        return 0;
+    case WM_ACTIVATE:
+        active_ = LOWORD(wParam) != WA_INACTIVE;
+        return PassOn(msg, wParam, lParam);
+    case WM_NCACTIVATE:
+        active_ = wParam != 0;
+        return Stage3(msg, wParam, lParam);
+    case WM_GETMINMAXINFO: {
+        LRESULT result = PassOn(msg, wParam, lParam);
+        RefreshWindowState();
+        return result;
+    }
+    case WM_WINDOWPOSCHANGED:
+        RefreshWindowState();
+        return PassOn(msg, wParam, lParam);
+    case WM_SETICON: {
+        LRESULT result = PassOn(msg, wParam, lParam);
+        BuildIconBitmap();
+        return result;
+    }
+    case WM_SETTEXT: {
+        LRESULT result = PassOn(msg, wParam, lParam);
+        // The caption shows the new title at once.
+        if (IsWindowVisible(handle_))
+            PaintNonClient();
+        return result;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam) & SC_MASK) {
+        case SC_SIZE:
+        case SC_MOVE:
+        case SC_MINIMIZE:
+        case SC_MAXIMIZE:
+        case SC_NEXTWINDOW:
+        case SC_PREVWINDOW:
+        case SC_CLOSE:
+        case SC_RESTORE:
+            if (HIWORD(wParam) == 0 && lParam == 0) {
+                PostMessageA(handle_, WM_SYSCOMMAND, LOWORD(wParam), 0);
+                return 0;
+            }
+            break;
+        default:
+            break;
+        }
+        return PassOn(msg, wParam, lParam);
+    case WM_SYSCOMMAND:
+        return SysCommand(wParam, lParam);
+    default:
+        return Stage3(msg, wParam, lParam);
+    }
+}
+
+LRESULT TWinSkinForm::Stage3(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (frameState_ == fsCreated)
+        return PassOn(msg, wParam, lParam);
+    switch (msg) {
+    case WM_NCCALCSIZE:
+        return NcCalcSize(wParam, lParam);
+    case WM_NCHITTEST:
+        return NcHitTest(wParam, lParam);
+    case WM_NCPAINT:
+        // Without a caption the system's own border stays.
+        if (borderKind_ == bkNone)
+            return PassOn(msg, wParam, lParam);
+        if (!(buttonSet_ & bsKeepSysMenuStyle) && (GetWindowLongA(handle_, GWL_STYLE) & WS_SYSMENU))
+            SetWindowLongA(handle_, GWL_STYLE, GetWindowLongA(handle_, GWL_STYLE) & ~WS_SYSMENU);
+        if (skin_ && skin_->FramePainting())
+            PaintNonClient();
+        return 0;
+    case WM_NCACTIVATE:
+        return NcActivate(wParam, lParam);
+    case WM_NCMOUSEMOVE:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+    case WM_NCLBUTTONDBLCLK:
+    case WM_NCRBUTTONDOWN:
+        return NcMouse(msg, wParam, lParam);
+    case SKM_REDRAWFRAME:
+        PaintNonClient();
+        return 0;
+    default:
+        return PassOn(msg, wParam, lParam);
+    }
+}
+
+// ---- start, sizes, states
+
+void TWinSkinForm::RefreshWindowState()
+{
+    WINDOWPLACEMENT placement {};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(handle_, &placement))
+        return;
+    if (IsIconic(handle_) || placement.showCmd == SW_SHOWMINIMIZED || placement.showCmd == SW_MINIMIZE ||
+        placement.showCmd == SW_SHOWMINNOACTIVE)
+        windowState_ = 2;
+    else if (IsZoomed(handle_))
+        windowState_ = 1;
+    else
+        windowState_ = 0;
+}
+
+void TWinSkinForm::DeferredStart()
+{
+    systemMenu_ = GetSystemMenu(handle_, FALSE);
+    BuildIconBitmap();
+    GetClientRect(handle_, &clientSize_);
+    RECT window {};
+    GetWindowRect(handle_, &window);
+    systemFrameSize_ = SIZE {(window.right - window.left) - clientSize_.right,
+                             (window.bottom - window.top) - clientSize_.bottom};
+    if (frameState_ == fsCreated && skinFrame_) {
+        if (!isChild_ && borderKind_ != bkNone && windowState_ != 2) {
+            frameState_ = fsResizing;
+            // A form laid out for the skin's frame keeps its outer size; every other window
+            // keeps its client area.
+            TSkinManage* manager = SkinManager();
+            const bool keepOuter = form_ && manager && manager->LaidOutForSkin(handle_);
+            if (keepOuter)
+                SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                             SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+            else
+                FitToClient(false);
+            frameState_ = fsRunning;
+            if (windowState_ == 1)
+                SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                             SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+            else
+                UpdateRegion();
+        }
+    }
+    SendMessageA(handle_, SKM_SKINNED, 0, SKIN_MAGIC);
+    if (skin_ && skin_->OnAfterSkinForm)
+        skin_->OnAfterSkinForm(form_, handle_, skinName_);
+    frameState_ = fsRunning;
+    if (skinFrame_)
+        hoverTimer_->SetEnabled(GetActiveWindow() == handle_);
+    if (skinFrame_ && IsWindowVisible(handle_))
+        RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+}
+
+void TWinSkinForm::ReadFrameWidths()
+{
+    if (!skin_ || !skin_->SkinReady())
+        return;
+    if (borderKind_ == bkNone) {
+        widths_ = TFrameWidths {};
+        return;
+    }
+    auto image = [](const TDataSkinBorder& piece) {
+        return TFramePieceImage {piece.Bitmap.Width(), piece.Bitmap.Height(), piece.Frame};
+    };
+    widths_ = FrameWidthsFromImages(image(skin_->FrameLeft()), image(skin_->FrameTop()), image(skin_->FrameRight()),
+                                    image(skin_->FrameBottom()));
+    widths_.Menu = 0;
+}
+
+void TWinSkinForm::ReleaseCaptionObjects()
+{
+    hotObject_ = nullptr;
+    captionButtons_.clear();
+}
+
+void TWinSkinForm::RebuildCaptionObjects()
+{
+    if (!skin_ || !skin_->SkinReady())
+        return;
+    ReadFrameWidths();
+    ReleaseCaptionObjects();
+    for (auto& element : skin_->SysButtons()) {
+        auto button = std::make_unique<TWinSysButton>(this, element.get());
+        if (button->IsIcon()) {
+            BuildIconBitmap();
+            element->Frame = 1;
+        }
+        captionButtons_.push_back(std::move(button));
+    }
+}
+
+void TWinSkinForm::FitToClient(bool keepMeasured)
+{
+    if (IsIconic(handle_)) {
+        SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        return;
+    }
+    GetWindowRect(handle_, &windowRect_);
+    if (isSystemDialog_ || frameState_ == fsReskinning)
+        GetClientRect(handle_, &clientSize_);
+    int clientWidth = clientSize_.right, clientHeight = clientSize_.bottom;
+    if (!keepMeasured && form_) {
+        const RECT client = form_->ClientRect();
+        clientWidth = client.right;
+        clientHeight = client.bottom;
+    }
+    int width = 0, height = 0;
+    WindowSizeForClient(widths_, clientWidth, clientHeight, width, height);
+    SetWindowPos(handle_, nullptr, windowRect_.left, windowRect_.top, width, height,
+                 SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
+}
+
+void TWinSkinForm::OnSize(WPARAM wParam, LPARAM lParam)
+{
+    PassOn(WM_SIZE, wParam, lParam);
+    if (wParam == SIZE_RESTORED)
+        windowState_ = 0;
+    else if (wParam == SIZE_MINIMIZED)
+        windowState_ = 2;
+    else if (wParam == SIZE_MAXIMIZED)
+        windowState_ = 1;
+    if (windowState_ == 2)
+        return;
+    if (frameState_ == fsRunning || frameState_ == fsReskinning)
+        UpdateRegion();
+}
+
+LRESULT TWinSkinForm::NcCalcSize(WPARAM wParam, LPARAM lParam)
+{
+    PassOn(WM_NCCALCSIZE, wParam, lParam);
+    if (!wParam)
+        return 0;
+    auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
+    if (borderKind_ == bkNone) {
+        params->rgrc[1] = params->rgrc[0];
+        return WVR_VALIDRECTS;
+    }
+    const WINDOWPOS* pos = params->lppos;
+    const TFrameRect client = NcCalcClientRect(widths_, pos->x, pos->y, pos->cx, pos->cy);
+    params->rgrc[0] = RECT {client.Left, client.Top, client.Right, client.Bottom};
+    params->rgrc[1] = params->rgrc[0];
+    return WVR_VALIDRECTS;
+}
+
+POINT TWinSkinForm::ScreenToFrame(POINT screen) const
+{
+    ScreenToClient(handle_, &screen);
+    if (!(windowState_ == 2 && (exStyle_ & WS_EX_MDICHILD))) {
+        screen.x += widths_.Left;
+        screen.y += widths_.Caption + widths_.Menu;
+    }
+    return screen;
+}
+
+LRESULT TWinSkinForm::NcHitTest(WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT previous = PassOn(WM_NCHITTEST, wParam, lParam);
+    const POINT p = ScreenToFrame(POINT {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    int code = FrameHitTest(static_cast<int>(previous), p.x, p.y, widths_);
+    // The system answers for its own frame; ours may be wider: the sizing edges follow the
+    // skin's borders.
+    RECT window {};
+    GetWindowRect(handle_, &window);
+    const int w = window.right - window.left, h = window.bottom - window.top;
+    if (sizeable_ && windowState_ == 0 && (code == HTCAPTION || code == HTNOWHERE || code == HTCLIENT)) {
+        const bool left = p.x < widths_.Left, right = p.x >= w - widths_.Right;
+        const bool top = p.y < 3, bottom = p.y >= h - widths_.Bottom;
+        if (top && left)
+            code = HTTOPLEFT;
+        else if (top && right)
+            code = HTTOPRIGHT;
+        else if (bottom && left)
+            code = HTBOTTOMLEFT;
+        else if (bottom && right)
+            code = HTBOTTOMRIGHT;
+        else if (left)
+            code = HTLEFT;
+        else if (right)
+            code = HTRIGHT;
+        else if (bottom)
+            code = HTBOTTOM;
+        else if (top)
+            code = HTTOP;
+    } else if (!sizeable_ && code != HTCLIENT && p.y >= 3 && p.y < widths_.Caption)
+        code = HTCAPTION;
+    return code;
+}
+
+LRESULT TWinSkinForm::NcActivate(WPARAM wParam, LPARAM)
+{
+    active_ = wParam != 0;
+    hoverTimer_->SetEnabled(active_ && frameState_ == fsRunning);
+    if (!active_ && hotObject_)
+        hotObject_->MouseLeave();
+    PaintNonClient();
+    return TRUE;
+}
+
+LRESULT TWinSkinForm::SysCommand(WPARAM wParam, LPARAM lParam)
+{
+    const UINT command = static_cast<UINT>(wParam) & SC_MASK;
+    if (command == SC_KEYMENU && lParam == ' ') {
+        // Alt+Space: the system menu at the client area's top-left corner.
+        POINT corner {0, 0};
+        ClientToScreen(handle_, &corner);
+        PopupSystemMenu(corner);
+        return 0;
+    }
+    if (command == SC_MINIMIZE)
+        windowState_ = 2;
+    else if (command == SC_MAXIMIZE)
+        windowState_ = 1;
+    else if (command == SC_RESTORE)
+        windowState_ = 0;
+    return PassOn(WM_SYSCOMMAND, wParam, lParam);
+}
+
+// ---- switching off
+
+void TWinSkinForm::StopHoverTimer()
+{
+    if (hoverTimer_)
+        hoverTimer_->SetEnabled(false);
+}
+
+void TWinSkinForm::Unskin()
+{
+    const bool closing = frameState_ == fsClosing;
+    systemMenuPopup_.reset();
+    StopHoverTimer();
+    HideHint();
+    if (!subclassed_)
+        return;
+    RestoreProc();
+    if (form_ && !closing)
+        form_->SetColor(savedColor_);
+    if (!IsWindow(handle_))
+        return;
+    if (skinFrame_ && hadSysMenuStyle_ && !(buttonSet_ & bsKeepSysMenuStyle))
+        SetWindowLongA(handle_, GWL_STYLE, GetWindowLongA(handle_, GWL_STYLE) | WS_SYSMENU);
+    if (skinFrame_ && frameState_ != fsCreated && !closing && (!isChild_ || (exStyle_ & WS_EX_MDICHILD))) {
+        // The client area keeps its size under the system frame again.
+        RECT window {}, client {};
+        GetWindowRect(handle_, &window);
+        GetClientRect(handle_, &client);
+        if (SkinManager())
+            SkinManager()->RememberUnskinned(handle_);
+        RECT frame {0, 0, client.right, client.bottom};
+        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(handle_, GWL_STYLE)), GetMenu(handle_) != nullptr,
+                           static_cast<DWORD>(GetWindowLongA(handle_, GWL_EXSTYLE)));
+        SetWindowPos(handle_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                     SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
+    }
+    if (region_) {
+        SetWindowRgn(handle_, nullptr, TRUE);
+        region_ = nullptr;
+    }
+    regionWidth_ = regionHeight_ = -1;
+}
+
+void TWinSkinForm::Detach()
+{
+    systemMenuPopup_.reset();
+    StopHoverTimer();
+    RestoreProc();
+}
+
+void TWinSkinForm::Reskin()
+{
+    if (form_ && skin_)
+        form_->SetColor(skin_->Colour(scButtonFace));
+    frameState_ = fsReskinning;
+    if (skinFrame_) {
+        FitToClient(true);
+        regionWidth_ = regionHeight_ = -1;
+        UpdateRegion();
+        RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
+    SendMessageA(handle_, SKM_SKINNED, 0, SKIN_MAGIC);
+    if (skin_ && skin_->OnAfterSkinForm)
+        skin_->OnAfterSkinForm(form_, handle_, skinName_);
+    frameState_ = fsRunning;
+}
+
+TCaptionFacts TWinSkinForm::CaptionFacts() const
+{
+    TCaptionFacts facts;
+    facts.Maximized = windowState_ == 1;
+    facts.Minimized = windowState_ == 2;
+    facts.Active = active_;
+    facts.HasSystemMenu = (buttonSet_ & bsSystemMenu) != 0;
+    facts.HasMinimizeBox = (buttonSet_ & bsMinimizeBox) != 0;
+    facts.HasMaximizeBox = (buttonSet_ & bsMaximizeBox) != 0;
+    facts.HasHelpButton = (buttonSet_ & bsHelpButton) != 0;
+    facts.IsSystemDialog = isSystemDialog_;
+    facts.BorderKind = borderKind_;
+    return facts;
+}

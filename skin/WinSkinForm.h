@@ -1,0 +1,160 @@
+#pragma once
+// The skinned frame of one top-level window: it subclasses the window, draws the borders and
+// the caption (icon, title, caption buttons) from the skin, cuts the outline from the border
+// images, answers the non-client hit test and mouse messages, keeps the client area at its
+// size under the skin's border widths, and gives everything back when skinning ends.
+
+#include "Component.h"
+#include "Handles.h"
+#include "Timer.h"
+#include "WinSkinFormButtons.h"
+#include "WinSkinFormGeometry.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class TSkinData;
+class TCustomForm;
+class TPopupMenu;
+class TBitmap;
+
+// Frame states.
+enum TFrameState { fsCreated = 0, fsRunning = 1, fsReskinning = 3, fsClosing = 4, fsResizing = 5, fsDestroyed = 6 };
+
+// ButtonSet flags.
+constexpr unsigned bsMaximizeBox = 1, bsMinimizeBox = 2, bsHelpButton = 4, bsSystemMenu = 8, bsKeepSysMenuStyle = 16;
+
+class TWinSkinForm : public TComponent {
+public:
+    explicit TWinSkinForm(TComponent* owner);
+    ~TWinSkinForm() override;
+    const char* ClassName() const override { return "TWinSkinForm"; }
+
+    // Set by the manager before taking over.
+    void SetHandle(HWND window) { handle_ = window; }
+    HWND Handle() const { return handle_; }
+    void SetSkinName(const std::string& name) { skinName_ = name; }
+    const std::string& SkinName() const { return skinName_; }
+
+    // A window with a form object of the program / a foreign window.
+    void TakeOverForm(TSkinData* skin, TCustomForm* form);
+    void TakeOverWindow(TSkinData* skin);
+
+    // After a skin change: widths and caption buttons from the new skin, then colours and size.
+    void ReleaseCaptionObjects();
+    void RebuildCaptionObjects();
+    void Reskin();
+    // Skinning switched off: the window gets its own frame back, the client area its size.
+    void Unskin();
+    // The procedures go back without resizing or repainting (shutdown, window destruction).
+    void Detach();
+
+    void PaintNonClient(HDC dc = nullptr) noexcept;
+    void UpdateRegion() noexcept;
+    void RemoveRegion();
+    // Resizes the window so that the client area keeps its size under the skin's widths.
+    void FitToClient(bool keepMeasured);
+
+    TSkinData* SkinData() const { return skin_; }
+    TCustomForm* Form() const { return form_; }
+    int FrameState() const { return frameState_; }
+    bool Active() const { return active_; }
+    const TFrameWidths& Widths() const { return widths_; }
+    TBorderKind BorderKind() const { return borderKind_; }
+    unsigned ButtonSet() const { return buttonSet_; }
+    int WindowState() const { return windowState_; }
+    bool SkinFrame() const { return skinFrame_; }
+    // False while the skin's frame is unusable for this window: it keeps the system frame.
+    bool FrameApplied() const { return frameApplied_; }
+    bool IsSystemDialog() const { return isSystemDialog_; }
+    const TFrameRect& TitleRect() const { return titleRect_; }
+    HRGN Region() const { return region_; }
+    const std::vector<std::unique_ptr<TNCObject>>& CaptionButtons() const { return captionButtons_; }
+    TNCObject* HotObject() const { return hotObject_; }
+    void SetHotObject(TNCObject* object) { hotObject_ = object; }
+    TCaptionFacts CaptionFacts() const;
+    // Stops the hover timer (before closing actions).
+    void StopHoverTimer();
+    // Converts a screen point to the frame's window coordinates.
+    POINT ScreenToFrame(POINT screen) const;
+    // The skinned system menu at a screen point.
+    void PopupSystemMenu(POINT screen);
+    // The small window icon drawn into a caption-button rectangle of a window DC.
+    void DrawIcon(HDC dc, const RECT& rect);
+
+private:
+    static LRESULT CALLBACK FrameProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT Stage2(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT Stage3(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT PassOn(UINT msg, WPARAM wParam, LPARAM lParam);
+    void Start(TSkinData* skin);
+    void DeferredStart();
+    void Subclass();
+    void RestoreProc();
+    void ReadFrameWidths();
+    void RefreshWindowState();
+    void BuildIconBitmap();
+    LRESULT NcCalcSize(WPARAM wParam, LPARAM lParam);
+    LRESULT NcHitTest(WPARAM wParam, LPARAM lParam);
+    LRESULT NcActivate(WPARAM wParam, LPARAM lParam);
+    LRESULT NcMouse(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT SysCommand(WPARAM wParam, LPARAM lParam);
+    void OnSize(WPARAM wParam, LPARAM lParam);
+    void HoverTick(TObject* sender);
+    void RunButtonAction(TWinSysButton& button, POINT screen);
+    void HideHint();
+
+    // Painting (WinSkinFormPaint.cpp).
+    void PaintPiece(HDC dc, int piece, const RECT& rect);
+    void PaintCaption(HDC dc, bool minimized);
+    void PaintTitle(HDC dc, const RECT& captionRect);
+    void LayoutCaptionButtons();
+    void PaintCaptionButtons(HDC dc);
+    std::wstring TitleText() const;
+    HRGN BuildRegion(int width, int height);
+
+    HWND handle_ = nullptr;
+    std::string skinName_;
+    TSkinData* skin_ = nullptr;
+    TCustomForm* form_ = nullptr;
+    WNDPROC oldWndProc_ = nullptr;
+    bool subclassed_ = false;
+    bool isUnicode_ = false;
+    std::unique_ptr<TTimer> hoverTimer_;
+    std::wstring titlePrefix_ = L"  ";
+    std::wstring titleSuffix_ = L" ";
+    std::string windowClassName_;
+    bool skinFrame_ = false;
+    bool frameApplied_ = false;
+    RECT clientSize_ {};
+    DWORD lastSysMenuTime_ = 0;
+    UINT doubleClickTime_ = 0;
+    HWND ownerWindow_ = nullptr;
+    TFrameWidths widths_;
+    RECT windowRect_ {};
+    TFrameRect titleRect_;
+    SIZE systemFrameSize_ {};
+    bool rightToLeft_ = false;
+    bool sizeable_ = false;
+    bool isSystemDialog_ = false;
+    bool isChild_ = false;
+    std::unique_ptr<TPopupMenu> systemMenuPopup_;
+    HMENU systemMenu_ = nullptr;
+    TColor savedColor_ = 0;
+    DWORD style_ = 0;
+    DWORD exStyle_ = 0;
+    int reservedRight_ = 0;
+    TNCObject* hotObject_ = nullptr;
+    HRGN region_ = nullptr;
+    int regionWidth_ = -1, regionHeight_ = -1;
+    std::unique_ptr<TBitmap> iconBitmap_;
+    std::vector<std::unique_ptr<TNCObject>> captionButtons_;
+    bool active_ = true;
+    TBorderKind borderKind_ = bkSingle;
+    unsigned buttonSet_ = 0;
+    int windowState_ = 0;
+    int frameState_ = fsCreated;
+    bool hadSysMenuStyle_ = false;
+};

@@ -1,0 +1,394 @@
+#include "WinSkinFormButtons.h"
+
+#include "Application.h"
+#include "Bitmap.h"
+#include "ImgUtil.h"
+#include "Menus.h"
+#include "WinSkinData.h"
+#include "WinSkinDlg.h"
+#include "WinSkinForm.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+// ---- TNCObject
+
+void TNCObject::MouseDown()
+{
+    TWinSkinForm* frame = OwnerFrame();
+    if (frame->HotObject() && frame->HotObject() != this)
+        frame->HotObject()->MouseLeave();
+    if (!Visible)
+        return;
+    frame->SetHotObject(this);
+    State = ncPressed;
+    Paint();
+}
+
+void TNCObject::MouseUp()
+{
+    if (!Visible)
+        return;
+    State = ncHot;
+    Paint();
+}
+
+void TNCObject::MouseEnter()
+{
+    TWinSkinForm* frame = OwnerFrame();
+    if (frame->HotObject() == this)
+        return;
+    if (frame->HotObject())
+        frame->HotObject()->MouseLeave();
+    if (!Visible)
+        return;
+    frame->SetHotObject(this);
+    State = ncHot;
+    Paint();
+}
+
+void TNCObject::MouseLeave()
+{
+    if (!Visible)
+        return;
+    TWinSkinForm* frame = OwnerFrame();
+    frame->SetHotObject(nullptr);
+    State = ncNormal;
+    Paint();
+    if (TSkinData* skin = frame->SkinData()) {
+        skin->HideCaptionHint();
+        skin->CaptionHintCounter() = 0;
+    }
+}
+
+// ---- TWinSysButton
+
+TCaptionButtonSpec TWinSysButton::Spec() const
+{
+    TCaptionButtonSpec spec;
+    spec.Action = element_->Action;
+    spec.Align = element_->Align;
+    spec.XCoord = element_->XCoord;
+    spec.YCoord = element_->YCoord;
+    spec.Visibility = element_->Visibility;
+    spec.Visibility1 = element_->Visibility1;
+    spec.ImageWidth = element_->Bitmap.Width();
+    spec.ImageHeight = element_->Bitmap.Height();
+    spec.Frames = element_->Frame;
+    return spec;
+}
+
+bool TWinSysButton::IsIcon() const { return element_->Action == 3 || element_->Action == 11; }
+
+void TWinSysButton::PaintCell(HDC dc, int cell)
+{
+    const RECT rect {BoundsRect.Left, BoundsRect.Top, BoundsRect.Right, BoundsRect.Bottom};
+    if (rect.right <= rect.left || rect.bottom <= rect.top)
+        return;
+    if (IsIcon()) {
+        OwnerFrame()->DrawIcon(dc, rect);
+        return;
+    }
+    const TBitmap& image = element_->Bitmap;
+    const int frames = std::max(1, element_->Frame);
+    if (image.Empty() || image.Width() / frames <= 0)
+        return;
+    cell = std::clamp(cell, 1, frames);
+    const int cellWidth = image.Width() / frames;
+    const RECT source {cellWidth * (cell - 1), 0, cellWidth * cell, image.Height()};
+    DrawNineSlice(dc, rect, image, source, RECT {0, 0, 0, 0}, false, true);
+}
+
+void TWinSysButton::Paint()
+{
+    TWinSkinForm* frame = OwnerFrame();
+    if (!Visible || frame->FrameState() != fsRunning)
+        return;
+    HDC dc = GetWindowDC(frame->Handle());
+    if (!dc)
+        return;
+    int cell = State;
+    const int frames = element_->Frame;
+    if (!Enabled)
+        cell = frames > 3 ? 4 : 1;
+    else if (element_->Visibility == 100 && State == ncHot)
+        cell = 4;
+    PaintCell(dc, cell);
+    ReleaseDC(frame->Handle(), dc);
+}
+
+// ---- the frame's caption mouse handling, hints and system menu
+
+void TWinSkinForm::HideHint()
+{
+    if (skin_)
+        skin_->HideCaptionHint();
+}
+
+void TWinSkinForm::BuildIconBitmap()
+{
+    const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+    if (!iconBitmap_)
+        iconBitmap_ = std::make_unique<TBitmap>();
+    iconBitmap_->SetSize(cx, cy);
+    HDC dc = iconBitmap_->Canvas().Handle();
+    RECT all {0, 0, cx, cy};
+    TOwnedBrush magenta(CreateSolidBrush(RGB(255, 0, 255)));
+    FillRect(dc, &all, magenta.Get());
+    HICON icon = reinterpret_cast<HICON>(SendMessageA(handle_, WM_GETICON, ICON_SMALL, 0));
+    if (!icon)
+        icon = reinterpret_cast<HICON>(SendMessageA(handle_, WM_GETICON, ICON_BIG, 0));
+    if (!icon)
+        icon = reinterpret_cast<HICON>(GetClassLongPtrA(handle_, GCLP_HICONSM));
+    if (icon)
+        DrawIconEx(dc, 0, 0, icon, cx, cy, 0, nullptr, DI_NORMAL);
+    iconBitmap_->SetTransparent(true);
+    iconBitmap_->SetTransparentColor(0xFF00FF);
+}
+
+void TWinSkinForm::DrawIcon(HDC dc, const RECT& rect)
+{
+    // The application's own icon, as its windows show it.
+    HICON icon = nullptr;
+    if (Application && Application->Handle()) {
+        icon = reinterpret_cast<HICON>(SendMessageA(Application->Handle(), WM_GETICON, ICON_SMALL, 0));
+        if (!icon)
+            icon = reinterpret_cast<HICON>(SendMessageA(Application->Handle(), WM_GETICON, ICON_BIG, 0));
+        if (!icon)
+            icon = Application->SmallIcon();
+    }
+    const int size = GetSystemMetrics(SM_CXSMICON);
+    if (icon) {
+        DrawIconEx(dc, rect.left, rect.top, icon, size, size, 0, nullptr, DI_NORMAL);
+        return;
+    }
+    if (iconBitmap_ && !iconBitmap_->Empty())
+        TransparentBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                       iconBitmap_->MemoryDC(), 0, 0, iconBitmap_->Width(), iconBitmap_->Height(), RGB(255, 0, 255));
+}
+
+namespace {
+TNCObject* FindCaptionObject(const std::vector<std::unique_ptr<TNCObject>>& objects, POINT p)
+{
+    for (const auto& object : objects) {
+        auto* button = static_cast<TWinSysButton*>(object.get());
+        if (button->Visible && button->Element().Action >= 0 && button->BoundsRect.Contains(p.x, p.y))
+            return button;
+    }
+    return nullptr;
+}
+} // namespace
+
+LRESULT TWinSkinForm::NcMouse(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    const POINT screen {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const POINT p = ScreenToFrame(screen);
+    TNCObject* object = FindCaptionObject(captionButtons_, p);
+    switch (msg) {
+    case WM_NCMOUSEMOVE:
+        if (!active_)
+            return 0;
+        if (object) {
+            object->MouseEnter();
+            return 0;
+        }
+        if (hotObject_)
+            hotObject_->MouseLeave();
+        hotObject_ = nullptr;
+        return PassOn(msg, wParam, lParam);
+    case WM_NCLBUTTONDOWN:
+        HideHint();
+        if (object) {
+            if (!active_)
+                SetForegroundWindow(handle_);
+            object->MouseDown();
+            return 0;
+        }
+        if (windowState_ == 1 && active_ && wParam == HTCAPTION)
+            wParam = HTMENU;
+        return PassOn(msg, wParam, lParam);
+    case WM_NCLBUTTONUP:
+        HideHint();
+        if (object) {
+            if (object == hotObject_) {
+                auto* button = static_cast<TWinSysButton*>(object);
+                button->MouseUp();
+                RunButtonAction(*button, screen);
+            }
+            return 0;
+        }
+        return PassOn(msg, wParam, lParam);
+    case WM_NCLBUTTONDBLCLK:
+        if (object) {
+            if (static_cast<TWinSysButton*>(object)->IsIcon()) {
+                StopHoverTimer();
+                PostMessageA(handle_, WM_SYSCOMMAND, SC_CLOSE, 0);
+            }
+            return 0;
+        }
+        if (windowState_ != 0) {
+            PostMessageA(handle_, WM_SYSCOMMAND, SC_RESTORE, 0);
+            return 0;
+        }
+        if (buttonSet_ & bsMaximizeBox) {
+            PostMessageA(handle_, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+            return 0;
+        }
+        return PassOn(msg, wParam, lParam);
+    case WM_NCRBUTTONDOWN:
+        HideHint();
+        if (wParam == HTCAPTION && !(exStyle_ & WS_EX_MDICHILD)) {
+            PopupSystemMenu(screen);
+            return 0;
+        }
+        return PassOn(msg, wParam, lParam);
+    default:
+        return PassOn(msg, wParam, lParam);
+    }
+}
+
+void TWinSkinForm::RunButtonAction(TWinSysButton& button, POINT screen)
+{
+    switch (button.Element().Action) {
+    case 0: {
+        MENUITEMINFOA info {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_STATE;
+        const bool hasClose = !systemMenu_ || GetMenuItemInfoA(systemMenu_, SC_CLOSE, FALSE, &info);
+        if (hasClose) {
+            StopHoverTimer();
+            PostMessageA(handle_, WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+        break;
+    }
+    case 1:
+    case 22:
+        if (button.Enabled) {
+            if (windowState_ == 1) {
+                windowState_ = 0;
+                PostMessageA(handle_, WM_SYSCOMMAND, SC_RESTORE, 0);
+            } else {
+                windowState_ = 1;
+                hotObject_ = nullptr;
+                PostMessageA(handle_, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+            }
+        }
+        break;
+    case 2:
+    case 23:
+        if (button.Enabled) {
+            if (windowState_ == 2) {
+                windowState_ = 0;
+                PostMessageA(handle_, WM_SYSCOMMAND, SC_RESTORE, 0);
+            } else {
+                windowState_ = 2;
+                if (hadSysMenuStyle_ && !(buttonSet_ & bsKeepSysMenuStyle))
+                    SetWindowLongA(handle_, GWL_STYLE, GetWindowLongA(handle_, GWL_STYLE) | WS_SYSMENU);
+                PostMessageA(handle_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+            }
+        }
+        break;
+    case 3:
+    case 11:
+    case 12:
+        PopupSystemMenu(POINT {screen.x + 1, screen.y + 1});
+        break;
+    case 4:
+        PostMessageA(handle_, WM_SYSCOMMAND, SC_CONTEXTHELP, 0);
+        break;
+    case 7:
+    case 60:
+    case 8:
+    case 61:
+    case 9:
+    case 62:
+        // Buttons of an active MDI child: this program has no MDI frames.
+        break;
+    default:
+        PostMessageA(handle_, SKM_CUSTOMBUTTON, static_cast<WPARAM>(button.Element().Action), 0);
+        break;
+    }
+}
+
+void TWinSkinForm::HoverTick(TObject*)
+{
+    if (!hotObject_ || !skin_ || frameState_ != fsRunning)
+        return;
+    POINT cursor {};
+    GetCursorPos(&cursor);
+    const POINT p = ScreenToFrame(cursor);
+    if (!hotObject_->BoundsRect.Contains(p.x, p.y)) {
+        hotObject_->MouseLeave();
+        hotObject_ = nullptr;
+        skin_->HideCaptionHint();
+        skin_->CaptionHintCounter() = 0;
+        return;
+    }
+    auto* button = static_cast<TWinSysButton*>(hotObject_);
+    int& counter = skin_->CaptionHintCounter();
+    counter += static_cast<int>(250);
+    const int pause = Application ? Application->HintPause() : 500;
+    const int hidePause = Application ? Application->HintHidePause() : 2500;
+    if (counter < 2 * pause)
+        return;
+    if (counter < 2 * pause + hidePause) {
+        if (const char* text = CaptionButtonHint(button->Element().Action)) {
+            RECT window {};
+            GetWindowRect(handle_, &window);
+            const RECT at {window.left + button->BoundsRect.Left, cursor.y + 24, 0, 0};
+            skin_->ShowCaptionHint(at, text);
+        }
+    } else
+        skin_->HideCaptionHint();
+}
+
+void TWinSkinForm::PopupSystemMenu(POINT screen)
+{
+    const DWORD now = GetTickCount();
+    if (now - lastSysMenuTime_ <= doubleClickTime_ && hotObject_) {
+        // A second click on the icon within the double-click time closes the window.
+        StopHoverTimer();
+        PostMessageA(handle_, WM_CLOSE, 0, 0);
+        return;
+    }
+    if (TSkinManage* manager = SkinManager())
+        manager->SetNextMenuKind(2);
+    lastSysMenuTime_ = now;
+    if (!systemMenu_)
+        systemMenu_ = GetSystemMenu(handle_, FALSE);
+    if (!systemMenu_)
+        return;
+    // The system menu is asked for its items afresh, so that what the window allows now shows.
+    RefreshWindowState();
+    const int count = GetMenuItemCount(systemMenu_);
+    for (int i = 0; i < count; ++i) {
+        const UINT id = GetMenuItemID(systemMenu_, i);
+        bool enabled = true;
+        switch (id & 0xFFF0) {
+        case SC_SIZE:
+            enabled = windowState_ == 0 && sizeable_;
+            break;
+        case SC_MOVE:
+            enabled = windowState_ != 1;
+            break;
+        case SC_MINIMIZE:
+            enabled = windowState_ != 2 && (buttonSet_ & bsMinimizeBox);
+            break;
+        case SC_MAXIMIZE:
+            enabled = windowState_ != 1 && (buttonSet_ & bsMaximizeBox);
+            break;
+        case SC_RESTORE:
+            enabled = windowState_ != 0;
+            break;
+        default:
+            continue;
+        }
+        EnableMenuItem(systemMenu_, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    }
+    // TPM_RETURNCMD: the command goes to the window as the system's own menu would send it.
+    const UINT command = TrackPopupMenu(systemMenu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,
+                                        screen.x, screen.y, 0, handle_, nullptr);
+    if (command && IsWindow(handle_))
+        PostMessageA(handle_, WM_SYSCOMMAND, command, 0);
+}

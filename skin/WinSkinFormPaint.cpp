@@ -1,0 +1,355 @@
+// The drawing side of the skinned frame: borders, caption, title and caption buttons, and the
+// window outline cut from the border images.
+#include "WinSkinForm.h"
+
+#include "Bitmap.h"
+#include "ImgUtil.h"
+#include "WinSkinData.h"
+#include "WinSkinDlg.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+enum { pieceLeft = 1, pieceRight = 2, pieceTop = 3, pieceBottom = 4 };
+
+const TDataSkinBorder& PieceElement(const TSkinData& skin, int piece)
+{
+    switch (piece) {
+    case pieceLeft:
+        return skin.FrameLeft();
+    case pieceRight:
+        return skin.FrameRight();
+    case pieceTop:
+        return skin.FrameTop();
+    default:
+        return skin.FrameBottom();
+    }
+}
+
+// One frame piece rendered at the size of its rectangle: state cells stacked for the top and
+// bottom pieces, side by side for the sides; the fixed edges are the element's margins along
+// the piece; the centre is tiled unless the element says stretched.
+void RenderPiece(HDC dc, const RECT& dest, const TDataSkinBorder& element, int piece, bool active)
+{
+    const TBitmap& image = element.Bitmap;
+    if (image.Empty() || dest.right <= dest.left || dest.bottom <= dest.top)
+        return;
+    const int frames = std::max(1, element.Frame);
+    const int cell = (active || frames == 1) ? 1 : 2;
+    RECT source {};
+    RECT margins {0, 0, 0, 0};
+    if (piece == pieceTop || piece == pieceBottom) {
+        const int h = image.Height() / frames;
+        source = RECT {0, h * (cell - 1), image.Width(), h * cell};
+        margins.left = element.LeftWidth;
+        margins.right = element.RightWidth;
+    } else {
+        const int w = image.Width() / frames;
+        source = RECT {w * (cell - 1), 0, w * cell, image.Height()};
+        margins.top = element.TopHeight;
+        margins.bottom = element.BottomHeight;
+    }
+    DrawNineSlice(dc, dest, image, source, margins, element.Tile != 1, false);
+}
+
+// A 32-bit top-down image of the piece, for the region scan.
+std::vector<std::uint32_t> RenderPiecePixels(const TDataSkinBorder& element, int piece, bool active, int width,
+                                             int height)
+{
+    TBitmap bitmap(width, height, pf32bit);
+    HDC dc = bitmap.MemoryDC();
+    RECT all {0, 0, width, height};
+    TOwnedBrush magenta(CreateSolidBrush(RGB(255, 0, 255)));
+    FillRect(dc, &all, magenta.Get());
+    RenderPiece(dc, all, element, piece, active);
+    GdiFlush();
+    std::vector<std::uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        const auto* row = static_cast<const std::uint32_t*>(bitmap.ScanLine(y));
+        std::copy(row, row + width, pixels.begin() + static_cast<std::ptrdiff_t>(y) * width);
+    }
+    return pixels;
+}
+
+// The runs as one region, handed to the system in blocks.
+HRGN RegionFromRuns(const std::vector<TRegionRun>& runs)
+{
+    HRGN result = CreateRectRgn(0, 0, 0, 0);
+    for (size_t start = 0; start < runs.size(); start += RegionBlockSize) {
+        const size_t count = std::min<size_t>(RegionBlockSize, runs.size() - start);
+        std::vector<std::uint8_t> buffer(sizeof(RGNDATAHEADER) + count * sizeof(RECT));
+        auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+        data->rdh.dwSize = sizeof(RGNDATAHEADER);
+        data->rdh.iType = RDH_RECTANGLES;
+        data->rdh.nCount = static_cast<DWORD>(count);
+        data->rdh.nRgnSize = static_cast<DWORD>(count * sizeof(RECT));
+        RECT bounds {INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+        auto* rects = reinterpret_cast<RECT*>(data->Buffer);
+        for (size_t i = 0; i < count; ++i) {
+            const TRegionRun& run = runs[start + i];
+            rects[i] = RECT {run.Left, run.Top, run.Right, run.Bottom};
+            bounds.left = std::min<LONG>(bounds.left, run.Left);
+            bounds.top = std::min<LONG>(bounds.top, run.Top);
+            bounds.right = std::max<LONG>(bounds.right, run.Right);
+            bounds.bottom = std::max<LONG>(bounds.bottom, run.Bottom);
+        }
+        data->rdh.rcBound = bounds;
+        if (HRGN block = ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), data)) {
+            CombineRgn(result, result, block, RGN_OR);
+            DeleteObject(block);
+        }
+    }
+    return result;
+}
+} // namespace
+
+void TWinSkinForm::PaintPiece(HDC dc, int piece, const RECT& rect)
+{
+    RenderPiece(dc, rect, PieceElement(*skin_, piece), piece, active_);
+}
+
+std::wstring TWinSkinForm::TitleText() const
+{
+    if (isUnicode_) {
+        const int length = GetWindowTextLengthW(handle_);
+        std::wstring text(static_cast<size_t>(std::max(0, length)) + 1, L'\0');
+        const int got = GetWindowTextW(handle_, text.data(), length + 1);
+        text.resize(static_cast<size_t>(std::max(0, got)));
+        return titlePrefix_ + text + titleSuffix_;
+    }
+    char buffer[1000] = {};
+    SendMessageA(handle_, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    return AnsiToWide("  " + std::string(buffer) + " ");
+}
+
+void TWinSkinForm::PaintTitle(HDC dc, const RECT& captionRect)
+{
+    const TDataSkinTitle& title = skin_->Title();
+    const std::wstring text = TitleText();
+    reservedRight_ = 0;
+    for (const auto& object : captionButtons_) {
+        auto* button = static_cast<TWinSysButton*>(object.get());
+        if (button->Visible && !button->Element().Bitmap.Empty() && button->Element().Align == 1)
+            reservedRight_ = std::max(reservedRight_, button->Element().XCoord);
+    }
+    HFONT font = skin_->CaptionFont();
+    HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const TColor colour = skin_->Colour(active_ ? scTitleTextActive : scTitleTextNoActive);
+    SetTextColor(dc, ColorToRGB(colour));
+    RECT measured = captionRect;
+    DrawSkinText(dc, text, measured, DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX);
+    TTitleMetrics metrics;
+    metrics.TextShift = title.TextShift();
+    metrics.TextShiftVert = title.TextShiftVert();
+    metrics.TextRightClip = title.TextRightClip();
+    metrics.TextAlignment = title.TextAlignment;
+    metrics.TextBackLeft = title.TextBackLeft;
+    metrics.TextBackRight = title.TextBackRight;
+    const TFrameRect caption {captionRect.left, captionRect.top, captionRect.right, captionRect.bottom};
+    titleRect_ = LayoutTitle(caption, measured.right - measured.left, measured.bottom - measured.top, metrics,
+                             reservedRight_, rightToLeft_, (style_ & WS_POPUP) != 0, borderKind_);
+    RECT t {titleRect_.Left, titleRect_.Top, titleRect_.Right, titleRect_.Bottom};
+    const TBitmap& back = title.TextBack();
+    if (!back.Empty() && t.right > t.left) {
+        // The back image: a three-part strip of two stacked cells.
+        const int cellHeight = back.Height() / 2;
+        const int cell = active_ ? 1 : 2;
+        const int width = t.right - t.left, height = captionRect.bottom - captionRect.top;
+        if (cellHeight > 0 && height > 0) {
+            TBitmap strip(width, height);
+            HDC stripDC = strip.MemoryDC();
+            RECT all {0, 0, width, height};
+            TOwnedBrush magenta(CreateSolidBrush(RGB(255, 0, 255)));
+            FillRect(stripDC, &all, magenta.Get());
+            const int oldStretch = SetStretchBltMode(stripDC, COLORONCOLOR);
+            for (const TStripPart& part :
+                 ThreePartStrip(back.Width(), cellHeight, width, height, title.TextBackLeft, title.TextBackRight))
+                StretchBlt(stripDC, part.Dest.Left, part.Dest.Top, part.Dest.Width(), part.Dest.Height(),
+                           back.MemoryDC(), part.Source.Left, cellHeight * (cell - 1) + part.Source.Top,
+                           part.Source.Width(), part.Source.Height(), SRCCOPY);
+            SetStretchBltMode(stripDC, oldStretch);
+            GdiFlush();
+            TransparentBlt(dc, t.left, captionRect.top, width, height, stripDC, 0, 0, width, height,
+                           RGB(255, 0, 255));
+        }
+    }
+    t.left += title.TextBackLeft;
+    t.right -= title.TextBackRight;
+    const UINT format = rightToLeft_ ? (DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_RTLREADING)
+                                     : (DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (t.right > t.left)
+        DrawSkinText(dc, text, t, format);
+    SetBkMode(dc, oldMode);
+    if (oldFont)
+        SelectObject(dc, oldFont);
+}
+
+void TWinSkinForm::LayoutCaptionButtons()
+{
+    RECT window {};
+    GetWindowRect(handle_, &window);
+    const int width = window.right - window.left;
+    const TDataSkinObject* menuBar = skin_->Slot(ssMenuBar);
+    const TCaptionFacts facts = CaptionFacts();
+    const HWND self = handle_;
+    TButtonVisibleQuery query = [self](int code, int action) {
+        return static_cast<int>(SendMessageA(self, SKM_BUTTONVISIBLE, static_cast<WPARAM>(code), action));
+    };
+    for (const auto& object : captionButtons_) {
+        auto* button = static_cast<TWinSysButton*>(object.get());
+        const TCaptionButtonSpec spec = button->Spec();
+        const TCaptionButtonState state = EvaluateCaptionButton(spec, facts, query);
+        button->Visible = state.Visible;
+        button->Enabled = state.Enabled;
+        if (button->Visible && !button->Element().Bitmap.Empty())
+            button->BoundsRect =
+                LayoutCaptionButton(spec, width, titleRect_, widths_, menuBar ? menuBar->LeftWidth : 0);
+    }
+}
+
+void TWinSkinForm::PaintCaptionButtons(HDC dc)
+{
+    for (const auto& object : captionButtons_) {
+        auto* button = static_cast<TWinSysButton*>(object.get());
+        if (!button->Visible || button->Element().Bitmap.Empty() || button->Element().Visibility == 100)
+            continue;
+        const int cell = (button->Element().Frame >= 4 && (!active_ || !button->Enabled)) ? 4 : 1;
+        button->PaintCell(dc, cell);
+    }
+}
+
+void TWinSkinForm::PaintCaption(HDC dc, bool minimized)
+{
+    const int width = std::max(1, static_cast<int>(windowRect_.right - windowRect_.left));
+    const int height = minimized ? std::max(1, static_cast<int>(windowRect_.bottom - windowRect_.top))
+                                 : std::max(1, widths_.Caption);
+    TBitmap caption(width, height);
+    HDC buffer = caption.MemoryDC();
+    RECT piece {};
+    if (minimized) {
+        RECT all {0, 0, width, height};
+        FillRect(buffer, &all, skin_->ButtonFaceBrush());
+        piece = RECT {0, 0, width, widths_.Caption};
+    } else {
+        // The corners the side pieces drew stay.
+        BitBlt(buffer, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+        piece = RECT {widths_.Left, 0, width - widths_.Right, widths_.Caption};
+    }
+    PaintPiece(buffer, pieceTop, piece);
+    // The title first decides where it goes; buttons anchored to it follow.
+    LayoutCaptionButtons();
+    PaintTitle(buffer, piece);
+    LayoutCaptionButtons();
+    PaintCaptionButtons(buffer);
+    GdiFlush();
+    BitBlt(dc, 0, 0, width, height, buffer, 0, 0, SRCCOPY);
+    SetBkMode(dc, OPAQUE);
+}
+
+void TWinSkinForm::PaintNonClient(HDC dc) noexcept
+{
+    if (!skin_ || !skin_->SkinReady() || !skinFrame_ || borderKind_ == bkNone)
+        return;
+    if (frameState_ != fsRunning && frameState_ != fsReskinning)
+        return;
+    HDC windowDC = dc;
+    if (!windowDC)
+        windowDC = GetWindowDC(handle_);
+    if (!windowDC)
+        return;
+    try {
+        GetWindowRect(handle_, &windowRect_);
+        const int w = windowRect_.right - windowRect_.left, h = windowRect_.bottom - windowRect_.top;
+        if (IsIconic(handle_)) {
+            PaintCaption(windowDC, true);
+        } else if (w > 0 && h > 0) {
+            const TFrameLayout layout = FrameLayout(widths_, w, h);
+            auto toRect = [](const TFrameRect& r) { return RECT {r.Left, r.Top, r.Right, r.Bottom}; };
+            PaintPiece(windowDC, pieceLeft, toRect(layout.LeftBorder));
+            PaintPiece(windowDC, pieceRight, toRect(layout.RightBorder));
+            PaintPiece(windowDC, pieceBottom, toRect(layout.BottomBorder));
+            PaintCaption(windowDC, false);
+            if (widths_.Menu > 0) {
+                const RECT strip = toRect(layout.MenuStrip);
+                FillRect(windowDC, &strip, skin_->ButtonFaceBrush());
+            }
+        }
+    } catch (...) {
+        // A frame that cannot be drawn now (no memory for a bitmap) is drawn next time.
+    }
+    if (!dc)
+        ReleaseDC(handle_, windowDC);
+    hotObject_ = nullptr;
+}
+
+HRGN TWinSkinForm::BuildRegion(int w, int h)
+{
+    const TDataSkinBorder* pieces[] = {&skin_->FrameLeft(), &skin_->FrameRight(), &skin_->FrameTop(),
+                                       &skin_->FrameBottom()};
+    const bool anyTrans = std::any_of(std::begin(pieces), std::end(pieces), [](auto* p) { return p->Trans == 1; });
+    if (!anyTrans)
+        return CreateRectRgn(0, 0, w, h);
+    const TFrameLayout layout = FrameLayout(widths_, w, h);
+    HRGN inner = CreateRectRgn(layout.Client.Left, layout.Client.Top, layout.Client.Right, layout.Client.Bottom);
+    if (borderKind_ == bkNone)
+        return inner;
+    auto pieceRegion = [&](int piece, const TFrameRect& r, bool scan) -> HRGN {
+        const TDataSkinBorder& element = PieceElement(*skin_, piece);
+        if (r.Width() <= 0 || r.Height() <= 0)
+            return CreateRectRgn(0, 0, 0, 0);
+        if (element.Trans != 1 || !scan)
+            return CreateRectRgn(r.Left, r.Top, r.Right, r.Bottom);
+        const std::vector<std::uint32_t> pixels = RenderPiecePixels(element, piece, active_, r.Width(), r.Height());
+        return RegionFromRuns(
+            ScanOpaqueRuns(pixels.data(), r.Width(), r.Height(), r.Width(), 0xFF00FF, 1, r.Left, r.Top));
+    };
+    HRGN left = pieceRegion(pieceLeft, layout.LeftBorder, h > 1);
+    HRGN right = pieceRegion(pieceRight, layout.RightBorder, h > 1);
+    HRGN bottom = pieceRegion(pieceBottom, layout.BottomBorder, widths_.Bottom >= 2);
+    HRGN top = pieceRegion(pieceTop, layout.Caption, widths_.Caption > 1);
+    CombineRgn(left, left, right, RGN_OR);
+    CombineRgn(bottom, bottom, top, RGN_OR);
+    CombineRgn(left, left, bottom, RGN_OR);
+    CombineRgn(inner, inner, left, RGN_OR);
+    DeleteObject(left);
+    DeleteObject(right);
+    DeleteObject(bottom);
+    DeleteObject(top);
+    return inner;
+}
+
+void TWinSkinForm::UpdateRegion() noexcept
+{
+    if (frameState_ == fsDestroyed || !skinFrame_ || !skin_ || !skin_->SkinReady())
+        return;
+    RECT window {};
+    GetWindowRect(handle_, &window);
+    const int w = window.right - window.left, h = window.bottom - window.top;
+    if (w <= 0 || h <= 0)
+        return;
+    if (w == regionWidth_ && h == regionHeight_ && frameState_ != fsReskinning)
+        return;
+    try {
+        HRGN region = BuildRegion(w, h);
+        regionWidth_ = w;
+        regionHeight_ = h;
+        // The system owns the region from here on.
+        if (SetWindowRgn(handle_, region, TRUE))
+            region_ = region;
+        else
+            DeleteObject(region);
+    } catch (...) {
+        // Without a new region the window keeps its outline until the next size change.
+    }
+}
+
+void TWinSkinForm::RemoveRegion()
+{
+    if (!region_)
+        return;
+    SetWindowRgn(handle_, nullptr, (exStyle_ & WS_EX_MDICHILD) != 0);
+    region_ = nullptr;
+    regionWidth_ = regionHeight_ = -1;
+}
