@@ -1,0 +1,45 @@
+#pragma once
+// How many GDI and USER objects the process holds, for leak checks. GetGuiResources answers
+// where the system keeps the counts; Wine answers 0, so there GDI objects are counted by asking
+// every handle slot for its object type (Wine takes a handle's bare index), and USER objects by
+// counting the thread's windows with their children.
+
+#include <windows.h>
+
+inline DWORD CountThreadWindows()
+{
+    struct TCounter {
+        static BOOL CALLBACK Child(HWND, LPARAM count)
+        {
+            ++*reinterpret_cast<DWORD*>(count);
+            return TRUE;
+        }
+        static BOOL CALLBACK Top(HWND window, LPARAM count)
+        {
+            ++*reinterpret_cast<DWORD*>(count);
+            EnumChildWindows(window, &TCounter::Child, count);
+            return TRUE;
+        }
+    };
+    DWORD count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), &TCounter::Top, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+inline DWORD GdiObjectCount()
+{
+    if (DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS))
+        return count;
+    DWORD count = 0;
+    for (ULONG_PTR slot = 1; slot < 0x10000; ++slot)
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)))
+            ++count;
+    return count;
+}
+
+inline DWORD UserObjectCount()
+{
+    if (DWORD count = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS))
+        return count;
+    return CountThreadWindows();
+}
