@@ -154,10 +154,14 @@ LRESULT TSkinManage::Hook(int code, WPARAM wParam, LPARAM lParam)
         SkinWindow(window);
     } else if (code == HCBT_CREATEWND) {
         const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
-        // MDI children are skinned as they are made; popup menus and size grips get their
-        // skins from the menu and control units, which plug in here.
+        // MDI children, and the program's own forms, are skinned as they are made, so that
+        // neither the system frame nor a wrong size is ever seen. Popup menus and size grips
+        // get their skins from the menu and control units, which plug in here.
         if (create && (create->dwExStyle & WS_EX_MDICHILD))
             SkinWindow(window);
+        else if (create && !(create->style & WS_CHILD) &&
+                 dynamic_cast<TCustomForm*>(ControlFromCreation(window, create)))
+            SkinWindow(window, create);
     }
     return CallNextHookEx(hook, code, wParam, lParam);
 }
@@ -258,15 +262,18 @@ TSkinData* TSkinManage::ChooseSkinData(HWND window, const std::string& className
     return skinDatas_.empty() ? nullptr : skinDatas_.front();
 }
 
-bool TSkinManage::SkinWindow(HWND window)
+bool TSkinManage::SkinWindow(HWND window, const CREATESTRUCTA* creating)
 {
     if (!skinningEnabled_ || !window || !IsWindow(window))
         return false;
     PurgeFrames();
-    if (FindFrame(window) || SendMessageA(window, SKM_ISSKINNED, 0, 0) == 1)
+    // A window being made has no procedure of its own to ask yet.
+    if (FindFrame(window) || (!creating && SendMessageA(window, SKM_ISSKINNED, 0, 0) == 1))
         return false;
     TCustomForm* form = nullptr;
-    if (Screen)
+    if (creating)
+        form = dynamic_cast<TCustomForm*>(ControlFromCreation(window, creating));
+    if (!form && Screen)
         for (TCustomForm* candidate : Screen->Forms())
             if (candidate->WindowHandle() == window)
                 form = candidate;
@@ -283,7 +290,9 @@ bool TSkinManage::SkinWindow(HWND window)
         return false;
     RECT rect {};
     GetWindowRect(window, &rect);
-    const bool hasArea = rect.right > rect.left && rect.bottom > rect.top;
+    bool hasArea = rect.right > rect.left && rect.bottom > rect.top;
+    if (creating)
+        hasArea = creating->cx > 0 && creating->cy > 0;
     if (!hasArea && !(exStyle & WS_EX_MDICHILD))
         return false;
     if (form && form->Tag() == 99)
@@ -304,6 +313,8 @@ bool TSkinManage::SkinWindow(HWND window)
     else
         frame->TakeOverWindow(skin);
     frames_.push_back(frame);
+    if (creating)
+        frame->StartAtCreation();
     PostMessageA(window, SKM_START, 0, 1000);
     return true;
 }

@@ -51,8 +51,10 @@ public:
     void ScheduleAction(int action, unsigned intervalMs);
     // Every frame of the pending skin component drops its caption buttons (a new skin came).
     void RefreshFrames();
-    // Gives a top-level window a frame; true when one was made.
-    bool SkinWindow(HWND window);
+    // Gives a top-level window a frame; true when one was made. With creating (the window's
+    // creation record, from the creation hook) the frame is attached before the window's first
+    // message and draws from the first paint on.
+    bool SkinWindow(HWND window, const CREATESTRUCTA* creating = nullptr);
     bool SkinForm(TCustomForm* form);
     TWinSkinForm* FindFrame(HWND window) const;
     // A frame of a window that is being destroyed leaves the list.

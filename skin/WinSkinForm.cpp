@@ -275,6 +275,14 @@ LRESULT TWinSkinForm::Stage2(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         OnSize(wParam, lParam);
         return 0;
+    case WM_CREATE:
+    case WM_SHOWWINDOW: {
+        // A window skinned as it was made gets its outline before it is first seen.
+        LRESULT result = PassOn(msg, wParam, lParam);
+        if (frameState_ == fsRunning && (msg == WM_CREATE || wParam))
+            UpdateRegion();
+        return result;
+    }
     case WM_ACTIVATE:
         active_ = LOWORD(wParam) != WA_INACTIVE;
         return PassOn(msg, wParam, lParam);
@@ -362,6 +370,12 @@ LRESULT TWinSkinForm::Stage3(UINT msg, WPARAM wParam, LPARAM lParam)
 }
 
 // ---- start, sizes, states
+
+void TWinSkinForm::StartAtCreation()
+{
+    if (frameState_ == fsCreated && skinFrame_)
+        frameState_ = fsRunning;
+}
 
 void TWinSkinForm::RefreshWindowState()
 {
@@ -494,9 +508,20 @@ void TWinSkinForm::OnSize(WPARAM wParam, LPARAM lParam)
 
 LRESULT TWinSkinForm::NcCalcSize(WPARAM wParam, LPARAM lParam)
 {
-    PassOn(WM_NCCALCSIZE, wParam, lParam);
-    if (!wParam)
+    if (!wParam) {
+        // The window's rectangle becomes its client rectangle: asked while the window is made
+        // and by the system's own size calculations.
+        auto* rect = reinterpret_cast<RECT*>(lParam);
+        const RECT window = *rect;
+        PassOn(WM_NCCALCSIZE, wParam, lParam);
+        if (borderKind_ != bkNone) {
+            const TFrameRect client = NcCalcClientRect(widths_, window.left, window.top, window.right - window.left,
+                                                       window.bottom - window.top);
+            *rect = RECT {client.Left, client.Top, client.Right, client.Bottom};
+        }
         return 0;
+    }
+    PassOn(WM_NCCALCSIZE, wParam, lParam);
     auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
     if (borderKind_ == bkNone) {
         params->rgrc[1] = params->rgrc[0];

@@ -31,6 +31,10 @@ public:
     ~TWinSkinForm() override;
     const char* ClassName() const override { return "TWinSkinForm"; }
 
+    // A frame attached while its window is being made draws from the window's first message on:
+    // the client area is what the skin's frame leaves of the window's size.
+    void StartAtCreation();
+
     // Set by the manager before taking over.
     void SetHandle(HWND window) { handle_ = window; }
     HWND Handle() const { return handle_; }

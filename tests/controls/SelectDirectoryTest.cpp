@@ -545,7 +545,7 @@ TEST_F(SelectDirectoryTest, PathsThatCannotBeMadeAreReportedAndNothingIsChosen)
         EXPECT_TRUE(confirm.Wait().Answered);
         const TDialogReport& report = failure.Wait();
         EXPECT_TRUE(report.Answered);
-        EXPECT_EQ(report.Text, "Unable to create directory.");
+        EXPECT_EQ(report.Text, "Unable to create directory");
     }
     EXPECT_FALSE(DirectoryExists(root_ + "\\" + std::string(250, 'x')));
     EXPECT_FALSE(DirectoryExists(std::string(1, freeDrive) + ":\\perch"));

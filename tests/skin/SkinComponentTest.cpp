@@ -289,3 +289,32 @@ TEST_F(SkinComponentTest, WindowsThatGoWhileAnActionIsPendingAreForgotten)
     PumpFor(100);
     EXPECT_TRUE(SkinManager()->Frames().empty());
 }
+
+TEST_F(SkinComponentTest, AFormMadeWhileSkinningIsOnIsSkinnedBeforeItIsShown)
+{
+    MakeSkin(true, true);
+    forms_.emplace_back(new TForm(&TestApplication()));
+    TForm& form = *forms_.back();
+    form.SetBounds(240, 240, 200, 100);
+    form.SetClientSize(180, 90);
+    form.HandleNeeded();
+    // Before the window is shown or any message has been handled.
+    TWinSkinForm* frame = SkinManager()->FindFrame(form.Handle());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->FrameState(), fsRunning);
+    EXPECT_NE(frame->Region(), nullptr);
+    RECT client {}, window {};
+    GetClientRect(form.Handle(), &client);
+    GetWindowRect(form.Handle(), &window);
+    EXPECT_EQ(client.right, 180);
+    EXPECT_EQ(client.bottom, 90);
+    const TFrameWidths& widths = frame->Widths();
+    EXPECT_EQ(window.right - window.left, 180 + widths.Left + widths.Right);
+    EXPECT_EQ(window.bottom - window.top, 90 + widths.Caption + widths.Bottom);
+    // Showing and the deferred start change nothing of that.
+    form.Show();
+    PumpPending();
+    GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(client.right, 180);
+    EXPECT_EQ(client.bottom, 90);
+}
