@@ -469,7 +469,7 @@ void TWinSkinForm::RebuildCaptionObjects()
     }
 }
 
-void TWinSkinForm::FitToClient(bool keepMeasured)
+void TWinSkinForm::FitToClient(bool keepMeasured, bool redraw)
 {
     if (IsIconic(handle_)) {
         SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
@@ -488,7 +488,7 @@ void TWinSkinForm::FitToClient(bool keepMeasured)
     int width = 0, height = 0;
     WindowSizeForClient(widths_, clientWidth, clientHeight, width, height);
     SetWindowPos(handle_, nullptr, windowRect_.left, windowRect_.top, width, height,
-                 SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
+                 SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | (redraw ? 0 : SWP_NOREDRAW));
 }
 
 void TWinSkinForm::OnSize(WPARAM wParam, LPARAM lParam)
@@ -663,9 +663,10 @@ void TWinSkinForm::Reskin()
         form_->SetColor(skin_->Colour(scButtonFace));
     frameState_ = fsReskinning;
     if (skinFrame_) {
-        FitToClient(true);
+        // New widths and outline first, then one repaint of the whole window in the new skin.
+        FitToClient(true, false);
         regionWidth_ = regionHeight_ = -1;
-        UpdateRegion();
+        UpdateRegion(false);
         RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
     SendMessageA(handle_, SKM_SKINNED, 0, SKIN_MAGIC);

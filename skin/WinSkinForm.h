@@ -55,10 +55,11 @@ public:
     void Detach();
 
     void PaintNonClient(HDC dc = nullptr) noexcept;
-    void UpdateRegion() noexcept;
+    // redraw false: the caller repaints the window afterwards.
+    void UpdateRegion(bool redraw = true) noexcept;
     void RemoveRegion();
     // Resizes the window so that the client area keeps its size under the skin's widths.
-    void FitToClient(bool keepMeasured);
+    void FitToClient(bool keepMeasured, bool redraw = true);
 
     TSkinData* SkinData() const { return skin_; }
     TCustomForm* Form() const { return form_; }

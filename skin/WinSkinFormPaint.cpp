@@ -320,7 +320,7 @@ HRGN TWinSkinForm::BuildRegion(int w, int h)
     return inner;
 }
 
-void TWinSkinForm::UpdateRegion() noexcept
+void TWinSkinForm::UpdateRegion(bool redraw) noexcept
 {
     if (frameState_ == fsDestroyed || !skinFrame_ || !skin_ || !skin_->SkinReady())
         return;
@@ -336,7 +336,7 @@ void TWinSkinForm::UpdateRegion() noexcept
         regionWidth_ = w;
         regionHeight_ = h;
         // The system owns the region from here on.
-        if (SetWindowRgn(handle_, region, TRUE))
+        if (SetWindowRgn(handle_, region, redraw))
             region_ = region;
         else
             DeleteObject(region);
