@@ -618,7 +618,6 @@ void TWinSkinForm::StopHoverTimer()
 void TWinSkinForm::Unskin()
 {
     const bool closing = frameState_ == fsClosing;
-    systemMenuPopup_.reset();
     StopHoverTimer();
     HideHint();
     if (!subclassed_)
@@ -652,7 +651,6 @@ void TWinSkinForm::Unskin()
 
 void TWinSkinForm::Detach()
 {
-    systemMenuPopup_.reset();
     StopHoverTimer();
     RestoreProc();
 }

@@ -16,7 +16,6 @@
 
 class TSkinData;
 class TCustomForm;
-class TPopupMenu;
 class TBitmap;
 
 // Frame states.
@@ -145,7 +144,6 @@ private:
     bool sizeable_ = false;
     bool isSystemDialog_ = false;
     bool isChild_ = false;
-    std::unique_ptr<TPopupMenu> systemMenuPopup_;
     HMENU systemMenu_ = nullptr;
     TColor savedColor_ = 0;
     DWORD style_ = 0;
