@@ -1,11 +1,14 @@
 #include "Main.h"
 
 #include "Application.h"
+#include "AtomicFile.h"
 #include "Dialogs.h"
 #include "IniFile.h"
 #include "Screen.h"
+#include "Streams.h"
 #include "SysUtils.h"
 #include "TargetEntry.h"
+#include "TransferRequest.h"
 #include "WindowPlacement.h"
 
 #include <shellapi.h>
@@ -231,6 +234,11 @@ void TForm1::BuildLayout()
     JvDragDrop2->SetDropTarget(Panel1);
     JvDragDrop2->OnDrop = Bind<&TForm1::JvDragDrop2Drop>(this);
 
+    // Never so low that the panel covers the bottom strip: the strip and one row of buttons
+    // (the panel's own minimum) stay in view.
+    Constraints().SetMinHeight(Height() - ClientHeight() + Panel1->Height() +
+                               panels1->Constraints().MinHeight());
+
     SetActiveControl(panels1);
 }
 
@@ -260,28 +268,67 @@ void TForm1::FormCreate(TObject*)
     } catch (const std::exception& error) {
         HandleApplicationException(error);
     }
+    if (!listRead_)
+        listAtStart_ = panels1->Items().Lines();
 }
 
 void TForm1::FormShow(TObject*) {}
 
 void TForm1::FormClose(TObject*, TCloseAction&)
 {
-    // Files that could not be read at start hold what the user has; the empty list and the
-    // layout's settings in hand must not take their place.
-    if (!filesRead_)
-        return;
-    SaveTargets();
-    if (settingsRead_)
+    if (listRead_) {
+        SaveTargets();
+    } else if (panels1->Items().Lines() != listAtStart_) {
+        // The file holds what could not be read at start; the list in hand replaces it only
+        // when the user says so. An unchanged list leaves it alone.
+        const std::string question =
+            "The target list \"" + targetsPath_ +
+            "\" could not be read at start, and the targets have been changed since.\r\n\r\n"
+            "Save the current targets over it?";
+        if (MessageBoxA(Handle(), question.c_str(), "Perchpoints", MB_ICONQUESTION | MB_YESNO) == IDYES)
+            SaveTargets();
+    }
+    // Settings that could not be read at start are not replaced by the layout's.
+    if (filesRead_ && settingsRead_)
         WriteSettings();
+}
+
+void TForm1::ReadTargetsFile(TStringList& list)
+{
+    std::string bytes;
+    {
+        TFileStream stream(targetsPath_, fmOpenRead);
+        bytes.resize(static_cast<size_t>(std::max<std::int64_t>(stream.Size(), 0)));
+        bytes.resize(stream.Read(bytes.data(), bytes.size()));
+    }
+    list.SetText(bytes);
+    // The list ends at a NUL; what follows it would be gone with the first save, so the file as
+    // it is now is kept aside until then.
+    const size_t nul = bytes.find('\0');
+    if (nul != std::string::npos && nul + 1 < bytes.size())
+        unreadTail_ = std::move(bytes);
+    else
+        unreadTail_.clear();
 }
 
 void TForm1::LoadTargets()
 {
     if (FileExists(targetsPath_))
-        panels1->Items().LoadFromFile(targetsPath_);
+        ReadTargetsFile(panels1->Items());
+    listRead_ = true;
 }
 
-void TForm1::SaveTargets() { panels1->Items().SaveToFile(targetsPath_); }
+void TForm1::SaveTargets()
+{
+    if (!unreadTail_.empty()) {
+        // Once: a backup that is already there is the older, and stays.
+        const std::string backup = targetsPath_ + ".bak";
+        if (!FileExists(backup))
+            WriteFileReplacing(backup, unreadTail_.data(), unreadTail_.size());
+        unreadTail_.clear();
+    }
+    panels1->Items().SaveToFile(targetsPath_);
+}
 
 void TForm1::ReadSettings()
 {
@@ -431,9 +478,11 @@ void TForm1::ReloadClick(TObject*)
     // Read first: a file that cannot be read leaves the list in hand (which close saves)
     // instead of an empty one.
     TStringList loaded;
-    loaded.LoadFromFile(targetsPath_);
+    ReadTargetsFile(loaded);
     TRelayoutStep relayout(*panels1);
     panels1->Items().Assign(loaded);
+    // The list is the file's content again, and is saved on close as usual.
+    listRead_ = true;
 }
 
 // ---- drops
@@ -484,55 +533,90 @@ void TForm1::JvDragDrop1Drop(TObject* sender, POINT pos, TStringList& value)
             lit_ = true;
             ++form_.transfersRunning_;
             form_.JvLED1->SetStatus(true);
+            form_.ShowLedNow();
         }
 
     private:
         TForm1& form_;
         TCursor cursor_;
         bool lit_ = false;
-    } scope(*this);
+    };
 
-    transferDestination_ = std::string(TargetPath(panels1->Items()[index])) + "\\";
-    if (!DirectoryExists(transferDestination_)) {
-        ShowMessage("Target folder not available!");
-        return;
+    const UINT operation = movchk->Checked() ? FO_MOVE : FO_COPY;
+    {
+        TTransferScope scope(*this);
+        transferDestination_ = std::string(TargetPath(panels1->Items()[index])) + "\\";
+        if (!DirectoryExists(transferDestination_)) {
+            ShowMessage("Target folder not available!");
+            return;
+        }
+        scope.LightLed();
+        Sleep(200);
+        std::vector<std::wstring> converted;
+        transferFailed_ =
+            TransferFiles(DroppedPaths(sender, value, converted), transferDestination_, operation);
     }
-    scope.LightLed();
-    Sleep(200);
-    std::vector<std::wstring> converted;
-    transferFailed_ = TransferFiles(DroppedPaths(sender, value, converted), transferDestination_,
-                                    movchk->Checked() ? FO_MOVE : FO_COPY);
+    // The shell says nothing itself about a request it refused as a whole; the lamp is out by now.
+    if (transferResult_ != 0 && !transferAborted_)
+        ShowMessage(TransferFailureText(operation, transferResult_));
 }
 
 bool TForm1::TransferFiles(const std::vector<std::wstring>& paths, const std::string& destination, UINT operation)
 {
+    transferResult_ = 0;
+    transferAborted_ = false;
     if (paths.empty())
         return false;
-    // The shell reads both as lists of NUL-ended names closed by one more NUL.
-    size_t length = 1;
-    for (const std::wstring& path : paths)
-        length += path.size() + 1;
-    std::wstring from;
-    from.reserve(length);
-    for (const std::wstring& path : paths) {
-        from += path;
-        from.push_back(L'\0');
-    }
-    from.push_back(L'\0');
-    std::wstring to = WidePath(destination);
-    to.push_back(L'\0');
-    to.push_back(L'\0');
+    // A move of several names into one folder is refused as a whole by some shells (Wine's
+    // cancels it unless a folder is among them), while one destination per source is taken by
+    // all: still one request, so one progress display and the shell's own conflict questions.
+    const TTransferLists lists = MakeTransferLists(paths, WidePath(destination), operation == FO_MOVE);
 
     SHFILEOPSTRUCTW request {};
     // The shell's dialogs belong to the application, not to the window that stays on top.
     request.hwnd = Application->Handle();
     request.wFunc = operation;
-    request.pFrom = from.c_str();
-    request.pTo = to.c_str();
-    request.fFlags = 0;
+    request.pFrom = lists.From.c_str();
+    request.pTo = lists.To.c_str();
+    request.fFlags = lists.OneDestinationEach ? FOF_MULTIDESTFILES : 0;
     request.fAnyOperationsAborted = FALSE;
-    const int result = OnFileOperation ? OnFileOperation(this, request) : SHFileOperationW(&request);
-    return result != 0 || request.fAnyOperationsAborted;
+    transferResult_ = OnFileOperation ? OnFileOperation(this, request) : SHFileOperationW(&request);
+    transferAborted_ = request.fAnyOperationsAborted != FALSE;
+    return transferResult_ != 0 || transferAborted_;
+}
+
+std::string TransferFailureText(UINT operation, int code)
+{
+    std::string reason = ShellOwnErrorText(static_cast<unsigned>(code));
+    if (reason.empty())
+        reason = SysErrorMessage(static_cast<unsigned long>(code));
+    char number[16];
+    wsprintfA(number, "0x%X", static_cast<unsigned>(code));
+    std::string text =
+        operation == FO_MOVE ? "The files could not be moved" : "The files could not be copied";
+    text += " (error ";
+    text += number;
+    text += ")";
+    if (!reason.empty())
+        text += ": " + reason;
+    else
+        text += ".";
+    return text;
+}
+
+void TForm1::ShowLedNow()
+{
+    if (!Panel1->HandleAllocated())
+        return;
+    JvLED1->Repaint();
+    GdiFlush();
+    // Wine hands a window's drawing to the X server when the thread next looks at its queue and
+    // finds nothing; painting alone does not, and the pause and the shell call that follow
+    // would keep the lit lamp off the screen. A look for a message that nobody sends does it.
+    static const UINT nothing = RegisterWindowMessageA("Perchpoints.NothingPending");
+    MSG message;
+    if (nothing)
+        PeekMessageA(&message, Panel1->Handle(), nothing, nothing, PM_NOREMOVE);
 }
 
 int TForm1::ShellFileOperation(TObject*, SHFILEOPSTRUCTW& request) { return SHFileOperationW(&request); }

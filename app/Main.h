@@ -101,11 +101,15 @@ private:
     void BuildSkin();
     TMenuItem* AddMenuItem(const char* name, const char* caption, int groupIndex, TNotifyEvent onClick);
     void LoadTargets();
+    // Reads the list file into list; raises the framework's error when it cannot be opened.
+    void ReadTargetsFile(TStringList& list);
     void SaveTargets();
     void ReadSettings();
     void WriteSettings();
     void ToggleSkin();
     void ShellOpenFolder(TObject* sender, const std::string& path);
+    // Paints the lamp and hands the picture to the screen now, without waiting for the message loop.
+    void ShowLedNow();
     int ShellFileOperation(TObject* sender, SHFILEOPSTRUCTW& request);
 
     std::string targetsPath_;
@@ -114,9 +118,20 @@ private:
     int currentItem_ = 0;
     // The list and settings files were read at start (or were not there).
     bool filesRead_ = false;
+    // The list in hand is the list file's content (read at start or reloaded since), or there
+    // was no file: closing saves it.
+    bool listRead_ = false;
+    // The list as start-up left it, to tell whether it was changed when it could not be read.
+    std::vector<std::string> listAtStart_;
+    // The list file as it was read, when its list ended at a NUL with more after it: kept as
+    // the backup beside the list before the first save replaces the file.
+    std::string unreadTail_;
     bool settingsRead_ = false;
     std::string transferDestination_;
     bool transferFailed_ = false;
+    // What the shell answered to the last transfer request, and whether the user aborted it.
+    int transferResult_ = 0;
+    bool transferAborted_ = false;
     // Drops whose transfer is under way; a drop can arrive while the shell's
     // dialog of another one is open, and the lamp stays lit until both end.
     int transfersRunning_ = 0;
@@ -124,3 +139,5 @@ private:
 
 // The about box's text.
 std::string AboutText();
+// The message for a transfer the shell refused (code: its answer), naming the failure.
+std::string TransferFailureText(UINT operation, int code);

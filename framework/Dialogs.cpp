@@ -243,6 +243,8 @@ bool InputQuery(const std::string& caption, const std::string& prompt, std::stri
 
     auto* label = new TLabel(form.get());
     label->SetParent(form.get());
+    // Prompts quote the user's own text (a short title "Smith & Co"): an "&" stays an "&".
+    label->SetShowAccelChar(false);
     label->SetCaption(prompt);
     label->SetBounds(dlu(8), dluY(8), dlu(164), dluY(10));
 

@@ -6,6 +6,7 @@ set(PP_PURE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/TextLines.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../controls/ItemsPanelGeometry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../app/TargetEntry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../app/TransferRequest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../app/WindowPlacement.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinConvert.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/SkinArchive.cpp

@@ -6,6 +6,7 @@ set(PP_PURE_TEST_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/framework/TextLinesTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/controls/ItemsPanelGeometryTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/app/TargetEntryTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/app/TransferRequestTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/app/WindowPlacementTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/LzhCodecTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/SkinArchiveTest.cpp

@@ -8,14 +8,12 @@ std::vector<std::uint8_t> MeasuredDecodeOurs(const std::vector<std::uint8_t>& pa
     return LzhUnpack(packed);
 }
 
-std::vector<std::uint8_t> MeasuredDecodeReference(TReferenceLzhuf<TReferenceIo::Stdio>& decoder,
-                                                  const std::vector<std::uint8_t>& packed)
+long MeasuredDecodeReference(TReferenceLzhuf<TReferenceIo::Stdio>& decoder, const TReferenceFiles& files)
 {
-    return decoder.Decode(packed.data(), packed.size());
+    return decoder.Decode(files.In(), files.Out());
 }
 
-std::vector<std::uint8_t> MeasuredDecodeUnlocked(TReferenceLzhuf<TReferenceIo::Unlocked>& decoder,
-                                                 const std::vector<std::uint8_t>& packed)
+long MeasuredDecodeUnlocked(TReferenceLzhuf<TReferenceIo::Unlocked>& decoder, const TReferenceFiles& files)
 {
-    return decoder.Decode(packed.data(), packed.size());
+    return decoder.Decode(files.In(), files.Out());
 }

@@ -9,10 +9,9 @@
 #include <vector>
 
 std::vector<std::uint8_t> MeasuredDecodeOurs(const std::vector<std::uint8_t>& packed);
-std::vector<std::uint8_t> MeasuredDecodeReference(TReferenceLzhuf<TReferenceIo::Stdio>& decoder,
-                                                  const std::vector<std::uint8_t>& packed);
-std::vector<std::uint8_t> MeasuredDecodeUnlocked(TReferenceLzhuf<TReferenceIo::Unlocked>& decoder,
-                                                 const std::vector<std::uint8_t>& packed);
+// The reference decoders from the prepared input file to the output file; the text's size.
+long MeasuredDecodeReference(TReferenceLzhuf<TReferenceIo::Stdio>& decoder, const TReferenceFiles& files);
+long MeasuredDecodeUnlocked(TReferenceLzhuf<TReferenceIo::Unlocked>& decoder, const TReferenceFiles& files);
 
 // Patterns for callgrind's --toggle-collect, each matching exactly one of the functions above.
 inline constexpr const char* kMeasuredOursPattern = "MeasuredDecodeOurs(*";

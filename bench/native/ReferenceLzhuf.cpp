@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
+
+#include <unistd.h>
 
 template <TReferenceIo Io>
 TReferenceLzhuf<Io>::TReferenceLzhuf()
@@ -187,34 +190,22 @@ int TReferenceLzhuf<Io>::DecodePosition()
 }
 
 template <TReferenceIo Io>
-std::vector<std::uint8_t> TReferenceLzhuf<Io>::Decode(const std::uint8_t* packed, size_t size)
+long TReferenceLzhuf<Io>::Decode(std::FILE* in, std::FILE* out)
 {
-    if (size == 0)
-        return {};
-    // The stream objects belong to the run like the files of the original program.
-    in_ = fmemopen(const_cast<std::uint8_t*>(packed), size, "rb");
-    if (!in_)
-        return {};
+    in_ = in;
+    out_ = out;
     getBuf_ = 0;
     getLen_ = 0;
 
     unsigned long textSize = 0;
     for (int n = 0; n < 4; n++) {
         int c = GetC();
-        textSize |= static_cast<unsigned long>(c < 0 ? 0 : c) << (8 * n);
+        if (c < 0)
+            return -1;
+        textSize |= static_cast<unsigned long>(c) << (8 * n);
     }
-    if (textSize == 0 || textSize > 64ul * 1024 * 1024) {
-        std::fclose(in_);
-        return {};
-    }
-    // Room for a final match that runs past the announced size, and for the terminating zero
-    // that fmemopen adds.
-    std::vector<std::uint8_t> text(textSize + F);
-    out_ = fmemopen(text.data(), text.size(), "wb");
-    if (!out_) {
-        std::fclose(in_);
-        return {};
-    }
+    if (textSize == 0 || textSize > 64ul * 1024 * 1024)
+        return -1;
 
     StartHuff();
     for (int i = 0; i < N - F; i++)
@@ -239,9 +230,46 @@ std::vector<std::uint8_t> TReferenceLzhuf<Io>::Decode(const std::uint8_t* packed
             }
         }
     }
-    std::fclose(out_);
+    std::fflush(out_);
+    return static_cast<long>(textSize);
+}
+
+TReferenceFiles::TReferenceFiles() : in_(std::tmpfile()), out_(std::tmpfile())
+{
+    if (!in_ || !out_) {
+        if (in_)
+            std::fclose(in_);
+        if (out_)
+            std::fclose(out_);
+        throw std::runtime_error("cannot make the reference decoder's temporary files");
+    }
+}
+
+TReferenceFiles::~TReferenceFiles()
+{
     std::fclose(in_);
-    text.resize(textSize);
+    std::fclose(out_);
+}
+
+void TReferenceFiles::Prepare(const std::vector<std::uint8_t>& packed)
+{
+    std::rewind(in_);
+    if (ftruncate(fileno(in_), 0) != 0 ||
+        std::fwrite(packed.data(), 1, packed.size(), in_) != packed.size() || std::fflush(in_) != 0)
+        throw std::runtime_error("cannot write the reference decoder's input");
+    std::rewind(in_);
+    std::rewind(out_);
+    if (ftruncate(fileno(out_), 0) != 0)
+        throw std::runtime_error("cannot empty the reference decoder's output");
+}
+
+std::vector<std::uint8_t> TReferenceFiles::Output(long size) const
+{
+    if (size <= 0)
+        return {};
+    std::vector<std::uint8_t> text(static_cast<size_t>(size));
+    std::rewind(out_);
+    text.resize(std::fread(text.data(), 1, text.size(), out_));
     return text;
 }
 

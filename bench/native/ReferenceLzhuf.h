@@ -4,7 +4,11 @@
 // usual frequency, parent and son arrays. It is the yardstick for TLZH and a second, independent
 // reading of the same streams; the program never uses it.
 //
-// Host only (fmemopen, getc_unlocked): the benchmark that uses it runs on Linux.
+// It reads and writes ordinary file streams, as the original program did: streams made on
+// memory (fmemopen) are marked by glibc as needing a lock, so every getc and putc on them takes
+// the locked path and would make the yardstick slower than the program it stands for.
+//
+// Host only (getc_unlocked): the benchmark that uses it runs on Linux.
 
 #include <cstddef>
 #include <cstdint>
@@ -22,9 +26,10 @@ class TReferenceLzhuf {
 public:
     TReferenceLzhuf();
 
-    // A packed skin (4-byte size, code stream) in, exactly the announced bytes out. Sizes over
-    // 64 MiB yield nothing: this only ever reads our own skins.
-    std::vector<std::uint8_t> Decode(const std::uint8_t* packed, size_t size);
+    // A packed skin (4-byte size, code stream) read from in, the text written to out (a final
+    // match may run a few bytes past the announced size, as in the original). The announced
+    // size, or -1 for a stream too short or announcing 0 or over 64 MiB. out is flushed.
+    long Decode(std::FILE* in, std::FILE* out);
 
 private:
     // Under the names the format's descriptions use, so the code reads side by side with them.
@@ -57,6 +62,28 @@ private:
     std::uint16_t getBuf_ = 0;
     int getLen_ = 0;
 
+    std::FILE* in_ = nullptr;
+    std::FILE* out_ = nullptr;
+};
+
+// The reference decoder's two files: a packed skin written to an ordinary (temporary) file and
+// read from the start, and the file its text goes to. Setting up and reading back happen
+// outside what the benchmark measures.
+class TReferenceFiles {
+public:
+    TReferenceFiles();
+    TReferenceFiles(const TReferenceFiles&) = delete;
+    TReferenceFiles& operator=(const TReferenceFiles&) = delete;
+    ~TReferenceFiles();
+
+    // Both files ready for one decode of packed: the input at its start, the output empty.
+    void Prepare(const std::vector<std::uint8_t>& packed);
+    std::FILE* In() const { return in_; }
+    std::FILE* Out() const { return out_; }
+    // The first size bytes written to the output.
+    std::vector<std::uint8_t> Output(long size) const;
+
+private:
     std::FILE* in_ = nullptr;
     std::FILE* out_ = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "Main.h"
 
 #include "Screen.h"
+#include "SysUtils.h"
 #include "UiTestSupport.h"
 
 #include <shlobj.h>
@@ -12,7 +13,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -155,7 +158,11 @@ protected:
         TShellCall call;
         call.Function = request.wFunc;
         call.From = SplitList(request.pFrom);
-        call.To.assign(request.pTo, wcslen(request.pTo) + 2); // both closing NULs
+        // Every name with its NUL, and the closing NUL.
+        size_t toLength = 0;
+        while (request.pTo[toLength])
+            toLength += wcslen(request.pTo + toLength) + 1;
+        call.To.assign(request.pTo, toLength + 1);
         call.Owner = request.hwnd;
         call.Flags = request.fFlags;
         call.LedPixel = LedPixel();
@@ -163,6 +170,10 @@ protected:
         calls.push_back(call);
         if (duringShellCall)
             duringShellCall();
+        if (refusal) {
+            request.fAnyOperationsAborted = refusal->Aborted;
+            return refusal->Code;
+        }
         return SHFileOperationW(&request);
     }
     void PanelDrop(TObject* sender, POINT pos, TStringList& value)
@@ -185,6 +196,12 @@ protected:
     int ledChanges = 0;
     std::vector<TShellCall> calls;
     std::function<void()> duringShellCall;
+    // The shell's answer instead of running the request.
+    struct TRefusal {
+        int Code;
+        BOOL Aborted;
+    };
+    std::optional<TRefusal> refusal;
 };
 
 TEST_F(DropTest, CopiesTheDroppedFilesIntoTheTargetInOneShellRequestWithTheLampLit)
@@ -330,6 +347,141 @@ TEST_F(DropTest, TenThousandFilesArriveInOneRequest)
         arrived += entry.is_regular_file() ? 1 : 0;
     EXPECT_EQ(arrived, 10000);
     EXPECT_EQ(ReadText(targetA / "f9999.txt"), "9999");
+}
+
+// Every file below the folder with its content, by path relative to it.
+std::map<std::wstring, std::string> Tree(const fs::path& folder)
+{
+    std::map<std::wstring, std::string> tree;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::wstring name = fs::relative(entry.path(), folder).wstring();
+        tree[name] = entry.is_directory() ? std::string("<folder>") : ReadText(entry.path());
+    }
+    return tree;
+}
+
+// The same sources moved (one request, one destination each) and copied (one request into the
+// folder): what arrives must be the same, and a move leaves no source behind.
+class SeveralSourcesDrop : public DropTest {
+protected:
+    void MoveAndCompareWithCopy(const std::vector<fs::path>& sources)
+    {
+        MakeForm({AnsiPath(targetA.wstring()), AnsiPath(targetB.wstring())});
+        Drop(form->panels1, sources, CentreOf(1));
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_EQ(calls[0].Function, static_cast<UINT>(FO_COPY));
+        EXPECT_EQ(calls[0].Flags, 0);
+        const auto copied = Tree(targetB);
+
+        form->movchk->SetChecked(true);
+        Drop(form->panels1, sources, CentreOf(0));
+        ASSERT_EQ(calls.size(), 2u);
+        const TShellCall& move = calls[1];
+        EXPECT_EQ(move.Function, static_cast<UINT>(FO_MOVE));
+        EXPECT_EQ(move.Flags, FOF_MULTIDESTFILES);
+        std::wstring to;
+        for (const fs::path& source : sources)
+            to += (targetA / source.filename()).wstring() + L'\0';
+        EXPECT_EQ(move.To, to + L'\0');
+
+        EXPECT_EQ(Tree(targetA), copied);
+        EXPECT_GE(copied.size(), sources.size());
+        for (const fs::path& source : sources)
+            EXPECT_FALSE(fs::exists(source)) << source.string();
+        EXPECT_FALSE(form->JvLED1->Status());
+    }
+};
+
+TEST_F(SeveralSourcesDrop, ThreeFilesAreMovedInOneRequest)
+{
+    MoveAndCompareWithCopy({Source(L"one.txt", "1"), Source(L"two.txt", "22"), Source(L"three.txt", "333")});
+}
+
+TEST_F(SeveralSourcesDrop, FilesAndAFolderWithContentAreMovedInOneRequest)
+{
+    const fs::path folder = root / "source" / "Album";
+    fs::create_directories(folder / "inner");
+    WriteText(folder / "cover.txt", "c");
+    WriteText(folder / "inner" / "deep.txt", "d");
+    MoveAndCompareWithCopy({Source(L"one.txt", "1"), folder, Source(L"two.txt", "2")});
+}
+
+TEST_F(SeveralSourcesDrop, NamesOutsideTheAnsiCodePageAreMoved)
+{
+    const std::wstring greek = L"\u03a9mega.txt", cyrillic = L"\u0444\u0430\u0439\u043b.txt";
+    ASSERT_FALSE(IsAnsiPath(greek));
+    const fs::path folder = root / "source" / L"\u65e5\u672c";
+    fs::create_directories(folder);
+    WriteText(folder / L"\u00e4rger.txt", "a");
+    MoveAndCompareWithCopy({Source(greek, "g"), Source(cyrillic, "c"), folder});
+}
+
+// What the screen itself shows (not the window's own picture) at the middle of the lamp.
+TColor ScreenPixel(HWND strip, POINT at)
+{
+    ClientToScreen(strip, &at);
+    HDC screen = GetDC(nullptr);
+    const COLORREF pixel = GetPixel(screen, at.x, at.y);
+    ReleaseDC(nullptr, screen);
+    return static_cast<TColor>(pixel);
+}
+
+TEST_F(DropTest, TheLitLampIsOnTheScreenWhileTheShellWorks)
+{
+    MakeForm({AnsiPath(targetA.wstring())});
+    // Wholly opaque, so that the screen shows the lamp's own colour.
+    form->SetAlphaBlendValue(255);
+    PumpFor(100);
+    const POINT lamp {form->JvLED1->Left() + 8, form->JvLED1->Top() + 8};
+    const HWND strip = form->Panel1->Handle();
+    EXPECT_EQ(ScreenPixel(strip, lamp), clRed);
+    TColor during = clNone;
+    // The thread does not look at its messages from the pause until the shell is done.
+    duringShellCall = [&] { during = ScreenPixel(strip, lamp); };
+    Drop(form->panels1, {Source(L"file.txt")}, CentreOf(0));
+    EXPECT_EQ(during, clLime);
+    PumpFor(100);
+    EXPECT_EQ(ScreenPixel(strip, lamp), clRed);
+}
+
+TEST_F(DropTest, AFailedTransferIsReportedAndAnAbortedOneIsNot)
+{
+    MakeForm({AnsiPath(targetA.wstring())});
+    form->movchk->SetChecked(true);
+    const std::vector<fs::path> files = {Source(L"one.txt"), Source(L"two.txt")};
+
+    refusal = TRefusal {ERROR_ACCESS_DENIED, FALSE};
+    {
+        TDialogAnswerer answer(TAnswer::Press("TMessageForm", "OK", "Perchpoints"));
+        Drop(form->panels1, files, CentreOf(0));
+        const TDialogReport& report = answer.Wait();
+        ASSERT_TRUE(report.Answered);
+        EXPECT_EQ(report.Text,
+                  "The files could not be moved (error 0x5): " + SysErrorMessage(ERROR_ACCESS_DENIED));
+        EXPECT_NE(SysErrorMessage(ERROR_ACCESS_DENIED), "");
+    }
+    // The lamp is out and the cursor back, as after any transfer; the sources stay.
+    EXPECT_FALSE(form->JvLED1->Status());
+    EXPECT_EQ(LedPixel(), clRed);
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    EXPECT_TRUE(fs::exists(files[0]) && fs::exists(files[1]));
+
+    // The shell's own codes are not system error codes: their own words.
+    form->movchk->SetChecked(false);
+    refusal = TRefusal {0x7C, FALSE};
+    {
+        TDialogAnswerer answer(TAnswer::Press("TMessageForm", "OK", "Perchpoints"));
+        Drop(form->panels1, files, CentreOf(0));
+        EXPECT_EQ(answer.Wait().Text, "The files could not be copied (error 0x7C): A path in the source or "
+                                      "the destination is not valid.");
+    }
+
+    // The user stopped it in the shell's own dialog: nothing more to say.
+    refusal = TRefusal {ERROR_CANCELLED, TRUE};
+    TDialogAnswerer none(TAnswer::Press("TMessageForm", "OK").Within(500));
+    Drop(form->panels1, files, CentreOf(0));
+    EXPECT_FALSE(none.Wait().Found);
+    EXPECT_EQ(calls.size(), 3u);
 }
 
 class BottomStripDrop : public DropTest {

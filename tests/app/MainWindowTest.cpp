@@ -643,7 +643,198 @@ INSTANTIATE_TEST_SUITE_P(
     Inputs, MainWindowBadList,
     ::testing::Values(TBadList {"BinaryGarbage", Garbage()},
                       TBadList {"OneMegabyteLine", "C:\\" + std::string(1 << 20, 'x')},
-                      TBadList {"NulInTheMiddle", std::string("C:\\A\r\nC:\\B\0C:\\C\r\nC:\\D\r\n", 23)},
                       TBadList {"MixedLineEnds", "C:\\A\rC:\\B\nC:\\C\r\n\r\rC:\\D\n\r"},
                       TBadList {"HundredThousandLines", ManyLines()}),
     [](const ::testing::TestParamInfo<TBadList>& info) { return std::string(info.param.Name); });
+
+// ---- a list that ends before its file does
+
+TEST_F(MainWindowTest, ANulEndsTheListAndTheWholeFileIsKeptAsABackup)
+{
+    const std::string bytes("C:\\A\r\nC:\\B\0C:\\C\r\nC:\\D\r\n", 23);
+    folder_.Write(DatName, bytes);
+    Start();
+    EXPECT_EQ(Items(), (TLines {"C:\\A", "C:\\B"}));
+    PostMessageA(Window(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); }));
+    EXPECT_EQ(folder_.Read(DatName), "C:\\A\r\nC:\\B\r\n");
+    EXPECT_EQ(folder_.Read("perchpoints.dat.bak"), bytes);
+
+    // Once: the next start finds the backup there and leaves it as it is.
+    const std::string again("C:\\X\0C:\\Y\r\n", 11);
+    folder_.Write(DatName, again);
+    Start();
+    PostMessageA(Window(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); }));
+    EXPECT_EQ(folder_.Read(DatName), "C:\\X\r\n");
+    EXPECT_EQ(folder_.Read("perchpoints.dat.bak"), bytes);
+    EXPECT_EQ(folder_.Files(), (TLines {DatName, "perchpoints.dat.bak", IniName}));
+}
+
+TEST_F(MainWindowTest, NoBackupWhenNothingFollowsTheNulOrTheListWasReloadedWhole)
+{
+    folder_.Write(DatName, std::string("C:\\A\r\n\0", 7));
+    Start();
+    PostMessageA(Window(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); }));
+    EXPECT_EQ(folder_.Read(DatName), "C:\\A\r\n");
+
+    // Reloaded from a file without a NUL, the list is the whole file again.
+    folder_.Write(DatName, std::string("C:\\A\0C:\\B\r\n", 11));
+    Start();
+    folder_.Write(DatName, "C:\\C\r\n");
+    Menu(POINT {10, 10}, "Reload targets");
+    EXPECT_EQ(Items(), (TLines {"C:\\C"}));
+    PostMessageA(Window(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); }));
+    EXPECT_EQ(folder_.Read(DatName), "C:\\C\r\n");
+    EXPECT_FALSE(folder_.Exists("perchpoints.dat.bak"));
+}
+
+// ---- a list that could not be read at start
+
+class MainWindowLockedAtStart : public MainWindowTest {
+protected:
+    // Starts with the list file locked by another program (the error is answered), then lets go.
+    void StartLockedThenRelease()
+    {
+        folder_.Write(DatName, list_);
+        folder_.Write(IniName, settings_);
+        HANDLE lock =
+            CreateFileA(folder_.Path(DatName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+        TDialogAnswerer error(TAnswer::Press("#32770", "OK", "Perchpoints"));
+        Start();
+        CloseHandle(lock);
+        ASSERT_TRUE(error.Wait().Answered);
+        ASSERT_TRUE(Items().empty());
+    }
+    // A folder dropped on the bottom strip, and Yes to the question.
+    void AddTarget(const std::string& folder)
+    {
+        TDialogAnswerer yes(TAnswer::PressId("#32770", IDYES, "NEW TARGET"));
+        TStringList dropped;
+        dropped.Add(folder);
+        form_->JvDragDrop2Drop(nullptr, POINT {10, 10}, dropped);
+        ASSERT_TRUE(yes.Wait().Answered);
+    }
+    // Closes; the question about the list, if any comes, is answered with the button given.
+    TDialogReport CloseAnswering(int button, unsigned waitMs = 10000)
+    {
+        TDialogAnswerer answer(TAnswer::PressId("#32770", button, "Perchpoints").Within(waitMs));
+        PostMessageA(Window(), WM_CLOSE, 0, 0);
+        EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); }, 15000));
+        return answer.Wait();
+    }
+
+    const std::string list_ = Lines({"C:\\Data", "C:\\Other=Title"});
+    const std::string settings_ = "[Settings]\r\nLeft=100\r\nAlpha=100\r\n";
+};
+
+TEST_F(MainWindowLockedAtStart, AReloadMakesTheListTheFilesAgainAndCloseSavesIt)
+{
+    StartLockedThenRelease();
+    Menu(POINT {10, 10}, "Reload targets");
+    EXPECT_EQ(Items(), (TLines {"C:\\Data", "C:\\Other=Title"}));
+    const std::string added = folder_.MakeFolder("New");
+    AddTarget(added);
+    EXPECT_FALSE(CloseAnswering(IDNO, 1500).Found);
+    EXPECT_EQ(folder_.Read(DatName), Lines({"C:\\Data", "C:\\Other=Title", added}));
+    // The settings were never read: they stay as they are.
+    EXPECT_EQ(folder_.Read(IniName), settings_);
+}
+
+TEST_F(MainWindowLockedAtStart, AChangedListIsSavedOverTheFileOnlyOnYes)
+{
+    StartLockedThenRelease();
+    const std::string added = folder_.MakeFolder("New");
+    AddTarget(added);
+    TDialogReport no = CloseAnswering(IDNO);
+    ASSERT_TRUE(no.Answered);
+    EXPECT_EQ(no.Buttons, (TLines {"&Yes", "&No"}));
+    EXPECT_NE(no.Text.find(folder_.Path(DatName)), std::string::npos) << no.Text;
+    EXPECT_EQ(folder_.Read(DatName), list_);
+    EXPECT_EQ(folder_.Read(IniName), settings_);
+}
+
+TEST_F(MainWindowLockedAtStart, YesSavesTheChangedListThroughTheSameReplace)
+{
+    StartLockedThenRelease();
+    const std::string added = folder_.MakeFolder("New");
+    AddTarget(added);
+    ASSERT_TRUE(CloseAnswering(IDYES).Answered);
+    EXPECT_EQ(folder_.Read(DatName), Lines({added}));
+    EXPECT_EQ(folder_.Read(IniName), settings_);
+    // Nothing left over from the replace.
+    EXPECT_EQ(folder_.Files(), (TLines {DatName, IniName}));
+}
+
+TEST_F(MainWindowLockedAtStart, AnUnchangedListLeavesTheFileAloneWithoutAsking)
+{
+    StartLockedThenRelease();
+    EXPECT_FALSE(CloseAnswering(IDYES, 1500).Found);
+    EXPECT_EQ(folder_.Read(DatName), list_);
+    EXPECT_EQ(folder_.Read(IniName), settings_);
+}
+
+// ---- the window's least height
+
+TEST_F(MainWindowTest, TheBottomStripAndOneRowOfButtonsStayInView)
+{
+    TForm1& form = StartWith("[Settings]\r\nRight=300\r\nBottom=50\r\n");
+    RECT client {};
+    GetClientRect(Window(), &client);
+    EXPECT_EQ(client.bottom, 24 + 70);
+    EXPECT_EQ(form.panels1->Height(), 70);
+    EXPECT_EQ(form.Panel1->Top(), 70);
+    EXPECT_EQ(form.Panel1->Top() + form.Panel1->Height(), client.bottom);
+    // Dragging an edge is held at the same height.
+    MINMAXINFO limits {};
+    SendMessageA(Window(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.y, WindowRect(Window()).bottom - WindowRect(Window()).top);
+    EXPECT_EQ(limits.ptMinTrackSize.x, 210);
+}
+
+// ---- the input box shows the user's text as it is
+
+namespace {
+// The prompt of the open input box as its label shows it, seen from inside the modal loop.
+struct TPromptSeen {
+    bool Seen = false;
+    std::string Caption;
+    bool AccessKeys = true;
+};
+TPromptSeen promptSeen;
+
+void CALLBACK LookAtInputBox(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND box = FindWindowA(nullptr, "Enter short title");
+    if (promptSeen.Seen || !box || GetWindowThreadProcessId(box, nullptr) != GetCurrentThreadId() ||
+        !IsWindowVisible(box))
+        return;
+    if (TWinControl* form = FindControl(box))
+        for (TComponent* component : form->Components())
+            if (auto* label = dynamic_cast<TLabel*>(component)) {
+                promptSeen.Caption = label->Caption();
+                promptSeen.AccessKeys = label->ShowAccelChar();
+            }
+    promptSeen.Seen = true;
+    PostMessageA(box, WM_CLOSE, 0, 0);
+}
+} // namespace
+
+TEST_F(MainWindowTest, AnAmpersandInAShortTitleIsShownAsItIs)
+{
+    folder_.Write(DatName, Lines({"C:\\Data=\xE4rger & Co"}));
+    Start();
+    promptSeen = {};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, LookAtInputBox);
+    Menu(ItemCentre(0), "Set perchpoint short title");
+    ASSERT_TRUE(PumpUntil([] { return promptSeen.Seen; }));
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(promptSeen.Caption, "Short title: \xE4rger & Co");
+    // An "&" is a character here, not the mark of an access key.
+    EXPECT_FALSE(promptSeen.AccessKeys);
+    // Closed like Cancel: the entry stays.
+    EXPECT_EQ(Items(), (TLines {"C:\\Data=\xE4rger & Co"}));
+}
