@@ -6,4 +6,5 @@ set(PP_FUZZ_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/LzhDecodeFuzz.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SkinArchiveFuzz.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QuickIniFuzz.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DropFilesBlockFuzz.cpp
 )
