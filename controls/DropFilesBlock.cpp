@@ -1,36 +1,43 @@
 #include "DropFilesBlock.h"
 
+#include <bit>
+#include <cstring>
+
 namespace {
 std::uint32_t ReadU32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-// Paths of units of type TChar (char or char16_t), read unit by unit from possibly unaligned
-// bytes. False when the closing empty path is missing.
+// The paths of a list of units of type TChar (char, or char16_t stored little-endian), from
+// possibly unaligned bytes. False when the closing empty path is missing. Thousands of paths
+// come in one drop, so each is found by a scan and copied whole.
 template <typename TChar>
 bool ReadList(const std::uint8_t* text, std::size_t bytes, std::vector<std::basic_string<TChar>>& paths) {
-    const std::size_t units = bytes / sizeof(TChar);
-    auto unit = [text](std::size_t i) {
-        if constexpr (sizeof(TChar) == 1) {
-            return static_cast<TChar>(text[i]);
-        } else {
-            return static_cast<TChar>(text[2 * i] | text[2 * i + 1] << 8);
-        }
+    constexpr std::size_t unitSize = sizeof(TChar);
+    const std::size_t units = bytes / unitSize;
+    auto isNul = [text](std::size_t i) {
+        if constexpr (unitSize == 1)
+            return text[i] == 0;
+        else
+            return text[2 * i] == 0 && text[2 * i + 1] == 0;
     };
     std::size_t at = 0;
     while (at < units) {
-        if (unit(at) == 0)
+        if (isNul(at))
             return true; // the empty path that closes the list
-        std::basic_string<TChar> path;
-        std::size_t end = at;
-        while (end < units && unit(end) != 0)
+        std::size_t end = at + 1;
+        while (end < units && !isNul(end))
             ++end;
         if (end == units)
             return false; // a path without its NUL
-        path.reserve(end - at);
-        for (std::size_t i = at; i < end; ++i)
-            path.push_back(unit(i));
+        std::basic_string<TChar> path(end - at, TChar{});
+        if constexpr (unitSize == 1 || std::endian::native == std::endian::little) {
+            std::memcpy(path.data(), text + at * unitSize, (end - at) * unitSize);
+        } else {
+            for (std::size_t i = at; i < end; ++i)
+                path[i - at] = static_cast<TChar>(text[2 * i] | text[2 * i + 1] << 8);
+        }
         paths.push_back(std::move(path));
         at = end + 1;
     }

@@ -80,8 +80,9 @@ std::vector<std::wstring> DroppedFileNames(HDROP drop)
         return paths;
     paths.reserve(block.Count());
     if (block.Wide) {
+        static_assert(sizeof(wchar_t) == sizeof(char16_t), "the shell's wide text is UTF-16");
         for (const std::u16string& path : block.WidePaths)
-            paths.emplace_back(path.begin(), path.end());
+            paths.emplace_back(reinterpret_cast<const wchar_t*>(path.data()), path.size());
     } else {
         for (const std::string& path : block.AnsiPaths)
             paths.push_back(WideFromCodePage(path.data(), static_cast<int>(path.size())));
