@@ -208,10 +208,13 @@ bool RunOnUiThread(const std::function<void()>& work, unsigned timeoutMs)
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(environment->Sink(), WM_RUN_JOB, 0, reinterpret_cast<LPARAM>(holder), SMTO_NORMAL,
                              timeoutMs, &result)) {
-        // Not run in time: it must not run later, when the caller's data may be gone.
+        // Not run in time: it must not run later, when the caller's data may be gone. Work that
+        // did start has finished once the lock is ours; what it threw still counts.
         std::lock_guard<std::mutex> lock(job->Lock);
         if (!job->Started)
             job->Cancelled = true;
+        else if (job->Threw)
+            ADD_FAILURE() << "work on the user-interface thread threw: " << job->Error;
         return false;
     }
     if (result != 1)
