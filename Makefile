@@ -57,7 +57,11 @@ native-test: setup
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	    ctest --test-dir $(NATIVE_BUILD_DIR) --output-on-failure -j$(JOBS)
 
-fuzz: setup
+# Every target's corpus lives in $(FUZZ_BUILD_DIR)/fuzz/corpus/<target> (the Wine-side ones in
+# $(BUILD_DIR)/fuzz-wine/corpus/<target>) and grows from run to run; the committed seeds in
+# tests/fuzz/corpus/<target> are read along. tests/fuzz/<target>.options adds options (such as a
+# larger -max_len). The skin loader needs GDI, so its fuzzer runs under Wine from the Windows build.
+fuzz: setup build
 	@if [ ! -f $(FUZZ_BUILD_DIR)/CMakeCache.txt ]; then \
 	    cmake -S . -B $(FUZZ_BUILD_DIR) -G "$(GENERATOR)" -DCMAKE_CXX_COMPILER=clang++ \
 	        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPP_FUZZ=ON -DPP_BUILD_TESTS=OFF; \
@@ -67,15 +71,28 @@ fuzz: setup
 	for name in $$(tr ';' ' ' < $$dir/targets.txt); do \
 	    mkdir -p $$dir/corpus/$$name $$dir/artifacts; \
 	    seeds=; [ -d tests/fuzz/corpus/$$name ] && seeds=tests/fuzz/corpus/$$name; \
+	    options=; [ -f tests/fuzz/$$name.options ] && options=$$(cat tests/fuzz/$$name.options); \
 	    echo "fuzz: $$name for $(FUZZ_SECONDS) s"; \
 	    $$dir/$$name -max_total_time=$(FUZZ_SECONDS) -timeout=20 -artifact_prefix=$$dir/artifacts/$$name- \
-	        -print_final_stats=1 $$dir/corpus/$$name $$seeds; \
+	        -print_final_stats=1 $$options $$dir/corpus/$$name $$seeds; \
+	done
+	@set -e; dir=$(BUILD_ABS)/fuzz-wine; [ -f $$dir/targets.txt ] || exit 0; \
+	for name in $$(cat $$dir/targets.txt); do \
+	    mkdir -p $$dir/corpus/$$name $$dir/artifacts; \
+	    seeds=; [ -d tests/fuzz/corpus/$$name ] && seeds=$(CURDIR)/tests/fuzz/corpus/$$name; \
+	    echo "fuzz: $$name (under Wine) for $(FUZZ_SECONDS) s"; \
+	    $(IN_WINE) $$dir/$$name.exe -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$$dir/artifacts/$$name- \
+	        $$dir/corpus/$$name $$seeds; \
 	done
 
-# A screen large enough for the benchmarks' 1920 x 1080 windows.
+# The folder chooser's benchmark wants a folder of 20,000 subfolders: made here natively, as
+# Wine makes them slowly. The benchmarks' screen is large enough for 1920 x 1080 windows.
+BENCH_MANY_FOLDERS = $(BUILD_ABS)/bench/many-folders
 bench: build
 	@$(MAKE) --no-print-directory native-bench
-	@list=$(BUILD_DIR)/bench/benches.txt; \
+	@[ -d $(BENCH_MANY_FOLDERS)/f19999 ] || cmake -DDIR=$(BENCH_MANY_FOLDERS) -DCOUNT=20000 \
+	    -P tests/controls/MakeManyFolders.cmake
+	@export PP_MANY_FOLDERS=$(BENCH_MANY_FOLDERS); list=$(BUILD_DIR)/bench/benches.txt; \
 	if ! grep -q . $$list 2>/dev/null; then echo "bench: no benchmarks defined"; exit 0; fi; \
 	PP_SCREEN=2560x1600x24 $(IN_WINE) --host bash -c 'set -e; while read -r exe; do [ -n "$$exe" ] || continue; \
 	    echo "== $$(basename "$$exe")"; "$$0" "$$exe"; done < "$$1"' $(WINE_RUN) $$list

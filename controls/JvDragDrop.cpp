@@ -2,9 +2,6 @@
 
 #include <shlobj.h>
 
-#include <cstring>
-#include <cwchar>
-
 namespace {
 class TGlobalLock {
 public:
@@ -46,52 +43,6 @@ std::wstring WideFromCodePage(const char* text, int length)
     return wide;
 }
 
-// The drop handle is the shell's DROPFILES block in global memory. Reading it
-// in one pass matters: asking the shell for path i walks the list from its
-// start, which makes a drop of thousands of paths take seconds.
-bool ParseDropFiles(HDROP drop, UINT expected, std::vector<std::wstring>& paths)
-{
-    auto global = reinterpret_cast<HGLOBAL>(drop);
-    const SIZE_T size = GlobalSize(global);
-    if (size < sizeof(DROPFILES))
-        return false;
-    TGlobalLock lock(global);
-    const BYTE* data = lock.Data();
-    if (!data)
-        return false;
-    DROPFILES header;
-    std::memcpy(&header, data, sizeof header);
-    if (header.pFiles < sizeof(DROPFILES) || header.pFiles >= size)
-        return false;
-    const size_t bytes = size - header.pFiles;
-    if (header.fWide) {
-        if (header.pFiles % sizeof(wchar_t) != 0)
-            return false;
-        const auto* text = reinterpret_cast<const wchar_t*>(data + header.pFiles);
-        const size_t count = bytes / sizeof(wchar_t);
-        size_t at = 0;
-        while (at < count && text[at] != L'\0') {
-            const wchar_t* end = std::wmemchr(text + at, L'\0', count - at);
-            if (!end)
-                return false;
-            paths.emplace_back(text + at, end);
-            at = static_cast<size_t>(end - text) + 1;
-        }
-    } else {
-        const auto* text = reinterpret_cast<const char*>(data + header.pFiles);
-        size_t at = 0;
-        while (at < bytes && text[at] != '\0') {
-            const void* end = std::memchr(text + at, '\0', bytes - at);
-            if (!end)
-                return false;
-            const size_t length = static_cast<size_t>(static_cast<const char*>(end) - (text + at));
-            paths.push_back(WideFromCodePage(text + at, static_cast<int>(length)));
-            at += length + 1;
-        }
-    }
-    return paths.size() == expected;
-}
-
 // An elevated program does not get drop messages from a program running
 // without elevation unless it lets them through. Windows before 7 lack the
 // call and need nothing.
@@ -112,22 +63,29 @@ void AllowDropMessages(HWND window)
 }
 } // namespace
 
+TDropBlockError ReadDropHandle(HDROP drop, TDropFilesBlock& block) {
+    block = TDropFilesBlock{};
+    auto global = reinterpret_cast<HGLOBAL>(drop);
+    TGlobalLock lock(global);
+    if (!lock.Data())
+        return TDropBlockError::TooShort;
+    return ParseDropFilesBlock(lock.Data(), GlobalSize(global), block);
+}
+
 std::vector<std::wstring> DroppedFileNames(HDROP drop)
 {
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    TDropFilesBlock block;
     std::vector<std::wstring> paths;
-    paths.reserve(count);
-    if (ParseDropFiles(drop, count, paths))
+    if (ReadDropHandle(drop, block) != TDropBlockError::None)
         return paths;
-    // Not a block we can read: the shell reads it, one path at a time.
-    paths.clear();
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (UINT i = 0; i < count; ++i) {
-        const UINT needed = DragQueryFileW(drop, i, nullptr, 0) + 1;
-        if (needed > buffer.size())
-            buffer.resize(needed);
-        const UINT length = DragQueryFileW(drop, i, buffer.data(), static_cast<UINT>(buffer.size()));
-        paths.emplace_back(buffer.data(), length);
+    paths.reserve(block.Count());
+    if (block.Wide) {
+        static_assert(sizeof(wchar_t) == sizeof(char16_t), "the shell's wide text is UTF-16");
+        for (const std::u16string& path : block.WidePaths)
+            paths.emplace_back(reinterpret_cast<const wchar_t*>(path.data()), path.size());
+    } else {
+        for (const std::string& path : block.AnsiPaths)
+            paths.push_back(WideFromCodePage(path.data(), static_cast<int>(path.size())));
     }
     return paths;
 }
@@ -283,8 +241,10 @@ void TJvDragDrop::DropFiles(HDROP drop)
     last_ = files;
     if (!OnDrop)
         return;
+    // The shell reads the point from the header: only where there is one.
     POINT pos {0, 0};
-    DragQueryPoint(drop, &pos);
+    if (GlobalSize(reinterpret_cast<HGLOBAL>(drop)) >= kDropFilesHeaderSize)
+        DragQueryPoint(drop, &pos);
     handling_.push_back(files);
     struct TPopDrop {
         std::vector<std::shared_ptr<TDroppedFiles>>& handling;

@@ -13,6 +13,7 @@
 // between (for instance while the shell's own dialog of the first one is
 // open), and afterwards the last drop's until the next one.
 
+#include "DropFilesBlock.h"
 #include "JvWndProcHook.h"
 
 #include "StringList.h"
@@ -74,8 +75,14 @@ private:
     TWinControl* dropTarget_ = nullptr;
 };
 
-// Every path of a shell drop handle, as the shell holds them (wide or ANSI),
-// read in one pass. Malformed contents yield what the shell itself reports.
+// The block of a shell drop handle, read in one pass without the shell (asking
+// the shell for path i walks the list from its start, which makes a drop of
+// thousands of paths take seconds). The shell's own reader trusts the block and
+// reads past its end when the list is not terminated; this one refuses such a
+// block (see DropFilesBlock.h).
+TDropBlockError ReadDropHandle(HDROP drop, TDropFilesBlock& block);
+// Every path of a shell drop handle, wide or ANSI in the block, as wide text;
+// none for a block that ReadDropHandle refuses.
 std::vector<std::wstring> DroppedFileNames(HDROP drop);
 
 // The ANSI form of a path; characters the code page lacks become "?" rather

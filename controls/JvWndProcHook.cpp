@@ -224,7 +224,7 @@ LRESULT CALLBACK TJvHookInfos::HookedWindowProc(HWND window, UINT msg, WPARAM wP
 
 // ---- TJvWndProcHook
 
-TJvWndProcHook::TJvWndProcHook() : TComponent(nullptr) {}
+TJvWndProcHook::TJvWndProcHook() : TComponent(nullptr), thread_(GetCurrentThreadId()) {}
 
 TJvWndProcHook::~TJvWndProcHook()
 {
@@ -254,7 +254,7 @@ TJvHookInfos* TJvWndProcHook::Find(HWND window) const
 
 bool TJvWndProcHook::RegisterWndProcHook(TControl* control, const TJvControlHook& hook, TJvHookOrder order)
 {
-    if (!control || control->IsDestroying() || hook.CodeAddress() < LowestCodeAddress)
+    if (!control || control->IsDestroying() || hook.CodeAddress() < LowestCodeAddress || !OnOwnThread())
         return false;
     TJvHookInfos* infos = Find(control);
     if (!infos) {
@@ -270,7 +270,7 @@ bool TJvWndProcHook::RegisterWndProcHook(HWND window, const TJvControlHook& hook
 {
     // Dispatch state is not shared between threads: only our own thread's windows.
     if (!window || !IsWindow(window) || GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId() ||
-        hook.CodeAddress() < LowestCodeAddress)
+        hook.CodeAddress() < LowestCodeAddress || !OnOwnThread())
         return false;
     TJvHookInfos* infos = Find(window);
     if (!infos) {
@@ -283,7 +283,7 @@ bool TJvWndProcHook::RegisterWndProcHook(HWND window, const TJvControlHook& hook
 
 bool TJvWndProcHook::UnRegisterWndProcHook(TControl* control, const TJvControlHook& hook, TJvHookOrder order)
 {
-    if (!control || control->IsDestroying() || hook.CodeAddress() < LowestCodeAddress)
+    if (!control || control->IsDestroying() || hook.CodeAddress() < LowestCodeAddress || !OnOwnThread())
         return false;
     TJvHookInfos* infos = Find(control);
     if (!infos)
@@ -294,7 +294,7 @@ bool TJvWndProcHook::UnRegisterWndProcHook(TControl* control, const TJvControlHo
 
 bool TJvWndProcHook::UnRegisterWndProcHook(HWND window, const TJvControlHook& hook, TJvHookOrder order)
 {
-    if (!window || hook.CodeAddress() < LowestCodeAddress)
+    if (!window || hook.CodeAddress() < LowestCodeAddress || !OnOwnThread())
         return false;
     TJvHookInfos* infos = Find(window);
     if (!infos)

@@ -82,6 +82,8 @@ private:
 
 // The registry: one record per hooked control or window. It hears of each
 // hooked control's destruction through the control's free notification.
+// Dispatch state belongs to the thread that made the registry (the
+// user-interface thread): requests from any other thread are refused.
 class TJvWndProcHook : public TComponent {
 public:
     TJvWndProcHook();
@@ -105,18 +107,23 @@ private:
     // The record leaves the registry and is freed later by the releaser.
     void Forget(TJvHookInfos* infos);
 
+    bool OnOwnThread() const { return GetCurrentThreadId() == thread_; }
+
     std::vector<std::unique_ptr<TJvHookInfos>> infos_;
+    DWORD thread_;
 };
 
 // The process's registry, made on first use; null when none was made yet.
 TJvWndProcHook* JvWndProcHook();
 TJvWndProcHook* ExistingJvWndProcHook();
 
-// False for a missing or dying control, a window that does not exist, or a
-// hook whose code address cannot be a function (below 0x10000).
+// False for a missing or dying control, a window that does not exist or
+// belongs to another thread, a hook whose code address cannot be a function
+// (below 0x10000), or a call from another thread than the registry's.
 bool AttachHook(TControl* control, const TJvControlHook& hook, TJvHookOrder order = hoBeforeMsg);
 bool AttachHook(HWND window, const TJvControlHook& hook, TJvHookOrder order = hoBeforeMsg);
-// Removes the first matching hook; true when the control had a record.
+// Removes the first matching hook; true when the control had a record (and
+// the call came from the registry's thread).
 bool DetachHook(TControl* control, const TJvControlHook& hook, TJvHookOrder order = hoBeforeMsg);
 bool DetachHook(HWND window, const TJvControlHook& hook, TJvHookOrder order = hoBeforeMsg);
 

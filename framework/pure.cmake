@@ -4,6 +4,7 @@ set(PP_PURE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/BmpCodec.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NumberText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TextLines.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../controls/DropFilesBlock.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../controls/ItemsPanelGeometry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../app/TargetEntry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../app/TransferRequest.cpp

@@ -4,6 +4,7 @@ set(PP_PURE_TEST_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/framework/BmpCodecTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/framework/NumberTextTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/framework/TextLinesTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/controls/DropFilesBlockTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/controls/ItemsPanelGeometryTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/app/TargetEntryTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/app/TransferRequestTest.cpp

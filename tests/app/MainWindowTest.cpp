@@ -88,18 +88,23 @@ protected:
     {
         TDialogAnswerer answer(TAnswer::ChooseMenu(item));
         PostRightClick(Panel(), at.x, at.y);
-        PumpUntil([&] { return answer.Done(); });
+        EXPECT_TRUE(PumpUntil([&] { return answer.Done(); })) << "no popup menu for " << item;
         PumpPending();
-        return answer.Wait();
+        const TDialogReport& report = answer.Wait();
+        // A check that nothing changed means nothing unless the command was really chosen.
+        EXPECT_TRUE(report.Answered) << "the popup menu did not offer " << item;
+        return report;
     }
     // The same menu opened from the keyboard: no mouse press names a new current item.
     TDialogReport KeyboardMenu(const std::string& item)
     {
         TDialogAnswerer answer(TAnswer::ChooseMenu(item));
         PostContextMenuKey(Panel());
-        PumpUntil([&] { return answer.Done(); });
+        EXPECT_TRUE(PumpUntil([&] { return answer.Done(); })) << "no popup menu for " << item;
         PumpPending();
-        return answer.Wait();
+        const TDialogReport& report = answer.Wait();
+        EXPECT_TRUE(report.Answered) << "the popup menu did not offer " << item;
+        return report;
     }
     // A short title typed into the input box (empty: the box is cancelled).
     TDialogReport ShortTitle(POINT at, const std::string& title)
@@ -107,7 +112,7 @@ protected:
         TDialogAnswerer input(title.empty() ? TAnswer::Press("TForm", "Cancel", "Enter short title")
                                             : TAnswer::Press("TForm", "OK", "Enter short title").Typing(title));
         Menu(at, "Set perchpoint short title");
-        PumpUntil([&] { return input.Done(); });
+        EXPECT_TRUE(PumpUntil([&] { return input.Done(); })) << "no input box";
         PumpPending();
         return input.Wait();
     }
@@ -117,7 +122,7 @@ protected:
     {
         TDialogAnswerer answer(TAnswer::Press("#32770", "OK", "Perchpoints"));
         PostMessageA(Window(), WM_CLOSE, 0, 0);
-        PumpUntil([&] { return answer.Done(); });
+        EXPECT_TRUE(PumpUntil([&] { return answer.Done(); })) << "no message box";
         PumpPending();
         const TDialogReport& report = answer.Wait();
         EXPECT_TRUE(report.Answered);
@@ -275,7 +280,7 @@ TEST_F(MainWindowTest, AnUnreadableListFileIsReportedAndStartUpGoesNoFurther)
 
     // What could not be read is not overwritten with an empty list and the layout's settings.
     PostMessageA(Window(), WM_CLOSE, 0, 0);
-    PumpUntil([&] { return !IsWindowVisible(Window()); });
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); })) << "the window did not close";
     EXPECT_EQ(folder_.Read(DatName), list);
     EXPECT_EQ(folder_.Read(IniName), settings);
 }
@@ -291,7 +296,7 @@ TEST_F(MainWindowTest, ALockedSettingsFileGivesTheDefaultsAndIsNotOverwritten)
     EXPECT_EQ(WindowRect(Window()).left, 859);
     EXPECT_EQ(Opacity(Window()), 220);
     PostMessageA(Window(), WM_CLOSE, 0, 0);
-    PumpUntil([&] { return !IsWindowVisible(Window()); });
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); })) << "the window did not close";
     EXPECT_EQ(folder_.Read(IniName), settings);
     EXPECT_TRUE(folder_.Exists(DatName));
 }
@@ -392,7 +397,7 @@ TEST_F(MainWindowTest, ReloadReadsTheFileAgainOrKeepsTheListWhenItCannot)
     Menu(POINT {10, 10}, "Reload targets");
     EXPECT_EQ(Items(), (TLines {"C:\\X"}));
     PostMessageA(Window(), WM_CLOSE, 0, 0);
-    PumpUntil([&] { return !IsWindowVisible(Window()); });
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); })) << "the window did not close";
     EXPECT_EQ(folder_.Read(DatName), "C:\\X\r\n");
 }
 
@@ -507,7 +512,7 @@ protected:
             Menu(POINT {10, 10}, "EXIT");
             break;
         }
-        PumpUntil([&] { return !IsWindowVisible(Window()); });
+        ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); })) << "the window did not close";
     }
 };
 
@@ -558,7 +563,7 @@ TEST_F(MainWindowTest, AListFileThatCannotBeReplacedIsReportedAndNothingIsLost)
     EXPECT_EQ(Items(), (TLines {"C:\\A=Work"}));
 
     PostMessageA(Window(), WM_CLOSE, 0, 0);
-    PumpUntil([&] { return !IsWindowVisible(Window()); });
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); })) << "the window did not close";
     EXPECT_EQ(folder_.Read(DatName), "C:\\A=Work\r\n");
     EXPECT_TRUE(folder_.Exists(IniName));
 }
@@ -570,7 +575,7 @@ TEST_F(MainWindowTest, ClosedWhileMinimizedItSavesWhereItComesBack)
     PumpPending();
     ASSERT_TRUE(IsIconic(Window()));
     PostMessageA(Window(), WM_CLOSE, 0, 0);
-    PumpUntil([&] { return !IsWindowVisible(Window()); });
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); })) << "the window did not close";
     EXPECT_EQ(folder_.Read(IniName), IniText(100, 120, 300, 200, 0, 0, 220, 9));
 }
 
@@ -589,7 +594,7 @@ TEST_F(MainWindowTest, AReadOnlySettingsFileIsReportedAndNothingIsLost)
 
     folder_.SetReadOnly(IniName, false);
     PostMessageA(Window(), WM_CLOSE, 0, 0);
-    PumpUntil([&] { return !IsWindowVisible(Window()); });
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); })) << "the window did not close";
     EXPECT_NE(folder_.Read(IniName).find("Alpha=198\r\n"), std::string::npos);
 }
 
@@ -634,7 +639,7 @@ TEST_P(MainWindowBadList, StartsShowsAndLosesNothingOnClose)
     const TLines expected = SplitLines(bytes);
     EXPECT_EQ(Items(), expected);
     PostMessageA(Window(), WM_CLOSE, 0, 0);
-    PumpUntil([&] { return !IsWindowVisible(Window()); });
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); })) << "the window did not close";
     EXPECT_EQ(SplitLines(folder_.Read(DatName)), expected);
     EXPECT_EQ(folder_.Read(DatName), JoinLines(expected));
 }

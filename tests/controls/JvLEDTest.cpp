@@ -128,7 +128,14 @@ TEST_F(LedTest, AnOffColourChangedWhileOnShowsOnlyWhenTheLampGoesOff)
 
 TEST_F(LedTest, BlinksWhileActiveExceptWhileTheApplicationIsMinimized)
 {
-    TestApplication().SetMainForm(form.get());
+    // The application must not keep the form as its main form once the fixture frees it, even
+    // when an assertion ends the test early.
+    struct TMainFormGuard {
+        explicit TMainFormGuard(TForm* form) { TestApplication().SetMainForm(form); }
+        TMainFormGuard(const TMainFormGuard&) = delete;
+        TMainFormGuard& operator=(const TMainFormGuard&) = delete;
+        ~TMainFormGuard() { TestApplication().SetMainForm(nullptr); }
+    } mainForm(form.get());
     int flips = 0;
     struct TCounter {
         int* Count;
@@ -151,7 +158,6 @@ TEST_F(LedTest, BlinksWhileActiveExceptWhileTheApplicationIsMinimized)
     PumpFor(250);
     EXPECT_GE(flips, 2);
     led->SetActive(false);
-    TestApplication().SetMainForm(nullptr);
 }
 
 } // namespace

@@ -7,7 +7,9 @@
 #include "UiTestSupport.h"
 
 #include <functional>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -211,6 +213,35 @@ TEST_F(HookRegistry, AControlDestroyedInsideAHookStopsDispatchAndIsReleasedAfter
     EXPECT_EQ(TJvReleaser::Instance().PendingCount(), 0);
 }
 
+TEST_F(HookRegistry, AHookThatThrowsLeavesTheChainsWorkingAndTheRecordReleasable) {
+    TProbeHook b1 = MakeHook("b1"), b2 = MakeHook("b2"), a1 = MakeHook("a1");
+    AttachHook(control.get(), b1.Method());
+    AttachHook(control.get(), b2.Method());
+    AttachHook(control.get(), a1.Method(), hoAfterMsg);
+    bool fail = true;
+    b2.Action = [&](TMessage& m) {
+        if (m.WParam == 1)
+            control->Perform(ProbeMsg, 2, 0); // the throw comes out of a nested dispatch
+        if (fail && m.WParam == 2)
+            throw std::runtime_error("hook failed");
+    };
+    log.clear();
+    EXPECT_THROW(control->Perform(ProbeMsg, 1, 0), std::runtime_error);
+    EXPECT_EQ(log, (TLog{"b1", "b2", "b1", "b2"}));
+
+    // Nothing of the aborted dispatch is left over: every hook runs again, once, in order ...
+    fail = false;
+    EXPECT_EQ(Perform(0), (TLog{"b1", "b2", "control", "a1"}));
+    // ... and a control freed afterwards has its record released at once, which only happens
+    // when no dispatch of it is under way.
+    TJvHookInfos* infos = JvWndProcHook()->Find(control.get());
+    ASSERT_NE(infos, nullptr);
+    control.reset();
+    EXPECT_EQ(TJvReleaser::Instance().PendingCount(), 1);
+    PumpPending();
+    EXPECT_EQ(TJvReleaser::Instance().PendingCount(), 0);
+}
+
 TEST(HookRegistryWindows, AFrameworkControlFreedWhileHookedLeavesTheRegistry)
 {
     TOwnedComponent<TForm> form(new TForm(&TestApplication()));
@@ -287,6 +318,141 @@ TEST(HookRegistryWindows, HooksARawWindowThroughItsWindowProcedure)
     EXPECT_EQ(JvWndProcHook()->Find(window), nullptr);
     PumpPending();
     EXPECT_EQ(TJvReleaser::Instance().PendingCount(), 0);
+}
+
+// Someone subclasses the raw window after the registry did, then the window goes: the other
+// procedure keeps working to the end, and the record leaves and is freed.
+struct TLaterSubclass {
+    static inline WNDPROC previous = nullptr;
+    static inline TLog* log = nullptr;
+    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg == ProbeMsg)
+            log->push_back("later");
+        if (msg == WM_NCDESTROY)
+            log->push_back("later ncdestroy");
+        return CallWindowProcA(previous, window, msg, wParam, lParam);
+    }
+};
+
+TEST(HookRegistryWindows, ARawWindowSubclassedAfterTheRegistryAndThenDestroyedEndsCleanly) {
+    for (bool detachFirst : {false, true}) {
+        SCOPED_TRACE(detachFirst ? "hook detached before the end" : "hook attached to the end");
+        TLog log;
+        TRawWindow::log = &log;
+        TLaterSubclass::log = &log;
+        HWND window = TRawWindow().Create();
+        ASSERT_NE(window, nullptr);
+        TProbeHook hook{"hook", &log, false, nullptr};
+        ASSERT_TRUE(AttachHook(window, hook.Method()));
+        TLaterSubclass::previous = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TLaterSubclass::Proc)));
+        EXPECT_EQ(SendMessageA(window, ProbeMsg, 0, 0), 99);
+        EXPECT_EQ(log, (TLog{"later", "hook", "window"}));
+
+        if (detachFirst) {
+            // Putting the old procedure back would cut the later one off: the registry stays a relay.
+            EXPECT_TRUE(DetachHook(window, hook.Method()));
+            EXPECT_EQ(GetWindowLongPtrA(window, GWLP_WNDPROC),
+                      reinterpret_cast<LONG_PTR>(&TLaterSubclass::Proc));
+            log.clear();
+            EXPECT_EQ(SendMessageA(window, ProbeMsg, 0, 0), 99);
+            EXPECT_EQ(log, (TLog{"later", "window"}));
+        }
+        hook.Watched = WM_NCDESTROY;
+        log.clear();
+        EXPECT_TRUE(DestroyWindow(window));
+        EXPECT_EQ(log, (TLog{"later ncdestroy", "ncdestroy"})) << "the hooks see nothing after WM_DESTROY";
+        EXPECT_EQ(JvWndProcHook()->Find(window), nullptr);
+        PumpPending();
+        EXPECT_EQ(TJvReleaser::Instance().PendingCount(), 0);
+    }
+}
+
+// An exception from a hook of a raw window stops at the window procedure: the application's
+// error handler gets it, and the window goes on working.
+TEST(HookRegistryWindows, AHookThatThrowsOnARawWindowReachesTheErrorHandler) {
+    TLog log;
+    TRawWindow::log = &log;
+    HWND window = TRawWindow().Create();
+    ASSERT_NE(window, nullptr);
+    struct TErrors {
+        std::vector<std::string> Texts;
+        void Handle(TObject*, const std::exception& error) { Texts.push_back(error.what()); }
+    } errors;
+    TApplication& application = TestApplication();
+    const TExceptionEvent saved = application.OnException;
+    application.OnException = Bind<&TErrors::Handle>(&errors);
+    struct TRestore {
+        TApplication& Application;
+        TExceptionEvent Saved;
+        ~TRestore() { Application.OnException = Saved; }
+    } restore{application, saved};
+
+    TProbeHook thrower{"thrower", &log, false, [](TMessage&) { throw std::runtime_error("hook failed"); }};
+    TProbeHook after{"after", &log, false, nullptr};
+    ASSERT_TRUE(AttachHook(window, thrower.Method()));
+    ASSERT_TRUE(AttachHook(window, after.Method(), hoAfterMsg));
+    EXPECT_EQ(SendMessageA(window, ProbeMsg, 0, 0), 0);
+    EXPECT_EQ(log, (TLog{"thrower"}));
+    EXPECT_EQ(errors.Texts, (std::vector<std::string>{"hook failed"}));
+
+    thrower.Action = nullptr;
+    log.clear();
+    EXPECT_EQ(SendMessageA(window, ProbeMsg, 0, 0), 99);
+    EXPECT_EQ(log, (TLog{"thrower", "window", "after"}));
+    DestroyWindow(window);
+    EXPECT_EQ(JvWndProcHook()->Find(window), nullptr);
+    PumpPending();
+    EXPECT_EQ(TJvReleaser::Instance().PendingCount(), 0);
+}
+
+// Dispatch state belongs to the user-interface thread: another thread can neither attach nor
+// detach, whether for a control or a window.
+TEST(HookRegistryWindows, HooksFromAnotherThreadAreRefused) {
+    TOwnedComponent<TForm> form(new TForm(&TestApplication()));
+    auto* panel = new TPanel(form.get());
+    panel->SetParent(form.get());
+    panel->HandleNeeded();
+    TLog log;
+    TRawWindow::log = &log;
+    HWND window = TRawWindow().Create();
+    ASSERT_NE(window, nullptr);
+    const LONG_PTR original = GetWindowLongPtrA(window, GWLP_WNDPROC);
+    const TWndMethod own = panel->WindowProc();
+    TJvWndProcHook* registry = JvWndProcHook();
+    TProbeHook hook{"hook", &log, false, nullptr};
+
+    bool controlAttached = true, windowAttached = true;
+    std::thread([&] {
+        controlAttached = AttachHook(panel, hook.Method());
+        windowAttached = AttachHook(window, hook.Method());
+    }).join();
+    EXPECT_FALSE(controlAttached);
+    EXPECT_FALSE(windowAttached);
+    EXPECT_EQ(registry->Find(panel), nullptr);
+    EXPECT_EQ(registry->Find(window), nullptr);
+    EXPECT_TRUE(panel->WindowProc() == own);
+    EXPECT_EQ(GetWindowLongPtrA(window, GWLP_WNDPROC), original);
+
+    ASSERT_TRUE(AttachHook(panel, hook.Method()));
+    ASSERT_TRUE(AttachHook(window, hook.Method()));
+    bool controlDetached = true, windowDetached = true;
+    std::thread([&] {
+        controlDetached = DetachHook(panel, hook.Method());
+        windowDetached = DetachHook(window, hook.Method());
+    }).join();
+    EXPECT_FALSE(controlDetached);
+    EXPECT_FALSE(windowDetached);
+    ASSERT_NE(registry->Find(panel), nullptr);
+    EXPECT_EQ(registry->Find(panel)->HookCount(hoBeforeMsg), 1);
+    ASSERT_NE(registry->Find(window), nullptr);
+    EXPECT_EQ(registry->Find(window)->HookCount(hoBeforeMsg), 1);
+
+    EXPECT_TRUE(DetachHook(panel, hook.Method()));
+    EXPECT_TRUE(DetachHook(window, hook.Method()));
+    EXPECT_TRUE(panel->WindowProc() == own);
+    DestroyWindow(window);
+    PumpPending();
 }
 
 } // namespace

@@ -7,4 +7,5 @@ set(PP_FUZZ_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/SkinArchiveFuzz.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QuickIniFuzz.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FrameGeometryFuzz.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DropFilesBlockFuzz.cpp
 )

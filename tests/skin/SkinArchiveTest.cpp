@@ -188,12 +188,29 @@ TEST(SkinArchive, PackedSkinLimits) {
     // A cut code stream reads on as zero bytes; the archive then fails its own checks or not,
     // but never reads outside the data.
     Bytes packed = PackSkinArchive({{"a.bmp", Bytes(3000, 7)}, {"s.ini", FromText("[x]")}});
+    int accepted = 0, refused = 0;
     for (size_t keep = 4; keep < packed.size(); keep += 3) {
         TSkinArchiveError error = UnpackSkinArchive(packed.data(), keep, archive);
-        if (error == TSkinArchiveError::None) {
-            EXPECT_LE(archive.Offsets.back() + archive.EntrySize(archive.Count() - 1), archive.Data.size());
+        if (error != TSkinArchiveError::None) {
+            ++refused;
+            EXPECT_EQ(archive.Count(), 0) << "a refused archive holds nothing (" << keep << " bytes)";
+            EXPECT_TRUE(archive.Data.empty()) << keep << " bytes";
+            continue;
         }
+        ++accepted;
+        ASSERT_EQ(archive.Offsets.size(), static_cast<size_t>(archive.Count())) << keep << " bytes";
+        for (int i = 0; i < archive.Count(); ++i)
+            EXPECT_LE(archive.Offsets[static_cast<size_t>(i)] + archive.EntrySize(i), archive.Data.size())
+                << "entry " << i << " of the archive cut to " << keep << " bytes";
     }
+    // Both kinds occur: a cut early in the stream loses the names, a cut late only data.
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(accepted, 0);
+    // The whole stream reads back as it was packed.
+    ASSERT_EQ(UnpackSkinArchive(packed.data(), packed.size(), archive), TSkinArchiveError::None);
+    ASSERT_EQ(archive.Count(), 2);
+    EXPECT_EQ(archive.Entry(0), Bytes(3000, 7));
+    EXPECT_EQ(archive.Entry(1), FromText("[x]"));
 }
 
 } // namespace

@@ -23,7 +23,23 @@ struct TJob {
     std::mutex Lock;
     bool Started = false;
     bool Cancelled = false;
+    // What the work threw, for the sender to report: it must fail the sender's test.
+    std::string Error;
+    bool Threw = false;
 };
+
+// Runs work, turning whatever it throws into text.
+bool RunCatching(const std::function<void()>& work, std::string& error) {
+    try {
+        work();
+        return true;
+    } catch (const std::exception& e) {
+        error = e.what();
+    } catch (...) {
+        error = "an exception that is no std::exception";
+    }
+    return false;
+}
 
 LRESULT CALLBACK SinkProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -35,11 +51,7 @@ LRESULT CALLBACK SinkProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
     if (job.Cancelled)
         return 0;
     job.Started = true;
-    try {
-        job.Work();
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "RunOnUiThread: %s\n", error.what());
-    }
+    job.Threw = !RunCatching(job.Work, job.Error);
     return 1;
 }
 
@@ -184,8 +196,11 @@ bool RunOnUiThread(const std::function<void()>& work, unsigned timeoutMs)
 {
     TestApplication();
     if (GetCurrentThreadId() == environment->UiThread()) {
-        work();
-        return true;
+        std::string error;
+        if (RunCatching(work, error))
+            return true;
+        ADD_FAILURE() << "work on the user-interface thread threw: " << error;
+        return false;
     }
     auto job = std::make_shared<TJob>();
     job->Work = work;
@@ -193,13 +208,22 @@ bool RunOnUiThread(const std::function<void()>& work, unsigned timeoutMs)
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(environment->Sink(), WM_RUN_JOB, 0, reinterpret_cast<LPARAM>(holder), SMTO_NORMAL,
                              timeoutMs, &result)) {
-        // Not run in time: it must not run later, when the caller's data may be gone.
+        // Not run in time: it must not run later, when the caller's data may be gone. Work that
+        // did start has finished once the lock is ours; what it threw still counts.
         std::lock_guard<std::mutex> lock(job->Lock);
         if (!job->Started)
             job->Cancelled = true;
+        else if (job->Threw)
+            ADD_FAILURE() << "work on the user-interface thread threw: " << job->Error;
         return false;
     }
-    return result == 1;
+    if (result != 1)
+        return false;
+    if (job->Threw) {
+        ADD_FAILURE() << "work on the user-interface thread threw: " << job->Error;
+        return false;
+    }
+    return true;
 }
 
 int UnansweredDialogs() { return environment->Unanswered(); }

@@ -21,7 +21,8 @@ void PumpFor(unsigned milliseconds);
 void PumpPending();
 
 // Runs work on the user-interface thread (from any thread; directly on that thread) and waits
-// for it, at most timeoutMs. False when the thread did not get to it in time.
+// for it, at most timeoutMs. False when the thread did not get to it in time, or when the work
+// threw: that fails the running test with the exception's text.
 bool RunOnUiThread(const std::function<void()>& work, unsigned timeoutMs = 5000);
 
 // Dialogs the watchdog had to close because no test answered them.
