@@ -7,6 +7,7 @@
 // The dialog runs its own modal loop; a thread timer inside that loop drives it.
 
 #include "BenchTiming.h"
+#include "HostPath.h"
 
 #include "Application.h"
 #include "JvSelectDirectory.h"
@@ -22,21 +23,6 @@ namespace {
 constexpr int FolderCount = 20000;
 constexpr int Rounds = 5;
 
-// A path from the build tree. A cross build names it the Unix way; Wine shows it under a drive.
-std::string WindowsPath(const std::string& path) {
-    if (path.empty() || path[0] != '/')
-        return path;
-    using TToDos = WCHAR*(CDECL*)(const char*);
-    auto toDos = reinterpret_cast<TToDos>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
-    WCHAR* dos = toDos ? toDos(path.c_str()) : nullptr;
-    if (!dos)
-        return path;
-    char ansi[MAX_PATH * 4] = {};
-    WideCharToMultiByte(CP_ACP, 0, dos, -1, ansi, sizeof ansi, nullptr, nullptr);
-    HeapFree(GetProcessHeap(), 0, dos);
-    return ansi;
-}
 
 void PostKey(HWND window, WORD key) {
     const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC) & 0xFF) << 16;

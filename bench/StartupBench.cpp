@@ -8,6 +8,7 @@
 // spent until then is given too.
 
 #include "BenchTiming.h"
+#include "HostPath.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -47,22 +48,6 @@ private:
     PROCESS_INFORMATION info_ {};
 };
 
-// A path from the build tree. A cross build names it the Unix way; Wine shows it under a drive.
-std::string WindowsPath(const std::string& path)
-{
-    if (path.empty() || path[0] != '/')
-        return path;
-    using TToDos = WCHAR*(CDECL*)(const char*);
-    auto toDos = reinterpret_cast<TToDos>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
-    WCHAR* dos = toDos ? toDos(path.c_str()) : nullptr;
-    if (!dos)
-        return path;
-    char ansi[MAX_PATH * 2] = {};
-    WideCharToMultiByte(CP_ACP, 0, dos, -1, ansi, sizeof ansi, nullptr, nullptr);
-    HeapFree(GetProcessHeap(), 0, dos);
-    return ansi;
-}
 
 HWND VisibleWindowOf(DWORD process)
 {

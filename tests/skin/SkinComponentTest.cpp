@@ -3,6 +3,7 @@
 #include "UiTestSupport.h"
 
 #include "Form.h"
+#include "MapSkinSource.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
@@ -25,16 +26,6 @@ Bytes SolidBmp(int width, int height, TColor colour)
             bitmap.SetPixelColor(x, y, colour);
     return bitmap.SaveToBytes();
 }
-
-class TMapSource : public TSkinEntrySource {
-public:
-    std::map<std::string, Bytes> entries;
-    std::vector<std::uint8_t> Extract(const std::string& name) const override
-    {
-        auto found = entries.find(name);
-        return found == entries.end() ? Bytes() : found->second;
-    }
-};
 
 struct TChangeCounter {
     int Changes = 0;

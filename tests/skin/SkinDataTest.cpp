@@ -1,3 +1,4 @@
+#include "MapSkinSource.h"
 #include "WinSkinData.h"
 
 #include "BmpCodec.h"
@@ -40,16 +41,6 @@ Bytes Solid(int width, int height, TColor colour)
 {
     return Bmp(width, height, [colour](int, int) { return colour; });
 }
-
-class TMapSource : public TSkinEntrySource {
-  public:
-    std::map<std::string, Bytes> entries;
-    std::vector<std::uint8_t> Extract(const std::string& name) const override
-    {
-        auto found = entries.find(name);
-        return found == entries.end() ? Bytes() : found->second;
-    }
-};
 
 class SkinLoader : public ::testing::Test {
   protected:

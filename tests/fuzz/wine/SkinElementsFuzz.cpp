@@ -19,6 +19,7 @@
 #include "WinSkinData.h"
 #include "WinSkinIni.h"
 #include "WinSkinStore.h"
+#include "HostPath.h"
 
 #include <windows.h>
 
@@ -55,21 +56,6 @@ struct TOptions {
     std::vector<std::string> Folders;
 };
 
-// A path as the command line gives it; a Unix one (from the build on Linux) through Wine's drives.
-std::string WindowsPath(const std::string& path) {
-    if (path.empty() || path[0] != '/')
-        return path;
-    using TToDos = WCHAR*(CDECL*)(const char*);
-    auto toDos = reinterpret_cast<TToDos>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
-    WCHAR* dos = toDos ? toDos(path.c_str()) : nullptr;
-    if (!dos)
-        return path;
-    char ansi[MAX_PATH * 4] = {};
-    WideCharToMultiByte(CP_ACP, 0, dos, -1, ansi, sizeof ansi, nullptr, nullptr);
-    HeapFree(GetProcessHeap(), 0, dos);
-    return ansi;
-}
 
 std::uint64_t Hash(const Bytes& bytes) {
     std::uint64_t h = 1469598103934665603ull;
