@@ -619,6 +619,24 @@ TEST_F(SkinFrameTest, CaptionButtonsGetHotPressedAndActOnlyWhenReleasedOverThems
     EXPECT_EQ(FrameMismatches("after restoring"), 0);
 }
 
+TEST_F(SkinFrameTest, TheCaptionAnswersTheHitTestAndADoubleClickOnItDoesNotMaximize) {
+    Start();
+    TWinSkinForm* frame = Frame();
+    ASSERT_NE(frame, nullptr);
+    auto hit = [&](POINT screen) { return SendMessageA(Window(), WM_NCHITTEST, 0, AsLParam(screen)); };
+    EXPECT_EQ(hit(FreeCaptionPoint()), HTCAPTION);
+    // Caption buttons are found by position: the system sees caption there.
+    EXPECT_EQ(hit(ScreenPoint(Button(0)->BoundsRect)), HTCAPTION);
+    const RECT outer = OuterRect(Window());
+    EXPECT_EQ(hit(POINT{outer.left + frame->Widths().Left + 20, outer.top + frame->Widths().Caption + 20}),
+              HTCLIENT);
+    // The window has no maximize box: a double click on the caption leaves it as it is.
+    SendMessageA(Window(), WM_NCLBUTTONDBLCLK, HTCAPTION, AsLParam(FreeCaptionPoint()));
+    PumpFor(100);
+    EXPECT_FALSE(IsZoomed(Window()));
+    EXPECT_EQ(OuterRect(Window()).right - OuterRect(Window()).left, outer.right - outer.left);
+}
+
 TEST_F(SkinFrameTest, TheCloseButtonClosesTheWindowAndItsSettingsAreWritten) {
     Start();
     TWinSysButton* close = Button(0);
@@ -713,6 +731,19 @@ TEST_F(SkinSystemMenuTest, AltSpaceOpensTheSystemMenuAndItsCommandTakesEffect) {
     EXPECT_TRUE(PumpUntil([&] { return IsIconic(Window()) != FALSE; }, 2000));
     ShowWindow(Window(), SW_RESTORE);
     PumpPending();
+}
+
+TEST_F(SkinSystemMenuTest, TheAltSpaceKeysOpenItToo) {
+    Start();
+    TDialogAnswerer answer(TAnswer::ChooseMenu(""));
+    PostKey(Window(), VK_SPACE, true);
+    EXPECT_TRUE(PumpUntil([&] { return answer.Done(); }, 5000));
+    const TDialogReport& report = answer.Wait();
+    ASSERT_TRUE(report.Found);
+    EXPECT_TRUE(Has(report, Caption(SC_CLOSE), true));
+    PumpPending();
+    EXPECT_TRUE(IsWindowVisible(Window()));
+    EXPECT_FALSE(IsIconic(Window()));
 }
 
 TEST_F(SkinSystemMenuTest, ARightClickOnTheCaptionOpensTheSystemMenu) {
