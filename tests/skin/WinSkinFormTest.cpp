@@ -841,6 +841,47 @@ TEST_F(SkinFrameTest, CtrlSSwitchesSkinningOffAndOnKeepingTheClientArea) {
     EXPECT_EQ(FrameMismatches("skinned again"), 0);
 }
 
+TEST_F(SkinFrameTest, ASkinChangedWhileMinimizedKeepsTheClientAreaWhenRestored) {
+    Start();
+    ShowWindow(Window(), SW_MINIMIZE);
+    PumpPending();
+    ASSERT_TRUE(IsIconic(Window()));
+    ChangeSkin(); // Classic to Porcelain: wider borders, a taller caption
+    ASSERT_EQ(Skin().SkinName(), "Porcelain");
+    ShowWindow(Window(), SW_RESTORE);
+    PumpPending();
+    ASSERT_NE(Frame(), nullptr);
+    const SIZE client = ClientSize(Window());
+    EXPECT_EQ(client.cx, 272);
+    EXPECT_EQ(client.cy, 156);
+    EXPECT_EQ(FrameMismatches("restored"), 0);
+}
+
+TEST_F(SkinFrameTest, SwitchingOffAndOnWhileMinimizedKeepsTheClientAreaWhenRestored) {
+    Start("[Settings]\r\nSkin=4\r\n");
+    ShowWindow(Window(), SW_MINIMIZE);
+    PumpPending();
+    ASSERT_TRUE(IsIconic(Window()));
+    CtrlS();
+    ASSERT_EQ(Frame(), nullptr);
+    ShowWindow(Window(), SW_RESTORE);
+    PumpPending();
+    SIZE client = ClientSize(Window());
+    EXPECT_EQ(client.cx, 272) << "off";
+    EXPECT_EQ(client.cy, 156) << "off";
+
+    ShowWindow(Window(), SW_MINIMIZE);
+    PumpPending();
+    CtrlS();
+    ShowWindow(Window(), SW_RESTORE);
+    PumpPending();
+    PumpUntil([&] { return Frame() && Frame()->FrameState() == fsRunning; }, 2000);
+    ASSERT_NE(Frame(), nullptr);
+    client = ClientSize(Window());
+    EXPECT_EQ(client.cx, 272) << "on";
+    EXPECT_EQ(client.cy, 156) << "on";
+}
+
 TEST_F(SkinFrameTest, AChangedSkinWhileSkinningIsOffShowsWhenItIsSwitchedOn) {
     Start();
     CtrlS();
