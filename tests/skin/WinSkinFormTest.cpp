@@ -746,6 +746,36 @@ TEST_F(SkinSystemMenuTest, TheAltSpaceKeysOpenItToo) {
     EXPECT_FALSE(IsIconic(Window()));
 }
 
+TEST_F(SkinSystemMenuTest, EveryClickOnTheIconOpensTheSystemMenuWithoutClosingTheWindow) {
+    Start();
+    TWinSysButton* icon = Button(3);
+    ASSERT_NE(icon, nullptr);
+    const POINT at = ScreenPoint(icon->BoundsRect);
+    {
+        TDialogAnswerer answer(TAnswer::ChooseMenu(""));
+        SendMessageA(Window(), WM_NCLBUTTONDOWN, HTCAPTION, AsLParam(at));
+        PostMessageA(Window(), WM_NCLBUTTONUP, HTCAPTION, AsLParam(at));
+        EXPECT_TRUE(PumpUntil([&] { return answer.Done(); }, 5000));
+        const TDialogReport& report = answer.Wait();
+        ASSERT_TRUE(report.Found);
+        EXPECT_TRUE(Has(report, Caption(SC_CLOSE), true));
+    }
+    PumpPending();
+    EXPECT_TRUE(IsWindowVisible(Window()));
+    // The menu was dismissed; a click long after opens it again instead of closing.
+    Sleep(GetDoubleClickTime() + 50);
+    {
+        TDialogAnswerer answer(TAnswer::ChooseMenu(""));
+        SendMessageA(Window(), WM_NCLBUTTONDOWN, HTCAPTION, AsLParam(at));
+        PostMessageA(Window(), WM_NCLBUTTONUP, HTCAPTION, AsLParam(at));
+        EXPECT_TRUE(PumpUntil([&] { return answer.Done(); }, 5000));
+        EXPECT_TRUE(answer.Wait().Found);
+    }
+    PumpPending();
+    EXPECT_TRUE(IsWindowVisible(Window()));
+    EXPECT_FALSE(folder_.Exists(IniName));
+}
+
 TEST_F(SkinSystemMenuTest, ARightClickOnTheCaptionOpensTheSystemMenu) {
     Start();
     const std::string close = Caption(SC_CLOSE);
