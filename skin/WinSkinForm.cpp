@@ -520,8 +520,48 @@ void TWinSkinForm::FitToClient(bool keepMeasured)
     }
     int width = 0, height = 0;
     WindowSizeForClient(widths_, clientWidth, clientHeight, width, height);
+    if (isSystemDialog_ && !keepMeasured && skin_) {
+        // A dialog's title must fit its caption: the dialog grows, its controls move to the
+        // middle of the new width.
+        const int needed = skin_->Title().TextShift() + CaptionTextWidth() + skin_->Title().TextRightClip();
+        if (width < needed) {
+            const int shift = (needed - width) / 2;
+            for (HWND child = GetWindow(handle_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+                RECT r{};
+                GetWindowRect(child, &r);
+                MapWindowPoints(nullptr, handle_, reinterpret_cast<POINT*>(&r), 2);
+                SetWindowPos(child, nullptr, r.left + shift, r.top, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING |
+                                 SWP_NOOWNERZORDER);
+            }
+            width = needed;
+        }
+    }
     SetWindowPos(handle_, nullptr, windowRect_.left, windowRect_.top, width, height,
                  SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
+}
+
+int TWinSkinForm::CaptionTextWidth() const {
+    HDC dc = GetWindowDC(handle_);
+    if (!dc)
+        return 0;
+    HFONT font = skin_ ? skin_->CaptionFont() : nullptr;
+    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+    SIZE extent{};
+    if (isUnicode_) {
+        const int length = GetWindowTextLengthW(handle_);
+        std::wstring text(static_cast<size_t>(std::max(0, length)) + 1, L'\0');
+        const int got = GetWindowTextW(handle_, text.data(), length + 1);
+        GetTextExtentPoint32W(dc, text.c_str(), std::max(0, got), &extent);
+    } else {
+        char text[1000] = {};
+        const int got = GetWindowTextA(handle_, text, sizeof text);
+        GetTextExtentPoint32A(dc, text, std::max(0, got), &extent);
+    }
+    if (old)
+        SelectObject(dc, old);
+    ReleaseDC(handle_, dc);
+    return extent.cx;
 }
 
 void TWinSkinForm::OnSize(WPARAM wParam, LPARAM lParam)

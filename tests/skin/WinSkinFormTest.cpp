@@ -942,6 +942,9 @@ struct TDialogWatch {
     bool Subclassed = false;
     // Every control of the dialog lies inside its client area under the skin's frame.
     bool ControlsInside = false;
+    // The window's width, and the width its title needs (title margins of the skin included).
+    int Width = 0;
+    int TitleNeeds = 0;
     DWORD Started = 0;
     std::unique_ptr<TDialogAnswerer> Answerer;
 };
@@ -971,6 +974,20 @@ void CALLBACK WatchTick(HWND, UINT, UINT_PTR, DWORD) {
                 outside += r.left < 0 || r.top < 0 || r.right > client.right || r.bottom > client.bottom;
             }
             watch->ControlsInside = controls > 0 && outside == 0;
+            RECT outer{};
+            GetWindowRect(dialog, &outer);
+            watch->Width = outer.right - outer.left;
+            char caption[256] = {};
+            GetWindowTextA(dialog, caption, sizeof caption);
+            const std::string title = caption;
+            const TSkinData* skin = frame->SkinData();
+            HDC dc = GetWindowDC(dialog);
+            HGDIOBJ old = SelectObject(dc, skin->CaptionFont());
+            SIZE text{};
+            GetTextExtentPoint32A(dc, title.c_str(), static_cast<int>(title.size()), &text);
+            SelectObject(dc, old);
+            ReleaseDC(dialog, dc);
+            watch->TitleNeeds = skin->Title().TextShift() + text.cx + skin->Title().TextRightClip();
         }
     }
     if (watch->Framed || GetTickCount() - watch->Started > 3000)
@@ -1021,6 +1038,19 @@ TEST_F(SkinFrameTest, ASystemMessageBoxIsSkinnedWhileItIsOpen) {
     ASSERT_TRUE(seen.Answerer);
     EXPECT_TRUE(seen.Answerer->Wait().Answered);
     EXPECT_EQ(result, IDOK);
+}
+
+TEST_F(SkinFrameTest, ASystemMessageBoxIsWidenedForALongTitle) {
+    Start();
+    const HWND owner = Window();
+    const char* title = "A message box title much wider than the little text the box shows";
+    TDialogWatch seen = WatchDialog("#32770", TAnswer::Press("#32770", "OK", title),
+                                    [&] { MessageBoxA(owner, "Short", title, MB_OK); });
+    ASSERT_TRUE(seen.Framed);
+    EXPECT_GE(seen.Width, seen.TitleNeeds);
+    EXPECT_TRUE(seen.ControlsInside);
+    ASSERT_TRUE(seen.Answerer);
+    EXPECT_TRUE(seen.Answerer->Wait().Answered);
 }
 
 TEST_F(SkinFrameTest, AFormTaggedNinetyNineGetsNoFrameWhileAnUntaggedOneDoes) {
