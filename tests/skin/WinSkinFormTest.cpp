@@ -440,6 +440,12 @@ TEST_F(SkinFrameTest, AnInactiveWindowShowsTheInactiveCells) {
                        });
     EXPECT_GT(compared, 20);
     EXPECT_EQ(mismatches, 0);
+    // An inactive caption does not light its buttons.
+    TWinSysButton* close = Button(0);
+    ASSERT_NE(close, nullptr);
+    SendMessageA(Window(), WM_NCMOUSEMOVE, HTCAPTION, AsLParam(ScreenPoint(close->BoundsRect)));
+    EXPECT_EQ(frame->HotObject(), nullptr);
+    EXPECT_EQ(close->State, ncNormal);
 }
 
 TEST_F(SkinFrameTest, TheWindowRegionCutsTheMagentaCornersOfTheBorderImages) {
@@ -687,6 +693,14 @@ TEST_F(SkinFrameTest, RestingOnACaptionButtonShowsItsHintInTheSkinComponentsHint
         TWinControl* control = FindControl(hint);
         ASSERT_NE(control, nullptr);
         EXPECT_EQ(control->Owner(), &Skin());
+        if (action == 2) {
+            // A press hides it; released off the button nothing happens.
+            SendMessageA(Window(), WM_NCLBUTTONDOWN, HTCAPTION, AsLParam(at));
+            EXPECT_FALSE(Skin().CaptionHintShowing());
+            EXPECT_FALSE(IsWindowVisible(hint));
+            SendMessageA(Window(), WM_NCLBUTTONUP, HTCAPTION, AsLParam(FreeCaptionPoint()));
+            EXPECT_FALSE(IsIconic(Window()));
+        }
         // Leaving the button hides it.
         const POINT away = FreeCaptionPoint();
         SetCursorPos(away.x, away.y);
@@ -945,6 +959,9 @@ struct TDialogWatch {
     // The window's width, and the width its title needs (title margins of the skin included).
     int Width = 0;
     int TitleNeeds = 0;
+    // The dialog's background and the skin's button face.
+    COLORREF Background = CLR_INVALID;
+    COLORREF ButtonFace = CLR_INVALID;
     DWORD Started = 0;
     std::unique_ptr<TDialogAnswerer> Answerer;
 };
@@ -988,6 +1005,12 @@ void CALLBACK WatchTick(HWND, UINT, UINT_PTR, DWORD) {
             SelectObject(dc, old);
             ReleaseDC(dialog, dc);
             watch->TitleNeeds = skin->Title().TextShift() + text.cx + skin->Title().TextRightClip();
+            UpdateWindow(dialog);
+            {
+                TWindowDC clientDC(dialog);
+                watch->Background = GetPixel(clientDC.Get(), 1, 1);
+            }
+            watch->ButtonFace = ColorToRGB(skin->Colour(scButtonFace));
         }
     }
     if (watch->Framed || GetTickCount() - watch->Started > 3000)
@@ -1019,6 +1042,7 @@ TEST_F(SkinFrameTest, AMessageDialogIsSkinnedWhileItIsOpen) {
     EXPECT_TRUE(seen.Framed);
     EXPECT_TRUE(seen.Subclassed);
     EXPECT_TRUE(seen.ControlsInside);
+    EXPECT_EQ(seen.Background, seen.ButtonFace);
     ASSERT_TRUE(seen.Answerer);
     EXPECT_TRUE(seen.Answerer->Wait().Answered);
     EXPECT_FALSE(IsWindow(seen.Dialog) && IsWindowVisible(seen.Dialog));
@@ -1035,6 +1059,7 @@ TEST_F(SkinFrameTest, ASystemMessageBoxIsSkinnedWhileItIsOpen) {
     EXPECT_TRUE(seen.Framed);
     EXPECT_TRUE(seen.Subclassed);
     EXPECT_TRUE(seen.ControlsInside);
+    EXPECT_EQ(seen.Background, seen.ButtonFace);
     ASSERT_TRUE(seen.Answerer);
     EXPECT_TRUE(seen.Answerer->Wait().Answered);
     EXPECT_EQ(result, IDOK);
