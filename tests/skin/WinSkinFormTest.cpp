@@ -926,6 +926,28 @@ TEST_F(SkinFrameTest, SwitchingOffAndOnWhileMinimizedKeepsTheClientAreaWhenResto
     EXPECT_EQ(client.cy, 156) << "on";
 }
 
+TEST_F(SkinFrameTest, CtrlSTwiceWithinTheDelayOnlyTheLaterRequestRuns) {
+    Start("[Settings]\r\nSkin=3\r\n");
+    TWinSkinForm* frame = Frame();
+    ASSERT_NE(frame, nullptr);
+    const RECT before = OuterRect(Window());
+    WORD key = 'S';
+    form_->FormKeyDown(form_.get(), key, ssCtrl);
+    key = 'S';
+    form_->FormKeyDown(form_.get(), key, ssCtrl);
+    EXPECT_TRUE(Skin().Active());
+    EXPECT_TRUE(PumpUntil(ActionRan, 3000));
+    PumpPending();
+    // Skinning is on and stayed on: the same frame, the same window.
+    EXPECT_EQ(Frame(), frame);
+    EXPECT_EQ(frame->FrameState(), fsRunning);
+    const RECT after = OuterRect(Window());
+    EXPECT_EQ(after.right - after.left, before.right - before.left);
+    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+    EXPECT_EQ(WindowRegion(Window()).Type, COMPLEXREGION);
+    EXPECT_EQ(FrameMismatches("after two switches"), 0);
+}
+
 TEST_F(SkinFrameTest, AChangedSkinWhileSkinningIsOffShowsWhenItIsSwitchedOn) {
     Start();
     CtrlS();
@@ -1083,6 +1105,8 @@ TEST_F(SkinFrameTest, AFormTaggedNinetyNineGetsNoFrameWhileAnUntaggedOneDoes) {
     others_.emplace_back(new TForm(&TestApplication()));
     TForm& tagged = *others_.back();
     tagged.SetTag(99);
+    // 99 whatever the component's own tag for controls says.
+    Skin().SetDisableTag(7);
     tagged.SetCaption("Tagged");
     tagged.SetBounds(20, 20, 240, 140);
     others_.emplace_back(new TForm(&TestApplication()));
