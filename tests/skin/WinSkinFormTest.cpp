@@ -625,6 +625,32 @@ TEST_F(SkinFrameTest, CaptionButtonsGetHotPressedAndActOnlyWhenReleasedOverThems
     EXPECT_EQ(FrameMismatches("after restoring"), 0);
 }
 
+TEST_F(SkinFrameTest, APressSlidOntoAnotherButtonActsThereAndARepaintForgetsThePress) {
+    Start();
+    TWinSkinForm* frame = Frame();
+    ASSERT_NE(frame, nullptr);
+    TWinSysButton* close = Button(0);
+    TWinSysButton* minimize = Button(2);
+    ASSERT_NE(close, nullptr);
+    ASSERT_NE(minimize, nullptr);
+    // Pressed on close, a repaint of the whole frame, released on close: nothing.
+    SendMessageA(Window(), WM_NCLBUTTONDOWN, HTCAPTION, AsLParam(ScreenPoint(close->BoundsRect)));
+    RedrawWindow(Window(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(frame->HotObject(), nullptr);
+    SendMessageA(Window(), WM_NCLBUTTONUP, HTCAPTION, AsLParam(ScreenPoint(close->BoundsRect)));
+    PumpFor(100);
+    EXPECT_TRUE(IsWindowVisible(Window()));
+    EXPECT_FALSE(folder_.Exists(IniName));
+    // Pressed on close, slid onto minimize, released there: minimize acts.
+    SendMessageA(Window(), WM_NCLBUTTONDOWN, HTCAPTION, AsLParam(ScreenPoint(close->BoundsRect)));
+    SendMessageA(Window(), WM_NCMOUSEMOVE, HTCAPTION, AsLParam(ScreenPoint(minimize->BoundsRect)));
+    SendMessageA(Window(), WM_NCLBUTTONUP, HTCAPTION, AsLParam(ScreenPoint(minimize->BoundsRect)));
+    EXPECT_TRUE(PumpUntil([&] { return IsIconic(Window()) != FALSE; }, 2000));
+    EXPECT_TRUE(IsWindowVisible(Window()));
+    ShowWindow(Window(), SW_RESTORE);
+    PumpPending();
+}
+
 TEST_F(SkinFrameTest, TheCaptionAnswersTheHitTestAndADoubleClickOnItDoesNotMaximize) {
     Start();
     TWinSkinForm* frame = Frame();
