@@ -1011,6 +1011,10 @@ struct TDialogWatch {
     COLORREF Background = CLR_INVALID;
     COLORREF ButtonFace = CLR_INVALID;
     DWORD Started = 0;
+    // Runs once when the dialog first has a running frame (a skin change, say); the dialog is
+    // looked at on a later tick.
+    std::function<void()> WhileOpen;
+    bool RanWhileOpen = false;
     std::unique_ptr<TDialogAnswerer> Answerer;
 };
 TDialogWatch* watch = nullptr;
@@ -1022,6 +1026,11 @@ void CALLBACK WatchTick(HWND, UINT, UINT_PTR, DWORD) {
     if (dialog) {
         watch->Dialog = dialog;
         TWinSkinForm* frame = SkinManager() ? SkinManager()->FindFrame(dialog) : nullptr;
+        if (frame && frame->FrameState() == fsRunning && watch->WhileOpen && !watch->RanWhileOpen) {
+            watch->RanWhileOpen = true;
+            watch->WhileOpen();
+            return;
+        }
         if (frame && frame->FrameState() == fsRunning) {
             watch->Framed = true;
             // The frame answers the manager's question.
@@ -1046,12 +1055,13 @@ void CALLBACK WatchTick(HWND, UINT, UINT_PTR, DWORD) {
             GetWindowTextA(dialog, caption, sizeof caption);
             const std::string title = caption;
             const TSkinData* skin = frame->SkinData();
-            HDC dc = GetWindowDC(dialog);
-            HGDIOBJ old = SelectObject(dc, skin->CaptionFont());
             SIZE text{};
-            GetTextExtentPoint32A(dc, title.c_str(), static_cast<int>(title.size()), &text);
-            SelectObject(dc, old);
-            ReleaseDC(dialog, dc);
+            {
+                TWindowDC dc(dialog, TWindowDC::Area::Window);
+                HGDIOBJ old = SelectObject(dc.Get(), skin->CaptionFont());
+                GetTextExtentPoint32A(dc.Get(), title.c_str(), static_cast<int>(title.size()), &text);
+                SelectObject(dc.Get(), old);
+            }
             watch->TitleNeeds = skin->Title().TextShift() + text.cx + skin->Title().TextRightClip();
             UpdateWindow(dialog);
             {
@@ -1066,9 +1076,11 @@ void CALLBACK WatchTick(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 // Runs show() (which shows a modal dialog of that class) while the watch runs.
-TDialogWatch WatchDialog(const char* className, TAnswer answer, const std::function<void()>& show) {
+TDialogWatch WatchDialog(const char* className, TAnswer answer, const std::function<void()>& show,
+                         std::function<void()> whileOpen = {}) {
     TDialogWatch result;
     result.ClassName = className;
+    result.WhileOpen = std::move(whileOpen);
     result.Answer = std::move(answer);
     result.Started = GetTickCount();
     watch = &result;
@@ -1111,6 +1123,29 @@ TEST_F(SkinFrameTest, ASystemMessageBoxIsSkinnedWhileItIsOpen) {
     ASSERT_TRUE(seen.Answerer);
     EXPECT_TRUE(seen.Answerer->Wait().Answered);
     EXPECT_EQ(result, IDOK);
+}
+
+TEST_F(SkinFrameTest, ADialogOpenWhileTheSkinChangesTakesTheNewSkin) {
+    Start();
+    const HWND owner = Window();
+    HWND dialog = nullptr;
+    TDialogWatch seen = WatchDialog(
+        "#32770", TAnswer::Press("#32770", "OK", "Skin change"),
+        [&] { MessageBoxA(owner, "The skin changes under this box", "Skin change", MB_OK); },
+        [&] {
+            dialog = FindThreadWindow("#32770");
+            form_->Changeskin1Click(nullptr);
+            SkinManager()->RunAction();
+        });
+    ASSERT_TRUE(seen.Framed);
+    EXPECT_EQ(seen.Dialog, dialog);
+    EXPECT_EQ(Skin().SkinName(), "Porcelain");
+    EXPECT_TRUE(seen.ControlsInside);
+    EXPECT_EQ(seen.Background, seen.ButtonFace);
+    ASSERT_TRUE(seen.Answerer);
+    EXPECT_TRUE(seen.Answerer->Wait().Answered);
+    ASSERT_NE(Frame(), nullptr);
+    EXPECT_EQ(FrameMismatches("main window after the change"), 0);
 }
 
 TEST_F(SkinFrameTest, ASystemMessageBoxIsWidenedForALongTitle) {
