@@ -84,12 +84,25 @@ void TCustomForm::CreateParams(TCreateParams& params)
     params.WndParent = Application ? Application->Handle() : nullptr;
 }
 
+namespace {
+TFrameInsetsQuery frameInsetsQuery = nullptr;
+}
+
 void TCustomForm::CreateHandleFinished()
 {
     if (clientWidth_ >= 0) {
         int w = clientWidth_, h = clientHeight_;
         clientWidth_ = clientHeight_ = -1;
-        TControl::SetClientSize(w, h);
+        // The client size asked for is the one under the frame the window will wear: a skin
+        // that draws the frame keeps the outer size it finds, so the window is sized for its
+        // frame now.
+        TCreateParams params;
+        CreateParams(params);
+        RECT insets{0, 0, 0, 0};
+        if (frameInsetsQuery && frameInsetsQuery(*this, params, insets))
+            SetBounds(Left(), Top(), w + insets.left + insets.right, h + insets.top + insets.bottom);
+        else
+            TControl::SetClientSize(w, h);
     }
     if (Application && Application->Icon()) {
         SendMessageA(WindowHandle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Application->Icon()));
@@ -122,10 +135,6 @@ RECT TCustomForm::ClientRect() const
         return RECT {0, 0, Width() - insets.left - insets.right, Height() - insets.top - insets.bottom};
     }
     return TWinControl::ClientRect();
-}
-
-namespace {
-TFrameInsetsQuery frameInsetsQuery = nullptr;
 }
 
 void SetFrameInsetsQuery(TFrameInsetsQuery query) { frameInsetsQuery = query; }

@@ -39,6 +39,35 @@ bool HasChildOfClass(HWND window, const char* className)
 }
 
 constexpr UINT SC_MASK = 0xFFF0;
+
+// A minimized window comes back at its normal rectangle; these read and resize that one.
+bool NormalPosition(HWND window, RECT& normal) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(window, &placement))
+        return false;
+    normal = placement.rcNormalPosition;
+    return true;
+}
+
+void ResizeNormalPosition(HWND window, int width, int height) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(window, &placement))
+        return;
+    placement.rcNormalPosition.right = placement.rcNormalPosition.left + width;
+    placement.rcNormalPosition.bottom = placement.rcNormalPosition.top + height;
+    placement.flags = 0;
+    SetWindowPlacement(window, &placement);
+}
+
+// The system's frame around a client area for the window's present styles.
+SIZE SystemFrameOf(HWND window) {
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)),
+                       GetMenu(window) != nullptr, static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)));
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
 } // namespace
 
 TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner)
@@ -401,6 +430,20 @@ void TWinSkinForm::DeferredStart()
     GetWindowRect(handle_, &window);
     systemFrameSize_ = SIZE {(window.right - window.left) - clientSize_.right,
                              (window.bottom - window.top) - clientSize_.bottom};
+    RECT normal{};
+    if (IsIconic(handle_) && NormalPosition(handle_, normal)) {
+        // Minimized: the client area is the one it comes back with, under the system frame.
+        systemFrameSize_ = SystemFrameOf(handle_);
+        clientSize_ = RECT{0, 0, std::max(0L, normal.right - normal.left - systemFrameSize_.cx),
+                           std::max(0L, normal.bottom - normal.top - systemFrameSize_.cy)};
+        TSkinManage* manager = SkinManager();
+        if (frameState_ == fsCreated && skinFrame_ && !isChild_ && borderKind_ != bkNone &&
+            !(form_ && manager && manager->LaidOutForSkin(handle_))) {
+            int width = 0, height = 0;
+            WindowSizeForClient(widths_, clientSize_.right, clientSize_.bottom, width, height);
+            ResizeNormalPosition(handle_, width, height);
+        }
+    }
     if (frameState_ == fsCreated && skinFrame_) {
         if (!isChild_ && borderKind_ != bkNone && windowState_ != 2) {
             frameState_ = fsResizing;
@@ -472,6 +515,10 @@ void TWinSkinForm::RebuildCaptionObjects()
 void TWinSkinForm::FitToClient(bool keepMeasured, bool redraw)
 {
     if (IsIconic(handle_)) {
+        // It comes back with its client area under the present frame.
+        int width = 0, height = 0;
+        WindowSizeForClient(widths_, clientSize_.right, clientSize_.bottom, width, height);
+        ResizeNormalPosition(handle_, width, height);
         SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
                      SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
         return;
@@ -487,8 +534,48 @@ void TWinSkinForm::FitToClient(bool keepMeasured, bool redraw)
     }
     int width = 0, height = 0;
     WindowSizeForClient(widths_, clientWidth, clientHeight, width, height);
+    if (isSystemDialog_ && !keepMeasured && skin_) {
+        // A dialog's title must fit its caption: the dialog grows, its controls move to the
+        // middle of the new width.
+        const int needed = skin_->Title().TextShift() + CaptionTextWidth() + skin_->Title().TextRightClip();
+        if (width < needed) {
+            const int shift = (needed - width) / 2;
+            for (HWND child = GetWindow(handle_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+                RECT r{};
+                GetWindowRect(child, &r);
+                MapWindowPoints(nullptr, handle_, reinterpret_cast<POINT*>(&r), 2);
+                SetWindowPos(child, nullptr, r.left + shift, r.top, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING |
+                                 SWP_NOOWNERZORDER);
+            }
+            width = needed;
+        }
+    }
     SetWindowPos(handle_, nullptr, windowRect_.left, windowRect_.top, width, height,
                  SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | (redraw ? 0 : SWP_NOREDRAW));
+}
+
+int TWinSkinForm::CaptionTextWidth() const {
+    HDC dc = GetWindowDC(handle_);
+    if (!dc)
+        return 0;
+    HFONT font = skin_ ? skin_->CaptionFont() : nullptr;
+    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+    SIZE extent{};
+    if (isUnicode_) {
+        const int length = GetWindowTextLengthW(handle_);
+        std::wstring text(static_cast<size_t>(std::max(0, length)) + 1, L'\0');
+        const int got = GetWindowTextW(handle_, text.data(), length + 1);
+        GetTextExtentPoint32W(dc, text.c_str(), std::max(0, got), &extent);
+    } else {
+        char text[1000] = {};
+        const int got = GetWindowTextA(handle_, text, sizeof text);
+        GetTextExtentPoint32A(dc, text, std::max(0, got), &extent);
+    }
+    if (old)
+        SelectObject(dc, old);
+    ReleaseDC(handle_, dc);
+    return extent.cx;
 }
 
 void TWinSkinForm::OnSize(WPARAM wParam, LPARAM lParam)
@@ -502,6 +589,9 @@ void TWinSkinForm::OnSize(WPARAM wParam, LPARAM lParam)
         windowState_ = 1;
     if (windowState_ == 2)
         return;
+    // The client area a minimized window will come back with.
+    if (windowState_ == 0 && frameState_ == fsRunning && !IsIconic(handle_))
+        GetClientRect(handle_, &clientSize_);
     if (frameState_ == fsRunning || frameState_ == fsReskinning)
         UpdateRegion();
 }
@@ -636,11 +726,20 @@ void TWinSkinForm::Unskin()
         GetClientRect(handle_, &client);
         if (SkinManager())
             SkinManager()->RememberUnskinned(handle_);
-        RECT frame {0, 0, client.right, client.bottom};
-        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(handle_, GWL_STYLE)), GetMenu(handle_) != nullptr,
-                           static_cast<DWORD>(GetWindowLongA(handle_, GWL_EXSTYLE)));
-        SetWindowPos(handle_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                     SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
+        if (IsIconic(handle_)) {
+            // Minimized: the size it comes back with is the one to fit.
+            const SIZE system = SystemFrameOf(handle_);
+            ResizeNormalPosition(handle_, clientSize_.right + system.cx, clientSize_.bottom + system.cy);
+            SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                         SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        } else {
+            RECT frame{0, 0, client.right, client.bottom};
+            AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(handle_, GWL_STYLE)),
+                               GetMenu(handle_) != nullptr,
+                               static_cast<DWORD>(GetWindowLongA(handle_, GWL_EXSTYLE)));
+            SetWindowPos(handle_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                         SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
+        }
     }
     if (region_) {
         SetWindowRgn(handle_, nullptr, TRUE);

@@ -117,6 +117,8 @@ private:
     void LayoutCaptionButtons();
     void PaintCaptionButtons(HDC dc);
     std::wstring TitleText() const;
+    // The window text's width in the caption font.
+    int CaptionTextWidth() const;
     HRGN BuildRegion(int width, int height);
 
     HWND handle_ = nullptr;

@@ -15,6 +15,19 @@ std::unique_ptr<TBitmap> CaptureClient(HWND window)
     return bitmap;
 }
 
+std::unique_ptr<TBitmap> CaptureWindow(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+    auto bitmap = std::make_unique<TBitmap>(width > 0 ? width : 1, height > 0 ? height : 1, pf24bit);
+    TWindowDC dc(window, TWindowDC::Area::Window);
+    if (dc.Get())
+        BitBlt(bitmap->MemoryDC(), 0, 0, width, height, dc.Get(), 0, 0, SRCCOPY);
+    GdiFlush();
+    return bitmap;
+}
+
 std::unique_ptr<TBitmap> RenderControl(TWinControl& control)
 {
     RECT client = control.ClientRect();

@@ -14,6 +14,10 @@ class TWinControl;
 // The client area of the window as painted on the screen, after every pending paint of it
 // and its children has run.
 std::unique_ptr<TBitmap> CaptureClient(HWND window);
+// The whole window (frame and caption included) as its window DC shows it, in window
+// coordinates, after the pending paints of it and its children have run. Nothing is invalidated
+// first: what was not repainted shows as it was left.
+std::unique_ptr<TBitmap> CaptureWindow(HWND window);
 // The control and its children painted by the toolkit into a bitmap (PaintTo), off the screen.
 std::unique_ptr<TBitmap> RenderControl(TWinControl& control);
 // Keeps a picture as a .bmp file, for a person to look at.
