@@ -5,6 +5,7 @@
 #include "IniFile.h"
 #include "Screen.h"
 #include "SysUtils.h"
+#include "SystemFunction.h"
 #include "TargetEntry.h"
 #include "WindowPlacement.h"
 
@@ -16,6 +17,9 @@ namespace {
 const char* const SettingsSection = "Settings";
 constexpr int DefaultAlpha = 220;
 constexpr int DefaultFontSize = 9;
+// The shell is loaded at the first open or transfer, not before the window shows.
+const TSystemFunction<decltype(&::ShellExecuteA)> shellExecute{"shell32.dll", "ShellExecuteA"};
+const TSystemFunction<decltype(&::SHFileOperationW)> shFileOperation{"shell32.dll", "SHFileOperationW"};
 
 // Shrinks the panel by a pixel and gives it back: the panel lays itself out
 // and repaints, as the list itself tells it nothing.
@@ -385,7 +389,7 @@ void TForm1::panels1ItemClick(TObject*, int itemIndex)
 
 void TForm1::ShellOpenFolder(TObject*, const std::string& path)
 {
-    ShellExecuteA(Handle(), "Open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    shellExecute(Handle(), "Open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void TForm1::Create1Click(TObject*)
@@ -531,11 +535,13 @@ bool TForm1::TransferFiles(const std::vector<std::wstring>& paths, const std::st
     request.pTo = to.c_str();
     request.fFlags = 0;
     request.fAnyOperationsAborted = FALSE;
-    const int result = OnFileOperation ? OnFileOperation(this, request) : SHFileOperationW(&request);
+    const int result = OnFileOperation ? OnFileOperation(this, request) : shFileOperation(&request);
     return result != 0 || request.fAnyOperationsAborted;
 }
 
-int TForm1::ShellFileOperation(TObject*, SHFILEOPSTRUCTW& request) { return SHFileOperationW(&request); }
+int TForm1::ShellFileOperation(TObject*, SHFILEOPSTRUCTW& request) {
+    return shFileOperation(&request);
+}
 
 void TForm1::JvDragDrop2Drop(TObject* sender, POINT, TStringList& value)
 {

@@ -1,11 +1,18 @@
 #include "JvDragDrop.h"
 
+#include "SystemFunction.h"
+
 #include <shlobj.h>
 
 #include <cstring>
 #include <cwchar>
 
 namespace {
+// The shell is loaded when the first drop arrives, not with the program.
+const TSystemFunction<decltype(&::DragQueryFileW)> dragQueryFile{"shell32.dll", "DragQueryFileW"};
+const TSystemFunction<decltype(&::DragQueryPoint)> dragQueryPoint{"shell32.dll", "DragQueryPoint"};
+const TSystemFunction<decltype(&::DragFinish)> dragFinish{"shell32.dll", "DragFinish"};
+
 class TGlobalLock {
 public:
     explicit TGlobalLock(HGLOBAL global) : global_(global), data_(static_cast<const BYTE*>(GlobalLock(global))) {}
@@ -29,7 +36,10 @@ public:
     explicit TDropFinisher(HDROP drop) : drop_(drop) {}
     TDropFinisher(const TDropFinisher&) = delete;
     TDropFinisher& operator=(const TDropFinisher&) = delete;
-    ~TDropFinisher() { DragFinish(drop_); }
+    ~TDropFinisher() {
+        if (auto finish = dragFinish.Find())
+            finish(drop_);
+    }
 
 private:
     HDROP drop_;
@@ -110,11 +120,20 @@ void AllowDropMessages(HWND window)
     for (UINT msg : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), CopyGlobalData})
         changeFilter(window, msg, MSGFLT_ALLOW, nullptr);
 }
+
+// What the shell's DragAcceptFiles does: the extended style marks the window as one that takes
+// dropped files. Set here, it spares loading the shell before the first window is painted.
+void AcceptDroppedFiles(HWND window, bool accept) {
+    const LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+    const LONG wanted = accept ? exStyle | WS_EX_ACCEPTFILES : exStyle & ~WS_EX_ACCEPTFILES;
+    if (wanted != exStyle)
+        SetWindowLongA(window, GWL_EXSTYLE, wanted);
+}
 } // namespace
 
 std::vector<std::wstring> DroppedFileNames(HDROP drop)
 {
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    const UINT count = dragQueryFile(drop, 0xFFFFFFFF, nullptr, 0);
     std::vector<std::wstring> paths;
     paths.reserve(count);
     if (ParseDropFiles(drop, count, paths))
@@ -123,10 +142,10 @@ std::vector<std::wstring> DroppedFileNames(HDROP drop)
     paths.clear();
     std::wstring buffer(MAX_PATH, L'\0');
     for (UINT i = 0; i < count; ++i) {
-        const UINT needed = DragQueryFileW(drop, i, nullptr, 0) + 1;
+        const UINT needed = dragQueryFile(drop, i, nullptr, 0) + 1;
         if (needed > buffer.size())
             buffer.resize(needed);
-        const UINT length = DragQueryFileW(drop, i, buffer.data(), static_cast<UINT>(buffer.size()));
+        const UINT length = dragQueryFile(drop, i, buffer.data(), static_cast<UINT>(buffer.size()));
         paths.emplace_back(buffer.data(), length);
     }
     return paths;
@@ -192,7 +211,7 @@ void TJvDragDrop::Unhook()
 
 void TJvDragDrop::RegisterWindow(HWND window) const
 {
-    DragAcceptFiles(window, acceptDrag_);
+    AcceptDroppedFiles(window, acceptDrag_);
     if (acceptDrag_)
         AllowDropMessages(window);
 }
@@ -284,7 +303,7 @@ void TJvDragDrop::DropFiles(HDROP drop)
     if (!OnDrop)
         return;
     POINT pos {0, 0};
-    DragQueryPoint(drop, &pos);
+    dragQueryPoint(drop, &pos);
     handling_.push_back(files);
     struct TPopDrop {
         std::vector<std::shared_ptr<TDroppedFiles>>& handling;
