@@ -7,6 +7,7 @@
 #include "Screen.h"
 #include "Streams.h"
 #include "SysUtils.h"
+#include "SystemFunction.h"
 #include "TargetEntry.h"
 #include "TransferRequest.h"
 #include "WindowPlacement.h"
@@ -19,6 +20,9 @@ namespace {
 const char* const SettingsSection = "Settings";
 constexpr int DefaultAlpha = 220;
 constexpr int DefaultFontSize = 9;
+// The shell is loaded at the first open or transfer, not before the window shows.
+const TSystemFunction<decltype(&::ShellExecuteA)> shellExecute{"shell32.dll", "ShellExecuteA"};
+const TSystemFunction<decltype(&::SHFileOperationW)> shFileOperation{"shell32.dll", "SHFileOperationW"};
 
 // Shrinks the panel by a pixel and gives it back: the panel lays itself out
 // and repaints, as the list itself tells it nothing.
@@ -443,7 +447,7 @@ void TForm1::panels1ItemClick(TObject*, int itemIndex)
 
 void TForm1::ShellOpenFolder(TObject*, const std::string& path)
 {
-    ShellExecuteA(Handle(), "Open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    shellExecute(Handle(), "Open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void TForm1::Create1Click(TObject*)
@@ -591,7 +595,7 @@ bool TForm1::TransferFiles(const std::vector<std::wstring>& paths, const std::st
     request.pTo = lists.To.c_str();
     request.fFlags = lists.OneDestinationEach ? FOF_MULTIDESTFILES : 0;
     request.fAnyOperationsAborted = FALSE;
-    transferResult_ = OnFileOperation ? OnFileOperation(this, request) : SHFileOperationW(&request);
+    transferResult_ = OnFileOperation ? OnFileOperation(this, request) : shFileOperation(&request);
     transferAborted_ = request.fAnyOperationsAborted != FALSE;
     return transferResult_ != 0 || transferAborted_;
 }
@@ -630,7 +634,9 @@ void TForm1::ShowLedNow()
         PeekMessageA(&message, Panel1->Handle(), nothing, nothing, PM_NOREMOVE);
 }
 
-int TForm1::ShellFileOperation(TObject*, SHFILEOPSTRUCTW& request) { return SHFileOperationW(&request); }
+int TForm1::ShellFileOperation(TObject*, SHFILEOPSTRUCTW& request) {
+    return shFileOperation(&request);
+}
 
 void TForm1::JvDragDrop2Drop(TObject* sender, POINT, TStringList& value)
 {

@@ -7,8 +7,7 @@
 // Other work on the machine stretches wall-clock times, so the processor time each process
 // spent until then is given too.
 
-#include "BenchTiming.h"
-#include "HostPath.h"
+#include "StartupMeasure.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,111 +17,7 @@
 namespace {
 constexpr int Runs = 15;
 
-class TProcess {
-public:
-    TProcess() = default;
-    TProcess(const TProcess&) = delete;
-    TProcess& operator=(const TProcess&) = delete;
-    ~TProcess()
-    {
-        if (info_.hProcess) {
-            // Asked to close and given time; one that will not end is ended.
-            if (WaitForSingleObject(info_.hProcess, 10000) != WAIT_OBJECT_0)
-                TerminateProcess(info_.hProcess, 1);
-            CloseHandle(info_.hProcess);
-            CloseHandle(info_.hThread);
-        }
-    }
-    bool Start(const std::string& exe, const std::string& folder)
-    {
-        STARTUPINFOA startup {};
-        startup.cb = sizeof startup;
-        std::string command = "\"" + exe + "\"";
-        return CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                              &startup, &info_) != FALSE;
-    }
-    HANDLE Handle() const { return info_.hProcess; }
-    DWORD Id() const { return info_.dwProcessId; }
-
-private:
-    PROCESS_INFORMATION info_ {};
-};
-
-
-HWND VisibleWindowOf(DWORD process)
-{
-    struct TSearch {
-        DWORD Process;
-        HWND Found;
-    } search {process, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<TSearch*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == s->Process && IsWindowVisible(window) && (GetWindowLongA(window, GWL_STYLE) & WS_CAPTION)) {
-                s->Found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.Found;
-}
-
-struct TStart {
-    double Ms = -1;      // process start to painted, idle and visible
-    double CpuMs = -1;   // processor time the process used until then
-    double StampMs = -1; // process start to the end of the first paint, as the program saw it
-};
-
-double CpuMs(HANDLE process)
-{
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
-        return -1;
-    auto ticks = [](const FILETIME& t) { return (static_cast<long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
-    return static_cast<double>(ticks(kernel) + ticks(user)) / 10000.0;
-}
-
-long long ReadStamp(const std::string& fileName)
-{
-    HANDLE file = CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return -1;
-    char text[32] = {};
-    DWORD read = 0;
-    ReadFile(file, text, sizeof text - 1, &read, nullptr);
-    CloseHandle(file);
-    return read > 0 ? std::strtoll(text, nullptr, 10) : -1;
-}
-
-TStart Measure(const std::string& exe, const std::string& folder, const std::string& stampFile)
-{
-    // Every start is a first start: no list, no settings, no stamp from the last run.
-    for (const char* name : {"\\perchpoints.dat", "\\perchpoints.ini"})
-        DeleteFileA((folder + name).c_str());
-    DeleteFileA(stampFile.c_str());
-    TStart result;
-    TProcess process;
-    LARGE_INTEGER started;
-    QueryPerformanceCounter(&started);
-    if (!process.Start(exe, folder)) {
-        std::printf("  cannot start %s (error %lu)\n", exe.c_str(), GetLastError());
-        return result;
-    }
-    WaitForInputIdle(process.Handle(), 30000);
-    HWND window = nullptr;
-    for (int i = 0; i < 30000 && !(window = VisibleWindowOf(process.Id())); ++i)
-        Sleep(1);
-    result.Ms = NowMs() - CounterToMs(started.QuadPart);
-    result.CpuMs = CpuMs(process.Handle());
-    if (long long stamp = ReadStamp(stampFile); stamp > 0)
-        result.StampMs = CounterToMs(stamp - started.QuadPart);
-    if (window)
-        PostMessageA(window, WM_CLOSE, 0, 0);
-    return result;
-}
+using namespace startup;
 
 struct TFigures {
     std::vector<double> Ms, CpuMs, StampMs;

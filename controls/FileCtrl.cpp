@@ -2,6 +2,7 @@
 
 #include "Handles.h"
 #include "SysUtils.h"
+#include "SystemFunction.h"
 
 #include <winnetwk.h>
 
@@ -10,6 +11,8 @@
 #include <utility>
 
 namespace {
+// The network's DLL is loaded when a network drive is first listed, not with the program.
+const TSystemFunction<decltype(&::WNetGetConnectionA)> wNetGetConnection{"mpr.dll", "WNetGetConnectionA"};
 
 std::string CurrentDirectory()
 {
@@ -510,7 +513,8 @@ void TDriveComboBox::ReadDrives()
                 const char local[3] = {root[0], ':', '\0'};
                 char remote[MAX_PATH + 1] = {};
                 DWORD length = sizeof remote;
-                named = WNetGetConnectionA(local, remote, &length) == NO_ERROR;
+                auto getConnection = wNetGetConnection.Find();
+                named = getConnection && getConnection(local, remote, &length) == NO_ERROR;
                 if (named)
                     name = remote;
             }

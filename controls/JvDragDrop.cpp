@@ -1,8 +1,14 @@
 #include "JvDragDrop.h"
 
+#include "SystemFunction.h"
+
 #include <shlobj.h>
 
 namespace {
+// The shell is loaded when the first drop arrives, not with the program.
+const TSystemFunction<decltype(&::DragQueryPoint)> dragQueryPoint{"shell32.dll", "DragQueryPoint"};
+const TSystemFunction<decltype(&::DragFinish)> dragFinish{"shell32.dll", "DragFinish"};
+
 class TGlobalLock {
 public:
     explicit TGlobalLock(HGLOBAL global) : global_(global), data_(static_cast<const BYTE*>(GlobalLock(global))) {}
@@ -26,7 +32,10 @@ public:
     explicit TDropFinisher(HDROP drop) : drop_(drop) {}
     TDropFinisher(const TDropFinisher&) = delete;
     TDropFinisher& operator=(const TDropFinisher&) = delete;
-    ~TDropFinisher() { DragFinish(drop_); }
+    ~TDropFinisher() {
+        if (auto finish = dragFinish.Find())
+            finish(drop_);
+    }
 
 private:
     HDROP drop_;
@@ -60,6 +69,15 @@ void AllowDropMessages(HWND window)
     constexpr UINT CopyGlobalData = 0x0049;
     for (UINT msg : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), CopyGlobalData})
         changeFilter(window, msg, MSGFLT_ALLOW, nullptr);
+}
+
+// What the shell's DragAcceptFiles does: the extended style marks the window as one that takes
+// dropped files. Set here, it spares loading the shell before the first window is painted.
+void AcceptDroppedFiles(HWND window, bool accept) {
+    const LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+    const LONG wanted = accept ? exStyle | WS_EX_ACCEPTFILES : exStyle & ~WS_EX_ACCEPTFILES;
+    if (wanted != exStyle)
+        SetWindowLongA(window, GWL_EXSTYLE, wanted);
 }
 } // namespace
 
@@ -150,7 +168,7 @@ void TJvDragDrop::Unhook()
 
 void TJvDragDrop::RegisterWindow(HWND window) const
 {
-    DragAcceptFiles(window, acceptDrag_);
+    AcceptDroppedFiles(window, acceptDrag_);
     if (acceptDrag_)
         AllowDropMessages(window);
 }
@@ -244,7 +262,7 @@ void TJvDragDrop::DropFiles(HDROP drop)
     // The shell reads the point from the header: only where there is one.
     POINT pos {0, 0};
     if (GlobalSize(reinterpret_cast<HGLOBAL>(drop)) >= kDropFilesHeaderSize)
-        DragQueryPoint(drop, &pos);
+        dragQueryPoint(drop, &pos);
     handling_.push_back(files);
     struct TPopDrop {
         std::vector<std::shared_ptr<TDroppedFiles>>& handling;

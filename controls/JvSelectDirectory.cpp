@@ -5,6 +5,7 @@
 #include "Handles.h"
 #include "Screen.h"
 #include "SysUtils.h"
+#include "SystemFunction.h"
 
 #include <shlobj.h>
 
@@ -75,15 +76,25 @@ TButton* MakeButton(TWinControl* parent, const char* name, const char* caption)
 
 // ---- the shell's folder browser
 
+// COM and the shell are loaded when the browser is first asked for, not with the program.
+const TSystemFunction<decltype(&::CoInitializeEx)> coInitializeEx{"ole32.dll", "CoInitializeEx"};
+const TSystemFunction<decltype(&::CoUninitialize)> coUninitialize{"ole32.dll", "CoUninitialize"};
+const TSystemFunction<decltype(&::SHGetMalloc)> shGetMalloc{"shell32.dll", "SHGetMalloc"};
+const TSystemFunction<decltype(&::SHGetDesktopFolder)> shGetDesktopFolder{"shell32.dll",
+                                                                          "SHGetDesktopFolder"};
+const TSystemFunction<decltype(&::SHBrowseForFolderA)> shBrowseForFolder{"shell32.dll", "SHBrowseForFolderA"};
+const TSystemFunction<decltype(&::SHGetPathFromIDListA)> shGetPathFromIdList{"shell32.dll",
+                                                                             "SHGetPathFromIDListA"};
+
 class TComApartment {
 public:
-    TComApartment() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    TComApartment(const TComApartment&) = delete;
-    TComApartment& operator=(const TComApartment&) = delete;
-    ~TComApartment()
-    {
-        if (initialised_)
-            CoUninitialize();
+  TComApartment() : initialised_(SUCCEEDED(coInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  TComApartment(const TComApartment&) = delete;
+  TComApartment& operator=(const TComApartment&) = delete;
+  ~TComApartment() {
+      if (initialised_)
+          if (auto uninitialize = coUninitialize.Find())
+              uninitialize();
     }
 
 private:
@@ -97,7 +108,8 @@ struct TItemIdListTraits {
     static void Close(LPITEMIDLIST list)
     {
         IMalloc* allocator = nullptr;
-        if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator) {
+        auto getMalloc = shGetMalloc.Find();
+        if (getMalloc && SUCCEEDED(getMalloc(&allocator)) && allocator) {
             allocator->Free(list);
             allocator->Release();
         }
@@ -108,7 +120,7 @@ using TItemIdList = TUniqueHandle<LPITEMIDLIST, TItemIdListTraits>;
 TItemIdList ItemIdListOf(const std::string& path)
 {
     IShellFolder* desktop = nullptr;
-    if (FAILED(SHGetDesktopFolder(&desktop)) || !desktop)
+    if (FAILED(shGetDesktopFolder(&desktop)) || !desktop)
         return TItemIdList();
     struct TRelease {
         IShellFolder* folder;
@@ -382,12 +394,12 @@ bool TJvSelectDirectory::RunShellBrowser()
             ~TEnableAgain() { EnableTaskWindows(windows); }
         } enableAgain {disabled};
         TErrorModeGuard quiet;
-        chosen.Reset(SHBrowseForFolderA(&info));
+        chosen.Reset(shBrowseForFolder(&info));
     }
     if (!chosen)
         return false;
     char path[MAX_PATH] = {};
-    if (!SHGetPathFromIDListA(chosen.Get(), path))
+    if (!shGetPathFromIdList(chosen.Get(), path))
         return false;
     directory_ = path;
     return true;

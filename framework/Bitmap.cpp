@@ -293,8 +293,8 @@ void TBitmap::StretchDraw(HDC dc, const RECT& rect) const
     GdiFlush();
     int w = rect.right - rect.left, h = rect.bottom - rect.top;
     if (transparent_) {
-        TransparentBlt(dc, rect.left, rect.top, w, h, MemoryDC(), 0, 0, width_, height_,
-                       ColorToRGB(TransparentColor()));
+        GdiTransparentBlt(dc, rect.left, rect.top, w, h, MemoryDC(), 0, 0, width_, height_,
+                          ColorToRGB(TransparentColor()));
     } else if (w == width_ && h == height_) {
         BitBlt(dc, rect.left, rect.top, w, h, MemoryDC(), 0, 0, SRCCOPY);
     } else {

@@ -1,9 +1,27 @@
 #include "ImageList.h"
 
 #include "SysUtils.h"
+#include "SystemFunction.h"
 
 #include <algorithm>
 #include <vector>
+
+namespace {
+// The common controls are loaded when the first image list is made, not with the program.
+const TSystemFunction<decltype(&::ImageList_Create)> imageListCreate{"comctl32.dll", "ImageList_Create"};
+const TSystemFunction<decltype(&::ImageList_Destroy)> imageListDestroy{"comctl32.dll", "ImageList_Destroy"};
+const TSystemFunction<decltype(&::ImageList_GetImageCount)> imageListCount{"comctl32.dll",
+                                                                           "ImageList_GetImageCount"};
+const TSystemFunction<decltype(&::ImageList_Add)> imageListAdd{"comctl32.dll", "ImageList_Add"};
+const TSystemFunction<decltype(&::ImageList_Remove)> imageListRemove{"comctl32.dll", "ImageList_Remove"};
+const TSystemFunction<decltype(&::ImageList_Draw)> imageListDraw{"comctl32.dll", "ImageList_Draw"};
+} // namespace
+
+void TImageListTraits::Close(HIMAGELIST h) {
+    // A list was made, so the library is there.
+    if (auto destroy = imageListDestroy.Find())
+        destroy(h);
+}
 
 TImageList::TImageList(TComponent* owner, int width, int height)
     : TComponent(owner), width_(std::max(width, 1)), height_(std::max(height, 1))
@@ -13,7 +31,7 @@ TImageList::TImageList(TComponent* owner, int width, int height)
 
 void TImageList::CreateList()
 {
-    handle_.Reset(ImageList_Create(width_, height_, ILC_COLOR24 | ILC_MASK, 4, 4));
+    handle_.Reset(imageListCreate(width_, height_, ILC_COLOR24 | ILC_MASK, 4, 4));
     if (!handle_)
         throw EOutOfResources("Cannot create an image list");
 }
@@ -30,7 +48,9 @@ void TImageList::SetSize(int width, int height)
     Changed();
 }
 
-int TImageList::Count() const { return ImageList_GetImageCount(handle_.Get()); }
+int TImageList::Count() const {
+    return imageListCount(handle_.Get());
+}
 
 int TImageList::AddMasked(const TBitmap& picture, TColor transparentColor)
 {
@@ -82,7 +102,7 @@ int TImageList::AddMasked(const TBitmap& picture, TColor transparentColor)
     TOwnedBitmap mask(CreateBitmap(stripWidth, height_, 1, 1, maskBits.data()));
     if (!mask)
         throw EOutOfResources("Out of system resources");
-    int first = ImageList_Add(handle_.Get(), image.Get(), mask.Get());
+    int first = imageListAdd(handle_.Get(), image.Get(), mask.Get());
     if (first < 0)
         throw EOutOfResources("Cannot add to an image list");
     Changed();
@@ -93,7 +113,7 @@ void TImageList::Delete(int index)
 {
     if (index < 0 || index >= Count())
         return;
-    ImageList_Remove(handle_.Get(), index);
+    imageListRemove(handle_.Get(), index);
     Changed();
 }
 
@@ -101,7 +121,7 @@ void TImageList::Clear()
 {
     if (Count() == 0)
         return;
-    ImageList_Remove(handle_.Get(), -1);
+    imageListRemove(handle_.Get(), -1);
     Changed();
 }
 
@@ -109,7 +129,7 @@ void TImageList::Draw(HDC dc, int x, int y, int index) const
 {
     if (index < 0 || index >= Count())
         return;
-    ImageList_Draw(handle_.Get(), index, dc, x, y, ILD_TRANSPARENT);
+    imageListDraw(handle_.Get(), index, dc, x, y, ILD_TRANSPARENT);
 }
 
 void TImageList::Changed()

@@ -13,7 +13,7 @@
 struct TImageListTraits {
     static HIMAGELIST Invalid() { return nullptr; }
     static bool IsValid(HIMAGELIST h) { return h != nullptr; }
-    static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
+    static void Close(HIMAGELIST h);
 };
 using TOwnedImageList = TUniqueHandle<HIMAGELIST, TImageListTraits>;
 

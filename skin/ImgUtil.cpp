@@ -325,7 +325,8 @@ void DrawNineSlice(HDC dc, const RECT& dest, const TBitmap& image, const RECT& c
     SetStretchBltMode(target, oldMode);
     GdiFlush();
     if (transparent)
-        TransparentBlt(dc, dest.left, dest.top, width, height, target, 0, 0, width, height, RGB(255, 0, 255));
+        GdiTransparentBlt(dc, dest.left, dest.top, width, height, target, 0, 0, width, height,
+                          RGB(255, 0, 255));
     else
         BitBlt(dc, dest.left, dest.top, width, height, target, 0, 0, SRCCOPY);
 }

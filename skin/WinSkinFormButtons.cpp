@@ -164,8 +164,9 @@ void TWinSkinForm::DrawIcon(HDC dc, const RECT& rect)
         return;
     }
     if (iconBitmap_ && !iconBitmap_->Empty())
-        TransparentBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                       iconBitmap_->MemoryDC(), 0, 0, iconBitmap_->Width(), iconBitmap_->Height(), RGB(255, 0, 255));
+        GdiTransparentBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                          iconBitmap_->MemoryDC(), 0, 0, iconBitmap_->Width(), iconBitmap_->Height(),
+                          RGB(255, 0, 255));
 }
 
 namespace {

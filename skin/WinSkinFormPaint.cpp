@@ -171,8 +171,8 @@ void TWinSkinForm::PaintTitle(HDC dc, const RECT& captionRect)
                            part.Source.Width(), part.Source.Height(), SRCCOPY);
             SetStretchBltMode(stripDC, oldStretch);
             GdiFlush();
-            TransparentBlt(dc, t.left, captionRect.top, width, height, stripDC, 0, 0, width, height,
-                           RGB(255, 0, 255));
+            GdiTransparentBlt(dc, t.left, captionRect.top, width, height, stripDC, 0, 0, width, height,
+                              RGB(255, 0, 255));
         }
     }
     t.left += title.TextBackLeft;
