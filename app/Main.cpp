@@ -238,23 +238,12 @@ void TForm1::BuildLayout()
     JvDragDrop2->SetDropTarget(Panel1);
     JvDragDrop2->OnDrop = Bind<&TForm1::JvDragDrop2Drop>(this);
 
-    KeepStripInView();
+    // Never so low that the panel covers the bottom strip: the strip and one row of buttons
+    // (the panel's own minimum) stay in view, whatever frame the window wears (the skin's
+    // frame may be thicker or thinner than the system's, and changes with the skin and Ctrl+S).
+    SetMinClientHeight(Panel1->Height() + panels1->Constraints().MinHeight());
 
     SetActiveControl(panels1);
-}
-
-// Never so low that the panel covers the bottom strip: the strip and one row of buttons (the
-// panel's own minimum) stay in view, whatever frame the window has now.
-void TForm1::KeepStripInView()
-{
-    Constraints().SetMinHeight(Height() - ClientHeight() + Panel1->Height() + panels1->Constraints().MinHeight());
-}
-
-void TForm1::Resize()
-{
-    TForm::Resize();
-    if (Panel1 && panels1 && HandleAllocated() && !IsIconic(WindowHandle()))
-        KeepStripInView();
 }
 
 TMenuItem* TForm1::AddMenuItem(const char* name, const char* caption, int groupIndex, TNotifyEvent onClick)

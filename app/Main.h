@@ -96,13 +96,7 @@ public:
     void JvDragDrop1Drop(TObject* sender, POINT pos, TStringList& value);
     void JvDragDrop2Drop(TObject* sender, POINT pos, TStringList& value);
 
-protected:
-    // The least height follows the frame: the skin's frame may be thicker or thinner than the
-    // system's, and it changes with the skin and with Ctrl+S.
-    void Resize() override;
-
 private:
-    void KeepStripInView();
     void BuildLayout();
     void BuildSkin();
     TMenuItem* AddMenuItem(const char* name, const char* caption, int groupIndex, TNotifyEvent onClick);

@@ -104,6 +104,9 @@ void TCustomForm::CreateHandleFinished()
         else
             TControl::SetClientSize(w, h);
     }
+    // Bounds set before the window existed may have been judged under another frame.
+    if (minClientHeight_ > 0)
+        SetBounds(Left(), Top(), Width(), Height());
     if (Application && Application->Icon()) {
         SendMessageA(WindowHandle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Application->Icon()));
         SendMessageA(WindowHandle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Application->SmallIcon()));
@@ -164,8 +167,26 @@ void TCustomForm::SetClientSize(int width, int height)
     Realign();
 }
 
+int TCustomForm::MinFrameHeight()
+{
+    // The frame the window wears from now on: while a skin changes it (switched on or off,
+    // another skin) the window's present frame is the old one.
+    const RECT insets = FrameInsets();
+    return minClientHeight_ + insets.top + insets.bottom;
+}
+
+void TCustomForm::SetMinClientHeight(int value)
+{
+    if (value == minClientHeight_)
+        return;
+    minClientHeight_ = value;
+    SetBounds(Left(), Top(), Width(), Height());
+}
+
 void TCustomForm::SetBounds(int left, int top, int width, int height)
 {
+    if (minClientHeight_ > 0)
+        height = std::max(height, MinFrameHeight());
     // A size set after a client size was asked for (before the window exists) is the later
     // wish: the window must not take the client size back when it is made.
     if (!WindowHandle() && clientWidth_ >= 0 && (width != Width() || height != Height()))
@@ -450,6 +471,8 @@ void TCustomForm::MinMaxInfo(TMessage& message)
         info->ptMinTrackSize.x = c.MinWidth();
     if (c.MinHeight() > 0)
         info->ptMinTrackSize.y = c.MinHeight();
+    if (minClientHeight_ > 0)
+        info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, MinFrameHeight());
     if (c.MaxWidth() > 0)
         info->ptMaxTrackSize.x = c.MaxWidth();
     if (c.MaxHeight() > 0)

@@ -74,6 +74,12 @@ public:
     void SetFocusedControl(TWinControl* control);
 
     void SetClientSize(int width, int height) override;
+    // The least client height, whatever frame the window wears (0: none). Dragging an edge and
+    // setting the bounds both stop there.
+    int MinClientHeight() const { return minClientHeight_; }
+    void SetMinClientHeight(int value);
+    // The least window height for MinClientHeight under the frame the window is to wear.
+    int MinFrameHeight();
     // The frame's width on each side for the window as it would be made now.
     RECT FrameInsets();
     void SetBounds(int left, int top, int width, int height) override;
@@ -135,6 +141,7 @@ private:
     bool modal_ = false;
     TModalResult modalResult_ = mrNone;
     int clientWidth_ = -1, clientHeight_ = -1;
+    int minClientHeight_ = 0;
     bool placed_ = false;
 };
 

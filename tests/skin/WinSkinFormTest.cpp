@@ -1325,3 +1325,27 @@ TEST_F(SkinFrameTest, ManySkinChangesAndSwitchesLeakNoGdiOrUserObjects) {
     EXPECT_LE(gdiAfter, gdiBefore + 5);
     EXPECT_LE(userAfter, userBefore + 5);
 }
+
+// The least height keeps the bottom strip and one row of buttons in view under any frame.
+TEST_F(SkinFrameTest, TheLeastHeightFollowsTheFrameTheWindowWears) {
+    auto leastClientHeight = [&] {
+        MINMAXINFO limits {};
+        SendMessageA(Window(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        RECT window {}, client {};
+        GetWindowRect(Window(), &window);
+        GetClientRect(Window(), &client);
+        return limits.ptMinTrackSize.y - ((window.bottom - window.top) - client.bottom);
+    };
+    Start("[Settings]\r\nSkin=4\r\nRight=300\r\nBottom=50\r\n");
+    EXPECT_EQ(ClientSize(Window()).cy, 24 + 70);
+    EXPECT_EQ(leastClientHeight(), 24 + 70);
+    CtrlS();
+    ASSERT_EQ(Frame(), nullptr);
+    EXPECT_EQ(leastClientHeight(), 24 + 70);
+    EXPECT_EQ(ClientSize(Window()).cy, 24 + 70);
+    CtrlS();
+    EXPECT_EQ(ClientSize(Window()).cy, 24 + 70);
+    ChangeSkin();
+    EXPECT_EQ(leastClientHeight(), 24 + 70);
+    EXPECT_EQ(ClientSize(Window()).cy, 24 + 70);
+}
