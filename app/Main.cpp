@@ -131,7 +131,7 @@ void TForm1::BuildSkin()
                           SkinOptionBit(xoCaptionButtonHint));
     SkinData1->SetSkinFormtype(sfMainform);
     if (LoadSkinStreamResource(SkinData1->PackedSkin(), module))
-        SkinData1->UnpackSkin();
+        SkinData1->UnpackSkinWhenNeeded();
 }
 
 void TForm1::BuildLayout()

@@ -247,7 +247,7 @@ void TSkinData::SetActive(bool value)
     switch (formType_) {
     case sfMainform:
         if (value) {
-            if (notReady_)
+            if (!EnsureUnpacked())
                 return;
             manager.SetPendingSkinData(this);
             manager.ScheduleAction(saSkinAll, 250);
@@ -259,7 +259,7 @@ void TSkinData::SetActive(bool value)
         break;
     case sfOnlyThisForm:
         manager.SetPendingSkinData(this);
-        if (value && notReady_)
+        if (value && !EnsureUnpacked())
             return;
         manager.ScheduleAction(value ? saSkinAll : saUnskinAll, 250);
         break;
@@ -335,7 +335,7 @@ void TSkinData::Loaded()
     }
     manager.InstallHook();
     if (active_) {
-        if (notReady_)
+        if (notReady_ && !unpackPending_)
             active_ = false;
         else
             manager.ScheduleAction(saSkinAll, 250);
@@ -426,9 +426,23 @@ const TDataSkinBoxLabel* TSkinData::GroupBox() const
     return static_cast<const TDataSkinBoxLabel*>(slots_[ssGroupBox].get());
 }
 
+void TSkinData::UnpackSkinWhenNeeded()
+{
+    notReady_ = true;
+    unpackPending_ = !IsDesigning() && !packedSkin_.Bytes().empty();
+}
+
+bool TSkinData::EnsureUnpacked()
+{
+    if (unpackPending_)
+        UnpackSkin();
+    return SkinReady();
+}
+
 bool TSkinData::UnpackSkin()
 {
     notReady_ = true;
+    unpackPending_ = false;
     if (IsDesigning())
         return false;
     TSkinReader reader;
@@ -452,6 +466,7 @@ void TSkinData::LoadElements(const TQuickIni& ini, const TSkinReader& reader)
 void TSkinData::LoadElements(const TQuickIni& ini, const TSkinEntrySource& entries)
 {
     notReady_ = true;
+    unpackPending_ = false;
     entries_ = &entries;
     struct TForgetEntries {
         const TSkinEntrySource*& entries;

@@ -317,6 +317,11 @@ class TSkinData : public TComponent {
     // Unpacks the packed skin and builds the elements. On an archive the reader refuses, the
     // previous elements stay and the component stays not ready.
     bool UnpackSkin();
+    // The packed skin is unpacked when it is first needed (a window to skin, switching on)
+    // rather than now: at start-up the saved skin usually replaces it before any window shows.
+    void UnpackSkinWhenNeeded();
+    // Unpacks a skin left for later; whether a skin is ready then.
+    bool EnsureUnpacked();
     // Builds every element from the description and the archive's bitmaps.
     void LoadElements(const TQuickIni& ini, const TSkinReader& reader);
     void LoadElements(const TQuickIni& ini, const TSkinEntrySource& entries);
@@ -380,6 +385,7 @@ class TSkinData : public TComponent {
 
     TMemoryStream packedSkin_;
     bool notReady_ = true;
+    bool unpackPending_ = false;
     // Only valid while LoadElements runs.
     const TSkinEntrySource* entries_ = nullptr;
 

@@ -303,7 +303,7 @@ bool TSkinManage::SkinWindow(HWND window, const CREATESTRUCTA* creating)
     if (!MaySkinWindow(window, className))
         return false;
     TSkinData* skin = ChooseSkinData(window, className);
-    if (!skin || !skin->SkinReady())
+    if (!skin || !skin->EnsureUnpacked())
         return false;
     auto* frame = new TWinSkinForm(form);
     frame->SetHandle(window);

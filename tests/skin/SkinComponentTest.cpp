@@ -309,3 +309,38 @@ TEST_F(SkinComponentTest, AFormMadeWhileSkinningIsOnIsSkinnedBeforeItIsShown)
     EXPECT_EQ(client.right, 180);
     EXPECT_EQ(client.bottom, 90);
 }
+
+TEST_F(SkinComponentTest, AStoredSkinIsUnpackedOnlyWhenFirstNeeded)
+{
+    // As the main window holds it: switched on, its own copy not unpacked yet.
+    skin_.reset(new TSkinData(nullptr));
+    skin_->BeginLoading();
+    skin_->SetActive(true);
+    ASSERT_TRUE(LoadSkinStreamResource(skin_->PackedSkin(), GetModuleHandleA(nullptr)));
+    skin_->UnpackSkinWhenNeeded();
+    skin_->EndLoading();
+    EXPECT_TRUE(skin_->Active());
+    EXPECT_FALSE(skin_->SkinReady());
+    // The saved skin replaces it without the copy ever being unpacked ...
+    skin_->LoadFromStore(*store_, 5);
+    EXPECT_TRUE(skin_->SkinReady());
+    const std::string fifth = skin_->SkinName();
+    EXPECT_TRUE(skin_->EnsureUnpacked());
+    EXPECT_EQ(skin_->SkinName(), fifth);
+
+    // ... and when no stored skin is selected, the first window to skin unpacks it.
+    skin_.reset(new TSkinData(nullptr));
+    skin_->BeginLoading();
+    skin_->SetActive(true);
+    ASSERT_TRUE(LoadSkinStreamResource(skin_->PackedSkin(), GetModuleHandleA(nullptr)));
+    skin_->UnpackSkinWhenNeeded();
+    skin_->EndLoading();
+    skin_->LoadFromStore(*store_, store_->Store().Count());
+    EXPECT_FALSE(skin_->SkinReady());
+    TForm& form = ShowForm();
+    ASSERT_TRUE(PumpUntil([&] { return SkinManager()->FindFrame(form.Handle()) != nullptr; }));
+    EXPECT_TRUE(skin_->SkinReady());
+    TSkinData second(nullptr);
+    second.LoadFromStore(*store_, 1);
+    EXPECT_EQ(skin_->SkinName(), second.SkinName());
+}
