@@ -484,8 +484,7 @@ void TSkinData::LoadElements(const TQuickIni& ini, const TSkinEntrySource& entri
     LoadSlots(ini);
     LoadBuiltInTracks();
     FixFrameCounts(ini);
-    MakeComboFrames();
-    MakeComboArrow();
+    comboPending_ = true;
     // The tool-bar gradient is mixed from the caption colour, so that comes first.
     colours_[scCaption] = CaptionColour();
     MakeToolbar();
@@ -837,6 +836,13 @@ void TSkinData::FixFrameCounts(const TQuickIni& ini)
         buttons_->RadioFrame = cells(buttons_->RadioBitmap);
     if (buttons_->CheckFrame <= 0)
         buttons_->CheckFrame = cells(buttons_->CheckBitmap);
+}
+
+void TSkinData::MakeComboElements()
+{
+    comboPending_ = false;
+    MakeComboFrames();
+    MakeComboArrow();
 }
 
 void TSkinData::MakeComboFrames()

@@ -340,7 +340,12 @@ class TSkinData : public TComponent {
     std::vector<std::unique_ptr<TDataSkinSysButton>>& SysButtons() { return sysButtons_; }
 
     // Null when the skin has no such element.
-    const TDataSkinObject* Slot(TSkinSlot slot) const { return slots_[slot].get(); }
+    const TDataSkinObject* Slot(TSkinSlot slot) const
+    {
+        if (comboPending_ && (slot == ssSunkEdge || slot == ssComboButton || slot == ssComboArrow))
+            const_cast<TSkinData*>(this)->MakeComboElements();
+        return slots_[slot].get();
+    }
     const TDataSkinBorder* Progress() const { return Border(ssProgress); }
     const TDataSkinBoxLabel* GroupBox() const;
     const TDataSkinBorder* Tabs() const { return Border(ssTabs); }
@@ -366,10 +371,10 @@ class TSkinData : public TComponent {
   private:
     void MakeCaptionFont();
     void MakeCaptionIcon();
-    const TDataSkinBorder* Border(TSkinSlot slot) const
-    {
-        return static_cast<const TDataSkinBorder*>(slots_[slot].get());
-    }
+    const TDataSkinBorder* Border(TSkinSlot slot) const { return static_cast<const TDataSkinBorder*>(Slot(slot)); }
+    // The combo box's composite frames and arrow are built when first asked for: only combo
+    // boxes use them, and building them is a good part of loading a skin.
+    void MakeComboElements();
     void LoadImage(TBitmap& bitmap, const std::string& value) const;
     void LoadFrameBorders(const TQuickIni& ini);
     void LoadColours(const TQuickIni& ini, const std::vector<std::string>& sections);
@@ -386,6 +391,7 @@ class TSkinData : public TComponent {
     TMemoryStream packedSkin_;
     bool notReady_ = true;
     bool unpackPending_ = false;
+    bool comboPending_ = false;
     // Only valid while LoadElements runs.
     const TSkinEntrySource* entries_ = nullptr;
 
