@@ -402,8 +402,10 @@ LRESULT TWinSkinForm::Stage3(UINT msg, WPARAM wParam, LPARAM lParam)
 
 void TWinSkinForm::StartAtCreation()
 {
-    if (frameState_ == fsCreated && skinFrame_)
+    if (frameState_ == fsCreated && skinFrame_) {
         frameState_ = fsRunning;
+        startedAtCreation_ = true;
+    }
 }
 
 void TWinSkinForm::RefreshWindowState()
@@ -470,7 +472,8 @@ void TWinSkinForm::DeferredStart()
     frameState_ = fsRunning;
     if (skinFrame_)
         hoverTimer_->SetEnabled(GetActiveWindow() == handle_);
-    if (skinFrame_ && IsWindowVisible(handle_))
+    // A frame that drew from the window's creation on has nothing new to show.
+    if (skinFrame_ && !startedAtCreation_ && IsWindowVisible(handle_))
         RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
 }
 

@@ -162,4 +162,5 @@ private:
     int windowState_ = 0;
     int frameState_ = fsCreated;
     bool hadSysMenuStyle_ = false;
+    bool startedAtCreation_ = false;
 };
