@@ -764,7 +764,14 @@ void TWinSkinForm::Reskin()
     frameState_ = fsReskinning;
     if (skinFrame_) {
         // New widths and outline first, then one repaint of the whole window in the new skin.
+        // The children laid out again on the way draw nothing either (only a shown window is
+        // told so: switching redrawing back on shows a window).
+        const bool shown = IsWindowVisible(handle_) != FALSE;
+        if (shown)
+            SendMessageA(handle_, WM_SETREDRAW, FALSE, 0);
         FitToClient(true, false);
+        if (shown)
+            SendMessageA(handle_, WM_SETREDRAW, TRUE, 0);
         regionWidth_ = regionHeight_ = -1;
         UpdateRegion(false);
         RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
