@@ -722,6 +722,10 @@ void TWinSkinForm::Unskin()
         return;
     if (skinFrame_ && hadSysMenuStyle_ && !(buttonSet_ & bsKeepSysMenuStyle))
         SetWindowLongA(handle_, GWL_STYLE, GetWindowLongA(handle_, GWL_STYLE) | WS_SYSMENU);
+    // The frame kept activation changes from the system while it drew the caption: the system's
+    // own caption is told whether the window is active now.
+    if (skinFrame_ && frameState_ != fsCreated && !closing)
+        SendMessageA(handle_, WM_NCACTIVATE, GetActiveWindow() == handle_, 0);
     if (skinFrame_ && frameState_ != fsCreated && !closing && (!isChild_ || (exStyle_ & WS_EX_MDICHILD))) {
         // The client area keeps its size under the system frame again.
         RECT window {}, client {};

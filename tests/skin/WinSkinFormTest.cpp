@@ -891,6 +891,22 @@ TEST_F(SkinFrameTest, CtrlSSwitchesSkinningOffAndOnKeepingTheClientArea) {
     // The window stays where it was.
     EXPECT_EQ(OuterRect(Window()).left, before.left);
     EXPECT_EQ(OuterRect(Window()).top, before.top);
+    // The system's caption shows the window active, as it is: in the active caption colour, not
+    // the inactive one.
+    if (GetActiveWindow() == Window()) {
+        std::unique_ptr<TBitmap> shot = CaptureWindow(Window());
+        const TColor caption = shot->PixelColor(shot->Width() / 2, GetSystemMetrics(SM_CYFRAME) + 2);
+        const TColor active = ColorToRGB(GetSysColor(COLOR_ACTIVECAPTION));
+        const TColor inactive = ColorToRGB(GetSysColor(COLOR_INACTIVECAPTION));
+        auto distance = [](TColor a, TColor b) {
+            return std::abs(int(a & 0xFF) - int(b & 0xFF)) + std::abs(int((a >> 8) & 0xFF) - int((b >> 8) & 0xFF)) +
+                   std::abs(int((a >> 16) & 0xFF) - int((b >> 16) & 0xFF));
+        };
+        const TColor activeEnd = ColorToRGB(GetSysColor(COLOR_GRADIENTACTIVECAPTION));
+        const TColor inactiveEnd = ColorToRGB(GetSysColor(COLOR_GRADIENTINACTIVECAPTION));
+        EXPECT_LT(std::min(distance(caption, active), distance(caption, activeEnd)),
+                  std::min(distance(caption, inactive), distance(caption, inactiveEnd)));
+    }
 
     CtrlS();
     EXPECT_TRUE(Skin().Active());
