@@ -96,10 +96,9 @@ void TCustomForm::CreateHandleFinished()
         // The client size asked for is the one under the frame the window will wear: a skin
         // that draws the frame keeps the outer size it finds, so the window is sized for its
         // frame now.
-        TCreateParams params;
-        CreateParams(params);
-        RECT insets{0, 0, 0, 0};
-        if (frameInsetsQuery && frameInsetsQuery(*this, params, insets))
+        bool drawnByOthers = false;
+        const RECT insets = FrameInsets(drawnByOthers);
+        if (drawnByOthers)
             SetBounds(Left(), Top(), w + insets.left + insets.right, h + insets.top + insets.bottom);
         else
             TControl::SetClientSize(w, h);
@@ -144,10 +143,17 @@ void SetFrameInsetsQuery(TFrameInsetsQuery query) { frameInsetsQuery = query; }
 
 RECT TCustomForm::FrameInsets()
 {
+    bool drawnByOthers = false;
+    return FrameInsets(drawnByOthers);
+}
+
+RECT TCustomForm::FrameInsets(bool& drawnByOthers)
+{
     TCreateParams params;
     CreateParams(params);
     RECT insets {0, 0, 0, 0};
-    if (frameInsetsQuery && frameInsetsQuery(*this, params, insets))
+    drawnByOthers = frameInsetsQuery && frameInsetsQuery(*this, params, insets);
+    if (drawnByOthers)
         return insets;
     RECT frame {0, 0, 0, 0};
     AdjustWindowRectEx(&frame, params.Style, menu_ != nullptr, params.ExStyle);

@@ -80,8 +80,10 @@ public:
     void SetMinClientHeight(int value);
     // The least window height for MinClientHeight under the frame the window is to wear.
     int MinFrameHeight();
-    // The frame's width on each side for the window as it would be made now.
+    // The frame's width on each side for the window as it would be made now; drawnByOthers
+    // tells whether whoever draws the frame in place of the system answered.
     RECT FrameInsets();
+    RECT FrameInsets(bool& drawnByOthers);
     void SetBounds(int left, int top, int width, int height) override;
     RECT ClientRect() const override;
 

@@ -1,5 +1,7 @@
 #include "ImgUtil.h"
 
+#include "Application.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -329,6 +331,45 @@ void DrawNineSlice(HDC dc, const RECT& dest, const TBitmap& image, const RECT& c
                           RGB(255, 0, 255));
     else
         BitBlt(dc, dest.left, dest.top, width, height, target, 0, 0, SRCCOPY);
+}
+
+void FillBitmap(TBitmap& bitmap, TColor colour)
+{
+    if (bitmap.Empty())
+        return;
+    TOwnedBrush brush(CreateSolidBrush(ColorToRGB(colour)));
+    RECT all{0, 0, bitmap.Width(), bitmap.Height()};
+    FillRect(bitmap.MemoryDC(), &all, brush.Get());
+}
+
+HICON WindowIcon(HWND window)
+{
+    if (!window)
+        return nullptr;
+    auto icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
+    if (!icon)
+        icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_BIG, 0));
+    return icon;
+}
+
+HICON ApplicationIcon()
+{
+    if (!Application)
+        return nullptr;
+    HICON icon = WindowIcon(Application->Handle());
+    return icon ? icon : Application->SmallIcon();
+}
+
+void DrawIconOnMagenta(TBitmap& bitmap, HICON icon)
+{
+    const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+    bitmap.SetSize(cx, cy);
+    FillBitmap(bitmap, clFuchsia);
+    if (icon)
+        DrawIconEx(bitmap.MemoryDC(), 0, 0, icon, cx, cy, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    bitmap.SetTransparent(true);
+    bitmap.SetTransparentColor(clFuchsia);
 }
 
 std::wstring AnsiToWide(const std::string& text)

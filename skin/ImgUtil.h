@@ -71,6 +71,16 @@ void RotateCounterClockwise(TBitmap& bitmap);
 void DrawNineSlice(HDC dc, const RECT& dest, const TBitmap& image, const RECT& cell, const RECT& margins,
                    bool tile, bool transparent);
 
+// The whole bitmap in one colour.
+void FillBitmap(TBitmap& bitmap, TColor colour);
+// A window's small icon, else its big one; null without either.
+HICON WindowIcon(HWND window);
+// The application's icon, as its windows show it; null without one.
+HICON ApplicationIcon();
+// The icon drawn at the small-icon size on magenta, which becomes the bitmap's transparent
+// colour; without an icon the bitmap stays magenta.
+void DrawIconOnMagenta(TBitmap& bitmap, HICON icon);
+
 // Converted with the system's ANSI code page.
 std::wstring AnsiToWide(const std::string& text);
 // DrawText of wide text (through the ANSI call where the system has no wide one). rect is

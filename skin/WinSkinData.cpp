@@ -149,14 +149,6 @@ void CopyBitmapPart(const TBitmap& source, int x, int width, TBitmap& target)
                     static_cast<size_t>(width) * static_cast<size_t>(bpp));
 }
 
-// Cell number cell (from 1) of an element whose cells lie side by side.
-RECT CellRect(const TDataSkinObject& element, int cell)
-{
-    const int cells = std::max(element.Frame, 1);
-    const int width = element.Bitmap.Width() / cells;
-    return RECT{width * (cell - 1), 0, width * cell, element.Bitmap.Height()};
-}
-
 void DrawElementCell(HDC dc, const RECT& dest, const TDataSkinObject& element, int cell, bool transparent)
 {
     if (cell < 1 || cell > std::max(element.Frame, 1))
@@ -199,6 +191,17 @@ std::vector<TSkinData*>& LiveSkinDatas()
     return live;
 }
 } // namespace
+
+RECT CellRect(const TDataSkinObject& element, int cell, bool stacked)
+{
+    const int cells = std::max(element.Frame, 1);
+    if (stacked) {
+        const int height = element.Bitmap.Height() / cells;
+        return RECT{0, height * (cell - 1), element.Bitmap.Width(), height * cell};
+    }
+    const int width = element.Bitmap.Width() / cells;
+    return RECT{width * (cell - 1), 0, width * cell, element.Bitmap.Height()};
+}
 
 const TSkinData* ActiveMainSkinData()
 {
@@ -362,26 +365,9 @@ void TSkinData::MakeCaptionFont()
 
 void TSkinData::MakeCaptionIcon()
 {
-    HWND app = Application ? Application->Handle() : nullptr;
-    HICON icon = nullptr;
-    if (app) {
-        icon = reinterpret_cast<HICON>(SendMessageA(app, WM_GETICON, ICON_SMALL, 0));
-        if (!icon)
-            icon = reinterpret_cast<HICON>(SendMessageA(app, WM_GETICON, ICON_BIG, 0));
-    }
-    if (!icon && Application)
-        icon = Application->SmallIcon();
-    if (!icon)
-        return;
-    const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
-    captionIcon_.SetSize(cx, cy);
-    HDC dc = captionIcon_.Canvas().Handle();
-    RECT all {0, 0, cx, cy};
-    TOwnedBrush magenta(CreateSolidBrush(RGB(255, 0, 255)));
-    FillRect(dc, &all, magenta.Get());
-    DrawIconEx(dc, 0, 0, icon, cx, cy, 0, nullptr, DI_NORMAL);
-    captionIcon_.SetTransparent(true);
-    captionIcon_.SetTransparentColor(0xFF00FF);
+    // Without an icon the caption icon stays empty.
+    if (HICON icon = ApplicationIcon())
+        DrawIconOnMagenta(captionIcon_, icon);
 }
 
 void TSkinData::DoFormSkin(HWND, const std::string& aName, bool& doSkin)

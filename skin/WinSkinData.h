@@ -224,6 +224,10 @@ enum TSkinColourIndex {
     scColourCount = 19
 };
 
+// Cell number cell (from 1) of an element's image: cells side by side, or stacked (the top and
+// bottom frame pieces, the menu bar, the title's back image).
+RECT CellRect(const TDataSkinObject& element, int cell, bool stacked = false);
+
 class TSkinData;
 // The skin component of the main form when it is switched on and has a skin ready (forms made
 // now will be skinned by it), else null.

@@ -41,11 +41,7 @@ bool SkinFrameInsets(TCustomForm& form, const TCreateParams& params, RECT& inset
     const TSkinData* skin = ActiveMainSkinData();
     if (!skin)
         return false;
-    auto image = [](const TDataSkinBorder& piece) {
-        return TFramePieceImage {piece.Bitmap.Width(), piece.Bitmap.Height(), piece.Frame};
-    };
-    const TFrameWidths widths = FrameWidthsFromImages(image(skin->FrameLeft()), image(skin->FrameTop()),
-                                                      image(skin->FrameRight()), image(skin->FrameBottom()));
+    const TFrameWidths widths = SkinFrameWidths(*skin);
     if (!FrameWidthsUsable(widths))
         return false;
     insets = RECT {widths.Left, widths.Caption, widths.Right, widths.Bottom};
@@ -331,6 +327,7 @@ bool TSkinManage::SkinForm(TCustomForm* form)
 void TSkinManage::UnskinAll(TSkinData* only)
 {
     for (size_t i = frames_.size(); i-- > 0;) {
+        // Giving a window back can end other frames (a dialog closes with its owner).
         if (i >= frames_.size())
             continue;
         TWinSkinForm* frame = frames_[i];

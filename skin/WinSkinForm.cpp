@@ -3,7 +3,6 @@
 #include "Application.h"
 #include "Bitmap.h"
 #include "Form.h"
-#include "Menus.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 
@@ -28,14 +27,6 @@ LRESULT CallProc(WNDPROC proc, bool unicode, HWND window, UINT msg, WPARAM wPara
         return unicode ? DefWindowProcW(window, msg, wParam, lParam) : DefWindowProcA(window, msg, wParam, lParam);
     return unicode ? CallWindowProcW(proc, window, msg, wParam, lParam)
                    : CallWindowProcA(proc, window, msg, wParam, lParam);
-}
-
-bool HasChildOfClass(HWND window, const char* className)
-{
-    for (HWND child = GetTopWindow(window); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (WindowClassName(child) == className)
-            return true;
-    return false;
 }
 
 constexpr UINT SC_MASK = 0xFFF0;
@@ -69,6 +60,15 @@ SIZE SystemFrameOf(HWND window) {
     return SIZE{frame.right - frame.left, frame.bottom - frame.top};
 }
 } // namespace
+
+TFrameWidths SkinFrameWidths(const TSkinData& skin)
+{
+    auto image = [](const TDataSkinBorder& piece) {
+        return TFramePieceImage {piece.Bitmap.Width(), piece.Bitmap.Height(), piece.Frame};
+    };
+    return FrameWidthsFromImages(image(skin.FrameLeft()), image(skin.FrameTop()), image(skin.FrameRight()),
+                                 image(skin.FrameBottom()));
+}
 
 TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner)
 {
@@ -142,14 +142,11 @@ void TWinSkinForm::Start(TSkinData* skin)
     // An MDI child with the option keeps the system frame; MDI frames are not drawn specially.
     if ((exStyle_ & WS_EX_MDICHILD) && skin->HasOption(xoMDIChildBorder))
         skinFrame_ = false;
-    (void)HasChildOfClass;
     isUnicode_ = IsWindowUnicode(handle_) != FALSE;
     Subclass();
     if (skinFrame_) {
         RebuildCaptionObjects();
         // A skin whose frame cannot hold this window leaves it its system frame.
-        RECT rect {};
-        GetWindowRect(handle_, &rect);
         frameApplied_ = borderKind_ == bkNone || FrameWidthsUsable(widths_);
         if (!frameApplied_)
             skinFrame_ = false;
@@ -485,12 +482,7 @@ void TWinSkinForm::ReadFrameWidths()
         widths_ = TFrameWidths {};
         return;
     }
-    auto image = [](const TDataSkinBorder& piece) {
-        return TFramePieceImage {piece.Bitmap.Width(), piece.Bitmap.Height(), piece.Frame};
-    };
-    widths_ = FrameWidthsFromImages(image(skin_->FrameLeft()), image(skin_->FrameTop()), image(skin_->FrameRight()),
-                                    image(skin_->FrameBottom()));
-    widths_.Menu = 0;
+    widths_ = SkinFrameWidths(*skin_);
 }
 
 void TWinSkinForm::ReleaseCaptionObjects()
@@ -559,25 +551,13 @@ void TWinSkinForm::FitToClient(bool keepMeasured, bool redraw)
 }
 
 int TWinSkinForm::CaptionTextWidth() const {
-    HDC dc = GetWindowDC(handle_);
-    if (!dc)
+    TWindowDC dc(handle_, TWindowDC::Area::Window);
+    if (!dc.Get())
         return 0;
-    HFONT font = skin_ ? skin_->CaptionFont() : nullptr;
-    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+    TSelectGuard font(dc.Get(), skin_ ? skin_->CaptionFont() : nullptr);
+    const std::wstring text = WindowText();
     SIZE extent{};
-    if (isUnicode_) {
-        const int length = GetWindowTextLengthW(handle_);
-        std::wstring text(static_cast<size_t>(std::max(0, length)) + 1, L'\0');
-        const int got = GetWindowTextW(handle_, text.data(), length + 1);
-        GetTextExtentPoint32W(dc, text.c_str(), std::max(0, got), &extent);
-    } else {
-        char text[1000] = {};
-        const int got = GetWindowTextA(handle_, text, sizeof text);
-        GetTextExtentPoint32A(dc, text, std::max(0, got), &extent);
-    }
-    if (old)
-        SelectObject(dc, old);
-    ReleaseDC(handle_, dc);
+    GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
     return extent.cx;
 }
 

@@ -24,6 +24,9 @@ enum TFrameState { fsCreated = 0, fsRunning = 1, fsReskinning = 3, fsClosing = 4
 // ButtonSet flags.
 constexpr unsigned bsMaximizeBox = 1, bsMinimizeBox = 2, bsHelpButton = 4, bsSystemMenu = 8, bsKeepSysMenuStyle = 16;
 
+// The frame widths a skin's border images give (no menu strip).
+TFrameWidths SkinFrameWidths(const TSkinData& skin);
+
 class TWinSkinForm : public TComponent {
 public:
     explicit TWinSkinForm(TComponent* owner);
@@ -114,12 +117,15 @@ private:
     void PaintPiece(HDC dc, int piece, const RECT& rect);
     void PaintCaption(HDC dc, bool minimized);
     void PaintTitle(HDC dc, const RECT& captionRect);
+    // Which caption buttons show (the title needs it), then where they go (after the title).
+    void EvaluateCaptionButtons();
     void LayoutCaptionButtons();
     void PaintCaptionButtons(HDC dc);
+    std::wstring WindowText() const;
     std::wstring TitleText() const;
     // The window text's width in the caption font.
     int CaptionTextWidth() const;
-    HRGN BuildRegion(int width, int height);
+    TOwnedRegion BuildRegion(int width, int height);
 
     HWND handle_ = nullptr;
     std::string skinName_;

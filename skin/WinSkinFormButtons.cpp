@@ -3,7 +3,6 @@
 #include "Application.h"
 #include "Bitmap.h"
 #include "ImgUtil.h"
-#include "Menus.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
@@ -64,19 +63,19 @@ void TNCObject::MouseLeave()
 
 // ---- TWinSysButton
 
-TCaptionButtonSpec TWinSysButton::Spec() const
+TCaptionButtonInfo TWinSysButton::Info() const
 {
-    TCaptionButtonSpec spec;
-    spec.Action = element_->Action;
-    spec.Align = element_->Align;
-    spec.XCoord = element_->XCoord;
-    spec.YCoord = element_->YCoord;
-    spec.Visibility = element_->Visibility;
-    spec.Visibility1 = element_->Visibility1;
-    spec.ImageWidth = element_->Bitmap.Width();
-    spec.ImageHeight = element_->Bitmap.Height();
-    spec.Frames = element_->Frame;
-    return spec;
+    TCaptionButtonInfo info;
+    info.Action = element_->Action;
+    info.Align = element_->Align;
+    info.XCoord = element_->XCoord;
+    info.YCoord = element_->YCoord;
+    info.Visibility = element_->Visibility;
+    info.Visibility1 = element_->Visibility1;
+    info.ImageWidth = element_->Bitmap.Width();
+    info.ImageHeight = element_->Bitmap.Height();
+    info.Frames = element_->Frame;
+    return info;
 }
 
 bool TWinSysButton::IsIcon() const { return element_->Action == 3 || element_->Action == 11; }
@@ -90,14 +89,9 @@ void TWinSysButton::PaintCell(HDC dc, int cell)
         OwnerFrame()->DrawIcon(dc, rect);
         return;
     }
-    const TBitmap& image = element_->Bitmap;
-    const int frames = std::max(1, element_->Frame);
-    if (image.Empty() || image.Width() / frames <= 0)
-        return;
-    cell = std::clamp(cell, 1, frames);
-    const int cellWidth = image.Width() / frames;
-    const RECT source {cellWidth * (cell - 1), 0, cellWidth * cell, image.Height()};
-    DrawNineSlice(dc, rect, image, source, RECT {0, 0, 0, 0}, false, true);
+    // A strip cell: the whole cell stretched, magenta transparent.
+    cell = std::clamp(cell, 1, std::max(1, element_->Frame));
+    DrawNineSlice(dc, rect, element_->Bitmap, CellRect(*element_, cell), RECT {0, 0, 0, 0}, false, true);
 }
 
 void TWinSysButton::Paint()
@@ -105,8 +99,8 @@ void TWinSysButton::Paint()
     TWinSkinForm* frame = OwnerFrame();
     if (!Visible || frame->FrameState() != fsRunning)
         return;
-    HDC dc = GetWindowDC(frame->Handle());
-    if (!dc)
+    TWindowDC dc(frame->Handle(), TWindowDC::Area::Window);
+    if (!dc.Get())
         return;
     int cell = State;
     const int frames = element_->Frame;
@@ -114,8 +108,7 @@ void TWinSysButton::Paint()
         cell = frames > 3 ? 4 : 1;
     else if (element_->Visibility == 100 && State == ncHot)
         cell = 4;
-    PaintCell(dc, cell);
-    ReleaseDC(frame->Handle(), dc);
+    PaintCell(dc.Get(), cell);
 }
 
 // ---- the frame's caption mouse handling, hints and system menu
@@ -128,45 +121,24 @@ void TWinSkinForm::HideHint()
 
 void TWinSkinForm::BuildIconBitmap()
 {
-    const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
     if (!iconBitmap_)
         iconBitmap_ = std::make_unique<TBitmap>();
-    iconBitmap_->SetSize(cx, cy);
-    HDC dc = iconBitmap_->Canvas().Handle();
-    RECT all {0, 0, cx, cy};
-    TOwnedBrush magenta(CreateSolidBrush(RGB(255, 0, 255)));
-    FillRect(dc, &all, magenta.Get());
-    HICON icon = reinterpret_cast<HICON>(SendMessageA(handle_, WM_GETICON, ICON_SMALL, 0));
-    if (!icon)
-        icon = reinterpret_cast<HICON>(SendMessageA(handle_, WM_GETICON, ICON_BIG, 0));
+    HICON icon = WindowIcon(handle_);
     if (!icon)
         icon = reinterpret_cast<HICON>(GetClassLongPtrA(handle_, GCLP_HICONSM));
-    if (icon)
-        DrawIconEx(dc, 0, 0, icon, cx, cy, 0, nullptr, DI_NORMAL);
-    iconBitmap_->SetTransparent(true);
-    iconBitmap_->SetTransparentColor(0xFF00FF);
+    DrawIconOnMagenta(*iconBitmap_, icon);
 }
 
 void TWinSkinForm::DrawIcon(HDC dc, const RECT& rect)
 {
     // The application's own icon, as its windows show it.
-    HICON icon = nullptr;
-    if (Application && Application->Handle()) {
-        icon = reinterpret_cast<HICON>(SendMessageA(Application->Handle(), WM_GETICON, ICON_SMALL, 0));
-        if (!icon)
-            icon = reinterpret_cast<HICON>(SendMessageA(Application->Handle(), WM_GETICON, ICON_BIG, 0));
-        if (!icon)
-            icon = Application->SmallIcon();
-    }
-    const int size = GetSystemMetrics(SM_CXSMICON);
-    if (icon) {
+    if (HICON icon = ApplicationIcon()) {
+        const int size = GetSystemMetrics(SM_CXSMICON);
         DrawIconEx(dc, rect.left, rect.top, icon, size, size, 0, nullptr, DI_NORMAL);
         return;
     }
-    if (iconBitmap_ && !iconBitmap_->Empty())
-        GdiTransparentBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                          iconBitmap_->MemoryDC(), 0, 0, iconBitmap_->Width(), iconBitmap_->Height(),
-                          RGB(255, 0, 255));
+    if (iconBitmap_)
+        iconBitmap_->StretchDraw(dc, rect);
 }
 
 namespace {

@@ -43,7 +43,7 @@ public:
     void Paint() override;
     TDataSkinSysButton& Element() const { return *element_; }
     // The button's description for the visibility and layout rules.
-    TCaptionButtonSpec Spec() const;
+    TCaptionButtonInfo Info() const;
     bool IsIcon() const;
     // Draws the button's cell (or the icon) into its rectangle on dc.
     void PaintCell(HDC dc, int cell);

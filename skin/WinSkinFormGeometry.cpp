@@ -177,7 +177,7 @@ bool Visibility1Code(int code, bool visibilityResult, const TCaptionFacts& facts
 
 } // namespace
 
-TCaptionButtonState EvaluateCaptionButton(const TCaptionButtonSpec& button, const TCaptionFacts& facts,
+TCaptionButtonState EvaluateCaptionButton(const TCaptionButtonInfo& button, const TCaptionFacts& facts,
                                           const TButtonVisibleQuery& query) {
     TCaptionButtonState state;
     const bool first = VisibilityCode(button.Visibility, button.Action, facts, query);
@@ -205,7 +205,7 @@ TCaptionButtonState EvaluateCaptionButton(const TCaptionButtonSpec& button, cons
     return state;
 }
 
-TFrameRect LayoutCaptionButton(const TCaptionButtonSpec& button, int windowWidth, const TFrameRect& titleRect,
+TFrameRect LayoutCaptionButton(const TCaptionButtonInfo& button, int windowWidth, const TFrameRect& titleRect,
                                const TFrameWidths& widths, int menuBarLeftWidth) {
     const int w = CellExtent(button.ImageWidth, button.Frames);
     const int h = button.ImageHeight;

@@ -107,7 +107,7 @@ struct TCaptionFacts {
     bool MdiChildMaximizedWithMenuBar = false;
 };
 
-struct TCaptionButtonSpec {
+struct TCaptionButtonInfo {
     int Action = 0;
     int Align = 0;
     int XCoord = 0;
@@ -130,13 +130,13 @@ using TButtonVisibleQuery = std::function<int(int code, int action)>;
 // Evaluates Visibility and Visibility1, combines them, and adjusts by the action (close needs
 // a system menu; maximize and minimize are disabled without their box; icon buttons hide on
 // dialog frames). Visibility -1 hides.
-TCaptionButtonState EvaluateCaptionButton(const TCaptionButtonSpec& button, const TCaptionFacts& facts,
+TCaptionButtonState EvaluateCaptionButton(const TCaptionButtonInfo& button, const TCaptionFacts& facts,
                                           const TButtonVisibleQuery& query = {});
 
 // Where a visible button with an image goes, by its Align, for a W-wide window whose title was
 // last drawn in titleRect. menuBarLeftWidth: the MenuBar element's left margin, or 0.
 // A button whose image is empty or has a cell width below 1 gets an empty rectangle.
-TFrameRect LayoutCaptionButton(const TCaptionButtonSpec& button, int windowWidth, const TFrameRect& titleRect,
+TFrameRect LayoutCaptionButton(const TCaptionButtonInfo& button, int windowWidth, const TFrameRect& titleRect,
                                const TFrameWidths& widths, int menuBarLeftWidth);
 
 // Hint text by action ("Close", "Maximize", "Minimize", "Restore"), or null for none.

@@ -8,6 +8,7 @@
 #include "WinSkinDlg.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -32,25 +33,13 @@ const TDataSkinBorder& PieceElement(const TSkinData& skin, int piece)
 // the piece; the centre is tiled unless the element says stretched.
 void RenderPiece(HDC dc, const RECT& dest, const TDataSkinBorder& element, int piece, bool active)
 {
-    const TBitmap& image = element.Bitmap;
-    if (image.Empty() || dest.right <= dest.left || dest.bottom <= dest.top)
+    if (element.Bitmap.Empty() || dest.right <= dest.left || dest.bottom <= dest.top)
         return;
-    const int frames = std::max(1, element.Frame);
-    const int cell = (active || frames == 1) ? 1 : 2;
-    RECT source {};
-    RECT margins {0, 0, 0, 0};
-    if (piece == pieceTop || piece == pieceBottom) {
-        const int h = image.Height() / frames;
-        source = RECT {0, h * (cell - 1), image.Width(), h * cell};
-        margins.left = element.LeftWidth;
-        margins.right = element.RightWidth;
-    } else {
-        const int w = image.Width() / frames;
-        source = RECT {w * (cell - 1), 0, w * cell, image.Height()};
-        margins.top = element.TopHeight;
-        margins.bottom = element.BottomHeight;
-    }
-    DrawNineSlice(dc, dest, image, source, margins, element.Tile != 1, false);
+    const int cell = (active || element.Frame <= 1) ? 1 : 2;
+    const bool across = piece == pieceTop || piece == pieceBottom;
+    const RECT margins = across ? RECT {element.LeftWidth, 0, element.RightWidth, 0}
+                                : RECT {0, element.TopHeight, 0, element.BottomHeight};
+    DrawNineSlice(dc, dest, element.Bitmap, CellRect(element, cell, across), margins, element.Tile != 1, false);
 }
 
 // A 32-bit top-down image of the piece, for the region scan.
@@ -58,11 +47,8 @@ std::vector<std::uint32_t> RenderPiecePixels(const TDataSkinBorder& element, int
                                              int height)
 {
     TBitmap bitmap(width, height, pf32bit);
-    HDC dc = bitmap.MemoryDC();
-    RECT all {0, 0, width, height};
-    TOwnedBrush magenta(CreateSolidBrush(RGB(255, 0, 255)));
-    FillRect(dc, &all, magenta.Get());
-    RenderPiece(dc, all, element, piece, active);
+    FillBitmap(bitmap, clFuchsia);
+    RenderPiece(bitmap.MemoryDC(), RECT {0, 0, width, height}, element, piece, active);
     GdiFlush();
     std::vector<std::uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
     for (int y = 0; y < height; ++y) {
@@ -73,9 +59,9 @@ std::vector<std::uint32_t> RenderPiecePixels(const TDataSkinBorder& element, int
 }
 
 // The runs as one region, handed to the system in blocks.
-HRGN RegionFromRuns(const std::vector<TRegionRun>& runs)
+TOwnedRegion RegionFromRuns(const std::vector<TRegionRun>& runs)
 {
-    HRGN result = CreateRectRgn(0, 0, 0, 0);
+    TOwnedRegion result(CreateRectRgn(0, 0, 0, 0));
     for (size_t start = 0; start < runs.size(); start += RegionBlockSize) {
         const size_t count = std::min<size_t>(RegionBlockSize, runs.size() - start);
         std::vector<std::uint8_t> buffer(sizeof(RGNDATAHEADER) + count * sizeof(RECT));
@@ -95,10 +81,9 @@ HRGN RegionFromRuns(const std::vector<TRegionRun>& runs)
             bounds.bottom = std::max<LONG>(bounds.bottom, run.Bottom);
         }
         data->rdh.rcBound = bounds;
-        if (HRGN block = ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), data)) {
-            CombineRgn(result, result, block, RGN_OR);
-            DeleteObject(block);
-        }
+        const TOwnedRegion block(ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), data));
+        if (block.Get())
+            CombineRgn(result.Get(), result.Get(), block.Get(), RGN_OR);
     }
     return result;
 }
@@ -109,19 +94,21 @@ void TWinSkinForm::PaintPiece(HDC dc, int piece, const RECT& rect)
     RenderPiece(dc, rect, PieceElement(*skin_, piece), piece, active_);
 }
 
-std::wstring TWinSkinForm::TitleText() const
+std::wstring TWinSkinForm::WindowText() const
 {
     if (isUnicode_) {
         const int length = GetWindowTextLengthW(handle_);
         std::wstring text(static_cast<size_t>(std::max(0, length)) + 1, L'\0');
         const int got = GetWindowTextW(handle_, text.data(), length + 1);
         text.resize(static_cast<size_t>(std::max(0, got)));
-        return titlePrefix_ + text + titleSuffix_;
+        return text;
     }
     char buffer[1000] = {};
     SendMessageA(handle_, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
-    return AnsiToWide("  " + std::string(buffer) + " ");
+    return AnsiToWide(buffer);
 }
+
+std::wstring TWinSkinForm::TitleText() const { return titlePrefix_ + WindowText() + titleSuffix_; }
 
 void TWinSkinForm::PaintTitle(HDC dc, const RECT& captionRect)
 {
@@ -133,8 +120,7 @@ void TWinSkinForm::PaintTitle(HDC dc, const RECT& captionRect)
         if (button->Visible && !button->Element().Bitmap.Empty() && button->Element().Align == 1)
             reservedRight_ = std::max(reservedRight_, button->Element().XCoord);
     }
-    HFONT font = skin_->CaptionFont();
-    HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
+    TSelectGuard font(dc, skin_->CaptionFont());
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const TColor colour = skin_->Colour(active_ ? scTitleTextActive : scTitleTextNoActive);
     SetTextColor(dc, ColorToRGB(colour));
@@ -159,10 +145,8 @@ void TWinSkinForm::PaintTitle(HDC dc, const RECT& captionRect)
         const int width = t.right - t.left, height = captionRect.bottom - captionRect.top;
         if (cellHeight > 0 && height > 0) {
             TBitmap strip(width, height);
+            FillBitmap(strip, clFuchsia);
             HDC stripDC = strip.MemoryDC();
-            RECT all {0, 0, width, height};
-            TOwnedBrush magenta(CreateSolidBrush(RGB(255, 0, 255)));
-            FillRect(stripDC, &all, magenta.Get());
             const int oldStretch = SetStretchBltMode(stripDC, COLORONCOLOR);
             for (const TStripPart& part :
                  ThreePartStrip(back.Width(), cellHeight, width, height, title.TextBackLeft, title.TextBackRight))
@@ -170,9 +154,9 @@ void TWinSkinForm::PaintTitle(HDC dc, const RECT& captionRect)
                            back.MemoryDC(), part.Source.Left, cellHeight * (cell - 1) + part.Source.Top,
                            part.Source.Width(), part.Source.Height(), SRCCOPY);
             SetStretchBltMode(stripDC, oldStretch);
-            GdiFlush();
-            GdiTransparentBlt(dc, t.left, captionRect.top, width, height, stripDC, 0, 0, width, height,
-                              RGB(255, 0, 255));
+            strip.SetTransparent(true);
+            strip.SetTransparentColor(clFuchsia);
+            strip.Draw(dc, t.left, captionRect.top);
         }
     }
     t.left += title.TextBackLeft;
@@ -182,16 +166,10 @@ void TWinSkinForm::PaintTitle(HDC dc, const RECT& captionRect)
     if (t.right > t.left)
         DrawSkinText(dc, text, t, format);
     SetBkMode(dc, oldMode);
-    if (oldFont)
-        SelectObject(dc, oldFont);
 }
 
-void TWinSkinForm::LayoutCaptionButtons()
+void TWinSkinForm::EvaluateCaptionButtons()
 {
-    RECT window {};
-    GetWindowRect(handle_, &window);
-    const int width = window.right - window.left;
-    const TDataSkinObject* menuBar = skin_->Slot(ssMenuBar);
     const TCaptionFacts facts = CaptionFacts();
     const HWND self = handle_;
     TButtonVisibleQuery query = [self](int code, int action) {
@@ -199,13 +177,21 @@ void TWinSkinForm::LayoutCaptionButtons()
     };
     for (const auto& object : captionButtons_) {
         auto* button = static_cast<TWinSysButton*>(object.get());
-        const TCaptionButtonSpec spec = button->Spec();
-        const TCaptionButtonState state = EvaluateCaptionButton(spec, facts, query);
+        const TCaptionButtonState state = EvaluateCaptionButton(button->Info(), facts, query);
         button->Visible = state.Visible;
         button->Enabled = state.Enabled;
+    }
+}
+
+void TWinSkinForm::LayoutCaptionButtons()
+{
+    const int width = windowRect_.right - windowRect_.left;
+    const TDataSkinObject* menuBar = skin_->Slot(ssMenuBar);
+    for (const auto& object : captionButtons_) {
+        auto* button = static_cast<TWinSysButton*>(object.get());
         if (button->Visible && !button->Element().Bitmap.Empty())
             button->BoundsRect =
-                LayoutCaptionButton(spec, width, titleRect_, widths_, menuBar ? menuBar->LeftWidth : 0);
+                LayoutCaptionButton(button->Info(), width, titleRect_, widths_, menuBar ? menuBar->LeftWidth : 0);
     }
 }
 
@@ -239,7 +225,7 @@ void TWinSkinForm::PaintCaption(HDC dc, bool minimized)
     }
     PaintPiece(buffer, pieceTop, piece);
     // The title first decides where it goes; buttons anchored to it follow.
-    LayoutCaptionButtons();
+    EvaluateCaptionButtons();
     PaintTitle(buffer, piece);
     LayoutCaptionButtons();
     PaintCaptionButtons(buffer);
@@ -254,9 +240,11 @@ void TWinSkinForm::PaintNonClient(HDC dc) noexcept
         return;
     if (frameState_ != fsRunning && frameState_ != fsReskinning)
         return;
-    HDC windowDC = dc;
-    if (!windowDC)
-        windowDC = GetWindowDC(handle_);
+    // The window's own DC unless one is given.
+    std::optional<TWindowDC> own;
+    if (!dc)
+        own.emplace(handle_, TWindowDC::Area::Window);
+    const HDC windowDC = own ? own->Get() : dc;
     if (!windowDC)
         return;
     try {
@@ -279,44 +267,39 @@ void TWinSkinForm::PaintNonClient(HDC dc) noexcept
     } catch (...) {
         // A frame that cannot be drawn now (no memory for a bitmap) is drawn next time.
     }
-    if (!dc)
-        ReleaseDC(handle_, windowDC);
     hotObject_ = nullptr;
 }
 
-HRGN TWinSkinForm::BuildRegion(int w, int h)
+TOwnedRegion TWinSkinForm::BuildRegion(int w, int h)
 {
     const TDataSkinBorder* pieces[] = {&skin_->FrameLeft(), &skin_->FrameRight(), &skin_->FrameTop(),
                                        &skin_->FrameBottom()};
     const bool anyTrans = std::any_of(std::begin(pieces), std::end(pieces), [](auto* p) { return p->Trans == 1; });
     if (!anyTrans)
-        return CreateRectRgn(0, 0, w, h);
+        return TOwnedRegion(CreateRectRgn(0, 0, w, h));
     const TFrameLayout layout = FrameLayout(widths_, w, h);
-    HRGN inner = CreateRectRgn(layout.Client.Left, layout.Client.Top, layout.Client.Right, layout.Client.Bottom);
+    TOwnedRegion inner(
+        CreateRectRgn(layout.Client.Left, layout.Client.Top, layout.Client.Right, layout.Client.Bottom));
     if (borderKind_ == bkNone)
         return inner;
-    auto pieceRegion = [&](int piece, const TFrameRect& r, bool scan) -> HRGN {
+    auto pieceRegion = [&](int piece, const TFrameRect& r, bool scan) {
         const TDataSkinBorder& element = PieceElement(*skin_, piece);
         if (r.Width() <= 0 || r.Height() <= 0)
-            return CreateRectRgn(0, 0, 0, 0);
+            return TOwnedRegion(CreateRectRgn(0, 0, 0, 0));
         if (element.Trans != 1 || !scan)
-            return CreateRectRgn(r.Left, r.Top, r.Right, r.Bottom);
+            return TOwnedRegion(CreateRectRgn(r.Left, r.Top, r.Right, r.Bottom));
         const std::vector<std::uint32_t> pixels = RenderPiecePixels(element, piece, active_, r.Width(), r.Height());
         return RegionFromRuns(
             ScanOpaqueRuns(pixels.data(), r.Width(), r.Height(), r.Width(), 0xFF00FF, 1, r.Left, r.Top));
     };
-    HRGN left = pieceRegion(pieceLeft, layout.LeftBorder, h > 1);
-    HRGN right = pieceRegion(pieceRight, layout.RightBorder, h > 1);
-    HRGN bottom = pieceRegion(pieceBottom, layout.BottomBorder, widths_.Bottom >= 2);
-    HRGN top = pieceRegion(pieceTop, layout.Caption, widths_.Caption > 1);
-    CombineRgn(left, left, right, RGN_OR);
-    CombineRgn(bottom, bottom, top, RGN_OR);
-    CombineRgn(left, left, bottom, RGN_OR);
-    CombineRgn(inner, inner, left, RGN_OR);
-    DeleteObject(left);
-    DeleteObject(right);
-    DeleteObject(bottom);
-    DeleteObject(top);
+    const TOwnedRegion left = pieceRegion(pieceLeft, layout.LeftBorder, h > 1);
+    const TOwnedRegion right = pieceRegion(pieceRight, layout.RightBorder, h > 1);
+    const TOwnedRegion bottom = pieceRegion(pieceBottom, layout.BottomBorder, widths_.Bottom >= 2);
+    const TOwnedRegion top = pieceRegion(pieceTop, layout.Caption, widths_.Caption > 1);
+    CombineRgn(left.Get(), left.Get(), right.Get(), RGN_OR);
+    CombineRgn(bottom.Get(), bottom.Get(), top.Get(), RGN_OR);
+    CombineRgn(left.Get(), left.Get(), bottom.Get(), RGN_OR);
+    CombineRgn(inner.Get(), inner.Get(), left.Get(), RGN_OR);
     return inner;
 }
 
@@ -332,14 +315,12 @@ void TWinSkinForm::UpdateRegion(bool redraw) noexcept
     if (w == regionWidth_ && h == regionHeight_ && frameState_ != fsReskinning)
         return;
     try {
-        HRGN region = BuildRegion(w, h);
+        TOwnedRegion region = BuildRegion(w, h);
         regionWidth_ = w;
         regionHeight_ = h;
-        // The system owns the region from here on.
-        if (SetWindowRgn(handle_, region, redraw))
-            region_ = region;
-        else
-            DeleteObject(region);
+        // The system owns the region from here on; the frame keeps its handle only to know it.
+        if (SetWindowRgn(handle_, region.Get(), redraw))
+            region_ = region.Release();
     } catch (...) {
         // Without a new region the window keeps its outline until the next size change.
     }

@@ -138,7 +138,7 @@ void Buttons(FuzzedDataProvider& data) {
     facts.BorderKind = static_cast<TBorderKind>(data.ConsumeIntegralInRange(0, 3));
     facts.MdiChildMaximizedWithMenuBar = data.ConsumeBool();
 
-    TCaptionButtonSpec button;
+    TCaptionButtonInfo button;
     const bool usual = data.ConsumeBool();
     button.Action = usual ? data.ConsumeIntegralInRange(-1, 63) : Value(data);
     button.Align = usual ? data.ConsumeIntegralInRange(-1, 101) : Value(data);

@@ -259,7 +259,7 @@ TCaptionFacts NormalWindow() {
 
 bool Visible(int visibility, int visibility1, const TCaptionFacts& facts, int action = 50,
              const TButtonVisibleQuery& query = {}) {
-    TCaptionButtonSpec button;
+    TCaptionButtonInfo button;
     button.Action = action; // a custom action: no adjustment
     button.Visibility = visibility;
     button.Visibility1 = visibility1;
@@ -366,7 +366,7 @@ TEST(CaptionButtons, CodesFrom1000To2000AskTheApplication) {
 
 TEST(CaptionButtons, ActionsAdjustVisibilityAndEnabling) {
     auto evaluate = [](int action, const TCaptionFacts& facts) {
-        TCaptionButtonSpec button;
+        TCaptionButtonInfo button;
         button.Action = action;
         return EvaluateCaptionButton(button, facts);
     };
@@ -406,7 +406,7 @@ TEST(CaptionButtons, ActionsAdjustVisibilityAndEnabling) {
         EXPECT_TRUE(evaluate(action, bare).Enabled) << action;
     }
     // The unused elements of a skin (-1 throughout) never show.
-    TCaptionButtonSpec unused;
+    TCaptionButtonInfo unused;
     unused.Action = unused.Visibility = unused.Visibility1 = -1;
     EXPECT_FALSE(EvaluateCaptionButton(unused, normal).Visible);
 }
@@ -414,7 +414,7 @@ TEST(CaptionButtons, ActionsAdjustVisibilityAndEnabling) {
 TEST(CaptionButtons, LayoutByAlign) {
     const TFrameRect title = Rect(50, 5, 150, 20);
     auto place = [&](int align, int frames = 3, int imageWidth = 60, int imageHeight = 15) {
-        TCaptionButtonSpec button;
+        TCaptionButtonInfo button;
         button.Align = align;
         button.XCoord = 30;
         button.YCoord = 4;
@@ -442,7 +442,7 @@ TEST(CaptionButtons, LayoutByAlign) {
     EXPECT_EQ(place(0, 1, -60), TFrameRect{});
     EXPECT_EQ(place(0, 1, 60, 0), TFrameRect{});
 
-    TCaptionButtonSpec hostile;
+    TCaptionButtonInfo hostile;
     hostile.Align = 1;
     hostile.XCoord = INT_MIN;
     hostile.ImageWidth = INT_MAX;
