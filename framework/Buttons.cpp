@@ -10,6 +10,21 @@ TButtonControl::TButtonControl(TComponent* owner) : TWinControl(owner)
     captureMouse_ = false; // the system button tracks the mouse itself
 }
 
+void TButtonControl::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    if (alignment_ == taLeftJustify)
+        params.Style |= BS_LEFTTEXT;
+}
+
+void TButtonControl::SetAlignment(TAlignment value)
+{
+    if (value == alignment_)
+        return;
+    alignment_ = value;
+    RecreateWnd();
+}
+
 void TButtonControl::SetWordWrap(bool value)
 {
     if (value == wordWrap_)
@@ -47,8 +62,13 @@ void TButton::SetDefault(bool value)
         return;
     default_ = value;
     active_ = value;
+    SetButtonStyle(value);
+}
+
+void TButton::SetButtonStyle(bool isDefault)
+{
     if (HWND window = WindowHandle())
-        SendMessageA(window, BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+        SendMessageA(window, BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
 void TButton::Click()
@@ -84,8 +104,7 @@ void TButton::WndProc(TMessage& message)
         bool active = focused == this || (default_ && !dynamic_cast<TButton*>(focused));
         if (active != active_) {
             active_ = active;
-            if (HWND window = WindowHandle())
-                SendMessageA(window, BM_SETSTYLE, active ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+            SetButtonStyle(active);
         }
         return;
     }

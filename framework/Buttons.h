@@ -3,6 +3,7 @@
 // class under their own class names.
 
 #include "Form.h"
+#include "Panel.h"
 #include "WinControl.h"
 
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
@@ -13,9 +14,15 @@ public:
     const char* ClassName() const override { return "TButtonControl"; }
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool value);
+    // Check boxes and radio buttons: taRightJustify puts the text right of the box (the
+    // default), taLeftJustify left of it.
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment value);
 
 protected:
+    void CreateParams(TCreateParams& params) override;
     bool wordWrap_ = false;
+    TAlignment alignment_ = taRightJustify;
 };
 
 class TButton : public TButtonControl {
@@ -31,11 +38,15 @@ public:
     void SetCancel(bool value) { cancel_ = value; }
     TModalResult ModalResult() const { return modalResult_; }
     void SetModalResult(TModalResult value) { modalResult_ = value; }
+    // The button shows the default look (it takes Enter now).
+    bool Active() const { return active_; }
     void Click() override;
     void WndProc(TMessage& message) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    // Shows or drops the default look.
+    virtual void SetButtonStyle(bool isDefault);
 
 private:
     bool default_ = false;

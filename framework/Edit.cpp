@@ -80,3 +80,81 @@ void TEdit::WndProc(TMessage& message)
     }
     TWinControl::WndProc(message);
 }
+
+// ---- TMemo
+
+TMemo::TMemo(TComponent* owner) : TEdit(owner) { SetBounds(0, 0, 185, 89); }
+
+const TPropertyInfo* TMemo::FindProperty(std::string_view name) const
+{
+    static const TPropertyInfo props[] = {
+        Prop<&TMemo::ScrollBars, &TMemo::SetScrollBars>("ScrollBars"),
+        Prop<&TMemo::WordWrap, &TMemo::SetWordWrap>("WordWrap"),
+    };
+    if (auto info = FindPropertyIn(props, name))
+        return info;
+    return TEdit::FindProperty(name);
+}
+
+void TMemo::CreateParams(TCreateParams& params)
+{
+    TEdit::CreateParams(params);
+    params.Style &= ~static_cast<DWORD>(ES_AUTOHSCROLL);
+    params.Style |= ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL;
+    // A wrapped memo has nothing to scroll sideways.
+    const bool horizontal = (scrollBars_ == ssHorizontal || scrollBars_ == ssBoth) && !wordWrap_;
+    if (!wordWrap_)
+        params.Style |= ES_AUTOHSCROLL;
+    if (horizontal)
+        params.Style |= WS_HSCROLL;
+    if (scrollBars_ == ssVertical || scrollBars_ == ssBoth)
+        params.Style |= WS_VSCROLL;
+}
+
+void TMemo::SetScrollBars(TScrollStyle value)
+{
+    if (value == scrollBars_)
+        return;
+    scrollBars_ = value;
+    SetCaption(Text());
+    RecreateWnd();
+}
+
+void TMemo::SetWordWrap(bool value)
+{
+    if (value == wordWrap_)
+        return;
+    wordWrap_ = value;
+    SetCaption(Text());
+    RecreateWnd();
+}
+
+std::vector<std::string> TMemo::Lines() const
+{
+    std::vector<std::string> lines;
+    const std::string text = Text();
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    if (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    return lines;
+}
+
+void TMemo::SetLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i)
+            text += "\r\n";
+        text += lines[i];
+    }
+    SetCaption(text);
+}

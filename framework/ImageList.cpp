@@ -15,6 +15,7 @@ const TSystemFunction<decltype(&::ImageList_GetImageCount)> imageListCount{"comc
 const TSystemFunction<decltype(&::ImageList_Add)> imageListAdd{"comctl32.dll", "ImageList_Add"};
 const TSystemFunction<decltype(&::ImageList_Remove)> imageListRemove{"comctl32.dll", "ImageList_Remove"};
 const TSystemFunction<decltype(&::ImageList_Draw)> imageListDraw{"comctl32.dll", "ImageList_Draw"};
+const TSystemFunction<decltype(&::ImageList_DrawEx)> imageListDrawEx{"comctl32.dll", "ImageList_DrawEx"};
 } // namespace
 
 void TImageListTraits::Close(HIMAGELIST h) {
@@ -130,6 +131,14 @@ void TImageList::Draw(HDC dc, int x, int y, int index) const
     if (index < 0 || index >= Count())
         return;
     imageListDraw(handle_.Get(), index, dc, x, y, ILD_TRANSPARENT);
+}
+
+void TImageList::DrawDisabled(HDC dc, int x, int y, int index) const
+{
+    if (index < 0 || index >= Count())
+        return;
+    imageListDrawEx(handle_.Get(), index, dc, x, y, 0, 0, CLR_NONE, GetSysColor(COLOR_BTNHIGHLIGHT),
+                    ILD_TRANSPARENT | ILD_BLEND50);
 }
 
 void TImageList::Changed()

@@ -41,6 +41,8 @@ public:
     // draws nothing.
     void Draw(HDC dc, int x, int y, int index) const;
     void Draw(TCanvas& canvas, int x, int y, int index) const { Draw(canvas.Handle(), x, y, index); }
+    // The same in the disabled look (blended half with the system's highlight).
+    void DrawDisabled(HDC dc, int x, int y, int index) const;
 
     TNotifyEvent OnChange;
 

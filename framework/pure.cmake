@@ -2,6 +2,7 @@
 # for the sanitizer and fuzz runs, so keep Windows headers out of them.
 set(PP_PURE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/BmpCodec.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/GlyphLayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NumberText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TextLines.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../controls/DropFilesBlock.cpp

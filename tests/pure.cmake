@@ -2,6 +2,7 @@
 # and, in the Windows build, as part of pure_tests.exe under Wine.
 set(PP_PURE_TEST_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/framework/BmpCodecTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/framework/GlyphLayoutTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/framework/NumberTextTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/framework/TextLinesTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/controls/DropFilesBlockTest.cpp
