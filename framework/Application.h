@@ -8,6 +8,7 @@
 
 #include <exception>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class TCustomForm;
@@ -29,12 +30,13 @@ public:
     HICON SmallIcon() const { return smallIcon_; }
 
     // Creates a form owned by the application; the first one is the main form.
-    template <class T> T* CreateForm()
+    // Further arguments go to the form's constructor after the owner.
+    template <class T, class... TArgs> T* CreateForm(TArgs&&... args)
     {
         creatingForm_ = true;
         T* form = nullptr;
         try {
-            form = new T(this);
+            form = new T(this, std::forward<TArgs>(args)...);
         } catch (...) {
             creatingForm_ = false;
             throw;

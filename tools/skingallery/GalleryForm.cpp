@@ -1,0 +1,367 @@
+#include "GalleryForm.h"
+
+#include "Buttons.h"
+#include "ComCtrls.h"
+#include "Edit.h"
+#include "GlyphButtons.h"
+#include "GroupBox.h"
+#include "Label.h"
+#include "ListControls.h"
+#include "Menus.h"
+#include "Panel.h"
+#include "Spin.h"
+#include "Timer.h"
+#include "WinSkinData.h"
+#include "WinSkinStore.h"
+
+#include <string>
+
+namespace {
+
+template <class T> T* Place(TWinControl* parent, TComponent* owner, int left, int top, int width, int height)
+{
+    auto* control = new T(owner);
+    control->SetParent(parent);
+    control->SetBounds(left, top, width, height);
+    return control;
+}
+
+// A 16 x 16 glyph of our own: a filled square of one colour with a darker border, on white
+// (the transparent colour of glyph bitmaps is their bottom-left pixel).
+void MakeGlyph(TBitmap& glyph, TColor fill, int cells = 1)
+{
+    glyph.SetSize(16 * cells, 16);
+    for (int cell = 0; cell < cells; ++cell)
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const bool inside = x >= 2 && x <= 13 && y >= 3 && y <= 13;
+                const bool edge = inside && (x == 2 || x == 13 || y == 3 || y == 13);
+                const TColor colour = cell == 1 ? TColor(0x808080) : fill;
+                glyph.SetPixelColor(cell * 16 + x, y,
+                                    !inside ? TColor(0xFFFFFF) : edge ? TColor((colour >> 1) & 0x7F7F7F) : colour);
+            }
+}
+
+} // namespace
+
+TGalleryForm::TGalleryForm(TComponent* owner, const std::string& skinFile) : TForm(owner)
+{
+    BeginLoading();
+    BuildSkin(skinFile);
+    SetName("GalleryForm");
+    SetCaption("Skin gallery");
+    SetPosition(poScreenCenter);
+    SetColor(clBtnFace);
+    SetKeyPreview(true);
+    OnKeyDown = Bind<&TGalleryForm::KeyDown>(this);
+    SetClientSize(780, 560);
+    BuildMenus();
+    BuildControls();
+    EndLoading();
+    if (!fromFile_)
+        ShowSkin(0);
+}
+
+void TGalleryForm::BuildSkin(const std::string& skinFile)
+{
+    HINSTANCE module = GetModuleHandleA(nullptr);
+    skinStore_ = new TSkinStore(this);
+    skinStore_->SetName("SkinStore1");
+    LoadSkinStoreResources(*skinStore_, module);
+    skinData_ = new TSkinData(this);
+    skinData_->SetName("SkinData1");
+    skinData_->SetActive(true);
+    TSkinControlTypes controls = 0;
+    for (TSkinControlType type : {xcMainMenu, xcPopupMenu, xcMenuItem, xcControlbar, xcCombo, xcCheckBox,
+                                  xcRadioButton, xcProgress, xcScrollbar, xcEdit, xcButton, xcBitBtn, xcSpeedButton,
+                                  xcSpin, xcPanel, xcGroupBox, xcStatusBar, xcTab, xcTrackBar, xcSystemMenu})
+        controls |= SkinControlBit(type);
+    skinData_->SetSkinControls(controls);
+    skinData_->SetOptions(SkinOptionBit(xoPreview) | SkinOptionBit(xoToolbarBK) | SkinOptionBit(xoMenuBG) |
+                          SkinOptionBit(xoCaptionButtonHint));
+    if (!skinFile.empty()) {
+        skinData_->SetSkinFile(skinFile);
+        fromFile_ = skinData_->SkinReady();
+    }
+    if (!fromFile_ && LoadSkinStreamResource(skinData_->PackedSkin(), module))
+        skinData_->UnpackSkinWhenNeeded();
+}
+
+void TGalleryForm::BuildMenus()
+{
+    auto* mainMenu = new TMainMenu(this);
+    auto item = [this](TMenuItem& parent, const char* caption, TNotifyEvent onClick = {}) {
+        auto* entry = new TMenuItem(this);
+        entry->SetCaption(caption);
+        entry->OnClick = onClick;
+        parent.Add(entry);
+        return entry;
+    };
+    TMenuItem* file = item(mainMenu->Items(), "&File");
+    item(*file, "&Open...");
+    item(*file, "&Save")->SetEnabled(false);
+    item(*file, "-");
+    TMenuItem* recent = item(*file, "&Recent");
+    item(*recent, "gallery.skn");
+    item(*recent, "other.skn");
+    item(*file, "-");
+    item(*file, "E&xit", Bind<&TGalleryForm::ExitClick>(this));
+    TMenuItem* view = item(mainMenu->Items(), "&View");
+    TMenuItem* grid = item(*view, "&Grid");
+    grid->SetChecked(true);
+    grid->SetAutoCheck(true);
+    item(*view, "&Next skin", Bind<&TGalleryForm::NextSkinClick>(this));
+    TMenuItem* skins = item(mainMenu->Items(), "&Skins");
+    for (int i = 0; i < skinStore_->Store().Count(); ++i) {
+        TMenuItem* entry = item(*skins, skinStore_->Store().Items(i)->Name().c_str(),
+                                Bind<&TGalleryForm::MenuSkinClick>(this));
+        entry->SetTagInt(i);
+        entry->SetRadioItem(true);
+        entry->SetGroupIndex(1);
+    }
+    item(mainMenu->Items(), "&Disabled")->SetEnabled(false);
+    TMenuItem* help = item(mainMenu->Items(), "&Help");
+    item(*help, "&About the gallery");
+    SetMenu(mainMenu);
+
+    auto* popup = new TPopupMenu(this);
+    item(popup->Items(), "Cu&t");
+    item(popup->Items(), "&Copy");
+    item(popup->Items(), "&Paste")->SetEnabled(false);
+    item(popup->Items(), "-");
+    item(popup->Items(), "&Next skin", Bind<&TGalleryForm::NextSkinClick>(this));
+    SetPopupMenu(popup);
+
+    buttonMenu_ = new TPopupMenu(this);
+    item(buttonMenu_->Items(), "First choice");
+    item(buttonMenu_->Items(), "Second choice");
+}
+
+void TGalleryForm::BuildControls()
+{
+    // Column 1: buttons, check boxes, radio buttons, group boxes.
+    auto* push = Place<TButton>(this, this, 12, 12, 90, 25);
+    push->SetCaption("&Push");
+    auto* byDefault = Place<TButton>(this, this, 108, 12, 90, 25);
+    byDefault->SetCaption("Default");
+    byDefault->SetDefault(true);
+    auto* disabled = Place<TButton>(this, this, 204, 12, 90, 25);
+    disabled->SetCaption("Disabled");
+    disabled->SetEnabled(false);
+
+    auto* checked = Place<TCheckBox>(this, this, 12, 46, 130, 18);
+    checked->SetCaption("Checked");
+    checked->SetChecked(true);
+    auto* grayed = Place<TCheckBox>(this, this, 12, 66, 130, 18);
+    grayed->SetCaption("Indeterminate");
+    grayed->SetAllowGrayed(true);
+    grayed->SetState(cbGrayed);
+    auto* off = Place<TCheckBox>(this, this, 150, 46, 144, 18);
+    off->SetCaption("Disabled");
+    off->SetChecked(true);
+    off->SetEnabled(false);
+    auto* leftText = Place<TCheckBox>(this, this, 150, 66, 144, 18);
+    leftText->SetCaption("Text on the left");
+    leftText->SetAlignment(taLeftJustify);
+
+    auto* group = Place<TGroupBox>(this, this, 12, 92, 136, 84);
+    group->SetCaption("Group box");
+    auto* radioA = Place<TRadioButton>(group, this, 10, 22, 110, 18);
+    radioA->SetCaption("Radio one");
+    radioA->SetChecked(true);
+    auto* radioB = Place<TRadioButton>(group, this, 10, 42, 110, 18);
+    radioB->SetCaption("Radio two");
+    auto* radioC = Place<TRadioButton>(group, this, 10, 62, 110, 18);
+    radioC->SetCaption("Disabled");
+    radioC->SetEnabled(false);
+    auto* radios = Place<TRadioGroup>(this, this, 156, 92, 138, 84);
+    radios->SetCaption("Radio group");
+    radios->Items().Add("Copy");
+    radios->Items().Add("Move");
+    radios->Items().Add("Link");
+    radios->ItemsChanged();
+    radios->SetItemIndex(1);
+
+    auto* panel = Place<TPanel>(this, this, 12, 184, 282, 40);
+    panel->SetCaption("Panel");
+
+    // Glyph buttons.
+    auto* bitmap = Place<TBitBtn>(this, this, 12, 232, 90, 30);
+    bitmap->SetCaption("Bitmap");
+    MakeGlyph(bitmap->Glyph(), 0x00A000, 2);
+    bitmap->SetNumGlyphs(2);
+    menuButton_ = Place<TBitBtn>(this, this, 108, 232, 90, 30);
+    menuButton_->SetCaption("Menu...");
+    MakeGlyph(menuButton_->Glyph(), 0xC06000);
+    menuButton_->OnClick = Bind<&TGalleryForm::MenuButtonClick>(this);
+    for (int i = 0; i < 3; ++i) {
+        auto* speed = Place<TSpeedButton>(this, this, 204 + i * 30, 232, 28, 30);
+        MakeGlyph(speed->Glyph(), i == 0 ? TColor(0x0000C0) : i == 1 ? TColor(0x00A0A0) : TColor(0xA000A0));
+        speed->SetGroupIndex(1);
+        speed->SetFlat(i == 2);
+        if (i == 0)
+            speed->SetDown(true);
+    }
+
+    // Edits, lists and combo boxes.
+    auto* edit = Place<TEdit>(this, this, 12, 272, 282, 21);
+    edit->SetText("Single line");
+    auto* memo = Place<TMemo>(this, this, 12, 300, 282, 96);
+    memo->SetWordWrap(false);
+    memo->SetScrollBars(ssBoth);
+    std::vector<std::string> lines;
+    for (int i = 1; i <= 30; ++i)
+        lines.push_back("Line " + std::to_string(i) + " of a memo with both scroll bars, wider than its window");
+    memo->SetLines(lines);
+    auto* list = Place<TListBox>(this, this, 12, 404, 136, 100);
+    for (int i = 1; i <= 30; ++i)
+        list->Items().Add("List line " + std::to_string(i));
+    auto* drop = Place<TComboBox>(this, this, 156, 404, 138, 21);
+    drop->SetStyle(csDropDown);
+    for (const char* text : {"Drop-down", "Second", "Third"})
+        drop->Items().Add(text);
+    drop->SetItemIndex(0);
+    auto* dropList = Place<TComboBox>(this, this, 156, 432, 138, 21);
+    dropList->SetStyle(csDropDownList);
+    for (const char* text : {"Drop-down list", "Second", "Third"})
+        dropList->Items().Add(text);
+    dropList->SetItemIndex(0);
+    Place<TDateTimePicker>(this, this, 156, 460, 138, 21);
+
+    // Column 2: tabs, list view, progress, track bars, up-downs, scroll bars.
+    auto* tabsTop = Place<TTabControl>(this, this, 308, 12, 300, 110);
+    for (const char* text : {"General", "Colours", "Layout"})
+        tabsTop->Tabs().Add(text);
+    tabsTop->TabsChanged();
+    auto* tabsSide = Place<TTabControl>(this, this, 616, 12, 152, 110);
+    tabsSide->SetTabPosition(tpBottom);
+    for (const char* text : {"One", "Two"})
+        tabsSide->Tabs().Add(text);
+    tabsSide->TabsChanged();
+
+    auto* view = Place<TListView>(this, this, 308, 130, 300, 110);
+    view->AddColumn("Name", 140);
+    view->AddColumn("Size", 70);
+    view->AddColumn("Kind", 80);
+    for (int i = 1; i <= 12; ++i)
+        view->AddItem("File " + std::to_string(i) + ".txt", {std::to_string(i * 3) + " KB", "Text"});
+
+    progress_ = Place<TProgressBar>(this, this, 308, 250, 300, 18);
+    progress_->SetStep(3);
+    progress_->SetPosition(40);
+    auto* still = Place<TProgressBar>(this, this, 616, 130, 18, 110);
+    still->SetOrientation(pbVertical);
+    still->SetPosition(65);
+
+    auto* trackH = Place<TTrackBar>(this, this, 308, 276, 220, 40);
+    trackH->SetRange(0, 10);
+    trackH->SetPosition(4);
+    auto* trackV = Place<TTrackBar>(this, this, 642, 130, 40, 180);
+    trackV->SetOrientation(trVertical);
+    trackV->SetBounds(642, 130, 40, 180);
+    trackV->SetRange(0, 10);
+    trackV->SetPosition(7);
+
+    auto* upDownV = Place<TUpDown>(this, this, 536, 280, 17, 30);
+    upDownV->SetRange(0, 9);
+    auto* upDownH = Place<TUpDown>(this, this, 560, 284, 34, 20);
+    upDownH->SetOrientation(udHorizontal);
+    upDownH->SetRange(0, 9);
+    auto* spin = Place<TSpinEdit>(this, this, 308, 324, 100, 21);
+    spin->SetRange(0, 100);
+    spin->SetValue(42);
+
+    auto* barH = Place<TScrollBar>(this, this, 308, 356, 300, 17);
+    barH->SetParams(30, 0, 100, 20);
+    auto* barV = Place<TScrollBar>(this, this, 694, 130, 17, 180);
+    barV->SetKind(sbVertical);
+    barV->SetBounds(694, 130, 17, 180);
+    barV->SetParams(10, 0, 100, 10);
+
+    auto* skinLabel = Place<TLabel>(this, this, 308, 392, 100, 16);
+    skinLabel->SetCaption("Skin:");
+    skinList_ = Place<TComboBox>(this, this, 308, 410, 220, 21);
+    skinList_->SetStyle(csDropDownList);
+    for (int i = 0; i < skinStore_->Store().Count(); ++i)
+        skinList_->Items().Add(skinStore_->Store().Items(i)->Name());
+    skinList_->OnChange = Bind<&TGalleryForm::SkinChosen>(this);
+    auto* keys = Place<TLabel>(this, this, 308, 438, 440, 16);
+    keys->SetCaption("Page Up / Page Down: previous and next skin.  Ctrl+S: skinning off and on.");
+
+    status_ = new TStatusBar(this);
+    status_->SetParent(this);
+    status_->AddPanel("Ready", 160);
+    status_->AddPanel("Skin", 260);
+    status_->AddPanel("", 100);
+
+    timer_ = new TTimer(this);
+    timer_->SetInterval(100);
+    timer_->OnTimer = Bind<&TGalleryForm::Tick>(this);
+    timer_->SetEnabled(true);
+}
+
+int TGalleryForm::SkinCount() const { return skinStore_->Store().Count(); }
+
+void TGalleryForm::ShowSkin(int index)
+{
+    const int count = SkinCount();
+    if (count <= 0)
+        return;
+    index = ((index % count) + count) % count;
+    skinIndex_ = index;
+    skinData_->LoadFromStore(*skinStore_, index);
+    if (skinList_)
+        skinList_->SetItemIndex(index);
+    if (status_)
+        status_->SetPanelText(1, "Skin " + std::to_string(index) + ": " + skinStore_->Store().Items(index)->Name());
+}
+
+void TGalleryForm::ToggleSkinning() { skinData_->SetActive(!skinData_->Active()); }
+
+void TGalleryForm::StopMoving()
+{
+    timer_->SetEnabled(false);
+}
+
+void TGalleryForm::SkinChosen(TObject*)
+{
+    if (skinList_->ItemIndex() >= 0 && skinList_->ItemIndex() != skinIndex_)
+        ShowSkin(skinList_->ItemIndex());
+}
+
+void TGalleryForm::KeyDown(TObject*, WORD& key, TShiftState shift)
+{
+    if ((shift & ssCtrl) && key == 'S') {
+        ToggleSkinning();
+        key = 0;
+    } else if (key == VK_NEXT && !fromFile_) {
+        ShowSkin(skinIndex_ + 1);
+        key = 0;
+    } else if (key == VK_PRIOR && !fromFile_) {
+        ShowSkin(skinIndex_ - 1);
+        key = 0;
+    }
+}
+
+void TGalleryForm::Tick(TObject*) { progress_->StepIt(); }
+
+void TGalleryForm::MenuButtonClick(TObject*)
+{
+    RECT bounds {};
+    GetWindowRect(menuButton_->Handle(), &bounds);
+    buttonMenu_->Popup(bounds.left, bounds.bottom);
+}
+
+void TGalleryForm::MenuSkinClick(TObject* sender)
+{
+    if (!fromFile_)
+        ShowSkin(static_cast<TMenuItem*>(sender)->TagInt());
+}
+
+void TGalleryForm::NextSkinClick(TObject*)
+{
+    if (!fromFile_)
+        ShowSkin(skinIndex_ + 1);
+}
+
+void TGalleryForm::ExitClick(TObject*) { Close(); }
