@@ -134,6 +134,8 @@ void TSkinButton::AfterMessage(TMessage& message) {
         break;
     case CM_DIALOGKEY:
     case CM_FOCUSCHANGED:
+    // The system's button draws its pushed look straight away; ours goes over it again.
+    case BM_SETSTATE:
         Repaint();
         break;
     default:
