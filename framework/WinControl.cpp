@@ -322,6 +322,8 @@ void TWinControl::RemoveControl(TControl* control)
     control->Invalidate();
     controls_.erase(it);
     tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), control), tabList_.end());
+    if (mouseChild_ == control)
+        mouseChild_ = nullptr;
     control->parent_ = nullptr;
     if (!IsDestroying())
         Realign();
@@ -921,9 +923,13 @@ void TWinControl::WndProc(TMessage& message)
             trackingLeave_ = TrackMouseEvent(&track) != FALSE;
             Perform(CM_MOUSEENTER);
         }
+        // The windowless child under the mouse hears when the mouse comes and goes.
+        if (GetCapture() != handle_)
+            SetMouseChild(ControlAtPos(POINT {GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)}));
         break;
     case WM_MOUSELEAVE:
         trackingLeave_ = false;
+        SetMouseChild(nullptr);
         Perform(CM_MOUSELEAVE);
         DefaultHandler(message);
         return;
@@ -957,6 +963,18 @@ void TWinControl::WndProc(TMessage& message)
         return;
     }
     TControl::WndProc(message);
+}
+
+void TWinControl::SetMouseChild(TControl* child)
+{
+    if (child == mouseChild_)
+        return;
+    TControl* left = mouseChild_;
+    mouseChild_ = child;
+    if (left)
+        left->Perform(CM_MOUSELEAVE);
+    if (child && child == mouseChild_)
+        child->Perform(CM_MOUSEENTER);
 }
 
 void TWinControl::DefaultHandler(TMessage& message)

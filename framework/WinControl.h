@@ -142,6 +142,7 @@ private:
     void ReflectNotification(TMessage& message, HWND child);
     bool HandleKeyNavigation(TMessage& message);
     void CreateChildHandles();
+    void SetMouseChild(TControl* child);
 
     HWND handle_ = nullptr;
     WNDPROC defWndProc_ = DefWindowProcA;
@@ -152,6 +153,8 @@ private:
     bool aligning_ = false;
     bool recreating_ = false;
     bool trackingLeave_ = false;
+    // The windowless child the mouse is over (told of the mouse's coming and going).
+    TControl* mouseChild_ = nullptr;
     TBrush background_;
 };
 

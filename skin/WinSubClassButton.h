@@ -27,3 +27,6 @@ class TSkinButton : public TSkinControl {
     bool transparent_ = false;
     int lastCell_ = 0;
 };
+
+// The glyph buttons build on the push button.
+#include "WinSubClassGlyph.h"

@@ -1,0 +1,54 @@
+#pragma once
+// The adapters of display bars and small step controls: progress bars and status bars (full
+// paint from Progress/ProgressChunk and StatusBarEdges/ExtraImages), up-down controls (full
+// paint from UpDownVert/UpDownHorz) and track bars (channel and thumb through the control's own
+// custom drawing, the tick marks stay native).
+#include "WinSubClass.h"
+
+#include <memory>
+
+class TSkinProgress : public TSkinControl {
+  public:
+    using TSkinControl::TSkinControl;
+    const char* ClassName() const override { return "TSkinProgress"; }
+    bool BeforeMessage(TMessage& message) override;
+    void Paint(HDC dc, const RECT& rect) override;
+};
+
+class TSkinStatusBar : public TSkinControl {
+  public:
+    using TSkinControl::TSkinControl;
+    const char* ClassName() const override { return "TSkinStatusBar"; }
+    bool BeforeMessage(TMessage& message) override;
+    void Paint(HDC dc, const RECT& rect) override;
+
+  private:
+    void DrawEdge(HDC dc, const RECT& rect, int cell) const;
+};
+
+class TSkinUpDown : public TSkinControl {
+  public:
+    using TSkinControl::TSkinControl;
+    const char* ClassName() const override { return "TSkinUpDown"; }
+    bool BeforeMessage(TMessage& message) override;
+    void AfterMessage(TMessage& message) override;
+    void Paint(HDC dc, const RECT& rect) override;
+    // The up-down of a spin edit: drawn inside its field's frame.
+    bool Embedded() const { return embedded_; }
+    void SetEmbedded(bool value) { embedded_ = value; }
+    // Left and right halves whatever the window's style says (a tab row's scroller).
+    bool HorizontalHint() const { return horizontalHint_; }
+    void SetHorizontalHint(bool value) { horizontalHint_ = value; }
+
+  private:
+    bool embedded_ = false;
+    bool horizontalHint_ = false;
+};
+
+class TSkinTrackBar : public TSkinControl {
+  public:
+    using TSkinControl::TSkinControl;
+    const char* ClassName() const override { return "TSkinTrackBar"; }
+    bool BeforeMessage(TMessage& message) override;
+    void SkinChanged() override;
+};

@@ -1,0 +1,351 @@
+// Progress bars, status bars, up-down controls and track bars skinned on a real form: what the
+// window shows comes from the skin's cells at the places the arithmetic gives. Expected pixels
+// are read straight from the skin images at spots that are drawn 1:1 or that stretching maps
+// exactly (the first and last pixel of a cell).
+#include "GuiObjects.h"
+#include "UiTestSupport.h"
+
+#include "ComCtrls.h"
+#include "Form.h"
+#include "ImgUtil.h"
+#include "WinSkinData.h"
+#include "WinSkinDlg.h"
+#include "WinSkinForm.h"
+#include "WinSkinStore.h"
+#include "WinSubClass.h"
+#include "WinSubClassBarGeometry.h"
+#include "WinSubClassGeometry.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr TColor Magenta = 0xFF00FF;
+
+std::string Hex(TColor c)
+{
+    std::ostringstream out;
+    out << std::hex << "0x" << static_cast<unsigned>(c);
+    return out.str();
+}
+
+// Pixel (x, y) of cell `cell` of `cells` side by side; magenta shows `behind`.
+TColor CellPixel(const TBitmap& image, int cells, int cell, int x, int y, TColor behind)
+{
+    const int width = StripCellWidth(image.Width(), cells);
+    const TColor c = image.PixelColor(width * (cell - 1) + x, y);
+    return c == Magenta ? behind : c;
+}
+
+} // namespace
+
+TEST(BarGeometry, ProgressFillFollowsPositionWithinTheRange)
+{
+    EXPECT_EQ(ProgressFillWidth(200, 0, 0, 100), 0) << "at the lower limit only the empty cell";
+    EXPECT_EQ(ProgressFillWidth(200, 100, 0, 100), 200);
+    EXPECT_EQ(ProgressFillWidth(200, 50, 0, 100), 100);
+    EXPECT_EQ(ProgressFillWidth(200, 30, 20, 40), 100);
+    EXPECT_EQ(ProgressFillWidth(200, 500, 0, 100), 200) << "never past the end";
+    EXPECT_EQ(ProgressFillWidth(200, 5, 10, 10), 0) << "an empty range fills nothing below it";
+    EXPECT_EQ(ProgressFillWidth(200, 10, 10, 10), 200);
+    EXPECT_EQ(ProgressFillWidth(200, 50, 0, -5), 0);
+    EXPECT_EQ(ProgressFillWidth(0x7FFFFFFF, 0x7FFFFFFF, -0x7FFFFFFF, 0x7FFFFFFF), 0x7FFFFFFF);
+    // Chunks count from 0, whatever the lower limit.
+    EXPECT_EQ(ProgressChunkFillWidth(200, 30, 40), 150);
+    EXPECT_EQ(ProgressChunkFillWidth(200, 80, 40), 200);
+    EXPECT_EQ(ProgressChunkFillWidth(200, 10, 0), 0);
+    EXPECT_EQ(MulDivRound(7, 3, 2), 11);
+    EXPECT_EQ(MulDivRound(-7, 3, 2), -11);
+    EXPECT_EQ(MulDivRound(5, 5, 0), 0);
+}
+
+TEST(BarGeometry, UpDownHalvesAndTheirCells)
+{
+    TUpDownHalves halves = UpDownHalves(17, 31, false, 2, true, true);
+    EXPECT_EQ(halves.First, (TFrameRect {0, 0, 17, 15}));
+    EXPECT_EQ(halves.Second, (TFrameRect {0, 15, 17, 31}));
+    EXPECT_EQ(halves.FirstCell, 1);
+    EXPECT_EQ(halves.SecondCell, 6) << "the pressed lower half";
+    halves = UpDownHalves(17, 31, false, 2, false, true);
+    EXPECT_EQ(halves.SecondCell, 5) << "hovering alone does not light it";
+    halves = UpDownHalves(17, 31, false, 1, true, false);
+    EXPECT_EQ(halves.FirstCell, 3);
+    EXPECT_EQ(halves.SecondCell, 7);
+    halves = UpDownHalves(41, 20, true, 1, true, true);
+    EXPECT_EQ(halves.First, (TFrameRect {0, 0, 20, 20}));
+    EXPECT_EQ(halves.FirstCell, 2);
+    halves = UpDownHalves(-3, -3, true, 0, false, true);
+    EXPECT_EQ(halves.Second.Width(), 0);
+    EXPECT_EQ(UpDownHalfAt(17, 30, false, 5, 14), 1);
+    EXPECT_EQ(UpDownHalfAt(17, 30, false, 5, 15), 2);
+    EXPECT_EQ(UpDownHalfAt(17, 30, false, 5, 30), 0);
+    EXPECT_EQ(StatusEdgeCell(pbRaised), 2);
+    EXPECT_EQ(StatusEdgeCell(pbLowered), 1);
+    EXPECT_EQ(StatusEdgeCell(pbNone), 3);
+}
+
+class SkinBarTest : public TUiTest {
+  protected:
+    void SetUp() override
+    {
+        TUiTest::SetUp();
+        FreeSkinManager();
+        store_.reset(new TSkinStore(nullptr));
+        LoadSkinStoreResources(*store_, GetModuleHandleA(nullptr));
+        ASSERT_GE(store_->Store().Count(), 8);
+        skin_.reset(new TSkinData(nullptr));
+        skin_->BeginLoading();
+        skin_->SetActive(true);
+        skin_->LoadFromStore(*store_, 1);
+        skin_->EndLoading();
+    }
+    void TearDown() override
+    {
+        form_.reset();
+        skin_.reset();
+        FreeSkinManager();
+        store_.reset();
+        TUiTest::TearDown();
+    }
+    void MakeForm()
+    {
+        form_.reset(new TForm(&TestApplication()));
+        form_->SetBounds(100, 100, 420, 300);
+        progress_ = Place<TProgressBar>(10, 10, 200, 20);
+        progress_->SetRange(0, 100);
+        vertical_ = Place<TProgressBar>(220, 10, 20, 120);
+        vertical_->SetOrientation(pbVertical);
+        vertical_->SetRange(0, 100);
+        upDown_ = Place<TUpDown>(260, 10, 17, 40);
+        upDown_->SetRange(0, 10);
+        track_ = Place<TTrackBar>(10, 60, 200, 40);
+        status_ = new TStatusBar(form_.get());
+        status_->SetParent(form_.get());
+        status_->AddPanel("Ready", 120);
+        status_->AddPanel("", 100);
+        form_->Show();
+        SetForegroundWindow(form_->Handle());
+        ASSERT_TRUE(PumpUntil([&] { return SkinManager()->FindFrame(form_->Handle()) != nullptr; }));
+        frame_ = SkinManager()->FindFrame(form_->Handle());
+        PumpPending();
+    }
+    template <class T> T* Place(int left, int top, int width, int height)
+    {
+        auto* control = new T(form_.get());
+        control->SetParent(form_.get());
+        control->SetBounds(left, top, width, height);
+        return control;
+    }
+    template <class T> T* Skin(TControl* control)
+    {
+        auto* adapter = new T(control);
+        adapter->AttachControl(frame_, skin_.get(), false, nullptr);
+        return adapter;
+    }
+    void SkinAll()
+    {
+        Skin<TSkinProgress>(progress_);
+        Skin<TSkinProgress>(vertical_);
+        Skin<TSkinUpDown>(upDown_);
+        Skin<TSkinTrackBar>(track_);
+        Skin<TSkinStatusBar>(status_);
+        PumpPending();
+    }
+    void UseSkin(int index)
+    {
+        skin_->LoadFromStore(*store_, index);
+        ASSERT_TRUE(PumpUntil([] { return !SkinManager()->TimerEnabled(); }, 3000));
+        PumpPending();
+    }
+    TColor Face() const { return static_cast<TColor>(ColorToRGB(skin_->Colour(scButtonFace))); }
+    std::unique_ptr<TBitmap> Shot(TWinControl* control)
+    {
+        RedrawWindow(control->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        return CaptureClient(control->Handle());
+    }
+
+    std::unique_ptr<TSkinStore> store_;
+    TOwnedComponent<TSkinData> skin_;
+    TOwnedComponent<TForm> form_;
+    TWinSkinForm* frame_ = nullptr;
+    TProgressBar* progress_ = nullptr;
+    TProgressBar* vertical_ = nullptr;
+    TUpDown* upDown_ = nullptr;
+    TTrackBar* track_ = nullptr;
+    TStatusBar* status_ = nullptr;
+};
+
+TEST_F(SkinBarTest, ProgressBarsShowTheEmptyAndFilledCellsAndVerticalOnesFillFromTheBottom)
+{
+    MakeForm();
+    SkinAll();
+    int checked = 0;
+    for (int index : {0, 3, 6}) {
+        SCOPED_TRACE("skin " + std::to_string(index));
+        UseSkin(index);
+        const TDataSkinObject* element = skin_->Slot(ssProgress);
+        if (!element || element->Bitmap.Empty() || element->Style != 0)
+            continue;
+        const TBitmap& image = element->Bitmap;
+        const int cellW = StripCellWidth(image.Width(), 2);
+        const int h = image.Height();
+        progress_->SetPosition(0);
+        auto empty = Shot(progress_);
+        EXPECT_EQ(empty->PixelColor(0, 0), CellPixel(image, 2, 1, 0, 0, Face()));
+        EXPECT_EQ(empty->PixelColor(199, 19), CellPixel(image, 2, 1, cellW - 1, h - 1, Face()));
+        progress_->SetPosition(100);
+        auto full = Shot(progress_);
+        EXPECT_EQ(full->PixelColor(0, 0), CellPixel(image, 2, 2, 0, 0, Face()));
+        EXPECT_EQ(full->PixelColor(199, 19), CellPixel(image, 2, 2, cellW - 1, h - 1, Face()));
+
+        // Half full, turned: the bar's start is at the bottom, its end at the top.
+        vertical_->SetPosition(50);
+        auto turned = Shot(vertical_);
+        EXPECT_EQ(turned->PixelColor(0, 119), CellPixel(image, 2, 2, 0, 0, Face()))
+            << Hex(turned->PixelColor(0, 119));
+        EXPECT_EQ(turned->PixelColor(0, 0), CellPixel(image, 2, 1, cellW - 1, 0, Face()));
+        ++checked;
+    }
+    EXPECT_GE(checked, 2) << "too few skins with a two-cell progress image";
+}
+
+TEST_F(SkinBarTest, StatusBarDrawsEdgesTextAndTheSizeGripFromTheSkin)
+{
+    MakeForm();
+    SkinAll();
+    int grips = 0;
+    for (int index : {0, 3, 6}) {
+        SCOPED_TRACE("skin " + std::to_string(index));
+        UseSkin(index);
+        auto shot = Shot(status_);
+        const int w = shot->Width(), h = shot->Height();
+        const TDataSkinObject* extra = skin_->Slot(ssExtraImages);
+        if (extra && !extra->Bitmap.Empty() && extra->Frame >= 5) {
+            // Cell 5 of the extra images, at its own size, 1 pixel inside the corner.
+            const int cellW = StripCellWidth(extra->Bitmap.Width(), extra->Frame);
+            const int gh = extra->Bitmap.Height();
+            std::string difference;
+            for (int y = 0; y < gh && difference.empty(); ++y)
+                for (int x = 0; x < cellW && difference.empty(); ++x) {
+                    const TColor want = extra->Bitmap.PixelColor(cellW * 4 + x, y);
+                    if (want == Magenta)
+                        continue;
+                    const TColor got = shot->PixelColor(w - 1 - cellW + x, h - 1 - gh + y);
+                    if (got != want)
+                        difference = "(" + std::to_string(x) + ", " + std::to_string(y) + "): " + Hex(got) +
+                                     " instead of " + Hex(want);
+                }
+            EXPECT_EQ(difference, "");
+            ++grips;
+        }
+        RECT first {};
+        SendMessageA(status_->Handle(), SB_GETRECT, 0, reinterpret_cast<LPARAM>(&first));
+        const TDataSkinObject* edges = skin_->Slot(ssStatusBarEdges);
+        if (edges && !edges->Bitmap.Empty()) {
+            // The first panel's lowered edge: cell 1, from 2 pixels right of the panel's left.
+            EXPECT_EQ(shot->PixelColor(first.left + 2, first.top),
+                      CellPixel(edges->Bitmap, 3, 1, 0, 0, Face()));
+        }
+        // "Ready" is drawn: some pixel of the first panel's middle differs from the rest.
+        bool text = false;
+        const TColor ground = shot->PixelColor(first.left + 4, (first.top + first.bottom) / 2);
+        for (int x = first.left + 4; x < first.left + 40 && !text; ++x)
+            text = shot->PixelColor(x, (first.top + first.bottom) / 2) != ground;
+        EXPECT_TRUE(text);
+    }
+    EXPECT_GE(grips, 1);
+}
+
+TEST_F(SkinBarTest, UpDownShowsThePressedHalfUntilReleaseAndTheDisabledCells)
+{
+    MakeForm();
+    SkinAll();
+    int checked = 0;
+    for (int index : {0, 3, 6}) {
+        SCOPED_TRACE("skin " + std::to_string(index));
+        UseSkin(index);
+        const TDataSkinObject* element = skin_->Slot(ssUpDownVert);
+        if (!element || element->Bitmap.Empty())
+            continue;
+        const TBitmap& image = element->Bitmap;
+        RECT r {};
+        GetWindowRect(upDown_->Handle(), &r);
+        // Press the lower half where the mouse is.
+        SetCursorPos(r.left + 8, r.top + 30);
+        PostMouse(upDown_->Handle(), WM_LBUTTONDOWN, 8, 30);
+        PumpPending();
+        auto pressed = CaptureClient(upDown_->Handle());
+        EXPECT_EQ(pressed->PixelColor(0, 20), CellPixel(image, 8, 6, 0, 0, Face())) << "lower half pressed";
+        EXPECT_EQ(pressed->PixelColor(0, 0), CellPixel(image, 8, 1, 0, 0, Face())) << "upper half normal";
+        PostMouse(upDown_->Handle(), WM_LBUTTONUP, 8, 30);
+        PumpPending();
+        auto released = CaptureClient(upDown_->Handle());
+        EXPECT_EQ(released->PixelColor(0, 20), CellPixel(image, 8, 5, 0, 0, Face()));
+        EXPECT_GE(upDown_->Position(), 0);
+
+        upDown_->SetEnabled(false);
+        auto off = Shot(upDown_);
+        EXPECT_EQ(off->PixelColor(0, 0), CellPixel(image, 8, 3, 0, 0, Face()));
+        EXPECT_EQ(off->PixelColor(0, 20), CellPixel(image, 8, 7, 0, 0, Face()));
+        upDown_->SetEnabled(true);
+        ++checked;
+    }
+    EXPECT_GE(checked, 2);
+}
+
+TEST_F(SkinBarTest, TrackBarDrawsThumbAndChannelFromTheSkinAndKeepsWorking)
+{
+    MakeForm();
+    auto before = Shot(track_);
+    SkinAll();
+    auto after = Shot(track_);
+    RECT thumb {};
+    SendMessageA(track_->Handle(), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    const TDataSkinObject* element = skin_->Slot(ssTrackThumbHorz);
+    ASSERT_TRUE(element && !element->Bitmap.Empty());
+    const TColor corner = CellPixel(element->Bitmap, 5, 2, 0, 0, Magenta);
+    if (corner != Magenta) {
+        EXPECT_EQ(after->PixelColor(thumb.left, thumb.top), corner);
+    }
+    bool differs = false;
+    for (int x = thumb.left; x < thumb.right && !differs; ++x)
+        for (int y = thumb.top; y < thumb.bottom && !differs; ++y)
+            differs = after->PixelColor(x, y) != before->PixelColor(x, y);
+    EXPECT_TRUE(differs) << "the thumb is the skin's, not the system's";
+    // The control still moves.
+    SetForegroundWindow(form_->Handle());
+    track_->SetFocus();
+    PostKey(track_->Handle(), VK_RIGHT);
+    EXPECT_TRUE(PumpUntil([&] { return track_->Position() == 1; }));
+}
+
+TEST_F(SkinBarTest, AttachingAndRestoringManyTimesLeavesNoObjectsBehind)
+{
+    MakeForm();
+    auto cycle = [&] {
+        TSkinControl* adapters[] = {Skin<TSkinProgress>(progress_), Skin<TSkinStatusBar>(status_),
+                                    Skin<TSkinUpDown>(upDown_), Skin<TSkinTrackBar>(track_)};
+        for (TSkinControl* adapter : adapters)
+            adapter->PaintFrame(nullptr);
+        for (TSkinControl* adapter : adapters) {
+            adapter->Restore();
+            TComponent::Free(adapter);
+        }
+    };
+    for (int i = 0; i < 20; ++i)
+        cycle();
+    PumpPending();
+    const DWORD gdi = GdiObjectCount(), user = CountThreadWindows();
+    for (int i = 0; i < 1000; ++i)
+        cycle();
+    PumpPending();
+    EXPECT_LE(GdiObjectCount(), gdi + 4);
+    EXPECT_EQ(CountThreadWindows(), user);
+    EXPECT_TRUE(frame_->Adapters().empty());
+}
