@@ -129,7 +129,10 @@ class TSkinWindowRelay {
 
   private:
     bool OursIsCurrent() const {
-        return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window_, GWLP_WNDPROC)) == &TSkinWindowRelay::Proc;
+        // Asked in the window's own character set: the other one may answer with a converting stub.
+        const LONG_PTR current =
+            unicode_ ? GetWindowLongPtrW(window_, GWLP_WNDPROC) : GetWindowLongPtrA(window_, GWLP_WNDPROC);
+        return reinterpret_cast<WNDPROC>(current) == &TSkinWindowRelay::Proc;
     }
     void Unlink() {
         if (linked_ && IsWindow(window_) && GetPropA(window_, WindowRelayProperty) == this)
@@ -358,10 +361,6 @@ void TSkinControl::Route(TMessage& message) {
             Repaint();
         return;
     }
-    if (!active_) {
-        PassOn(message);
-        return;
-    }
     if (control_ && message.Msg == CM_RECREATEWND) {
         // The window goes and comes back; the skinning carries over to the new one.
         recreating_ = true;
@@ -373,6 +372,10 @@ void TSkinControl::Route(TMessage& message) {
             handle_ = windowed->WindowHandle();
         if (handle_)
             InvalidateRect(handle_, nullptr, TRUE);
+        return;
+    }
+    if (!active_) {
+        PassOn(message);
         return;
     }
     if (BeforeMessage(message)) {

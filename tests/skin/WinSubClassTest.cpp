@@ -682,6 +682,32 @@ TEST_F(SkinAdapterTest, ALaterSubclasserOfABareWindowSurvivesTheAdaptersRemoval)
     PumpPending();
 }
 
+TEST_F(SkinAdapterTest, AUnicodeBareWindowIsSubclassedWideAndGivenBackWhole) {
+    MakeForm();
+    HWND plain = Plain();
+    HWND button = CreateWindowExW(0, L"BUTTON", L"Caf\u00e9 \u0416", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+                                  10, 10, 120, 30, plain, reinterpret_cast<HMENU>(static_cast<INT_PTR>(61)),
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(IsWindowUnicode(button));
+    const LONG_PTR original = GetWindowLongPtrW(button, GWLP_WNDPROC);
+    auto* adapter = new TSkinButton(frame_);
+    adapter->AttachWindow(button, skin_.get(), frame_, nullptr);
+    EXPECT_TRUE(adapter->IsUnicode());
+    EXPECT_EQ(adapter->Caption(), L"Caf\u00e9 \u0416");
+    EXPECT_EQ(SendMessageW(button, SKM_ISSKINNED, 0, 0), 1);
+    // Wide text passes through the skinned window whole.
+    SetWindowTextW(button, L"\u0416\u0418");
+    wchar_t text[8] = {};
+    GetWindowTextW(button, text, 8);
+    EXPECT_STREQ(text, L"\u0416\u0418");
+    PumpPending();
+    EXPECT_EQ(ButtonCellDifference(*CaptureClient(button), *skin_, 1), "");
+    TComponent::Free(adapter);
+    EXPECT_EQ(GetWindowLongPtrW(button, GWLP_WNDPROC), original);
+    EXPECT_EQ(SendMessageW(button, SKM_ISSKINNED, 0, 0), 0);
+    DestroyWindow(button);
+}
+
 TEST_F(SkinAdapterTest, AThousandAttachAndRestoreRoundsLeaveTheObjectCountsWhereTheyWere) {
     MakeForm();
     // One round first: caches built once (fonts, brushes of the system) are not leaks.
