@@ -12,6 +12,7 @@
 #include "Buttons.h"
 #include "Edit.h"
 #include "Form.h"
+#include "Handles.h"
 #include "JvWndProcHook.h"
 #include "Panel.h"
 #include "WinSkinData.h"
@@ -111,6 +112,13 @@ std::string CheckCellDifference(const TBitmap& shot, const TSkinData& skin, bool
                        std::to_string(y) + "): " + Hex(shot.PixelColor(sx, sy)) + " instead of " + Hex(want);
         }
     return std::string();
+}
+
+// Set PP_TEST_CAPTURES to a folder to keep the pictures for a look.
+void Keep(const TBitmap& picture, const std::string& name) {
+    char folder[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("PP_TEST_CAPTURES", folder, sizeof folder))
+        SaveCapture(picture, std::string(folder) + "\\" + name + ".bmp");
 }
 
 struct TClickCounter {
@@ -434,6 +442,7 @@ TEST_F(SkinAdapterTest, CheckBoxesAndRadioButtonsShowTheirStateAtOnceInThreeSkin
         PumpPending();
         EXPECT_FALSE(check_->Checked());
         EXPECT_EQ(CheckCellDifference(*Shot(check_), *skin_, false, 1), "");
+        Keep(*CaptureWindow(forms_.back()->Handle()), "adapters-skin" + std::to_string(index));
         // Indeterminate, disabled and both.
         check_->SetState(cbGrayed);
         PumpPending();
@@ -706,6 +715,57 @@ TEST_F(SkinAdapterTest, AUnicodeBareWindowIsSubclassedWideAndGivenBackWhole) {
     EXPECT_EQ(GetWindowLongPtrW(button, GWLP_WNDPROC), original);
     EXPECT_EQ(SendMessageW(button, SKM_ISSKINNED, 0, 0), 0);
     DestroyWindow(button);
+}
+
+TEST_F(SkinAdapterTest, GroupBoxesContainersAndSizeGripsTakeTheSkinsColours) {
+    MakeForm();
+    const TColor face = Face(*skin_);
+    const TColor shadow = static_cast<TColor>(ColorToRGB(skin_->Colour(scButtonShadow)));
+    // A group of the program: painted whole, the line in ButtonShadow below half the text height.
+    panel_->SetCaption("Group");
+    auto* group = Skin<TSkinGroupBox>(panel_);
+    EXPECT_EQ(group->Mode(), 1);
+    panel_->Invalidate();
+    PumpPending();
+    {
+        auto shot = Shot(panel_);
+        const int middle = shot->Height() / 2;
+        EXPECT_EQ(shot->PixelColor(1, middle), shadow);
+        EXPECT_EQ(shot->PixelColor(shot->Width() - 2, middle), shadow);
+        EXPECT_EQ(shot->PixelColor(shot->Width() / 2, shot->Height() - 2), shadow);
+        EXPECT_EQ(shot->PixelColor(shot->Width() / 2, middle), face);
+        EXPECT_EQ(shot->PixelColor(0, middle), face);
+    }
+
+    // A bare container: its background and its statics' colour from ButtonFace.
+    HWND plain = Plain();
+    HWND container = CreateWindowExA(0, "PPAdapterPlain", "", WS_CHILD | WS_VISIBLE, 10, 10, 200, 100, plain,
+                                     nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND label = MakeChild(container, "STATIC", "Label", 0, 71, RECT{10, 10, 100, 30});
+    auto* box = new TSkinBoxH(frame_);
+    box->AttachWindow(container, skin_.get(), frame_, nullptr);
+    PumpPending();
+    {
+        auto shot = CaptureClient(container);
+        EXPECT_EQ(shot->PixelColor(150, 80), face);
+        TWindowDC dc(label);
+        EXPECT_EQ(SendMessageA(container, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.Get()),
+                               reinterpret_cast<LPARAM>(label)),
+                  reinterpret_cast<LRESULT>(skin_->ButtonFaceBrush()));
+    }
+
+    // A size grip: filled with ButtonFace.
+    HWND grip = MakeChild(plain, "SCROLLBAR", "", SBS_SIZEGRIP, 72, RECT{220, 150, 240, 170});
+    auto* sizer = new TSkinSizer(frame_);
+    sizer->AttachWindow(grip, skin_.get(), frame_, nullptr);
+    InvalidateRect(grip, nullptr, TRUE);
+    PumpPending();
+    {
+        auto shot = CaptureClient(grip);
+        for (int y = 0; y < shot->Height(); y += 3)
+            for (int x = 0; x < shot->Width(); x += 3)
+                ASSERT_EQ(shot->PixelColor(x, y), face) << x << ", " << y;
+    }
 }
 
 TEST_F(SkinAdapterTest, AThousandAttachAndRestoreRoundsLeaveTheObjectCountsWhereTheyWere) {
