@@ -361,6 +361,13 @@ void TSkinControl::Route(TMessage& message) {
             Repaint();
         return;
     }
+    if (control_ && !handle_ && !controlGone_) {
+        // Attached before the control had its window.
+        if (auto* windowed = dynamic_cast<TWinControl*>(control_)) {
+            handle_ = windowed->WindowHandle();
+            isUnicode_ = handle_ && IsWindowUnicode(handle_);
+        }
+    }
     if (control_ && message.Msg == CM_RECREATEWND) {
         // The window goes and comes back; the skinning carries over to the new one.
         recreating_ = true;
@@ -404,6 +411,9 @@ bool TSkinControl::BeforeMessage(TMessage& message) {
         // handler back while it is still whole.
         if (windowRelay_ || (control_ && !controlGone_ && control_->IsDestroying()))
             Unhook();
+        // A handle of a window that is gone may come back for another window.
+        if (!control_)
+            handle_ = nullptr;
         return false;
     }
     case SKM_ISSKINNED:

@@ -629,6 +629,54 @@ TEST_F(SkinAdapterTest, AButtonFreedInsideItsOwnClickTakesItsAdapterWithIt) {
     EXPECT_TRUE(check_->Checked());
 }
 
+// Frees the form from inside a button's click, as a dialog closed at once would go.
+struct TFreeFormOnClick {
+    std::vector<TOwnedComponent<TForm>>* Forms = nullptr;
+    int Clicks = 0;
+    void Click(TObject*) {
+        ++Clicks;
+        Forms->clear();
+    }
+};
+
+TEST_F(SkinAdapterTest, AFormFreedInsideAButtonsClickTakesFrameAndAdaptersWithIt) {
+    MakeForm();
+    SkinAll();
+    TFreeFormOnClick freer;
+    freer.Forms = &forms_;
+    button_->OnClick = Bind<&TFreeFormOnClick::Click>(&freer);
+    HWND window = button_->Handle();
+    PostMouse(window, WM_LBUTTONDOWN, 20, 10, MK_LBUTTON);
+    PostMouse(window, WM_LBUTTONUP, 20, 10);
+    PumpPending();
+    EXPECT_EQ(freer.Clicks, 1);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_TRUE(SkinManager()->Frames().empty());
+}
+
+TEST_F(SkinAdapterTest, AnAdapterAttachedBeforeTheWindowExistsSkinsItOnceItDoes) {
+    forms_.emplace_back(new TForm(&TestApplication()));
+    TForm& form = *forms_.back();
+    form.SetBounds(140, 140, 200, 120);
+    ASSERT_TRUE(PumpUntil([&] { return SkinManager()->FindFrame(form.Handle()) != nullptr; }));
+    frame_ = SkinManager()->FindFrame(form.Handle());
+    auto* button = new TButton(&form);
+    button->SetBounds(10, 10, 100, 30);
+    button->SetCaption("Late");
+    auto* adapter = new TSkinButton(button);
+    adapter->AttachControl(frame_, skin_.get(), false, nullptr);
+    EXPECT_EQ(adapter->Handle(), nullptr);
+    button->SetParent(&form);
+    form.Show();
+    PumpPending();
+    EXPECT_EQ(adapter->Handle(), button->Handle());
+    EXPECT_EQ(SendMessageA(button->Handle(), SKM_ISSKINNED, 0, 0), 1);
+    // The form's only control has the focus.
+    EXPECT_EQ(ButtonCellDifference(*CaptureClient(button->Handle()), *skin_,
+                                   GetFocus() == button->Handle() ? 5 : 1),
+              "");
+}
+
 TEST_F(SkinAdapterTest, ARecreatedWindowStaysSkinned) {
     MakeForm();
     SkinAll();
