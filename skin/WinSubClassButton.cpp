@@ -77,6 +77,8 @@ bool TSkinButton::BeforeMessage(TMessage& message) {
             return false;
         mouseState_ |= msPressed;
         PaintFrame(nullptr);
+        // The press ends when the mouse leaves, even when it never moved over the button before.
+        SkinTrackMouseLeave(handle_);
         if (mode_ == 0 && control_ && control_->OnMouseDown) {
             POINT at{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
             if (control_->Width() > 32768 || control_->Height() > 32768) {

@@ -12,6 +12,7 @@
 #include "Buttons.h"
 #include "Edit.h"
 #include "Form.h"
+#include "Handles.h"
 #include "JvWndProcHook.h"
 #include "Panel.h"
 #include "WinSkinData.h"
@@ -111,6 +112,13 @@ std::string CheckCellDifference(const TBitmap& shot, const TSkinData& skin, bool
                        std::to_string(y) + "): " + Hex(shot.PixelColor(sx, sy)) + " instead of " + Hex(want);
         }
     return std::string();
+}
+
+// Set PP_TEST_CAPTURES to a folder to keep the pictures for a look.
+void Keep(const TBitmap& picture, const std::string& name) {
+    char folder[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("PP_TEST_CAPTURES", folder, sizeof folder))
+        SaveCapture(picture, std::string(folder) + "\\" + name + ".bmp");
 }
 
 struct TClickCounter {
@@ -357,6 +365,7 @@ TEST_F(SkinAdapterTest, ButtonsShowTheCellOfTheirStateInThreeSkins) {
 
         // Pressed by the mouse until released over it; the release clicks once.
         const int before = clicks_.Clicks;
+        HoverOver(button_->Handle());
         PostMouse(button_->Handle(), WM_LBUTTONDOWN, 20, 10, MK_LBUTTON);
         PumpPending();
         EXPECT_EQ(ButtonCellDifference(*Shot(button_), *skin_, 2), "");
@@ -364,9 +373,9 @@ TEST_F(SkinAdapterTest, ButtonsShowTheCellOfTheirStateInThreeSkins) {
         PostMouse(button_->Handle(), WM_LBUTTONUP, 20, 10);
         PumpPending();
         EXPECT_EQ(clicks_.Clicks, before + 1);
-        // It took the focus (the mouse rests on the disabled button meanwhile).
+        // It took the focus; hot wins over focused while the mouse is on it.
         EXPECT_EQ(GetFocus(), button_->Handle());
-        EXPECT_EQ(ButtonCellDifference(*Shot(button_), *skin_, 5), "");
+        EXPECT_EQ(ButtonCellDifference(*Shot(button_), *skin_, 4), "");
 
         // Pressed by Space until the key goes up; the click is the button's own.
         SetCursorPos(5, 5);
@@ -434,6 +443,7 @@ TEST_F(SkinAdapterTest, CheckBoxesAndRadioButtonsShowTheirStateAtOnceInThreeSkin
         PumpPending();
         EXPECT_FALSE(check_->Checked());
         EXPECT_EQ(CheckCellDifference(*Shot(check_), *skin_, false, 1), "");
+        Keep(*CaptureWindow(forms_.back()->Handle()), "adapters-skin" + std::to_string(index));
         // Indeterminate, disabled and both.
         check_->SetState(cbGrayed);
         PumpPending();
@@ -506,7 +516,7 @@ TEST_F(SkinAdapterTest, BareWindowsOfAPlainWindowAreSkinnedByHandle) {
         EXPECT_TRUE(line);
     }
     // A click posts the command to the parent with the button's id.
-    SetCursorPos(0, 0);
+    HoverOver(button);
     PostMouse(button, WM_LBUTTONDOWN, 10, 10, MK_LBUTTON);
     PumpPending();
     EXPECT_EQ(ButtonCellDifference(*CaptureClient(button), *skin_, 2), "");
@@ -620,6 +630,54 @@ TEST_F(SkinAdapterTest, AButtonFreedInsideItsOwnClickTakesItsAdapterWithIt) {
     EXPECT_TRUE(check_->Checked());
 }
 
+// Frees the form from inside a button's click, as a dialog closed at once would go.
+struct TFreeFormOnClick {
+    std::vector<TOwnedComponent<TForm>>* Forms = nullptr;
+    int Clicks = 0;
+    void Click(TObject*) {
+        ++Clicks;
+        Forms->clear();
+    }
+};
+
+TEST_F(SkinAdapterTest, AFormFreedInsideAButtonsClickTakesFrameAndAdaptersWithIt) {
+    MakeForm();
+    SkinAll();
+    TFreeFormOnClick freer;
+    freer.Forms = &forms_;
+    button_->OnClick = Bind<&TFreeFormOnClick::Click>(&freer);
+    HWND window = button_->Handle();
+    PostMouse(window, WM_LBUTTONDOWN, 20, 10, MK_LBUTTON);
+    PostMouse(window, WM_LBUTTONUP, 20, 10);
+    PumpPending();
+    EXPECT_EQ(freer.Clicks, 1);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_TRUE(SkinManager()->Frames().empty());
+}
+
+TEST_F(SkinAdapterTest, AnAdapterAttachedBeforeTheWindowExistsSkinsItOnceItDoes) {
+    forms_.emplace_back(new TForm(&TestApplication()));
+    TForm& form = *forms_.back();
+    form.SetBounds(140, 140, 200, 120);
+    ASSERT_TRUE(PumpUntil([&] { return SkinManager()->FindFrame(form.Handle()) != nullptr; }));
+    frame_ = SkinManager()->FindFrame(form.Handle());
+    auto* button = new TButton(&form);
+    button->SetBounds(10, 10, 100, 30);
+    button->SetCaption("Late");
+    auto* adapter = new TSkinButton(button);
+    adapter->AttachControl(frame_, skin_.get(), false, nullptr);
+    EXPECT_EQ(adapter->Handle(), nullptr);
+    button->SetParent(&form);
+    form.Show();
+    PumpPending();
+    EXPECT_EQ(adapter->Handle(), button->Handle());
+    EXPECT_EQ(SendMessageA(button->Handle(), SKM_ISSKINNED, 0, 0), 1);
+    // The form's only control has the focus.
+    EXPECT_EQ(ButtonCellDifference(*CaptureClient(button->Handle()), *skin_,
+                                   GetFocus() == button->Handle() ? 5 : 1),
+              "");
+}
+
 TEST_F(SkinAdapterTest, ARecreatedWindowStaysSkinned) {
     MakeForm();
     SkinAll();
@@ -680,6 +738,83 @@ TEST_F(SkinAdapterTest, ALaterSubclasserOfABareWindowSurvivesTheAdaptersRemoval)
     // The control dies with the relay the adapter left behind.
     forms_.clear();
     PumpPending();
+}
+
+TEST_F(SkinAdapterTest, AUnicodeBareWindowIsSubclassedWideAndGivenBackWhole) {
+    MakeForm();
+    HWND plain = Plain();
+    HWND button = CreateWindowExW(0, L"BUTTON", L"Caf\u00e9 \u0416", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+                                  10, 10, 120, 30, plain, reinterpret_cast<HMENU>(static_cast<INT_PTR>(61)),
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(IsWindowUnicode(button));
+    const LONG_PTR original = GetWindowLongPtrW(button, GWLP_WNDPROC);
+    auto* adapter = new TSkinButton(frame_);
+    adapter->AttachWindow(button, skin_.get(), frame_, nullptr);
+    EXPECT_TRUE(adapter->IsUnicode());
+    EXPECT_EQ(adapter->Caption(), L"Caf\u00e9 \u0416");
+    EXPECT_EQ(SendMessageW(button, SKM_ISSKINNED, 0, 0), 1);
+    // Wide text passes through the skinned window whole.
+    SetWindowTextW(button, L"\u0416\u0418");
+    wchar_t text[8] = {};
+    GetWindowTextW(button, text, 8);
+    EXPECT_STREQ(text, L"\u0416\u0418");
+    PumpPending();
+    EXPECT_EQ(ButtonCellDifference(*CaptureClient(button), *skin_, 1), "");
+    TComponent::Free(adapter);
+    EXPECT_EQ(GetWindowLongPtrW(button, GWLP_WNDPROC), original);
+    EXPECT_EQ(SendMessageW(button, SKM_ISSKINNED, 0, 0), 0);
+    DestroyWindow(button);
+}
+
+TEST_F(SkinAdapterTest, GroupBoxesContainersAndSizeGripsTakeTheSkinsColours) {
+    MakeForm();
+    const TColor face = Face(*skin_);
+    const TColor shadow = static_cast<TColor>(ColorToRGB(skin_->Colour(scButtonShadow)));
+    // A group of the program: painted whole, the line in ButtonShadow below half the text height.
+    panel_->SetCaption("Group");
+    auto* group = Skin<TSkinGroupBox>(panel_);
+    EXPECT_EQ(group->Mode(), 1);
+    panel_->Invalidate();
+    PumpPending();
+    {
+        auto shot = Shot(panel_);
+        const int middle = shot->Height() / 2;
+        EXPECT_EQ(shot->PixelColor(1, middle), shadow);
+        EXPECT_EQ(shot->PixelColor(shot->Width() - 2, middle), shadow);
+        EXPECT_EQ(shot->PixelColor(shot->Width() / 2, shot->Height() - 2), shadow);
+        EXPECT_EQ(shot->PixelColor(shot->Width() / 2, middle), face);
+        EXPECT_EQ(shot->PixelColor(0, middle), face);
+    }
+
+    // A bare container: its background and its statics' colour from ButtonFace.
+    HWND plain = Plain();
+    HWND container = CreateWindowExA(0, "PPAdapterPlain", "", WS_CHILD | WS_VISIBLE, 10, 10, 200, 100, plain,
+                                     nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND label = MakeChild(container, "STATIC", "Label", 0, 71, RECT{10, 10, 100, 30});
+    auto* box = new TSkinBoxH(frame_);
+    box->AttachWindow(container, skin_.get(), frame_, nullptr);
+    PumpPending();
+    {
+        auto shot = CaptureClient(container);
+        EXPECT_EQ(shot->PixelColor(150, 80), face);
+        TWindowDC dc(label);
+        EXPECT_EQ(SendMessageA(container, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.Get()),
+                               reinterpret_cast<LPARAM>(label)),
+                  reinterpret_cast<LRESULT>(skin_->ButtonFaceBrush()));
+    }
+
+    // A size grip: filled with ButtonFace.
+    HWND grip = MakeChild(plain, "SCROLLBAR", "", SBS_SIZEGRIP, 72, RECT{220, 150, 240, 170});
+    auto* sizer = new TSkinSizer(frame_);
+    sizer->AttachWindow(grip, skin_.get(), frame_, nullptr);
+    InvalidateRect(grip, nullptr, TRUE);
+    PumpPending();
+    {
+        auto shot = CaptureClient(grip);
+        for (int y = 0; y < shot->Height(); y += 3)
+            for (int x = 0; x < shot->Width(); x += 3)
+                ASSERT_EQ(shot->PixelColor(x, y), face) << x << ", " << y;
+    }
 }
 
 TEST_F(SkinAdapterTest, AThousandAttachAndRestoreRoundsLeaveTheObjectCountsWhereTheyWere) {
