@@ -5,6 +5,7 @@
 #include "Form.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
+#include "WinSubClass.h"
 
 #include <windowsx.h>
 
@@ -84,6 +85,7 @@ TWinSkinForm::~TWinSkinForm()
     try {
         if (subclassed_)
             Detach();
+        ReleaseAdapters();
         if (skin_)
             skin_->HideCaptionHint();
     } catch (...) {
@@ -693,6 +695,7 @@ void TWinSkinForm::Unskin()
     const bool closing = frameState_ == fsClosing;
     StopHoverTimer();
     HideHint();
+    ReleaseAdapters();
     if (!subclassed_)
         return;
     RestoreProc();
@@ -739,12 +742,16 @@ void TWinSkinForm::Detach()
 {
     StopHoverTimer();
     RestoreProc();
+    ReleaseAdapters();
 }
 
 void TWinSkinForm::Reskin()
 {
     if (form_ && skin_)
         form_->SetColor(skin_->Colour(scButtonFace));
+    for (TSkinControl* adapter : std::vector<TSkinControl*>(adapters_))
+        if (std::find(adapters_.begin(), adapters_.end(), adapter) != adapters_.end())
+            adapter->SkinChanged();
     frameState_ = fsReskinning;
     if (skinFrame_) {
         // New widths and outline first, then one repaint of the whole window in the new skin.

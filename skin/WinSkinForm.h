@@ -17,6 +17,7 @@
 class TSkinData;
 class TCustomForm;
 class TBitmap;
+class TSkinControl;
 
 // Frame states.
 enum TFrameState { fsCreated = 0, fsRunning = 1, fsReskinning = 3, fsClosing = 4, fsResizing = 5, fsDestroyed = 6 };
@@ -89,6 +90,16 @@ public:
     void PopupSystemMenu(POINT screen);
     // The small window icon drawn into a caption-button rectangle of a window DC.
     void DrawIcon(HDC dc, const RECT& rect);
+
+    // The skinned-control adapters of this window (WinSubClass.cpp). Registering answers whether
+    // the adapter was already in the list (it is then not added again).
+    bool RegisterAdapter(TSkinControl* adapter);
+    void UnregisterAdapter(TSkinControl* adapter);
+    // Every adapter gets Restore (not while closing, not when its window is gone) and is freed.
+    void ReleaseAdapters();
+    // Frees the adapters whose window is gone.
+    void PurgeAdapters();
+    const std::vector<TSkinControl*>& Adapters() const { return adapters_; }
 
 private:
     static LRESULT CALLBACK FrameProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -169,4 +180,5 @@ private:
     int frameState_ = fsCreated;
     bool hadSysMenuStyle_ = false;
     bool startedAtCreation_ = false;
+    std::vector<TSkinControl*> adapters_;
 };

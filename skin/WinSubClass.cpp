@@ -1,0 +1,584 @@
+#include "WinSubClass.h"
+
+#include "Application.h"
+#include "Bitmap.h"
+#include "Handles.h"
+#include "ImgUtil.h"
+#include "SysUtils.h"
+#include "WinControl.h"
+#include "WinSkinData.h"
+#include "WinSkinDlg.h"
+#include "WinSkinForm.h"
+
+#include <algorithm>
+#include <cctype>
+
+// ---- Relays
+
+// Stands in a program control's WindowProc for its adapter. A plain object, so that the
+// control's handler never points at the adapter itself: once the adapter is gone, a relay that
+// somebody else hooked over stays as a pass-through, owned by the control from then on.
+class TSkinControlRelay {
+  public:
+    TSkinControlRelay(TSkinControl* adapter, const TWndMethod& previous)
+        : adapter_(adapter), previous_(previous) {}
+    TWndMethod Method() { return Bind<&TSkinControlRelay::Dispatch>(this); }
+    void Orphan() { adapter_ = nullptr; }
+    const TWndMethod& Previous() const { return previous_; }
+
+    void Dispatch(TMessage& message) {
+        // Nothing of this object is read after the call: the call may free it.
+        TSkinControl* adapter = adapter_;
+        const TWndMethod previous = previous_;
+        if (adapter)
+            adapter->Route(message);
+        else if (previous)
+            previous(message);
+    }
+
+  private:
+    TSkinControl* adapter_;
+    TWndMethod previous_;
+};
+
+namespace {
+// Keeps an orphaned relay alive for as long as its control lives.
+class TSkinRelayKeeper : public TComponent {
+  public:
+    TSkinRelayKeeper(TComponent* owner, std::unique_ptr<TSkinControlRelay> relay)
+        : TComponent(owner), relay_(std::move(relay)) {}
+    const char* ClassName() const override { return "TSkinRelayKeeper"; }
+
+  private:
+    std::unique_ptr<TSkinControlRelay> relay_;
+};
+
+const char* const WindowRelayProperty = "PPSkinControlRelay";
+} // namespace
+
+// The window procedure of a bare window skinned by an adapter; found through a window property.
+// It frees itself when it is released and no message of it is under way, or, orphaned behind a
+// later subclasser, when the window is destroyed.
+class TSkinWindowRelay {
+  public:
+    TSkinWindowRelay(TSkinControl* adapter, HWND window, bool unicode)
+        : adapter_(adapter), window_(window), unicode_(unicode) {}
+
+    bool Install() {
+        if (!SetPropA(window_, WindowRelayProperty, this))
+            return false;
+        const auto proc = reinterpret_cast<LONG_PTR>(&TSkinWindowRelay::Proc);
+        oldProc_ = reinterpret_cast<WNDPROC>(unicode_ ? SetWindowLongPtrW(window_, GWLP_WNDPROC, proc)
+                                                      : SetWindowLongPtrA(window_, GWLP_WNDPROC, proc));
+        return true;
+    }
+
+    WNDPROC OldProc() const { return oldProc_; }
+
+    LRESULT CallOld(UINT msg, WPARAM wParam, LPARAM lParam) const {
+        if (unicode_)
+            return oldProc_ ? CallWindowProcW(oldProc_, window_, msg, wParam, lParam)
+                            : DefWindowProcW(window_, msg, wParam, lParam);
+        return oldProc_ ? CallWindowProcA(oldProc_, window_, msg, wParam, lParam)
+                        : DefWindowProcA(window_, msg, wParam, lParam);
+    }
+
+    // The adapter lets go: the old procedure goes back when ours is still the window's, else
+    // the relay stays a pass-through until the window is destroyed.
+    void Release() {
+        adapter_ = nullptr;
+        if (IsWindow(window_) && OursIsCurrent()) {
+            if (unicode_)
+                SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
+            else
+                SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
+            Unlink();
+        } else if (!IsWindow(window_) || windowGone_) {
+            Unlink();
+        }
+        FreeWhenIdle();
+    }
+
+    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+        auto* relay = static_cast<TSkinWindowRelay*>(GetPropA(window, WindowRelayProperty));
+        if (!relay)
+            return IsWindowUnicode(window) ? DefWindowProcW(window, msg, wParam, lParam)
+                                           : DefWindowProcA(window, msg, wParam, lParam);
+        ++relay->depth_;
+        LRESULT result = 0;
+        try {
+            if (TSkinControl* adapter = relay->adapter_) {
+                TMessage message{msg, wParam, lParam, 0};
+                adapter->Route(message);
+                result = message.Result;
+            } else {
+                result = relay->CallOld(msg, wParam, lParam);
+            }
+        } catch (...) {
+            HandleCurrentException(PaintingMessage(msg));
+        }
+        if (msg == WM_NCDESTROY) {
+            relay->windowGone_ = true;
+            if (!relay->adapter_)
+                relay->Unlink();
+        }
+        --relay->depth_;
+        relay->FreeWhenIdle();
+        return result;
+    }
+
+  private:
+    bool OursIsCurrent() const {
+        return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window_, GWLP_WNDPROC)) == &TSkinWindowRelay::Proc;
+    }
+    void Unlink() {
+        if (linked_ && IsWindow(window_) && GetPropA(window_, WindowRelayProperty) == this)
+            RemovePropA(window_, WindowRelayProperty);
+        linked_ = false;
+    }
+    void FreeWhenIdle() {
+        if (depth_ == 0 && !linked_ && !adapter_)
+            delete this;
+    }
+
+    TSkinControl* adapter_;
+    HWND window_;
+    bool unicode_;
+    WNDPROC oldProc_ = nullptr;
+    int depth_ = 0;
+    bool linked_ = true;
+    bool windowGone_ = false;
+};
+
+// ---- Shared drawing
+
+void DrawStripCell(HDC dc, const RECT& dest, const TBitmap& image, int cells, int cell) {
+    if (!dc || image.Empty() || cells < 1 || cell < 1 || cell > cells)
+        return;
+    const int cellWidth = image.Width() / cells;
+    if (cellWidth <= 0 || dest.right <= dest.left || dest.bottom <= dest.top)
+        return;
+    const RECT source{cellWidth * (cell - 1), 0, cellWidth * cell, image.Height()};
+    DrawNineSlice(dc, dest, image, source, RECT{}, false, true);
+}
+
+void DrawElementCell(HDC dc, const RECT& dest, const TDataSkinObject& element, int cell) {
+    const int cells = std::max(element.Frame, 1);
+    if (!dc || element.Bitmap.Empty() || cell < 1 || cell > cells || element.Bitmap.Width() / cells <= 0)
+        return;
+    DrawNineSlice(dc, dest, element.Bitmap, CellRect(element, cell),
+                  RECT{element.LeftWidth, element.TopHeight, element.RightWidth, element.BottomHeight},
+                  element.Tile == 1, element.Trans == 1);
+}
+
+void PaintParentBackground(HWND window, HDC dc, TColor fallback) {
+    HWND parent = GetParent(window);
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    {
+        TOwnedBrush brush(CreateSolidBrush(ColorToRGB(fallback)));
+        RECT all{0, 0, width, height};
+        FillRect(dc, &all, brush.Get());
+    }
+    if (!parent)
+        return;
+    POINT origin{rect.left, rect.top};
+    ScreenToClient(parent, &origin);
+    TSaveDCGuard saved(dc);
+    IntersectClipRect(dc, 0, 0, width, height);
+    POINT old{};
+    OffsetViewportOrgEx(dc, -origin.x, -origin.y, &old);
+    SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    if (FindControl(parent))
+        SendMessageA(parent, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    else
+        SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+}
+
+// ---- TSkinControl
+
+TSkinControl::TSkinControl(TComponent* owner) : TComponent(owner) {}
+
+TSkinControl::~TSkinControl() {
+    *alive_ = false;
+    try {
+        Unhook();
+    } catch (...) {
+        // Nothing may escape a destructor.
+    }
+    if (frame_)
+        frame_->UnregisterAdapter(this);
+}
+
+void TSkinControl::Notification(TComponent* component, TOperation operation) {
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component && component == control_) {
+        // The control is going: it is not touched any more, and no message reaches us.
+        controlGone_ = true;
+        if (controlRelay_)
+            controlRelay_->Orphan();
+    }
+}
+
+void TSkinControl::Unhook() {
+    if (controlRelay_) {
+        controlRelay_->Orphan();
+        if (controlGone_ || !control_ || control_->IsDestroying()) {
+            controlRelay_.reset();
+        } else if (control_->WindowProc() == controlRelay_->Method()) {
+            control_->SetWindowProc(oldWndMethod_);
+            controlRelay_.reset();
+        } else {
+            // Somebody hooked the control after us and calls our relay: it stays with the control.
+            new TSkinRelayKeeper(control_, std::move(controlRelay_));
+        }
+    }
+    if (control_ && !controlGone_)
+        control_->RemoveFreeNotification(this);
+    if (windowRelay_) {
+        TSkinWindowRelay* relay = windowRelay_;
+        windowRelay_ = nullptr;
+        relay->Release();
+    }
+}
+
+void TSkinControl::AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSkinColour, TCanvas* canvas) {
+    if (attached_)
+        return;
+    auto* control = dynamic_cast<TControl*>(Owner());
+    if (!control || control->IsDestroying())
+        return;
+    useSkinColour_ = useSkinColour;
+    skin_ = skin;
+    frame_ = frame;
+    canvas_ = canvas;
+    control_ = control;
+    auto* windowed = dynamic_cast<TWinControl*>(control);
+    handle_ = windowed ? windowed->WindowHandle() : nullptr;
+    isUnicode_ = handle_ && IsWindowUnicode(handle_);
+    control_->FreeNotification(this);
+    oldWndMethod_ = control_->WindowProc();
+    controlRelay_ = std::make_unique<TSkinControlRelay>(this, oldWndMethod_);
+    control_->SetWindowProc(controlRelay_->Method());
+    if (frame_)
+        frame_->RegisterAdapter(this);
+    if (useSkinColour_) {
+        ApplyParentBackgroundRule();
+        savedColour_ = control_->Color();
+        if (skin_)
+            control_->SetColor(skin_->Colour(scButtonFace));
+    }
+    control_->Invalidate();
+    attached_ = true;
+    state_ = asAttached;
+}
+
+void TSkinControl::AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* frame, TCanvas* canvas) {
+    if (attached_ || !window || !IsWindow(window))
+        return;
+    skin_ = skin;
+    canvas_ = canvas;
+    frame_ = frame;
+    handle_ = window;
+    enabled_ = true;
+    mode_ = 0;
+    if (frame_)
+        frame_->RegisterAdapter(this);
+    isUnicode_ = IsWindowUnicode(window) != FALSE;
+    caption_ = WindowTextOf();
+    auto relay = std::make_unique<TSkinWindowRelay>(this, window, isUnicode_);
+    if (relay->Install()) {
+        windowRelay_ = relay.release();
+        oldWindowProc_ = windowRelay_->OldProc();
+    }
+    InvalidateRect(window, nullptr, TRUE);
+    attached_ = true;
+    state_ = asAttached;
+}
+
+void TSkinControl::ApplyParentBackgroundRule() {
+    if (!control_ || SkinOption(xoParentBackGround) || !control_->HasProperty("ParentBackground"))
+        return;
+    std::string value;
+    if (control_->GetPropText("ParentBackground", value) && SameText(value, "true")) {
+        control_->SetPropText("ParentBackground", "False");
+        parentBackgroundWasOn_ = true;
+        mode_ = 1;
+    }
+}
+
+void TSkinControl::UndoParentBackgroundRule() {
+    if (!control_ || !parentBackgroundWasOn_)
+        return;
+    control_->SetPropText("ParentBackground", "True");
+    parentBackgroundWasOn_ = false;
+}
+
+void TSkinControl::Restore() {
+    if (restored_)
+        return;
+    restored_ = true;
+    active_ = false;
+    if (state_ != asDestroyed && useSkinColour_ && control_ && !controlGone_ && !control_->IsDestroying()) {
+        UndoParentBackgroundRule();
+        control_->SetColor(savedColour_);
+    }
+}
+
+void TSkinControl::SkinChanged() {
+    if (useSkinColour_ && control_ && !controlGone_ && skin_)
+        control_->SetColor(skin_->Colour(scButtonFace));
+    Repaint();
+}
+
+void TSkinControl::PassOn(TMessage& message) {
+    if (control_) {
+        if (controlGone_)
+            return;
+        const TWndMethod previous = oldWndMethod_;
+        if (previous)
+            previous(message);
+        return;
+    }
+    if (windowRelay_) {
+        message.Result = windowRelay_->CallOld(message.Msg, message.WParam, message.LParam);
+        return;
+    }
+    if (handle_ && IsWindow(handle_))
+        message.Result = isUnicode_ ? DefWindowProcW(handle_, message.Msg, message.WParam, message.LParam)
+                                    : DefWindowProcA(handle_, message.Msg, message.WParam, message.LParam);
+}
+
+void TSkinControl::Route(TMessage& message) {
+    const TAliveToken alive = AliveToken();
+    if (message.Msg == SKM_SKINONOFF) {
+        active_ = static_cast<INT_PTR>(message.WParam) > 0;
+        if (active_)
+            Repaint();
+        return;
+    }
+    if (!active_) {
+        PassOn(message);
+        return;
+    }
+    if (control_ && message.Msg == CM_RECREATEWND) {
+        // The window goes and comes back; the skinning carries over to the new one.
+        recreating_ = true;
+        PassOn(message);
+        if (!alive)
+            return;
+        recreating_ = false;
+        if (auto* windowed = dynamic_cast<TWinControl*>(control_); windowed && !controlGone_)
+            handle_ = windowed->WindowHandle();
+        if (handle_)
+            InvalidateRect(handle_, nullptr, TRUE);
+        return;
+    }
+    if (BeforeMessage(message)) {
+        PassOn(message);
+        if (!alive)
+            return;
+        AfterMessage(message);
+    }
+}
+
+bool TSkinControl::BeforeMessage(TMessage& message) {
+    switch (message.Msg) {
+    case WM_NCDESTROY: {
+        if (recreating_) {
+            mouseState_ = 0;
+            return true;
+        }
+        const TAliveToken alive = AliveToken();
+        state_ = asDestroyed;
+        PassOn(message);
+        if (!alive)
+            return false;
+        if (active_)
+            Restore();
+        // The window is gone: a bare window's procedure goes back now, a dying control gets its
+        // handler back while it is still whole.
+        if (windowRelay_ || (control_ && !controlGone_ && control_->IsDestroying()))
+            Unhook();
+        return false;
+    }
+    case SKM_ISSKINNED:
+        message.Result = 1;
+        return false;
+    default:
+        return true;
+    }
+}
+
+void TSkinControl::AfterMessage(TMessage& message) {
+    switch (message.Msg) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_ENABLE:
+    case WM_SETTEXT:
+    case CM_ENABLEDCHANGED:
+        Repaint();
+        break;
+    case WM_PAINT:
+        PaintFrame(reinterpret_cast<HDC>(message.WParam));
+        break;
+    case SKM_SKINONOFF:
+        active_ = static_cast<INT_PTR>(message.WParam) > 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void TSkinControl::Repaint() {
+    if (repaintTarget_) {
+        if (auto* control = dynamic_cast<TControl*>(repaintTarget_))
+            control->Invalidate();
+        return;
+    }
+    if (!handle_ || !IsWindow(handle_))
+        return;
+    InvalidateRect(handle_, nullptr, TRUE);
+    UpdateWindow(handle_);
+}
+
+void TSkinControl::PaintFrame(HDC dc) {
+    try {
+        if (!handle_)
+            return;
+        RECT rect{};
+        if (!GetWindowRect(handle_, &rect))
+            return;
+        windowRect_ = rect;
+        OffsetRect(&rect, -rect.left, -rect.top);
+        if (dc) {
+            Paint(dc, rect);
+        } else {
+            TWindowDC windowDc(handle_, TWindowDC::Area::Window);
+            if (windowDc.Get())
+                Paint(windowDc.Get(), rect);
+        }
+    } catch (...) {
+        // The control keeps whatever was drawn.
+    }
+}
+
+void TSkinControl::Paint(HDC, const RECT&) {}
+
+void TSkinControl::FullPaint(TMessage& message) {
+    HDC dc = reinterpret_cast<HDC>(message.WParam);
+    PAINTSTRUCT paint{};
+    const bool began = !dc && message.Msg == WM_PAINT;
+    if (began)
+        dc = BeginPaint(handle_, &paint);
+    if (dc) {
+        try {
+            RECT rect{};
+            if (GetWindowRect(handle_, &rect)) {
+                windowRect_ = rect;
+                OffsetRect(&rect, -rect.left, -rect.top);
+                Paint(dc, rect);
+            }
+        } catch (...) {
+            // The control keeps whatever was drawn.
+        }
+    }
+    if (began)
+        EndPaint(handle_, &paint);
+    message.Result = 0;
+}
+
+void TSkinControl::EraseTransparent(HDC dc) {
+    if (!dc)
+        return;
+    const TColor face = skin_ ? skin_->Colour(scButtonFace) : clBtnFace;
+    if (control_) {
+        PaintParentBackground(handle_, dc, face);
+        return;
+    }
+    TColor colour = face;
+    if (TWinControl* parent = FindControl(GetParent(handle_))) {
+        std::string text;
+        if (parent->GetPropText("Color", text))
+            colour = parent->Color();
+    }
+    RECT client{};
+    GetClientRect(handle_, &client);
+    TOwnedBrush brush(CreateSolidBrush(ColorToRGB(colour)));
+    FillRect(dc, &client, brush.Get());
+}
+
+std::wstring TSkinControl::WindowTextOf() const {
+    if (!handle_ || !IsWindow(handle_))
+        return std::wstring();
+    const int length = GetWindowTextLengthW(handle_);
+    if (length > 0) {
+        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        const int got = GetWindowTextW(handle_, text.data(), length + 1);
+        text.resize(static_cast<size_t>(std::max(got, 0)));
+        return text;
+    }
+    char buffer[1000] = {};
+    SendMessageA(handle_, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    return AnsiToWide(buffer);
+}
+
+void TSkinControl::RefreshWindowState() {
+    if (!handle_)
+        return;
+    focused_ = GetFocus() == handle_;
+    enabled_ = (GetWindowLongA(handle_, GWL_STYLE) & WS_DISABLED) == 0;
+}
+
+HFONT TSkinControl::WindowFont() const {
+    HFONT font = handle_ ? reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0)) : nullptr;
+    return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+bool TSkinControl::SkinOption(int option) const {
+    return skin_ && skin_->HasOption(static_cast<TSkinOption>(option));
+}
+
+bool TSkinControl::RightToLeft() const {
+    return handle_ && (GetWindowLongA(handle_, GWL_EXSTYLE) & WS_EX_RTLREADING) != 0;
+}
+
+// ---- The frame's adapter list
+
+bool TWinSkinForm::RegisterAdapter(TSkinControl* adapter) {
+    if (!adapter)
+        return false;
+    if (std::find(adapters_.begin(), adapters_.end(), adapter) != adapters_.end())
+        return true;
+    adapters_.push_back(adapter);
+    return false;
+}
+
+void TWinSkinForm::UnregisterAdapter(TSkinControl* adapter) {
+    auto it = std::find(adapters_.begin(), adapters_.end(), adapter);
+    if (it != adapters_.end())
+        adapters_.erase(it);
+}
+
+void TWinSkinForm::ReleaseAdapters() {
+    // Taken out first: freeing an adapter unregisters it.
+    std::vector<TSkinControl*> adapters = std::move(adapters_);
+    adapters_.clear();
+    for (TSkinControl* adapter : adapters) {
+        if (frameState_ != fsClosing && adapter->State() != asDestroyed)
+            adapter->Restore();
+        TComponent::Free(adapter);
+    }
+}
+
+void TWinSkinForm::PurgeAdapters() {
+    std::vector<TSkinControl*> gone;
+    for (TSkinControl* adapter : adapters_)
+        if (adapter->State() == asDestroyed)
+            gone.push_back(adapter);
+    for (TSkinControl* adapter : gone) {
+        UnregisterAdapter(adapter);
+        TComponent::Free(adapter);
+    }
+}
