@@ -131,9 +131,17 @@ const std::vector<std::string>& DefaultSkin3rd() {
 }
 
 std::optional<std::string> LookupSkin3rd(const std::vector<std::string>& lines, std::string_view className) {
-    const std::string key = LowerAscii(className) + "=";
+    // Every control of every skinned window is looked up: compared in place, nothing allocated.
+    const auto beginsWithKey = [className](const std::string& line) {
+        if (line.size() <= className.size() || line[className.size()] != '=')
+            return false;
+        for (std::size_t i = 0; i < className.size(); ++i)
+            if (LowerChar(line[i]) != LowerChar(className[i]))
+                return false;
+        return true;
+    };
     for (const std::string& line : lines) {
-        if (line.size() < key.size() || LowerAscii(std::string_view(line).substr(0, key.size())) != key)
+        if (!beginsWithKey(line))
             continue;
         // The key holds the line's first "=" only when the class name has none; take the first one.
         const std::size_t equals = line.find('=');
