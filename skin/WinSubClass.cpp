@@ -129,7 +129,10 @@ class TSkinWindowRelay {
 
   private:
     bool OursIsCurrent() const {
-        return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window_, GWLP_WNDPROC)) == &TSkinWindowRelay::Proc;
+        // Asked in the window's own character set: the other one may answer with a converting stub.
+        const LONG_PTR current =
+            unicode_ ? GetWindowLongPtrW(window_, GWLP_WNDPROC) : GetWindowLongPtrA(window_, GWLP_WNDPROC);
+        return reinterpret_cast<WNDPROC>(current) == &TSkinWindowRelay::Proc;
     }
     void Unlink() {
         if (linked_ && IsWindow(window_) && GetPropA(window_, WindowRelayProperty) == this)
@@ -358,9 +361,12 @@ void TSkinControl::Route(TMessage& message) {
             Repaint();
         return;
     }
-    if (!active_) {
-        PassOn(message);
-        return;
+    if (control_ && !handle_ && !controlGone_) {
+        // Attached before the control had its window.
+        if (auto* windowed = dynamic_cast<TWinControl*>(control_)) {
+            handle_ = windowed->WindowHandle();
+            isUnicode_ = handle_ && IsWindowUnicode(handle_);
+        }
     }
     if (control_ && message.Msg == CM_RECREATEWND) {
         // The window goes and comes back; the skinning carries over to the new one.
@@ -373,6 +379,10 @@ void TSkinControl::Route(TMessage& message) {
             handle_ = windowed->WindowHandle();
         if (handle_)
             InvalidateRect(handle_, nullptr, TRUE);
+        return;
+    }
+    if (!active_) {
+        PassOn(message);
         return;
     }
     if (BeforeMessage(message)) {
@@ -401,6 +411,9 @@ bool TSkinControl::BeforeMessage(TMessage& message) {
         // handler back while it is still whole.
         if (windowRelay_ || (control_ && !controlGone_ && control_->IsDestroying()))
             Unhook();
+        // A handle of a window that is gone may come back for another window.
+        if (!control_)
+            handle_ = nullptr;
         return false;
     }
     case SKM_ISSKINNED:

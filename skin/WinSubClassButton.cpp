@@ -77,6 +77,8 @@ bool TSkinButton::BeforeMessage(TMessage& message) {
             return false;
         mouseState_ |= msPressed;
         PaintFrame(nullptr);
+        // The press ends when the mouse leaves, even when it never moved over the button before.
+        SkinTrackMouseLeave(handle_);
         if (mode_ == 0 && control_ && control_->OnMouseDown) {
             POINT at{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
             if (control_->Width() > 32768 || control_->Height() > 32768) {
@@ -134,6 +136,8 @@ void TSkinButton::AfterMessage(TMessage& message) {
         break;
     case CM_DIALOGKEY:
     case CM_FOCUSCHANGED:
+    // The system's button draws its pushed look straight away; ours goes over it again.
+    case BM_SETSTATE:
         Repaint();
         break;
     default:
