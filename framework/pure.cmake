@@ -16,4 +16,5 @@ set(PP_PURE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSkinFormGeometry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSubClassGeometry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSubClassBarGeometry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../skin/ControlDiscoveryRules.cpp
 )

@@ -1,5 +1,7 @@
 #include "WinSkinData.h"
 
+#include "ControlDiscoveryRules.h"
+
 #include "Application.h"
 #include "HintWindow.h"
 #include "WinSkinDlg.h"
@@ -225,6 +227,8 @@ TSkinData::TSkinData(TComponent* owner) : TComponent(owner)
     colours_[scGrayText] = SystemColor(COLOR_GRAYTEXT);
     colours_[scCaption] = SystemColor(COLOR_BTNFACE);
     customColours_.fill(clWhite);
+    for (const std::string& line : DefaultSkin3rd())
+        skin3rd_.Add(line);
     LiveSkinDatas().push_back(this);
     SetFrameInsetsQuery(SkinFrameInsets);
 }

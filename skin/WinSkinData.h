@@ -5,7 +5,9 @@
 #include "Bitmap.h"
 #include "Component.h"
 #include "Graphics.h"
+#include "SkinControlTypes.h"
 #include "Streams.h"
+#include "StringList.h"
 #include "WinSkinIni.h"
 
 #include <array>
@@ -19,34 +21,6 @@ class TSkinReader;
 class TSkinStore;
 class THintWindow;
 class TImageList;
-
-// Which kinds of controls are skinned (bit 0 first).
-enum TSkinControlType {
-    xcMainMenu,
-    xcPopupMenu,
-    xcMenuItem,
-    xcToolbar,
-    xcControlbar,
-    xcCombo,
-    xcCheckBox,
-    xcRadioButton,
-    xcProgress,
-    xcScrollbar,
-    xcEdit,
-    xcButton,
-    xcBitBtn,
-    xcSpeedButton,
-    xcSpin,
-    xcPanel,
-    xcGroupBox,
-    xcStatusBar,
-    xcTab,
-    xcTrackBar,
-    xcSystemMenu,
-    xcFastReport
-};
-using TSkinControlTypes = std::uint32_t;
-constexpr TSkinControlTypes SkinControlBit(TSkinControlType type) { return TSkinControlTypes(1) << type; }
 
 // Extra behaviours (bit 0 first).
 enum TSkinOption {
@@ -73,6 +47,10 @@ class TSkinData;
 using TOnFormSkin = TMethod<void(TObject* sender, const std::string& aName, bool& doSkin)>;
 // Before and after a window gets its skinned frame.
 using TOnSkinForm = TMethod<void(TObject* sender, HWND ahwnd, const std::string& aName)>;
+class TControl;
+// Lets the application supply its own adapter for a control (left null: the rules decide).
+using TOnSkinControl = TMethod<void(TObject* sender, TSkinData* skinData, TControl* form, TControl* control,
+                                    const std::string& controlClass, TComponent*& skinnedControl)>;
 
 // Element records are plain data that the loaders fill and the painters read, so their fields
 // are public and carry the names the painters use. Each record owns its bitmaps.
@@ -289,6 +267,11 @@ class TSkinData : public TComponent {
     TNotifyEvent OnSkinChanged;
     TOnSkinForm OnBeforeSkinForm;
     TOnSkinForm OnAfterSkinForm;
+    TOnSkinControl OnSkinControl;
+    // Foreign class names and the kinds they are skinned as ("class=kind"); assigning replaces
+    // the whole list.
+    const TStringList& Skin3rd() const { return skin3rd_; }
+    void SetSkin3rd(const TStringList& value) { skin3rd_.Assign(value); }
 
     // ---- Loading and applying a skin
 
@@ -422,6 +405,7 @@ class TSkinData : public TComponent {
     bool menuUpdate_ = true;
     bool menuMerge_ = false;
     std::string skinFile_;
+    TStringList skin3rd_;
     TBitmap captionIcon_;
     TOwnedFont captionFont_;
     THintWindow* hintWindow_ = nullptr;

@@ -445,6 +445,10 @@ void TWinSkinForm::DeferredStart()
             ResizeNormalPosition(handle_, width, height);
         }
     }
+    if (form_)
+        SkinFormControls(form_);
+    else
+        SkinChildWindows(handle_);
     if (frameState_ == fsCreated && skinFrame_) {
         if (!isChild_ && borderKind_ != bkNone && windowState_ != 2) {
             frameState_ = fsResizing;

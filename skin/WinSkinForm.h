@@ -5,6 +5,7 @@
 // size under the skin's border widths, and gives everything back when skinning ends.
 
 #include "Component.h"
+#include "ControlDiscoveryRules.h"
 #include "Handles.h"
 #include "Timer.h"
 #include "WinSkinFormButtons.h"
@@ -18,6 +19,8 @@ class TSkinData;
 class TCustomForm;
 class TBitmap;
 class TSkinControl;
+class TControl;
+class TWinControl;
 
 // Frame states.
 enum TFrameState { fsCreated = 0, fsRunning = 1, fsReskinning = 3, fsClosing = 4, fsResizing = 5, fsDestroyed = 6 };
@@ -101,7 +104,22 @@ public:
     void PurgeAdapters();
     const std::vector<TSkinControl*>& Adapters() const { return adapters_; }
 
+    // Control discovery (WinSkinFormControls.cpp): which adapter each control or child window
+    // gets, run by the deferred start.
+    void SkinFormControls(TCustomForm* form);
+    void SkinComponents(TComponent* container);
+    void SkinChildControls(TWinControl* parent);
+    void SkinControl(TControl* control, TControl* form);
+    // True when the Skin3rd list names the class (upper case): the list alone decides then.
+    bool ApplySkin3rd(const std::string& upperClassName, TControl* control);
+    void SkinChildWindows(HWND window);
+    void SkinWindowByClass(HWND window);
+
 private:
+    bool ServedByAdapter(TControl* control, HWND window) const;
+    void AttachSupplied(TComponent* supplied);
+    void CarryOut(const TDiscoveryDecision& decision, TControl* control);
+    TSkinControl* AttachAdapter(TAdapterClass adapterClass, bool skinColour, TControl* control, HWND window);
     static LRESULT CALLBACK FrameProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Stage2(UINT msg, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,315 @@
+// Control discovery: which adapter each control of a skinned window gets. The decisions are the
+// plain rules of ControlDiscoveryRules; this part gathers the facts from the toolkit's controls
+// and the window system, and carries the decisions out.
+
+#include "WinSkinForm.h"
+
+#include "Buttons.h"
+#include "ControlDiscoveryRules.h"
+#include "Edit.h"
+#include "Form.h"
+#include "ListControls.h"
+#include "Panel.h"
+#include "WinSkinData.h"
+#include "WinSkinDlg.h"
+#include "WinSubClass.h"
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+// The toolkit families a control belongs to.
+TControlKinds KindsOf(TControl& control) {
+    TControlKinds kinds = 0;
+    const auto add = [&kinds](bool member, TControlKind kind) {
+        if (member)
+            kinds |= KindBit(kind);
+    };
+    add(dynamic_cast<TCheckBox*>(&control) != nullptr, ckCheckBox);
+    add(dynamic_cast<TRadioButton*>(&control) != nullptr, ckRadioButton);
+    add(dynamic_cast<TButton*>(&control) != nullptr, ckPushButton);
+    add(dynamic_cast<TCustomPanel*>(&control) != nullptr, ckPanel);
+    add(dynamic_cast<TEdit*>(&control) != nullptr, ckEdit);
+    add(dynamic_cast<TCustomListBox*>(&control) != nullptr, ckListBox);
+    add(dynamic_cast<TCustomComboBox*>(&control) != nullptr, ckComboBox);
+    add(dynamic_cast<TCustomForm*>(&control) != nullptr, ckForm);
+    return kinds;
+}
+
+HWND WindowOf(TControl& control) {
+    auto* windowed = dynamic_cast<TWinControl*>(&control);
+    return windowed && windowed->HandleAllocated() ? windowed->WindowHandle() : nullptr;
+}
+
+bool AnswersSkinned(HWND window) {
+    return window && SendMessageA(window, SKM_ISSKINNED, 0, 0) == 1;
+}
+
+bool HasBorder(HWND window) {
+    RECT outer{}, client{};
+    if (!window || !GetWindowRect(window, &outer) || !GetClientRect(window, &client))
+        return false;
+    return outer.right - outer.left != client.right || outer.bottom - outer.top != client.bottom;
+}
+
+} // namespace
+
+void TWinSkinForm::SkinFormControls(TCustomForm* form) {
+    if (!form || !skin_)
+        return;
+    // Adapters whose control went away since the last pass.
+    PurgeAdapters();
+    SkinComponents(form);
+    // Windowed controls that other components own (made at run time, say) are reached through
+    // the tab order, nested ones included.
+    std::vector<TWinControl*> tabOrder;
+    form->GetTabOrderList(tabOrder);
+    for (TWinControl* control : tabOrder) {
+        if (!control->HandleAllocated() || control->Tag() == skin_->DisableTag() ||
+            AnswersSkinned(control->WindowHandle()))
+            continue;
+        SkinControl(control, form);
+    }
+}
+
+void TWinSkinForm::SkinComponents(TComponent* container) {
+    if (!container)
+        return;
+    // A copy: skinning may make components (adapters) owned by the container's controls.
+    const std::vector<TComponent*> components = container->Components();
+    for (TComponent* component : components)
+        if (auto* control = dynamic_cast<TControl*>(component))
+            SkinControl(control, dynamic_cast<TControl*>(container));
+}
+
+void TWinSkinForm::SkinChildControls(TWinControl* parent) {
+    if (!parent)
+        return;
+    std::vector<TControl*> children;
+    for (int i = 0; i < parent->ControlCount(); ++i)
+        children.push_back(parent->Controls(i));
+    for (TControl* child : children)
+        SkinControl(child, parent);
+}
+
+void TWinSkinForm::SkinControl(TControl* control, TControl* form) {
+    if (!control || !skin_)
+        return;
+    auto* windowed = dynamic_cast<TWinControl*>(control);
+    // 1. The disabling tag; a group of buttons passes it on to its buttons.
+    if (control->Tag() == skin_->DisableTag()) {
+        if (windowed && windowed->ControlCount() > 0 && IsButtonGroupClass(control->ClassName()))
+            for (int i = 0; i < windowed->ControlCount(); ++i)
+                windowed->Controls(i)->SetTag(skin_->DisableTag());
+        return;
+    }
+    // 2. Nothing to do for a control without a parent or one that is skinned already.
+    if (!control->Parent() || AnswersSkinned(WindowOf(*control)) ||
+        ServedByAdapter(control, WindowOf(*control)))
+        return;
+    // 3. The rules compare the upper-case class name; a windowed control needs its window.
+    const std::string className = UpperAscii(control->ClassName());
+    if (windowed && !windowed->HandleAllocated()) {
+        try {
+            windowed->HandleNeeded();
+        } catch (...) {
+            return;
+        }
+        if (!windowed->HandleAllocated())
+            return;
+    }
+    // 4. The application's own adapter.
+    if (skin_->OnSkinControl) {
+        TComponent* supplied = nullptr;
+        skin_->OnSkinControl(this, skin_, form, control, className, supplied);
+        if (supplied) {
+            AttachSupplied(supplied);
+            if (dynamic_cast<TCustomPanel*>(control))
+                SkinChildControls(windowed);
+            return;
+        }
+    }
+    // 5. and 6. The Skin3rd list, then the classes never skinned.
+    if (ApplySkin3rd(className, control) || IsExcludedClass(className))
+        return;
+    // 7. The built-in rules.
+    TControlFacts facts;
+    facts.ClassName = className;
+    facts.Kinds = KindsOf(*control);
+    facts.Windowed = windowed != nullptr;
+    facts.Style =
+        windowed ? static_cast<std::uint32_t>(GetWindowLongA(windowed->WindowHandle(), GWL_STYLE)) : 0;
+    facts.Gates = skin_->SkinControls();
+    facts.SkinHasTabs = skin_->Tabs() != nullptr;
+    facts.FrameMenuSkinning = skin_->Skins(xcMainMenu);
+    std::string text;
+    if (control->GetPropText("Style", text))
+        facts.TabsStyle = text == "tsTabs";
+    if (control->GetPropText("NumButtons", text))
+        facts.NumButtons = std::atoi(text.c_str());
+    CarryOut(BuiltInDecision(facts), control);
+}
+
+bool TWinSkinForm::ApplySkin3rd(const std::string& upperClassName, TControl* control) {
+    if (!skin_ || !control)
+        return false;
+    const auto kind = LookupSkin3rd(skin_->Skin3rd().Lines(), upperClassName);
+    if (!kind)
+        return false;
+    TSkin3rdFacts facts;
+    facts.ClassName = upperClassName;
+    facts.Gates = skin_->SkinControls();
+    facts.SkinHasTabs = skin_->Tabs() != nullptr;
+    facts.HasBorder = HasBorder(WindowOf(*control));
+    std::string text;
+    facts.DropDownKind = control->GetPropText("Kind", text) && text == "cxbkDropDownButton";
+    const TDiscoveryDecision decision = Skin3rdDecision(*kind, facts);
+    if (decision.EmbeddedScrollbars) {
+        if (auto* windowed = dynamic_cast<TWinControl*>(control))
+            for (int i = 0; i < windowed->ControlCount(); ++i) {
+                TControl* child = windowed->Controls(i);
+                TControlFacts childFacts;
+                childFacts.Kinds = KindsOf(*child);
+                childFacts.Windowed = WindowOf(*child) != nullptr;
+                childFacts.Style =
+                    childFacts.Windowed
+                        ? static_cast<std::uint32_t>(GetWindowLongA(WindowOf(*child), GWL_STYLE))
+                        : 0;
+                if (childFacts.Kinds & KindBit(ckScrollBar))
+                    AttachAdapter(acScControl, false, child, nullptr);
+                else if (PassesScrollbarTest(childFacts))
+                    AttachAdapter(acScrollbar, false, child, nullptr);
+            }
+        return true;
+    }
+    CarryOut(decision, control);
+    return true;
+}
+
+void TWinSkinForm::CarryOut(const TDiscoveryDecision& decision, TControl* control) {
+    if (!decision.Matched)
+        return;
+    auto* windowed = dynamic_cast<TWinControl*>(control);
+    const auto pass = [&](TChildPass what) {
+        if (what == cpChildControls)
+            SkinChildControls(windowed);
+        else if (what == cpComponents)
+            SkinComponents(control);
+    };
+    pass(decision.Before);
+    if (decision.ChildAdapter != acNone && windowed) {
+        std::vector<TControl*> children;
+        for (int i = 0; i < windowed->ControlCount(); ++i)
+            children.push_back(windowed->Controls(i));
+        for (TControl* child : children)
+            AttachAdapter(decision.ChildAdapter, decision.ChildSkinColour, child, nullptr);
+    }
+    if (!decision.Property.empty() && decision.Adapter != acNone)
+        control->SetPropText(decision.Property, decision.PropertyValue);
+    // Band colours, drop-down menus and tool-bar painters belong to control families this
+    // program does not have; nothing to set up for them here.
+    if (decision.Adapter != acNone)
+        AttachAdapter(decision.Adapter, decision.SkinColour, decision.AttachByWindow ? nullptr : control,
+                      decision.AttachByWindow ? WindowOf(*control) : nullptr);
+    if (decision.ChildrenThroughRules && windowed)
+        SkinChildControls(windowed);
+    pass(decision.After);
+}
+
+void TWinSkinForm::SkinChildWindows(HWND window) {
+    if (!window)
+        return;
+    // The list first: skinning a child may add windows (a combo box's list, a size grip).
+    std::vector<HWND> children;
+    for (HWND child = GetTopWindow(window); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetWindowLongA(child, GWL_STYLE) & WS_CHILD)
+            children.push_back(child);
+    for (HWND child : children)
+        if (IsWindow(child))
+            SkinWindowByClass(child);
+}
+
+void TWinSkinForm::SkinWindowByClass(HWND window) {
+    if (!window || !skin_ || ServedByAdapter(nullptr, window))
+        return;
+    const std::string className = WindowClassName(window);
+    const auto style = static_cast<std::uint32_t>(GetWindowLongA(window, GWL_STYLE));
+    const TDiscoveryDecision decision = WindowClassDecision(className, style, skin_->SkinControls());
+    if (!decision.Matched)
+        return;
+    if (decision.ChildWindowsFirst)
+        SkinChildWindows(window);
+    if (decision.ControlColour)
+        if (TWinControl* control = FindControl(window))
+            control->SetColor(skin_->Colour(scButtonFace));
+    if (decision.Adapter == acNone)
+        return;
+    HWND target = decision.FirstChildWindow ? GetWindow(window, GW_CHILD) : window;
+    if (target)
+        AttachAdapter(decision.Adapter, decision.SkinColour, nullptr, target);
+}
+
+// ---- The adapters
+
+bool TWinSkinForm::ServedByAdapter(TControl* control, HWND window) const {
+    for (TSkinControl* adapter : adapters_)
+        if (adapter->State() != asDestroyed &&
+            ((control && adapter->Control() == control) || (window && adapter->Handle() == window)))
+            return true;
+    return false;
+}
+
+void TWinSkinForm::AttachSupplied(TComponent* supplied) {
+    // Anything else the handler returned only ends the rules for this control.
+    auto* adapter = dynamic_cast<TSkinControl*>(supplied);
+    if (!adapter || RegisterAdapter(adapter))
+        return;
+    // The adapter hooks its owner, which the handler made it for.
+    adapter->AttachControl(this, skin_, adapter->UseSkinColour(), nullptr);
+}
+
+TSkinControl* TWinSkinForm::AttachAdapter(TAdapterClass adapterClass, bool skinColour, TControl* control,
+                                          HWND window) {
+    // A program control owns its adapter; the frame owns those of bare windows.
+    TComponent* owner = control ? static_cast<TComponent*>(control) : static_cast<TComponent*>(this);
+    TSkinControl* adapter = nullptr;
+    switch (adapterClass) {
+    case acButton:
+        adapter = new TSkinButton(owner);
+        break;
+    case acCheckBox:
+        adapter = new TSkinCheckBox(owner);
+        break;
+    case acRadioButton:
+        adapter = new TSkinRadioButton(owner);
+        break;
+    case acBox:
+        adapter = new TSkinBox(owner);
+        break;
+    case acBoxH:
+        adapter = new TSkinBoxH(owner);
+        break;
+    case acGroupBox:
+        adapter = new TSkinGroupBox(owner);
+        break;
+    case acSizer:
+        adapter = new TSkinSizer(owner);
+        break;
+    default:
+        // Tabs, track bars, up-down controls, scroll bars, combo boxes, edits, date-time pickers,
+        // progress and status bars, headers, media players and glyph buttons have no adapter in
+        // this program yet: the rules decide them, and the control keeps its own look. Their
+        // adapters plug in here, taking the decision's mode, glyph property and extended flag.
+        return nullptr;
+    }
+    if (control)
+        adapter->AttachControl(this, skin_, skinColour, nullptr);
+    else
+        adapter->AttachWindow(window, skin_, this, nullptr);
+    if (!adapter->Attached()) {
+        TComponent::Free(adapter);
+        return nullptr;
+    }
+    return adapter;
+}
