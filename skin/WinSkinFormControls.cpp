@@ -5,9 +5,12 @@
 #include "WinSkinForm.h"
 
 #include "Buttons.h"
+#include "ComCtrls.h"
 #include "ControlDiscoveryRules.h"
 #include "Edit.h"
 #include "Form.h"
+#include "GlyphButtons.h"
+#include "GroupBox.h"
 #include "ListControls.h"
 #include "Panel.h"
 #include "WinSkinData.h"
@@ -34,6 +37,25 @@ TControlKinds KindsOf(TControl& control) {
     add(dynamic_cast<TCustomListBox*>(&control) != nullptr, ckListBox);
     add(dynamic_cast<TCustomComboBox*>(&control) != nullptr, ckComboBox);
     add(dynamic_cast<TCustomForm*>(&control) != nullptr, ckForm);
+    // The tab control's tabs are plain tabs of the family that may draw them as buttons.
+    const bool tabs = dynamic_cast<TTabControl*>(&control) != nullptr;
+    add(tabs, ckTabControl);
+    add(tabs, ckTabButtons);
+    add(tabs, ckPlainTabs);
+    add(dynamic_cast<TRadioGroup*>(&control) != nullptr, ckRadioGroup);
+    add(dynamic_cast<TCustomGroupBox*>(&control) != nullptr && !dynamic_cast<TRadioGroup*>(&control), ckGroupBox);
+    add(dynamic_cast<TTrackBar*>(&control) != nullptr, ckTrackBar);
+    add(dynamic_cast<TStatusBar*>(&control) != nullptr, ckStatusBar);
+    add(dynamic_cast<TProgressBar*>(&control) != nullptr, ckProgress);
+    add(dynamic_cast<TScrollBar*>(&control) != nullptr, ckScrollBar);
+    add(dynamic_cast<TListView*>(&control) != nullptr, ckListView);
+    add(dynamic_cast<TBitBtn*>(&control) != nullptr, ckBitBtn);
+    add(dynamic_cast<TSpeedButton*>(&control) != nullptr, ckSpeedButton);
+    if (auto* picker = dynamic_cast<TDateTimePicker*>(&control)) {
+        add(true, ckDateTimePicker);
+        // A time, or a date stepped by arrows: no drop-down, an edit with a border.
+        add(picker->Kind() == dtkTime || picker->DateMode() == dmUpDown, ckDateTimeEditMode);
+    }
     return kinds;
 }
 
@@ -209,9 +231,15 @@ void TWinSkinForm::CarryOut(const TDiscoveryDecision& decision, TControl* contro
         control->SetPropText(decision.Property, decision.PropertyValue);
     // Band colours, drop-down menus and tool-bar painters belong to control families this
     // program does not have; nothing to set up for them here.
-    if (decision.Adapter != acNone)
-        AttachAdapter(decision.Adapter, decision.SkinColour, decision.AttachByWindow ? nullptr : control,
-                      decision.AttachByWindow ? WindowOf(*control) : nullptr);
+    if (decision.Adapter != acNone) {
+        TSkinControl* adapter =
+            AttachAdapter(decision.Adapter, decision.SkinColour, decision.AttachByWindow ? nullptr : control,
+                          decision.AttachByWindow ? WindowOf(*control) : nullptr);
+        if (auto* glyphButton = dynamic_cast<TSkinBitButton*>(adapter); glyphButton && !decision.GlyphProperty.empty()) {
+            glyphButton->SetGlyphProperty(decision.GlyphProperty);
+            glyphButton->Repaint();
+        }
+    }
     if (decision.ChildrenThroughRules && windowed)
         SkinChildControls(windowed);
     pass(decision.After);
@@ -296,11 +324,31 @@ TSkinControl* TWinSkinForm::AttachAdapter(TAdapterClass adapterClass, bool skinC
     case acSizer:
         adapter = new TSkinSizer(owner);
         break;
+    case acProgress:
+        adapter = new TSkinProgress(owner);
+        break;
+    case acStatusBar:
+        adapter = new TSkinStatusBar(owner);
+        break;
+    case acUpDown:
+        adapter = new TSkinUpDown(owner);
+        break;
+    case acTrackBar:
+        adapter = new TSkinTrackBar(owner);
+        break;
+    case acBitButton:
+        adapter = new TSkinBitButton(owner);
+        break;
+    case acSpeedButton:
+        adapter = new TSkinSpeedButton(owner);
+        break;
+    case acMenuButton:
+        adapter = new TSkinMenuButton(owner);
+        break;
     default:
-        // Tabs, track bars, up-down controls, scroll bars, combo boxes, edits, date-time pickers,
-        // progress and status bars, headers, media players and glyph buttons have no adapter in
-        // this program yet: the rules decide them, and the control keeps its own look. Their
-        // adapters plug in here, taking the decision's mode, glyph property and extended flag.
+        // Tabs, scroll bars, combo boxes, edits, date-time pickers, headers and media players
+        // have no adapter in this program yet: the rules decide them, and the control keeps its
+        // own look. Their adapters plug in here, taking the decision's mode and extended flag.
         return nullptr;
     }
     if (control)

@@ -486,6 +486,8 @@ TEST(WindowClassRules, ClassAndStyleDecideTheAdapter) {
         {"TButton", Child, AllGates, true, acButton},
         {"TButton", Child, Without({xcButton}), false, acNone},
         {"TProgressBar", Child, AllGates, true, acProgress},
+        {"msctls_progress32", Child, AllGates, true, acProgress}, // the shell's copy dialog
+        {"msctls_progress32", Child, Without({xcProgress}), false, acNone},
         {"TSilentPaintPanel", Child, AllGates, true, acNone},
         {"SysTabControl32", Child, AllGates, true, acTab},
         {"SysTabControl32", Child | 0x2000, AllGates, false, acNone},

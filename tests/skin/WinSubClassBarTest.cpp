@@ -103,13 +103,12 @@ class SkinBarTest : public TUiTest {
         adapter->AttachControl(frame_, skin_.get(), false, nullptr);
         return adapter;
     }
+    // Discovery gives every control of the form its adapter when the frame starts.
     void SkinAll()
     {
-        Skin<TSkinProgress>(progress_);
-        Skin<TSkinProgress>(vertical_);
-        Skin<TSkinUpDown>(upDown_);
-        Skin<TSkinTrackBar>(track_);
-        Skin<TSkinStatusBar>(status_);
+        ASSERT_TRUE(PumpUntil([&] { return frame_->Adapters().size() >= 5; }));
+        for (TWinControl* control : std::initializer_list<TWinControl*> {progress_, vertical_, upDown_, track_, status_})
+            ASSERT_EQ(SendMessageA(control->Handle(), SKM_ISSKINNED, 0, 0), 1) << control->ClassName();
         PumpPending();
     }
     void UseSkin(int index)
@@ -257,8 +256,11 @@ TEST_F(SkinBarTest, UpDownShowsThePressedHalfUntilReleaseAndTheDisabledCells)
 TEST_F(SkinBarTest, TrackBarDrawsThumbAndChannelFromTheSkinAndKeepsWorking)
 {
     MakeForm();
-    auto before = Shot(track_);
     SkinAll();
+    // Skinning of the one control switched off and on again.
+    SendMessageA(track_->Handle(), SKM_SKINONOFF, 0, 0);
+    auto before = Shot(track_);
+    SendMessageA(track_->Handle(), SKM_SKINONOFF, 1, 0);
     auto after = Shot(track_);
     RECT thumb {};
     SendMessageA(track_->Handle(), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
@@ -283,6 +285,8 @@ TEST_F(SkinBarTest, TrackBarDrawsThumbAndChannelFromTheSkinAndKeepsWorking)
 TEST_F(SkinBarTest, AttachingAndRestoringManyTimesLeavesNoObjectsBehind)
 {
     MakeForm();
+    SkinAll();
+    frame_->ReleaseAdapters();
     auto cycle = [&] {
         TSkinControl* adapters[] = {Skin<TSkinProgress>(progress_), Skin<TSkinStatusBar>(status_),
                                     Skin<TSkinUpDown>(upDown_), Skin<TSkinTrackBar>(track_)};

@@ -85,6 +85,13 @@ class SkinGlyphTest : public TUiTest {
         SetForegroundWindow(form_->Handle());
         ASSERT_TRUE(PumpUntil([&] { return SkinManager()->FindFrame(form_->Handle()) != nullptr; }));
         frame_ = SkinManager()->FindFrame(form_->Handle());
+        // Discovery gives the glyph buttons theirs; the menu button is made by hand here.
+        ASSERT_TRUE(PumpUntil([&] { return frame_->Adapters().size() >= 4; }));
+        for (TControl* control : std::initializer_list<TControl*> {left_, right_, speed_, menu_})
+            EXPECT_TRUE(AdapterOf(control) && std::string(AdapterOf(control)->ClassName()) ==
+                                                  (control == speed_ ? "TSkinSpeedButton" : "TSkinBitButton"))
+                << control->ClassName();
+        frame_->ReleaseAdapters();
         for (TBitBtn* button : {left_, right_})
             (new TSkinBitButton(button))->AttachControl(frame_, skin_.get(), false, nullptr);
         (new TSkinSpeedButton(speed_))->AttachControl(frame_, skin_.get(), false, nullptr);
@@ -98,6 +105,13 @@ class SkinGlyphTest : public TUiTest {
         FreeSkinManager();
         store_.reset();
         TUiTest::TearDown();
+    }
+    TSkinControl* AdapterOf(TControl* control) const
+    {
+        for (TSkinControl* adapter : frame_->Adapters())
+            if (adapter->Control() == control)
+                return adapter;
+        return nullptr;
     }
     TBitBtn* Place(int left, int top, int width, int height, const char* caption)
     {
