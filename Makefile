@@ -21,7 +21,7 @@ GENERATOR = $$(command -v ninja >/dev/null 2>&1 && echo Ninja || echo 'Unix Make
 # The host compiler for the sanitizer build: clang if present (the fuzz build requires it).
 HOST_CXX  = $$(command -v clang++ || command -v g++)
 
-.PHONY: all setup build run test native-test fuzz bench screenshot clean
+.PHONY: all setup build run test native-test fuzz bench screenshot gallery clean
 
 all: build
 
@@ -127,6 +127,11 @@ screenshot: build
 	    import -window "$$wid" docs/screenshot-tmp.png && mv docs/screenshot-tmp.png docs/screenshot.png; \
 	    kill $$pid 2>/dev/null; wait $$pid 2>/dev/null; \
 	    echo "screenshot: wrote docs/screenshot.png"' $(WINE_RUN) $(SHOT_DIR)/perchpoints.exe
+
+# The skin gallery in each of the eight skins, as the pictures docs/skins/ shows.
+gallery: build
+	@env -u DISPLAY PP_SCREEN=1280x800x24 $(IN_WINE) --host bash scripts/gallery-shots $(WINE_RUN) \
+	    $(BUILD_ABS)/tools/skingallery/skingallery.exe skins docs/skins
 
 clean:
 	@if [ -d $(BUILD_DIR)/wineprefix ]; then \
