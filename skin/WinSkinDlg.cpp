@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "Form.h"
+#include "Menus.h"
 #include "Screen.h"
 #include "WinSkinForm.h"
 #include "WinSkinFormGeometry.h"
@@ -45,6 +46,9 @@ bool SkinFrameInsets(TCustomForm& form, const TCreateParams& params, RECT& inset
     if (!FrameWidthsUsable(widths))
         return false;
     insets = RECT {widths.Left, widths.Caption, widths.Right, widths.Bottom};
+    // A main menu is drawn in a strip below the caption.
+    if (form.Menu() && form.Menu()->Items().Count() > 0 && skin->Skins(xcMainMenu))
+        insets.top += GetSystemMetrics(SM_CYMENU);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "Form.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
+#include "WinSkinFormMenuBar.h"
 
 #include <windowsx.h>
 
@@ -150,6 +151,10 @@ void TWinSkinForm::Start(TSkinData* skin)
         frameApplied_ = borderKind_ == bkNone || FrameWidthsUsable(widths_);
         if (!frameApplied_)
             skinFrame_ = false;
+    }
+    if (skinFrame_) {
+        CreateMenuBar();
+        HookFormHandler();
     }
     if (!skinFrame_)
         frameState_ = fsRunning;
@@ -356,6 +361,23 @@ LRESULT TWinSkinForm::Stage2(UINT msg, WPARAM wParam, LPARAM lParam)
         return PassOn(msg, wParam, lParam);
     case WM_SYSCOMMAND:
         return SysCommand(wParam, lParam);
+    case SKM_MENUATPOINT:
+        MenuAtPoint(lParam);
+        return 0;
+    case CM_MENUCHANGED:
+        // A form object's menu changes reach the frame through the form's handler.
+        if (form_)
+            return Stage3(msg, wParam, lParam);
+        {
+            const bool painting = skin_ && skin_->FramePainting();
+            if (skin_)
+                skin_->SetFramePainting(false);
+            const LRESULT result = PassOn(msg, wParam, lParam);
+            if (skin_)
+                skin_->SetFramePainting(painting);
+            MenuChanged();
+            return result;
+        }
     default:
         return Stage3(msg, wParam, lParam);
     }
@@ -385,8 +407,12 @@ LRESULT TWinSkinForm::Stage3(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONUP:
     case WM_NCLBUTTONDBLCLK:
-    case WM_NCRBUTTONDOWN:
+    case WM_NCRBUTTONDOWN: {
+        LRESULT result = 0;
+        if (MenuBarMouse(msg, wParam, lParam, result))
+            return result;
         return NcMouse(msg, wParam, lParam);
+    }
     case SKM_REDRAWFRAME:
         PaintNonClient();
         return 0;
@@ -422,9 +448,12 @@ void TWinSkinForm::RefreshWindowState()
 
 void TWinSkinForm::DeferredStart()
 {
+    // A menu the window got after the start (a form sets it once its window exists).
+    CreateMenuBar();
     systemMenu_ = GetSystemMenu(handle_, FALSE);
     BuildIconBitmap();
     GetClientRect(handle_, &clientSize_);
+    clientSize_.bottom = std::max(0L, clientSize_.bottom - menuGrowth_);
     RECT window {};
     GetWindowRect(handle_, &window);
     systemFrameSize_ = SIZE {(window.right - window.left) - clientSize_.right,
@@ -463,6 +492,7 @@ void TWinSkinForm::DeferredStart()
                 UpdateRegion();
         }
     }
+    menuGrowth_ = 0;
     SendMessageA(handle_, SKM_SKINNED, 0, SKIN_MAGIC);
     if (skin_ && skin_->OnAfterSkinForm)
         skin_->OnAfterSkinForm(form_, handle_, skinName_);
@@ -483,6 +513,7 @@ void TWinSkinForm::ReadFrameWidths()
         return;
     }
     widths_ = SkinFrameWidths(*skin_);
+    widths_.Menu = skinMenuBar_ ? GetSystemMetrics(SM_CYMENU) : 0;
 }
 
 void TWinSkinForm::ReleaseCaptionObjects()
@@ -525,7 +556,7 @@ void TWinSkinForm::FitToClient(bool keepMeasured, bool redraw)
     if (!keepMeasured && form_) {
         const RECT client = form_->ClientRect();
         clientWidth = client.right;
-        clientHeight = client.bottom;
+        clientHeight = std::max(0L, client.bottom - menuGrowth_);
     }
     int width = 0, height = 0;
     WindowSizeForClient(widths_, clientWidth, clientHeight, width, height);
@@ -664,6 +695,10 @@ LRESULT TWinSkinForm::NcActivate(WPARAM wParam, LPARAM)
 LRESULT TWinSkinForm::SysCommand(WPARAM wParam, LPARAM lParam)
 {
     const UINT command = static_cast<UINT>(wParam) & SC_MASK;
+    // Alt or F10 alone, or Alt with a button's access key, open the menu bar.
+    if (command == SC_KEYMENU && lParam != ' ' && lParam != '-' && skinMenuBar_ && !MenuTracking() &&
+        !GetCapture() && MenuBarKey(lParam))
+        return 1;
     if (command == SC_KEYMENU && lParam == ' ') {
         // Alt+Space: the system menu at the client area's top-left corner.
         POINT corner {0, 0};
@@ -696,6 +731,7 @@ void TWinSkinForm::Unskin()
     if (!subclassed_)
         return;
     RestoreProc();
+    UnhookFormHandler();
     if (form_ && !closing)
         form_->SetColor(savedColor_);
     if (!IsWindow(handle_))
@@ -711,6 +747,8 @@ void TWinSkinForm::Unskin()
         RECT window {}, client {};
         GetWindowRect(handle_, &window);
         GetClientRect(handle_, &client);
+        // The menu bar goes back first: the size below is fitted to it.
+        ReleaseMenuBar(true);
         if (SkinManager())
             SkinManager()->RememberUnskinned(handle_);
         if (IsIconic(handle_)) {
@@ -728,6 +766,7 @@ void TWinSkinForm::Unskin()
                          SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
         }
     }
+    ReleaseMenuBar(true);
     if (region_) {
         SetWindowRgn(handle_, nullptr, TRUE);
         region_ = nullptr;
@@ -739,6 +778,8 @@ void TWinSkinForm::Detach()
 {
     StopHoverTimer();
     RestoreProc();
+    UnhookFormHandler();
+    ReleaseMenuBar(frameState_ != fsClosing && IsWindow(handle_));
 }
 
 void TWinSkinForm::Reskin()

@@ -5,6 +5,7 @@
 // size under the skin's border widths, and gives everything back when skinning ends.
 
 #include "Component.h"
+#include "Control.h"
 #include "Handles.h"
 #include "Timer.h"
 #include "WinSkinFormButtons.h"
@@ -17,6 +18,8 @@
 class TSkinData;
 class TCustomForm;
 class TBitmap;
+class TWinSkinMenu;
+class TMenuBtn;
 
 // Frame states.
 enum TFrameState { fsCreated = 0, fsRunning = 1, fsReskinning = 3, fsClosing = 4, fsResizing = 5, fsDestroyed = 6 };
@@ -89,6 +92,18 @@ public:
     void PopupSystemMenu(POINT screen);
     // The small window icon drawn into a caption-button rectangle of a window DC.
     void DrawIcon(HDC dc, const RECT& rect);
+    bool RightToLeft() const { return rightToLeft_; }
+
+    // The skinned menu bar, null without one (WinSkinFormMenuBar.cpp).
+    TWinSkinMenu* SkinMenuBar() const { return skinMenuBar_.get(); }
+    // A popup of the menu bar is open; the menu it shows; the button it belongs to.
+    bool MenuTracking() const;
+    HMENU TrackedMenu() const;
+    TMenuBtn* TrackedButton() const;
+    // Opens the button's popup under it; false when nothing opened.
+    bool OpenButtonPopup(TMenuBtn& button);
+    // Posts a click on the button to the window.
+    void PostMenuClick(const TMenuBtn& button);
 
 private:
     static LRESULT CALLBACK FrameProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -126,6 +141,19 @@ private:
     // The window text's width in the caption font.
     int CaptionTextWidth() const;
     TOwnedRegion BuildRegion(int width, int height);
+
+    // The menu bar (WinSkinFormMenuBar.cpp).
+    class TFormHook;
+    void CreateMenuBar();
+    void ReleaseMenuBar(bool giveBack);
+    void MenuChanged();
+    bool MenuBarMouse(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool MenuBarKey(LPARAM key);
+    void MenuAtPoint(LPARAM lParam);
+    void ShowButtonState(int index, int state);
+    void HookFormHandler();
+    void UnhookFormHandler();
+    void FormHandler(TMessage& message, const TWndMethod& previous);
 
     HWND handle_ = nullptr;
     std::string skinName_;
@@ -169,4 +197,8 @@ private:
     int frameState_ = fsCreated;
     bool hadSysMenuStyle_ = false;
     bool startedAtCreation_ = false;
+    TOwnedComponent<TWinSkinMenu> skinMenuBar_;
+    TFormHook* formHook_ = nullptr;
+    // How much the client area grew when the system's menu bar came off under the system frame.
+    int menuGrowth_ = 0;
 };
