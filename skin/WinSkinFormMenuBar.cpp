@@ -15,6 +15,54 @@
 #include <cwctype>
 #include <utility>
 
+namespace {
+// What the one open menu-bar popup of the process is doing. It belongs to the frame that
+// tracks it; the message-filter hook reads and writes it.
+struct TTracking {
+    TWinSkinForm* Frame = nullptr;
+    HMENU Menu = nullptr;
+    int CurrentIndex = -1;
+    POINT LastMouse{INT_MIN, INT_MIN};
+    bool FirstMessage = true;
+    bool Switching = false;
+    // The button whose popup opens once this one has closed, -1 for none.
+    int PendingIndex = -1;
+};
+TTracking tracking;
+
+// A frame that goes while its popup is open leaves the popup's loop nothing to reach.
+void ForgetTracking(const TWinSkinForm* frame) {
+    if (frame && tracking.Frame == frame) {
+        tracking.Frame = nullptr;
+        EndMenu();
+    }
+}
+
+// Tells whether a component was freed while it was being watched (a window may go while its
+// popup's modal loop runs).
+class TLifeWatch : public TComponent {
+  public:
+    explicit TLifeWatch(TComponent* watched) : TComponent(nullptr), watched_(watched) {
+        watched_->FreeNotification(this);
+    }
+    ~TLifeWatch() override {
+        if (watched_)
+            watched_->RemoveFreeNotification(this);
+    }
+    bool Gone() const { return watched_ == nullptr; }
+
+  protected:
+    void Notification(TComponent* component, TOperation operation) override {
+        TComponent::Notification(component, operation);
+        if (operation == opRemove && component == watched_)
+            watched_ = nullptr;
+    }
+
+  private:
+    TComponent* watched_;
+};
+} // namespace
+
 // ---- Rules of the bar
 
 wchar_t MenuAccelerator(const std::wstring& caption) {
@@ -193,6 +241,7 @@ TWinSkinMenu::TWinSkinMenu(TWinSkinForm* frame, TSkinData* skin)
     : TComponent(nullptr), frame_(frame), skin_(skin), menuFont_(MakeMenuFont()) {}
 
 TWinSkinMenu::~TWinSkinMenu() {
+    ForgetTracking(frame_);
     if (frame_ && frame_->HotObject())
         for (const auto& button : buttons_)
             if (frame_->HotObject() == button.get())
@@ -443,19 +492,6 @@ void TWinSkinMenu::Paint(HDC dc, const RECT& rect) {
 // ---- Tracking a menu-bar popup
 
 namespace {
-// What the one open menu-bar popup of the process is doing. It belongs to the frame that
-// tracks it; the message-filter hook reads and writes it.
-struct TTracking {
-    TWinSkinForm* Frame = nullptr;
-    HMENU Menu = nullptr;
-    int CurrentIndex = -1;
-    POINT LastMouse{INT_MIN, INT_MIN};
-    bool FirstMessage = true;
-    bool Switching = false;
-    // The button whose popup opens once this one has closed, -1 for none.
-    int PendingIndex = -1;
-};
-TTracking tracking;
 
 void SwitchTrackingTo(int index) {
     if (index < 0 || index == tracking.CurrentIndex)
@@ -707,10 +743,13 @@ bool TWinSkinForm::OpenButtonPopup(TMenuBtn& first) {
             flags |= TPM_RIGHTALIGN;
         }
         const int y = window.top + button->BoundsRect.Bottom;
+        const TLifeWatch watch(this);
         TTrackingScope scope(this, *button);
         if (TSkinManage* manager = SkinManager())
             manager->SetNextMenuKind(1);
         TrackPopupMenu(submenu, flags, x, y, 0, handle_, nullptr);
+        if (watch.Gone())
+            return true; // the frame went with its window while the popup was open
         opened = true;
         index = scope.PendingIndex();
     }

@@ -14,6 +14,7 @@
 #include "Handles.h"
 #include "ImgUtil.h"
 #include "Menus.h"
+#include "Timer.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
@@ -742,6 +743,48 @@ TEST_F(MenuBarTest, ADisabledTopItemOpensNoPopupButItsCommandIsPosted) {
     EXPECT_FALSE(Frame()->MenuTracking());
     // The framework runs no click of a disabled item.
     EXPECT_TRUE(clicks_.Captions.empty());
+}
+
+TEST_F(MenuBarTest, AFormFreedWhileItsPopupIsOpenLeavesNothingBehind) {
+    MakeSkin(2);
+    MakeForm();
+    const HMENU file = Popup(file_);
+    // The form goes from a timer inside the popup's modal loop.
+    struct TFreeForm {
+        TOwnedComponent<TForm>* Form;
+        TTimer* Timer;
+        void Tick(TObject*) {
+            Timer->SetEnabled(false);
+            Form->reset();
+        }
+    };
+    TOwnedComponent<TTimer> timer(new TTimer(nullptr));
+    TFreeForm freeForm{&form_, timer.get()};
+    timer->SetEnabled(false);
+    timer->SetInterval(100);
+    timer->OnTimer = Bind<&TFreeForm::Tick>(&freeForm);
+    TMenuDriver driver([&](TMenuDriver& d) {
+        if (!d.WaitForPopup(file, "File"))
+            return;
+        RunOnUiThread([&] { timer->SetEnabled(true); });
+        d.WaitForNoPopup("the popup to go with its form");
+    });
+    ClickButton(file_);
+    EXPECT_TRUE(PumpUntil([&] { return driver.Done() && !form_; }, 8000));
+    for (const std::string& failure : driver.Failures())
+        ADD_FAILURE() << failure;
+    EXPECT_TRUE(SkinManager()->Frames().empty() || SkinManager()->Frames().front()->Handle() != nullptr);
+    // A new form's bar works: nothing of the old popup's tracking is left.
+    MakeForm();
+    const HMENU help = Popup(help_);
+    TMenuDriver again([&](TMenuDriver& d) {
+        if (d.WaitForPopup(help, "Help of the new form"))
+            d.Key(VK_ESCAPE);
+        d.WaitForNoPopup("Help to close");
+    });
+    ClickButton(help_);
+    Run(again);
+    EXPECT_EQ(again.Seen(), (std::vector<HMENU>{help}));
 }
 
 // ---- Switching off, skin changes, menu changes
