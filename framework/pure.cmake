@@ -13,4 +13,5 @@ set(PP_PURE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/../skin/SkinArchive.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSkinIni.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSkinFormGeometry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSkinMenuGeometry.cpp
 )

@@ -6,6 +6,7 @@
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinFormMenuBar.h"
+#include "WinSkinMenuPaint.h"
 
 #include <windowsx.h>
 
@@ -106,6 +107,8 @@ void TWinSkinForm::TakeOverForm(TSkinData* skin, TCustomForm* form)
     if (skin->Skins(xcMenuItem))
         form->SetPropText("AutoScroll", "False");
     Start(skin);
+    if (skin->Skins(xcMenuItem))
+        SetMainMenusOwnerDraw(*form, skin, true);
     savedColor_ = form->Color();
     form->SetColor(skin->Colour(scButtonFace));
 }
@@ -493,6 +496,8 @@ void TWinSkinForm::DeferredStart()
         }
     }
     menuGrowth_ = 0;
+    if (form_ && skin_ && skin_->Skins(xcPopupMenu))
+        SetPopupMenusOwnerDraw(*form_, skin_, true);
     SendMessageA(handle_, SKM_SKINNED, 0, SKIN_MAGIC);
     if (skin_ && skin_->OnAfterSkinForm)
         skin_->OnAfterSkinForm(form_, handle_, skinName_);
@@ -728,6 +733,12 @@ void TWinSkinForm::Unskin()
     const bool closing = frameState_ == fsClosing;
     StopHoverTimer();
     HideHint();
+    if (form_ && skin_) {
+        if (skin_->Skins(xcPopupMenu))
+            SetPopupMenusOwnerDraw(*form_, skin_, false);
+        if (skin_->Skins(xcMenuItem))
+            SetMainMenusOwnerDraw(*form_, skin_, false);
+    }
     if (!subclassed_)
         return;
     RestoreProc();
@@ -800,6 +811,8 @@ void TWinSkinForm::Reskin()
         regionWidth_ = regionHeight_ = -1;
         UpdateRegion(false);
         RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        if (form_ && skin_ && skin_->Skins(xcPopupMenu))
+            SetPopupMenusOwnerDraw(*form_, skin_, true);
     }
     SendMessageA(handle_, SKM_SKINNED, 0, SKIN_MAGIC);
     if (skin_ && skin_->OnAfterSkinForm)
