@@ -391,6 +391,9 @@ LRESULT TWinSkinForm::Stage3(UINT msg, WPARAM wParam, LPARAM lParam)
     if (frameState_ == fsCreated)
         return PassOn(msg, wParam, lParam);
     switch (msg) {
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+        return MenuItemMessage(msg, wParam, lParam);
     case WM_NCCALCSIZE:
         return NcCalcSize(wParam, lParam);
     case WM_NCHITTEST:

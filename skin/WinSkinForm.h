@@ -149,6 +149,7 @@ private:
     void MenuChanged();
     bool MenuBarMouse(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool MenuBarKey(LPARAM key);
+    LRESULT MenuItemMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void MenuAtPoint(LPARAM lParam);
     void ShowButtonState(int index, int state);
     void HookFormHandler();

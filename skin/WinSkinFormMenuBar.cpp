@@ -7,6 +7,7 @@
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
+#include "WinSkinMenuPaint.h"
 
 #include <windowsx.h>
 
@@ -152,14 +153,6 @@ RECT ToRect(const TFrameRect& r) {
     return RECT{r.Left, r.Top, r.Right, r.Bottom};
 }
 
-TOwnedFont MakeMenuFont() {
-    NONCLIENTMETRICSA metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        return TOwnedFont(CreateFontIndirectA(&metrics.lfMenuFont));
-    return TOwnedFont();
-}
-
 TColor CaptionColour(const TSkinData& skin, bool enabled) {
     return skin.Colour(enabled ? scMenuBarText : scButtonShadow);
 }
@@ -238,7 +231,7 @@ void TMenuBtn::Paint() {
 // ---- TWinSkinMenu
 
 TWinSkinMenu::TWinSkinMenu(TWinSkinForm* frame, TSkinData* skin)
-    : TComponent(nullptr), frame_(frame), skin_(skin), menuFont_(MakeMenuFont()) {}
+    : TComponent(nullptr), frame_(frame), skin_(skin) {}
 
 TWinSkinMenu::~TWinSkinMenu() {
     ForgetTracking(frame_);
@@ -266,6 +259,10 @@ void TWinSkinMenu::Notification(TComponent* component, TOperation operation) {
         for (const auto& button : buttons_)
             button->Item = nullptr;
     }
+}
+
+HFONT TWinSkinMenu::MenuFont() const {
+    return SkinMenuFont(false);
 }
 
 TMenuBtn* TWinSkinMenu::Button(int index) const {
@@ -425,7 +422,7 @@ int TWinSkinMenu::CaptionWidth(HDC dc, const std::wstring& caption) const {
 }
 
 std::vector<TFrameRect> TWinSkinMenu::Layout(HDC dc, const RECT& strip) {
-    TSelectGuard font(dc, menuFont_.Get());
+    TSelectGuard font(dc, MenuFont());
     std::vector<TMenuButtonSpan> spans;
     spans.reserve(buttons_.size());
     for (const auto& button : buttons_)
@@ -466,7 +463,7 @@ void TWinSkinMenu::Paint(HDC dc, const RECT& rect) {
     background_.SetSize(width, height);
     BitBlt(background_.MemoryDC(), 0, 0, width, height, stripDC, 0, 0, SRCCOPY);
     painting_ = true;
-    TSelectGuard font(stripDC, menuFont_.Get());
+    TSelectGuard font(stripDC, MenuFont());
     const int oldMode = SetBkMode(stripDC, TRANSPARENT);
     Layout(stripDC, rect);
     const TMenuBtn* open = frame_->MenuTracking() ? frame_->TrackedButton() : nullptr;
@@ -745,8 +742,10 @@ bool TWinSkinForm::OpenButtonPopup(TMenuBtn& first) {
         const int y = window.top + button->BoundsRect.Bottom;
         const TLifeWatch watch(this);
         TTrackingScope scope(this, *button);
-        if (TSkinManage* manager = SkinManager())
+        if (TSkinManage* manager = SkinManager()) {
             manager->SetNextMenuKind(1);
+            manager->SetMenuFromBar(true);
+        }
         TrackPopupMenu(submenu, flags, x, y, 0, handle_, nullptr);
         if (watch.Gone())
             return true; // the frame went with its window while the popup was open
@@ -1006,4 +1005,77 @@ void TWinSkinForm::FormHandler(TMessage& message, const TWndMethod& previous) {
             previous(message);
         return;
     }
+}
+
+// ---- The items of the bar's popups
+
+namespace {
+// The item of the bar's framework menu with that command, else null.
+TMenuItem* SourceItem(const TWinSkinMenu& bar, UINT command) {
+    if (!bar.SourceMenu() || command > 0xFFFF)
+        return nullptr;
+    TMenuItem* item = TMenuItem::FindByCommand(static_cast<WORD>(command));
+    return item && item->Menu() == bar.SourceMenu() ? item : nullptr;
+}
+
+// Commands of the program's own items; entries without one (0) and the system's and MDI
+// windows' entries (from 4096 up) are measured and drawn as native entries.
+bool IsProgramCommand(UINT command) {
+    return command >= 1 && command <= 4095;
+}
+} // namespace
+
+LRESULT TWinSkinForm::MenuItemMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (!skinMenuBar_ || !skin_ || !lParam)
+        return PassOn(msg, wParam, lParam);
+    TWinSkinMenuPainter& painter = SkinMenuPainter(skin_);
+    if (msg == WM_MEASUREITEM) {
+        auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (measure->CtlType != ODT_MENU)
+            return PassOn(msg, wParam, lParam);
+        TMenuItem* item = form_ ? SourceItem(*skinMenuBar_, measure->itemID) : nullptr;
+        if (!item && IsProgramCommand(measure->itemID))
+            return PassOn(msg, wParam, lParam);
+        TWindowDC dc(handle_);
+        if (!dc.Get())
+            return PassOn(msg, wParam, lParam);
+        if (item) {
+            TCanvas canvas;
+            canvas.SetHandle(dc.Get());
+            int width = static_cast<int>(measure->itemWidth), height = static_cast<int>(measure->itemHeight);
+            painter.MeasureMenuItem(item, canvas, width, height);
+            canvas.SetHandle(nullptr);
+            measure->itemWidth = static_cast<UINT>(std::max(0, width));
+            measure->itemHeight = static_cast<UINT>(std::max(0, height));
+            return TRUE;
+        }
+        char text[81] = {};
+        GetMenuStringA(TrackedMenu(), measure->itemID, text, 80, MF_BYCOMMAND);
+        const TMenuItemSize size = painter.MeasureNativeItem(dc.Get(), text);
+        measure->itemWidth = static_cast<UINT>(std::max(0, size.Width));
+        measure->itemHeight = static_cast<UINT>(std::max(0, size.Height));
+        return TRUE;
+    }
+    auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+    if (draw->CtlType != ODT_MENU)
+        return PassOn(msg, wParam, lParam);
+    const auto menu = reinterpret_cast<HMENU>(draw->hwndItem);
+    if (TSkinManage* manager = SkinManager())
+        manager->AttachMenuHandle(menu);
+    const bool selected = (draw->itemState & ODS_SELECTED) != 0;
+    if (TMenuItem* item = form_ ? SourceItem(*skinMenuBar_, draw->itemID) : nullptr) {
+        TCanvas canvas;
+        canvas.SetHandle(draw->hDC);
+        painter.DrawSkinnedItem(item, canvas, draw->rcItem, selected);
+        canvas.SetHandle(nullptr);
+        return TRUE;
+    }
+    if (IsProgramCommand(draw->itemID) && form_)
+        return PassOn(msg, wParam, lParam);
+    // A native entry: as it is in its menu, enabled and checked as the system draws it now.
+    TMenuItemContent content = NativeMenuItemContent(menu, draw->itemID, false);
+    content.Enabled = !(draw->itemState & (ODS_GRAYED | ODS_DISABLED));
+    content.Checked = (draw->itemState & ODS_CHECKED) != 0;
+    painter.DrawNativeItem(menu, content, selected, draw->rcItem, draw->hDC);
+    return TRUE;
 }

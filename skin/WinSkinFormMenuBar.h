@@ -118,7 +118,8 @@ class TWinSkinMenu : public TComponent {
     const RECT& StripRect() const { return stripRect_; }
     const TBitmap& Background() const { return background_; }
     bool Painting() const { return painting_; }
-    HFONT MenuFont() const { return menuFont_.Get(); }
+    // The system's menu font.
+    HFONT MenuFont() const;
     TWinSkinForm* OwnerFrame() const { return frame_; }
 
     // Every item of the popup, recursively, becomes owner-drawn (the frame measures and draws
@@ -143,7 +144,6 @@ class TWinSkinMenu : public TComponent {
     TBitmap background_;
     bool painting_ = false;
     HMENU menuHandle_ = nullptr;
-    TOwnedFont menuFont_;
     // Items made owner-drawn here: (menu, position).
     std::vector<std::pair<HMENU, UINT>> ownerDrawn_;
 };

@@ -787,6 +787,44 @@ TEST_F(MenuBarTest, AFormFreedWhileItsPopupIsOpenLeavesNothingBehind) {
     EXPECT_EQ(again.Seen(), (std::vector<HMENU>{help}));
 }
 
+TEST_F(MenuBarTest, ThePopupsItemsAreMeasuredAndDrawnByTheSkinnedPainter) {
+    MakeSkin(2);
+    MakeForm();
+    const HMENU file = Popup(file_);
+    RECT item{}, separator{};
+    std::unique_ptr<TBitmap> picture;
+    TMenuDriver driver([&](TMenuDriver& d) {
+        if (!d.WaitForPopup(file, "File"))
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        GetMenuItemRect(nullptr, file, 0, &item);
+        GetMenuItemRect(nullptr, file, 2, &separator);
+        const TPopup popup = OpenPopups().front();
+        RECT r{};
+        GetWindowRect(popup.Window, &r);
+        picture = std::make_unique<TBitmap>(r.right - r.left, r.bottom - r.top);
+        HDC dc = GetWindowDC(popup.Window);
+        BitBlt(picture->MemoryDC(), 0, 0, picture->Width(), picture->Height(), dc, 0, 0, SRCCOPY);
+        ReleaseDC(popup.Window, dc);
+        GdiFlush();
+        d.Key(VK_ESCAPE);
+        d.WaitForNoPopup("File to close");
+    });
+    ClickButton(file_);
+    Run(driver);
+    ASSERT_NE(picture, nullptr);
+    // A separator is measured lower than an item with text (a plain owner-drawn menu measures
+    // every entry one menu row high).
+    EXPECT_GT(item.bottom - item.top, 0);
+    EXPECT_LT(separator.bottom - separator.top, item.bottom - item.top);
+    // The skin's colours: the first item selected in the skin's selected-text colour, the others
+    // in its menu-text colour; nothing in the system's selection colour.
+    const TFrameRect all{0, 0, picture->Width(), picture->Height()};
+    EXPECT_GT(CountColour(*picture, all, skin_->Colour(scMenuText)), 10);
+    EXPECT_GT(CountColour(*picture, all, skin_->Colour(scHilightText)), 5);
+    EXPECT_EQ(CountColour(*picture, all, static_cast<TColor>(GetSysColor(COLOR_HIGHLIGHT))), 0);
+}
+
 // ---- Switching off, skin changes, menu changes
 
 TEST_F(MenuBarTest, SkinningOffGivesTheMenuBarBackAndOnTakesItAgainWithTheClientAreaKept) {
