@@ -23,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -691,11 +692,28 @@ TEST_F(MenuBarTest, AltWithAnAccessKeyAltAloneAndTheMenuAtPointMessageOpenTheirB
         PostMessageA(Window(), SKM_MENUATPOINT, 0, MAKELPARAM(p.x, p.y));
         Run(driver);
     }
-    // The disabled button's access key opens nothing; Alt+Space stays the system menu's.
+    // The disabled button's access key opens nothing.
     PostKey(Window(), 'L', true);
     PumpFor(300);
     EXPECT_TRUE(OpenPopups().empty());
     TMenuDriver::CloseAll();
+    // Alt+Space stays the system menu's.
+    std::vector<HMENU> bar;
+    for (const auto& button : Bar()->Buttons())
+        bar.push_back(button->Submenu);
+    HMENU shown = nullptr;
+    {
+        TMenuDriver driver([&](TMenuDriver& d) {
+            if (d.WaitFor([&] { return !OpenPopups().empty(); }, "the system menu by Alt+Space"))
+                shown = OpenPopups().front().Menu;
+            d.Key(VK_ESCAPE);
+            d.WaitForNoPopup("the system menu to close");
+        });
+        PostKey(Window(), VK_SPACE, true);
+        Run(driver);
+    }
+    EXPECT_NE(shown, nullptr);
+    EXPECT_EQ(std::find(bar.begin(), bar.end(), shown), bar.end()) << "Alt+Space opened a menu-bar popup";
 }
 
 TEST_F(MenuBarTest, TheFormsDialogCharacterWithAltHeldPostsAClickOnTheButton) {
