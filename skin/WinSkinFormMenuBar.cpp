@@ -294,7 +294,7 @@ TMenuBtn* TWinSkinMenu::FirstButton() const {
 
 bool TWinSkinMenu::BuildButtons() {
     const HMENU menu = GetMenu(frame_->Handle());
-    if (!menu || GetMenuItemCount(menu) <= 0)
+    if (!menu)
         return false;
     // A different menu: what was made owner-drawn belongs to the old one, which its owner has
     // freed or keeps.

@@ -92,8 +92,8 @@ class TWinSkinMenu : public TComponent {
     TMainMenu* SourceMenu() const { return sourceMenu_; }
     void SetSourceMenu(TMainMenu* menu);
 
-    // Reads the window's menu bar into buttons and takes it off the window; false (and the
-    // menu left in place) when the window has no menu with items.
+    // Reads the window's menu bar into buttons and takes it off the window; false (no buttons,
+    // and the menu left in place) when the window has no menu with items.
     bool BuildButtons();
     // The same after the window's menu was replaced; the buttons are laid out afresh.
     void RebuildButtons();

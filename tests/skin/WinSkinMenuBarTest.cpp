@@ -933,6 +933,21 @@ TEST_F(MenuBarTest, AChangedMenuRebuildsTheButtonsAndARemovedMenuTakesTheStripAw
     RECT client{};
     GetClientRect(Window(), &client);
     EXPECT_EQ(client.bottom, 200);
+    // A menu whose items are all gone leaves no button behind that could open a freed popup.
+    std::vector<TMenuItem*> tops;
+    for (int i = 0; i < menu_->Items().Count(); ++i)
+        tops.push_back(menu_->Items()[i]);
+    for (TMenuItem* top : tops)
+        menu_->Items().Remove(top);
+    PumpPending();
+    ASSERT_NE(Bar(), nullptr);
+    EXPECT_TRUE(Bar()->Buttons().empty());
+    for (TMenuItem* top : tops)
+        menu_->Items().Add(top);
+    PumpPending();
+    ASSERT_NE(Bar(), nullptr);
+    EXPECT_EQ(Bar()->Buttons().size(), 4u);
+    EXPECT_EQ(GetMenu(Window()), nullptr);
     // Without a main menu the strip goes and the client area takes its room.
     form_->SetMenu(nullptr);
     PumpPending();
