@@ -45,7 +45,7 @@ void TGlyphSettings::DrawContent(HDC dc, const RECT& rect, const std::string& ca
         TMemoryDC source(CreateCompatibleDC(dc));
         TSelectGuard picture(source.Get(), glyph_.Handle());
         const COLORREF transparent = glyph_.PixelColor(0, glyph_.Height() - 1);
-        TransparentBlt(dc, gx, gy, glyph.cx, glyph.cy, source.Get(), cell * glyph.cx, 0, glyph.cx, glyph.cy,
+        GdiTransparentBlt(dc, gx, gy, glyph.cx, glyph.cy, source.Get(), cell * glyph.cx, 0, glyph.cx, glyph.cy,
                        transparent);
     } else if (glyph.cx > 0) {
         if (enabled)

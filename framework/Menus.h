@@ -14,6 +14,7 @@
 
 class TMenu;
 class TControl;
+class TImageList;
 
 using TMenuDrawItemEvent = TMethod<void(TObject* sender, TCanvas& canvas, RECT rect, bool selected)>;
 using TMenuMeasureItemEvent = TMethod<void(TObject* sender, TCanvas& canvas, int& width, int& height)>;
@@ -98,6 +99,9 @@ public:
     // Captions show exactly as given when off (no letters are added).
     bool AutoHotkeys() const { return false; }
     virtual void MenuChanged();
+    // The pictures the items' ImageIndex picks from (not owned; null for none).
+    TImageList* Images() const { return images_; }
+    void SetImages(TImageList* images) { images_ = images; }
 
 protected:
     void InvalidateHandle() { handle_.Reset(); }
@@ -106,6 +110,7 @@ protected:
 
 private:
     TMenuItem* items_;
+    TImageList* images_ = nullptr;
 };
 
 class TPopupMenu : public TMenu {

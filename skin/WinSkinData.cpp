@@ -205,6 +205,11 @@ RECT CellRect(const TDataSkinObject& element, int cell, bool stacked)
     return RECT{width * (cell - 1), 0, width * cell, element.Bitmap.Height()};
 }
 
+bool IsLiveSkinData(const TSkinData* skin) {
+    const auto& live = LiveSkinDatas();
+    return skin && std::find(live.begin(), live.end(), skin) != live.end();
+}
+
 const TSkinData* ActiveMainSkinData()
 {
     for (TSkinData* skin : LiveSkinDatas())

@@ -210,6 +210,8 @@ class TSkinData;
 // The skin component of the main form when it is switched on and has a skin ready (forms made
 // now will be skinned by it), else null.
 const TSkinData* ActiveMainSkinData();
+// Whether the skin component still exists (painters hold plain pointers to it).
+bool IsLiveSkinData(const TSkinData* skin);
 
 // Where the loaders find the bitmaps a description names: the unpacked archive, or a map of
 // entries in tests and tools.

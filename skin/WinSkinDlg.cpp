@@ -2,9 +2,11 @@
 
 #include "Application.h"
 #include "Form.h"
+#include "Menus.h"
 #include "Screen.h"
 #include "WinSkinForm.h"
 #include "WinSkinFormGeometry.h"
+#include "WinSkinMenu.h"
 
 #include <algorithm>
 #include <cctype>
@@ -45,6 +47,9 @@ bool SkinFrameInsets(TCustomForm& form, const TCreateParams& params, RECT& inset
     if (!FrameWidthsUsable(widths))
         return false;
     insets = RECT {widths.Left, widths.Caption, widths.Right, widths.Bottom};
+    // A main menu is drawn in a strip below the caption.
+    if (form.Menu() && form.Menu()->Items().Count() > 0 && skin->Skins(xcMainMenu))
+        insets.top += GetSystemMetrics(SM_CYMENU);
     return true;
 }
 
@@ -148,12 +153,16 @@ LRESULT TSkinManage::Hook(int code, WPARAM wParam, LPARAM lParam)
         if (state_ == 0)
             state_ = 1;
         SkinWindow(window);
+    } else if (code == HCBT_DESTROYWND) {
+        ReleasePopupMenuWindow(window);
     } else if (code == HCBT_CREATEWND) {
         const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+        if (create && !(create->style & WS_CHILD) && WindowClassName(window) == "#32768")
+            SkinPopupMenuWindow(window);
         // MDI children, and the program's own forms, are skinned as they are made, so that
-        // neither the system frame nor a wrong size is ever seen. Popup menus and size grips
-        // get their skins from the menu and control units, which plug in here.
-        if (create && (create->dwExStyle & WS_EX_MDICHILD))
+        // neither the system frame nor a wrong size is ever seen. Size grips get their skins
+        // from the control units, which plug in here.
+        else if (create && (create->dwExStyle & WS_EX_MDICHILD))
             SkinWindow(window);
         else if (create && !(create->style & WS_CHILD) &&
                  dynamic_cast<TCustomForm*>(ControlFromCreation(window, create)))
@@ -194,6 +203,71 @@ void TSkinManage::PurgeFrames()
             TComponent::Free(frame);
         }
     }
+}
+
+void TSkinManage::SkinPopupMenuWindow(HWND window) {
+    if (!skinningEnabled_ || !window || IsPopupMenuWindow(window))
+        return;
+    TSkinData* skin = ChooseSkinData(window, "#32768");
+    if (!skin || !skin->SkinReady())
+        return;
+    // The kind of menu a frame announced decides which switch lets it be skinned.
+    const bool allowed = nextMenuKind_ == 1   ? skin->Skins(xcMainMenu) || skin->Skins(xcMenuItem)
+                         : nextMenuKind_ == 2 ? skin->Skins(xcSystemMenu)
+                                              : skin->Skins(xcPopupMenu);
+    if (!allowed)
+        return;
+    auto popup = std::make_unique<TWinSkinPopMenu>();
+    popup->Attach(window, skin);
+    popup->SetFromBar(menuFromBar_);
+    popupMenus_.push_back(std::move(popup));
+}
+
+bool TSkinManage::ReleasePopupMenuWindow(HWND window) {
+    auto it = std::find_if(popupMenus_.begin(), popupMenus_.end(),
+                           [window](const auto& popup) { return popup->Handle() == window; });
+    if (it == popupMenus_.end())
+        return false;
+    std::unique_ptr<TWinSkinPopMenu> popup = std::move(*it);
+    popupMenus_.erase(it);
+    popup->Detach();
+    if (popupMenus_.empty()) {
+        menuFromBar_ = false;
+        nextMenuKind_ = 0;
+    }
+    return true;
+}
+
+bool TSkinManage::IsPopupMenuWindow(HWND window) const {
+    return std::any_of(popupMenus_.begin(), popupMenus_.end(),
+                       [window](const auto& popup) { return popup->Handle() == window; });
+}
+
+void TSkinManage::MarkMenusFromBar() {
+    for (auto& popup : popupMenus_)
+        popup->SetFromBar(true);
+}
+
+void TSkinManage::AttachMenuHandle(HMENU menu) {
+    if (!menu)
+        return;
+    for (auto& popup : popupMenus_)
+        if (popup->MenuHandle() == menu)
+            return;
+    for (auto it = popupMenus_.rbegin(); it != popupMenus_.rend(); ++it)
+        if (!(*it)->MenuHandle()) {
+            (*it)->SetMenuHandle(menu);
+            return;
+        }
+}
+
+const TBitmap* TSkinManage::FindMenuBitmap(HMENU menu) const {
+    if (!menu)
+        return nullptr;
+    for (const auto& popup : popupMenus_)
+        if (popup->MenuHandle() == menu)
+            return &popup->Background();
+    return nullptr;
 }
 
 TWinSkinForm* TSkinManage::FindFrame(HWND window) const

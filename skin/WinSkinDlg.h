@@ -13,6 +13,8 @@
 #include <vector>
 
 class TWinSkinForm;
+class TWinSkinPopMenu;
+class TBitmap;
 class TCustomForm;
 struct TCreateParams;
 
@@ -76,6 +78,21 @@ public:
     // Kind of the next popup menu window: 0 context menu, 1 menu-bar drop-down, 2 system menu.
     int NextMenuKind() const { return nextMenuKind_; }
     void SetNextMenuKind(int value) { nextMenuKind_ = value; }
+    // Set while a menu-bar menu is opened: new popup-menu skins are marked as the bar's.
+    bool MenuFromBar() const { return menuFromBar_; }
+    void SetMenuFromBar(bool value) { menuFromBar_ = value; }
+
+    // Popup menu windows ("#32768"): skinned as they are made, released as they go.
+    void SkinPopupMenuWindow(HWND window);
+    bool ReleasePopupMenuWindow(HWND window);
+    bool IsPopupMenuWindow(HWND window) const;
+    // Every popup-menu skin is marked as the menu bar's.
+    void MarkMenusFromBar();
+    // The newest popup-menu skin without a menu handle gets this one.
+    void AttachMenuHandle(HMENU menu);
+    // The picture of the popup-menu skin showing the menu, null when none does.
+    const TBitmap* FindMenuBitmap(HMENU menu) const;
+    const std::vector<std::unique_ptr<TWinSkinPopMenu>>& PopupMenus() const { return popupMenus_; }
 
     // A window whose skin was switched off keeps its client size when skinned again; a form
     // skinned for the first time was laid out for the skin's frame and keeps its outer size.
@@ -100,6 +117,8 @@ private:
     bool skinAllPass_ = false;
     int state_ = 0;
     int nextMenuKind_ = 0;
+    bool menuFromBar_ = false;
+    std::vector<std::unique_ptr<TWinSkinPopMenu>> popupMenus_;
     int pendingAction_ = saNone;
     TSkinData* pendingSkinData_ = nullptr;
     TSkinData* defaultSkinData_ = nullptr;

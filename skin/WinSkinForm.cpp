@@ -6,6 +6,8 @@
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSubClass.h"
+#include "WinSkinFormMenuBar.h"
+#include "WinSkinMenuPaint.h"
 
 #include <windowsx.h>
 
@@ -107,6 +109,8 @@ void TWinSkinForm::TakeOverForm(TSkinData* skin, TCustomForm* form)
     if (skin->Skins(xcMenuItem))
         form->SetPropText("AutoScroll", "False");
     Start(skin);
+    if (skin->Skins(xcMenuItem))
+        SetMainMenusOwnerDraw(*form, skin, true);
     savedColor_ = form->Color();
     form->SetColor(skin->Colour(scButtonFace));
 }
@@ -152,6 +156,10 @@ void TWinSkinForm::Start(TSkinData* skin)
         frameApplied_ = borderKind_ == bkNone || FrameWidthsUsable(widths_);
         if (!frameApplied_)
             skinFrame_ = false;
+    }
+    if (skinFrame_) {
+        CreateMenuBar();
+        HookFormHandler();
     }
     if (!skinFrame_)
         frameState_ = fsRunning;
@@ -358,6 +366,23 @@ LRESULT TWinSkinForm::Stage2(UINT msg, WPARAM wParam, LPARAM lParam)
         return PassOn(msg, wParam, lParam);
     case WM_SYSCOMMAND:
         return SysCommand(wParam, lParam);
+    case SKM_MENUATPOINT:
+        MenuAtPoint(lParam);
+        return 0;
+    case CM_MENUCHANGED:
+        // A form object's menu changes reach the frame through the form's handler.
+        if (form_)
+            return Stage3(msg, wParam, lParam);
+        {
+            const bool painting = skin_ && skin_->FramePainting();
+            if (skin_)
+                skin_->SetFramePainting(false);
+            const LRESULT result = PassOn(msg, wParam, lParam);
+            if (skin_)
+                skin_->SetFramePainting(painting);
+            MenuChanged();
+            return result;
+        }
     default:
         return Stage3(msg, wParam, lParam);
     }
@@ -368,6 +393,9 @@ LRESULT TWinSkinForm::Stage3(UINT msg, WPARAM wParam, LPARAM lParam)
     if (frameState_ == fsCreated)
         return PassOn(msg, wParam, lParam);
     switch (msg) {
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+        return MenuItemMessage(msg, wParam, lParam);
     case WM_NCCALCSIZE:
         return NcCalcSize(wParam, lParam);
     case WM_NCHITTEST:
@@ -387,8 +415,12 @@ LRESULT TWinSkinForm::Stage3(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONUP:
     case WM_NCLBUTTONDBLCLK:
-    case WM_NCRBUTTONDOWN:
+    case WM_NCRBUTTONDOWN: {
+        LRESULT result = 0;
+        if (MenuBarMouse(msg, wParam, lParam, result))
+            return result;
         return NcMouse(msg, wParam, lParam);
+    }
     case SKM_REDRAWFRAME:
         PaintNonClient();
         return 0;
@@ -424,9 +456,12 @@ void TWinSkinForm::RefreshWindowState()
 
 void TWinSkinForm::DeferredStart()
 {
+    // A menu the window got after the start (a form sets it once its window exists).
+    CreateMenuBar();
     systemMenu_ = GetSystemMenu(handle_, FALSE);
     BuildIconBitmap();
     GetClientRect(handle_, &clientSize_);
+    clientSize_.bottom = std::max(0L, clientSize_.bottom - menuGrowth_);
     RECT window {};
     GetWindowRect(handle_, &window);
     systemFrameSize_ = SIZE {(window.right - window.left) - clientSize_.right,
@@ -469,6 +504,9 @@ void TWinSkinForm::DeferredStart()
                 UpdateRegion();
         }
     }
+    menuGrowth_ = 0;
+    if (form_ && skin_ && skin_->Skins(xcPopupMenu))
+        SetPopupMenusOwnerDraw(*form_, skin_, true);
     SendMessageA(handle_, SKM_SKINNED, 0, SKIN_MAGIC);
     if (skin_ && skin_->OnAfterSkinForm)
         skin_->OnAfterSkinForm(form_, handle_, skinName_);
@@ -489,6 +527,7 @@ void TWinSkinForm::ReadFrameWidths()
         return;
     }
     widths_ = SkinFrameWidths(*skin_);
+    widths_.Menu = skinMenuBar_ ? GetSystemMetrics(SM_CYMENU) : 0;
 }
 
 void TWinSkinForm::ReleaseCaptionObjects()
@@ -531,7 +570,7 @@ void TWinSkinForm::FitToClient(bool keepMeasured, bool redraw)
     if (!keepMeasured && form_) {
         const RECT client = form_->ClientRect();
         clientWidth = client.right;
-        clientHeight = client.bottom;
+        clientHeight = std::max(0L, client.bottom - menuGrowth_);
     }
     int width = 0, height = 0;
     WindowSizeForClient(widths_, clientWidth, clientHeight, width, height);
@@ -670,6 +709,10 @@ LRESULT TWinSkinForm::NcActivate(WPARAM wParam, LPARAM)
 LRESULT TWinSkinForm::SysCommand(WPARAM wParam, LPARAM lParam)
 {
     const UINT command = static_cast<UINT>(wParam) & SC_MASK;
+    // Alt or F10 alone, or Alt with a button's access key, open the menu bar.
+    if (command == SC_KEYMENU && lParam != ' ' && lParam != '-' && skinMenuBar_ && !MenuTracking() &&
+        !GetCapture() && MenuBarKey(lParam))
+        return 1;
     if (command == SC_KEYMENU && lParam == ' ') {
         // Alt+Space: the system menu at the client area's top-left corner.
         POINT corner {0, 0};
@@ -700,9 +743,16 @@ void TWinSkinForm::Unskin()
     StopHoverTimer();
     HideHint();
     ReleaseAdapters();
+    if (form_ && skin_) {
+        if (skin_->Skins(xcPopupMenu))
+            SetPopupMenusOwnerDraw(*form_, skin_, false);
+        if (skin_->Skins(xcMenuItem))
+            SetMainMenusOwnerDraw(*form_, skin_, false);
+    }
     if (!subclassed_)
         return;
     RestoreProc();
+    UnhookFormHandler();
     if (form_ && !closing)
         form_->SetColor(savedColor_);
     if (!IsWindow(handle_))
@@ -718,6 +768,8 @@ void TWinSkinForm::Unskin()
         RECT window {}, client {};
         GetWindowRect(handle_, &window);
         GetClientRect(handle_, &client);
+        // The menu bar goes back first: the size below is fitted to it.
+        ReleaseMenuBar(true);
         if (SkinManager())
             SkinManager()->RememberUnskinned(handle_);
         if (IsIconic(handle_)) {
@@ -735,6 +787,7 @@ void TWinSkinForm::Unskin()
                          SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
         }
     }
+    ReleaseMenuBar(true);
     if (region_) {
         SetWindowRgn(handle_, nullptr, TRUE);
         region_ = nullptr;
@@ -747,6 +800,8 @@ void TWinSkinForm::Detach()
     StopHoverTimer();
     RestoreProc();
     ReleaseAdapters();
+    UnhookFormHandler();
+    ReleaseMenuBar(frameState_ != fsClosing && IsWindow(handle_));
 }
 
 void TWinSkinForm::Reskin()
@@ -770,6 +825,8 @@ void TWinSkinForm::Reskin()
         regionWidth_ = regionHeight_ = -1;
         UpdateRegion(false);
         RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        if (form_ && skin_ && skin_->Skins(xcPopupMenu))
+            SetPopupMenusOwnerDraw(*form_, skin_, true);
     }
     SendMessageA(handle_, SKM_SKINNED, 0, SKIN_MAGIC);
     if (skin_ && skin_->OnAfterSkinForm)

@@ -6,6 +6,7 @@
 
 #include "Component.h"
 #include "ControlDiscoveryRules.h"
+#include "Control.h"
 #include "Handles.h"
 #include "Timer.h"
 #include "WinSkinFormButtons.h"
@@ -21,6 +22,8 @@ class TBitmap;
 class TSkinControl;
 class TControl;
 class TWinControl;
+class TWinSkinMenu;
+class TMenuBtn;
 
 // Frame states.
 enum TFrameState { fsCreated = 0, fsRunning = 1, fsReskinning = 3, fsClosing = 4, fsResizing = 5, fsDestroyed = 6 };
@@ -93,6 +96,18 @@ public:
     void PopupSystemMenu(POINT screen);
     // The small window icon drawn into a caption-button rectangle of a window DC.
     void DrawIcon(HDC dc, const RECT& rect);
+    bool RightToLeft() const { return rightToLeft_; }
+
+    // The skinned menu bar, null without one (WinSkinFormMenuBar.cpp).
+    TWinSkinMenu* SkinMenuBar() const { return skinMenuBar_.get(); }
+    // A popup of the menu bar is open; the menu it shows; the button it belongs to.
+    bool MenuTracking() const;
+    HMENU TrackedMenu() const;
+    TMenuBtn* TrackedButton() const;
+    // Opens the button's popup under it; false when nothing opened.
+    bool OpenButtonPopup(TMenuBtn& button);
+    // Posts a click on the button to the window.
+    void PostMenuClick(const TMenuBtn& button);
 
     // The skinned-control adapters of this window (WinSubClass.cpp). Registering answers whether
     // the adapter was already in the list (it is then not added again).
@@ -156,6 +171,20 @@ private:
     int CaptionTextWidth() const;
     TOwnedRegion BuildRegion(int width, int height);
 
+    // The menu bar (WinSkinFormMenuBar.cpp).
+    class TFormHook;
+    void CreateMenuBar();
+    void ReleaseMenuBar(bool giveBack);
+    void MenuChanged();
+    bool MenuBarMouse(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool MenuBarKey(LPARAM key);
+    LRESULT MenuItemMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void MenuAtPoint(LPARAM lParam);
+    void ShowButtonState(int index, int state);
+    void HookFormHandler();
+    void UnhookFormHandler();
+    void FormHandler(TMessage& message, const TWndMethod& previous);
+
     HWND handle_ = nullptr;
     std::string skinName_;
     TSkinData* skin_ = nullptr;
@@ -199,4 +228,8 @@ private:
     bool hadSysMenuStyle_ = false;
     bool startedAtCreation_ = false;
     std::vector<TSkinControl*> adapters_;
+    TOwnedComponent<TWinSkinMenu> skinMenuBar_;
+    TFormHook* formHook_ = nullptr;
+    // How much the client area grew when the system's menu bar came off under the system frame.
+    int menuGrowth_ = 0;
 };

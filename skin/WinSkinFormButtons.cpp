@@ -286,7 +286,7 @@ void TWinSkinForm::RunButtonAction(TWinSysButton& button, POINT screen)
 
 void TWinSkinForm::HoverTick(TObject*)
 {
-    if (!hotObject_ || !skin_ || frameState_ != fsRunning)
+    if (!hotObject_ || !skin_ || frameState_ != fsRunning || MenuTracking())
         return;
     POINT cursor {};
     GetCursorPos(&cursor);
@@ -298,7 +298,10 @@ void TWinSkinForm::HoverTick(TObject*)
         skin_->CaptionHintCounter() = 0;
         return;
     }
-    auto* button = static_cast<TWinSysButton*>(hotObject_);
+    // Menu-bar buttons have no hints.
+    auto* button = dynamic_cast<TWinSysButton*>(hotObject_);
+    if (!button)
+        return;
     int& counter = skin_->CaptionHintCounter();
     counter += static_cast<int>(250);
     const int pause = Application ? Application->HintPause() : 500;

@@ -6,6 +6,7 @@
 #include "ImgUtil.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
+#include "WinSkinFormMenuBar.h"
 
 #include <algorithm>
 #include <optional>
@@ -261,7 +262,10 @@ void TWinSkinForm::PaintNonClient(HDC dc) noexcept
             PaintCaption(windowDC, false);
             if (widths_.Menu > 0) {
                 const RECT strip = toRect(layout.MenuStrip);
-                FillRect(windowDC, &strip, skin_->ButtonFaceBrush());
+                if (skinMenuBar_)
+                    skinMenuBar_->Paint(windowDC, strip);
+                else
+                    FillRect(windowDC, &strip, skin_->ButtonFaceBrush());
             }
         }
     } catch (...) {
@@ -278,8 +282,9 @@ TOwnedRegion TWinSkinForm::BuildRegion(int w, int h)
     if (!anyTrans)
         return TOwnedRegion(CreateRectRgn(0, 0, w, h));
     const TFrameLayout layout = FrameLayout(widths_, w, h);
+    // The inner part holds the menu strip as well as the client area.
     TOwnedRegion inner(
-        CreateRectRgn(layout.Client.Left, layout.Client.Top, layout.Client.Right, layout.Client.Bottom));
+        CreateRectRgn(layout.Client.Left, layout.MenuStrip.Top, layout.Client.Right, layout.Client.Bottom));
     if (borderKind_ == bkNone)
         return inner;
     auto pieceRegion = [&](int piece, const TFrameRect& r, bool scan) {

@@ -117,7 +117,7 @@ void TSkinBitButton::PaintButton(HDC dc, const RECT& rect, const TLook& look)
         if (glyph && !glyph->Empty()) {
             int cell = state < numGlyphs ? state : (state == bgsDown && numGlyphs > 2 ? bgsClicked : bgsUp);
             const COLORREF transparent = glyph->PixelColor(0, glyph->Height() - 1);
-            TransparentBlt(target, gx, gy, glyphSize.cx, glyphSize.cy, glyph->MemoryDC(), cell * glyphSize.cx, 0,
+            GdiTransparentBlt(target, gx, gy, glyphSize.cx, glyphSize.cy, glyph->MemoryDC(), cell * glyphSize.cx, 0,
                            glyphSize.cx, glyphSize.cy, transparent);
         } else if (images) {
             if (enabled)

@@ -17,4 +17,5 @@ set(PP_PURE_TEST_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassGeometryTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassBarGeometryTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/ControlDiscoveryRulesTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/WinSkinMenuGeometryTest.cpp
 )

@@ -1,0 +1,57 @@
+#pragma once
+// The skin of one popup menu window ("#32768"): its border and background are painted from the
+// skin's MenuBackground picture, which is kept so that the item painter can draw each item on
+// its part of it. The manager attaches one to every popup menu window it skins and frees it
+// when the window goes.
+
+#include "Bitmap.h"
+
+#include <windows.h>
+
+class TSkinData;
+
+class TWinSkinPopMenu {
+  public:
+    TWinSkinPopMenu() = default;
+    ~TWinSkinPopMenu();
+    TWinSkinPopMenu(const TWinSkinPopMenu&) = delete;
+    TWinSkinPopMenu& operator=(const TWinSkinPopMenu&) = delete;
+
+    // Subclasses the window (its procedure runs before the menu's own).
+    void Attach(HWND window, TSkinData* skin);
+    // Gives the window its procedure back and empties the picture. When someone subclassed the
+    // window after us, our procedure stays in their chain and merely passes everything on.
+    void Detach();
+
+    HWND Handle() const { return handle_; }
+    TSkinData* SkinData() const { return skin_; }
+    // The menu shown in the window, null until its first item is drawn.
+    HMENU MenuHandle() const { return menuHandle_; }
+    void SetMenuHandle(HMENU menu) { menuHandle_ = menu; }
+    // Opened from a skinned menu bar.
+    bool FromBar() const { return fromBar_; }
+    void SetFromBar(bool value) { fromBar_ = value; }
+    // The MenuBackground picture at the window's size, as last painted (empty before).
+    const TBitmap& Background() const { return background_; }
+
+    // Width of the border the picture's edge covers.
+    static constexpr int BorderWidth = 3;
+
+  private:
+    struct TLink;
+    static LRESULT CALLBACK PopupProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT PassOn(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Renders MenuBackground at the window's size into Background; false without the picture.
+    bool RenderBackground();
+    LRESULT PaintBorder(WPARAM region);
+    void PaintAroundItems();
+    LRESULT Print(HDC dc, WPARAM wParam, LPARAM lParam);
+
+    HWND handle_ = nullptr;
+    TSkinData* skin_ = nullptr;
+    TLink* link_ = nullptr;
+    HMENU menuHandle_ = nullptr;
+    bool fromBar_ = false;
+    TBitmap background_;
+};
