@@ -704,6 +704,7 @@ void TWinSkinForm::Unskin()
         if (skin_->Skins(xcMenuItem))
             SetMainMenusOwnerDraw(*form_, skin_, false);
     }
+    FreeSystemMenuPopup();
     if (!subclassed_)
         return;
     RestoreProc();
@@ -748,6 +749,7 @@ void TWinSkinForm::Unskin()
 
 void TWinSkinForm::Detach()
 {
+    FreeSystemMenuPopup();
     StopHoverTimer();
     RestoreProc();
 }

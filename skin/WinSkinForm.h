@@ -17,6 +17,7 @@
 class TSkinData;
 class TCustomForm;
 class TBitmap;
+class TPopupMenu;
 
 // Frame states.
 enum TFrameState { fsCreated = 0, fsRunning = 1, fsReskinning = 3, fsClosing = 4, fsResizing = 5, fsDestroyed = 6 };
@@ -87,6 +88,8 @@ public:
     POINT ScreenToFrame(POINT screen) const;
     // The skinned system menu at a screen point.
     void PopupSystemMenu(POINT screen);
+    // The skinned system menu as last shown (owned; null before the first and after Unskin).
+    TPopupMenu* SystemMenuPopup() const { return systemMenuPopup_; }
     // The small window icon drawn into a caption-button rectangle of a window DC.
     void DrawIcon(HDC dc, const RECT& rect);
 
@@ -112,6 +115,8 @@ private:
     void HoverTick(TObject* sender);
     void RunButtonAction(TWinSysButton& button, POINT screen);
     void HideHint();
+    void SystemMenuClick(TObject* sender);
+    void FreeSystemMenuPopup();
 
     // Painting (WinSkinFormPaint.cpp).
     void PaintPiece(HDC dc, int piece, const RECT& rect);
@@ -169,4 +174,5 @@ private:
     int frameState_ = fsCreated;
     bool hadSysMenuStyle_ = false;
     bool startedAtCreation_ = false;
+    TPopupMenu* systemMenuPopup_ = nullptr;
 };
