@@ -2,7 +2,9 @@
 
 #include "Application.h"
 #include "HintWindow.h"
+#include "ImageList.h"
 #include "WinSkinDlg.h"
+#include "WinSkinMenuSystem.h"
 #include "WinSkinStore.h"
 #include "Form.h"
 
@@ -232,6 +234,8 @@ TSkinData::TSkinData(TComponent* owner) : TComponent(owner)
     customColours_.fill(clWhite);
     LiveSkinDatas().push_back(this);
     SetFrameInsetsQuery(SkinFrameInsets);
+    menuGlyphs_ = new TImageList(this);
+    LoadMenuGlyphs(*menuGlyphs_);
 }
 
 TSkinData::~TSkinData()

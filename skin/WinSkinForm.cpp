@@ -742,6 +742,7 @@ void TWinSkinForm::Unskin()
         if (skin_->Skins(xcMenuItem))
             SetMainMenusOwnerDraw(*form_, skin_, false);
     }
+    FreeSystemMenuPopup();
     if (!subclassed_)
         return;
     RestoreProc();
@@ -790,6 +791,7 @@ void TWinSkinForm::Unskin()
 
 void TWinSkinForm::Detach()
 {
+    FreeSystemMenuPopup();
     StopHoverTimer();
     RestoreProc();
     UnhookFormHandler();

@@ -18,6 +18,7 @@
 class TSkinData;
 class TCustomForm;
 class TBitmap;
+class TPopupMenu;
 class TWinSkinMenu;
 class TMenuBtn;
 
@@ -90,6 +91,8 @@ public:
     POINT ScreenToFrame(POINT screen) const;
     // The skinned system menu at a screen point.
     void PopupSystemMenu(POINT screen);
+    // The skinned system menu as last shown (owned; null before the first and after Unskin).
+    TPopupMenu* SystemMenuPopup() const { return systemMenuPopup_; }
     // The small window icon drawn into a caption-button rectangle of a window DC.
     void DrawIcon(HDC dc, const RECT& rect);
     bool RightToLeft() const { return rightToLeft_; }
@@ -127,6 +130,8 @@ private:
     void HoverTick(TObject* sender);
     void RunButtonAction(TWinSysButton& button, POINT screen);
     void HideHint();
+    void SystemMenuClick(TObject* sender);
+    void FreeSystemMenuPopup();
 
     // Painting (WinSkinFormPaint.cpp).
     void PaintPiece(HDC dc, int piece, const RECT& rect);
@@ -198,6 +203,7 @@ private:
     int frameState_ = fsCreated;
     bool hadSysMenuStyle_ = false;
     bool startedAtCreation_ = false;
+    TPopupMenu* systemMenuPopup_ = nullptr;
     TOwnedComponent<TWinSkinMenu> skinMenuBar_;
     TFormHook* formHook_ = nullptr;
     // How much the client area grew when the system's menu bar came off under the system frame.
