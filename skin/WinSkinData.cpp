@@ -4,7 +4,9 @@
 
 #include "Application.h"
 #include "HintWindow.h"
+#include "ImageList.h"
 #include "WinSkinDlg.h"
+#include "WinSkinMenuSystem.h"
 #include "WinSkinStore.h"
 #include "Form.h"
 
@@ -236,6 +238,8 @@ TSkinData::TSkinData(TComponent* owner) : TComponent(owner)
         skin3rd_.Add(line);
     LiveSkinDatas().push_back(this);
     SetFrameInsetsQuery(SkinFrameInsets);
+    menuGlyphs_ = new TImageList(this);
+    LoadMenuGlyphs(*menuGlyphs_);
 }
 
 TSkinData::~TSkinData()

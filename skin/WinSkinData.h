@@ -353,6 +353,9 @@ class TSkinData : public TComponent {
     HBRUSH ButtonFaceBrush() const { return buttonFaceBrush_.Get(); }
     // The caption colour, taken from the top frame image.
     TColor CaptionColour() const;
+    // The system menu's glyphs (16 x 16: restore, maximize, minimize, close), from the program's
+    // MENUGLYPHS bitmap; empty when the program carries none.
+    TImageList* MenuGlyphs() const { return menuGlyphs_; }
 
   protected:
     void Loaded() override;
@@ -414,4 +417,5 @@ class TSkinData : public TComponent {
     bool hintShowing_ = false;
     int hintCounter_ = 0;
     bool framePainting_ = true;
+    TImageList* menuGlyphs_ = nullptr;
 };

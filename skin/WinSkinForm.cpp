@@ -749,6 +749,7 @@ void TWinSkinForm::Unskin()
         if (skin_->Skins(xcMenuItem))
             SetMainMenusOwnerDraw(*form_, skin_, false);
     }
+    FreeSystemMenuPopup();
     if (!subclassed_)
         return;
     RestoreProc();
@@ -797,6 +798,7 @@ void TWinSkinForm::Unskin()
 
 void TWinSkinForm::Detach()
 {
+    FreeSystemMenuPopup();
     StopHoverTimer();
     RestoreProc();
     ReleaseAdapters();

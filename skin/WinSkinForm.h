@@ -22,6 +22,7 @@ class TBitmap;
 class TSkinControl;
 class TControl;
 class TWinControl;
+class TPopupMenu;
 class TWinSkinMenu;
 class TMenuBtn;
 
@@ -94,6 +95,8 @@ public:
     POINT ScreenToFrame(POINT screen) const;
     // The skinned system menu at a screen point.
     void PopupSystemMenu(POINT screen);
+    // The skinned system menu as last shown (owned; null before the first and after Unskin).
+    TPopupMenu* SystemMenuPopup() const { return systemMenuPopup_; }
     // The small window icon drawn into a caption-button rectangle of a window DC.
     void DrawIcon(HDC dc, const RECT& rect);
     bool RightToLeft() const { return rightToLeft_; }
@@ -156,6 +159,8 @@ private:
     void HoverTick(TObject* sender);
     void RunButtonAction(TWinSysButton& button, POINT screen);
     void HideHint();
+    void SystemMenuClick(TObject* sender);
+    void FreeSystemMenuPopup();
 
     // Painting (WinSkinFormPaint.cpp).
     void PaintPiece(HDC dc, int piece, const RECT& rect);
@@ -228,6 +233,7 @@ private:
     bool hadSysMenuStyle_ = false;
     bool startedAtCreation_ = false;
     std::vector<TSkinControl*> adapters_;
+    TPopupMenu* systemMenuPopup_ = nullptr;
     TOwnedComponent<TWinSkinMenu> skinMenuBar_;
     TFormHook* formHook_ = nullptr;
     // How much the client area grew when the system's menu bar came off under the system frame.

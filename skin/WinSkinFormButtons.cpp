@@ -3,9 +3,11 @@
 #include "Application.h"
 #include "Bitmap.h"
 #include "ImgUtil.h"
+#include "Menus.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
+#include "WinSkinMenuSystem.h"
 
 #include <windowsx.h>
 
@@ -335,36 +337,36 @@ void TWinSkinForm::PopupSystemMenu(POINT screen)
         systemMenu_ = GetSystemMenu(handle_, FALSE);
     if (!systemMenu_)
         return;
-    // The system menu is asked for its items afresh, so that what the window allows now shows.
+    // The skinned menu is built afresh from the system menu, so that what the window allows now
+    // shows; a chosen item sends its command as the system's own menu would.
     RefreshWindowState();
-    const int count = GetMenuItemCount(systemMenu_);
-    for (int i = 0; i < count; ++i) {
-        const UINT id = GetMenuItemID(systemMenu_, i);
-        bool enabled = true;
-        switch (id & 0xFFF0) {
-        case SC_SIZE:
-            enabled = windowState_ == 0 && sizeable_;
-            break;
-        case SC_MOVE:
-            enabled = windowState_ != 1;
-            break;
-        case SC_MINIMIZE:
-            enabled = windowState_ != 2 && (buttonSet_ & bsMinimizeBox);
-            break;
-        case SC_MAXIMIZE:
-            enabled = windowState_ != 1 && (buttonSet_ & bsMaximizeBox);
-            break;
-        case SC_RESTORE:
-            enabled = windowState_ != 0;
-            break;
-        default:
-            continue;
-        }
-        EnableMenuItem(systemMenu_, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-    }
-    // TPM_RETURNCMD: the command goes to the window as the system's own menu would send it.
-    const UINT command = TrackPopupMenu(systemMenu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,
-                                        screen.x, screen.y, 0, handle_, nullptr);
-    if (command && IsWindow(handle_))
-        PostMessageA(handle_, WM_SYSCOMMAND, command, 0);
+    if (!systemMenuPopup_)
+        systemMenuPopup_ = new TPopupMenu(this);
+    TSystemMenuFacts facts;
+    facts.WindowState = windowState_;
+    facts.Sizeable = sizeable_;
+    facts.HasMinimizeBox = (buttonSet_ & bsMinimizeBox) != 0;
+    facts.HasMaximizeBox = (buttonSet_ & bsMaximizeBox) != 0;
+    BuildSystemMenuPopup(*systemMenuPopup_, systemMenu_, facts, skin_,
+                         Bind<&TWinSkinForm::SystemMenuClick>(this));
+    // The menu's loop may end with the window gone: nothing of this frame is used after it.
+    systemMenuPopup_->Popup(screen.x, screen.y);
+    // A system menu the skin's switches left unskinned leaves no announcement behind.
+    if (TSkinManage* manager = SkinManager())
+        if (manager->PopupMenus().empty())
+            manager->SetNextMenuKind(0);
+}
+
+void TWinSkinForm::SystemMenuClick(TObject* sender) {
+    auto* item = dynamic_cast<TComponent*>(sender);
+    if (item && IsWindow(handle_))
+        PostMessageA(handle_, WM_SYSCOMMAND, static_cast<WPARAM>(item->TagInt()), 0);
+}
+
+void TWinSkinForm::FreeSystemMenuPopup() {
+    if (!systemMenuPopup_)
+        return;
+    TPopupMenu* popup = systemMenuPopup_;
+    systemMenuPopup_ = nullptr;
+    TComponent::Free(popup);
 }

@@ -25,7 +25,6 @@ struct TTracking {
     int CurrentIndex = -1;
     POINT LastMouse{INT_MIN, INT_MIN};
     bool FirstMessage = true;
-    bool Switching = false;
     // The button whose popup opens once this one has closed, -1 for none.
     int PendingIndex = -1;
 };
@@ -493,7 +492,6 @@ namespace {
 void SwitchTrackingTo(int index) {
     if (index < 0 || index == tracking.CurrentIndex)
         return;
-    tracking.Switching = true;
     tracking.PendingIndex = index;
     EndMenu();
 }
@@ -579,10 +577,6 @@ void FilterMenuMessage(const MSG& msg) {
     int target = -1;
     switch (msg.message) {
     case WM_KEYDOWN: {
-        if (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE) {
-            tracking.Switching = false;
-            break;
-        }
         bool rightToLeft = false;
         const TMenuSelection selection = CurrentSelection(rightToLeft);
         const TMenuKeyAction action = MenuBarKeyAction(static_cast<unsigned>(msg.wParam), selection);

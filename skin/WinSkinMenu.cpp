@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "Handles.h"
 #include "ImgUtil.h"
+#include "Menus.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 
@@ -110,7 +111,7 @@ LRESULT TWinSkinPopMenu::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == SKM_ISSKINNED)
         return 1;
     TSkinManage* manager = SkinManager();
-    if (!manager || !manager->SkinningEnabled())
+    if (!manager || !manager->SkinningEnabled() || (msg != WM_DESTROY && KeepsSystemLook()))
         return PassOn(msg, wParam, lParam);
     switch (msg) {
     case WM_DESTROY: {
@@ -140,6 +141,28 @@ LRESULT TWinSkinPopMenu::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
         return PassOn(msg, wParam, lParam);
     }
+}
+
+bool TWinSkinPopMenu::KeepsSystemLook() {
+    if (lookDecided_)
+        return systemLook_;
+    HMENU menu = reinterpret_cast<HMENU>(PassOn(MN_GETHMENU_MSG, 0, 0));
+    if (!menu)
+        return false;
+    // A menu of the program's own whose Tag is the skin's DisableTag is left to the system.
+    lookDecided_ = true;
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        const UINT id = GetMenuItemID(menu, i);
+        if (id == 0 || id == static_cast<UINT>(-1))
+            continue;
+        TMenuItem* item = TMenuItem::FindByCommand(static_cast<WORD>(id));
+        TMenu* owner = item ? item->Menu() : nullptr;
+        if (owner)
+            systemLook_ = IsLiveSkinData(skin_) && owner->TagInt() == skin_->DisableTag();
+        break;
+    }
+    return systemLook_;
 }
 
 void TWinSkinPopMenu::PaintAroundItems() {

@@ -46,6 +46,8 @@ class TWinSkinPopMenu {
     bool RenderBackground();
     LRESULT PaintBorder(WPARAM region);
     void PaintAroundItems();
+    // Whether the menu shown is one the skin leaves alone (decided once the menu is known).
+    bool KeepsSystemLook();
     LRESULT Print(HDC dc, WPARAM wParam, LPARAM lParam);
 
     HWND handle_ = nullptr;
@@ -53,5 +55,7 @@ class TWinSkinPopMenu {
     TLink* link_ = nullptr;
     HMENU menuHandle_ = nullptr;
     bool fromBar_ = false;
+    bool lookDecided_ = false;
+    bool systemLook_ = false;
     TBitmap background_;
 };

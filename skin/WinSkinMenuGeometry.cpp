@@ -152,3 +152,47 @@ TSeparatorStrip SeparatorStrip(int cellWidth, int cellHeight, const TFrameRect& 
     add(cellWidth - right, cellWidth, item.Right - right, item.Right);
     return strip;
 }
+
+TFrameRect ItemInsidePicture(const TFrameRect& item, int clientX, int clientY, int pictureWidth,
+                             int pictureHeight, int border) {
+    const int left = std::max(item.Left, border - clientX);
+    const int top = std::max(item.Top, border - clientY);
+    const int right = std::min(item.Right, pictureWidth - border - clientX);
+    const int bottom = std::min(item.Bottom, pictureHeight - border - clientY);
+    if (right <= left || bottom <= top)
+        return TFrameRect{left, top, left, top};
+    return TFrameRect{left, top, right, bottom};
+}
+
+TSystemMenuEntry SystemMenuEntry(unsigned command, unsigned state, const TSystemMenuFacts& facts) {
+    TSystemMenuEntry entry;
+    entry.Checked = (state & 8u) != 0;
+    switch (command & 0xFFF0u) {
+    case ScSize:
+        entry.Enabled = facts.WindowState == 0 && facts.Sizeable;
+        break;
+    case ScMove:
+        entry.Enabled = facts.WindowState != 1;
+        break;
+    case ScMinimize:
+        entry.Glyph = mgMinimize;
+        entry.Enabled = facts.WindowState != 2 && facts.HasMinimizeBox;
+        break;
+    case ScMaximize:
+        entry.Glyph = mgMaximize;
+        entry.Enabled = facts.WindowState != 1 && facts.HasMaximizeBox;
+        break;
+    case ScRestore:
+        entry.Glyph = mgRestore;
+        entry.Enabled = facts.WindowState != 0;
+        break;
+    case ScClose:
+        entry.Glyph = mgClose;
+        entry.Enabled = state != 3u;
+        break;
+    default:
+        entry.Enabled = state != 3u;
+        break;
+    }
+    return entry;
+}

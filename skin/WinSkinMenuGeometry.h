@@ -98,3 +98,39 @@ struct TSeparatorStrip {
 };
 TSeparatorStrip SeparatorStrip(int cellWidth, int cellHeight, const TFrameRect& item, int leftCap,
                                int rightCap);
+
+// The part of an item (client coordinates of the popup) that lies inside the border of the popup's
+// picture: the picture covers the whole window (pictureWidth x pictureHeight), the client area
+// starts at (clientX, clientY) of it, and the border is border pixels wide. Empty (zero size,
+// never inverted) when nothing of the item is inside.
+TFrameRect ItemInsidePicture(const TFrameRect& item, int clientX, int clientY, int pictureWidth,
+                             int pictureHeight, int border);
+
+// ---- The skinned system menu
+
+// The system commands the menu knows (values of SC_*).
+constexpr unsigned ScSize = 0xF000, ScMove = 0xF010, ScMinimize = 0xF020, ScMaximize = 0xF030,
+                   ScClose = 0xF060, ScRestore = 0xF120;
+// Indices in the menu glyph list.
+enum TMenuGlyph { mgNone = -1, mgRestore = 0, mgMaximize = 1, mgMinimize = 2, mgClose = 3 };
+
+struct TSystemMenuFacts {
+    int WindowState = 0; // 0 normal, 1 maximized, 2 minimized
+    bool Sizeable = false;
+    bool HasMinimizeBox = false;
+    bool HasMaximizeBox = false;
+};
+
+struct TSystemMenuEntry {
+    bool Enabled = true;
+    bool Checked = false;
+    int Glyph = mgNone;
+    bool operator==(const TSystemMenuEntry&) const = default;
+};
+
+// How an entry of the window's system menu shows in the skinned one. The window's state decides
+// size (normal and sizeable), move (not maximized), minimize and maximize (not already, and with
+// the box) and restore (not normal); the system keeps those states up to date only while its own
+// menu is open, so they are not read. Every other entry is disabled when its state (MFS_* bits)
+// is exactly grayed (3) and checked with MFS_CHECKED (8).
+TSystemMenuEntry SystemMenuEntry(unsigned command, unsigned state, const TSystemMenuFacts& facts);

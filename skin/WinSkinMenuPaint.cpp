@@ -6,8 +6,10 @@
 #include "ImageList.h"
 #include "ImgUtil.h"
 #include "Menus.h"
+#include "SystemFunction.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
+#include "WinSkinMenu.h"
 
 #include <commctrl.h>
 
@@ -16,6 +18,9 @@
 #include <vector>
 
 namespace {
+
+// The common controls are loaded with the first image list, not with the program.
+const TSystemFunction<decltype(&::ImageList_Draw)> imageListDraw{"comctl32.dll", "ImageList_Draw"};
 
 TFrameRect ToFrame(const RECT& rect) {
     return TFrameRect{rect.left, rect.top, rect.right, rect.bottom};
@@ -224,33 +229,52 @@ void TWinSkinMenuPainter::DrawContentItem(HMENU menu, const TMenuItemContent& it
              nativeSeparators);
 }
 
-void TWinSkinMenuPainter::DrawItem(HMENU menu, const TMenuItemContent& item, bool selected, const RECT& rect,
-                                   HDC dc, TBackground background, bool nativeSeparators) {
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    if (!dc || width <= 0 || height <= 0)
+void TWinSkinMenuPainter::DrawItem(HMENU menu, const TMenuItemContent& item, bool selected,
+                                   const RECT& itemRect, HDC dc, TBackground background,
+                                   bool nativeSeparators) {
+    if (!dc || itemRect.right <= itemRect.left || itemRect.bottom <= itemRect.top)
         return;
     const TSkinData* skin = LiveSkin();
-    // The item is composed off screen and reaches the popup in one copy.
-    TBufferDC buffer(dc, rect);
-    HDC out = buffer.Get();
-    TSelectGuard font(out, SkinMenuFont(item.Default));
     if (background == TBackground::Plain || !skin) {
+        // The item is composed off screen and reaches the popup in one copy.
+        TBufferDC buffer(dc, itemRect);
+        HDC out = buffer.Get();
+        TSelectGuard font(out, SkinMenuFont(item.Default));
         const TColor colour =
             !skin ? (selected ? clHighlight : clMenu) : skin->Colour(selected ? scHilight : scMenu);
         TOwnedBrush brush(CreateSolidBrush(ColorToRGB(colour)));
-        FillRect(out, &rect, brush.Get());
-        DrawContent(out, item, rect, selected);
+        FillRect(out, &itemRect, brush.Get());
+        DrawContent(out, item, itemRect, selected);
         buffer.CopyToArea(dc);
         return;
     }
 
-    // Background: the popup's picture behind the item (the window's border is 3 pixels).
+    // Background: the popup's picture behind the item. The item keeps off the picture's border,
+    // which the system's item rectangles may reach into.
     if (SkinManager() && menu)
         SkinManager()->AttachMenuHandle(menu);
     const TBitmap* picture = SkinManager() && menu ? SkinManager()->FindMenuBitmap(menu) : nullptr;
-    if (picture && !picture->Empty()) {
-        BitBlt(out, rect.left, rect.top, width, height, picture->MemoryDC(), rect.left + 3, rect.top + 3,
-               SRCCOPY);
+    HWND popup = WindowFromDC(dc);
+    POINT origin{0, 0};
+    RECT window{};
+    const bool placed = picture && !picture->Empty() && popup && ClientToScreen(popup, &origin) &&
+                        GetWindowRect(popup, &window);
+    RECT rect = itemRect;
+    POINT offset{TWinSkinPopMenu::BorderWidth, TWinSkinPopMenu::BorderWidth};
+    if (placed) {
+        offset = POINT{origin.x - window.left, origin.y - window.top};
+        rect = ToRect(ItemInsidePicture(ToFrame(itemRect), offset.x, offset.y, picture->Width(),
+                                        picture->Height(), TWinSkinPopMenu::BorderWidth));
+        if (rect.right <= rect.left || rect.bottom <= rect.top)
+            return;
+    }
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    TBufferDC buffer(dc, rect);
+    HDC out = buffer.Get();
+    TSelectGuard font(out, SkinMenuFont(item.Default));
+    if (placed) {
+        BitBlt(out, rect.left, rect.top, width, height, picture->MemoryDC(), rect.left + offset.x,
+               rect.top + offset.y, SRCCOPY);
     } else {
         TOwnedBrush brush(CreateSolidBrush(ColorToRGB(skin->Colour(scMenu))));
         FillRect(out, &rect, brush.Get());
@@ -348,10 +372,10 @@ void TWinSkinMenuPainter::DrawContent(HDC dc, const TMenuItemContent& item, cons
             SetBkColor(dc, oldBack);
             DrawEdge(dc, &square, BDR_SUNKENOUTER, BF_RECT);
         }
-        if (item.Enabled)
-            item.Images->Draw(dc, box.Left, box.Top, item.ImageIndex);
-        else
-            item.Images->DrawDisabled(dc, box.Left, box.Top, item.ImageIndex);
+        // A disabled item's image is blended half into the background.
+        if (auto draw = imageListDraw.Find())
+            draw(item.Images->Handle(), item.ImageIndex, dc, box.Left, box.Top,
+                 ILD_TRANSPARENT | (item.Enabled ? 0u : static_cast<UINT>(ILD_BLEND50)));
     } else if (item.Checked) {
         DrawCheckMark(dc, itemRect, layout.Glyph);
     }

@@ -249,3 +249,55 @@ TEST(SeparatorStrip, LowCellIsCentredAndBadSizesGiveNothingOrStayInside) {
             }
         }
 }
+
+TEST(MenuItemLayout, ItemsKeepOffThePicturesBorder) {
+    // Client area at (1, 1) of a 200 x 100 window with a 3-pixel border: client x 2..196.
+    EXPECT_EQ(ItemInsidePicture(TFrameRect{0, 2, 199, 21}, 1, 1, 200, 100, 3), (TFrameRect{2, 2, 196, 21}));
+    EXPECT_EQ(ItemInsidePicture(TFrameRect{10, 90, 50, 110}, 1, 1, 200, 100, 3),
+              (TFrameRect{10, 90, 50, 96}));
+    // An item wholly on the border keeps nothing and is not inverted.
+    const TFrameRect none = ItemInsidePicture(TFrameRect{0, 0, 2, 2}, 0, 0, 200, 100, 3);
+    EXPECT_EQ(none.Width(), 0);
+    EXPECT_EQ(none.Height(), 0);
+    EXPECT_EQ(ItemInsidePicture(TFrameRect{0, 0, 50, 50}, 0, 0, 4, 4, 3).Width(), 0);
+}
+
+TEST(SystemMenuEntry, WindowStateDecidesTheSystemCommands) {
+    TSystemMenuFacts normal;
+    normal.HasMinimizeBox = true;
+    // A normal window without a sizing border and without a maximize box, as the main window.
+    EXPECT_FALSE(SystemMenuEntry(ScRestore, 0, normal).Enabled);
+    EXPECT_EQ(SystemMenuEntry(ScRestore, 0, normal).Glyph, mgRestore);
+    EXPECT_TRUE(SystemMenuEntry(ScMove, 0, normal).Enabled);
+    EXPECT_FALSE(SystemMenuEntry(ScSize, 0, normal).Enabled);
+    EXPECT_TRUE(SystemMenuEntry(ScMinimize, 0, normal).Enabled);
+    EXPECT_EQ(SystemMenuEntry(ScMinimize, 0, normal).Glyph, mgMinimize);
+    EXPECT_FALSE(SystemMenuEntry(ScMaximize, 0, normal).Enabled);
+    EXPECT_EQ(SystemMenuEntry(ScMaximize, 0, normal).Glyph, mgMaximize);
+    EXPECT_EQ(SystemMenuEntry(ScClose, 0, normal), (TSystemMenuEntry{true, false, mgClose}));
+    // The system's own (stale) grey does not decide the state-driven commands...
+    EXPECT_TRUE(SystemMenuEntry(ScMinimize, 3, normal).Enabled);
+    // ... but does decide the others, exactly grey (3) only; the tick is read as well.
+    EXPECT_FALSE(SystemMenuEntry(ScClose, 3, normal).Enabled);
+    EXPECT_TRUE(SystemMenuEntry(0xF180, 1, normal).Enabled);
+    EXPECT_EQ(SystemMenuEntry(0xF180, 8, normal), (TSystemMenuEntry{true, true, mgNone}));
+    // The low four bits of a command are the system's own.
+    EXPECT_EQ(SystemMenuEntry(ScMinimize | 2, 0, normal).Glyph, mgMinimize);
+
+    TSystemMenuFacts maximized = normal;
+    maximized.WindowState = 1;
+    maximized.Sizeable = maximized.HasMaximizeBox = true;
+    EXPECT_TRUE(SystemMenuEntry(ScRestore, 0, maximized).Enabled);
+    EXPECT_FALSE(SystemMenuEntry(ScMove, 0, maximized).Enabled);
+    EXPECT_FALSE(SystemMenuEntry(ScSize, 0, maximized).Enabled);
+    EXPECT_FALSE(SystemMenuEntry(ScMaximize, 0, maximized).Enabled);
+
+    TSystemMenuFacts minimized = maximized;
+    minimized.WindowState = 2;
+    EXPECT_FALSE(SystemMenuEntry(ScMinimize, 0, minimized).Enabled);
+    EXPECT_TRUE(SystemMenuEntry(ScMaximize, 0, minimized).Enabled);
+    EXPECT_TRUE(SystemMenuEntry(ScMove, 0, minimized).Enabled);
+    TSystemMenuFacts sizeable = normal;
+    sizeable.Sizeable = true;
+    EXPECT_TRUE(SystemMenuEntry(ScSize, 0, sizeable).Enabled);
+}

@@ -15,11 +15,14 @@
 #include "WinSkinForm.h"
 #include "WinSkinMenu.h"
 #include "WinSkinMenuPaint.h"
+#include "WinSkinMenuSystem.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -70,7 +73,8 @@ struct TMenuView {
     HMENU Menu = nullptr;
     RECT Outer{};
     std::unique_ptr<TBitmap> Shot;
-    std::vector<RECT> Items; // window coordinates
+    std::unique_ptr<TBitmap> Background; // the popup skin's picture, when it has one
+    std::vector<RECT> Items;             // window coordinates
     std::vector<std::string> Captions;
     bool Skinned = false; // answers SKM_ISSKINNED
 };
@@ -112,6 +116,12 @@ class TMenuSession {
                     RECT r{};
                     GetMenuItemRect(nullptr, view_.Menu, static_cast<UINT>(i), &r);
                     OffsetRect(&r, -view_.Outer.left, -view_.Outer.top);
+                    // Items are drawn inside the border of the skin's picture.
+                    const int border = TWinSkinPopMenu::BorderWidth;
+                    r.left = std::max<LONG>(r.left, border);
+                    r.top = std::max<LONG>(r.top, border);
+                    r.right = std::min<LONG>(r.right, view_.Outer.right - view_.Outer.left - border);
+                    r.bottom = std::min<LONG>(r.bottom, view_.Outer.bottom - view_.Outer.top - border);
                     view_.Items.push_back(r);
                     char text[100] = {};
                     GetMenuStringA(view_.Menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
@@ -144,6 +154,11 @@ class SkinMenuTest : public TUiTest {
         PumpPending();
         TUiTest::TearDown();
     }
+    void SetUp() override {
+        TUiTest::SetUp();
+        // The mouse stays out of the way: a menu opening under it would select what it points at.
+        SetCursorPos(0, 0);
+    }
     void Start(int skin) {
         folder_.Write(IniName, "[Settings]\r\nLeft=100\r\nTop=100\r\nRight=300\r\nBottom=260\r\nSkin=" +
                                    std::to_string(skin) + "\r\n");
@@ -171,16 +186,423 @@ class SkinMenuTest : public TUiTest {
         EXPECT_TRUE(session.Found()) << "no popup menu opened";
     }
 
+    // Ctrl+S, then the manager's deferred action.
+    void CtrlS() {
+        WORD key = 'S';
+        form_->FormKeyDown(form_.get(), key, ssCtrl);
+        EXPECT_TRUE(PumpUntil(ActionRan, 3000));
+        PumpPending();
+    }
+    // "Change skin", then the manager's deferred refresh.
+    void ChangeSkin() {
+        form_->Changeskin1Click(nullptr);
+        EXPECT_TRUE(PumpUntil(ActionRan, 3000));
+        PumpPending();
+    }
+    // The menu opened by a right click, its first item selected from the keyboard, captured,
+    // and closed again.
+    std::unique_ptr<TMenuSession> Capture(int selectDown = 1) {
+        auto session = std::make_unique<TMenuSession>(nullptr, [selectDown](TMenuView& view) {
+            for (int i = 0; i < selectDown; ++i)
+                PressKey(view.Window, VK_DOWN);
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            RunOnUiThread([&] { Look(view); });
+            PressKey(view.Window, VK_ESCAPE);
+        });
+        OpenMenu(*session);
+        return session;
+    }
+    // On the user-interface thread: the menu as the screen shows it, and the picture its skin
+    // draws the items on.
+    static void Look(TMenuView& view) {
+        view.Shot = CaptureWindow(view.Window);
+        if (const TBitmap* picture = SkinManager() ? SkinManager()->FindMenuBitmap(view.Menu) : nullptr) {
+            view.Background = std::make_unique<TBitmap>(picture->Width(), picture->Height(), pf24bit);
+            BitBlt(view.Background->MemoryDC(), 0, 0, picture->Width(), picture->Height(),
+                   picture->MemoryDC(), 0, 0, SRCCOPY);
+            GdiFlush();
+        }
+    }
+    // The item of the popup menu with that caption, by position.
+    static int IndexOf(const TMenuView& view, const std::string& caption) {
+        for (size_t i = 0; i < view.Captions.size(); ++i)
+            if (view.Captions[i] == caption)
+                return static_cast<int>(i);
+        return -1;
+    }
+    // Chooses an item from the keyboard: Down to it (the first Down selects the first item),
+    // then Enter.
+    static void ChooseByKeyboard(TMenuView& view, const std::string& caption) {
+        const int index = IndexOf(view, caption);
+        ASSERT_GE(index, 0) << caption;
+        for (int i = 0; i <= index; ++i)
+            if (view.Captions[static_cast<size_t>(i)] != "" && view.Captions[static_cast<size_t>(i)] != "-")
+                PressKey(view.Window, VK_DOWN);
+        PressKey(view.Window, VK_RETURN);
+    }
+
     TTempFolder folder_;
     std::unique_ptr<TForm1> form_;
 };
+
+namespace {
+
+// The skin's image pixel that a nine-slice drawing of cell (from 1) of element into a width x
+// height area shows at the area's corner pixel (dx, dy) (corners are copied 1:1); corners only.
+TColor CornerPixel(const TDataSkinObject& element, int cell, int width, int height, int dx, int dy) {
+    const RECT source = CellRect(element, cell);
+    const int sx = dx < element.LeftWidth ? source.left + dx : source.right - (width - dx);
+    const int sy = dy < element.TopHeight ? source.top + dy : source.bottom - (height - dy);
+    return element.Bitmap.PixelColor(sx, sy);
+}
+
+bool IsMagenta(TColor c) {
+    return (c & 0xFFFFFF) == 0xFF00FF;
+}
+
+// Compares the corner regions of the element's cell drawn over rect of the shot with the skin's
+// image (magenta pixels of a transparent image show what lies below and are skipped). Returns
+// the number of pixels compared; failures name the label.
+int CompareCorners(const TBitmap& shot, const RECT& rect, const TDataSkinObject& element, int cell,
+                   const std::string& label) {
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    int compared = 0, mismatches = 0;
+    for (int dy = 0; dy < height; ++dy)
+        for (int dx = 0; dx < width; ++dx) {
+            const bool cornerX = dx < element.LeftWidth || dx >= width - element.RightWidth;
+            const bool cornerY = dy < element.TopHeight || dy >= height - element.BottomHeight;
+            if (!cornerX || !cornerY)
+                continue;
+            const TColor expected = CornerPixel(element, cell, width, height, dx, dy);
+            if (element.Trans == 1 && IsMagenta(expected))
+                continue;
+            ++compared;
+            const TColor shown = shot.PixelColor(rect.left + dx, rect.top + dy);
+            if (shown != expected && ++mismatches <= 3)
+                ADD_FAILURE() << label << ": pixel (" << rect.left + dx << ", " << rect.top + dy << ") shows "
+                              << Hex(shown) << ", the skin has " << Hex(expected);
+        }
+    return compared;
+}
+
+// The corners of an item drawn with the element's cell over the picture: where the cell is
+// opaque the cell shows, elsewhere the picture. Gives the mismatches.
+int CompareItemOnPicture(const TBitmap& shot, const TBitmap& picture, const RECT& rect,
+                         const TDataSkinObject& element, int cell, const std::string& label) {
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    int mismatches = 0;
+    for (int dy = 0; dy < height; ++dy)
+        for (int dx = 0; dx < width; ++dx) {
+            const bool cornerX = dx < element.LeftWidth || dx >= width - element.RightWidth;
+            const bool cornerY = dy < element.TopHeight || dy >= height - element.BottomHeight;
+            if (!cornerX || !cornerY)
+                continue;
+            const int x = rect.left + dx, y = rect.top + dy;
+            TColor expected = CornerPixel(element, cell, width, height, dx, dy);
+            if (element.Trans == 1 && IsMagenta(expected))
+                expected = picture.PixelColor(x, y);
+            const TColor shown = shot.PixelColor(x, y);
+            if (shown != expected && ++mismatches <= 3)
+                ADD_FAILURE() << label << ": pixel (" << x << ", " << y << ") shows " << Hex(shown)
+                              << ", expected " << Hex(expected);
+        }
+    return mismatches;
+}
+
+// Pixels of exactly that colour inside rect.
+int CountColour(const TBitmap& shot, const RECT& rect, TColor colour) {
+    int count = 0;
+    for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x)
+            if (shot.PixelColor(x, y) == (colour & 0xFFFFFF))
+                ++count;
+    return count;
+}
+
+// Whether the items of the menu are drawn by the program.
+bool OwnerDrawn(HMENU menu) {
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE;
+    return menu && GetMenuItemInfoA(menu, 0, TRUE, &info) && (info.fType & MFT_OWNERDRAW);
+}
+
+} // namespace
 
 TEST_F(SkinMenuTest, RightClickOpensTheMenuSkinnedWithOwnerDrawnItems) {
     Start(1);
     TMenuSession session(nullptr, [](TMenuView& view) { PressKey(view.Window, VK_ESCAPE); });
     OpenMenu(session);
     EXPECT_TRUE(session.View().Skinned);
+    EXPECT_TRUE(OwnerDrawn(session.View().Menu));
     ASSERT_EQ(session.View().Captions.size(), 12u);
     EXPECT_EQ(session.View().Captions[0], "Create new perchpoint");
+    EXPECT_EQ(session.View().Captions[11], "About");
+}
+
+// The border and background come from MenuBackground, items from MenuItem's first cell, the
+// selected item from its fourth, in three skins; separators are thin.
+TEST_F(SkinMenuTest, MenuIsDrawnFromTheSkinsPictures) {
+    for (int skinIndex : {0, 2, 5}) {
+        SCOPED_TRACE("skin " + std::to_string(skinIndex));
+        Start(skinIndex);
+        auto session = Capture();
+        const TMenuView& view = session->View();
+        ASSERT_TRUE(view.Shot);
+        ASSERT_EQ(view.Items.size(), 12u);
+        const TDataSkinObject* background = Skin().Slot(ssMenuBackground);
+        const TDataSkinObject* item = Skin().Slot(ssMenuItem);
+        ASSERT_TRUE(background && item);
+        const RECT whole{0, 0, view.Shot->Width(), view.Shot->Height()};
+        EXPECT_GT(CompareCorners(*view.Shot, whole, *background, 1, "border"), 20);
+        EXPECT_GT(CompareCorners(*view.Shot, view.Items[0], *item, 4, "selected item"), 8);
+        // A normal item: its cell over the popup's picture (where the cell is transparent the
+        // picture shows), and the picture is MenuBackground's.
+        ASSERT_TRUE(view.Background);
+        EXPECT_GT(CompareCorners(*view.Background, whole, *background, 1, "picture"), 20);
+        EXPECT_EQ(CompareItemOnPicture(*view.Shot, *view.Background, view.Items[2], *item, 1, "normal item"),
+                  0);
+        // The separator ("-" after the third item) is a thin strip, not a full item.
+        const RECT separator = view.Items[3];
+        EXPECT_EQ(separator.bottom - separator.top, MenuSeparatorHeight);
+        EXPECT_GT(view.Items[2].bottom - view.Items[2].top, MenuSeparatorHeight);
+        // The selected item's caption is in the skin's selected text colour.
+        EXPECT_GT(CountColour(*view.Shot, view.Items[0], Skin().Colour(scHilightText)), 10);
+        EXPECT_GT(CountColour(*view.Shot, view.Items[2], Skin().Colour(scMenuText)), 10);
+        if (HasFailure())
+            SaveCapture(*view.Shot, folder_.Path("menu.bmp"));
+        form_.reset();
+        PumpPending();
+    }
+}
+
+TEST_F(SkinMenuTest, TickOfUseShortTitlesFollowsTheSetting) {
+    Start(0);
+    const TColor tick = static_cast<TColor>(GetSysColor(COLOR_BTNTEXT));
+    // The glyph box of an item: where the tick goes.
+    auto glyphBox = [](const TMenuView& view, int index) {
+        const RECT r = view.Items[static_cast<size_t>(index)];
+        return RECT{r.left, r.top, r.left + 24, r.bottom};
+    };
+    ASSERT_TRUE(form_->Shorten->Checked());
+    auto ticked = Capture(0);
+    const int shorten = IndexOf(ticked->View(), "Use short titles");
+    const int reload = IndexOf(ticked->View(), "Reload targets");
+    ASSERT_GE(shorten, 0);
+    const int tickPixels = CountColour(*ticked->View().Shot, glyphBox(ticked->View(), shorten), tick);
+    const int plainPixels = CountColour(*ticked->View().Shot, glyphBox(ticked->View(), reload), tick);
+    EXPECT_GT(tickPixels, plainPixels + 5);
+
+    // Chosen from the menu, the setting goes off and the tick with it.
+    TMenuSession choose(nullptr, [](TMenuView& view) { ChooseByKeyboard(view, "Use short titles"); });
+    OpenMenu(choose);
+    EXPECT_FALSE(form_->Shorten->Checked());
+    auto plain = Capture(0);
+    EXPECT_EQ(CountColour(*plain->View().Shot, glyphBox(plain->View(), shorten), tick),
+              CountColour(*plain->View().Shot, glyphBox(plain->View(), reload), tick));
+}
+
+TEST_F(SkinMenuTest, DisabledItemIsDrawnInTheShadowColour) {
+    Start(0);
+    form_->Delete1->SetEnabled(false);
+    auto session = Capture(0);
+    const TMenuView& view = session->View();
+    const int index = IndexOf(view, "Delete current perchpoint");
+    ASSERT_GE(index, 0);
+    const TColor shadow = Skin().Colour(scButtonShadow) == Skin().Colour(scMenuText)
+                              ? static_cast<TColor>(GetSysColor(COLOR_BTNSHADOW))
+                              : Skin().Colour(scButtonShadow);
+    const RECT disabled = view.Items[static_cast<size_t>(index)];
+    EXPECT_GT(CountColour(*view.Shot, disabled, ColorToRGB(shadow)), 10);
+    EXPECT_EQ(CountColour(*view.Shot, disabled, ColorToRGB(Skin().Colour(scMenuText))), 0);
+}
+
+TEST_F(SkinMenuTest, ItemsChosenByKeyboardAndMouseRunTheirCommands) {
+    Start(3);
+    // Keyboard: the answerer goes down to the item and presses Enter.
+    const bool before = form_->Shorten->Checked();
+    TDialogAnswerer answer(TAnswer::ChooseMenu("Use short titles"));
+    PostRightClick(Panel(), 10, 10);
+    EXPECT_TRUE(PumpUntil([&] { return answer.Done(); }, 12000));
+    PumpPending();
+    EXPECT_TRUE(answer.Wait().Answered);
+    EXPECT_NE(form_->Shorten->Checked(), before);
+
+    // Mouse: a click in the middle of the item.
+    TMenuSession click(nullptr, [](TMenuView& view) {
+        const int index = IndexOf(view, "Use short titles");
+        if (index < 0)
+            return;
+        const RECT r = view.Items[static_cast<size_t>(index)];
+        POINT screen{view.Outer.left + (r.left + r.right) / 2, view.Outer.top + (r.top + r.bottom) / 2};
+        // While a menu is tracked the mouse arrives in screen coordinates.
+        SetCursorPos(screen.x, screen.y);
+        const LPARAM at = MAKELPARAM(screen.x, screen.y);
+        PostMessageA(view.Window, WM_MOUSEMOVE, 0, at);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        PostMessageA(view.Window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(view.Window, WM_LBUTTONUP, 0, at);
+    });
+    OpenMenu(click);
+    EXPECT_EQ(form_->Shorten->Checked(), before);
+}
+
+TEST_F(SkinMenuTest, CtrlSGivesTheSystemMenuBackAndSkinsItAgain) {
+    Start(2);
+    CtrlS();
+    EXPECT_FALSE(form_->PopupMenu1->OwnerDraw());
+    for (int i = 0; i < form_->PopupMenu1->Items().Count(); ++i) {
+        EXPECT_FALSE(form_->PopupMenu1->Items().Items(i)->OnDrawItem);
+        EXPECT_FALSE(form_->PopupMenu1->Items().Items(i)->OnMeasureItem);
+    }
+    {
+        TMenuSession native(nullptr, [](TMenuView& view) { ChooseByKeyboard(view, "Font size+"); });
+        OpenMenu(native);
+        EXPECT_FALSE(native.View().Skinned);
+        EXPECT_FALSE(OwnerDrawn(native.View().Menu));
+        EXPECT_EQ(native.View().Captions.size(), 12u);
+    }
+    CtrlS();
     EXPECT_TRUE(form_->PopupMenu1->OwnerDraw());
+    auto skinned = Capture();
+    EXPECT_TRUE(skinned->View().Skinned);
+    EXPECT_TRUE(OwnerDrawn(skinned->View().Menu));
+    const RECT whole{0, 0, skinned->View().Shot->Width(), skinned->View().Shot->Height()};
+    EXPECT_GT(CompareCorners(*skinned->View().Shot, whole, *Skin().Slot(ssMenuBackground), 1, "border"), 20);
+}
+
+TEST_F(SkinMenuTest, PopupMenuWithTheDisableTagKeepsTheSystemLook) {
+    Start(0);
+    form_->PopupMenu1->SetTagInt(99);
+    CtrlS();
+    CtrlS();
+    EXPECT_FALSE(form_->PopupMenu1->OwnerDraw());
+    TMenuSession session([](TMenuView& view) { view.Shot = CaptureWindow(view.Window); },
+                         [](TMenuView& view) { PressKey(view.Window, VK_ESCAPE); });
+    OpenMenu(session);
+    EXPECT_FALSE(OwnerDrawn(session.View().Menu));
+    ASSERT_TRUE(session.View().Shot);
+    // The system draws the border: the skin's picture is not there.
+    const TDataSkinObject& background = *Skin().Slot(ssMenuBackground);
+    const int w = session.View().Shot->Width(), h = session.View().Shot->Height();
+    int same = 0, compared = 0;
+    for (int dy = 0; dy < background.TopHeight; ++dy)
+        for (int dx = 0; dx < background.LeftWidth; ++dx) {
+            ++compared;
+            same += session.View().Shot->PixelColor(dx, dy) == CornerPixel(background, 1, w, h, dx, dy);
+        }
+    EXPECT_LT(same, compared);
+}
+
+TEST_F(SkinMenuTest, ChangeSkinDrawsTheMenuInTheNewSkin) {
+    Start(0);
+    { auto before = Capture(); }
+    const std::string oldSkin = Skin().SkinName();
+    ChangeSkin();
+    EXPECT_NE(Skin().SkinName(), oldSkin);
+    auto session = Capture();
+    const TMenuView& view = session->View();
+    ASSERT_TRUE(view.Shot);
+    const RECT whole{0, 0, view.Shot->Width(), view.Shot->Height()};
+    EXPECT_GT(CompareCorners(*view.Shot, whole, *Skin().Slot(ssMenuBackground), 1, "border after the change"),
+              20);
+    EXPECT_GT(CompareCorners(*view.Shot, view.Items[0], *Skin().Slot(ssMenuItem), 4, "selected item"), 8);
+}
+
+// ---- the system menu
+
+TEST_F(SkinMenuTest, AltSpaceOpensTheSkinnedSystemMenuAndItsItemsAct) {
+    Start(4);
+    TMenuSession session([](TMenuView& view) { view.Shot = CaptureWindow(view.Window); },
+                         [](TMenuView& view) { ChooseByKeyboard(view, "Mi&nimize"); });
+    PostMessageA(Window(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    EXPECT_TRUE(PumpUntil([&] { return session.Done(); }, 12000));
+    PumpUntil([] { return FindPopupMenuWindow() == nullptr; }, 3000);
+    EXPECT_TRUE(session.Found());
+    const TMenuView& view = session.View();
+    EXPECT_TRUE(view.Skinned);
+    EXPECT_TRUE(OwnerDrawn(view.Menu));
+    ASSERT_TRUE(Frame() && Frame()->SystemMenuPopup());
+    EXPECT_EQ(Frame()->SystemMenuPopup()->TagInt(), SystemMenuPopupTag);
+    EXPECT_GE(IndexOf(view, "Mi&nimize"), 0) << "the system menu's entries";
+    EXPECT_GE(view.Captions.size(), 5u);
+    ASSERT_TRUE(view.Shot);
+    const RECT whole{0, 0, view.Shot->Width(), view.Shot->Height()};
+    EXPECT_GT(CompareCorners(*view.Shot, whole, *Skin().Slot(ssMenuBackground), 1, "system menu border"), 20);
+    // Minimize was chosen: the window goes down.
+    EXPECT_TRUE(PumpUntil([&] { return IsIconic(Window()) != FALSE; }, 3000));
+    ShowWindow(Window(), SW_RESTORE);
+    PumpPending();
+}
+
+TEST_F(SkinMenuTest, SystemMenuEntriesFollowTheWindowsState) {
+    Start(0);
+    TMenuSession session(nullptr, [](TMenuView& view) { PressKey(view.Window, VK_ESCAPE); });
+    PostMessageA(Window(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    EXPECT_TRUE(PumpUntil([&] { return session.Done(); }, 12000));
+    PumpUntil([] { return FindPopupMenuWindow() == nullptr; }, 3000);
+    ASSERT_TRUE(Frame() && Frame()->SystemMenuPopup());
+    TMenuItem& items = Frame()->SystemMenuPopup()->Items();
+    for (int i = 0; i < items.Count(); ++i) {
+        TMenuItem& item = *items.Items(i);
+        switch (item.TagInt() & 0xFFF0) {
+        case SC_RESTORE:
+            EXPECT_FALSE(item.Enabled()) << "a normal window is not restored";
+            EXPECT_EQ(item.ImageIndex(), mgRestore);
+            break;
+        case SC_MAXIMIZE:
+            EXPECT_FALSE(item.Enabled()) << "the main window has no maximize box";
+            break;
+        case SC_MINIMIZE:
+            EXPECT_TRUE(item.Enabled());
+            EXPECT_EQ(item.ImageIndex(), mgMinimize);
+            break;
+        case SC_CLOSE:
+            EXPECT_TRUE(item.Enabled());
+            EXPECT_EQ(item.ImageIndex(), mgClose);
+            break;
+        default:
+            break;
+        }
+    }
+    EXPECT_EQ(Skin().MenuGlyphs()->Count(), 4);
+}
+
+// ---- resources
+
+TEST_F(SkinMenuTest, AThousandSkinnedMenusLeaveNoObjectsBehind) {
+    Start(1);
+    // Each menu is closed from inside its own loop once it has painted.
+    static int opened = 0;
+    opened = 0;
+    auto closer = [](HWND, UINT, UINT_PTR, DWORD) {
+        if (HWND popup = FindPopupMenuWindow()) {
+            RedrawWindow(popup, nullptr, nullptr, RDW_UPDATENOW);
+            if (SendMessageA(popup, SKM_ISSKINNED, 0, 0) == 1)
+                ++opened;
+            EndMenu();
+        }
+    };
+    auto once = [&] {
+        const int before = opened;
+        PostRightClick(Panel(), 10, 10);
+        PumpUntil([&] { return opened > before && FindPopupMenuWindow() == nullptr; }, 3000);
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 1, closer);
+    // Caches built once (fonts, brushes, the first menu's own objects) are made here.
+    for (int i = 0; i < 5; ++i)
+        once();
+    PumpPending();
+    const DWORD gdi = GdiObjectCount(), user = UserObjectCount();
+    const int start = opened;
+    for (int i = 0; i < 1000; ++i)
+        once();
+    PumpPending();
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(opened - start, 1000);
+    EXPECT_LE(GdiObjectCount(), gdi + 5) << "GDI objects before: " << gdi;
+    EXPECT_LE(UserObjectCount(), user + 5) << "USER objects before: " << user;
+    EXPECT_TRUE(SkinManager()->PopupMenus().empty());
+    std::printf("1000 skinned popup menus: GDI %lu -> %lu, USER %lu -> %lu\n", gdi, GdiObjectCount(), user,
+                UserObjectCount());
 }
