@@ -259,7 +259,9 @@ void TWinSkinForm::SkinChildWindows(HWND window) {
 }
 
 void TWinSkinForm::SkinWindowByClass(HWND window) {
-    if (!window || !skin_ || ServedByAdapter(nullptr, window))
+    // A window that an adapter of another frame already serves gets no second one: two adapters
+    // on one window would each take the other's messages for the control's.
+    if (!window || !skin_ || ServedByAdapter(nullptr, window) || AnswersSkinned(window))
         return;
     const std::string className = WindowClassName(window);
     const auto style = static_cast<std::uint32_t>(GetWindowLongA(window, GWL_STYLE));

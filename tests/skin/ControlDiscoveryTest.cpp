@@ -747,3 +747,26 @@ TEST_F(ControlDiscoveryTest, AThousandSkinnedFolderChoosersLeaveTheObjectCountsW
     EXPECT_LE(gdiAfter, gdi + 5);
     EXPECT_LE(userAfter, user + 5);
 }
+
+TEST_F(ControlDiscoveryTest, AChildWindowAnotherAdapterServesGetsNoSecondOne) {
+    Start();
+    HWND dialog = MakeSystemDialog();
+    ASSERT_NE(dialog, nullptr);
+    HWND ok = GetDlgItem(dialog, IDOK), check = GetDlgItem(dialog, 100);
+    // Skinned before the dialog's frame starts, by an adapter of no frame.
+    TOwnedComponent<TSkinButton> earlier(new TSkinButton(nullptr));
+    earlier->AttachWindow(ok, &Skin(), nullptr, nullptr);
+    SetForegroundWindow(dialog);
+    EXPECT_TRUE(
+        PumpUntil([&] { return FrameOf(dialog) && FrameOf(dialog)->FrameState() == fsRunning; }, 3000));
+    EXPECT_EQ(AdapterOf(dialog, nullptr, ok), nullptr);
+    EXPECT_EQ(ClassOf(AdapterOf(dialog, nullptr, check)), "TSkinCheckBox");
+    // The button still answers as one: its text and a click reach it once.
+    SetWindowTextA(ok, "Fine");
+    char text[16] = {};
+    GetWindowTextA(ok, text, sizeof text);
+    EXPECT_STREQ(text, "Fine");
+    earlier.reset();
+    DestroyWindow(dialog);
+    PumpPending();
+}

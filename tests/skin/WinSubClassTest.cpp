@@ -206,6 +206,19 @@ class SkinAdapterTest : public TUiTest {
         skin_->SetSkinControls(SkinControlBit(xcMainMenu));
         skin_->LoadFromStore(*store_, 1);
         skin_->EndLoading();
+        // These tests attach their adapters themselves: a handler that takes every control
+        // keeps control discovery away from their forms, and the plain windows get no frame (and
+        // so no discovery) of their own.
+        skin_->OnSkinControl = Bind<&SkinAdapterTest::TakeEveryControl>(this);
+        skin_->OnFormSkin = Bind<&SkinAdapterTest::NoPlainFrames>(this);
+    }
+    void TakeEveryControl(TObject*, TSkinData*, TControl*, TControl* control, const std::string&,
+                          TComponent*& skinned) {
+        skinned = control;
+    }
+    void NoPlainFrames(TObject*, const std::string& name, bool& doSkin) {
+        if (name == "PPAdapterPlain")
+            doSkin = false;
     }
     void TearDown() override {
         forms_.clear();
