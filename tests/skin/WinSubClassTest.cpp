@@ -202,8 +202,6 @@ class SkinAdapterTest : public TUiTest {
         skin_.reset(new TSkinData(nullptr));
         skin_->BeginLoading();
         skin_->SetActive(true);
-        // Frames only: the tests give the controls their adapters themselves, not discovery.
-        skin_->SetSkinControls(SkinControlBit(xcMainMenu));
         skin_->LoadFromStore(*store_, 1);
         skin_->EndLoading();
         // These tests attach their adapters themselves: a handler that takes every control
