@@ -170,3 +170,4 @@ class TSkinControl : public TComponent {
 #include "WinSubClassBox.h"
 #include "WinSubClassButton.h"
 #include "WinSubClassCheck.h"
+#include "WinSubClassScroll.h"
