@@ -29,22 +29,47 @@ int ElementCells(const TDataSkinObject* element) {
     return element ? std::max(element->Frame, 1) : 1;
 }
 
+// The source rectangle stretched onto the target in one call, magenta left out when transparent.
+// dc's stretch mode is the caller's (COLORONCOLOR for skin images).
+void StretchPiece(HDC dc, const TFrameRect& where, const TBitmap& image, const TFrameRect& source,
+                  bool transparent) {
+    if (transparent)
+        GdiTransparentBlt(dc, where.Left, where.Top, where.Width(), where.Height(), image.MemoryDC(),
+                          source.Left, source.Top, source.Width(), source.Height(), RGB(255, 0, 255));
+    else
+        StretchBlt(dc, where.Left, where.Top, where.Width(), where.Height(), image.MemoryDC(), source.Left,
+                   source.Top, source.Width(), source.Height(), SRCCOPY);
+}
+
 // One cell of an element (cells side by side) drawn nine-slice with the given cell count,
-// tiling and transparency; nothing when the cell is not in the image.
+// tiling and transparency; nothing when the cell is not in the image. A cell that needs no
+// cutting (no margins that fit, no tiling) is stretched straight from the image.
 void DrawCellOf(HDC dc, const TFrameRect& where, const TDataSkinObject& element, int cells, int cell,
                 bool tile, bool transparent) {
     const TFrameRect source = StripCellRect(element.Bitmap.Width(), element.Bitmap.Height(), cells, cell);
     if (source.Width() <= 0 || source.Height() <= 0 || where.Width() <= 0 || where.Height() <= 0)
         return;
+    const auto fit = [](int low, int high, int cellSize, int size) {
+        const int a = std::clamp(low, 0, cellSize), b = std::clamp(high, 0, cellSize);
+        return size >= a + b ? a + b : 0;
+    };
+    const bool whole = fit(element.LeftWidth, element.RightWidth, source.Width(), where.Width()) == 0 &&
+                       fit(element.TopHeight, element.BottomHeight, source.Height(), where.Height()) == 0;
+    if (whole && !tile) {
+        StretchPiece(dc, where, element.Bitmap, source, transparent);
+        return;
+    }
     DrawNineSlice(dc, RECT{where.Left, where.Top, where.Right, where.Bottom}, element.Bitmap,
                   RECT{source.Left, source.Top, source.Right, source.Bottom},
                   RECT{element.LeftWidth, element.TopHeight, element.RightWidth, element.BottomHeight}, tile,
                   transparent);
 }
 
+// Cell cell of a strip of equal cells, stretched onto the target with magenta left out.
 void DrawStrip(HDC dc, const TFrameRect& where, const TBitmap& image, int cells, int cell) {
-    if (where.Width() > 0 && where.Height() > 0)
-        DrawStripCell(dc, RECT{where.Left, where.Top, where.Right, where.Bottom}, image, cells, cell);
+    const TFrameRect source = StripCellRect(image.Width(), image.Height(), cells, cell);
+    if (where.Width() > 0 && where.Height() > 0 && source.Width() > 0 && source.Height() > 0)
+        StretchPiece(dc, where, image, source, true);
 }
 
 int ScrollArrowSize() {
@@ -122,7 +147,8 @@ bool ReadNativeScrollBar(HWND window, int bar, TNativeScrollBar& info) {
     return true;
 }
 
-void PaintSkinScrollBar(HDC dc, int x, int y, const TSkinData& skin, const TScrollBarFacts& facts) {
+void PaintSkinScrollBar(HDC dc, int x, int y, const TSkinData& skin, const TScrollBarFacts& facts,
+                        TBitmap* buffer) {
     const TDataSkinObject* arrows = skin.Slot(ssScrollbar);
     if (!dc || !HasImage(arrows) || facts.Width <= 0 || facts.Height <= 0)
         return;
@@ -139,15 +165,26 @@ void PaintSkinScrollBar(HDC dc, int x, int y, const TSkinData& skin, const TScro
     plan.ThumbCells = ElementCells(thumbShape);
     const TScrollBarLayout layout = LayoutScrollBar(plan);
 
-    TBufferDC buffer(dc, facts.Width, facts.Height);
-    HDC target = buffer.Get();
-    if (!target)
+    // The caller's buffer is kept from paint to paint; else one just for this paint.
+    std::unique_ptr<TBitmap> own;
+    if (!buffer) {
+        own = std::make_unique<TBitmap>();
+        buffer = own.get();
+    }
+    if (buffer->Width() != facts.Width || buffer->Height() != facts.Height)
+        buffer->SetSize(facts.Width, facts.Height);
+    HDC target = buffer->MemoryDC();
+    if (!target || buffer->Width() != facts.Width || buffer->Height() != facts.Height)
         return;
     SetStretchBltMode(target, COLORONCOLOR);
     {
         RECT all{0, 0, facts.Width, facts.Height};
-        TOwnedBrush face(CreateSolidBrush(ColorToRGB(skin.Colour(scButtonFace))));
-        FillRect(target, &all, face.Get());
+        if (HBRUSH face = skin.ButtonFaceBrush()) {
+            FillRect(target, &all, face);
+        } else {
+            TOwnedBrush brush(CreateSolidBrush(ColorToRGB(skin.Colour(scButtonFace))));
+            FillRect(target, &all, brush.Get());
+        }
     }
     if (layout.HasTrack() && HasImage(track)) {
         const bool tile = horzTrack ? horzTrack->Tile == 1 : track->Tile == 1;
@@ -162,7 +199,8 @@ void PaintSkinScrollBar(HDC dc, int x, int y, const TSkinData& skin, const TScro
         if (layout.HasGrip())
             DrawStrip(target, layout.Grip, arrows->Bitmap, 23, layout.GripCell);
     }
-    buffer.CopyTo(dc, x, y);
+    GdiFlush();
+    BitBlt(dc, x, y, facts.Width, facts.Height, target, 0, 0, SRCCOPY);
 }
 
 // ---- TWScrollbar
@@ -275,10 +313,20 @@ void TWScrollbar::RefreshOrHide() {
     if (!shown_)
         return;
     TNativeScrollBar info;
-    if (ReadBar(info) && (info.Invisible || !WindowHasStyle(targetWindow_, WS_VISIBLE)))
-        HideBar();
-    else
+    if (!ReadBar(info)) {
         Refresh();
+        return;
+    }
+    if (info.Invisible || !WindowHasStyle(targetWindow_, WS_VISIBLE)) {
+        HideBar();
+        return;
+    }
+    // The overlay's own window is not touched by the control's painting: only a bar that
+    // changed since it was drawn needs drawing again.
+    TScrollBarFacts facts;
+    if (paintCount_ > 0 && CurrentFacts(facts, info) && facts == painted_)
+        return;
+    Refresh();
 }
 
 void TWScrollbar::Refresh() {
@@ -389,20 +437,12 @@ void TWScrollbar::MouseUp(TMessage& message) {
         Refresh();
 }
 
-void TWScrollbar::PaintOverlay(HDC dc) {
-    if (!dc || !adapter_)
-        return;
-    const TSkinData* skin = adapter_->SkinData();
-    if (!skin || !HasImage(skin->Slot(ssScrollbar)))
-        return;
-    TNativeScrollBar info;
-    if (!ReadBar(info) || info.Invisible)
-        return;
+bool TWScrollbar::CurrentFacts(TScrollBarFacts& facts, const TNativeScrollBar& info) {
     const int width = info.Bar.right - info.Bar.left, height = info.Bar.bottom - info.Bar.top;
     RECT client{};
     GetClientRect(WindowHandle(), &client);
     if (width <= 0 || height <= 0 || (kind_ != wkControl && (width > client.right || height > client.bottom)))
-        return;
+        return false;
     length_ = vertical_ ? height : width;
     const int nativeLength = info.ThumbEnd - info.ThumbStart;
     if (pressed_ && hotPart_ == spThumb && kind_ != wkControl) {
@@ -416,7 +456,7 @@ void TWScrollbar::PaintOverlay(HDC dc) {
         thumbStart_ = info.ThumbStart;
         thumbEnd_ = info.ThumbEnd;
     }
-    TScrollBarFacts facts;
+    facts = TScrollBarFacts{};
     facts.Vertical = vertical_;
     facts.Width = width;
     facts.Height = height;
@@ -426,16 +466,33 @@ void TWScrollbar::PaintOverlay(HDC dc) {
     facts.Pressed = pressed_;
     facts.ThumbStart = thumbStart_;
     facts.ThumbEnd = thumbEnd_;
+    return true;
+}
+
+void TWScrollbar::PaintOverlay(HDC dc) {
+    if (!dc || !adapter_)
+        return;
+    const TSkinData* skin = adapter_->SkinData();
+    if (!skin || !HasImage(skin->Slot(ssScrollbar)))
+        return;
+    TNativeScrollBar info;
+    TScrollBarFacts facts;
+    if (!ReadBar(info) || info.Invisible || !CurrentFacts(facts, info))
+        return;
+    RECT client{};
+    GetClientRect(WindowHandle(), &client);
+    const int width = facts.Width, height = facts.Height;
     ++paintCount_;
+    painted_ = facts;
     if (kind_ == wkControl && (width != client.right || height != client.bottom)) {
         // The control's bar drawn at its own size, stretched onto the overlay.
-        TBufferDC buffer(dc, width, height);
-        PaintSkinScrollBar(buffer.Get(), 0, 0, *skin, facts);
+        TBufferDC stretched(dc, width, height);
+        PaintSkinScrollBar(stretched.Get(), 0, 0, *skin, facts, &buffer_);
         SetStretchBltMode(dc, COLORONCOLOR);
-        StretchBlt(dc, 0, 0, client.right, client.bottom, buffer.Get(), 0, 0, width, height, SRCCOPY);
+        StretchBlt(dc, 0, 0, client.right, client.bottom, stretched.Get(), 0, 0, width, height, SRCCOPY);
         return;
     }
-    PaintSkinScrollBar(dc, 0, 0, *skin, facts);
+    PaintSkinScrollBar(dc, 0, 0, *skin, facts, &buffer_);
 }
 
 // ---- TSkinScrollbar
@@ -629,16 +686,21 @@ void TSkinScrollbar::AfterMessage(TMessage& message) {
                 bar->SetEnabled(control_->Enabled());
         TSkinControl::AfterMessage(message);
         break;
+    case WM_PAINT:
+        // The window's own DC is needed only for the corner between two bars.
+        if (bars_[0] && bars_[1] && bars_[0]->Shown() && bars_[1]->Shown())
+            TSkinControl::AfterMessage(message);
+        else
+            RefreshBars();
+        break;
     default:
         TSkinControl::AfterMessage(message);
         break;
     }
 }
 
-void TSkinScrollbar::Paint(HDC dc, const RECT&) {
-    TWScrollbar* vertical = bars_[1];
-    TWScrollbar* horizontal = bars_[0];
-    for (TWScrollbar* bar : {vertical, horizontal}) {
+void TSkinScrollbar::RefreshBars() {
+    for (TWScrollbar* bar : {bars_[1], bars_[0]}) {
         if (!bar)
             continue;
         if (bar->Shown())
@@ -646,7 +708,11 @@ void TSkinScrollbar::Paint(HDC dc, const RECT&) {
         else if (WindowHasStyle(handle_, bar->Vertical() ? WS_VSCROLL : WS_HSCROLL))
             bar->UpdateBar(handle_);
     }
-    FillScrollCorner(dc, handle_, horizontal, vertical, skin_);
+}
+
+void TSkinScrollbar::Paint(HDC dc, const RECT&) {
+    RefreshBars();
+    FillScrollCorner(dc, handle_, bars_[0], bars_[1], skin_);
 }
 
 // ---- TSkinListView
@@ -883,8 +949,8 @@ void TSkinScrollbarH::AfterMessage(TMessage& message) {
     case WM_NCPAINT:
         UpdateBars();
         for (TWScrollbar* bar : bars_)
-            if (bar && bar->Shown())
-                bar->Refresh();
+            if (bar)
+                bar->RefreshOrHide();
         break;
     case WM_WINDOWPOSCHANGED:
         UpdateBars();
@@ -905,8 +971,8 @@ void TSkinScrollbarH::AfterMessage(TMessage& message) {
 
 void TSkinScrollbarH::Paint(HDC dc, const RECT&) {
     for (TWScrollbar* bar : bars_)
-        if (bar && bar->Shown())
-            bar->Refresh();
+        if (bar)
+            bar->RefreshOrHide();
     FillScrollCorner(dc, handle_, bars_[0], bars_[1], skin_);
 }
 
@@ -999,8 +1065,8 @@ void TSkinScControl::AfterMessage(TMessage& message) {
 }
 
 void TSkinScControl::Paint(HDC, const RECT&) {
-    if (bar_ && bar_->Shown())
-        bar_->Refresh();
+    if (bar_)
+        bar_->RefreshOrHide();
 }
 
 // ---- TComboxScrollBar

@@ -11,6 +11,7 @@
 //   TSkinScControl   a stand-alone scroll bar control;
 //   TComboxScrollBar a combo box's drop-down list, painted directly instead of covered.
 
+#include "Bitmap.h"
 #include "WinControl.h"
 #include "WinSubClass.h"
 #include "WinSubClassScrollGeometry.h"
@@ -37,9 +38,11 @@ struct TNativeScrollBar {
 // (SB_CTL, its thumb computed as a stand-alone bar's). False when the system cannot tell.
 bool ReadNativeScrollBar(HWND window, int bar, TNativeScrollBar& info);
 
-// Draws a whole bar from the skin's scroll-bar elements into dc at (x, y): one off-screen bitmap,
-// one copy. Nothing when the skin has no Scrollbar image or the bar is empty.
-void PaintSkinScrollBar(HDC dc, int x, int y, const TSkinData& skin, const TScrollBarFacts& facts);
+// Draws a whole bar from the skin's scroll-bar elements into dc at (x, y): one off-screen bitmap
+// (buffer when given, resized as needed and kept by the caller), one copy. Nothing when the skin
+// has no Scrollbar image or the bar is empty.
+void PaintSkinScrollBar(HDC dc, int x, int y, const TSkinData& skin, const TScrollBarFacts& facts,
+                        TBitmap* buffer = nullptr);
 
 // The window that covers one native scroll bar. It is owned by its adapter; its parent window is
 // the target window's parent (a popup owned by the target when the target is a top-level window).
@@ -92,6 +95,8 @@ class TWScrollbar : public TCustomControl {
 
   private:
     bool ReadBar(TNativeScrollBar& info) const;
+    // What a paint now would show (the thumb following a drag); false when nothing can be shown.
+    bool CurrentFacts(TScrollBarFacts& facts, const TNativeScrollBar& info);
     void PaintOverlay(HDC dc);
     void MouseDown(TMessage& message);
     void MouseUp(TMessage& message);
@@ -116,6 +121,9 @@ class TWScrollbar : public TCustomControl {
     bool shown_ = false;
     bool trackingLeave_ = false;
     unsigned paintCount_ = 0;
+    // The bar is built here and copied once.
+    TBitmap buffer_;
+    TScrollBarFacts painted_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
@@ -147,6 +155,8 @@ class TSkinScrollbar : public TSkinControl {
     void UpdateBars();
     void HideBars();
     void FreeBars();
+    // Each shown overlay drawn again when its bar changed; a bar that appeared gets placed.
+    void RefreshBars();
 
   private:
     void ApplyFixedColour();

@@ -65,6 +65,7 @@ struct TScrollBarFacts {
     int ThumbEnd = 0;
     int ThumbCells = 3; // cells of the thumb image
     int TrackCells = 4; // cells of the track image
+    bool operator==(const TScrollBarFacts&) const = default;
 };
 
 // Where the pieces go and which cells they show. A rectangle that is not drawn is empty; a cell
