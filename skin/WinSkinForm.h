@@ -121,6 +121,9 @@ public:
     // Frees the adapters whose window is gone.
     void PurgeAdapters();
     const std::vector<TSkinControl*>& Adapters() const { return adapters_; }
+    // The window of a scroll-bar control was made anew: its adapter is replaced by a fresh one
+    // (WinSubClassScroll.cpp).
+    void ReplaceScrollAdapter(HWND window);
 
     // Control discovery (WinSkinFormControls.cpp): which adapter each control or child window
     // gets, run by the deferred start.

@@ -171,3 +171,4 @@ class TSkinControl : public TComponent {
 #include "WinSubClassButton.h"
 #include "WinSubClassCheck.h"
 #include "WinSubClassBar.h"
+#include "WinSubClassScroll.h"
