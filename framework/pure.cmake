@@ -15,4 +15,6 @@ set(PP_PURE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSkinIni.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSkinFormGeometry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSubClassGeometry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSubClassComboGeometry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSubClassTabGeometry.cpp
 )

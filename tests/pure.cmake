@@ -15,4 +15,6 @@ set(PP_PURE_TEST_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/skin/QuickIniTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/WinSkinFormGeometryTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassGeometryTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassComboGeometryTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassTabGeometryTest.cpp
 )
