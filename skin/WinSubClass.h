@@ -170,3 +170,5 @@ class TSkinControl : public TComponent {
 #include "WinSubClassBox.h"
 #include "WinSubClassButton.h"
 #include "WinSubClassCheck.h"
+#include "WinSubClassCombo.h"
+#include "WinSubClassTab.h"

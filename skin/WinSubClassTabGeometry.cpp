@@ -80,9 +80,6 @@ TFrameRect TabRectInBuffer(const TFrameRect& tab, const TFrameRect& row, TTabOri
 void BufferPointToWindow(int x, int y, const TFrameRect& row, TTabOrientation orientation, int& wx, int& wy) {
     switch (orientation) {
     case toTop:
-        wx = row.Left + x;
-        wy = row.Top + y - 1;
-        break;
     case toBottom:
         wx = row.Left + x;
         wy = row.Top + y;

@@ -36,7 +36,8 @@ TRowBufferSize RowBufferSize(const TFrameRect& row, TTabOrientation orientation)
 // brings it back to its place.
 TFrameRect TabRectInBuffer(const TFrameRect& tab, const TFrameRect& row, TTabOrientation orientation);
 
-// The inverse for a point: buffer (x, y) to window coordinates.
+// Where pixel (x, y) of the row buffer shows in the window. For tabs on the bottom, left and
+// right this undoes TabRectInBuffer; tabs on top show one pixel lower than their own rectangle.
 void BufferPointToWindow(int x, int y, const TFrameRect& row, TTabOrientation orientation, int& wx, int& wy);
 
 // The tab's cell of the five-cell Tabs strip: the selected (focused) tab 2, a tab under the

@@ -104,6 +104,12 @@ TEST(TabRectInBufferTest, TheOuterEdgeOfATabIsTheTopOfItsCell) {
     const TFrameRect rightRow{170, 0, 200, 150};
     BufferPointToWindow(10, 0, rightRow, toRight, wx, wy);
     EXPECT_EQ(wx, 199);
+    // The buffer of top and bottom tabs shows as it is.
+    BufferPointToWindow(7, 0, TFrameRect{0, 0, 200, 24}, toTop, wx, wy);
+    EXPECT_EQ(wx, 7);
+    EXPECT_EQ(wy, 0);
+    BufferPointToWindow(7, 3, TFrameRect{0, 130, 200, 150}, toBottom, wx, wy);
+    EXPECT_EQ(wy, 133);
     // On top a tab moves down one pixel; at the bottom it starts at the buffer's top.
     EXPECT_EQ(TabRectInBuffer(TFrameRect{2, 2, 60, 22}, TFrameRect{0, 0, 200, 24}, toTop),
               (TFrameRect{2, 3, 60, 23}));
