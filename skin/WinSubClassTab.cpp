@@ -281,6 +281,8 @@ void TSkinTab::DrawTabCell(HDC dc, const RECT& place, int cell) {
     RECT margins{tabs->LeftWidth, tabs->TopHeight, tabs->RightWidth, tabs->BottomHeight};
     if (orientation_ == toBottom)
         margins = TurnedMargins(margins, toBottom);
+    margins =
+        ToRect(UsableMargins(source.right - source.left, source.bottom - source.top, FromRect(margins)));
     DrawNineSlice(dc, place, tabImage_, source, margins, tabs->Tile == 1, tabs->Trans == 1);
 }
 
@@ -363,6 +365,7 @@ void TSkinTab::PaintTabs(HDC dc, const RECT& rect, bool rowOnly) {
             margins =
                 RECT{tabPane->LeftWidth, tabPane->TopHeight, tabPane->RightWidth, tabPane->BottomHeight};
     margins = TurnedMargins(margins, orientation_);
+    margins = ToRect(UsableMargins(paneImage_.Width(), paneImage_.Height(), FromRect(margins)));
     RECT pageRect = ToRect(page);
     OffsetRect(&pageRect, rect.left, rect.top);
     try {

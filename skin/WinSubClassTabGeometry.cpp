@@ -106,3 +106,13 @@ int TabCell(bool selected, bool hot, int imageCells) {
 TFrameRect TabCloseBox(const TFrameRect& tab) {
     return TFrameRect{tab.Right - 8, tab.Top + 2, tab.Right - 2, tab.Top + 8};
 }
+
+TFrameRect UsableMargins(int cellWidth, int cellHeight, const TFrameRect& margins) {
+    TFrameRect m{std::max(margins.Left, 0), std::max(margins.Top, 0), std::max(margins.Right, 0),
+                 std::max(margins.Bottom, 0)};
+    if (static_cast<long long>(m.Left) + m.Right >= cellWidth)
+        m.Left = m.Right = 0;
+    if (static_cast<long long>(m.Top) + m.Bottom >= cellHeight)
+        m.Top = m.Bottom = 0;
+    return m;
+}

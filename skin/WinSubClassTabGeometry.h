@@ -47,3 +47,8 @@ int TabCell(bool selected, bool hot, int imageCells);
 // The close box of a tab (buffer coordinates): the square from right - 8, top + 2 to
 // right - 2, top + 8.
 TFrameRect TabCloseBox(const TFrameRect& tab);
+
+// Margins (left, top, right, bottom) that leave an image cell of cellWidth x cellHeight a
+// centre to stretch: negative ones count as 0, and a pair that would cover the whole cell is
+// dropped, so that a too small image is stretched whole instead of leaving a hole.
+TFrameRect UsableMargins(int cellWidth, int cellHeight, const TFrameRect& margins);

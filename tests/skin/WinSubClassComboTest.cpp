@@ -8,8 +8,10 @@
 // border's corners are copied 1:1 from the composed image, and the shot must show exactly those
 // pixels there (magenta shows the control's own drawing).
 #include "GuiObjects.h"
+#include "MapSkinSource.h"
 #include "UiTestSupport.h"
 
+#include "BmpCodec.h"
 #include "ComCtrls.h"
 #include "Edit.h"
 #include "Form.h"
@@ -17,6 +19,7 @@
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
+#include "WinSkinIni.h"
 #include "WinSkinStore.h"
 #include "WinSubClass.h"
 #include "WinSubClassComboGeometry.h"
@@ -36,6 +39,18 @@
 namespace {
 
 constexpr TColor Magenta = 0xFF00FF;
+
+// A 24-bit BMP file of one colour, for skins made up by a test.
+std::vector<std::uint8_t> SolidBmp(int width, int height, TColor colour) {
+    TBmpImage image;
+    image.Width = width;
+    image.Height = height;
+    image.BitCount = 24;
+    const auto c = static_cast<std::uint32_t>(colour);
+    for (int i = 0; i < width * height; ++i)
+        image.Pixels.push_back(0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF));
+    return EncodeBmp24(image);
+}
 
 std::string Hex(TColor c) {
     std::ostringstream out;
@@ -537,6 +552,48 @@ TEST_F(SkinComboTest, RestoreGivesTheNativeLookBack) {
     ASSERT_TRUE(PumpUntil([] { return !SkinManager()->TimerEnabled(); }, 3000));
     PumpPending();
     EXPECT_EQ(SendMessageA(drop_->Handle(), SKM_ISSKINNED, 0, 0), 0);
+}
+
+TEST_F(SkinComboTest, HostileSkinValuesDrawSomethingAndNeverFail) {
+    MakeForm();
+    // Images smaller than their margins, one pixel for four or five cells, no arrow image at all
+    // in the second round.
+    TMapSource images;
+    images.entries["button.bmp"] = SolidBmp(1, 1, 0x00A000);
+    images.entries["sunk.bmp"] = SolidBmp(2, 2, 0x0000A0);
+    images.entries["extra.bmp"] = SolidBmp(3, 1, 0x101010);
+    TOwnedComponent<TSkinData> hostile(new TSkinData(nullptr));
+    for (const char* description :
+         {"[ComboButton]\nImage=button.bmp\nLeftWidth=40\nRightWidth=40\nTopHeight=30\nBottomHeight=30\n"
+          "[SunkEdge]\nImage=sunk.bmp\nLeftWidth=9\nTopHeight=9\n[ExtraImages]\nImage=extra.bmp\n",
+          "[ComboButton]\nImage=button.bmp\nStyle=1\n", "[ComboButton]\nImage=button.bmp\n"}) {
+        SCOPED_TRACE(description);
+        TQuickIni ini;
+        ini.LoadFromText(description);
+        hostile->LoadElements(ini, images);
+        auto* combo = new TSkinComBox(list_);
+        combo->AttachControl(frame_, hostile.get(), false, nullptr);
+        auto* edit = new TSkinEdit(edit_);
+        edit->AttachControl(frame_, hostile.get(), false, nullptr);
+        auto* picker = new TSkinDateTime(picker_);
+        picker->AttachControl(frame_, hostile.get(), false, nullptr);
+        PumpPending();
+        for (bool pressed : {false, true}) {
+            PostMouse(list_->Handle(), pressed ? WM_LBUTTONDOWN : WM_LBUTTONUP, 140, 10,
+                      pressed ? MK_LBUTTON : 0);
+            PumpPending();
+            combo->PaintFrame(nullptr);
+            UpdateWindow(picker->Arrow()->Handle());
+        }
+        list_->SetDroppedDown(false);
+        PumpPending();
+        // The combo box still works.
+        list_->SetItemIndex(2);
+        EXPECT_EQ(list_->Text(), "Line 2");
+        EXPECT_GE(combo->LastCell(), 1);
+        EXPECT_LE(combo->LastCell(), 4);
+        frame_->ReleaseAdapters();
+    }
 }
 
 TEST_F(SkinComboTest, AThousandAttachAndRestoreRoundsLeaveTheObjectCountsWhereTheyWere) {

@@ -133,4 +133,17 @@ TEST(TabCloseBoxTest, SixPixelSquareInTheTopRightCorner) {
     EXPECT_EQ(TabCloseBox(TFrameRect{10, 2, 80, 22}), (TFrameRect{72, 4, 78, 10}));
 }
 
+TEST(UsableMarginsTest, MarginsThatLeaveNoCentreAreDroppedInPairs) {
+    EXPECT_EQ(UsableMargins(44, 22, TFrameRect{5, 5, 5, 2}), (TFrameRect{5, 5, 5, 2}));
+    // A one-pixel image: nothing but centre.
+    EXPECT_EQ(UsableMargins(1, 1, TFrameRect{4, 5, 4, 4}), (TFrameRect{0, 0, 0, 0}));
+    // Only the pair that does not fit goes.
+    EXPECT_EQ(UsableMargins(10, 30, TFrameRect{5, 5, 5, 5}), (TFrameRect{0, 5, 0, 5}));
+    EXPECT_EQ(UsableMargins(30, 3, TFrameRect{5, 2, 5, 1}), (TFrameRect{5, 0, 5, 0}));
+    // Negative and huge values.
+    EXPECT_EQ(UsableMargins(30, 30, TFrameRect{-7, 3, 2, -1}), (TFrameRect{0, 3, 2, 0}));
+    EXPECT_EQ(UsableMargins(30, 30, TFrameRect{2147483647, 0, 2147483647, 0}), (TFrameRect{0, 0, 0, 0}));
+    EXPECT_EQ(UsableMargins(0, -4, TFrameRect{0, 0, 0, 0}), (TFrameRect{0, 0, 0, 0}));
+}
+
 } // namespace

@@ -7,14 +7,17 @@
 // tab's rectangle, flipped for tabs on the bottom and turned for tabs on the left and right, so
 // the window must show exactly those pixels there; magenta shows the row's background.
 #include "GuiObjects.h"
+#include "MapSkinSource.h"
 #include "UiTestSupport.h"
 
+#include "BmpCodec.h"
 #include "ComCtrls.h"
 #include "Edit.h"
 #include "Form.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
+#include "WinSkinIni.h"
 #include "WinSkinStore.h"
 #include "WinSubClass.h"
 #include "WinSubClassGeometry.h"
@@ -32,6 +35,18 @@
 namespace {
 
 constexpr TColor Magenta = 0xFF00FF;
+
+// A 24-bit BMP file of one colour, for skins made up by a test.
+std::vector<std::uint8_t> SolidBmp(int width, int height, TColor colour) {
+    TBmpImage image;
+    image.Width = width;
+    image.Height = height;
+    image.BitCount = 24;
+    const auto c = static_cast<std::uint32_t>(colour);
+    for (int i = 0; i < width * height; ++i)
+        image.Pixels.push_back(0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF));
+    return EncodeBmp24(image);
+}
 
 std::string Hex(TColor c) {
     std::ostringstream out;
@@ -317,6 +332,51 @@ TEST_F(SkinTabTest, RestoreGivesTheNativeLookBack) {
     PumpPending();
     EXPECT_TRUE(SameBitmaps(*native, *Shot()));
     EXPECT_EQ(SendMessageA(tabs_->Handle(), SKM_ISSKINNED, 0, 0), 0);
+}
+
+TEST_F(SkinTabTest, HostileSkinValuesDrawSomethingAndNeverFail) {
+    // Tab images smaller than their margins or than five cells, a page frame of one pixel, huge
+    // margins; a skin without tab images still draws the page frame.
+    TMapSource images;
+    images.entries["tabs.bmp"] = SolidBmp(3, 2, 0x00A000);
+    images.entries["pane.bmp"] = SolidBmp(1, 1, 0x0000A0);
+    images.entries["wide.bmp"] = SolidBmp(40, 3, 0x00A000);
+    TOwnedComponent<TSkinData> hostile(new TSkinData(nullptr));
+    for (TTabPosition position : {tpTop, tpBottom, tpLeft, tpRight}) {
+        MakeForm(position);
+        for (const char* description :
+             {"[Tabs]\nImage=tabs.bmp\nBorder=pane.bmp\nLeftWidth=500\nTopHeight=-7\nBottomHeight=90\n",
+              "[Tabs]\nImage=wide.bmp\nStyle=1\n[Tab.Pane]\nImage=pane.bmp\nLeftWidth=9\n",
+              "[Tabs]\nImage=missing.bmp\nBorder=pane.bmp\n"}) {
+            SCOPED_TRACE(description);
+            TQuickIni ini;
+            ini.LoadFromText(description);
+            hostile->LoadElements(ini, images);
+            auto* skin = new TSkinTab(tabs_);
+            skin->AttachControl(frame_, hostile.get(), false, nullptr);
+            Hover(1);
+            UpdateWindow(tabs_->Handle());
+            const RECT third = ItemRect(2);
+            PostLeftClick(tabs_->Handle(), (third.left + third.right) / 2, (third.top + third.bottom) / 2);
+            PumpPending();
+            EXPECT_EQ(tabs_->TabIndex(), 2);
+            tabs_->SetTabIndex(0);
+            frame_->ReleaseAdapters();
+        }
+        // Without tab images the page frame is still drawn: the one-pixel frame image fills it.
+        auto* skin = new TSkinTab(tabs_);
+        skin->AttachControl(frame_, hostile.get(), false, nullptr);
+        EXPECT_TRUE(skin->TabImage().Empty());
+        ASSERT_FALSE(skin->PaneImage().Empty());
+        RECT client{}, display{};
+        GetClientRect(tabs_->Handle(), &client);
+        display = client;
+        SendMessageA(tabs_->Handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+        EXPECT_EQ(Shot()->PixelColor((display.left + display.right) / 2, (display.top + display.bottom) / 2),
+                  0x0000A0);
+        form_.reset();
+        PumpPending();
+    }
 }
 
 TEST_F(SkinTabTest, AThousandAttachAndRestoreRoundsLeaveTheObjectCountsWhereTheyWere) {
