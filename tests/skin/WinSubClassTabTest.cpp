@@ -321,6 +321,64 @@ TEST_F(SkinTabTest, TabsInButtonStyleAreSkinnedButtons) {
     }
 }
 
+TEST_F(SkinTabTest, ABareTabWindowAsATabSetAndAPageFilledWithButtonFace) {
+    MakeForm();
+    // A tab window of another library, skinned by handle as the older tab set: row only.
+    HWND bare = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 10, 10, 300,
+                                120, form_->Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(bare, nullptr);
+    SetWindowPos(bare, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    for (const char* text : {"One", "Two"}) {
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<char*>(text);
+        SendMessageA(bare, TCM_INSERTITEMA, static_cast<WPARAM>(SendMessageA(bare, TCM_GETITEMCOUNT, 0, 0)),
+                     reinterpret_cast<LPARAM>(&item));
+    }
+    auto* set = new TSkinTab31(frame_);
+    set->AttachWindow(bare, skin_.get(), frame_, nullptr);
+    PumpPending();
+    EXPECT_EQ(SendMessageA(bare, SKM_ISSKINNED, 0, 0), 1);
+    auto shot = CaptureClient(bare);
+    const TDataSkinBorder& tabs = *skin_->Tabs();
+    const TFrameRect source = StripCellRect(tabs.Bitmap.Width(), tabs.Bitmap.Height(), 5, 2);
+    RECT first{};
+    SendMessageA(bare, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+    // The selected tab's top-left corner from cell 2 (one pixel lower), and no page frame.
+    int same = 0, compared = 0;
+    for (int y = 0; y < tabs.TopHeight; ++y)
+        for (int x = 0; x < tabs.LeftWidth; ++x) {
+            const TColor want = tabs.Bitmap.PixelColor(source.Left + x, source.Top + y);
+            if (want == Magenta)
+                continue;
+            ++compared;
+            same += shot->PixelColor(first.left + x, first.top + 1 + y) == want;
+        }
+    EXPECT_GT(compared, 0);
+    EXPECT_EQ(same, compared);
+    RECT display{0, 0, shot->Width(), shot->Height()};
+    SendMessageA(bare, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    const TColor face = static_cast<TColor>(ColorToRGB(skin_->Colour(scButtonFace)));
+    EXPECT_EQ(shot->PixelColor(display.left - 3, (display.top + display.bottom) / 2), face);
+    DestroyWindow(bare);
+    EXPECT_EQ(set->State(), asDestroyed);
+
+    // A page: its background is the skin's ButtonFace.
+    HWND page = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 10, 10, 100, 60,
+                                form_->Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetWindowPos(page, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    PumpPending();
+    ASSERT_NE(CaptureClient(page)->PixelColor(50, 30), face) << "the page must not show ButtonFace natively";
+    auto* sheet = new TSkinTabSheet(frame_);
+    sheet->AttachWindow(page, skin_.get(), frame_, nullptr);
+    RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    HDC dc = GetDC(page);
+    SendMessageA(page, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    ReleaseDC(page, dc);
+    EXPECT_EQ(CaptureClient(page)->PixelColor(50, 30), face);
+    DestroyWindow(page);
+}
+
 TEST_F(SkinTabTest, RestoreGivesTheNativeLookBack) {
     MakeForm();
     MouseAway();
