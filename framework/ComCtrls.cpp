@@ -718,6 +718,15 @@ TScrollBar::TScrollBar(TComponent* owner) : TWinControl(owner)
     SetTabStop(true);
 }
 
+const TPropertyInfo* TScrollBar::FindProperty(std::string_view name) const {
+    static const TPropertyInfo props[] = {
+        Prop<&TScrollBar::Kind, &TScrollBar::SetKind>("Kind"),
+    };
+    if (auto info = FindPropertyIn(props, name))
+        return info;
+    return TWinControl::FindProperty(name);
+}
+
 void TScrollBar::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);

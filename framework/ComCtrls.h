@@ -38,6 +38,10 @@ template <> struct TEnumNames<TDTDateMode> {
     static constexpr const char* Names[] = {"dmComboBox", "dmUpDown"};
     static constexpr size_t Count = 2;
 };
+template <> struct TEnumNames<TScrollBarKind> {
+    static constexpr const char* Names[] = {"sbHorizontal", "sbVertical"};
+    static constexpr size_t Count = 2;
+};
 
 using TScrollEvent = TMethod<void(TObject* sender, TScrollCode code, int& position)>;
 
@@ -257,6 +261,7 @@ class TScrollBar : public TWinControl {
   public:
     explicit TScrollBar(TComponent* owner);
     const char* ClassName() const override { return "TScrollBar"; }
+    const TPropertyInfo* FindProperty(std::string_view name) const override;
     TScrollBarKind Kind() const { return kind_; }
     void SetKind(TScrollBarKind value);
     int Min() const { return min_; }

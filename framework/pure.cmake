@@ -17,4 +17,5 @@ set(PP_PURE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSubClassGeometry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSubClassComboGeometry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSubClassTabGeometry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSubClassScrollGeometry.cpp
 )

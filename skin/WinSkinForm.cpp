@@ -287,6 +287,9 @@ LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case SKM_RESKIN:
         Reskin();
         return 0;
+    case SKM_RESCROLL:
+        ReplaceScrollAdapter(reinterpret_cast<HWND>(wParam));
+        return 0;
     default:
         break;
     }

@@ -100,6 +100,9 @@ public:
     // Frees the adapters whose window is gone.
     void PurgeAdapters();
     const std::vector<TSkinControl*>& Adapters() const { return adapters_; }
+    // The window of a scroll-bar control was made anew: its adapter is replaced by a fresh one
+    // (WinSubClassScroll.cpp).
+    void ReplaceScrollAdapter(HWND window);
 
 private:
     static LRESULT CALLBACK FrameProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);

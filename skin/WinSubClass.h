@@ -172,3 +172,4 @@ class TSkinControl : public TComponent {
 #include "WinSubClassCheck.h"
 #include "WinSubClassCombo.h"
 #include "WinSubClassTab.h"
+#include "WinSubClassScroll.h"

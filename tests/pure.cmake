@@ -17,4 +17,5 @@ set(PP_PURE_TEST_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassGeometryTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassComboGeometryTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassTabGeometryTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassScrollGeometryTest.cpp
 )
