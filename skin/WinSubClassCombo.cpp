@@ -197,18 +197,34 @@ void TSkinComBox::AttachParts(bool programControl) {
                                                 : GetWindowLongA(handle_, GWL_STYLE));
     comboExStyle_ = static_cast<DWORD>(GetWindowLongA(handle_, GWL_EXSTYLE));
     comboInfo_.cbSize = sizeof comboInfo_;
+    const bool haveInfo = GetComboBoxInfo(handle_, &comboInfo_) != FALSE;
     if ((comboStyle_ & 3) != CBS_SIMPLE) {
         listWindow_ = nullptr;
-        if (programControl && (comboStyle_ & 2) && GetComboBoxInfo(handle_, &comboInfo_)) {
-            // The drop-down list's scroll bar is skinned with the list (see ReleaseListAdapters).
+        if (programControl && (comboStyle_ & 2) && haveInfo && comboInfo_.hwndList) {
+            // The drop-down list's scroll bar, painted from the skin while the list is open.
+            auto* list = new TComboxScrollBar(this);
+            list->AttachWindow(comboInfo_.hwndList, skin_, nullptr, canvas_);
+            listScrollAdapter_ = list;
         }
+        // The first child is the edit part (a drop-down list has none; its list is no edit).
         if (!isUnicode_)
-            if (HWND edit = GetTopWindow(handle_))
+            if (HWND edit = GetTopWindow(handle_); edit && (!haveInfo || edit != comboInfo_.hwndList))
                 HookEdit(edit);
         return;
     }
-    if (GetComboBoxInfo(handle_, &comboInfo_))
-        listWindow_ = comboInfo_.hwndList;
+    if (!haveInfo)
+        return;
+    listWindow_ = comboInfo_.hwndList;
+    if (!programControl || !listWindow_)
+        return;
+    // The list of a simple combo box is its child: its scroll bars get the skin's overlays.
+    const LONG listStyle = GetWindowLongA(listWindow_, GWL_STYLE);
+    const auto SpecialParent = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0x10014));
+    if ((listStyle & WS_CHILD) && !(listStyle & WS_POPUP) && GetParent(listWindow_) != SpecialParent) {
+        auto* list = new TSkinScrollbarH(this);
+        list->AttachWindow(listWindow_, skin_, nullptr, canvas_);
+        childListAdapter_ = list;
+    }
 }
 
 void TSkinComBox::HookEdit(HWND edit) {

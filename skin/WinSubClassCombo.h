@@ -3,6 +3,7 @@
 // control's own painting: the control draws its text area, the adapter replaces the border and,
 // for the combo box and the picker, the drop-down button.
 #include "WinSubClass.h"
+#include "WinSubClassScroll.h"
 
 #include <memory>
 

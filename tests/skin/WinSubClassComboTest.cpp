@@ -362,6 +362,31 @@ TEST_F(SkinComboTest, TheListDropsDownAndALineIsChosenByMouseAndByKeyboard) {
     info.cbSize = sizeof info;
     ASSERT_TRUE(GetComboBoxInfo(list_->Handle(), &info));
     ASSERT_TRUE(IsWindowVisible(info.hwndList));
+    // The open list's scroll bar is the skin's: it shows other pixels than the system's bar.
+    ASSERT_NE(skin->ListScrollAdapter(), nullptr);
+    EXPECT_EQ(skin->EditWindow(), nullptr);
+    EXPECT_EQ(SendMessageA(info.hwndList, SKM_ISSKINNED, 0, 0), 1);
+    SCROLLBARINFO bar{};
+    bar.cbSize = sizeof bar;
+    ASSERT_TRUE(GetScrollBarInfo(info.hwndList, OBJID_VSCROLL, &bar));
+    ASSERT_FALSE(bar.rgstate[0] & STATE_SYSTEM_INVISIBLE);
+    auto barPixels = [&] {
+        RECT outer{};
+        GetWindowRect(info.hwndList, &outer);
+        auto shot = CaptureWindow(info.hwndList);
+        std::vector<TColor> pixels;
+        for (int y = bar.rcScrollBar.top; y < bar.rcScrollBar.bottom; ++y)
+            for (int x = bar.rcScrollBar.left; x < bar.rcScrollBar.right; ++x)
+                pixels.push_back(shot->PixelColor(x - outer.left, y - outer.top));
+        return pixels;
+    };
+    const std::vector<TColor> skinnedBar = barPixels();
+    SendMessageA(info.hwndList, SKM_SKINONOFF, 0, 0);
+    RedrawWindow(info.hwndList, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+    EXPECT_NE(barPixels(), skinnedBar);
+    SendMessageA(info.hwndList, SKM_SKINONOFF, 1, 0);
+    RedrawWindow(info.hwndList, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+    EXPECT_EQ(barPixels(), skinnedBar);
     const int line = static_cast<int>(SendMessageA(info.hwndList, LB_GETITEMHEIGHT, 0, 0));
     ASSERT_GT(line, 0);
     const int before = changes_.Changes;
@@ -417,6 +442,27 @@ TEST_F(SkinComboTest, ADropDownComboBoxHooksItsEditPartAndGivesItBack) {
     skin->Restore();
     EXPECT_EQ(GetWindowLongPtrA(edit, GWLP_WNDPROC), ownProc);
     EXPECT_EQ(skin->EditWindow(), nullptr);
+}
+
+TEST_F(SkinComboTest, ASimpleComboBoxHasNoButtonButItsListGetsSkinnedScrollBars) {
+    MakeForm();
+    drop_->SetStyle(csSimple);
+    drop_->SetBounds(10, 80, 150, 100);
+    for (int i = 0; i < 30; ++i)
+        drop_->Items().Add("More " + std::to_string(i));
+    PumpPending();
+    auto* skin = Skin<TSkinComBox>(drop_);
+    EXPECT_EQ(skin->ComboStyle() & 3, static_cast<DWORD>(CBS_SIMPLE));
+    ASSERT_NE(skin->ListWindow(), nullptr);
+    ASSERT_NE(skin->ChildListAdapter(), nullptr);
+    EXPECT_EQ(skin->ListScrollAdapter(), nullptr);
+    EXPECT_EQ(SendMessageA(skin->ListWindow(), SKM_ISSKINNED, 0, 0), 1);
+    // No drop-down button: nothing of the ComboButton cell is drawn.
+    skin->PaintFrame(nullptr);
+    EXPECT_EQ(skin->LastCell(), 0);
+    skin->Restore();
+    EXPECT_EQ(skin->ChildListAdapter(), nullptr);
+    EXPECT_EQ(SendMessageA(skin->ListWindow(), SKM_ISSKINNED, 0, 0), 0);
 }
 
 TEST_F(SkinComboTest, AButtonOnTheLeftShowsTheMirroredCell) {
