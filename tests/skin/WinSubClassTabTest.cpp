@@ -379,6 +379,29 @@ TEST_F(SkinTabTest, ABareTabWindowAsATabSetAndAPageFilledWithButtonFace) {
     DestroyWindow(page);
 }
 
+TEST_F(SkinTabTest, AClickOnATabsCloseBoxClosesItsPage) {
+    MakeForm();
+    auto* skin = SkinTabs();
+    EXPECT_FALSE(skin->CloseButtons()) << "a tab control of this kind has no close boxes";
+    skin->SetCloseButtons(true);
+    tabs_->Invalidate();
+    PumpPending();
+    ASSERT_EQ(skin->CloseRects().size(), 3u);
+    const RECT box = skin->CloseRects()[1];
+    const RECT second = ItemRect(1);
+    // In the tab's top-right corner (one pixel lower, as the whole row is).
+    EXPECT_EQ(box.right, second.right - 2);
+    EXPECT_EQ(box.top, second.top + 1 + 2);
+    // A press beside the box is the tab's; a press on it closes the page.
+    PostLeftClick(tabs_->Handle(), second.left + 4, (second.top + second.bottom) / 2);
+    PumpPending();
+    EXPECT_EQ(tabs_->TabIndex(), 1);
+    PostLeftClick(tabs_->Handle(), (box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    PumpPending();
+    EXPECT_EQ(SendMessageA(tabs_->Handle(), TCM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(skin->CloseRects().size(), 2u);
+}
+
 TEST_F(SkinTabTest, RestoreGivesTheNativeLookBack) {
     MakeForm();
     MouseAway();
