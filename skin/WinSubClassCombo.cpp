@@ -266,6 +266,13 @@ void TSkinComBox::Restore() {
     }
 }
 
+void TSkinComBox::SkinChanged() {
+    for (TSkinControl* list : {listScrollAdapter_, childListAdapter_})
+        if (list)
+            list->SkinChanged();
+    TSkinControl::SkinChanged();
+}
+
 void TSkinComBox::EditMessage(UINT msg) {
     switch (msg) {
     case WM_PAINT:
@@ -744,6 +751,12 @@ void TSkinDateTime::Restore() {
         if (handle_ && IsWindow(handle_))
             RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
     }
+}
+
+void TSkinDateTime::SkinChanged() {
+    TSkinControl::SkinChanged();
+    if (arrow_)
+        arrow_->Repaint();
 }
 
 void TSkinDateTime::AfterMessage(TMessage& message) {

@@ -26,6 +26,8 @@ class TSkinComBox : public TSkinControl {
     void Restore() override;
     void AfterMessage(TMessage& message) override;
     void Paint(HDC dc, const RECT& rect) override;
+    // The list's adapters follow the skin as well.
+    void SkinChanged() override;
 
     // Set before attaching for an extended combo box ("comboboxex").
     void SetExtended(bool value) { extended_ = value; }
@@ -133,6 +135,8 @@ class TSkinDateTime : public TSkinControl {
     void Restore() override;
     void AfterMessage(TMessage& message) override;
     void Paint(HDC dc, const RECT& rect) override;
+    // The arrow window is a child the picker's repaint does not reach: it is repainted too.
+    void SkinChanged() override;
     TArrowButton* Arrow() const { return arrow_.get(); }
 
   private:

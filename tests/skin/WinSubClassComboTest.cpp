@@ -548,6 +548,7 @@ TEST_F(SkinComboTest, ThePickersArrowIsSkinnedAndOpensTheCalendarLeavingTheFocus
     // The arrow shows ComboArrow's cell 1, under the mouse cell 4.
     const TDataSkinObject* cells = skin_->Slot(ssComboArrow);
     ASSERT_NE(cells, nullptr);
+    ASSERT_NE(frame_, nullptr);
     auto arrowCentre = [&] {
         auto shot = CaptureClient(arrow->Handle());
         return shot->PixelColor(shot->Width() / 2, shot->Height() / 2);
@@ -560,6 +561,14 @@ TEST_F(SkinComboTest, ThePickersArrowIsSkinnedAndOpensTheCalendarLeavingTheFocus
     PostMessageA(arrow->Handle(), WM_MOUSELEAVE, 0, 0);
     PumpPending();
     EXPECT_FALSE(arrow->Hot());
+    // Another skin: the arrow shows its cell at once.
+    const TColor before = arrowCentre();
+    UseSkin(5);
+    cells = skin_->Slot(ssComboArrow);
+    ASSERT_NE(cells, nullptr);
+    const int newCellW = cells->Bitmap.Width() / cells->Frame;
+    ASSERT_NE(cells->Bitmap.PixelColor(newCellW / 2, cells->Bitmap.Height() / 2), before);
+    EXPECT_EQ(arrowCentre(), cells->Bitmap.PixelColor(newCellW / 2, cells->Bitmap.Height() / 2));
     // A click on it opens the calendar, and the focus is the picker's.
     PostLeftClick(arrow->Handle(), 5, 5);
     ASSERT_TRUE(PumpUntil([&] { return SendMessageA(picker_->Handle(), DTM_GETMONTHCAL, 0, 0) != 0; }, 3000));
