@@ -227,6 +227,24 @@ void TSkinComBox::AttachParts(bool programControl) {
     }
 }
 
+void TSkinComBox::RefreshParts() {
+    if (!partsAttached_ || !handle_)
+        return;
+    const TSkinControl* list = listScrollAdapter_ ? listScrollAdapter_ : childListAdapter_;
+    const bool listGone = list && list->Handle() != comboInfo_.hwndList;
+    const bool listNew = !list && ((comboStyle_ & 2) || (comboStyle_ & 3) == CBS_SIMPLE) && control_ &&
+                         comboInfo_.hwndList && comboInfo_.hwndList != listWindow_;
+    const bool editGone = editWindow_ && (!IsWindow(editWindow_) || GetParent(editWindow_) != handle_);
+    const bool editNew =
+        !editWindow_ && (comboStyle_ & 3) == CBS_DROPDOWN && !isUnicode_ && GetTopWindow(handle_);
+    if (!listGone && !listNew && !editGone && !editNew)
+        return;
+    UnhookEdit();
+    ReleaseListAdapters();
+    partsAttached_ = false;
+    AttachParts(control_ != nullptr);
+}
+
 void TSkinComBox::HookEdit(HWND edit) {
     if (editStub_ || !edit)
         return;
@@ -380,6 +398,7 @@ void TSkinComBox::Paint(HDC dc, const RECT& rect) {
     comboExStyle_ = static_cast<DWORD>(GetWindowLongA(handle_, GWL_EXSTYLE));
     comboInfo_.cbSize = sizeof comboInfo_;
     if (GetComboBoxInfo(handle_, &comboInfo_)) {
+        RefreshParts();
         if (comboInfo_.stateButton & STATE_SYSTEM_INVISIBLE)
             return;
         // Reported in client coordinates; kept in window coordinates.

@@ -48,6 +48,8 @@ class TSkinComBox : public TSkinControl {
   private:
     friend class TComboEditStub;
     void AttachParts(bool programControl);
+    // After the control made its window anew, its parts are new windows: skinned again.
+    void RefreshParts();
     void HookEdit(HWND edit);
     void UnhookEdit();
     void ReleaseListAdapters();

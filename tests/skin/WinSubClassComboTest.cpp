@@ -465,6 +465,36 @@ TEST_F(SkinComboTest, ASimpleComboBoxHasNoButtonButItsListGetsSkinnedScrollBars)
     EXPECT_EQ(SendMessageA(skin->ListWindow(), SKM_ISSKINNED, 0, 0), 0);
 }
 
+TEST_F(SkinComboTest, AComboBoxMadeAnewWithAnotherStyleHasItsNewPartsSkinned) {
+    MakeForm();
+    auto* skin = Skin<TSkinComBox>(drop_);
+    ASSERT_NE(skin->EditWindow(), nullptr);
+    ASSERT_NE(skin->ListScrollAdapter(), nullptr);
+    // Drop-down to drop-down list: no edit part any more, a new list.
+    drop_->SetStyle(csDropDownList);
+    PumpPending();
+    EXPECT_EQ(SendMessageA(drop_->Handle(), SKM_ISSKINNED, 0, 0), 1);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetComboBoxInfo(drop_->Handle(), &info));
+    EXPECT_EQ(skin->EditWindow(), nullptr);
+    ASSERT_NE(skin->ListScrollAdapter(), nullptr);
+    EXPECT_EQ(skin->ListScrollAdapter()->Handle(), info.hwndList);
+    EXPECT_EQ(SendMessageA(info.hwndList, SKM_ISSKINNED, 0, 0), 1);
+    EXPECT_EQ(ComboCellDifference(*Shot(drop_->Handle()), *skin_->ComboButton(), 1), "");
+    // And back: the new edit part is hooked.
+    drop_->SetStyle(csDropDown);
+    PumpPending();
+    HWND edit = GetTopWindow(drop_->Handle());
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(skin->EditWindow(), edit);
+    PostMouse(edit, WM_LBUTTONDOWN, 5, 5, MK_LBUTTON);
+    PumpPending();
+    EXPECT_EQ(skin->MouseState() & msPressed, msPressed);
+    PostMouse(edit, WM_LBUTTONUP, 5, 5);
+    PumpPending();
+}
+
 TEST_F(SkinComboTest, AButtonOnTheLeftShowsTheMirroredCell) {
     MakeForm();
     SetWindowLongA(list_->Handle(), GWL_EXSTYLE,
