@@ -506,6 +506,21 @@ void TTabControl::AdjustClientRect(RECT& rect) const
 
 void TTabControl::WndProc(TMessage& message)
 {
+    if (message.Msg == CM_DIALOGKEY && message.WParam == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
+        // Ctrl+Tab (Ctrl+Shift+Tab) while the focus is on the tabs or on a control of the page:
+        // the next (previous) tab, as a click on it would choose.
+        HWND window = WindowHandle(), focus = GetFocus();
+        const int count = window ? static_cast<int>(SendMessageA(window, TCM_GETITEMCOUNT, 0, 0)) : 0;
+        if (count > 0 && focus && (focus == window || IsChild(window, focus))) {
+            const int step = GetKeyState(VK_SHIFT) < 0 ? count - 1 : 1;
+            SetTabIndex((std::max(TabIndex(), 0) + step) % count);
+            TabIndex();
+            if (OnChange)
+                OnChange(this);
+            message.Result = 1;
+            return;
+        }
+    }
     if (message.Msg == CN_NOTIFY) {
         const auto* header = reinterpret_cast<const NMHDR*>(message.LParam);
         if (header->code == static_cast<UINT>(TCN_SELCHANGE)) {

@@ -18,5 +18,7 @@ set(PP_PURE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSubClassBarGeometry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/ControlDiscoveryRules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSkinMenuGeometry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSubClassComboGeometry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSubClassTabGeometry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSubClassScrollGeometry.cpp
 )

@@ -13,6 +13,7 @@
 #include "ImgUtil.h"
 #include "SkinRead.h"
 #include "SysUtils.h"
+#include "WinSubClassCombo.h"
 
 #include <algorithm>
 #include <cstring>
@@ -870,8 +871,16 @@ void TSkinData::MakeComboFrames()
                 const RECT cell = CellRect(*extra, b);
                 const int w = cell.right - cell.left, h = cell.bottom - cell.top;
                 const int left = buttonRect.left + (button - w) / 2, top = (kComboCellHeight - h) / 2;
-                DrawNineSlice(dc, RECT{left, top, left + w, top + h}, extra->Bitmap, cell, RECT{}, false,
-                              true);
+                // The arrow must stand out from the button it sits on in every state.
+                const RECT face = CellRect(*comboButton, b);
+                TColor under = colours_[scButtonFace];
+                if (face.right > face.left && face.bottom > face.top) {
+                    const TColor pixel = comboButton->Bitmap.PixelColor((face.left + face.right) / 2,
+                                                                        (face.top + face.bottom) / 2);
+                    if (pixel != kMagenta)
+                        under = pixel;
+                }
+                DrawLegibleGlyph(dc, RECT{left, top, left + w, top + h}, extra->Bitmap, cell, under);
             }
             // The text area stays transparent so the control's own text shows through.
             RECT text{x + 2, 2, x + kComboCellWidth - 1 - button, 18};

@@ -171,4 +171,6 @@ class TSkinControl : public TComponent {
 #include "WinSubClassButton.h"
 #include "WinSubClassCheck.h"
 #include "WinSubClassBar.h"
+#include "WinSubClassCombo.h"
+#include "WinSubClassTab.h"
 #include "WinSubClassScroll.h"

@@ -18,5 +18,7 @@ set(PP_PURE_TEST_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassBarGeometryTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/ControlDiscoveryRulesTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/WinSkinMenuGeometryTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassComboGeometryTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassTabGeometryTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassScrollGeometryTest.cpp
 )

@@ -262,7 +262,8 @@ class ComboSkin : public SkinLoader {
   protected:
     static constexpr TColor kSunk[4] = {0x000010, 0x000020, 0x000030, 0x000040};
     static constexpr TColor kButton[4] = {0x001000, 0x002000, 0x003000, 0x004000};
-    static constexpr TColor kArrow = 0x100000;
+    // Light: it stands out from the dark buttons and is drawn as it is.
+    static constexpr TColor kArrow = 0xF0E0D0;
 
     void SetUp() override
     {
@@ -305,6 +306,20 @@ TEST_F(ComboSkin, ComboFramesComposeEdgeButtonAndArrowPerState)
               (std::vector<int>{68, 17, 4}));
     EXPECT_EQ(arrow->Bitmap.PixelColor(16, 0), kButton[0]);
     EXPECT_EQ(arrow->Bitmap.PixelColor(17 * 3 + 16, 16), kButton[3]);
+}
+
+TEST_F(ComboSkin, AnArrowThatWouldNotStandOutFromItsButtonIsDrawnInWhiteOrBlack) {
+    // A dark arrow on the dark buttons: white. A light one on a light pressed button: black.
+    images.entries["arrow.bmp"] = Bmp(35, 4, [](int x, int) { return x / 7 == 1 ? 0xE0E0E0 : 0x100000; });
+    images.entries["button.bmp"] =
+        Bmp(68, 21, [](int x, int) { return x / 17 == 1 ? 0xF0F0F0 : kButton[x / 17]; });
+    Load("[SunkEdge]\nImage=sunk.bmp\n[ComboButton]\nImage=button.bmp\n[ExtraImages]\nImage=arrow.bmp\n");
+    const TDataSkinBorder* combo = skin->ComboButton();
+    ASSERT_EQ(combo->Bitmap.Width(), 200);
+    for (int cell = 0; cell < 4; ++cell)
+        EXPECT_EQ(combo->Bitmap.PixelColor(50 * cell + 50 - button + (button - 7) / 2 + 3, 9),
+                  cell == 1 ? clBlack : clWhite)
+            << cell;
 }
 
 TEST_F(ComboSkin, WithoutSunkenEdgeTheArrowIsTheButtonOnButtonFace)

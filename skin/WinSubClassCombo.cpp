@@ -1,0 +1,808 @@
+#include "WinSubClassCombo.h"
+
+#include "Application.h"
+#include "Bitmap.h"
+#include "Handles.h"
+#include "ImgUtil.h"
+#include "Messages.h"
+#include "WinSkinData.h"
+#include "WinSubClassComboGeometry.h"
+#include "WinSubClassGeometry.h"
+
+#include <algorithm>
+#include <map>
+
+namespace {
+constexpr TColor Magenta = 0xFF00FF;
+constexpr UINT SKM_PAINTSELF = 0xBC4A;
+constexpr LPARAM SkinMagic = 0x41A2;
+
+RECT ToRect(const TFrameRect& r) {
+    return RECT{r.Left, r.Top, r.Right, r.Bottom};
+}
+
+void FrameWith(HDC dc, const RECT& rect, COLORREF colour) {
+    TOwnedBrush brush(CreateSolidBrush(colour));
+    FrameRect(dc, &rect, brush.Get());
+}
+
+RECT Inset(const RECT& rect, int by) {
+    return RECT{rect.left + by, rect.top + by, rect.right - by, rect.bottom - by};
+}
+
+// Whether the window's client area is smaller than the window in both directions (it has a
+// border), and by how much at least.
+int BorderExcess(HWND window) {
+    RECT client{}, outer{};
+    if (!GetClientRect(window, &client) || !GetWindowRect(window, &outer))
+        return 0;
+    const int dx = (outer.right - outer.left) - (client.right - client.left);
+    const int dy = (outer.bottom - outer.top) - (client.bottom - client.top);
+    return std::min(dx, dy);
+}
+
+// The edit-style border: one ring of ButtonShadow around the window, then `whiteRings` white.
+void PaintEditBorder(HDC dc, const RECT& rect, const TSkinData& skin, int whiteRings) {
+    FrameWith(dc, rect, ColorToRGB(skin.Colour(scButtonShadow)));
+    for (int ring = 1; ring <= whiteRings; ++ring)
+        FrameWith(dc, Inset(rect, ring), RGB(255, 255, 255));
+}
+} // namespace
+
+// ---- Legible glyphs
+
+void DrawLegibleGlyph(HDC dc, const RECT& dest, const TBitmap& image, const RECT& cell, TColor background) {
+    const int width = cell.right - cell.left, height = cell.bottom - cell.top;
+    if (!dc || image.Empty() || width <= 0 || height <= 0 || cell.left < 0 || cell.top < 0 ||
+        cell.right > image.Width() || cell.bottom > image.Height())
+        return;
+    // The glyph's colour is the one most of its pixels have.
+    std::map<TColor, int> counts;
+    for (int y = cell.top; y < cell.bottom; ++y)
+        for (int x = cell.left; x < cell.right; ++x)
+            if (const TColor c = image.PixelColor(x, y); c != Magenta)
+                ++counts[c];
+    if (counts.empty())
+        return;
+    const TColor glyph = std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
+                             return a.second < b.second;
+                         })->first;
+    const auto legible = static_cast<TColor>(LegibleGlyphColour(
+        static_cast<std::uint32_t>(glyph), static_cast<std::uint32_t>(ColorToRGB(background))));
+    if (legible == glyph) {
+        DrawNineSlice(dc, dest, image, cell, RECT{}, false, true);
+        return;
+    }
+    TBitmap recoloured(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const TColor c = image.PixelColor(cell.left + x, cell.top + y);
+            recoloured.SetPixelColor(x, y, c == Magenta ? Magenta : legible);
+        }
+    DrawNineSlice(dc, dest, recoloured, RECT{0, 0, width, height}, RECT{}, false, true);
+}
+
+// ---- The combo box's edit part
+
+// Stands in front of the edit part's window procedure while its combo box is skinned. Found
+// through a window property; frees itself once released and idle, or with its window.
+class TComboEditStub {
+  public:
+    TComboEditStub(TSkinComBox* combo, HWND edit) : combo_(combo), edit_(edit) {}
+
+    bool Install() {
+        if (!SetPropA(edit_, Property, this))
+            return false;
+        old_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TComboEditStub::Proc)));
+        return true;
+    }
+
+    // The combo lets go: the old procedure goes back when ours is still in place, else the stub
+    // stays as a pass-through until its window goes.
+    void Release() {
+        combo_ = nullptr;
+        if (IsWindow(edit_) &&
+            reinterpret_cast<WNDPROC>(GetWindowLongPtrA(edit_, GWLP_WNDPROC)) == &TComboEditStub::Proc) {
+            SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old_));
+            Unlink();
+        } else if (!IsWindow(edit_)) {
+            Unlink();
+        }
+        FreeWhenIdle();
+    }
+
+    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+        auto* stub = static_cast<TComboEditStub*>(GetPropA(window, Property));
+        if (!stub)
+            return DefWindowProcA(window, msg, wParam, lParam);
+        ++stub->depth_;
+        LRESULT result = 0;
+        try {
+            result = stub->old_ ? CallWindowProcA(stub->old_, window, msg, wParam, lParam)
+                                : DefWindowProcA(window, msg, wParam, lParam);
+            if (TSkinComBox* combo = stub->combo_)
+                combo->EditMessage(msg);
+        } catch (...) {
+            HandleCurrentException(PaintingMessage(msg));
+        }
+        if (msg == WM_NCDESTROY) {
+            if (TSkinComBox* combo = stub->combo_) {
+                combo->editStub_ = nullptr;
+                combo->editWindow_ = nullptr;
+            }
+            stub->combo_ = nullptr;
+            stub->Unlink();
+        }
+        --stub->depth_;
+        stub->FreeWhenIdle();
+        return result;
+    }
+
+  private:
+    static constexpr const char* Property = "PPSkinComboEdit";
+    void Unlink() {
+        if (linked_ && IsWindow(edit_) && GetPropA(edit_, Property) == this)
+            RemovePropA(edit_, Property);
+        linked_ = false;
+    }
+    void FreeWhenIdle() {
+        if (depth_ == 0 && !linked_ && !combo_)
+            delete this;
+    }
+
+    TSkinComBox* combo_;
+    HWND edit_;
+    WNDPROC old_ = nullptr;
+    int depth_ = 0;
+    bool linked_ = true;
+};
+
+// ---- TSkinComBox
+
+TSkinComBox::TSkinComBox(TComponent* owner) : TSkinControl(owner) {
+    comboInfo_.cbSize = sizeof comboInfo_;
+}
+
+TSkinComBox::~TSkinComBox() {
+    try {
+        UnhookEdit();
+        ReleaseListAdapters();
+    } catch (...) {
+        // Nothing may escape a destructor.
+    }
+}
+
+void TSkinComBox::AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSkinColour, TCanvas* canvas) {
+    if (attached_)
+        return;
+    TSkinControl::AttachControl(frame, skin, useSkinColour, canvas);
+    if (attached_)
+        AttachParts(true);
+}
+
+void TSkinComBox::AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* frame, TCanvas* canvas) {
+    if (attached_)
+        return;
+    TSkinControl::AttachWindow(window, skin, frame, canvas);
+    if (attached_)
+        AttachParts(false);
+}
+
+void TSkinComBox::AttachParts(bool programControl) {
+    if (partsAttached_ || !handle_)
+        return;
+    partsAttached_ = true;
+    comboStyle_ = static_cast<DWORD>(isUnicode_ ? GetWindowLongW(handle_, GWL_STYLE)
+                                                : GetWindowLongA(handle_, GWL_STYLE));
+    comboExStyle_ = static_cast<DWORD>(GetWindowLongA(handle_, GWL_EXSTYLE));
+    comboInfo_.cbSize = sizeof comboInfo_;
+    const bool haveInfo = GetComboBoxInfo(handle_, &comboInfo_) != FALSE;
+    if ((comboStyle_ & 3) != CBS_SIMPLE) {
+        listWindow_ = nullptr;
+        if (programControl && (comboStyle_ & 2) && haveInfo && comboInfo_.hwndList) {
+            // The drop-down list's scroll bar, painted from the skin while the list is open.
+            auto* list = new TComboxScrollBar(this);
+            list->AttachWindow(comboInfo_.hwndList, skin_, nullptr, canvas_);
+            listScrollAdapter_ = list;
+        }
+        // The first child is the edit part (a drop-down list has none; its list is no edit).
+        if (!isUnicode_)
+            if (HWND edit = GetTopWindow(handle_); edit && (!haveInfo || edit != comboInfo_.hwndList))
+                HookEdit(edit);
+        return;
+    }
+    if (!haveInfo)
+        return;
+    listWindow_ = comboInfo_.hwndList;
+    if (!programControl || !listWindow_)
+        return;
+    // The list of a simple combo box is its child: its scroll bars get the skin's overlays.
+    const LONG listStyle = GetWindowLongA(listWindow_, GWL_STYLE);
+    const auto SpecialParent = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0x10014));
+    if ((listStyle & WS_CHILD) && !(listStyle & WS_POPUP) && GetParent(listWindow_) != SpecialParent) {
+        auto* list = new TSkinScrollbarH(this);
+        list->AttachWindow(listWindow_, skin_, nullptr, canvas_);
+        childListAdapter_ = list;
+    }
+}
+
+void TSkinComBox::RefreshParts() {
+    if (!partsAttached_ || !handle_)
+        return;
+    const TSkinControl* list = listScrollAdapter_ ? listScrollAdapter_ : childListAdapter_;
+    const bool listGone = list && list->Handle() != comboInfo_.hwndList;
+    const bool listNew = !list && ((comboStyle_ & 2) || (comboStyle_ & 3) == CBS_SIMPLE) && control_ &&
+                         comboInfo_.hwndList && comboInfo_.hwndList != listWindow_;
+    const bool editGone = editWindow_ && (!IsWindow(editWindow_) || GetParent(editWindow_) != handle_);
+    const bool editNew =
+        !editWindow_ && (comboStyle_ & 3) == CBS_DROPDOWN && !isUnicode_ && GetTopWindow(handle_);
+    if (!listGone && !listNew && !editGone && !editNew)
+        return;
+    UnhookEdit();
+    ReleaseListAdapters();
+    partsAttached_ = false;
+    AttachParts(control_ != nullptr);
+}
+
+void TSkinComBox::HookEdit(HWND edit) {
+    if (editStub_ || !edit)
+        return;
+    auto stub = std::make_unique<TComboEditStub>(this, edit);
+    if (stub->Install()) {
+        editStub_ = stub.release();
+        editWindow_ = edit;
+    }
+}
+
+void TSkinComBox::UnhookEdit() {
+    if (TComboEditStub* stub = editStub_) {
+        editStub_ = nullptr;
+        stub->Release();
+    }
+    editWindow_ = nullptr;
+}
+
+void TSkinComBox::ReleaseListAdapters() {
+    for (TSkinControl** adapter : {&listScrollAdapter_, &childListAdapter_}) {
+        if (TSkinControl* a = *adapter) {
+            *adapter = nullptr;
+            a->Restore();
+            TComponent::Free(a);
+        }
+    }
+}
+
+void TSkinComBox::Restore() {
+    UnhookEdit();
+    ReleaseListAdapters();
+    TSkinControl::Restore();
+    if (state_ != asDestroyed) {
+        state_ = asRestored;
+        if (handle_ && IsWindow(handle_))
+            RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+}
+
+void TSkinComBox::SkinChanged() {
+    for (TSkinControl* list : {listScrollAdapter_, childListAdapter_})
+        if (list)
+            list->SkinChanged();
+    TSkinControl::SkinChanged();
+}
+
+void TSkinComBox::EditMessage(UINT msg) {
+    switch (msg) {
+    case WM_PAINT:
+        PaintFrame(nullptr);
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        SetPressed(true);
+        break;
+    case WM_LBUTTONUP:
+        SetPressed(false);
+        break;
+    default:
+        break;
+    }
+}
+
+void TSkinComBox::SetPressed(bool pressed) {
+    if (pressed)
+        mouseState_ |= msPressed;
+    else
+        mouseState_ &= static_cast<unsigned char>(~msPressed);
+    Repaint();
+}
+
+void TSkinComBox::SetHot(bool hot) {
+    if (hot == ((mouseState_ & msHot) != 0))
+        return;
+    if (hot) {
+        mouseState_ |= msHot;
+        if (!control_)
+            SkinTrackMouseLeave(handle_);
+    } else {
+        mouseState_ &= static_cast<unsigned char>(~msHot);
+    }
+    Repaint();
+}
+
+bool TSkinComBox::PointOnButton(int clientX, int clientY) const {
+    POINT p{clientX, clientY};
+    RECT window{};
+    if (!ClientToScreen(handle_, &p) || !GetWindowRect(handle_, &window))
+        return false;
+    const POINT inWindow{p.x - window.left, p.y - window.top};
+    return PtInRect(&buttonRect_, inWindow) != FALSE;
+}
+
+void TSkinComBox::AfterMessage(TMessage& message) {
+    switch (message.Msg) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        // The control repaints itself, and the skin with it.
+        return;
+    case WM_MOUSEMOVE: {
+        const int x = static_cast<short>(LOWORD(message.LParam)),
+                  y = static_cast<short>(HIWORD(message.LParam));
+        RefreshWindowState();
+        if (enabled_)
+            SetHot(PointOnButton(x, y));
+        return;
+    }
+    case WM_DRAWITEM:
+    case WM_NCPAINT:
+        PaintFrame(nullptr);
+        return;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        SetPressed(true);
+        return;
+    case WM_LBUTTONUP:
+        SetPressed(false);
+        return;
+    case CM_MOUSELEAVE:
+    case WM_MOUSELEAVE:
+        if (mouseState_ & msHot)
+            SetHot(false);
+        if (message.Msg == CM_MOUSELEAVE)
+            TSkinControl::AfterMessage(message);
+        return;
+    case CN_COMMAND: {
+        const unsigned code = HIWORD(message.WParam);
+        if (code == CBN_DROPDOWN) {
+            droppedDown_ = true;
+        } else if (code == CBN_CLOSEUP) {
+            droppedDown_ = false;
+            // The release may have gone to the list: the press ends with the list at the latest.
+            if (mouseState_ & msPressed)
+                SetPressed(false);
+        }
+        return;
+    }
+    default:
+        TSkinControl::AfterMessage(message);
+        return;
+    }
+}
+
+void TSkinComBox::Paint(HDC dc, const RECT& rect) {
+    if (!dc || !skin_ || !handle_)
+        return;
+    const TDataSkinBorder* button = skin_->ComboButton();
+    if (!button || button->Bitmap.Empty())
+        return;
+    comboStyle_ = static_cast<DWORD>(GetWindowLongA(handle_, GWL_STYLE));
+    comboExStyle_ = static_cast<DWORD>(GetWindowLongA(handle_, GWL_EXSTYLE));
+    comboInfo_.cbSize = sizeof comboInfo_;
+    if (GetComboBoxInfo(handle_, &comboInfo_)) {
+        RefreshParts();
+        if (comboInfo_.stateButton & STATE_SYSTEM_INVISIBLE)
+            return;
+        // Reported in client coordinates; kept in window coordinates.
+        RECT window{};
+        GetWindowRect(handle_, &window);
+        RECT r = comboInfo_.rcButton;
+        MapWindowPoints(handle_, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        OffsetRect(&r, -window.left, -window.top);
+        buttonRect_ = r;
+    }
+    RefreshWindowState();
+    const HWND focus = GetFocus();
+    focused_ = focus && (focus == handle_ || IsChild(handle_, focus));
+    const bool leftButton = (comboExStyle_ & WS_EX_LEFTSCROLLBAR) != 0;
+    const bool pressed = (mouseState_ & msPressed) != 0, hot = (mouseState_ & msHot) != 0;
+    const int cell = ComboCell(pressed, focused_ || hot, enabled_);
+    if (button->Style == 1) {
+        PaintPlain(dc, rect, cell);
+        return;
+    }
+    lastCell_ = cell;
+    if (extended_) {
+        PaintExtended(dc, rect, cell);
+        return;
+    }
+    if (button->Style == 2) {
+        const TDataSkinObject* whole = leftButton ? skin_->Slot(ssSunkEdge) : button;
+        if (whole)
+            DrawElementCell(dc, rect, *whole, cell);
+        return;
+    }
+    PaintParts(dc, rect, cell, leftButton);
+}
+
+void TSkinComBox::PaintParts(HDC dc, const RECT& rect, int cell, bool leftButton) {
+    const TDataSkinBorder& button = *skin_->ComboButton();
+    const int buttonWidth = GetSystemMetrics(SM_CXHSCROLL);
+    const TComboLayout layout =
+        ComboLayoutFor(rect.right - rect.left, rect.bottom - rect.top, buttonWidth, leftButton);
+    TSaveDCGuard saved(dc);
+    // Only border and button are drawn: the text area stays the control's.
+    ExcludeClipRect(dc, layout.Text.Left, layout.Text.Top, layout.Text.Right, layout.Text.Bottom);
+    if (const TDataSkinObject* sunk = skin_->Slot(ssSunkEdge))
+        DrawElementCell(dc, rect, *sunk, std::min(cell, std::max(sunk->Frame, 1)));
+    const RECT place = ToRect(layout.Button);
+    const TBitmap& image = leftButton && !button.Bitmap2.Empty() ? button.Bitmap2 : button.Bitmap;
+    const int cells = std::max(button.Frame, 1);
+    DrawStripCell(dc, place, image, cells, std::min(cell, cells));
+    buttonRect_ = place;
+    const TDataSkinObject* extra = skin_->Slot(ssExtraImages);
+    if (!extra || extra->Bitmap.Empty() || cell > std::max(extra->Frame, 1))
+        return;
+    const RECT glyphCell = CellRect(*extra, cell);
+    const TFrameRect glyph =
+        CentredRect(layout.Button, glyphCell.right - glyphCell.left, glyphCell.bottom - glyphCell.top);
+    // The button's colour under the glyph: the middle of its cell.
+    TColor background = skin_->Colour(scButtonFace);
+    const int cellWidth = StripCellWidth(image.Width(), cells);
+    if (cellWidth > 0)
+        background =
+            image.PixelColor(cellWidth * (std::min(cell, cells) - 1) + cellWidth / 2, image.Height() / 2);
+    DrawLegibleGlyph(dc, ToRect(glyph), extra->Bitmap, glyphCell, background);
+}
+
+void TSkinComBox::PaintPlain(HDC dc, const RECT& rect, int cell) {
+    const TDataSkinBorder& button = *skin_->ComboButton();
+    const bool leftButton = (comboExStyle_ & WS_EX_LEFTSCROLLBAR) != 0;
+    auto* brush = static_cast<HBRUSH>(GetCurrentObject(dc, OBJ_BRUSH));
+    const RECT inner = Inset(rect, 1);
+    if (brush) {
+        FrameRect(dc, &inner, brush);
+        const int strip = GetSystemMetrics(SM_CYVTHUMB);
+        RECT fill = leftButton ? RECT{rect.left + 2, rect.top + 2, rect.left + 2 + strip, rect.bottom - 2}
+                               : RECT{rect.right - 2 - strip, rect.top + 2, rect.right - 2, rect.bottom - 2};
+        FillRect(dc, &fill, brush);
+    }
+    FrameWith(dc, rect, ColorToRGB(skin_->Colour(scButtonShadow)));
+    const int cells = std::max(button.Frame, 1);
+    const TFrameRect place =
+        PlainComboButton(rect.right - rect.left, rect.bottom - rect.top,
+                         StripCellWidth(button.Bitmap.Width(), cells), button.Bitmap.Height(), leftButton);
+    buttonRect_ = ToRect(place);
+    lastCell_ = std::min(cell, cells);
+    DrawStripCell(dc, buttonRect_, button.Bitmap, cells, lastCell_);
+}
+
+void TSkinComBox::PaintExtended(HDC dc, const RECT& rect, int cell) {
+    if (BorderExcess(handle_) > 0)
+        PaintEditBorder(dc, rect, *skin_, 1);
+    RECT place = buttonRect_;
+    if (IsRectEmpty(&place))
+        place =
+            ToRect(ComboLayoutFor(rect.right - rect.left, rect.bottom - rect.top,
+                                  GetSystemMetrics(SM_CXHSCROLL), (comboExStyle_ & WS_EX_LEFTSCROLLBAR) != 0)
+                       .Button);
+    FillRect(dc, &place, skin_->ButtonFaceBrush());
+    if (const TDataSkinObject* arrow = skin_->Slot(ssComboArrow)) {
+        const int cells = std::max(arrow->Frame, 1);
+        DrawStripCell(dc, place, arrow->Bitmap, cells, std::min(cell, cells));
+    }
+}
+
+// ---- TSkinEdit
+
+TSkinEdit::TSkinEdit(TComponent* owner) : TSkinControl(owner) {}
+
+void TSkinEdit::Restore() {
+    TSkinControl::Restore();
+    if (state_ != asDestroyed) {
+        state_ = asRestored;
+        // The border is the system's again.
+        if (handle_ && IsWindow(handle_))
+            RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    }
+}
+
+bool TSkinEdit::BeforeMessage(TMessage& message) {
+    if (!TSkinControl::BeforeMessage(message))
+        return false;
+    if (message.Msg == SKM_PAINTSELF && message.LParam == SkinMagic && message.WParam) {
+        // Paint yourself into this context: the control's own painting, then the border.
+        const TAliveToken alive = AliveToken();
+        TMessage paint{WM_PAINT, message.WParam, 0, 0};
+        PassOn(paint);
+        if (!alive)
+            return false;
+        PrintBorder(reinterpret_cast<HDC>(message.WParam));
+        message.Result = SkinMagic;
+        return false;
+    }
+    return true;
+}
+
+void TSkinEdit::AfterMessage(TMessage& message) {
+    switch (message.Msg) {
+    case WM_PAINT:
+        PaintFrame(reinterpret_cast<HDC>(message.WParam));
+        return;
+    case WM_NCPAINT:
+        // The system drew its own border again.
+        PaintFrame(nullptr);
+        return;
+    case WM_PRINT:
+        if (message.WParam) {
+            PrintBorder(reinterpret_cast<HDC>(message.WParam));
+        } else if (handle_) {
+            TWindowDC dc(handle_, TWindowDC::Area::Window);
+            PrintBorder(dc.Get());
+        }
+        return;
+    default:
+        TSkinControl::AfterMessage(message);
+        return;
+    }
+}
+
+void TSkinEdit::PrintBorder(HDC dc) {
+    if (!dc || !skin_ || !handle_)
+        return;
+    if (BorderExcess(handle_) <= 2)
+        return;
+    RECT window{};
+    GetWindowRect(handle_, &window);
+    const RECT rect{0, 0, window.right - window.left, window.bottom - window.top};
+    if (auto* brush = static_cast<HBRUSH>(GetCurrentObject(dc, OBJ_BRUSH))) {
+        const RECT inner = Inset(rect, 1);
+        FrameRect(dc, &inner, brush);
+    }
+    FrameWith(dc, rect, ColorToRGB(skin_->Colour(scButtonShadow)));
+}
+
+void TSkinEdit::Paint(HDC dc, const RECT& rect) {
+    if (!dc || !skin_ || !handle_)
+        return;
+    RECT client{};
+    GetClientRect(handle_, &client);
+    // Without a border the edit keeps its own look.
+    if (client.right - client.left >= rect.right - rect.left ||
+        client.bottom - client.top >= rect.bottom - rect.top)
+        return;
+    PaintEditBorder(dc, rect, *skin_, 2);
+}
+
+// ---- TArrowButton
+
+namespace {
+const char* const ArrowClassName = "PPSkinPickerArrow";
+
+bool RegisterArrowClass(WNDPROC proc) {
+    WNDCLASSA existing{};
+    if (GetClassInfoA(GetModuleHandleA(nullptr), ArrowClassName, &existing))
+        return true;
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.lpszClassName = ArrowClassName;
+    return RegisterClassA(&wc) != 0;
+}
+} // namespace
+
+TArrowButton::TArrowButton(TSkinDateTime* adapter, HWND picker) : adapter_(adapter), picker_(picker) {
+    arrowWidth_ = GetSystemMetrics(SM_CXHSCROLL);
+    if (!picker_ || !RegisterArrowClass(&TArrowButton::Proc))
+        return;
+    window_ = CreateWindowExA(0, ArrowClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                              picker_, nullptr, GetModuleHandleA(nullptr), this);
+    Place();
+}
+
+TArrowButton::~TArrowButton() {
+    if (window_ && IsWindow(window_)) {
+        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+}
+
+void TArrowButton::Place() {
+    if (!window_ || !picker_)
+        return;
+    RECT picker{};
+    GetWindowRect(picker_, &picker);
+    const bool left = (GetWindowLongA(picker_, GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR) != 0;
+    const TFrameRect place =
+        PickerArrowRect(picker.right - picker.left, picker.bottom - picker.top, arrowWidth_, left);
+    SetWindowPos(window_, HWND_TOP, place.Left, place.Top, place.Width(), place.Height(),
+                 SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
+void TArrowButton::Repaint() {
+    if (window_) {
+        InvalidateRect(window_, nullptr, FALSE);
+        UpdateWindow(window_);
+    }
+}
+
+LRESULT CALLBACK TArrowButton::Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    try {
+        if (msg == WM_NCCREATE) {
+            auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+            SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        }
+        auto* arrow = reinterpret_cast<TArrowButton*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (msg == WM_NCDESTROY) {
+            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            if (arrow)
+                arrow->window_ = nullptr;
+            return DefWindowProcA(window, msg, wParam, lParam);
+        }
+        if (arrow && arrow->window_ == window)
+            return arrow->Handle(msg, wParam, lParam);
+    } catch (...) {
+        HandleCurrentException(PaintingMessage(msg));
+        return 0;
+    }
+    return DefWindowProcA(window, msg, wParam, lParam);
+}
+
+LRESULT TArrowButton::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_MOUSEMOVE:
+        if (!Hot() && IsWindowEnabled(picker_)) {
+            state_ |= 1;
+            SkinTrackMouseLeave(window_);
+            Repaint();
+        }
+        return 0;
+    case WM_MOUSELEAVE:
+        if (Hot()) {
+            state_ &= static_cast<unsigned char>(~1);
+            Repaint();
+        }
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        TPaintDC dc(window_);
+        if (dc.Get())
+            PaintOn(dc.Get());
+        return 0;
+    }
+    case WM_LBUTTONDOWN: {
+        const LRESULT result = DefWindowProcA(window_, msg, wParam, lParam);
+        RECT arrow{};
+        GetWindowRect(window_, &arrow);
+        MapWindowPoints(nullptr, picker_, reinterpret_cast<POINT*>(&arrow), 2);
+        const int x = static_cast<short>(LOWORD(lParam)) + arrow.left;
+        const int y = static_cast<short>(HIWORD(lParam)) + arrow.top;
+        PostMessageA(picker_, WM_LBUTTONDOWN, wParam, MAKELPARAM(x, y));
+        PostMessageA(picker_, WM_LBUTTONUP, wParam & ~static_cast<WPARAM>(MK_LBUTTON), MAKELPARAM(x, y));
+        Repaint();
+        return result;
+    }
+    case WM_LBUTTONUP: {
+        const LRESULT result = DefWindowProcA(window_, msg, wParam, lParam);
+        SetFocus(picker_);
+        return result;
+    }
+    default:
+        return DefWindowProcA(window_, msg, wParam, lParam);
+    }
+}
+
+void TArrowButton::PaintOn(HDC dc) {
+    RECT client{};
+    GetClientRect(window_, &client);
+    TSkinData* skin = adapter_ ? adapter_->SkinData() : nullptr;
+    if (!skin) {
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        return;
+    }
+    FillRect(dc, &client, skin->ButtonFaceBrush());
+    const TDataSkinObject* arrow = skin->Slot(ssComboArrow);
+    if (!arrow || arrow->Bitmap.Empty())
+        return;
+    const int cells = std::max(arrow->Frame, 1);
+    const int cell = std::min(Hot() ? 4 : 1, cells);
+    DrawStripCell(dc, client, arrow->Bitmap, cells, cell);
+}
+
+// ---- TSkinDateTime
+
+TSkinDateTime::TSkinDateTime(TComponent* owner) : TSkinControl(owner) {}
+
+TSkinDateTime::~TSkinDateTime() {
+    try {
+        arrow_.reset();
+    } catch (...) {
+        // Nothing may escape a destructor.
+    }
+}
+
+void TSkinDateTime::AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSkinColour, TCanvas* canvas) {
+    if (attached_)
+        return;
+    TSkinControl::AttachControl(frame, skin, useSkinColour, canvas);
+    if (attached_)
+        MakeArrow();
+}
+
+void TSkinDateTime::AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* frame, TCanvas* canvas) {
+    if (attached_)
+        return;
+    TSkinControl::AttachWindow(window, skin, frame, canvas);
+    if (attached_)
+        MakeArrow();
+}
+
+void TSkinDateTime::MakeArrow() {
+    if (arrow_ || !handle_)
+        return;
+    const LONG style = GetWindowLongA(handle_, GWL_STYLE);
+    if (!(style & WS_CLIPCHILDREN)) {
+        // So that the picker does not paint over the arrow.
+        SetWindowLongA(handle_, GWL_STYLE, style | WS_CLIPCHILDREN);
+        addedClipChildren_ = true;
+    }
+    arrow_ = std::make_unique<TArrowButton>(this, handle_);
+}
+
+void TSkinDateTime::Restore() {
+    arrow_.reset();
+    if (addedClipChildren_ && handle_ && IsWindow(handle_) && state_ != asDestroyed)
+        SetWindowLongA(handle_, GWL_STYLE, GetWindowLongA(handle_, GWL_STYLE) & ~WS_CLIPCHILDREN);
+    addedClipChildren_ = false;
+    TSkinControl::Restore();
+    if (state_ != asDestroyed) {
+        state_ = asRestored;
+        if (handle_ && IsWindow(handle_))
+            RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    }
+}
+
+void TSkinDateTime::SkinChanged() {
+    TSkinControl::SkinChanged();
+    if (arrow_)
+        arrow_->Repaint();
+}
+
+void TSkinDateTime::AfterMessage(TMessage& message) {
+    switch (message.Msg) {
+    case WM_SIZE:
+        if (arrow_) {
+            arrow_->Place();
+            arrow_->Repaint();
+        }
+        return;
+    case WM_NCPAINT:
+        PaintFrame(nullptr);
+        return;
+    default:
+        TSkinControl::AfterMessage(message);
+        return;
+    }
+}
+
+void TSkinDateTime::Paint(HDC dc, const RECT& rect) {
+    if (!dc || !skin_ || !handle_)
+        return;
+    if (arrow_)
+        arrow_->Place();
+    RECT client{};
+    GetClientRect(handle_, &client);
+    if (client.right - client.left < rect.right - rect.left &&
+        client.bottom - client.top < rect.bottom - rect.top)
+        PaintEditBorder(dc, rect, *skin_, 1);
+}

@@ -1,0 +1,89 @@
+#pragma once
+// The tab adapters: tab controls (tabs on any side, with the page frame), the older tab sets,
+// tab controls in button style, and the pages of a page control.
+#include "WinSubClass.h"
+#include "WinSubClassTabGeometry.h"
+
+#include "Bitmap.h"
+
+#include <vector>
+
+// Message a tab with a close box sends to its frame's window before its page is closed
+// (wParam the tab window, lParam the tab's index); a non-zero answer keeps the page.
+constexpr UINT SKM_CLOSETAB = 0x3507;
+// Tag of a page control whose tabs carry close boxes.
+constexpr int CloseTabsTag = 7777;
+
+// Tab controls and bare "systabcontrol32" windows: the whole control drawn from the skin's Tabs
+// element and page frame.
+class TSkinTab : public TSkinControl {
+  public:
+    explicit TSkinTab(TComponent* owner);
+    const char* ClassName() const override { return "TSkinTab"; }
+    void AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSkinColour, TCanvas* canvas) override;
+    void AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* frame, TCanvas* canvas) override;
+    bool BeforeMessage(TMessage& message) override;
+    void AfterMessage(TMessage& message) override;
+    void SkinChanged() override;
+    void Paint(HDC dc, const RECT& rect) override;
+
+    TTabOrientation Orientation() const { return orientation_; }
+    const TBitmap& TabImage() const { return tabImage_; }
+    const TBitmap& PaneImage() const { return paneImage_; }
+    const std::vector<RECT>& CloseRects() const { return closeRects_; }
+    bool IsUnicodeTab() const { return isUnicodeTab_; }
+    bool CloseButtons() const { return closeButtons_; }
+    // Close boxes on the tabs (a page control with the close-box tag gets them at attach).
+    void SetCloseButtons(bool value) { closeButtons_ = value; }
+    // The tab under the mouse, -1 for none.
+    int HotTab() const { return hotTab_; }
+
+  protected:
+    // Prepares the tab and page images for the present skin and tab side.
+    void PrepareImages();
+    // The row of tabs drawn into dc (a bitmap of the whole window); the page frame after it
+    // unless rowOnly.
+    void PaintTabs(HDC dc, const RECT& rect, bool rowOnly);
+    void AfterAttach();
+    virtual bool DrawsPageFrame() const { return true; }
+
+    TTabOrientation orientation_ = toTop;
+    TBitmap tabImage_;
+    TBitmap paneImage_;
+    TBitmap rowBuffer_;
+    std::vector<RECT> closeRects_;
+    bool isUnicodeTab_ = false;
+    bool closeButtons_ = false;
+    int hotTab_ = -1;
+
+  private:
+    void SetHotTab(int tab);
+    bool PressOnCloseBox(int x, int y);
+    void DrawTabCell(HDC dc, const RECT& place, int cell);
+};
+
+// The older tab-set control: the tab row only, no page frame.
+class TSkinTab31 : public TSkinTab {
+  public:
+    explicit TSkinTab31(TComponent* owner);
+    const char* ClassName() const override { return "TSkinTab31"; }
+
+  protected:
+    bool DrawsPageFrame() const override { return false; }
+};
+
+// Tab controls in button style: each tab a skinned push button.
+class TSkinTabBtn : public TSkinTab {
+  public:
+    explicit TSkinTabBtn(TComponent* owner);
+    const char* ClassName() const override { return "TSkinTabBtn"; }
+    void Paint(HDC dc, const RECT& rect) override;
+};
+
+// A page of a page control: filled with ButtonFace.
+class TSkinTabSheet : public TSkinControl {
+  public:
+    explicit TSkinTabSheet(TComponent* owner);
+    const char* ClassName() const override { return "TSkinTabSheet"; }
+    bool BeforeMessage(TMessage& message) override;
+};
