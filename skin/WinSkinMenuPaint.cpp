@@ -269,8 +269,12 @@ void TWinSkinMenuPainter::DrawItem(HMENU menu, const TMenuItemContent& item, boo
             return;
     }
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    TBufferDC buffer(dc, rect);
-    HDC out = buffer.Get();
+    // The item is composed in the painter's buffer and reaches the popup in one copy.
+    if (buffer_.Width() < width || buffer_.Height() < height)
+        buffer_.SetSize(std::max(buffer_.Width(), width), std::max(buffer_.Height(), height));
+    HDC out = buffer_.MemoryDC();
+    TSaveDCGuard savedBuffer(out);
+    SetViewportOrgEx(out, -rect.left, -rect.top, nullptr);
     TSelectGuard font(out, SkinMenuFont(item.Default));
     if (placed) {
         BitBlt(out, rect.left, rect.top, width, height, picture->MemoryDC(), rect.left + offset.x,
@@ -290,20 +294,66 @@ void TWinSkinMenuPainter::DrawItem(HMENU menu, const TMenuItemContent& item, boo
         HDC source = element.Bitmap.MemoryDC();
         for (int i = 0; i < strip.Count; ++i) {
             const TStripPart& part = strip.Parts[static_cast<size_t>(i)];
-            GdiTransparentBlt(out, part.Dest.Left, part.Dest.Top, part.Dest.Width(), part.Dest.Height(), source,
-                           cell.left + part.Source.Left, cell.top + part.Source.Top, part.Source.Width(),
-                           part.Source.Height(), RGB(255, 0, 255));
+            GdiTransparentBlt(out, part.Dest.Left, part.Dest.Top, part.Dest.Width(), part.Dest.Height(),
+                              source, cell.left + part.Source.Left, cell.top + part.Source.Top,
+                              part.Source.Width(), part.Source.Height(), RGB(255, 0, 255));
         }
     } else {
         if (!item.Separator()) {
-            const RECT cell = CellRect(element, std::min(selected ? 4 : 1, cells));
-            const RECT margins{element.LeftWidth, element.TopHeight, element.RightWidth,
-                               element.BottomHeight};
-            DrawNineSlice(out, rect, element.Bitmap, cell, margins, element.Tile == 1, element.Trans == 1);
+            DrawItemCell(out, rect, element, selected ? 4 : 1);
         }
         DrawContent(out, item, rect, selected);
     }
-    buffer.CopyToArea(dc);
+    BitBlt(dc, rect.left, rect.top, width, height, out, rect.left, rect.top, SRCCOPY);
+}
+
+void TWinSkinMenuPainter::DrawItemCell(HDC dc, const RECT& rect, const TDataSkinObject& element, int cell) {
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    cell = std::min(cell, std::max(element.Frame, 1));
+    // The items of a menu share a few sizes: each cell drawing is made once and kept, with a
+    // mask of its transparent pixels, until the skin's image changes.
+    TCellDrawing* found = nullptr;
+    for (TCellDrawing& drawing : cells_)
+        if (drawing.Image == element.Bitmap.Handle() && drawing.Cell == cell && drawing.Width == width &&
+            drawing.Height == height && drawing.SkinName == (skin_ ? skin_->SkinName() : std::string()))
+            found = &drawing;
+    if (!found) {
+        if (cells_.size() >= MaxCellDrawings)
+            cells_.erase(cells_.begin());
+        TCellDrawing& drawing = cells_.emplace_back();
+        drawing.Image = element.Bitmap.Handle();
+        drawing.Cell = cell;
+        drawing.Width = width;
+        drawing.Height = height;
+        drawing.SkinName = skin_ ? skin_->SkinName() : std::string();
+        drawing.Picture = std::make_unique<TBitmap>(width, height, pf24bit);
+        FillBitmap(*drawing.Picture, clFuchsia);
+        const RECT margins{element.LeftWidth, element.TopHeight, element.RightWidth, element.BottomHeight};
+        DrawNineSlice(drawing.Picture->MemoryDC(), RECT{0, 0, width, height}, element.Bitmap,
+                      CellRect(element, cell), margins, element.Tile == 1, false);
+        // Mask: white where the drawing is transparent, black elsewhere; the picture black there.
+        drawing.Transparent = element.Trans == 1;
+        if (drawing.Transparent) {
+            drawing.Mask = std::make_unique<TBitmap>(width, height, pf24bit);
+            GdiFlush();
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    const bool clear = (drawing.Picture->PixelColor(x, y) & 0xFFFFFF) == 0xFF00FF;
+                    drawing.Mask->SetPixelColor(x, y, clear ? clWhite : clBlack);
+                    if (clear)
+                        drawing.Picture->SetPixelColor(x, y, clBlack);
+                }
+        }
+        GdiFlush();
+        found = &drawing;
+    }
+    HDC picture = found->Picture->MemoryDC();
+    if (!found->Transparent) {
+        BitBlt(dc, rect.left, rect.top, width, height, picture, 0, 0, SRCCOPY);
+        return;
+    }
+    BitBlt(dc, rect.left, rect.top, width, height, found->Mask->MemoryDC(), 0, 0, SRCAND);
+    BitBlt(dc, rect.left, rect.top, width, height, picture, 0, 0, SRCPAINT);
 }
 
 TColor TWinSkinMenuPainter::TextColour(const TMenuItemContent& item, bool selected) const {

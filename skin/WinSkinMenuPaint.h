@@ -3,19 +3,24 @@
 // their draw and measure events) and of native menus (system menu entries, from WM_DRAWITEM),
 // from the skin's MenuItem image and colours, on the popup's MenuBackground picture.
 
+#include "Bitmap.h"
 #include "Graphics.h"
 #include "Handles.h"
 #include "WinSkinMenuGeometry.h"
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 class TObject;
 class TCanvas;
 class TImageList;
 class TMenuItem;
 class TSkinData;
+class TBitmap;
+struct TDataSkinObject;
 
 // What one item shows, whether it comes from a toolkit item or from a native menu.
 struct TMenuItemContent {
@@ -78,8 +83,22 @@ class TWinSkinMenuPainter {
     void DrawContent(HDC dc, const TMenuItemContent& item, const RECT& rect, bool selected);
     void DrawCheckMark(HDC dc, const TFrameRect& item, const TFrameRect& glyph);
     TColor TextColour(const TMenuItemContent& item, bool selected) const;
+    // The element's cell drawn over rect, transparent where the skin says so.
+    void DrawItemCell(HDC dc, const RECT& rect, const TDataSkinObject& element, int cell);
+
+    struct TCellDrawing {
+        HBITMAP Image = nullptr;
+        std::string SkinName;
+        int Cell = 0, Width = 0, Height = 0;
+        bool Transparent = false;
+        std::unique_ptr<TBitmap> Picture;
+        std::unique_ptr<TBitmap> Mask;
+    };
+    static constexpr size_t MaxCellDrawings = 8;
 
     TSkinData* skin_;
+    std::vector<TCellDrawing> cells_;
+    TBitmap buffer_;
 };
 
 // The menu a popup-menu window shows (the window a menu item is drawn in), else null.
