@@ -140,7 +140,8 @@ private:
     bool ServedByAdapter(TControl* control, HWND window) const;
     void AttachSupplied(TComponent* supplied);
     void CarryOut(const TDiscoveryDecision& decision, TControl* control);
-    TSkinControl* AttachAdapter(TAdapterClass adapterClass, bool skinColour, TControl* control, HWND window);
+    TSkinControl* AttachAdapter(TAdapterClass adapterClass, bool skinColour, TControl* control, HWND window,
+                                int mode = 0, bool extended = false);
     static LRESULT CALLBACK FrameProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Stage2(UINT msg, WPARAM wParam, LPARAM lParam);

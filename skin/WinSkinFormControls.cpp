@@ -225,7 +225,7 @@ void TWinSkinForm::CarryOut(const TDiscoveryDecision& decision, TControl* contro
         for (int i = 0; i < windowed->ControlCount(); ++i)
             children.push_back(windowed->Controls(i));
         for (TControl* child : children)
-            AttachAdapter(decision.ChildAdapter, decision.ChildSkinColour, child, nullptr);
+            AttachAdapter(decision.ChildAdapter, decision.ChildSkinColour, child, nullptr, decision.ChildMode);
     }
     if (!decision.Property.empty() && decision.Adapter != acNone)
         control->SetPropText(decision.Property, decision.PropertyValue);
@@ -234,7 +234,7 @@ void TWinSkinForm::CarryOut(const TDiscoveryDecision& decision, TControl* contro
     if (decision.Adapter != acNone) {
         TSkinControl* adapter =
             AttachAdapter(decision.Adapter, decision.SkinColour, decision.AttachByWindow ? nullptr : control,
-                          decision.AttachByWindow ? WindowOf(*control) : nullptr);
+                          decision.AttachByWindow ? WindowOf(*control) : nullptr, decision.Mode, decision.Extended);
         if (auto* glyphButton = dynamic_cast<TSkinBitButton*>(adapter); glyphButton && !decision.GlyphProperty.empty()) {
             glyphButton->SetGlyphProperty(decision.GlyphProperty);
             glyphButton->Repaint();
@@ -277,7 +277,7 @@ void TWinSkinForm::SkinWindowByClass(HWND window) {
         return;
     HWND target = decision.FirstChildWindow ? GetWindow(window, GW_CHILD) : window;
     if (target)
-        AttachAdapter(decision.Adapter, decision.SkinColour, nullptr, target);
+        AttachAdapter(decision.Adapter, decision.SkinColour, nullptr, target, decision.Mode, decision.Extended);
 }
 
 // ---- The adapters
@@ -300,7 +300,7 @@ void TWinSkinForm::AttachSupplied(TComponent* supplied) {
 }
 
 TSkinControl* TWinSkinForm::AttachAdapter(TAdapterClass adapterClass, bool skinColour, TControl* control,
-                                          HWND window) {
+                                          HWND window, int mode, bool extended) {
     // A program control owns its adapter; the frame owns those of bare windows.
     TComponent* owner = control ? static_cast<TComponent*>(control) : static_cast<TComponent*>(this);
     TSkinControl* adapter = nullptr;
@@ -347,10 +347,61 @@ TSkinControl* TWinSkinForm::AttachAdapter(TAdapterClass adapterClass, bool skinC
     case acMenuButton:
         adapter = new TSkinMenuButton(owner);
         break;
+    case acComBox: {
+        auto* combo = new TSkinComBox(owner);
+        combo->SetExtended(extended);
+        adapter = combo;
+        break;
+    }
+    case acEdit:
+        adapter = new TSkinEdit(owner);
+        break;
+    case acDateTime:
+        adapter = new TSkinDateTime(owner);
+        break;
+    case acTab:
+        adapter = new TSkinTab(owner);
+        break;
+    case acTabBtn:
+        adapter = new TSkinTabBtn(owner);
+        break;
+    case acTab31:
+        adapter = new TSkinTab31(owner);
+        break;
+    case acTabSheet:
+        adapter = new TSkinTabSheet(owner);
+        break;
+    case acHeader:
+        adapter = new TSkinHeader(owner);
+        break;
+    case acScrollbar:
+    case acListView:
+    case acScControl: {
+        // Scroll bars attach through entries of their own; a bare window gets overlays by handle.
+        auto* windowed = dynamic_cast<TWinControl*>(control);
+        if (!windowed) {
+            adapter = new TSkinScrollbarH(owner);
+            break;
+        }
+        if (adapterClass == acScControl) {
+            auto* bar = new TSkinScControl(owner);
+            bar->AttachScControl(windowed, skin_, this, nullptr);
+            adapter = bar;
+        } else {
+            auto* scroll = adapterClass == acListView ? new TSkinListView(owner) : new TSkinScrollbar(owner);
+            scroll->SetMode(mode);
+            scroll->AttachScrollbar(windowed, skin_, this, nullptr);
+            adapter = scroll;
+        }
+        if (!adapter->Attached()) {
+            TComponent::Free(adapter);
+            return nullptr;
+        }
+        return adapter;
+    }
     default:
-        // Tabs, scroll bars, combo boxes, edits, date-time pickers, headers and media players
-        // have no adapter in this program yet: the rules decide them, and the control keeps its
-        // own look. Their adapters plug in here, taking the decision's mode and extended flag.
+        // Media players and foreign image-drawn boxes do not occur in this toolkit: the rules
+        // decide them, and the control keeps its own look.
         return nullptr;
     }
     if (control)

@@ -154,6 +154,18 @@ class SkinComboTest : public TUiTest {
         skin_->SetActive(true);
         skin_->LoadFromStore(*store_, 1);
         skin_->EndLoading();
+        // These tests attach their adapters themselves: a handler that takes every control keeps
+        // control discovery away from their forms, and the plain windows get no frame.
+        skin_->OnSkinControl = Bind<&SkinComboTest::TakeEveryControl>(this);
+        skin_->OnFormSkin = Bind<&SkinComboTest::NoPlainFrames>(this);
+    }
+    void TakeEveryControl(TObject*, TSkinData*, TControl*, TControl* control, const std::string&,
+                          TComponent*& skinned) {
+        skinned = control;
+    }
+    void NoPlainFrames(TObject*, const std::string& name, bool& doSkin) {
+        if (name == "PPComboPlain")
+            doSkin = false;
     }
     void TearDown() override {
         form_.reset();

@@ -220,7 +220,19 @@ class SkinScrollTest : public TUiTest {
         skin_->SetActive(true);
         skin_->LoadFromStore(*store_, 0);
         skin_->EndLoading();
+        // These tests attach their adapters themselves: a handler that takes every control keeps
+        // control discovery away from their forms, and the plain windows get no frame.
+        skin_->OnSkinControl = Bind<&SkinScrollTest::TakeEveryControl>(this);
+        skin_->OnFormSkin = Bind<&SkinScrollTest::NoPlainFrames>(this);
         arrow_ = GetSystemMetrics(SM_CXHSCROLL);
+    }
+    void TakeEveryControl(TObject*, TSkinData*, TControl*, TControl* control, const std::string&,
+                          TComponent*& skinned) {
+        skinned = control;
+    }
+    void NoPlainFrames(TObject*, const std::string& name, bool& doSkin) {
+        if (name == "PPScrollPlain")
+            doSkin = false;
     }
     void TearDown() override {
         forms_.clear();
