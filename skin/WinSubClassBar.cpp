@@ -273,10 +273,32 @@ void TSkinUpDown::AfterMessage(TMessage& message)
     if (message.Msg == WM_MOUSEMOVE || message.Msg == WM_CAPTURECHANGED) {
         if (message.Msg == WM_CAPTURECHANGED)
             mouseState_ &= ~msPressed;
+        // Only a move onto the other half changes the picture.
+        if (message.Msg == WM_MOUSEMOVE && HoverHalf() == paintedHover_)
+            return;
         PaintFrame(nullptr);
         return;
     }
     TSkinControl::AfterMessage(message);
+}
+
+int TSkinUpDown::HoverHalf() const
+{
+    RECT window {};
+    if (!handle_ || !GetWindowRect(handle_, &window))
+        return 0;
+    OffsetRect(&window, -window.left, -window.top);
+    return HoverHalf(window);
+}
+
+int TSkinUpDown::HoverHalf(const RECT& rect) const
+{
+    const bool horizontal = horizontalHint_ || (GetWindowLongA(handle_, GWL_STYLE) & UDS_HORZ);
+    POINT cursor {};
+    GetCursorPos(&cursor);
+    ScreenToClient(handle_, &cursor);
+    return UpDownHalfAt(rect.right - rect.left, rect.bottom - rect.top, horizontal, cursor.x - rect.left,
+                        cursor.y - rect.top);
 }
 
 void TSkinUpDown::Paint(HDC dc, const RECT& window)
@@ -302,10 +324,8 @@ void TSkinUpDown::Paint(HDC dc, const RECT& window)
         return;
     RefreshWindowState();
     const bool horizontal = horizontalHint_ || (GetWindowLongA(handle_, GWL_STYLE) & UDS_HORZ);
-    POINT cursor {};
-    GetCursorPos(&cursor);
-    ScreenToClient(handle_, &cursor);
-    const int hover = UpDownHalfAt(width, height, horizontal, cursor.x - rect.left, cursor.y - rect.top);
+    const int hover = HoverHalf(rect);
+    paintedHover_ = hover;
     const TUpDownHalves halves =
         UpDownHalves(width, height, horizontal, hover, (mouseState_ & msPressed) != 0, enabled_);
 
@@ -422,8 +442,6 @@ bool TSkinTrackBar::BeforeMessage(TMessage& message)
 
 void TSkinTrackBar::SkinChanged()
 {
-    // The control draws itself anew through its custom drawing.
+    // The repaint runs the control's custom drawing again with the new skin.
     TSkinControl::SkinChanged();
-    if (handle_)
-        RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }

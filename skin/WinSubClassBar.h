@@ -41,8 +41,13 @@ class TSkinUpDown : public TSkinControl {
     void SetHorizontalHint(bool value) { horizontalHint_ = value; }
 
   private:
+    // The half (1 or 2) the cursor is over, 0 outside; in the whole window or in rect.
+    int HoverHalf() const;
+    int HoverHalf(const RECT& rect) const;
     bool embedded_ = false;
     bool horizontalHint_ = false;
+    // The half the last picture showed under the cursor.
+    int paintedHover_ = -1;
 };
 
 class TSkinTrackBar : public TSkinControl {
