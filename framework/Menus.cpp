@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "Control.h"
 #include "Form.h"
+#include "Handles.h"
 #include "SysUtils.h"
 
 #include <algorithm>
@@ -303,16 +304,17 @@ bool DispatchMenuOwnerDraw(TMessage& message)
         TMenuItem* item = ItemFromData(measure->itemData);
         if (!item)
             return false;
+        // Text is measured on a memory DC: it has the screen's metrics without the cost of a
+        // screen DC (whose font selection goes through the display driver).
         TCanvas canvas;
-        HDC dc = GetDC(nullptr);
-        canvas.SetHandle(dc);
+        TMemoryDC dc(CreateCompatibleDC(nullptr));
+        canvas.SetHandle(dc.Get());
         int width = 0, height = GetSystemMetrics(SM_CYMENU);
         if (item->OnMeasureItem)
             item->OnMeasureItem(item, canvas, width, height);
         else
             width = canvas.TextWidth(item->Caption()) + 24;
         canvas.SetHandle(nullptr);
-        ReleaseDC(nullptr, dc);
         measure->itemWidth = static_cast<UINT>(width);
         measure->itemHeight = static_cast<UINT>(height);
         message.Result = 1;

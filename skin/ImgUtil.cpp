@@ -288,6 +288,26 @@ void DrawNineSlice(HDC dc, const RECT& dest, const TBitmap& image, const RECT& c
     const int srcMidW = cellWidth - left - right, srcMidH = cellHeight - top - bottom;
     const int midW = width - left - right, midH = height - top - bottom;
 
+    const bool whole = left == 0 && right == 0 && top == 0 && bottom == 0;
+    const bool sameSize = width == cellWidth && height == cellHeight;
+    if (whole && (sameSize || (!tile && !transparent))) {
+        // The whole cell, stretched or not: one copy straight from the image.
+        HDC source = image.MemoryDC();
+        GdiFlush();
+        if (sameSize && transparent) {
+            GdiTransparentBlt(dc, dest.left, dest.top, width, height, source, cell.left, cell.top, width,
+                              height, RGB(255, 0, 255));
+        } else if (sameSize) {
+            BitBlt(dc, dest.left, dest.top, width, height, source, cell.left, cell.top, SRCCOPY);
+        } else {
+            const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
+            StretchBlt(dc, dest.left, dest.top, width, height, source, cell.left, cell.top, cellWidth,
+                       cellHeight, SRCCOPY);
+            SetStretchBltMode(dc, oldMode);
+        }
+        return;
+    }
+
     TBitmap buffer(width, height);
     HDC target = buffer.MemoryDC();
     HDC source = image.MemoryDC();

@@ -316,6 +316,8 @@ LRESULT TWinSkinForm::Stage2(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_CREATE:
     case WM_SHOWWINDOW: {
+        if (msg == WM_SHOWWINDOW && wParam)
+            framePainted_ = false;
         // A window skinned as it was made gets its outline before it is first seen.
         LRESULT result = PassOn(msg, wParam, lParam);
         if (frameState_ == fsRunning && (msg == WM_CREATE || wParam))
@@ -705,7 +707,10 @@ LRESULT TWinSkinForm::NcActivate(WPARAM wParam, LPARAM)
     hoverTimer_->SetEnabled(active_ && frameState_ == fsRunning);
     if (!active_ && hotObject_)
         hotObject_->MouseLeave();
-    PaintNonClient();
+    // A window just shown has its whole frame still to paint: that paint shows the new state,
+    // so the frame is not drawn twice.
+    if (framePainted_)
+        PaintNonClient();
     return TRUE;
 }
 

@@ -230,6 +230,8 @@ private:
     std::unique_ptr<TBitmap> iconBitmap_;
     std::vector<std::unique_ptr<TNCObject>> captionButtons_;
     bool active_ = true;
+    // The frame was drawn since the window was last shown.
+    bool framePainted_ = false;
     TBorderKind borderKind_ = bkSingle;
     unsigned buttonSet_ = 0;
     int windowState_ = 0;

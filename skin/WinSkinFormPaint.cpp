@@ -271,6 +271,8 @@ void TWinSkinForm::PaintNonClient(HDC dc) noexcept
     } catch (...) {
         // A frame that cannot be drawn now (no memory for a bitmap) is drawn next time.
     }
+    if (IsWindowVisible(handle_))
+        framePainted_ = true;
     hotObject_ = nullptr;
 }
 

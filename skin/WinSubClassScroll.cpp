@@ -536,9 +536,14 @@ void TSkinScrollbar::AttachScrollbar(TWinControl* control, TSkinData* skin, TWin
         if (!control->Visible())
             bar->HideBar();
     }
-    if (hasBorder_)
+    if (hasBorder_) {
+        // The new border is measured and drawn on the control alone: a frame change that
+        // redraws would make the system repaint the parent's frame as well.
         SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
-                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
+                         SWP_NOREDRAW);
+        RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
+    }
 }
 
 void TSkinScrollbar::ApplyFixedColour() {
