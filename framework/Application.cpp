@@ -169,12 +169,21 @@ void TApplication::ProcessMessages()
 void TApplication::HandleMessage()
 {
     MSG msg;
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-    if (got == 0 || got == -1) {
-        terminated_ = true;
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT)
+            terminated_ = true;
+        else
+            ProcessMessage(msg);
         return;
     }
-    ProcessMessage(msg);
+    if (OnIdle) {
+        try {
+            OnIdle(this);
+        } catch (const std::exception& error) {
+            HandleException(error);
+        }
+    }
+    WaitMessage();
 }
 
 bool TApplication::IsKeyMsg(MSG& msg)

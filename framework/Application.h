@@ -57,8 +57,11 @@ public:
     bool Terminated() const { return terminated_; }
     // Handles every message waiting now.
     void ProcessMessages();
-    // Handles one message, waiting for it when none is there.
+    // Handles one message; when none is there, tells OnIdle and waits for the next.
     void HandleMessage();
+    // The loop found nothing to do: everything posted so far is handled and every window of the
+    // thread painted.
+    TNotifyEvent OnIdle;
     // Frees a component once the current message is done.
     void ReleaseLater(TComponent* component);
 

@@ -218,6 +218,48 @@ TEST_F(WindowTest, AReplacedWindowProcSeesEveryMessageUntilRestored)
     EXPECT_STREQ(text, "reaches the window");
 }
 
+namespace {
+// What the loop has done by the time it first finds nothing to do.
+struct TIdleWatch {
+    HWND Window = nullptr;
+    THook* Hook = nullptr;
+    int Calls = 0;
+    bool Handled = false, Painted = false;
+    void OnIdle(TObject*) {
+        if (++Calls == 1) {
+            Handled = Hook->Saw(WM_USER + 4);
+            RECT update{};
+            Painted = !GetUpdateRect(Window, &update, FALSE);
+        }
+        // The loop waits after telling: something must wake it.
+        PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
+    }
+};
+} // namespace
+
+TEST_F(WindowTest, TheLoopIsIdleOnlyWhenEverythingPostedIsHandledAndPainted) {
+    form_->Show();
+    auto* panel = Add<TPanel>();
+    HWND window = panel->Handle();
+    THook hook;
+    hook.Saved = panel->WindowProc();
+    panel->SetWindowProc(Bind<&THook::Handle>(&hook));
+    TIdleWatch watch{window, &hook};
+    TestApplication().OnIdle = Bind<&TIdleWatch::OnIdle>(&watch);
+
+    PostMessageA(window, WM_USER + 4, 0, 0);
+    InvalidateRect(window, nullptr, TRUE);
+    for (int i = 0; i < 1000 && watch.Calls == 0; ++i)
+        TestApplication().HandleMessage();
+    TestApplication().OnIdle = nullptr;
+    panel->SetWindowProc(hook.Saved);
+
+    ASSERT_EQ(watch.Calls, 1);
+    EXPECT_TRUE(watch.Handled);
+    EXPECT_TRUE(watch.Painted);
+    EXPECT_TRUE(hook.Saw(WM_PAINT));
+}
+
 TEST_F(WindowTest, TheControlIsFoundFromItsWindowThroughTheControlAtom)
 {
     auto* panel = Add<TPanel>();
