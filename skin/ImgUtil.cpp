@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 namespace {
 // Any negative value names a system colour by its low byte, not only 0xFF0000nn.
@@ -270,6 +271,23 @@ void RotateCounterClockwise(TBitmap& bitmap)
     Remap(bitmap, bitmap.Height(), oldWidth, [oldWidth](int x, int y) { return POINT{oldWidth - 1 - y, x}; });
 }
 
+namespace {
+// Drawings up to this size are composed in one buffer of the thread that only grows; larger ones
+// get a buffer of their own.
+constexpr int SharedBufferLimit = 512;
+
+TBitmap& CompositionBuffer(int width, int height, std::unique_ptr<TBitmap>& large) {
+    if (width > SharedBufferLimit || height > SharedBufferLimit) {
+        large = std::make_unique<TBitmap>(width, height);
+        return *large;
+    }
+    thread_local TBitmap shared;
+    if (shared.Width() < width || shared.Height() < height)
+        shared.SetSize(std::max(shared.Width(), width), std::max(shared.Height(), height));
+    return shared;
+}
+} // namespace
+
 void DrawNineSlice(HDC dc, const RECT& dest, const TBitmap& image, const RECT& cell, const RECT& margins,
                    bool tile, bool transparent)
 {
@@ -308,9 +326,12 @@ void DrawNineSlice(HDC dc, const RECT& dest, const TBitmap& image, const RECT& c
         return;
     }
 
-    TBitmap buffer(width, height);
+    std::unique_ptr<TBitmap> large;
+    TBitmap& buffer = CompositionBuffer(width, height, large);
     HDC target = buffer.MemoryDC();
     HDC source = image.MemoryDC();
+    // What a degenerate cell leaves undrawn stays black, as in a new buffer.
+    PatBlt(target, 0, 0, width, height, BLACKNESS);
     GdiFlush();
     const int oldMode = SetStretchBltMode(target, COLORONCOLOR);
     auto piece = [&](int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) {
