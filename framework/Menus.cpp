@@ -223,7 +223,11 @@ TMenu::TMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(this))
     items_->menu_ = this;
 }
 
-TMenu::~TMenu() = default;
+TMenu::~TMenu() {
+    // Items the menu owns go with it after this, and leave their parents as they go: they must
+    // find no menu to tell by then.
+    items_->menu_ = nullptr;
+}
 
 HMENU TMenu::Handle()
 {

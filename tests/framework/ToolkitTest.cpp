@@ -9,6 +9,7 @@
 #include "Form.h"
 #include "IniFile.h"
 #include "Label.h"
+#include "Menus.h"
 #include "Panel.h"
 #include "StringList.h"
 #include "SysUtils.h"
@@ -120,6 +121,25 @@ TEST(Components, ChildControlsGoWithTheirParentWhoeverOwnsThem)
     HWND buttonWindow = button->Handle();
     TComponent::Free(form);
     EXPECT_FALSE(IsWindow(buttonWindow));
+}
+
+TEST(Components, AMenuFreesTheItemsItOwnsWithoutBeingCalledBackHalfGone) {
+    auto* menu = new TPopupMenu(nullptr);
+    auto* item = new TMenuItem(menu);
+    item->SetCaption("Open");
+    menu->Items().Add(item);
+    auto* nested = new TMenuItem(menu);
+    nested->SetCaption("Inside");
+    item->Add(nested);
+    auto* foreign = new TMenuItem(nullptr);
+    menu->Items().Add(foreign);
+    ASSERT_NE(menu->Handle(), nullptr);
+    const WORD owned = item->Command(), inside = nested->Command(), unowned = foreign->Command();
+    TComponent::Free(menu);
+    // Owned or not, every item went with the menu.
+    EXPECT_EQ(TMenuItem::FindByCommand(owned), nullptr);
+    EXPECT_EQ(TMenuItem::FindByCommand(inside), nullptr);
+    EXPECT_EQ(TMenuItem::FindByCommand(unowned), nullptr);
 }
 
 TEST(Components, LoadedRunsInCreationOrderAfterTheLayoutIsBuilt)
