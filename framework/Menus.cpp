@@ -135,6 +135,13 @@ void TMenuItem::SetRadioItem(bool value)
     Changed();
 }
 
+void TMenuItem::SetImageIndex(int value) {
+    if (value == imageIndex_)
+        return;
+    imageIndex_ = value;
+    Changed();
+}
+
 void TMenuItem::SetDefault(bool value)
 {
     if (value == default_)
@@ -248,6 +255,13 @@ void TMenu::SetOwnerDraw(bool value)
 
 void TMenu::MenuChanged() { InvalidateHandle(); }
 
+void TMenu::SetImages(TImageList* images) {
+    if (images == images_)
+        return;
+    images_ = images;
+    MenuChanged();
+}
+
 // ---- TPopupMenu
 
 TPopupMenu::TPopupMenu(TComponent* owner) : TMenu(owner) {}
@@ -258,8 +272,8 @@ void TPopupMenu::Popup(int x, int y)
 {
     if (OnPopup)
         OnPopup(this);
-    // Built afresh so ticks and captions are current.
-    InvalidateHandle();
+    // Every change to an item rebuilds the menu (see Changed): an unchanged one is shown as it
+    // was, with the item sizes the system measured before.
     HMENU menu = Handle();
     TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, PopupListWindow(), nullptr);
 }

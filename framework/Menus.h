@@ -44,7 +44,7 @@ public:
     bool Default() const { return default_; }
     void SetDefault(bool value);
     int ImageIndex() const { return imageIndex_; }
-    void SetImageIndex(int value) { imageIndex_ = value; }
+    void SetImageIndex(int value);
 
     // Sub-items.
     int Count() const { return static_cast<int>(items_.size()); }
@@ -101,9 +101,9 @@ public:
     virtual void MenuChanged();
     // The pictures the items' ImageIndex picks from (not owned; null for none).
     TImageList* Images() const { return images_; }
-    void SetImages(TImageList* images) { images_ = images; }
+    void SetImages(TImageList* images);
 
-protected:
+  protected:
     void InvalidateHandle() { handle_.Reset(); }
     TOwnedMenu handle_;
     bool ownerDraw_ = false;

@@ -507,6 +507,8 @@ void SetPopupMenusOwnerDraw(TComponent& form, TSkinData* skin, bool on) {
                 continue;
             SwitchItems(menu->Items(), painter, on, true, 1);
             menu->SetOwnerDraw(on);
+            // Its items are measured again, for this skin.
+            menu->MenuChanged();
         }
     });
 }

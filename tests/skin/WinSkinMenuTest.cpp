@@ -494,9 +494,14 @@ TEST_F(SkinMenuTest, PopupMenuWithTheDisableTagKeepsTheSystemLook) {
     EXPECT_LT(same, compared);
 }
 
+// An unchanged menu is shown as it was built; a new skin builds it again, so that its items are
+// measured for that skin (the system keeps the sizes it measured with a menu).
 TEST_F(SkinMenuTest, ChangeSkinDrawsTheMenuInTheNewSkin) {
     Start(0);
-    { auto before = Capture(); }
+    HMENU first = nullptr, second = nullptr;
+    { first = Capture()->View().Menu; }
+    { second = Capture()->View().Menu; }
+    EXPECT_EQ(first, second);
     const std::string oldSkin = Skin().SkinName();
     ChangeSkin();
     EXPECT_NE(Skin().SkinName(), oldSkin);
@@ -507,6 +512,7 @@ TEST_F(SkinMenuTest, ChangeSkinDrawsTheMenuInTheNewSkin) {
     EXPECT_GT(CompareCorners(*view.Shot, whole, *Skin().Slot(ssMenuBackground), 1, "border after the change"),
               20);
     EXPECT_GT(CompareCorners(*view.Shot, view.Items[0], *Skin().Slot(ssMenuItem), 4, "selected item"), 8);
+    EXPECT_NE(view.Menu, first) << "the menu kept the old skin's item sizes";
 }
 
 // ---- the system menu
