@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
+#include <map>
 
 namespace {
 
@@ -27,29 +27,60 @@ TTextContrast MeasureTextContrast(std::span<const std::uint32_t> pixels) {
     TTextContrast result;
     if (pixels.empty())
         return result;
-    std::unordered_map<std::uint32_t, std::size_t> counts;
-    for (std::uint32_t pixel : pixels)
-        ++counts[pixel & 0xFFFFFF];
-    // The dominant colour; equal counts go to the smaller value, so the result does not depend
-    // on the map's order.
-    std::size_t most = 0;
-    for (const auto& [colour, count] : counts)
-        if (count > most || (count == most && colour < result.Background)) {
-            most = count;
-            result.Background = colour;
+    struct TGroup {
+        std::size_t Count = 0;
+        std::uint64_t Sum[3] = {0, 0, 0};
+        std::uint32_t Mean() const {
+            if (Count == 0)
+                return 0;
+            const auto channel = [&](int i) {
+                return static_cast<std::uint32_t>((Sum[i] + Count / 2) / Count);
+            };
+            return channel(0) | (channel(1) << 8) | (channel(2) << 16);
         }
+        void Add(std::uint32_t colour) {
+            ++Count;
+            for (int i = 0; i < 3; ++i)
+                Sum[i] += (colour >> (8 * i)) & 0xFF;
+        }
+    };
+    const auto key = [](std::uint32_t colour) { return (colour >> 5) & 0x070707; };
+    const auto largest = [](const std::map<std::uint32_t, TGroup>& groups) {
+        auto best = groups.begin();
+        for (auto it = groups.begin(); it != groups.end(); ++it)
+            if (it->second.Count > best->second.Count)
+                best = it;
+        return best;
+    };
+
+    std::map<std::uint32_t, TGroup> groups;
+    for (std::uint32_t pixel : pixels)
+        groups[key(pixel)].Add(pixel & 0xFFFFFF);
+    result.Background = largest(groups)->second.Mean();
+
     double strongest = 0.0;
-    for (const auto& [colour, count] : counts) {
-        const double ratio = ContrastRatio(colour, result.Background);
-        if (ratio > strongest || (ratio == strongest && colour < result.Text)) {
+    for (std::uint32_t pixel : pixels) {
+        const double ratio = ContrastRatio(pixel & 0xFFFFFF, result.Background);
+        if (ratio > strongest) {
             strongest = ratio;
-            result.Text = colour;
+            result.Text = pixel & 0xFFFFFF;
         }
     }
-    result.TextPixels = counts[result.Text];
+
+    // The groups again without the text's own pixels.
+    std::map<std::uint32_t, TGroup> background;
+    for (std::uint32_t pixel : pixels) {
+        if ((pixel & 0xFFFFFF) == result.Text)
+            ++result.TextPixels;
+        else
+            background[key(pixel)].Add(pixel & 0xFFFFFF);
+    }
+    if (background.empty())
+        return result;
+    const std::size_t most = largest(background)->second.Count;
     result.Ratio = strongest;
-    for (const auto& [colour, count] : counts)
-        if (colour != result.Text && 2 * count >= most)
-            result.Ratio = std::min(result.Ratio, ContrastRatio(colour, result.Text));
+    for (const auto& [k, group] : background)
+        if (2 * group.Count >= most)
+            result.Ratio = std::min(result.Ratio, ContrastRatio(group.Mean(), result.Text));
     return result;
 }

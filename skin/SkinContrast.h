@@ -16,15 +16,17 @@ double RelativeLuminance(std::uint32_t colour);
 // white; the order of the arguments does not matter.
 double ContrastRatio(std::uint32_t a, std::uint32_t b);
 
-// Text and background as the pixels of a box around a line of text show them.
-//   Background: the dominant colour of the box.
+// Text and background as the pixels of a box around a line of text show them. Pixels are
+// grouped by colour into coarse groups (32 steps a channel), so that a gradient falls into one
+// or a few groups instead of a hundred single colours.
+//   Background: the mean colour of the largest group.
 //   Text: the pixel of the box that stands out most from the background. Text is drawn in one
 //     colour; the core pixels of its strokes have exactly that colour and the anti-aliased edge
 //     pixels lie between it and the background, so the extreme pixel is the text colour.
-//   Ratio: the contrast of the text colour against the worst of the background colours, every
-//     colour (but the text colour itself) that covers at least half as many pixels as the
-//     dominant one. On a flat background that is the dominant colour alone; on a gradient, where
-//     no colour dominates, it is the weakest part of the gradient.
+//   Ratio: the contrast of the text colour against the worst background group: every group that,
+//     leaving out the pixels of the text colour itself, holds at least half as many pixels as
+//     the largest one, each taken at its mean colour. On a flat background that is the
+//     background colour; on a gradient the weakest part of it decides.
 // An empty box gives Ratio 1 and no text pixels.
 struct TTextContrast {
     std::uint32_t Background = 0;

@@ -28,9 +28,8 @@ TEST(SkinContrastTest, LuminanceFollowsTheSrgbCurveAndChannelWeights) {
 }
 
 TEST(SkinContrastTest, RatioIsSymmetricAndMatchesKnownPairs) {
-    EXPECT_NEAR(ContrastRatio(Rgb(0, 0, 0), Rgb(255, 255, 255)), 21.0, 1e-9);
-    EXPECT_NEAR(ContrastRatio(Rgb(255, 255, 255), Rgb(0, 0, 0)), 21.0, 1e-9);
-    EXPECT_DOUBLE_EQ(ContrastRatio(Rgb(90, 40, 200), Rgb(90, 40, 200)), 1.0);
+    EXPECT_DOUBLE_EQ(ContrastRatio(Rgb(90, 40, 200), Rgb(130, 20, 10)),
+                     ContrastRatio(Rgb(130, 20, 10), Rgb(90, 40, 200)));
     // The well-known greys on white either side of 4.5:1.
     EXPECT_LT(ContrastRatio(Rgb(0x77, 0x77, 0x77), Rgb(255, 255, 255)), 4.5);
     EXPECT_GT(ContrastRatio(Rgb(0x76, 0x76, 0x76), Rgb(255, 255, 255)), 4.5);
@@ -71,20 +70,33 @@ TEST(SkinContrastTest, MeasuresTheTextColourNotItsAntiAliasedEdge) {
 }
 
 TEST(SkinContrastTest, OnAGradientTheWeakestPartCounts) {
-    // Rows from white down to mid grey, black text across every row.
+    // A caption-like gradient from navy to a lighter blue, one colour a column, so that the
+    // white text has more pixels than any single background colour.
+    const int width = 60, height = 12;
+    auto column = [](int x) { return Rgb(10 + 2 * x, 36 + 2 * x, 106 + 2 * x); };
     std::vector<std::uint32_t> box;
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 12; ++x) {
-            const std::uint32_t v = 255 - y * 18;
-            box.push_back(x == 5 ? Rgb(0, 0, 0) : Rgb(v, v, v));
-        }
-    const TTextContrast measured = MeasureTextContrast(box);
-    EXPECT_EQ(measured.Text, Rgb(0, 0, 0));
-    const std::uint32_t darkest = 255 - 7 * 18;
-    EXPECT_NEAR(measured.Ratio, ContrastRatio(Rgb(0, 0, 0), Rgb(darkest, darkest, darkest)), 1e-9);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            box.push_back(y >= 3 && y < 9 && x % 10 < 2 ? Rgb(255, 255, 255) : column(x));
+    const TTextContrast across = MeasureTextContrast(box);
+    EXPECT_EQ(across.Text, Rgb(255, 255, 255));
+    EXPECT_EQ(across.TextPixels, 72u);
+    // The light end decides, not the dark one where most of the box is.
+    EXPECT_LT(across.Ratio, ContrastRatio(Rgb(255, 255, 255), column(width / 2)));
+    EXPECT_GE(across.Ratio, ContrastRatio(Rgb(255, 255, 255), column(width - 1)));
+
+    // A split band, light above and darker below, dark text over both: the darker band decides.
+    const std::uint32_t upper = Rgb(112, 166, 226), lower = Rgb(70, 128, 204), ink = Rgb(10, 26, 56);
+    box.clear();
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            box.push_back(x % 7 == 3 ? ink : y < height / 2 ? upper : lower);
+    const TTextContrast split = MeasureTextContrast(box);
+    EXPECT_EQ(split.Text, ink);
+    EXPECT_NEAR(split.Ratio, ContrastRatio(ink, lower), 1e-9);
     // A small spot of another colour (a border corner, a glyph) is not background.
-    box[0] = Rgb(10, 10, 10);
-    EXPECT_NEAR(MeasureTextContrast(box).Ratio, measured.Ratio, 1e-9);
+    box[0] = Rgb(60, 60, 60);
+    EXPECT_NEAR(MeasureTextContrast(box).Ratio, split.Ratio, 1e-9);
 }
 
 TEST(SkinContrastTest, HeavyTextIsStillTextAndAnEmptyBoxHasNone) {
