@@ -8,7 +8,7 @@ without blending; only their inner transitions are smoothed.
 
 import math
 
-from raster import (Image, Layer, circle, clamp01, sd_round_box, hstack, intersect, inset, lerp, outside,
+from raster import (Image, Layer, circle, clamp01, legible, sd_round_box, hstack, intersect, inset, lerp, outside,
                     pixel_mask, polygon, polyline, rect, ring, rrect, segment, shade, subtract, union,
                     vgrad, hgrad, ramp, stops_of, vstack)
 
@@ -1124,6 +1124,8 @@ def extra_images(t):
             colour = t.shadow if state == 'disabled' else BLACK
         if t.title == 'Contrast' and state == 'pressed':
             colour = WHITE  # the held button is black
+        if state != 'disabled':
+            colour = legible(colour, bg)
         shape = arrow_shape(t, 'down', n / 2, n / 2, small=t.title not in ('Classic', 'Contrast', 'Walnut', 'Glacier'))
         L.paint(shape, colour)
         cells.append(key_by(L, shape, 0.2))
