@@ -1,7 +1,6 @@
 #include "WinSubClassComboGeometry.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 // Keeps a rectangle inside 0..width x 0..height and never inverted.
@@ -14,11 +13,6 @@ TFrameRect Inside(int left, int top, int right, int bottom, int width, int heigh
     rect.Right = std::clamp(right, rect.Left, width);
     rect.Bottom = std::clamp(bottom, rect.Top, height);
     return rect;
-}
-
-double Channel(std::uint32_t value) {
-    const double c = static_cast<double>(value & 0xFF) / 255.0;
-    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
 }
 } // namespace
 
@@ -71,15 +65,6 @@ TFrameRect PickerArrowRect(int width, int height, int arrowWidth, bool leftArrow
     rect.Right = rect.Left + arrowWidth;
     rect.Bottom = std::max(height - 4, 0);
     return rect;
-}
-
-double RelativeLuminance(std::uint32_t colour) {
-    return 0.2126 * Channel(colour) + 0.7152 * Channel(colour >> 8) + 0.0722 * Channel(colour >> 16);
-}
-
-double ContrastRatio(std::uint32_t a, std::uint32_t b) {
-    const double la = RelativeLuminance(a), lb = RelativeLuminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 std::uint32_t LegibleGlyphColour(std::uint32_t glyph, std::uint32_t background) {

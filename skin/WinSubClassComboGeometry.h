@@ -5,6 +5,7 @@
 // sanitizers); every function takes hostile sizes without dividing by zero or inverting a
 // rectangle.
 
+#include "SkinContrast.h"
 #include "WinSkinFormGeometry.h"
 
 #include <cstdint>
@@ -44,10 +45,6 @@ TFrameRect CentredRect(const TFrameRect& outer, int glyphWidth, int glyphHeight)
 TFrameRect PickerArrowRect(int width, int height, int arrowWidth, bool leftArrow);
 
 // Colours 0x00BBGGRR (plain RGB, no system colours).
-// The relative luminance of a colour (0 black .. 1 white) and the contrast ratio of two
-// colours (1 .. 21), both as the accessibility guidelines define them.
-double RelativeLuminance(std::uint32_t colour);
-double ContrastRatio(std::uint32_t a, std::uint32_t b);
 // The least contrast at which a glyph or a text counts as legible.
 constexpr double MinLegibleContrast = 4.5;
 // The glyph's colour when it is legible on background; else black or white, whichever stands

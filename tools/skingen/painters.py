@@ -8,7 +8,7 @@ without blending; only their inner transitions are smoothed.
 
 import math
 
-from raster import (Image, Layer, circle, clamp01, sd_round_box, hstack, intersect, inset, lerp, outside,
+from raster import (Image, Layer, circle, clamp01, legible, sd_round_box, hstack, intersect, inset, lerp, outside,
                     pixel_mask, polygon, polyline, rect, ring, rrect, segment, shade, subtract, union,
                     vgrad, hgrad, ramp, stops_of, vstack)
 
@@ -1122,6 +1122,10 @@ def extra_images(t):
         colour = {'normal': t.text, 'pressed': t.accent_dark, 'disabled': t.shadow, 'hot': t.accent_dark}[state]
         if t.title in ('Classic', 'Contrast'):
             colour = t.shadow if state == 'disabled' else BLACK
+        if t.title == 'Contrast' and state == 'pressed':
+            colour = WHITE  # the held button is black
+        if state != 'disabled':
+            colour = legible(colour, bg)
         shape = arrow_shape(t, 'down', n / 2, n / 2, small=t.title not in ('Classic', 'Contrast', 'Walnut', 'Glacier'))
         L.paint(shape, colour)
         cells.append(key_by(L, shape, 0.2))
@@ -1309,7 +1313,7 @@ def menu_item(t):
             shape = rrect(1, 1, w - 1, h - 1, r)
             sel = t.sel
             if t.title == 'Glacier':
-                L.paint(shape, vgrad(1, h - 1, [(0.0, (120, 176, 236)), (0.48, (78, 140, 218)), (0.5, (52, 112, 196)), (1.0, (74, 138, 214))]))
+                L.paint(shape, vgrad(1, h - 1, [(0.0, (52, 108, 184)), (0.48, (40, 94, 170)), (0.5, (30, 80, 156)), (1.0, (40, 96, 174))]))
             elif t.title == 'Contrast':
                 L.paint(shape, BLACK)
             else:

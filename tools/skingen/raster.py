@@ -26,6 +26,31 @@ def shade(c, amount):
     return lerp(c, (255, 255, 255), amount) if amount >= 0 else lerp(c, (0, 0, 0), -amount)
 
 
+def luminance(c):
+    """Relative luminance of an sRGB colour, 0 (black) to 1 (white)."""
+    def linear(v):
+        v = v / 255.0
+        return v / 12.92 if v <= 0.04045 else ((v + 0.055) / 1.055) ** 2.4
+    return 0.2126 * linear(c[0]) + 0.7152 * linear(c[1]) + 0.0722 * linear(c[2])
+
+
+def contrast(a, b):
+    """Contrast ratio of two colours, 1 to 21."""
+    la, lb = luminance(a), luminance(b)
+    return (max(la, lb) + 0.05) / (min(la, lb) + 0.05)
+
+
+def legible(c, under, level=4.5):
+    """c, or c taken towards black or white (whichever the background allows) just far enough
+    to stand out from under at the given contrast."""
+    target = (0, 0, 0) if contrast((0, 0, 0), under) >= contrast((255, 255, 255), under) else (255, 255, 255)
+    for step in range(21):
+        out = lerp(c, target, step / 20.0)
+        if contrast(tuple(to_byte(v) for v in out), under) >= level:
+            return out
+    return target
+
+
 def to_byte(v):
     return 0 if v <= 0 else 255 if v >= 255 else int(v + 0.5)
 

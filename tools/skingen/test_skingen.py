@@ -17,7 +17,7 @@ sys.path.insert(0, HERE)
 
 import skingen  # noqa: E402
 from preview import read_ini  # noqa: E402
-from raster import MAGENTA, Image, Layer, bmp_bytes, read_bmp, rect, rrect  # noqa: E402
+from raster import MAGENTA, Image, Layer, bmp_bytes, contrast, read_bmp, rect, rrect  # noqa: E402
 from themes import THEMES  # noqa: E402
 
 ROOT = os.path.abspath(os.path.join(HERE, '..', '..'))
@@ -143,6 +143,23 @@ class Images(unittest.TestCase):
                 img = load(folder, ini[section][key])
                 length = img.h if stacked else img.w
                 self.assertEqual(length % cells, 0, '%s: [%s] %s is %dx%d' % (folder, section, key, img.w, img.h))
+
+    def test_combo_arrows_stand_out_from_their_buttons(self):
+        # Normal, pressed and hot (the disabled cell is exempt): the arrow's strongest pixel (its
+        # core; the edges are anti-aliased) against the button's middle (the field where the
+        # button is keyed out), at least 3:1 as for any graphic.
+        for t, folder in zip(THEMES, skin_folders()):
+            ini = read_ini(os.path.join(folder, skingen.INI_NAME))
+            arrows = load(folder, ini['extraimages']['image'])
+            button = load(folder, ini['combobutton']['image'])
+            aw, bw = arrows.w // 5, button.w // 4
+            for cell in (1, 2, 4):
+                under = tuple(button.get(bw * (cell - 1) + bw // 2, button.h // 2)[:3])
+                if under == tuple(MAGENTA):
+                    under = tuple(int(v) for v in t.field)
+                pixels = [tuple(arrows.get(x, y)[:3]) for y in range(arrows.h) for x in range(aw * (cell - 1), aw * cell)]
+                best = max(contrast(c, under) for c in pixels if c != tuple(MAGENTA))
+                self.assertGreaterEqual(best, 3.0, '%s cell %d: arrow on %s' % (t.title, cell, under))
 
     def test_caption_buttons_fit_the_caption(self):
         for folder in skin_folders():
