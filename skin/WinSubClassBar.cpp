@@ -310,10 +310,11 @@ void TSkinUpDown::Paint(HDC dc, const RECT& window)
         RECT client {};
         GetClientRect(handle_, &client);
         FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        // The field's skinned border (three rings) runs over the edge of its client area.
         if (HWND parent = GetParent(handle_)) {
             RECT outer {};
-            GetClientRect(parent, &outer);
-            MapWindowPoints(parent, handle_, reinterpret_cast<POINT*>(&outer), 2);
+            GetWindowRect(parent, &outer);
+            MapWindowPoints(nullptr, handle_, reinterpret_cast<POINT*>(&outer), 2);
             rect.top = std::max<LONG>(rect.top, outer.top + 3);
             rect.bottom = std::min<LONG>(rect.bottom, outer.bottom - 3);
             rect.right = std::min<LONG>(rect.right, outer.right - 3);
