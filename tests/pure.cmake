@@ -21,4 +21,5 @@ set(PP_PURE_TEST_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassComboGeometryTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassTabGeometryTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassScrollGeometryTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/HostileSkinValuesTest.cpp
 )
