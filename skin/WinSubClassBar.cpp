@@ -335,7 +335,8 @@ void TSkinUpDown::Paint(HDC dc, const RECT& window)
     FillColour(target, RECT {0, 0, width, height}, skin_->Colour(scButtonFace));
     const auto* element = static_cast<const TDataSkinBorder*>(skin_->Slot(horizontal ? ssUpDownHorz : ssUpDownVert));
     const RECT firstHalf = ToRect(halves.First), secondHalf = ToRect(halves.Second);
-    if (element && !element->Bitmap.Empty()) {
+    // An image too narrow for its eight cells counts as none: the halves are drawn in lines.
+    if (element && StripCellWidth(element->Bitmap.Width(), 8) > 0 && element->Bitmap.Height() > 0) {
         for (auto [half, cell] : {std::pair {firstHalf, halves.FirstCell}, std::pair {secondHalf, halves.SecondCell}}) {
             DrawCellOf(target, half, *element, 8, cell, element->Tile == 1, element->Trans == 1);
             const int glyphWidth = StripCellWidth(element->Bitmap2.Width(), 8);

@@ -5,14 +5,17 @@
 //
 // A half's first and last pixel come 1:1 from the cell (corners of a nine-slice, or the ends of a
 // stretch), so the window must show exactly those pixels there; magenta shows ButtonFace.
+#include "MapSkinSource.h"
 #include "UiTestSupport.h"
 
+#include "BmpCodec.h"
 #include "ComCtrls.h"
 #include "Form.h"
 #include "Spin.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
+#include "WinSkinIni.h"
 #include "WinSkinStore.h"
 #include "WinSubClass.h"
 #include "WinSubClassBarGeometry.h"
@@ -25,6 +28,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -34,6 +38,18 @@ std::string Hex(TColor c) {
     std::ostringstream out;
     out << std::hex << "0x" << static_cast<unsigned>(c);
     return out.str();
+}
+
+// A 24-bit BMP file of one colour, for skins made up by a test.
+std::vector<std::uint8_t> SolidBmp(int width, int height, TColor colour) {
+    TBmpImage image;
+    image.Width = width;
+    image.Height = height;
+    image.BitCount = 24;
+    const auto c = static_cast<std::uint32_t>(colour);
+    for (int i = 0; i < width * height; ++i)
+        image.Pixels.push_back(0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF));
+    return EncodeBmp24(image);
 }
 
 bool SameBitmaps(const TBitmap& a, const TBitmap& b) {
@@ -342,4 +358,37 @@ TEST_F(SkinUpDownTest, CtrlSGivesTheTabScrollerItsNativeLookAndTheNextAttachFind
     SetSkinning(false);
     EXPECT_EQ(Adapter<TSkinTab>(tabs_), nullptr);
     EXPECT_TRUE(SameBitmaps(*native, *CaptureClient(scroller)));
+}
+
+TEST_F(SkinUpDownTest, AnUpDownImageTooNarrowForItsCellsStillShowsTwoUsableHalves) {
+    MakeForm();
+    // An up-down of its own that discovery leaves alone, skinned with a broken skin: images of
+    // fewer pixels than cells, margins far larger than the image.
+    auto* upDown = new TUpDown(form_.get());
+    upDown->SetTag(skin_->DisableTag());
+    upDown->SetParent(form_.get());
+    upDown->SetBounds(250, 20, 17, 40);
+    upDown->SetRange(0, 10);
+    PumpPending();
+    TMapSource images;
+    images.entries["narrow.bmp"] = SolidBmp(5, 20, 0x00A000);
+    TOwnedComponent<TSkinData> hostile(new TSkinData(nullptr));
+    TQuickIni ini;
+    ini.LoadFromText("[UpDown.Vert]\nImage=narrow.bmp\nGlyphImage=narrow.bmp\nLeftWidth=50\nTopHeight=90\n");
+    hostile->LoadElements(ini, images);
+    auto* adapter = new TSkinUpDown(upDown);
+    adapter->AttachWindow(upDown->Handle(), hostile.get(), nullptr, nullptr);
+    RedrawWindow(upDown->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    auto shot = CaptureClient(upDown->Handle());
+    const TColor outline = static_cast<TColor>(ColorToRGB(hostile->Colour(scButtonDkShadow)));
+    // Outlined halves with their arrows, as without images; nothing of the broken image.
+    EXPECT_EQ(shot->PixelColor(0, 0), outline);
+    EXPECT_EQ(shot->PixelColor(0, 39), outline);
+    EXPECT_EQ(shot->PixelColor(16, 19), outline) << "the upper half's bottom edge";
+    int green = 0;
+    for (int y = 0; y < shot->Height(); ++y)
+        for (int x = 0; x < shot->Width(); ++x)
+            green += shot->PixelColor(x, y) == 0x00A000;
+    EXPECT_EQ(green, 0);
+    TComponent::Free(adapter);
 }
