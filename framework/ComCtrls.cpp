@@ -302,7 +302,9 @@ void TUpDown::CreateParams(TCreateParams& params)
     InitCommonControlClasses(ICC_UPDOWN_CLASS);
     CreateSubClass(params, UPDOWN_CLASSA);
     params.Style |= UDS_ARROWKEYS | UDS_SETBUDDYINT | UDS_NOTHOUSANDS | (wrap_ ? UDS_WRAP : 0) |
-                    (orientation_ == udHorizontal ? UDS_HORZ : 0) | (associate_ ? UDS_ALIGNRIGHT : 0);
+                    (orientation_ == udHorizontal ? UDS_HORZ : 0) |
+                    // A sibling field makes room for it; a field that holds it has placed it already.
+                    (associate_ && associate_ != Parent() ? UDS_ALIGNRIGHT : 0);
 }
 
 void TUpDown::CreateHandleFinished()

@@ -148,7 +148,8 @@ class TUpDown : public TWinControl {
     void SetIncrement(int value);
     TUDOrientation Orientation() const { return orientation_; }
     void SetOrientation(TUDOrientation value);
-    // The control whose text shows the position (placed beside it at creation).
+    // The control whose text shows the position (placed beside it at creation, unless it is the
+    // up-down's parent, which places it).
     TWinControl* Associate() const { return associate_; }
     void SetAssociate(TWinControl* control);
     bool Wrap() const { return wrap_; }

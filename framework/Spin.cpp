@@ -1,6 +1,11 @@
 #include "Spin.h"
 
+#include <algorithm>
 #include <cstdlib>
+
+namespace {
+constexpr int ButtonWidth = 15;
+}
 
 TSpinEdit::TSpinEdit(TComponent* owner) : TEdit(owner), button_(new TUpDown(this))
 {
@@ -12,23 +17,40 @@ TSpinEdit::TSpinEdit(TComponent* owner) : TEdit(owner), button_(new TUpDown(this
 void TSpinEdit::SetParent(TWinControl* parent)
 {
     TEdit::SetParent(parent);
-    button_->SetParent(parent);
+    // The up-down lives inside the field; it is parented once the field has a place itself.
+    if (parent && button_->Parent() != this)
+        button_->SetParent(this);
 }
 
 void TSpinEdit::CreateParams(TCreateParams& params)
 {
     TEdit::CreateParams(params);
-    params.Style |= ES_NUMBER;
+    // The field does not paint over its up-down.
+    params.Style |= ES_NUMBER | WS_CLIPCHILDREN;
 }
 
 void TSpinEdit::CreateHandleFinished()
 {
     TEdit::CreateHandleFinished();
-    // The up-down takes the field as its buddy when both windows exist.
-    if (button_->HandleAllocated())
-        button_->RecreateWnd();
-    else if (Parent())
-        button_->HandleNeeded();
+    // The up-down's window follows (children are made after their parent).
+    PlaceButton();
+}
+
+void TSpinEdit::WndProc(TMessage& message) {
+    TEdit::WndProc(message);
+    if (message.Msg == WM_SIZE)
+        PlaceButton();
+}
+
+void TSpinEdit::PlaceButton() {
+    HWND window = WindowHandle();
+    if (!window)
+        return;
+    RECT client{};
+    GetClientRect(window, &client);
+    const int width = std::min<int>(ButtonWidth, client.right);
+    button_->SetBounds(client.right - width, 0, width, client.bottom);
+    SendMessageA(window, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, width));
 }
 
 int TSpinEdit::Value() const

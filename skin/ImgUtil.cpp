@@ -1,6 +1,7 @@
 #include "ImgUtil.h"
 
 #include "Application.h"
+#include "WinSubClassGeometry.h"
 
 #include <algorithm>
 #include <cmath>
@@ -295,14 +296,12 @@ void DrawNineSlice(HDC dc, const RECT& dest, const TBitmap& image, const RECT& c
     const int cellWidth = cell.right - cell.left, cellHeight = cell.bottom - cell.top;
     if (width <= 0 || height <= 0 || cellWidth <= 0 || cellHeight <= 0 || image.Empty())
         return;
-    int left = std::clamp<int>(margins.left, 0, cellWidth),
-        right = std::clamp<int>(margins.right, 0, cellWidth);
-    int top = std::clamp<int>(margins.top, 0, cellHeight),
-        bottom = std::clamp<int>(margins.bottom, 0, cellHeight);
-    if (width < left + right)
-        left = right = 0;
-    if (height < top + bottom)
-        top = bottom = 0;
+    // Margins an image is too small for would leave a hole in the middle: the cell is stretched.
+    const TFrameRect usable =
+        NineSliceMargins(cellWidth, cellHeight, width, height,
+                         TFrameRect{static_cast<int>(margins.left), static_cast<int>(margins.top),
+                                    static_cast<int>(margins.right), static_cast<int>(margins.bottom)});
+    const int left = usable.Left, top = usable.Top, right = usable.Right, bottom = usable.Bottom;
     const int srcMidW = cellWidth - left - right, srcMidH = cellHeight - top - bottom;
     const int midW = width - left - right, midH = height - top - bottom;
 

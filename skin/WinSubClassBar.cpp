@@ -310,10 +310,11 @@ void TSkinUpDown::Paint(HDC dc, const RECT& window)
         RECT client {};
         GetClientRect(handle_, &client);
         FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        // The field's skinned border (three rings) runs over the edge of its client area.
         if (HWND parent = GetParent(handle_)) {
             RECT outer {};
-            GetClientRect(parent, &outer);
-            MapWindowPoints(parent, handle_, reinterpret_cast<POINT*>(&outer), 2);
+            GetWindowRect(parent, &outer);
+            MapWindowPoints(nullptr, handle_, reinterpret_cast<POINT*>(&outer), 2);
             rect.top = std::max<LONG>(rect.top, outer.top + 3);
             rect.bottom = std::min<LONG>(rect.bottom, outer.bottom - 3);
             rect.right = std::min<LONG>(rect.right, outer.right - 3);
@@ -334,7 +335,8 @@ void TSkinUpDown::Paint(HDC dc, const RECT& window)
     FillColour(target, RECT {0, 0, width, height}, skin_->Colour(scButtonFace));
     const auto* element = static_cast<const TDataSkinBorder*>(skin_->Slot(horizontal ? ssUpDownHorz : ssUpDownVert));
     const RECT firstHalf = ToRect(halves.First), secondHalf = ToRect(halves.Second);
-    if (element && !element->Bitmap.Empty()) {
+    // An image too narrow for its eight cells counts as none: the halves are drawn in lines.
+    if (element && StripCellWidth(element->Bitmap.Width(), 8) > 0 && element->Bitmap.Height() > 0) {
         for (auto [half, cell] : {std::pair {firstHalf, halves.FirstCell}, std::pair {secondHalf, halves.SecondCell}}) {
             DrawCellOf(target, half, *element, 8, cell, element->Tile == 1, element->Trans == 1);
             const int glyphWidth = StripCellWidth(element->Bitmap2.Width(), 8);

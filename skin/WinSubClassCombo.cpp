@@ -6,11 +6,14 @@
 #include "ImgUtil.h"
 #include "Messages.h"
 #include "WinSkinData.h"
+#include "WinSkinDlg.h"
 #include "WinSubClassComboGeometry.h"
 #include "WinSubClassGeometry.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
+#include <string>
 
 namespace {
 constexpr TColor Magenta = 0xFF00FF;
@@ -505,7 +508,91 @@ void TSkinComBox::PaintExtended(HDC dc, const RECT& rect, int cell) {
 
 TSkinEdit::TSkinEdit(TComponent* owner) : TSkinControl(owner) {}
 
+TSkinEdit::~TSkinEdit() {
+    try {
+        ReleaseUpDown();
+    } catch (...) {
+        // Nothing may escape a destructor.
+    }
+}
+
+void TSkinEdit::AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSkinColour, TCanvas* canvas) {
+    if (attached_)
+        return;
+    TSkinControl::AttachControl(frame, skin, useSkinColour, canvas);
+    // At once rather than at the first paint: discovery would otherwise give the up-down an
+    // adapter of its own, drawn outside the border.
+    if (attached_)
+        AttachUpDown();
+}
+
+void TSkinEdit::AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* frame, TCanvas* canvas) {
+    if (attached_)
+        return;
+    TSkinControl::AttachWindow(window, skin, frame, canvas);
+    if (attached_)
+        AttachUpDown();
+}
+
+namespace {
+bool IsUpDownClass(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    std::string lower(name);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower == "msctls_updown32" || lower.find("spin") != std::string::npos ||
+           lower.find("updown") != std::string::npos;
+}
+} // namespace
+
+void TSkinEdit::AttachUpDown() {
+    if (!handle_ || !skin_ || !active_ || !skin_->Skins(xcSpin))
+        return;
+    HWND found = nullptr;
+    for (HWND child = GetTopWindow(handle_); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsUpDownClass(child)) {
+            found = child;
+            break;
+        }
+    if (upDownAdapter_ && upDownAdapter_->State() != asDestroyed && upDownAdapter_->Handle() == found)
+        return;
+    // The spin edit made its up-down anew (or it is gone): the old adapter has nothing to draw.
+    ReleaseUpDown();
+    if (!found || SendMessageA(found, SKM_ISSKINNED, 0, 0) == 1)
+        return;
+    auto* upDown = new TSkinUpDown(this);
+    upDown->SetEmbedded(true);
+    upDown->AttachWindow(found, skin_, nullptr, canvas_);
+    if (!upDown->Attached()) {
+        TComponent::Free(upDown);
+        return;
+    }
+    upDownAdapter_ = upDown;
+}
+
+void TSkinEdit::ReleaseUpDown() {
+    TSkinControl* upDown = upDownAdapter_;
+    if (!upDown)
+        return;
+    upDownAdapter_ = nullptr;
+    const HWND window = upDown->Handle();
+    const bool alive = upDown->State() != asDestroyed;
+    if (alive)
+        upDown->Restore();
+    TComponent::Free(upDown);
+    if (alive && window && IsWindow(window))
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+}
+
+void TSkinEdit::SkinChanged() {
+    if (upDownAdapter_)
+        upDownAdapter_->SkinChanged();
+    TSkinControl::SkinChanged();
+}
+
 void TSkinEdit::Restore() {
+    ReleaseUpDown();
     TSkinControl::Restore();
     if (state_ != asDestroyed) {
         state_ = asRestored;
@@ -573,6 +660,7 @@ void TSkinEdit::PrintBorder(HDC dc) {
 void TSkinEdit::Paint(HDC dc, const RECT& rect) {
     if (!dc || !skin_ || !handle_)
         return;
+    AttachUpDown();
     RECT client{};
     GetClientRect(handle_, &client);
     // Without a border the edit keeps its own look.

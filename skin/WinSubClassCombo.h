@@ -81,16 +81,25 @@ class TSkinComBox : public TSkinControl {
 class TSkinEdit : public TSkinControl {
   public:
     explicit TSkinEdit(TComponent* owner);
+    ~TSkinEdit() override;
     const char* ClassName() const override { return "TSkinEdit"; }
+    void AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSkinColour, TCanvas* canvas) override;
+    void AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* frame, TCanvas* canvas) override;
     void Restore() override;
     bool BeforeMessage(TMessage& message) override;
     void AfterMessage(TMessage& message) override;
     void Paint(HDC dc, const RECT& rect) override;
+    // The up-down follows the skin as well.
+    void SkinChanged() override;
     // The up-down control inside a spin edit, once skinned; none until then.
     TSkinControl* UpDownAdapter() const { return upDownAdapter_; }
 
   private:
     void PrintBorder(HDC dc);
+    // Gives an up-down child (a spin edit's) the skin's up-down, drawn inside the border; an
+    // adapter whose window went away is replaced.
+    void AttachUpDown();
+    void ReleaseUpDown();
     TSkinControl* upDownAdapter_ = nullptr;
 };
 

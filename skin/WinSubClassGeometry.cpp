@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 
 int ButtonCell(bool pressed, bool hot, bool focusedOrDefault, bool enabled) {
     if (!enabled)
@@ -89,6 +90,19 @@ TFrameRect StripCellRect(int imageWidth, int imageHeight, int cells, int cell) {
     return TFrameRect{static_cast<int>(left), 0, static_cast<int>(left + width), imageHeight};
 }
 
+TFrameRect NineSliceMargins(int cellWidth, int cellHeight, int destWidth, int destHeight,
+                            const TFrameRect& margins) {
+    TFrameRect m{std::max(margins.Left, 0), std::max(margins.Top, 0), std::max(margins.Right, 0),
+                 std::max(margins.Bottom, 0)};
+    const long long across = static_cast<long long>(m.Left) + m.Right;
+    if (across >= cellWidth || across > destWidth)
+        m.Left = m.Right = 0;
+    const long long down = static_cast<long long>(m.Top) + m.Bottom;
+    if (down >= cellHeight || down > destHeight)
+        m.Top = m.Bottom = 0;
+    return m;
+}
+
 int CentreOffset(int outer, int inner) {
     return static_cast<int>((static_cast<long long>(outer) - inner) / 2);
 }
@@ -108,14 +122,17 @@ TCheckLayout CheckLayoutFor(int width, int height, int cellWidth, int imageHeigh
     layout.Text.Bottom = height;
     if (leftText) {
         const int right = radio ? width - 1 : width;
+        const long long imageLeft = static_cast<long long>(right) - cellWidth;
         layout.Image.Right = right;
-        layout.Image.Left = right - cellWidth;
+        // An image wider than the window overhangs its left edge (by at most an int's reach).
+        layout.Image.Left = static_cast<int>(std::max<long long>(imageLeft, INT_MIN));
         layout.Text.Left = 0;
-        layout.Text.Right = std::max(layout.Image.Left - 2, 0);
+        layout.Text.Right = static_cast<int>(std::max<long long>(imageLeft - 2, 0));
     } else {
         layout.Image.Left = 0;
         layout.Image.Right = cellWidth;
-        layout.Text.Left = std::min(cellWidth + 2, width);
+        layout.Text.Left =
+            static_cast<int>(std::min<long long>(static_cast<long long>(cellWidth) + 2, width));
         layout.Text.Right = width;
     }
     return layout;

@@ -50,6 +50,13 @@ struct TCheckLayout {
 };
 TCheckLayout CheckLayoutFor(int width, int height, int cellWidth, int imageHeight, bool leftText, bool radio);
 
+// The margins (left, top, right, bottom) a cell of cellWidth x cellHeight is nine-sliced with
+// into a destination of destWidth x destHeight: negative ones count as 0; a pair that leaves the
+// cell no centre, or that does not fit the destination, is dropped, so that the cell is stretched
+// whole along that axis instead of leaving a hole or reading outside the cell.
+TFrameRect NineSliceMargins(int cellWidth, int cellHeight, int destWidth, int destHeight,
+                            const TFrameRect& margins);
+
 // Offset that centres a length inside another (negative when it is longer); rounds toward zero.
 int CentreOffset(int outer, int inner);
 

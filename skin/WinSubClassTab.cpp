@@ -6,6 +6,7 @@
 #include "SysUtils.h"
 #include "WinControl.h"
 #include "WinSkinData.h"
+#include "WinSkinDlg.h"
 #include "WinSkinForm.h"
 #include "WinSubClassGeometry.h"
 
@@ -99,6 +100,53 @@ RECT BufferRectToWindow(const TFrameRect& r, const TFrameRect& row, TTabOrientat
 
 TSkinTab::TSkinTab(TComponent* owner) : TSkinControl(owner) {}
 
+TSkinTab::~TSkinTab() {
+    try {
+        ReleaseScroller();
+    } catch (...) {
+        // Nothing may escape a destructor.
+    }
+}
+
+void TSkinTab::AttachScroller() {
+    if (!handle_ || !skin_ || !active_)
+        return;
+    HWND found = FindWindowExA(handle_, nullptr, "msctls_updown32", nullptr);
+    if (scroller_ && scroller_->State() != asDestroyed && scroller_->Handle() == found)
+        return;
+    ReleaseScroller();
+    if (!found || SendMessageA(found, SKM_ISSKINNED, 0, 0) == 1)
+        return;
+    auto* scroller = new TSkinUpDown(this);
+    // The scroller steps left and right, whatever side the tabs are on.
+    scroller->SetHorizontalHint(true);
+    scroller->AttachWindow(found, skin_, nullptr, canvas_);
+    if (!scroller->Attached()) {
+        TComponent::Free(scroller);
+        return;
+    }
+    scroller_ = scroller;
+}
+
+void TSkinTab::ReleaseScroller() {
+    TSkinControl* scroller = scroller_;
+    if (!scroller)
+        return;
+    scroller_ = nullptr;
+    const HWND window = scroller->Handle();
+    const bool alive = scroller->State() != asDestroyed;
+    if (alive)
+        scroller->Restore();
+    TComponent::Free(scroller);
+    if (alive && window && IsWindow(window))
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+}
+
+void TSkinTab::Restore() {
+    ReleaseScroller();
+    TSkinControl::Restore();
+}
+
 void TSkinTab::AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSkinColour, TCanvas* canvas) {
     if (attached_)
         return;
@@ -133,6 +181,7 @@ void TSkinTab::AfterAttach() {
     PrepareImages();
     active_ = true;
     isUnicodeTab_ = IsWindowUnicode(handle_) != FALSE;
+    AttachScroller();
     InvalidateRect(handle_, nullptr, TRUE);
 }
 
@@ -163,6 +212,8 @@ void TSkinTab::PrepareImages() {
 
 void TSkinTab::SkinChanged() {
     PrepareImages();
+    if (scroller_)
+        scroller_->SkinChanged();
     TSkinControl::SkinChanged();
 }
 
@@ -208,6 +259,11 @@ bool TSkinTab::BeforeMessage(TMessage& message) {
 void TSkinTab::AfterMessage(TMessage& message) {
     if (message.Msg == WM_PAINT)
         return;
+    // The control makes its scroller when the tabs stop fitting.
+    if (message.Msg == WM_PARENTNOTIFY && LOWORD(message.WParam) == WM_CREATE) {
+        AttachScroller();
+        return;
+    }
     if (message.Msg == WM_ENABLE || message.Msg == CM_ENABLEDCHANGED)
         enabled_ = (GetWindowLongA(handle_, GWL_STYLE) & WS_DISABLED) == 0;
     TSkinControl::AfterMessage(message);
@@ -250,6 +306,7 @@ void TSkinTab::Paint(HDC dc, const RECT& rect) {
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0)
         return;
+    AttachScroller();
     TBitmap whole(width, height);
     HDC buffer = whole.MemoryDC();
     PaintTabs(buffer, RECT{0, 0, width, height}, !DrawsPageFrame());

@@ -19,14 +19,18 @@ constexpr int CloseTabsTag = 7777;
 class TSkinTab : public TSkinControl {
   public:
     explicit TSkinTab(TComponent* owner);
+    ~TSkinTab() override;
     const char* ClassName() const override { return "TSkinTab"; }
     void AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSkinColour, TCanvas* canvas) override;
     void AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* frame, TCanvas* canvas) override;
     bool BeforeMessage(TMessage& message) override;
     void AfterMessage(TMessage& message) override;
     void SkinChanged() override;
+    void Restore() override;
     void Paint(HDC dc, const RECT& rect) override;
 
+    // The skinned scroller the control shows when its tabs do not fit; none until it shows one.
+    TSkinControl* Scroller() const { return scroller_; }
     TTabOrientation Orientation() const { return orientation_; }
     const TBitmap& TabImage() const { return tabImage_; }
     const TBitmap& PaneImage() const { return paneImage_; }
@@ -55,8 +59,13 @@ class TSkinTab : public TSkinControl {
     bool isUnicodeTab_ = false;
     bool closeButtons_ = false;
     int hotTab_ = -1;
+    TSkinControl* scroller_ = nullptr;
 
   private:
+    // Gives the control's up-down child (made when the tabs stop fitting) the skin's up-down; an
+    // adapter whose window went away is replaced.
+    void AttachScroller();
+    void ReleaseScroller();
     void SetHotTab(int tab);
     bool PressOnCloseBox(int x, int y);
     void DrawTabCell(HDC dc, const RECT& place, int cell);

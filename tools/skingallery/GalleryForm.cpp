@@ -235,7 +235,8 @@ void TGalleryForm::BuildControls()
     tabsTop->TabsChanged();
     auto* tabsSide = Place<TTabControl>(this, this, 616, 12, 152, 110);
     tabsSide->SetTabPosition(tpBottom);
-    for (const char* text : {"One", "Two"})
+    // More tabs than fit: the control shows its scroller.
+    for (const char* text : {"One", "Two", "Three", "Four", "Five"})
         tabsSide->Tabs().Add(text);
     tabsSide->TabsChanged();
 
