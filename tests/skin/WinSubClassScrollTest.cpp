@@ -9,6 +9,7 @@
 // copied 1:1 and must match exactly.
 #include "GuiObjects.h"
 #include "MapSkinSource.h"
+#include "SkinnedUiTest.h"
 #include "UiTestSupport.h"
 
 #include "BmpCodec.h"
@@ -207,42 +208,18 @@ HWND MakeBareList(HWND parent, int items) {
 
 } // namespace
 
-class SkinScrollTest : public TUiTest {
+class SkinScrollTest : public TSkinnedUiTest {
   protected:
     void SetUp() override {
-        TUiTest::SetUp();
-        FreeSkinManager();
-        store_.reset(new TSkinStore(nullptr));
-        LoadSkinStoreResources(*store_, GetModuleHandleA(nullptr));
-        ASSERT_GE(store_->Store().Count(), 8);
-        skin_.reset(new TSkinData(nullptr));
-        skin_->BeginLoading();
-        skin_->SetActive(true);
-        skin_->LoadFromStore(*store_, 0);
-        skin_->EndLoading();
-        // These tests attach their adapters themselves: a handler that takes every control keeps
-        // control discovery away from their forms, and the plain windows get no frame.
-        skin_->OnSkinControl = Bind<&SkinScrollTest::TakeEveryControl>(this);
-        skin_->OnFormSkin = Bind<&SkinScrollTest::NoPlainFrames>(this);
+        SetUpSkin(0);
+        if (HasFatalFailure())
+            return;
+        KeepDiscoveryAway("PPScrollPlain");
         arrow_ = GetSystemMetrics(SM_CXHSCROLL);
-    }
-    void TakeEveryControl(TObject*, TSkinData*, TControl*, TControl* control, const std::string&,
-                          TComponent*& skinned) {
-        skinned = control;
-    }
-    void NoPlainFrames(TObject*, const std::string& name, bool& doSkin) {
-        if (name == "PPScrollPlain")
-            doSkin = false;
     }
     void TearDown() override {
         forms_.clear();
-        for (HWND window : plain_)
-            if (IsWindow(window))
-                DestroyWindow(window);
-        skin_.reset();
-        FreeSkinManager();
-        store_.reset();
-        TUiTest::TearDown();
+        TSkinnedUiTest::TearDown();
     }
 
     // A skinned form: a list box of 300 lines, a memo with both bars, a horizontal and a vertical
@@ -421,11 +398,7 @@ class SkinScrollTest : public TUiTest {
             return "no thumb corner pixel to check";
         return std::string();
     }
-
-    std::unique_ptr<TSkinStore> store_;
-    TOwnedComponent<TSkinData> skin_;
     std::vector<TOwnedComponent<TForm>> forms_;
-    std::vector<HWND> plain_;
     TWinSkinForm* frame_ = nullptr;
     TListBox* list_ = nullptr;
     TMemo* memo_ = nullptr;
