@@ -14,8 +14,11 @@
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
+#include "WinSubClass.h"
 
 #include <cstdio>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -122,6 +125,51 @@ int main() {
                     Median(times), Minimum(times), Median(loads), Median(applies));
     }
     std::printf("  all    %9.2f   %10.2f\n", Median(all), Minimum(all));
+
+    // Where the time of a change goes: each adapter's own part of the refresh, and each child
+    // window's repaint, summed per adapter class (a window without an adapter under its class).
+    TWinSkinForm* frame = SkinManager()->FindFrame(form->Handle());
+    std::map<std::string, double> changeMs, paintMs;
+    std::map<std::string, int> counts;
+    for (int round = 0; round < ChangeRounds; ++round) {
+        form->ShowSkin(round);
+        RunPending();
+        Repaint(form->Handle());
+        Pump();
+        for (TSkinControl* adapter : std::vector<TSkinControl*>(frame->Adapters())) {
+            const double start = NowMs();
+            adapter->SkinChanged();
+            changeMs[adapter->ClassName()] += NowMs() - start;
+            if (round == 0)
+                ++counts[adapter->ClassName()];
+        }
+        Pump();
+        for (HWND child = GetWindow(form->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            std::string name = "window ";
+            char className[64] = {};
+            GetClassNameA(child, className, sizeof className);
+            name += className;
+            for (TSkinControl* adapter : frame->Adapters())
+                if (adapter->Handle() == child)
+                    name = adapter->ClassName();
+            const double start = NowMs();
+            Repaint(child);
+            paintMs[name] += NowMs() - start;
+        }
+        const double start = NowMs();
+        RedrawWindow(form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+        GdiFlush();
+        paintMs["the form without its children"] += NowMs() - start;
+    }
+    std::printf("Per class, mean ms per change (all of that class together): refresh, repaint\n");
+    std::map<std::string, bool> names;
+    for (const auto& [name, ms] : changeMs)
+        names[name] = true;
+    for (const auto& [name, ms] : paintMs)
+        names[name] = true;
+    for (const auto& [name, unused] : names)
+        std::printf("  %-32s x%-3d %7.2f %7.2f\n", name.c_str(), counts[name], changeMs[name] / ChangeRounds,
+                    paintMs[name] / ChangeRounds);
     TComponent::Free(form);
     Pump();
     FreeSkinManager();

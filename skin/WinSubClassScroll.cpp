@@ -565,8 +565,12 @@ void TSkinScrollbar::SkinChanged() {
     if (handle_ && hasBorder_)
         RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
     for (TWScrollbar* bar : bars_)
-        if (bar && bar->Shown())
-            bar->Refresh();
+        if (bar && bar->Shown()) {
+            if (!FrameRepaintsAll())
+                bar->Refresh();
+            else if (HWND overlay = bar->WindowHandle())
+                InvalidateRect(overlay, nullptr, FALSE);
+        }
 }
 
 void TSkinScrollbar::Restore() {
