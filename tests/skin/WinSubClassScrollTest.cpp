@@ -475,6 +475,23 @@ TEST_F(SkinScrollTest, ArrowsTrackAndThumbComeFromTheSkinInThreeSkins) {
     }
 }
 
+// A skin change repaints the form once: each overlay paints once, not once for its own adapter
+// and again for the form.
+TEST_F(SkinScrollTest, ASkinChangePaintsEachOverlayOnce) {
+    MakeForm();
+    auto* listSkin = SkinBars<TSkinScrollbar>(list_);
+    auto* memoSkin = SkinBars<TSkinScrollbar>(memo_);
+    PumpPending();
+    const std::vector<TWScrollbar*> bars{listSkin->VerticalBar(), memoSkin->VerticalBar(),
+                                         memoSkin->HorizontalBar()};
+    std::vector<unsigned> before;
+    for (TWScrollbar* bar : bars)
+        before.push_back(bar->PaintCount());
+    UseSkin(3);
+    for (size_t i = 0; i < bars.size(); ++i)
+        EXPECT_EQ(bars[i]->PaintCount(), before[i] + 1) << "bar " << i;
+}
+
 TEST_F(SkinScrollTest, HotPartsShowTheirCellsAndLeavingClearsThem) {
     MakeForm();
     auto* listSkin = SkinBars<TSkinScrollbar>(list_);
