@@ -492,6 +492,42 @@ TEST_F(SkinScrollTest, ASkinChangePaintsEachOverlayOnce) {
         EXPECT_EQ(bars[i]->PaintCount(), before[i] + 1) << "bar " << i;
 }
 
+// A thumb shorter than its two end caps shows both ends of its outline (shortened), not the
+// whole cell squeezed: the rows at its two ends are the cell's first and last rows.
+TEST_F(SkinScrollTest, AThumbShorterThanItsEndsShowsBothEnds) {
+    MakeForm();
+    std::vector<std::string> lines(3000, "line");
+    memo_->SetLines(lines);
+    auto* memoSkin = SkinBars<TSkinScrollbar>(memo_);
+    UseSkin(3);
+    TWScrollbar* bar = memoSkin->VerticalBar();
+    ASSERT_TRUE(bar && bar->Shown());
+    const TDataSkinObject& thumb = Element(ssVertScrollThumb);
+    const int length = bar->ThumbEnd() - bar->ThumbStart();
+    ASSERT_LT(length, thumb.TopHeight + thumb.BottomHeight) << "the thumb is not short enough to check";
+    const TDataSkinObject& horz = Element(ssHorzScrollThumb);
+    const TCellView view = CellOf(thumb.Bitmap, horz.Frame < 1 ? 1 : horz.Frame, 1);
+    auto shot = Shot(bar);
+    int checked = 0;
+    // Across the bar the cell lies 1:1 when it is as wide as the bar, else only its left edge.
+    const int columns = view.Width == shot->Width() ? view.Width : std::min(thumb.LeftWidth, shot->Width());
+    // At least this many rows of each end stand 1:1 at the thumb's two ends.
+    const int rows =
+        length * std::min(thumb.TopHeight, thumb.BottomHeight) / (thumb.TopHeight + thumb.BottomHeight);
+    ASSERT_GT(rows, 0);
+    for (int x = 0; x < columns; ++x)
+        for (int r = 0; r < rows; ++r)
+            for (const auto& [from, to] : {std::pair{r, bar->ThumbStart() + r},
+                                           std::pair{view.Height - 1 - r, bar->ThumbEnd() - 1 - r}}) {
+                const TColor want = view.At(x, from);
+                if (want == Magenta)
+                    continue;
+                ++checked;
+                EXPECT_EQ(Hex(shot->PixelColor(x, to)), Hex(want)) << "column " << x << ", cell row " << from;
+            }
+    EXPECT_GT(checked, 0) << "cell " << view.Width << " wide, bar " << shot->Width();
+}
+
 TEST_F(SkinScrollTest, HotPartsShowTheirCellsAndLeavingClearsThem) {
     MakeForm();
     auto* listSkin = SkinBars<TSkinScrollbar>(list_);
