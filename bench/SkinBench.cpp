@@ -7,6 +7,7 @@
 //   and on (what is left over is a leak).
 
 #include "BenchTiming.h"
+#include "SkinBenchSupport.h"
 #include "GuiObjects.h"
 #include "Main.h"
 
@@ -20,29 +21,6 @@
 
 namespace {
 constexpr int Rounds = 21;
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-void Repaint(HWND window)
-{
-    RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    GdiFlush();
-}
-
-// The deferred action, now.
-void RunPending()
-{
-    if (TSkinManage* manager = SkinManager())
-        if (manager->PendingAction() != saNone)
-            manager->RunAction();
-}
 
 DWORD Objects(DWORD kind) { return kind == GR_GDIOBJECTS ? GdiObjectCount() : UserObjectCount(); }
 } // namespace

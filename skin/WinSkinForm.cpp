@@ -816,12 +816,14 @@ void TWinSkinForm::Detach()
 
 void TWinSkinForm::Reskin()
 {
+    // Reskinning already while the adapters change: they only invalidate, and the window is
+    // repainted once below.
+    frameState_ = fsReskinning;
     if (form_ && skin_)
         form_->SetColor(skin_->Colour(scButtonFace));
     for (TSkinControl* adapter : std::vector<TSkinControl*>(adapters_))
         if (std::find(adapters_.begin(), adapters_.end(), adapter) != adapters_.end())
             adapter->SkinChanged();
-    frameState_ = fsReskinning;
     if (skinFrame_) {
         // New widths and outline first, then one repaint of the whole window in the new skin.
         // The children laid out again on the way draw nothing either (only a shown window is

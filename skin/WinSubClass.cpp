@@ -453,7 +453,13 @@ void TSkinControl::Repaint() {
     if (!handle_ || !IsWindow(handle_))
         return;
     InvalidateRect(handle_, nullptr, TRUE);
-    UpdateWindow(handle_);
+    // A frame taking a new skin repaints its whole window once when every adapter has changed.
+    if (!FrameRepaintsAll())
+        UpdateWindow(handle_);
+}
+
+bool TSkinControl::FrameRepaintsAll() const {
+    return frame_ && frame_->FrameState() == fsReskinning;
 }
 
 void TSkinControl::PaintFrame(HDC dc) {

@@ -91,6 +91,9 @@ class TSkinControl : public TComponent {
     TControl* Control() const { return control_; }
     TSkinData* SkinData() const { return skin_; }
     TWinSkinForm* Frame() const { return frame_; }
+    // The frame is taking a new skin and repaints its whole window afterwards: a change paints
+    // nothing of its own then, it only invalidates.
+    bool FrameRepaintsAll() const;
     TCanvas* Canvas() const { return canvas_; }
     bool UseSkinColour() const { return useSkinColour_; }
     TColor SavedColour() const { return savedColour_; }

@@ -44,25 +44,35 @@ void StretchPiece(HDC dc, const TFrameRect& where, const TBitmap& image, const T
 // One cell of an element (cells side by side) drawn nine-slice with the given cell count,
 // tiling and transparency; nothing when the cell is not in the image. A cell that needs no
 // cutting (no margins that fit, no tiling) is stretched straight from the image.
+// With keepEnds (a thumb, lying along `vertical`), end caps longer than the target along its
+// length are shortened rather than dropped.
 void DrawCellOf(HDC dc, const TFrameRect& where, const TDataSkinObject& element, int cells, int cell,
-                bool tile, bool transparent) {
+                bool tile, bool transparent, bool keepEnds = false, bool vertical = false) {
     const TFrameRect source = StripCellRect(element.Bitmap.Width(), element.Bitmap.Height(), cells, cell);
     if (source.Width() <= 0 || source.Height() <= 0 || where.Width() <= 0 || where.Height() <= 0)
         return;
+    RECT margins{element.LeftWidth, element.TopHeight, element.RightWidth, element.BottomHeight};
+    if (keepEnds) {
+        const TThumbCaps caps =
+            vertical ? ShrinkThumbCaps(std::min(element.TopHeight, source.Height()),
+                                       std::min(element.BottomHeight, source.Height()), where.Height())
+                     : ShrinkThumbCaps(std::min(element.LeftWidth, source.Width()),
+                                       std::min(element.RightWidth, source.Width()), where.Width());
+        (vertical ? margins.top : margins.left) = caps.Low;
+        (vertical ? margins.bottom : margins.right) = caps.High;
+    }
     const auto fit = [](int low, int high, int cellSize, int size) {
         const int a = std::clamp(low, 0, cellSize), b = std::clamp(high, 0, cellSize);
         return size >= a + b ? a + b : 0;
     };
-    const bool whole = fit(element.LeftWidth, element.RightWidth, source.Width(), where.Width()) == 0 &&
-                       fit(element.TopHeight, element.BottomHeight, source.Height(), where.Height()) == 0;
+    const bool whole = fit(margins.left, margins.right, source.Width(), where.Width()) == 0 &&
+                       fit(margins.top, margins.bottom, source.Height(), where.Height()) == 0;
     if (whole && !tile) {
         StretchPiece(dc, where, element.Bitmap, source, transparent);
         return;
     }
     DrawNineSlice(dc, RECT{where.Left, where.Top, where.Right, where.Bottom}, element.Bitmap,
-                  RECT{source.Left, source.Top, source.Right, source.Bottom},
-                  RECT{element.LeftWidth, element.TopHeight, element.RightWidth, element.BottomHeight}, tile,
-                  transparent);
+                  RECT{source.Left, source.Top, source.Right, source.Bottom}, margins, tile, transparent);
 }
 
 // Cell cell of a strip of equal cells, stretched onto the target with magenta left out.
@@ -195,7 +205,7 @@ void PaintSkinScrollBar(HDC dc, int x, int y, const TSkinData& skin, const TScro
     if (layout.HasThumb() && HasImage(thumb)) {
         const bool transparent = thumbShape->Trans == 1;
         DrawCellOf(target, layout.Thumb, *thumb, plan.ThumbCells, layout.ThumbCell, thumb->Tile == 1,
-                   transparent);
+                   transparent, true, facts.Vertical);
         if (layout.HasGrip())
             DrawStrip(target, layout.Grip, arrows->Bitmap, 23, layout.GripCell);
     }
@@ -565,8 +575,12 @@ void TSkinScrollbar::SkinChanged() {
     if (handle_ && hasBorder_)
         RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
     for (TWScrollbar* bar : bars_)
-        if (bar && bar->Shown())
-            bar->Refresh();
+        if (bar && bar->Shown()) {
+            if (!FrameRepaintsAll())
+                bar->Refresh();
+            else if (HWND overlay = bar->WindowHandle())
+                InvalidateRect(overlay, nullptr, FALSE);
+        }
 }
 
 void TSkinScrollbar::Restore() {

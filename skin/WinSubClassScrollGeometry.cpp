@@ -142,6 +142,16 @@ int ScrollArrowCell(int base, bool hot, bool pressed) {
     return pressed ? base + 1 : base + 3;
 }
 
+TThumbCaps ShrinkThumbCaps(int low, int high, int length) {
+    low = std::max(low, 0);
+    high = std::max(high, 0);
+    if (length <= 0 || low + high <= length)
+        return {low, high};
+    const int shortLow =
+        static_cast<int>(static_cast<long long>(length) * low / (static_cast<long long>(low) + high));
+    return {shortLow, length - shortLow};
+}
+
 TScrollBarLayout LayoutScrollBar(const TScrollBarFacts& facts) {
     TScrollBarLayout layout;
     const int width = std::max(facts.Width, 0), height = std::max(facts.Height, 0);

@@ -92,3 +92,12 @@ int ScrollBarThickness(int imageHeight, int arrowSize);
 int ScrollArrowCell(int base, bool hot, bool pressed);
 
 TScrollBarLayout LayoutScrollBar(const TScrollBarFacts& facts);
+
+// The two end caps of a thumb along its length when the thumb is shorter than both together:
+// each shortened in proportion, so that the thumb still shows both of its ends (its outline)
+// rather than the whole cell squeezed. Caps that fit, or a length of 0 or less, stay as they are
+// (negative caps count as 0).
+struct TThumbCaps {
+    int Low = 0, High = 0;
+};
+TThumbCaps ShrinkThumbCaps(int low, int high, int length);

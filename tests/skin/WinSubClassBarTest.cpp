@@ -3,6 +3,7 @@
 // are read straight from the skin images at spots that are drawn 1:1 or that stretching maps
 // exactly (the first and last pixel of a cell).
 #include "GuiObjects.h"
+#include "SkinnedUiTest.h"
 #include "UiTestSupport.h"
 
 #include "ComCtrls.h"
@@ -45,28 +46,12 @@ TColor CellPixel(const TBitmap& image, int cells, int cell, int x, int y, TColor
 
 } // namespace
 
-class SkinBarTest : public TUiTest {
+class SkinBarTest : public TSkinnedUiTest {
   protected:
-    void SetUp() override
-    {
-        TUiTest::SetUp();
-        FreeSkinManager();
-        store_.reset(new TSkinStore(nullptr));
-        LoadSkinStoreResources(*store_, GetModuleHandleA(nullptr));
-        ASSERT_GE(store_->Store().Count(), 8);
-        skin_.reset(new TSkinData(nullptr));
-        skin_->BeginLoading();
-        skin_->SetActive(true);
-        skin_->LoadFromStore(*store_, 1);
-        skin_->EndLoading();
-    }
     void TearDown() override
     {
         form_.reset();
-        skin_.reset();
-        FreeSkinManager();
-        store_.reset();
-        TUiTest::TearDown();
+        TSkinnedUiTest::TearDown();
     }
     void MakeForm()
     {
@@ -123,9 +108,6 @@ class SkinBarTest : public TUiTest {
         RedrawWindow(control->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         return CaptureClient(control->Handle());
     }
-
-    std::unique_ptr<TSkinStore> store_;
-    TOwnedComponent<TSkinData> skin_;
     TOwnedComponent<TForm> form_;
     TWinSkinForm* frame_ = nullptr;
     TProgressBar* progress_ = nullptr;

@@ -9,6 +9,7 @@
 // pixels there (magenta shows the control's own drawing).
 #include "GuiObjects.h"
 #include "MapSkinSource.h"
+#include "SkinnedUiTest.h"
 #include "UiTestSupport.h"
 
 #include "BmpCodec.h"
@@ -140,42 +141,18 @@ HWND MakePlainWindow() {
 
 } // namespace
 
-class SkinComboTest : public TUiTest {
+class SkinComboTest : public TSkinnedUiTest {
   protected:
     void SetUp() override {
-        TUiTest::SetUp();
-        FreeSkinManager();
+        SetUpSkin(1);
+        if (HasFatalFailure())
+            return;
         SetCursorPos(0, 0);
-        store_.reset(new TSkinStore(nullptr));
-        LoadSkinStoreResources(*store_, GetModuleHandleA(nullptr));
-        ASSERT_GE(store_->Store().Count(), 8);
-        skin_.reset(new TSkinData(nullptr));
-        skin_->BeginLoading();
-        skin_->SetActive(true);
-        skin_->LoadFromStore(*store_, 1);
-        skin_->EndLoading();
-        // These tests attach their adapters themselves: a handler that takes every control keeps
-        // control discovery away from their forms, and the plain windows get no frame.
-        skin_->OnSkinControl = Bind<&SkinComboTest::TakeEveryControl>(this);
-        skin_->OnFormSkin = Bind<&SkinComboTest::NoPlainFrames>(this);
-    }
-    void TakeEveryControl(TObject*, TSkinData*, TControl*, TControl* control, const std::string&,
-                          TComponent*& skinned) {
-        skinned = control;
-    }
-    void NoPlainFrames(TObject*, const std::string& name, bool& doSkin) {
-        if (name == "PPComboPlain")
-            doSkin = false;
+        KeepDiscoveryAway("PPComboPlain");
     }
     void TearDown() override {
         form_.reset();
-        for (HWND window : plain_)
-            if (IsWindow(window))
-                DestroyWindow(window);
-        skin_.reset();
-        FreeSkinManager();
-        store_.reset();
-        TUiTest::TearDown();
+        TSkinnedUiTest::TearDown();
     }
 
     // A skinned form with a drop-down list combo box, a drop-down combo box, an edit and a
@@ -242,11 +219,7 @@ class SkinComboTest : public TUiTest {
         const RECT& r = adapter.ButtonRect();
         return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
-
-    std::unique_ptr<TSkinStore> store_;
-    TOwnedComponent<TSkinData> skin_;
     TOwnedComponent<TForm> form_;
-    std::vector<HWND> plain_;
     TWinSkinForm* frame_ = nullptr;
     TComboBox* list_ = nullptr;
     TComboBox* drop_ = nullptr;

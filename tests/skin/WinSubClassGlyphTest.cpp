@@ -1,5 +1,6 @@
 // Bitmap, speed and menu buttons skinned on a real form: the push button's cells behind, the
 // glyph where the button's layout puts it, in the state's glyph cell.
+#include "SkinnedUiTest.h"
 #include "UiTestSupport.h"
 
 #include "Form.h"
@@ -54,20 +55,13 @@ std::pair<int, int> ColumnsOf(const TBitmap& shot, TColor colour)
 
 } // namespace
 
-class SkinGlyphTest : public TUiTest {
+class SkinGlyphTest : public TSkinnedUiTest {
   protected:
     void SetUp() override
     {
-        TUiTest::SetUp();
-        FreeSkinManager();
-        store_.reset(new TSkinStore(nullptr));
-        LoadSkinStoreResources(*store_, GetModuleHandleA(nullptr));
-        ASSERT_GE(store_->Store().Count(), 8);
-        skin_.reset(new TSkinData(nullptr));
-        skin_->BeginLoading();
-        skin_->SetActive(true);
-        skin_->LoadFromStore(*store_, 1);
-        skin_->EndLoading();
+        SetUpSkin(1);
+        if (HasFatalFailure())
+            return;
         form_.reset(new TForm(&TestApplication()));
         form_->SetBounds(100, 100, 420, 200);
         left_ = Place(10, 10, 120, 34, "Open");
@@ -101,10 +95,7 @@ class SkinGlyphTest : public TUiTest {
     void TearDown() override
     {
         form_.reset();
-        skin_.reset();
-        FreeSkinManager();
-        store_.reset();
-        TUiTest::TearDown();
+        TSkinnedUiTest::TearDown();
     }
     TSkinControl* AdapterOf(TControl* control) const
     {
@@ -136,9 +127,6 @@ class SkinGlyphTest : public TUiTest {
         BitBlt(part->MemoryDC(), 0, 0, 34, 34, all->MemoryDC(), 280, 10, SRCCOPY);
         return part;
     }
-
-    std::unique_ptr<TSkinStore> store_;
-    TOwnedComponent<TSkinData> skin_;
     TOwnedComponent<TForm> form_;
     TWinSkinForm* frame_ = nullptr;
     TBitBtn* left_ = nullptr;

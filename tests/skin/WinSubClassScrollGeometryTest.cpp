@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <ostream>
+#include <tuple>
 
 static void PrintTo(const TFrameRect& rect, std::ostream* out) {
     *out << "(" << rect.Left << ", " << rect.Top << ", " << rect.Right << ", " << rect.Bottom << ")";
@@ -313,6 +314,28 @@ TEST(ScrollBarThicknessTest, ImageHeightWithinTwoPixelsOfTheArrow) {
     EXPECT_EQ(ScrollBarThickness(19, 17), 19);
     EXPECT_EQ(ScrollBarThickness(14, 17), 17);
     EXPECT_EQ(ScrollBarThickness(20, 17), 17);
+}
+
+TEST(ShrinkThumbCaps, AThumbShorterThanItsCapsKeepsBothEndsShortenedInProportion) {
+    // Caps that fit stay as they are.
+    EXPECT_EQ(ShrinkThumbCaps(6, 6, 12).Low, 6);
+    EXPECT_EQ(ShrinkThumbCaps(6, 6, 40).High, 6);
+    // Too short: both ends shown, together exactly the thumb's length.
+    for (const auto& [low, high, length] : {std::tuple{6, 6, 8}, std::tuple{3, 9, 6}, std::tuple{7, 0, 5},
+                                            std::tuple{1, 1, 1}, std::tuple{INT_MAX / 2, INT_MAX / 2, 9}}) {
+        const TThumbCaps caps = ShrinkThumbCaps(low, high, length);
+        EXPECT_EQ(caps.Low + caps.High, length) << low << "," << high << "," << length;
+        EXPECT_GE(caps.Low, 0);
+        EXPECT_GE(caps.High, 0);
+        EXPECT_LE(caps.Low, low);
+        EXPECT_LE(caps.High, high);
+    }
+    EXPECT_EQ(ShrinkThumbCaps(6, 6, 8).Low, 4);
+    EXPECT_EQ(ShrinkThumbCaps(3, 9, 8).Low, 2);
+    // Hostile values: negative caps count as 0; no length, nothing to shorten.
+    EXPECT_EQ(ShrinkThumbCaps(-4, 6, 5).Low, 0);
+    EXPECT_EQ(ShrinkThumbCaps(-4, 6, 5).High, 5);
+    EXPECT_EQ(ShrinkThumbCaps(6, 6, 0).Low, 6);
 }
 
 } // namespace

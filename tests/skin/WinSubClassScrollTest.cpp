@@ -9,6 +9,7 @@
 // copied 1:1 and must match exactly.
 #include "GuiObjects.h"
 #include "MapSkinSource.h"
+#include "SkinnedUiTest.h"
 #include "UiTestSupport.h"
 
 #include "BmpCodec.h"
@@ -207,42 +208,18 @@ HWND MakeBareList(HWND parent, int items) {
 
 } // namespace
 
-class SkinScrollTest : public TUiTest {
+class SkinScrollTest : public TSkinnedUiTest {
   protected:
     void SetUp() override {
-        TUiTest::SetUp();
-        FreeSkinManager();
-        store_.reset(new TSkinStore(nullptr));
-        LoadSkinStoreResources(*store_, GetModuleHandleA(nullptr));
-        ASSERT_GE(store_->Store().Count(), 8);
-        skin_.reset(new TSkinData(nullptr));
-        skin_->BeginLoading();
-        skin_->SetActive(true);
-        skin_->LoadFromStore(*store_, 0);
-        skin_->EndLoading();
-        // These tests attach their adapters themselves: a handler that takes every control keeps
-        // control discovery away from their forms, and the plain windows get no frame.
-        skin_->OnSkinControl = Bind<&SkinScrollTest::TakeEveryControl>(this);
-        skin_->OnFormSkin = Bind<&SkinScrollTest::NoPlainFrames>(this);
+        SetUpSkin(0);
+        if (HasFatalFailure())
+            return;
+        KeepDiscoveryAway("PPScrollPlain");
         arrow_ = GetSystemMetrics(SM_CXHSCROLL);
-    }
-    void TakeEveryControl(TObject*, TSkinData*, TControl*, TControl* control, const std::string&,
-                          TComponent*& skinned) {
-        skinned = control;
-    }
-    void NoPlainFrames(TObject*, const std::string& name, bool& doSkin) {
-        if (name == "PPScrollPlain")
-            doSkin = false;
     }
     void TearDown() override {
         forms_.clear();
-        for (HWND window : plain_)
-            if (IsWindow(window))
-                DestroyWindow(window);
-        skin_.reset();
-        FreeSkinManager();
-        store_.reset();
-        TUiTest::TearDown();
+        TSkinnedUiTest::TearDown();
     }
 
     // A skinned form: a list box of 300 lines, a memo with both bars, a horizontal and a vertical
@@ -421,11 +398,7 @@ class SkinScrollTest : public TUiTest {
             return "no thumb corner pixel to check";
         return std::string();
     }
-
-    std::unique_ptr<TSkinStore> store_;
-    TOwnedComponent<TSkinData> skin_;
     std::vector<TOwnedComponent<TForm>> forms_;
-    std::vector<HWND> plain_;
     TWinSkinForm* frame_ = nullptr;
     TListBox* list_ = nullptr;
     TMemo* memo_ = nullptr;
@@ -500,6 +473,59 @@ TEST_F(SkinScrollTest, ArrowsTrackAndThumbComeFromTheSkinInThreeSkins) {
             EXPECT_EQ(ThumbCornerDifference(*shot, v, 1, bar->ThumbStart(), bar->ThumbEnd()), "");
         }
     }
+}
+
+// A skin change repaints the form once: each overlay paints once, not once for its own adapter
+// and again for the form.
+TEST_F(SkinScrollTest, ASkinChangePaintsEachOverlayOnce) {
+    MakeForm();
+    auto* listSkin = SkinBars<TSkinScrollbar>(list_);
+    auto* memoSkin = SkinBars<TSkinScrollbar>(memo_);
+    PumpPending();
+    const std::vector<TWScrollbar*> bars{listSkin->VerticalBar(), memoSkin->VerticalBar(),
+                                         memoSkin->HorizontalBar()};
+    std::vector<unsigned> before;
+    for (TWScrollbar* bar : bars)
+        before.push_back(bar->PaintCount());
+    UseSkin(3);
+    for (size_t i = 0; i < bars.size(); ++i)
+        EXPECT_EQ(bars[i]->PaintCount(), before[i] + 1) << "bar " << i;
+}
+
+// A thumb shorter than its two end caps shows both ends of its outline (shortened), not the
+// whole cell squeezed: the rows at its two ends are the cell's first and last rows.
+TEST_F(SkinScrollTest, AThumbShorterThanItsEndsShowsBothEnds) {
+    MakeForm();
+    std::vector<std::string> lines(3000, "line");
+    memo_->SetLines(lines);
+    auto* memoSkin = SkinBars<TSkinScrollbar>(memo_);
+    UseSkin(3);
+    TWScrollbar* bar = memoSkin->VerticalBar();
+    ASSERT_TRUE(bar && bar->Shown());
+    const TDataSkinObject& thumb = Element(ssVertScrollThumb);
+    const int length = bar->ThumbEnd() - bar->ThumbStart();
+    ASSERT_LT(length, thumb.TopHeight + thumb.BottomHeight) << "the thumb is not short enough to check";
+    const TDataSkinObject& horz = Element(ssHorzScrollThumb);
+    const TCellView view = CellOf(thumb.Bitmap, horz.Frame < 1 ? 1 : horz.Frame, 1);
+    auto shot = Shot(bar);
+    int checked = 0;
+    // Across the bar the cell lies 1:1 when it is as wide as the bar, else only its left edge.
+    const int columns = view.Width == shot->Width() ? view.Width : std::min(thumb.LeftWidth, shot->Width());
+    // At least this many rows of each end stand 1:1 at the thumb's two ends.
+    const int rows =
+        length * std::min(thumb.TopHeight, thumb.BottomHeight) / (thumb.TopHeight + thumb.BottomHeight);
+    ASSERT_GT(rows, 0);
+    for (int x = 0; x < columns; ++x)
+        for (int r = 0; r < rows; ++r)
+            for (const auto& [from, to] : {std::pair{r, bar->ThumbStart() + r},
+                                           std::pair{view.Height - 1 - r, bar->ThumbEnd() - 1 - r}}) {
+                const TColor want = view.At(x, from);
+                if (want == Magenta)
+                    continue;
+                ++checked;
+                EXPECT_EQ(Hex(shot->PixelColor(x, to)), Hex(want)) << "column " << x << ", cell row " << from;
+            }
+    EXPECT_GT(checked, 0) << "cell " << view.Width << " wide, bar " << shot->Width();
 }
 
 TEST_F(SkinScrollTest, HotPartsShowTheirCellsAndLeavingClearsThem) {

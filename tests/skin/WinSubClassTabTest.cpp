@@ -8,6 +8,7 @@
 // the window must show exactly those pixels there; magenta shows the row's background.
 #include "GuiObjects.h"
 #include "MapSkinSource.h"
+#include "SkinnedUiTest.h"
 #include "UiTestSupport.h"
 
 #include "BmpCodec.h"
@@ -75,34 +76,18 @@ struct TChangeCounter {
 
 } // namespace
 
-class SkinTabTest : public TUiTest {
+class SkinTabTest : public TSkinnedUiTest {
   protected:
     void SetUp() override {
-        TUiTest::SetUp();
-        FreeSkinManager();
+        SetUpSkin(1);
+        if (HasFatalFailure())
+            return;
         SetCursorPos(0, 0);
-        store_.reset(new TSkinStore(nullptr));
-        LoadSkinStoreResources(*store_, GetModuleHandleA(nullptr));
-        ASSERT_GE(store_->Store().Count(), 8);
-        skin_.reset(new TSkinData(nullptr));
-        skin_->BeginLoading();
-        skin_->SetActive(true);
-        skin_->LoadFromStore(*store_, 1);
-        skin_->EndLoading();
-        // These tests attach their adapters themselves: a handler that takes every control keeps
-        // control discovery away from their forms.
-        skin_->OnSkinControl = Bind<&SkinTabTest::TakeEveryControl>(this);
-    }
-    void TakeEveryControl(TObject*, TSkinData*, TControl*, TControl* control, const std::string&,
-                          TComponent*& skinned) {
-        skinned = control;
+        KeepDiscoveryAway();
     }
     void TearDown() override {
         form_.reset();
-        skin_.reset();
-        FreeSkinManager();
-        store_.reset();
-        TUiTest::TearDown();
+        TSkinnedUiTest::TearDown();
     }
 
     void MakeForm(TTabPosition position = tpTop) {
@@ -205,9 +190,6 @@ class SkinTabTest : public TUiTest {
         PumpPending();
     }
     std::unique_ptr<TBitmap> Shot() { return CaptureClient(tabs_->Handle()); }
-
-    std::unique_ptr<TSkinStore> store_;
-    TOwnedComponent<TSkinData> skin_;
     TOwnedComponent<TForm> form_;
     TWinSkinForm* frame_ = nullptr;
     TTabControl* tabs_ = nullptr;

@@ -7,6 +7,7 @@
 // 1:1 (its margins), and a check or radio cell is drawn at its own size, so the window must show
 // exactly those pixels there (magenta shows the skin's ButtonFace behind it).
 #include "GuiObjects.h"
+#include "SkinnedUiTest.h"
 #include "UiTestSupport.h"
 
 #include "Buttons.h"
@@ -191,42 +192,17 @@ struct TLaterHook {
 
 } // namespace
 
-class SkinAdapterTest : public TUiTest {
+class SkinAdapterTest : public TSkinnedUiTest {
   protected:
     void SetUp() override {
-        TUiTest::SetUp();
-        FreeSkinManager();
-        store_.reset(new TSkinStore(nullptr));
-        LoadSkinStoreResources(*store_, GetModuleHandleA(nullptr));
-        ASSERT_GE(store_->Store().Count(), 8);
-        skin_.reset(new TSkinData(nullptr));
-        skin_->BeginLoading();
-        skin_->SetActive(true);
-        skin_->LoadFromStore(*store_, 1);
-        skin_->EndLoading();
-        // These tests attach their adapters themselves: a handler that takes every control
-        // keeps control discovery away from their forms, and the plain windows get no frame (and
-        // so no discovery) of their own.
-        skin_->OnSkinControl = Bind<&SkinAdapterTest::TakeEveryControl>(this);
-        skin_->OnFormSkin = Bind<&SkinAdapterTest::NoPlainFrames>(this);
-    }
-    void TakeEveryControl(TObject*, TSkinData*, TControl*, TControl* control, const std::string&,
-                          TComponent*& skinned) {
-        skinned = control;
-    }
-    void NoPlainFrames(TObject*, const std::string& name, bool& doSkin) {
-        if (name == "PPAdapterPlain")
-            doSkin = false;
+        SetUpSkin(1);
+        if (HasFatalFailure())
+            return;
+        KeepDiscoveryAway("PPAdapterPlain");
     }
     void TearDown() override {
         forms_.clear();
-        for (HWND window : plain_)
-            if (IsWindow(window))
-                DestroyWindow(window);
-        skin_.reset();
-        FreeSkinManager();
-        store_.reset();
-        TUiTest::TearDown();
+        TSkinnedUiTest::TearDown();
     }
 
     // A skinned form with two buttons (the second the default one), a disabled button, a check
@@ -306,11 +282,7 @@ class SkinAdapterTest : public TUiTest {
         plain_.push_back(MakePlainWindow(&commands_));
         return plain_.back();
     }
-
-    std::unique_ptr<TSkinStore> store_;
-    TOwnedComponent<TSkinData> skin_;
     std::vector<TOwnedComponent<TForm>> forms_;
-    std::vector<HWND> plain_;
     std::vector<WPARAM> commands_;
     TWinSkinForm* frame_ = nullptr;
     TEdit* edit_ = nullptr;

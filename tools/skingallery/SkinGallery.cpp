@@ -3,6 +3,7 @@
 //   skingallery file.skn     a packed skin made by `perchskin pack`
 //   skingallery --skin N --still
 //                            built-in skin N, the progress bar standing still (for pictures)
+//   skingallery --size WxH   the window W by H pixels, at the screen's top left
 
 #include "Application.h"
 #include "GalleryForm.h"
@@ -10,6 +11,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -19,12 +21,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         std::string skinFile;
         int skin = 0;
         bool still = false;
+        int width = 0, height = 0;
         for (int i = 1; i < __argc; ++i) {
             const std::string arg = __argv[i];
             if (arg == "--skin" && i + 1 < __argc)
                 skin = std::atoi(__argv[++i]);
             else if (arg == "--still")
                 still = true;
+            else if (arg == "--size" && i + 1 < __argc)
+                std::sscanf(__argv[++i], "%dx%d", &width, &height);
             else
                 skinFile = arg;
         }
@@ -35,6 +40,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
             form->ShowSkin(skin);
         if (still)
             form->StopMoving();
+        if (width > 0 && height > 0)
+            form->SetBounds(0, 0, width, height);
         application.Run();
         FreeSkinManager();
     } catch (const std::exception& error) {
