@@ -4,6 +4,7 @@
 #include "Handles.h"
 #include "ImgUtil.h"
 #include "WinSkinData.h"
+#include "WinSkinDlg.h"
 #include "WinSubClassBarGeometry.h"
 #include "WinSubClassGeometry.h"
 
@@ -446,4 +447,38 @@ void TSkinTrackBar::SkinChanged()
 {
     // The repaint runs the control's custom drawing again with the new skin.
     TSkinControl::SkinChanged();
+}
+
+// ---- up-downs inside other controls
+
+void KeepChildUpDown(TComponent* owner, TSkinData* skin, TCanvas* canvas, TSkinControl*& adapter, HWND window,
+                     bool embedded, bool horizontal) {
+    if (adapter && adapter->State() != asDestroyed && adapter->Handle() == window)
+        return;
+    ReleaseChildUpDown(adapter);
+    if (!window || SendMessageA(window, SKM_ISSKINNED, 0, 0) == 1)
+        return;
+    auto* upDown = new TSkinUpDown(owner);
+    upDown->SetEmbedded(embedded);
+    upDown->SetHorizontalHint(horizontal);
+    upDown->AttachWindow(window, skin, nullptr, canvas);
+    if (!upDown->Attached()) {
+        TComponent::Free(upDown);
+        return;
+    }
+    adapter = upDown;
+}
+
+void ReleaseChildUpDown(TSkinControl*& adapter) {
+    TSkinControl* upDown = adapter;
+    if (!upDown)
+        return;
+    adapter = nullptr;
+    const HWND window = upDown->Handle();
+    const bool alive = upDown->State() != asDestroyed;
+    if (alive)
+        upDown->Restore();
+    TComponent::Free(upDown);
+    if (alive && window && IsWindow(window))
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
 }

@@ -50,6 +50,15 @@ class TSkinUpDown : public TSkinControl {
     int paintedHover_ = -1;
 };
 
+// An up-down inside another control (a spin edit's, a tab row's scroller), drawn from the skin's
+// up-down by an adapter that the holding control's adapter owns. Keeps `adapter` on `window`;
+// an adapter whose window went away or was made anew is released first, and an already skinned
+// window gets none.
+void KeepChildUpDown(TComponent* owner, TSkinData* skin, TCanvas* canvas, TSkinControl*& adapter, HWND window,
+                     bool embedded, bool horizontal);
+// Gives the child up-down its own look back and frees its adapter.
+void ReleaseChildUpDown(TSkinControl*& adapter);
+
 class TSkinTrackBar : public TSkinControl {
   public:
     using TSkinControl::TSkinControl;

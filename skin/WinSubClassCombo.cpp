@@ -5,13 +5,13 @@
 #include "Handles.h"
 #include "ImgUtil.h"
 #include "Messages.h"
+#include "SysUtils.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSubClassComboGeometry.h"
 #include "WinSubClassGeometry.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <string>
 
@@ -536,13 +536,9 @@ void TSkinEdit::AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* frame, 
 
 namespace {
 bool IsUpDownClass(HWND window) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    std::string lower(name);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower == "msctls_updown32" || lower.find("spin") != std::string::npos ||
-           lower.find("updown") != std::string::npos;
+    const std::string name = LowerCase(WindowClassName(window));
+    return name == "msctls_updown32" || name.find("spin") != std::string::npos ||
+           name.find("updown") != std::string::npos;
 }
 } // namespace
 
@@ -550,39 +546,14 @@ void TSkinEdit::AttachUpDown() {
     if (!handle_ || !skin_ || !active_ || !skin_->Skins(xcSpin))
         return;
     HWND found = nullptr;
-    for (HWND child = GetTopWindow(handle_); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (IsUpDownClass(child)) {
+    for (HWND child = GetTopWindow(handle_); child && !found; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsUpDownClass(child))
             found = child;
-            break;
-        }
-    if (upDownAdapter_ && upDownAdapter_->State() != asDestroyed && upDownAdapter_->Handle() == found)
-        return;
-    // The spin edit made its up-down anew (or it is gone): the old adapter has nothing to draw.
-    ReleaseUpDown();
-    if (!found || SendMessageA(found, SKM_ISSKINNED, 0, 0) == 1)
-        return;
-    auto* upDown = new TSkinUpDown(this);
-    upDown->SetEmbedded(true);
-    upDown->AttachWindow(found, skin_, nullptr, canvas_);
-    if (!upDown->Attached()) {
-        TComponent::Free(upDown);
-        return;
-    }
-    upDownAdapter_ = upDown;
+    KeepChildUpDown(this, skin_, canvas_, upDownAdapter_, found, true, false);
 }
 
 void TSkinEdit::ReleaseUpDown() {
-    TSkinControl* upDown = upDownAdapter_;
-    if (!upDown)
-        return;
-    upDownAdapter_ = nullptr;
-    const HWND window = upDown->Handle();
-    const bool alive = upDown->State() != asDestroyed;
-    if (alive)
-        upDown->Restore();
-    TComponent::Free(upDown);
-    if (alive && window && IsWindow(window))
-        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    ReleaseChildUpDown(upDownAdapter_);
 }
 
 void TSkinEdit::SkinChanged() {

@@ -111,35 +111,13 @@ TSkinTab::~TSkinTab() {
 void TSkinTab::AttachScroller() {
     if (!handle_ || !skin_ || !active_)
         return;
-    HWND found = FindWindowExA(handle_, nullptr, "msctls_updown32", nullptr);
-    if (scroller_ && scroller_->State() != asDestroyed && scroller_->Handle() == found)
-        return;
-    ReleaseScroller();
-    if (!found || SendMessageA(found, SKM_ISSKINNED, 0, 0) == 1)
-        return;
-    auto* scroller = new TSkinUpDown(this);
     // The scroller steps left and right, whatever side the tabs are on.
-    scroller->SetHorizontalHint(true);
-    scroller->AttachWindow(found, skin_, nullptr, canvas_);
-    if (!scroller->Attached()) {
-        TComponent::Free(scroller);
-        return;
-    }
-    scroller_ = scroller;
+    KeepChildUpDown(this, skin_, canvas_, scroller_,
+                    FindWindowExA(handle_, nullptr, "msctls_updown32", nullptr), false, true);
 }
 
 void TSkinTab::ReleaseScroller() {
-    TSkinControl* scroller = scroller_;
-    if (!scroller)
-        return;
-    scroller_ = nullptr;
-    const HWND window = scroller->Handle();
-    const bool alive = scroller->State() != asDestroyed;
-    if (alive)
-        scroller->Restore();
-    TComponent::Free(scroller);
-    if (alive && window && IsWindow(window))
-        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    ReleaseChildUpDown(scroller_);
 }
 
 void TSkinTab::Restore() {
