@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <mutex>
+#include <unordered_map>
 
 namespace {
 
@@ -23,6 +25,19 @@ std::map<std::string, WNDPROC>& ClassProcs()
 }
 
 HINSTANCE ModuleInstance() { return GetModuleHandleA(nullptr); }
+
+// The control of each window, also kept here: every message to one of our windows looks its
+// control up, and a window property is a round trip to the window server on some systems.
+// The property stays the record other modules may read.
+struct TControlTable {
+    std::mutex lock;
+    std::unordered_map<HWND, TWinControl*> controls;
+};
+
+TControlTable& ControlTable() {
+    static TControlTable table;
+    return table;
+}
 } // namespace
 
 ATOM ControlAtom()
@@ -41,7 +56,16 @@ TWinControl* FindControl(HWND window)
 {
     if (!window)
         return nullptr;
-    return static_cast<TWinControl*>(GetPropA(window, MAKEINTATOM(ControlAtom())));
+    TControlTable& table = ControlTable();
+    std::lock_guard<std::mutex> guard(table.lock);
+    auto found = table.controls.find(window);
+    if (found == table.controls.end())
+        return nullptr;
+    // A window that went without its last message (its thread ended) is forgotten.
+    if (IsWindow(window))
+        return found->second;
+    table.controls.erase(found);
+    return nullptr;
 }
 
 TWinControl* FindVCLWindow(POINT screenPoint)
@@ -144,12 +168,21 @@ void TWinControl::AttachWindow(HWND window)
 {
     handle_ = window;
     SetPropA(window, MAKEINTATOM(ControlAtom()), this);
+    TControlTable& table = ControlTable();
+    std::lock_guard<std::mutex> guard(table.lock);
+    table.controls[window] = this;
 }
 
 void TWinControl::DetachWindow()
 {
-    if (handle_)
+    if (handle_) {
         RemovePropA(handle_, MAKEINTATOM(ControlAtom()));
+        TControlTable& table = ControlTable();
+        std::lock_guard<std::mutex> guard(table.lock);
+        auto found = table.controls.find(handle_);
+        if (found != table.controls.end() && found->second == this)
+            table.controls.erase(found);
+    }
     handle_ = nullptr;
     trackingLeave_ = false;
 }

@@ -306,12 +306,23 @@ TEST_F(WindowTest, TheControlIsFoundFromItsWindowThroughTheControlAtom)
     HWND old = button->Handle();
     button->RecreateWnd();
     EXPECT_FALSE(IsWindow(old));
+    EXPECT_EQ(FindControl(old), nullptr);
     EXPECT_EQ(FindControl(button->Handle()), button);
 
     form_->Show();
     PumpPending();
     POINT centre = button->ClientToScreen(POINT {button->Width() / 2, button->Height() / 2});
     EXPECT_EQ(FindVCLWindow(centre), button);
+
+    // A control that goes takes its window out of the lookup, also when the window went first.
+    HWND buttonWindow = button->Handle();
+    TComponent::Free(button);
+    EXPECT_EQ(FindControl(buttonWindow), nullptr);
+    auto* label = Add<TPanel>(panel);
+    HWND labelWindow = label->Handle();
+    DestroyWindow(labelWindow);
+    EXPECT_EQ(FindControl(labelWindow), nullptr);
+    EXPECT_EQ(FindControl(panel->Handle()), panel);
 }
 
 namespace {
