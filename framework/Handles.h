@@ -170,18 +170,17 @@ private:
 // painting goes here first and reaches the screen in one BitBlt.
 class TBufferDC {
 public:
-    TBufferDC(HDC target, int width, int height)
-        : dc_(CreateCompatibleDC(target)),
-          bitmap_(CreateCompatibleBitmap(target, width > 0 ? width : 1, height > 0 ? height : 1)),
-          select_(dc_.Get(), bitmap_.Get()), width_(width), height_(height)
-    {
-    }
-    // A buffer for only the area of the target: drawing keeps the target's coordinates (the
-    // buffer's origin is moved to the area's top-left), and CopyToArea puts it back there.
-    TBufferDC(HDC target, const RECT& area) : TBufferDC(target, area.right - area.left, area.bottom - area.top)
-    {
-        origin_ = POINT {area.left, area.top};
-        SetViewportOrgEx(dc_.Get(), -area.left, -area.top, nullptr);
+  // The surface is a 32-bit DIB section: a bitmap compatible with a screen DC would make
+  // some systems look the display's format up again for every paint.
+  TBufferDC(HDC target, int width, int height)
+      : dc_(CreateCompatibleDC(target)), bitmap_(CreateSurface(width, height)),
+        select_(dc_.Get(), bitmap_.Get()), width_(width), height_(height) {}
+  // A buffer for only the area of the target: drawing keeps the target's coordinates (the
+  // buffer's origin is moved to the area's top-left), and CopyToArea puts it back there.
+  TBufferDC(HDC target, const RECT& area)
+      : TBufferDC(target, area.right - area.left, area.bottom - area.top) {
+      origin_ = POINT{area.left, area.top};
+      SetViewportOrgEx(dc_.Get(), -area.left, -area.top, nullptr);
     }
     HDC Get() const { return dc_.Get(); }
     void CopyTo(HDC target, int x = 0, int y = 0) const
@@ -194,6 +193,18 @@ public:
     void CopyToArea(HDC target) const { CopyTo(target, origin_.x, origin_.y); }
 
 private:
+  static HBITMAP CreateSurface(int width, int height) {
+      BITMAPINFO info{};
+      info.bmiHeader.biSize = sizeof info.bmiHeader;
+      info.bmiHeader.biWidth = width > 0 ? width : 1;
+      info.bmiHeader.biHeight = -(height > 0 ? height : 1);
+      info.bmiHeader.biPlanes = 1;
+      info.bmiHeader.biBitCount = 32;
+      info.bmiHeader.biCompression = BI_RGB;
+      void* bits = nullptr;
+      return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  }
+
     TMemoryDC dc_;
     TOwnedBitmap bitmap_;
     TSelectGuard select_;
