@@ -300,9 +300,26 @@ void TWScrollbar::UpdateBar(HWND window) {
             SetWindowPos(overlay, before ? before : HWND_TOP, 0, 0, 0, 0,
                          SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
     }
-    SetVisible(true);
-    MoveWindow(overlay, place.x, place.y, width, height, TRUE);
+    RECT now{};
+    GetWindowRect(overlay, &now);
+    if (parentWindow_)
+        MapWindowPoints(nullptr, parentWindow_, reinterpret_cast<POINT*>(&now), 2);
+    const bool placed = IsWindowVisible(overlay) && now.left == place.x && now.top == place.y &&
+                        now.right - now.left == width && now.bottom - now.top == height;
+    if (!placed) {
+        SetVisible(true);
+        MoveWindow(overlay, place.x, place.y, width, height, TRUE);
+    }
     shown_ = true;
+}
+
+bool TWScrollbar::CoversNativeBar() const {
+    TNativeScrollBar info;
+    if (!shown_ || !ReadBar(info) || info.Invisible)
+        return false;
+    return info.Bar.left == barOrigin_.x && info.Bar.top == barOrigin_.y &&
+           info.Bar.right - info.Bar.left == barRect_.right - barRect_.left &&
+           info.Bar.bottom - info.Bar.top == barRect_.bottom - barRect_.top;
 }
 
 void TWScrollbar::HideBar() {
@@ -654,6 +671,12 @@ bool TSkinScrollbar::BeforeMessage(TMessage& message) {
     }
     switch (message.Msg) {
     case WM_NCPAINT:
+        // The native bars' drawing (themed, much of a list's paint) would only be covered.
+        if (BarsCovered()) {
+            PaintNonClient();
+            message.Result = 0;
+            return false;
+        }
         if (!hasBorder_)
             return true;
         PassOn(message);
@@ -727,6 +750,43 @@ void TSkinScrollbar::RefreshBars() {
         else if (WindowHasStyle(handle_, bar->Vertical() ? WS_VSCROLL : WS_HSCROLL))
             bar->UpdateBar(handle_);
     }
+}
+
+bool TSkinScrollbar::BarsCovered() {
+    if (!handle_ || !skin_)
+        return false;
+    const LONG style = GetWindowLongA(handle_, GWL_STYLE);
+    if ((style & WS_HSCROLL) && !(bars_[0] && bars_[0]->CoversNativeBar()))
+        return false;
+    if ((style & WS_VSCROLL) && !(bars_[1] && bars_[1]->CoversNativeBar()))
+        return false;
+    // A window with neither bar nor border has nothing of its own to paint here.
+    return hasBorder_ || (style & (WS_HSCROLL | WS_VSCROLL));
+}
+
+void TSkinScrollbar::PaintNonClient() {
+    RECT window{};
+    if (!GetWindowRect(handle_, &window))
+        return;
+    TWindowDC dc(handle_, TWindowDC::Area::Window);
+    if (!dc.Get())
+        return;
+    const POINT inside = ClientOffset(handle_);
+    RECT client{};
+    GetClientRect(handle_, &client);
+    OffsetRect(&client, inside.x, inside.y);
+    ExcludeClipRect(dc.Get(), client.left, client.top, client.right, client.bottom);
+    for (TWScrollbar* bar : bars_)
+        if (bar && bar->Shown()) {
+            RECT place = bar->BarRect();
+            OffsetRect(&place, inside.x, inside.y);
+            ExcludeClipRect(dc.Get(), place.left, place.top, place.right, place.bottom);
+        }
+    RECT whole{0, 0, window.right - window.left, window.bottom - window.top};
+    TOwnedBrush face(CreateSolidBrush(ColorToRGB(skin_->Colour(scButtonFace))));
+    FillRect(dc.Get(), &whole, face.Get());
+    if (hasBorder_)
+        PaintBorder(dc.Get());
 }
 
 void TSkinScrollbar::Paint(HDC dc, const RECT&) {
@@ -1042,6 +1102,32 @@ void TSkinScControl::Restore() {
         FreeBar();
         if (handle_ && IsWindow(handle_))
             InvalidateRect(handle_, nullptr, TRUE);
+    }
+}
+
+bool TSkinScControl::BeforeMessage(TMessage& message) {
+    if (!TSkinControl::BeforeMessage(message))
+        return false;
+    // Under its overlay the native bar would paint only to be covered (themed, that is most of
+    // the cost of a repaint); its update area is taken without drawing.
+    switch (message.Msg) {
+    case WM_ERASEBKGND:
+        if (!bar_ || !bar_->CoversNativeBar())
+            return true;
+        message.Result = 1;
+        return false;
+    case WM_PAINT:
+        if (message.WParam || !bar_ || !bar_->CoversNativeBar())
+            return true;
+        {
+            PAINTSTRUCT paint{};
+            if (BeginPaint(handle_, &paint))
+                EndPaint(handle_, &paint);
+        }
+        message.Result = 0;
+        return false;
+    default:
+        return true;
     }
 }
 

@@ -64,6 +64,8 @@ class TWScrollbar : public TCustomControl {
     int HitPart(POINT point) const;
     // The part the native bar's tracking is on (its scroll request code); repaints.
     void SetHotPart(int part);
+    // Shown, and placed exactly on the native bar as it is now.
+    bool CoversNativeBar() const;
     // Redraws now.
     void Refresh();
     // Redraws now, or hides the overlay when the native bar went away.
@@ -157,6 +159,12 @@ class TSkinScrollbar : public TSkinControl {
     void FreeBars();
     // Each shown overlay drawn again when its bar changed; a bar that appeared gets placed.
     void RefreshBars();
+    // True when every bar the window shows has its overlay exactly over it, so that nothing of
+    // the native bars can be seen.
+    bool BarsCovered();
+    // The whole non-client area but the overlays' places: the border, and ButtonFace inside it
+    // (the corner between two bars, a thicker edge). The native bars are not drawn at all.
+    void PaintNonClient();
 
   private:
     void ApplyFixedColour();
@@ -236,6 +244,7 @@ class TSkinScControl : public TSkinControl {
     // Attaches to control, which must be this adapter's owner (once).
     void AttachScControl(TWinControl* control, TSkinData* skin, TWinSkinForm* frame, TCanvas* canvas);
     void Restore() override;
+    bool BeforeMessage(TMessage& message) override;
     void AfterMessage(TMessage& message) override;
     void Paint(HDC dc, const RECT& rect) override;
     TWScrollbar* Bar() const { return bar_; }
