@@ -459,7 +459,11 @@ void TSkinControl::Repaint() {
 }
 
 bool TSkinControl::FrameRepaintsAll() const {
-    return frame_ && frame_->FrameState() == fsReskinning;
+    if (frame_)
+        return frame_->FrameState() == fsReskinning;
+    // An adapter inside another adapter's control (a spin edit's up-down) goes with its frame.
+    const auto* host = dynamic_cast<const TSkinControl*>(Owner());
+    return host && host->FrameRepaintsAll();
 }
 
 void TSkinControl::PaintFrame(HDC dc) {

@@ -687,6 +687,11 @@ void TArrowButton::Place() {
                  SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
+void TArrowButton::Invalidate() {
+    if (window_)
+        InvalidateRect(window_, nullptr, FALSE);
+}
+
 void TArrowButton::Repaint() {
     if (window_) {
         InvalidateRect(window_, nullptr, FALSE);
@@ -833,7 +838,10 @@ void TSkinDateTime::Restore() {
 
 void TSkinDateTime::SkinChanged() {
     TSkinControl::SkinChanged();
-    if (arrow_)
+    // Painted on its own, the arrow has the picker paint its background first.
+    if (arrow_ && FrameRepaintsAll())
+        arrow_->Invalidate();
+    else if (arrow_)
         arrow_->Repaint();
 }
 

@@ -121,6 +121,7 @@ class TArrowButton {
     bool Hot() const { return (state_ & 1) != 0; }
     // Puts the arrow where it belongs for the picker's present size.
     void Place();
+    void Invalidate();
     void Repaint();
 
   private:
