@@ -317,9 +317,12 @@ bool TWScrollbar::CoversNativeBar() const {
     TNativeScrollBar info;
     if (!shown_ || !ReadBar(info) || info.Invisible)
         return false;
-    return info.Bar.left == barOrigin_.x && info.Bar.top == barOrigin_.y &&
-           info.Bar.right - info.Bar.left == barRect_.right - barRect_.left &&
-           info.Bar.bottom - info.Bar.top == barRect_.bottom - barRect_.top;
+    // Where the overlay's window is now, not where it was put: the window may have moved on
+    // the screen since (its frame took a skin of other widths), and the overlay with it.
+    HWND overlay = WindowHandle();
+    RECT place{};
+    return overlay && IsWindowVisible(overlay) && GetWindowRect(overlay, &place) &&
+           EqualRect(&place, &info.Bar);
 }
 
 void TWScrollbar::HideBar() {
