@@ -645,6 +645,7 @@ LRESULT TWinSkinForm::NcCalcSize(WPARAM wParam, LPARAM lParam)
         return 0;
     }
     PassOn(WM_NCCALCSIZE, wParam, lParam);
+    ReserveMenuStrip();
     auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
     if (borderKind_ == bkNone) {
         params->rgrc[1] = params->rgrc[0];

@@ -183,6 +183,12 @@ private:
     // The menu bar (WinSkinFormMenuBar.cpp).
     class TFormHook;
     void CreateMenuBar();
+    // The window has a menu the skin draws as the frame's strip, and no strip yet.
+    bool MenuBarWanted() const;
+    // Keeps the strip's room for a menu the window got while the skin drew its frame.
+    void ReserveMenuStrip();
+    // The client area is the one the frame's widths leave.
+    bool ClientFitsFrame() const;
     void ReleaseMenuBar(bool giveBack);
     void MenuChanged();
     bool MenuBarMouse(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);

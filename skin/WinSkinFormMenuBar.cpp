@@ -755,10 +755,33 @@ bool TWinSkinForm::OpenButtonPopup(TMenuBtn& first) {
 
 // ---- The frame's side of the bar
 
+bool TWinSkinForm::MenuBarWanted() const {
+    return skinFrame_ && skin_ && !skinMenuBar_ && borderKind_ != bkNone && !isChild_ &&
+           !(exStyle_ & WS_EX_MDICHILD) && GetMenu(handle_);
+}
+
+void TWinSkinForm::ReserveMenuStrip() {
+    // A window drawn by the skin from its creation gets its menu from its owner afterwards
+    // (setting the menu recalculates the frame): the strip's room is kept from then on, so that
+    // taking the menu over at the deferred start leaves the client area as it is and the
+    // window's layout is not done twice.
+    if (frameState_ == fsRunning && widths_.Menu == 0 && MenuBarWanted())
+        widths_.Menu = GetSystemMetrics(SM_CYMENU);
+}
+
+bool TWinSkinForm::ClientFitsFrame() const {
+    RECT window{}, client{};
+    if (!GetWindowRect(handle_, &window) || !GetClientRect(handle_, &client))
+        return true;
+    const TFrameRect fit =
+        NcCalcClientRect(widths_, 0, 0, window.right - window.left, window.bottom - window.top);
+    return client.right == fit.Right - fit.Left && client.bottom == fit.Bottom - fit.Top;
+}
+
 void TWinSkinForm::CreateMenuBar() {
-    if (!skinFrame_ || !skin_ || skinMenuBar_ || borderKind_ == bkNone || (exStyle_ & WS_EX_MDICHILD) ||
-        !GetMenu(handle_))
+    if (!MenuBarWanted())
         return;
+    const bool reserved = widths_.Menu > 0;
     auto bar = MakeComponent<TWinSkinMenu>(this, skin_);
     if (form_)
         bar->SetSourceMenu(form_->Menu());
@@ -771,6 +794,10 @@ void TWinSkinForm::CreateMenuBar() {
     if (!skinMenuBar_->BuildButtons()) {
         skinMenuBar_.reset();
         widths_.Menu = 0;
+        // A menu without items: the room kept for it goes back to the client area.
+        if (reserved && frameState_ != fsCreated)
+            SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                         SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
         return;
     }
     if (frameState_ == fsCreated) {
@@ -779,7 +806,9 @@ void TWinSkinForm::CreateMenuBar() {
         RECT after{};
         GetClientRect(handle_, &after);
         menuGrowth_ = std::max(0L, after.bottom - before.bottom);
-    } else {
+    } else if (!ClientFitsFrame()) {
+        // Taking the menu off recalculated the frame with the strip already; a system that did
+        // not is asked to.
         SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
                      SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     }

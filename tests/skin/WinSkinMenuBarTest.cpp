@@ -234,7 +234,9 @@ class TMenuDriver {
 // Clicks of menu items, by caption.
 struct TClicks {
     std::vector<std::string> Captions;
+    int Resizes = 0;
     void Clicked(TObject* sender) { Captions.push_back(static_cast<TMenuItem*>(sender)->Caption()); }
+    void Resized(TObject*) { ++Resizes; }
 };
 
 // WM_COMMAND messages that reach a window through its queue.
@@ -471,6 +473,30 @@ TEST_F(MenuBarTest, TheMenuBarBecomesAStripBelowTheCaptionAndTheClientAreaKeepsI
                            MAKELPARAM(window.left + 200, window.top + frame->Widths().Caption / 2)),
               HTCAPTION);
     EXPECT_EQ(SendMessageA(Window(), WM_NCHITTEST, 0, MAKELPARAM(origin.x + 5, origin.y + 5)), HTCLIENT);
+}
+
+TEST_F(MenuBarTest, AFormSkinnedFromItsCreationIsLaidOutOnceWithRoomForTheStrip) {
+    MakeSkin(2);
+    form_.reset(new TForm(&TestApplication()));
+    form_->SetBounds(160, 140, 420, 260);
+    form_->SetClientSize(400, 200);
+    menu_ = new TMainMenu(form_.get());
+    AddItem(*AddItem(menu_->Items(), "&File"), "&Open");
+    form_->SetMenu(menu_);
+    form_->Show();
+    // Before the deferred start takes the menu over, the client area already leaves the strip's
+    // room; taking it over does not resize the client (which would lay every child out again).
+    RECT shown{};
+    GetClientRect(Window(), &shown);
+    form_->OnResize = Bind<&TClicks::Resized>(&clicks_);
+    ASSERT_TRUE(PumpUntil([&] { return Frame() && Frame()->FrameState() == fsRunning && Bar(); }, 3000));
+    PumpPending();
+    RECT running{};
+    GetClientRect(Window(), &running);
+    EXPECT_EQ(running.right - running.left, shown.right - shown.left);
+    EXPECT_EQ(running.bottom - running.top, shown.bottom - shown.top);
+    EXPECT_EQ(clicks_.Resizes, 0);
+    EXPECT_EQ(Frame()->Widths().Menu, GetSystemMetrics(SM_CYMENU));
 }
 
 TEST_F(MenuBarTest, TheStripIsDrawnFromTheSkinInEverySkinTried) {
