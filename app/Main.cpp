@@ -100,6 +100,7 @@ TForm1::TForm1(TComponent* owner, const std::string& basePath) : TForm(owner)
     targetsPath_ = ChangeFileExt(base, ".dat");
     OnOpenFolder = Bind<&TForm1::ShellOpenFolder>(this);
     OnFileOperation = Bind<&TForm1::ShellFileOperation>(this);
+    undo_.OnChange = [this] { UpdateUndoCommand(); };
     BeginLoading();
     BuildLayout();
     EndLoading();
@@ -379,6 +380,10 @@ void TForm1::FormKeyDown(TObject*, WORD& key, TShiftState shift)
     // Other modifiers are not looked at, and the key goes on.
     if ((shift & ssCtrl) && key == 0x53)
         ToggleSkin();
+    if (key == 'Z' && (shift & (ssCtrl | ssShift | ssAlt)) == ssCtrl) {
+        key = 0;
+        UndoLastTransfer();
+    }
 }
 
 void TForm1::ToggleSkin() { SkinData1->SetActive(!SkinData1->Active()); }
@@ -584,8 +589,11 @@ bool TForm1::TransferFiles(const std::vector<std::wstring>& paths, const std::st
     request.pTo = lists.To.c_str();
     request.fFlags = lists.OneDestinationEach ? FOF_MULTIDESTFILES : 0;
     request.fAnyOperationsAborted = FALSE;
+    // What arrives is told from the folder before and after: the shell may rename, skip or stop.
+    TLastTransferUndo::TWatch watch(undo_, paths, WidePath(destination), operation == FO_MOVE);
     transferResult_ = OnFileOperation ? OnFileOperation(this, request) : shFileOperation(&request);
     transferAborted_ = request.fAnyOperationsAborted != FALSE;
+    watch.Arrived();
     return transferResult_ != 0 || transferAborted_;
 }
 
@@ -648,4 +656,46 @@ void TForm1::JvDragDrop2Drop(TObject* sender, POINT, TStringList& value)
         return;
     TRelayoutStep relayout(*panels1);
     panels1->Items().Add(AnsiPath(path));
+}
+
+// ---- undo of the last transfer
+
+void TForm1::CreateHandleFinished() {
+    TForm::CreateHandleFinished();
+    // The window's own command in its system menu, as Windows programs put theirs there.
+    if (HMENU menu = GetSystemMenu(WindowHandle(), FALSE)) {
+        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(menu, MF_STRING, UndoCommand, "Undo last transfer");
+    }
+    UpdateUndoCommand();
+}
+
+void TForm1::UpdateUndoCommand() {
+    if (!WindowHandle())
+        return;
+    // Grey and disabled both, as the skinned system menu takes only that for disabled.
+    if (HMENU menu = GetSystemMenu(WindowHandle(), FALSE))
+        EnableMenuItem(menu, UndoCommand,
+                       MF_BYCOMMAND | (CanUndoLastTransfer() ? MF_ENABLED : MF_GRAYED | MF_DISABLED));
+}
+
+void TForm1::WndProc(TMessage& message) {
+    // The low four bits of a system command are the system's own.
+    if (message.Msg == WM_SYSCOMMAND && (message.WParam & 0xFFF0) == UndoCommand) {
+        message.Result = 0;
+        UndoLastTransfer();
+        return;
+    }
+    TForm::WndProc(message);
+}
+
+void TForm1::UndoLastTransfer() {
+    if (!undo_.CanUndo())
+        return;
+    const bool move = undo_.Record()->Move;
+    const std::vector<TUndoStep> plan = undo_.Undo(Application->Handle(), [this](SHFILEOPSTRUCTW& request) {
+        return OnFileOperation ? OnFileOperation(this, request) : shFileOperation(&request);
+    });
+    MessageDlg(UndoMessage(move, plan, [](const std::wstring& name) { return AnsiPath(name); }),
+               mtInformation, {mbOK});
 }

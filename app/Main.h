@@ -10,6 +10,7 @@
 #include "JvLED.h"
 #include "JvSelectDirectory.h"
 #include "Label.h"
+#include "LastTransferUndo.h"
 #include "Menus.h"
 #include "Panel.h"
 #include "WinSkinData.h"
@@ -73,6 +74,14 @@ public:
     // the destination folder. True when the shell failed or the user aborted.
     bool TransferFiles(const std::vector<std::wstring>& paths, const std::string& destination, UINT operation);
 
+    // The system menu's command "Undo last transfer" (Ctrl+Z does the same).
+    static constexpr UINT UndoCommand = 0x0120;
+    // The last transfer left items that can be taken back, and none is under way.
+    bool CanUndoLastTransfer() const { return undo_.CanUndo(); }
+    // Takes the last transfer back, once, and says what was undone and what was left and why.
+    void UndoLastTransfer();
+    void WndProc(TMessage& message) override;
+
     // Event handlers, named after their control and event.
     void FormCreate(TObject* sender);
     void FormShow(TObject* sender);
@@ -95,6 +104,9 @@ public:
     void About1Click(TObject* sender);
     void JvDragDrop1Drop(TObject* sender, POINT pos, TStringList& value);
     void JvDragDrop2Drop(TObject* sender, POINT pos, TStringList& value);
+
+  protected:
+    void CreateHandleFinished() override;
 
 private:
     void BuildLayout();
@@ -135,6 +147,9 @@ private:
     // Drops whose transfer is under way; a drop can arrive while the shell's
     // dialog of another one is open, and the lamp stays lit until both end.
     int transfersRunning_ = 0;
+    TLastTransferUndo undo_;
+    // Shows in the system menu whether there is something to undo.
+    void UpdateUndoCommand();
 };
 
 // The about box's text.
