@@ -89,12 +89,15 @@ class UndoTest : public TUiTest {
         source = root / "source";
         fs::create_directories(target);
         fs::create_directories(source);
-        // Emptied, but kept: the shell looks for its trash folders once.
+        // Emptied, but kept: the shell looks for its trash folders once. A fresh build tree has
+        // none yet, and without them the shell would ask to delete for good instead.
         std::error_code error;
         if (const auto trash = TrashFiles())
-            for (const fs::path& folder : {*trash, trash->parent_path() / "info"})
+            for (const fs::path& folder : {*trash, trash->parent_path() / "info"}) {
+                fs::create_directories(folder, error);
                 for (const auto& entry : fs::directory_iterator(folder, error))
                     fs::remove_all(entry.path(), error);
+            }
     }
 
     void TearDown() override {
