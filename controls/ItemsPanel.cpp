@@ -2,7 +2,6 @@
 
 #include "Form.h"
 #include "Handles.h"
-#include "Menus.h"
 
 #include <windowsx.h>
 
