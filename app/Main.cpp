@@ -3,12 +3,14 @@
 #include "Application.h"
 #include "AtomicFile.h"
 #include "Dialogs.h"
+#include "FileClipboard.h"
 #include "IniFile.h"
 #include "Screen.h"
 #include "Streams.h"
 #include "SysUtils.h"
 #include "SystemFunction.h"
 #include "TargetEntry.h"
+#include "TransferChoice.h"
 #include "TransferRequest.h"
 #include "WindowPlacement.h"
 
@@ -194,6 +196,8 @@ void TForm1::BuildLayout()
     panels1->SetPopupMenu(PopupMenu1);
     panels1->OnMouseDown = Bind<&TForm1::panels1MouseDown>(this);
     panels1->OnItemClick = Bind<&TForm1::panels1ItemClick>(this);
+    panels1->OnItemIndexChange = Bind<&TForm1::panels1ItemIndexChange>(this);
+    panels1->SetItemIndex(currentItem_);
 
     Panel1 = new TPanel(this);
     Panel1->SetName("Panel1");
@@ -380,7 +384,9 @@ void TForm1::FormKeyDown(TObject*, WORD& key, TShiftState shift)
     // Other modifiers are not looked at, and the key goes on.
     if ((shift & ssCtrl) && key == 0x53)
         ToggleSkin();
-    if (key == 'Z' && (shift & (ssCtrl | ssShift | ssAlt)) == ssCtrl) {
+    else if ((shift & ssCtrl) && key == 'V')
+        PasteFiles(shift);
+    else if (key == 'Z' && (shift & (ssCtrl | ssShift | ssAlt)) == ssCtrl) {
         key = 0;
         UndoLastTransfer();
     }
@@ -423,6 +429,11 @@ void TForm1::About1Click(TObject*) { MessageDlg(AboutText(), mtInformation, {});
 void TForm1::panels1MouseDown(TObject*, TMouseButton, TShiftState, int x, int y)
 {
     currentItem_ = panels1->ItemIndexAt(x, y);
+}
+
+// The keyboard moved the panel's focus to another target: the menu's commands are for it now.
+void TForm1::panels1ItemIndexChange(TObject*, int itemIndex) {
+    currentItem_ = itemIndex;
 }
 
 void TForm1::panels1ItemClick(TObject*, int itemIndex)
@@ -519,7 +530,40 @@ void TForm1::JvDragDrop1Drop(TObject* sender, POINT pos, TStringList& value)
     const int index = panels1->ItemIndexAt(pos.x, pos.y);
     if (index < 0 || index >= panels1->Items().Count())
         return;
+    // Shift moves and Ctrl copies, whatever the switch says.
+    TTransferKeys keys;
+    if (auto* receiver = dynamic_cast<TJvDragDrop*>(sender)) {
+        keys.Shift = (receiver->DropShiftState() & ssShift) != 0;
+        keys.Ctrl = (receiver->DropShiftState() & ssCtrl) != 0;
+    }
+    const bool move = ChooseTransfer(movchk->Checked(), keys) == TTransferMode::Move;
+    std::vector<std::wstring> converted;
+    TransferToTarget(index, DroppedPaths(sender, value, converted), move ? FO_MOVE : FO_COPY);
+}
 
+void TForm1::PasteFiles(TShiftState shift) {
+    transferDestination_.clear();
+    const int index = currentItem_;
+    if (index < 0 || index >= panels1->Items().Count())
+        return;
+    TClipboardFiles files;
+    switch (ReadClipboardFiles(Handle(), files)) {
+    case TClipboardRead::Busy:
+        ShowMessage(ClipboardBusyText);
+        return;
+    case TClipboardRead::NoFiles:
+        return;
+    case TClipboardRead::Files:
+        break;
+    }
+    // The Ctrl of Ctrl+V is the command's own, not a request to copy; Shift still moves.
+    const TTransferKeys keys{(shift & ssShift) != 0, false};
+    const auto preference = files.DropEffect ? PreferredTransfer(*files.DropEffect) : std::nullopt;
+    const bool move = ChooseTransfer(movchk->Checked(), keys, preference) == TTransferMode::Move;
+    TransferToTarget(index, files.Paths, move ? FO_MOVE : FO_COPY);
+}
+
+void TForm1::TransferToTarget(int index, const std::vector<std::wstring>& paths, UINT operation) {
     // Whatever happens from here on, the lamp goes out and the cursor comes back.
     class TTransferScope {
     public:
@@ -551,7 +595,6 @@ void TForm1::JvDragDrop1Drop(TObject* sender, POINT pos, TStringList& value)
         bool lit_ = false;
     };
 
-    const UINT operation = movchk->Checked() ? FO_MOVE : FO_COPY;
     {
         TTransferScope scope(*this);
         transferDestination_ = std::string(TargetPath(panels1->Items()[index])) + "\\";
@@ -561,9 +604,7 @@ void TForm1::JvDragDrop1Drop(TObject* sender, POINT pos, TStringList& value)
         }
         scope.LightLed();
         Sleep(200);
-        std::vector<std::wstring> converted;
-        transferFailed_ =
-            TransferFiles(DroppedPaths(sender, value, converted), transferDestination_, operation);
+        transferFailed_ = TransferFiles(paths, transferDestination_, operation);
     }
     // The shell says nothing itself about a request it refused as a whole; the lamp is out by now.
     if (transferResult_ != 0 && !transferAborted_)
@@ -662,6 +703,10 @@ void TForm1::JvDragDrop2Drop(TObject* sender, POINT, TStringList& value)
 
 void TForm1::CreateHandleFinished() {
     TForm::CreateHandleFinished();
+    // The window starts with its focus cues hidden, as a dialog opened with the mouse does: a
+    // user who never uses the keyboard sees none. The toolkit shows them at the first Tab or
+    // arrow key.
+    SendMessageA(WindowHandle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     // The window's own command in its system menu, as Windows programs put theirs there.
     if (HMENU menu = GetSystemMenu(WindowHandle(), FALSE)) {
         AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);

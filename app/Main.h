@@ -92,6 +92,7 @@ public:
     void movchkClick(TObject* sender);
     void panels1MouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     void panels1ItemClick(TObject* sender, int itemIndex);
+    void panels1ItemIndexChange(TObject* sender, int itemIndex);
     void Create1Click(TObject* sender);
     void Createshorttitle1Click(TObject* sender);
     void Delete1Click(TObject* sender);
@@ -123,6 +124,11 @@ private:
     // Paints the lamp and hands the picture to the screen now, without waiting for the message loop.
     void ShowLedNow();
     int ShellFileOperation(TObject* sender, SHFILEOPSTRUCTW& request);
+    // Copies or moves the paths into the folder of target index, as a drop on it does: lamp, wait
+    // cursor, one shell request, and a word when the folder is gone or the shell refused.
+    void TransferToTarget(int index, const std::vector<std::wstring>& paths, UINT operation);
+    // Ctrl+V: the files on the clipboard into the current target.
+    void PasteFiles(TShiftState shift);
 
     std::string targetsPath_;
     std::string settingsPath_;

@@ -1,6 +1,12 @@
 #include "ItemsPanel.h"
 
+#include "Form.h"
+#include "Handles.h"
+
+#include <windowsx.h>
+
 #include <algorithm>
+#include <utility>
 
 namespace {
 RECT ToRect(const TItemRect& r) { return RECT {r.Left, r.Top, r.Right, r.Bottom}; }
@@ -14,6 +20,7 @@ TItemsPanel::TItemsPanel(TComponent* owner) : TCustomPanel(owner)
     SetBevelOuter(bvNone);
     SetBevelInner(bvNone);
     SetCaption("");
+    SetTabStop(true);
 }
 
 const TPropertyInfo* TItemsPanel::FindProperty(std::string_view name) const
@@ -169,6 +176,8 @@ void TItemsPanel::Paint()
         Frame3D(canvas, r, clBtnHighlight, clBtnShadow);
         DrawItemText(i, r, false);
     }
+    if (FocusCueShown())
+        DrawFocusCue(canvas, itemIndex_);
 }
 
 void TItemsPanel::DrawItemText(int index, const RECT& rect, bool highlighted)
@@ -201,6 +210,7 @@ void TItemsPanel::DrawItemRaised()
 {
     Frame3D(Canvas(), active_, clBtnHighlight, clBtnShadow);
     DrawItemText(ActiveItem(), active_, false);
+    RedrawActiveCue();
 }
 
 void TItemsPanel::DrawItemPressed()
@@ -209,17 +219,193 @@ void TItemsPanel::DrawItemPressed()
         return;
     Frame3D(Canvas(), active_, clBtnShadow, clBtnHighlight);
     DrawItemText(ActiveItem(), active_, true);
+    RedrawActiveCue();
 }
 
 void TItemsPanel::DrawItemHot()
 {
     Frame3D(Canvas(), active_, Font().Color(), Font().Color());
     DrawItemText(ActiveItem(), active_, true);
+    RedrawActiveCue();
+}
+
+// ---- keyboard and focus
+
+RECT TItemsPanel::PaintedItemRect(int index) const {
+    RECT r = ItemRect(index);
+    const int count = items_.Count();
+    if (autoSize_ && count > 0 && index == count - 1) {
+        const int remainder = AutoSizeRemainder(AxisLength(), count);
+        if (orientation_ == poVertical)
+            r.bottom += remainder;
+        else
+            r.right += remainder;
+    }
+    return r;
+}
+
+bool TItemsPanel::FocusCueShown() const {
+    if (itemIndex_ < 0 || itemIndex_ >= items_.Count() || !Focused())
+        return false;
+    const TCustomForm* form = ParentForm();
+    if (form && (form->HiddenCues() & UISF_HIDEFOCUS))
+        return false;
+    return (SendMessageA(WindowHandle(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
+}
+
+// A dotted ring inside the item's frame, every other pixel in the font colour. Drawn opaque, not
+// inverted as the system's focus rectangle is, so that drawing it again over itself (after the
+// item was drawn pressed or raised) leaves it as it was.
+void TItemsPanel::DrawFocusCue(TCanvas& canvas, int index) {
+    RECT r = PaintedItemRect(index);
+    InflateRect(&r, -3, -3);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0)
+        return;
+    static const WORD checker[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
+    TOwnedBitmap pattern(CreateBitmap(8, 8, 1, 1, checker));
+    TOwnedBrush brush(CreatePatternBrush(pattern.Get()));
+    HDC dc = canvas.Handle();
+    TSaveDCGuard saved(dc);
+    SetTextColor(dc, ColorToRGB(Font().Color()));
+    SetBkColor(dc, ColorToRGB(Color()));
+    SelectObject(dc, brush.Get());
+    PatBlt(dc, r.left, r.top, width, 1, PATCOPY);
+    PatBlt(dc, r.left, r.bottom - 1, width, 1, PATCOPY);
+    PatBlt(dc, r.left, r.top + 1, 1, height - 2, PATCOPY);
+    PatBlt(dc, r.right - 1, r.top + 1, 1, height - 2, PATCOPY);
+}
+
+void TItemsPanel::RedrawActiveCue() {
+    if (ActiveItem() == itemIndex_ && FocusCueShown())
+        DrawFocusCue(Canvas(), itemIndex_);
+}
+
+void TItemsPanel::InvalidateItem(int index) {
+    if (!HandleAllocated() || index < 0 || index >= items_.Count())
+        return;
+    RECT r = PaintedItemRect(index);
+    InvalidateRect(WindowHandle(), &r, FALSE);
+}
+
+void TItemsPanel::SetItemIndex(int value) {
+    if (value == itemIndex_)
+        return;
+    const bool shown = FocusCueShown();
+    InvalidateItem(itemIndex_);
+    itemIndex_ = value;
+    if (!shown && !FocusCueShown())
+        return;
+    InvalidateItem(itemIndex_);
+    // Painted now: a press draws the item pressed right after this, and a later paint would
+    // cover that.
+    Update();
+}
+
+void TItemsPanel::MoveItemIndex(int index) {
+    if (index == itemIndex_)
+        return;
+    SetItemIndex(index);
+    if (OnItemIndexChange)
+        OnItemIndexChange(this, index);
+}
+
+void TItemsPanel::StepItemIndex(TItemStep step) {
+    // Keys that move the focus show where it is, as arrows and Tab already do.
+    if (HWND root = HandleAllocated() ? GetAncestor(WindowHandle(), GA_ROOT) : nullptr)
+        SendMessageA(root, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    MoveItemIndex(ItemAfterStep(itemIndex_, items_.Count(), step));
+}
+
+void TItemsPanel::PopupAtItem() {
+    // The menu key's own request: no point, so it opens where the focus is.
+    Perform(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(WindowHandle()), MAKELPARAM(0xFFFF, 0xFFFF));
+}
+
+void TItemsPanel::KeyDown(WORD& key, TShiftState shift) {
+    TCustomPanel::KeyDown(key, shift);
+    if (key == 0 || (shift & ssAlt))
+        return;
+    switch (key) {
+    case VK_UP:
+    case VK_LEFT:
+        StepItemIndex(TItemStep::Previous);
+        break;
+    case VK_DOWN:
+    case VK_RIGHT:
+        StepItemIndex(TItemStep::Next);
+        break;
+    case VK_HOME:
+        StepItemIndex(TItemStep::First);
+        break;
+    case VK_END:
+        StepItemIndex(TItemStep::Last);
+        break;
+    case VK_RETURN:
+        if (itemIndex_ < 0 || itemIndex_ >= items_.Count())
+            return;
+        key = 0;
+        if (OnItemClick)
+            OnItemClick(this, itemIndex_);
+        return;
+    case VK_APPS:
+        key = 0;
+        PopupAtItem();
+        return;
+    case VK_F10:
+        if (!(shift & ssShift))
+            return;
+        key = 0;
+        menuKeyDown_ = true;
+        PopupAtItem();
+        return;
+    default:
+        return;
+    }
+    key = 0;
+}
+
+void TItemsPanel::KeyUp(WORD& key, TShiftState shift) {
+    TCustomPanel::KeyUp(key, shift);
+    // The system would open the menu (or the menu bar) once more on the release.
+    if (key == VK_APPS || (key == VK_F10 && std::exchange(menuKeyDown_, false)))
+        key = 0;
+}
+
+void TItemsPanel::WndProc(TMessage& message) {
+    switch (message.Msg) {
+    case WM_GETDLGCODE:
+        // The arrows move the focus among the items, not to the next control.
+        message.Result = DLGC_WANTARROWS;
+        return;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE:
+        TCustomPanel::WndProc(message);
+        InvalidateItem(itemIndex_);
+        return;
+    case WM_CONTEXTMENU:
+        // From the keyboard (no point): at the current item rather than at the panel's corner.
+        if (GET_X_LPARAM(message.LParam) == -1 && GET_Y_LPARAM(message.LParam) == -1 && itemIndex_ >= 0 &&
+            itemIndex_ < items_.Count()) {
+            const RECT r = PaintedItemRect(itemIndex_);
+            const POINT at = ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+            message.LParam = MAKELPARAM(static_cast<WORD>(at.x), static_cast<WORD>(at.y));
+        }
+        break;
+    default:
+        break;
+    }
+    TCustomPanel::WndProc(message);
 }
 
 void TItemsPanel::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
+    // A press takes the keyboard focus, and the focus goes to the item pressed.
+    if (TabStop() && CanFocus() && !Focused())
+        SetFocus();
     TCustomPanel::MouseDown(button, shift, x, y);
+    MoveItemIndex(ItemIndexAt(x, y));
     if (button != mbLeft)
         return;
     pressed_ = true;

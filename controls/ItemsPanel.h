@@ -1,7 +1,8 @@
 #pragma once
 // A panel that shows the lines of a string list as equal push-button-like
 // items in a column (or a row), reports clicks with the item's index, and
-// answers which item lies under a point.
+// answers which item lies under a point. It takes the keyboard focus (a
+// press on it, or Tab) and then works from the keyboard too: see ItemIndex.
 
 #include "ItemsPanelGeometry.h"
 
@@ -46,17 +47,29 @@ public:
     int ItemIndexAt(int x, int y) const;
     RECT ItemRect(int index) const;
 
-    TPanelItemClickEvent OnItemClick;
+    // The item the keyboard is on, or -1. A focus cue marks it while the panel has the focus and
+    // its window shows focus cues (after keyboard use, as the toolkit switches them). A press of
+    // any mouse button moves it to the item under the pointer; Up and Down (Left and Right), Home
+    // and End move it, Enter clicks it, and the menu key or Shift+F10 opens the popup menu at it.
+    int ItemIndex() const { return itemIndex_; }
+    void SetItemIndex(int value);
 
-protected:
+    TPanelItemClickEvent OnItemClick;
+    // A press or a key moved ItemIndex (setting it does not fire this).
+    TPanelItemClickEvent OnItemIndexChange;
+
+  protected:
     void Paint() override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void Resize() override;
     void AdjustClientRect(RECT& rect) const override;
+    void WndProc(TMessage& message) override;
+    void KeyDown(WORD& key, TShiftState shift) override;
+    void KeyUp(WORD& key, TShiftState shift) override;
 
-private:
+  private:
     TItemLayout Layout() const;
     int AxisLength() const { return orientation_ == poVertical ? Height() : Width(); }
     void Relayout();
@@ -65,6 +78,16 @@ private:
     void DrawItemRaised();
     void DrawItemPressed();
     void DrawItemHot();
+    // The item's rectangle as painted: the last one takes the remainder of an even split.
+    RECT PaintedItemRect(int index) const;
+    bool FocusCueShown() const;
+    void DrawFocusCue(TCanvas& canvas, int index);
+    // After direct drawing of the active rectangle: its cue again, when it has one.
+    void RedrawActiveCue();
+    void InvalidateItem(int index);
+    void MoveItemIndex(int index);
+    void StepItemIndex(TItemStep step);
+    void PopupAtItem();
 
     TStringList items_;
     bool shortPanelTitle_ = true;
@@ -77,4 +100,7 @@ private:
     bool hotTrack_ = false;
     TColor hotTrackColor_ = clHighlight;
     TPanelOrientation orientation_ = poVertical;
+    int itemIndex_ = -1;
+    // Shift+F10 opened the menu: its release is ours too, not the system's menu-bar key.
+    bool menuKeyDown_ = false;
 };

@@ -1,5 +1,7 @@
 #include "ItemsPanelGeometry.h"
 
+#include <algorithm>
+
 TItemRect ItemRect(const TItemLayout& layout, int index)
 {
     if (index < 0 || index >= layout.Count)
@@ -38,4 +40,24 @@ std::string_view ItemDisplayText(std::string_view line, bool shortTitles)
     if (eq == std::string_view::npos)
         return line;
     return shortTitles ? line.substr(eq + 1) : line.substr(0, eq);
+}
+
+int ItemAfterStep(int current, int count, TItemStep step) {
+    if (count <= 0)
+        return -1;
+    switch (step) {
+    case TItemStep::First:
+        return 0;
+    case TItemStep::Last:
+        return count - 1;
+    case TItemStep::Previous:
+        if (current >= count)
+            return count - 1;
+        return current <= 0 ? 0 : current - 1;
+    case TItemStep::Next:
+        if (current >= count)
+            return count - 1;
+        return current < 0 ? 0 : std::min(current + 1, count - 1);
+    }
+    return -1;
 }

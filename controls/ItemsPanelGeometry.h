@@ -28,6 +28,12 @@ int ItemIndexAt(const TItemLayout& layout, int x, int y);
 // the remainder.
 int AutoItemHeight(int axisLength, int count);
 int AutoSizeRemainder(int axisLength, int count);
+// Where the keyboard takes the focus among count items from current (-1, or an index past the
+// end after items went away: none yet): the previous or next item, stopping at the ends, or the
+// first or last. From none, previous and next both start at the first item, except past the end,
+// where they come back to the last. -1 when there are no items.
+enum class TItemStep { Previous, Next, First, Last };
+int ItemAfterStep(int current, int count, TItemStep step);
 // The item's text: for a line with "=", the part after the first "=" with
 // short titles on, the part before it with them off.
 std::string_view ItemDisplayText(std::string_view line, bool shortTitles);

@@ -247,10 +247,23 @@ bool TJvDragDrop::WndProcHook(TMessage& message)
     }
 }
 
+void TJvDragDrop::SetKeyStateSource(TJvKeyStateSource source) {
+    keyState_ = source ? source : ::GetAsyncKeyState;
+}
+
 void TJvDragDrop::DropFiles(HDROP drop)
 {
     TDropFinisher finish(drop);
     auto files = std::make_shared<TDroppedFiles>();
+    // The keys as they are now, not as this thread last saw them: the drop message is posted,
+    // and while the files were dragged the keyboard belonged to the program they came from, so
+    // the thread's own key state (GetKeyState) still tells of the last key pressed in our window.
+    if (keyState_(VK_SHIFT) < 0)
+        files->Shift |= ssShift;
+    if (keyState_(VK_CONTROL) < 0)
+        files->Shift |= ssCtrl;
+    if (keyState_(VK_MENU) < 0)
+        files->Shift |= ssAlt;
     files->Wide = DroppedFileNames(drop);
     files->Ansi.BeginUpdate();
     for (const std::wstring& path : files->Wide)

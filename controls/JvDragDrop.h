@@ -29,6 +29,8 @@
 #include <vector>
 
 using TJvDropEvent = TMethod<void(TObject* sender, POINT pos, TStringList& value)>;
+// Reads one key's state the way GetAsyncKeyState answers.
+using TJvKeyStateSource = SHORT(WINAPI*)(int virtualKey);
 
 class TJvDragDrop : public TComponent {
 public:
@@ -46,6 +48,10 @@ public:
     // order the shell reports them.
     const TStringList& Files() const { return Current().Ansi; }
     const std::vector<std::wstring>& WideFiles() const { return Current().Wide; }
+    // The Shift, Ctrl and Alt keys as they were held when that drop was handled.
+    TShiftState DropShiftState() const { return Current().Shift; }
+    // Where the keys are read (GetAsyncKeyState unless replaced; null puts it back).
+    void SetKeyStateSource(TJvKeyStateSource source);
 
     TJvDropEvent OnDrop;
 
@@ -58,6 +64,7 @@ private:
     struct TDroppedFiles {
         TStringList Ansi;
         std::vector<std::wstring> Wide;
+        TShiftState Shift = 0;
     };
 
     TJvControlHook Hook() { return Bind<&TJvDragDrop::WndProcHook>(this); }
@@ -73,6 +80,7 @@ private:
     std::vector<std::shared_ptr<TDroppedFiles>> handling_;
     bool hooked_ = false;
     TWinControl* dropTarget_ = nullptr;
+    TJvKeyStateSource keyState_ = ::GetAsyncKeyState;
 };
 
 // The block of a shell drop handle, read in one pass without the shell (asking

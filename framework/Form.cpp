@@ -534,6 +534,14 @@ void TCustomForm::WndProc(TMessage& message)
         Broadcast(message);
         message.Result = 0;
         return;
+    case WM_CHANGEUISTATE: {
+        const WORD cues = HIWORD(message.WParam) & (UISF_HIDEFOCUS | UISF_HIDEACCEL);
+        if (LOWORD(message.WParam) == UIS_SET)
+            hiddenCues_ |= cues;
+        else if (LOWORD(message.WParam) == UIS_CLEAR)
+            hiddenCues_ &= static_cast<WORD>(~cues);
+        break;
+    }
     default:
         break;
     }

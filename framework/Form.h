@@ -98,6 +98,10 @@ public:
     void Release();
 
     void WndProc(TMessage& message) override;
+    // The cues (UISF_HIDEFOCUS, UISF_HIDEACCEL) that the window's WM_CHANGEUISTATE requests left
+    // hidden. Kept here as well as by the system, because not every system keeps them: Wine
+    // answers WM_QUERYUISTATE with 0 whatever was asked.
+    WORD HiddenCues() const { return hiddenCues_; }
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
@@ -145,6 +149,7 @@ private:
     int clientWidth_ = -1, clientHeight_ = -1;
     int minClientHeight_ = 0;
     bool placed_ = false;
+    WORD hiddenCues_ = 0;
 };
 
 class TForm : public TCustomForm {

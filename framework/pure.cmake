@@ -23,4 +23,5 @@ set(PP_PURE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSubClassScrollGeometry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/SkinContrast.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../app/TransferUndo.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../app/TransferChoice.cpp
 )

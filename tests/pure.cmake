@@ -24,4 +24,5 @@ set(PP_PURE_TEST_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/skin/SkinContrastTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/HostileSkinValuesTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/app/TransferUndoTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/app/TransferChoiceTest.cpp
 )

@@ -3,12 +3,16 @@
 // call itself is watched through the window's file-operation seam.
 #include "Main.h"
 
+#include "TransferChoice.h"
+
 #include "Screen.h"
 #include "SysUtils.h"
 #include "UiTestSupport.h"
 
 #include <shlobj.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -539,6 +544,246 @@ TEST_F(BottomStripDrop, RefusesAFolderWhosePathTheTargetListCannotHold)
     EXPECT_EQ(report.Text,
               "This folder cannot be a target: its path contains characters that the target list cannot store.");
     EXPECT_EQ(Targets().size(), 1u);
+}
+
+// ---- modifier keys at the drop, and Ctrl+V
+
+// The keys a drop finds held, in place of the keyboard's.
+std::vector<int> heldAtDrop;
+SHORT WINAPI KeysAtDrop(int key) {
+    return std::find(heldAtDrop.begin(), heldAtDrop.end(), key) != heldAtDrop.end() ? SHORT(0x8000)
+                                                                                    : SHORT(0);
+}
+
+// Keys held for this thread while it handles the messages posted meanwhile (posted key messages
+// leave the thread's key state as it is).
+class THeldKeys {
+  public:
+    explicit THeldKeys(std::initializer_list<BYTE> keys) {
+        GetKeyboardState(saved_);
+        BYTE state[256];
+        std::memcpy(state, saved_, sizeof state);
+        for (BYTE key : keys)
+            state[key] |= 0x80;
+        SetKeyboardState(state);
+    }
+    THeldKeys(const THeldKeys&) = delete;
+    THeldKeys& operator=(const THeldKeys&) = delete;
+    ~THeldKeys() { SetKeyboardState(saved_); }
+
+  private:
+    BYTE saved_[256]{};
+};
+
+class KeyedTransferTest : public DropTest {
+  protected:
+    void SetUp() override {
+        DropTest::SetUp();
+        heldAtDrop.clear();
+        MakeForm({AnsiPath(targetA.wstring()), AnsiPath(targetB.wstring())});
+        form->JvDragDrop1->SetKeyStateSource(KeysAtDrop);
+    }
+    void TearDown() override {
+        heldAtDrop.clear();
+        EmptyTheClipboard();
+        DropTest::TearDown();
+    }
+
+    static void EmptyTheClipboard() {
+        if (OpenClipboard(Application->Handle())) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
+    }
+
+    // The files as Explorer puts them on the clipboard: the drop block, and the drop effect when given.
+    static void PutFiles(const std::vector<fs::path>& paths, std::optional<DWORD> effect) {
+        ASSERT_TRUE(OpenClipboard(Application->Handle()));
+        EmptyClipboard();
+        EXPECT_NE(SetClipboardData(CF_HDROP, MakeDrop(paths, POINT{0, 0}, true)), nullptr);
+        if (effect) {
+            HGLOBAL global = GlobalAlloc(GMEM_MOVEABLE, sizeof(DWORD));
+            *static_cast<DWORD*>(GlobalLock(global)) = *effect;
+            GlobalUnlock(global);
+            EXPECT_NE(SetClipboardData(RegisterClipboardFormatA("Preferred DropEffect"), global), nullptr);
+        }
+        CloseClipboard();
+    }
+
+    // Ctrl+V (with Shift too when asked) on the target panel, handled before this returns.
+    void PasteKeys(bool shift = false) {
+        THeldKeys held = shift ? THeldKeys{VK_CONTROL, VK_SHIFT} : THeldKeys{VK_CONTROL};
+        PostKey(form->panels1->Handle(), 'V');
+        PumpPending();
+    }
+
+    // The keyboard's focus onto the second target: the current one.
+    void FocusSecondTarget() {
+        PostKey(form->panels1->Handle(), VK_DOWN);
+        PumpPending();
+        ASSERT_EQ(form->CurrentItem(), 1);
+    }
+};
+
+TEST_F(KeyedTransferTest, ShiftAtTheDropMovesWhileTheSwitchSaysCopyAndCtrlCopiesWhileItSaysMove) {
+    const fs::path shifted = Source(L"shifted.txt", "s"), controlled = Source(L"controlled.txt", "c");
+    heldAtDrop = {VK_SHIFT};
+    Drop(form->panels1, {shifted}, CentreOf(1));
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].Function, static_cast<UINT>(FO_MOVE));
+    EXPECT_EQ(ReadText(targetB / "shifted.txt"), "s");
+    EXPECT_FALSE(fs::exists(shifted));
+    EXPECT_EQ(form->JvDragDrop1->DropShiftState(), static_cast<TShiftState>(ssShift));
+
+    form->movchk->SetChecked(true);
+    heldAtDrop = {VK_CONTROL};
+    Drop(form->panels1, {controlled}, CentreOf(0));
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].Function, static_cast<UINT>(FO_COPY));
+    EXPECT_EQ(ReadText(targetA / "controlled.txt"), "c");
+    EXPECT_TRUE(fs::exists(controlled));
+    // The switch itself stays as the user left it.
+    EXPECT_TRUE(form->movchk->Checked());
+    EXPECT_EQ(form->Label1->Caption(), "Move files");
+
+    // Both keys (a link, to Explorer) or none: the switch decides.
+    heldAtDrop = {VK_SHIFT, VK_CONTROL};
+    Drop(form->panels1, {controlled}, CentreOf(1));
+    heldAtDrop.clear();
+    form->movchk->SetChecked(false);
+    Drop(form->panels1, {Source(L"plain.txt")}, CentreOf(1));
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_EQ(calls[2].Function, static_cast<UINT>(FO_MOVE));
+    EXPECT_EQ(calls[3].Function, static_cast<UINT>(FO_COPY));
+    EXPECT_FALSE(fs::exists(controlled));
+    EXPECT_TRUE(fs::exists(targetB / "controlled.txt") && fs::exists(root / "source" / "plain.txt"));
+}
+
+TEST_F(KeyedTransferTest, ControlVCopiesTheClipboardsFilesIntoTheCurrentTargetAsADropWould) {
+    FocusSecondTarget();
+    const std::vector<fs::path> files = {Source(L"one.txt", "1"), Source(L"\u03a9.txt", "2")};
+    PutFiles(files, DropEffectCopy | DropEffectLink);
+    // The switch says move; the files were copied in Explorer, and are copied.
+    form->movchk->SetChecked(true);
+    PasteKeys();
+    ASSERT_EQ(calls.size(), 1u);
+    const TShellCall& call = calls[0];
+    EXPECT_EQ(call.Function, static_cast<UINT>(FO_COPY));
+    EXPECT_EQ(call.From, (std::vector<std::wstring>{files[0].wstring(), files[1].wstring()}));
+    EXPECT_EQ(call.To, targetB.wstring() + L"\\" + std::wstring(2, L'\0'));
+    EXPECT_EQ(call.Owner, Application->Handle());
+    EXPECT_EQ(call.LedPixel, clLime);
+    EXPECT_EQ(call.Cursor, crHourGlass);
+    EXPECT_EQ(ReadText(targetB / L"\u03a9.txt"), "2");
+    EXPECT_TRUE(fs::exists(files[0]) && fs::exists(files[1]));
+    EXPECT_FALSE(form->JvLED1->Status());
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    // Pasted once more, the same files are offered again: the clipboard stays as it was. (The
+    // shell is not asked in earnest: it would ask about replacing them.)
+    refusal = TRefusal{ERROR_CANCELLED, TRUE};
+    PasteKeys();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].From, calls[0].From);
+}
+
+TEST_F(KeyedTransferTest, ControlVMovesFilesThatWereCutAndShiftMovesCopiedOnes) {
+    FocusSecondTarget();
+    const fs::path cut = Source(L"cut.txt", "x");
+    PutFiles({cut}, DropEffectMove);
+    PasteKeys();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].Function, static_cast<UINT>(FO_MOVE));
+    EXPECT_EQ(ReadText(targetB / "cut.txt"), "x");
+    EXPECT_FALSE(fs::exists(cut));
+
+    const fs::path copied = Source(L"copied.txt", "y");
+    PutFiles({copied}, DropEffectCopy);
+    PasteKeys(/*shift*/ true);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].Function, static_cast<UINT>(FO_MOVE));
+    EXPECT_FALSE(fs::exists(copied));
+
+    // No drop effect at all: the switch decides.
+    const fs::path plain = Source(L"plain.txt", "z");
+    PutFiles({plain}, std::nullopt);
+    form->movchk->SetChecked(true);
+    PasteKeys();
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[2].Function, static_cast<UINT>(FO_MOVE));
+    EXPECT_EQ(ReadText(targetB / "plain.txt"), "z");
+}
+
+TEST_F(KeyedTransferTest, ControlVWithoutFilesOnTheClipboardDoesNothingAndSaysNothing) {
+    FocusSecondTarget();
+    TDialogAnswerer none(TAnswer::Press("TMessageForm", "OK").Within(1000));
+    EmptyTheClipboard();
+    PasteKeys();
+    // Text that names a file is no file.
+    const fs::path file = Source(L"named.txt");
+    ASSERT_TRUE(OpenClipboard(Application->Handle()));
+    EmptyClipboard();
+    const std::string text = AnsiPath(file.wstring());
+    HGLOBAL global = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    std::memcpy(GlobalLock(global), text.c_str(), text.size() + 1);
+    GlobalUnlock(global);
+    SetClipboardData(CF_TEXT, global);
+    CloseClipboard();
+    PasteKeys();
+    // A drop block that runs past its end is refused, as a dropped one is.
+    ASSERT_TRUE(OpenClipboard(Application->Handle()));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof(DROPFILES) + 4);
+    auto* header = static_cast<DROPFILES*>(GlobalLock(block));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), L"ab", 4);
+    GlobalUnlock(block);
+    SetClipboardData(CF_HDROP, block);
+    CloseClipboard();
+    PasteKeys();
+
+    EXPECT_FALSE(none.Wait().Found);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(ledChanges, 0);
+    EXPECT_TRUE(fs::exists(file));
+}
+
+TEST_F(KeyedTransferTest, AClipboardHeldByAnotherProgramIsWaitedForThenReported) {
+    FocusSecondTarget();
+    const fs::path file = Source(L"waiting.txt");
+    PutFiles({file}, DropEffectCopy);
+    // Another thread holds it open, as another program would.
+    std::atomic<bool> holding{false}, release{false};
+    std::thread holder([&] {
+        if (OpenClipboard(nullptr)) {
+            holding = true;
+            while (!release)
+                Sleep(5);
+            CloseClipboard();
+        }
+        holding = true;
+    });
+    while (!holding)
+        Sleep(5);
+    {
+        TDialogAnswerer answer(TAnswer::Press("TMessageForm", "OK", "Perchpoints"));
+        PasteKeys();
+        const TDialogReport& report = answer.Wait();
+        ASSERT_TRUE(report.Answered);
+        EXPECT_EQ(report.Text, "The clipboard is in use by another program. Try pasting again in a moment.");
+    }
+    EXPECT_TRUE(calls.empty());
+
+    // Let go within the wait: the paste goes ahead.
+    std::thread late([&] {
+        Sleep(150);
+        release = true;
+    });
+    PasteKeys();
+    late.join();
+    holder.join();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_TRUE(fs::exists(targetB / "waiting.txt"));
 }
 
 } // namespace

@@ -72,3 +72,31 @@ TEST(ItemsPanelGeometry, DisplayTextFollowsShortTitles) {
     EXPECT_EQ(ItemDisplayText("a=b=c", true), "b=c");
     EXPECT_EQ(ItemDisplayText("", true), "");
 }
+
+TEST(ItemsPanelGeometry, KeyStepsStopAtTheEndsAndStartFromNone) {
+    using enum TItemStep;
+    // Up, down, Home and End over four items.
+    EXPECT_EQ(ItemAfterStep(1, 4, Next), 2);
+    EXPECT_EQ(ItemAfterStep(3, 4, Next), 3);
+    EXPECT_EQ(ItemAfterStep(2, 4, Previous), 1);
+    EXPECT_EQ(ItemAfterStep(0, 4, Previous), 0);
+    EXPECT_EQ(ItemAfterStep(2, 4, First), 0);
+    EXPECT_EQ(ItemAfterStep(1, 4, Last), 3);
+    // No current item (a press below the buttons): either step starts at the first.
+    EXPECT_EQ(ItemAfterStep(-1, 4, Next), 0);
+    EXPECT_EQ(ItemAfterStep(-1, 4, Previous), 0);
+    EXPECT_EQ(ItemAfterStep(-1, 4, Last), 3);
+    // The current item was deleted from the end: back to the last one there is.
+    EXPECT_EQ(ItemAfterStep(4, 4, Next), 3);
+    EXPECT_EQ(ItemAfterStep(9, 4, Previous), 3);
+    // One item, and none.
+    EXPECT_EQ(ItemAfterStep(0, 1, Next), 0);
+    EXPECT_EQ(ItemAfterStep(0, 1, Previous), 0);
+    for (TItemStep step : {Previous, Next, First, Last}) {
+        EXPECT_EQ(ItemAfterStep(0, 0, step), -1);
+        EXPECT_EQ(ItemAfterStep(-1, 0, step), -1);
+    }
+    // Far ends of the number range do not wrap.
+    EXPECT_EQ(ItemAfterStep(2147483647, 5, Next), 4);
+    EXPECT_EQ(ItemAfterStep(-2147483647 - 1, 5, Previous), 0);
+}
