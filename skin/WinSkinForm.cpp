@@ -278,7 +278,10 @@ LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return result;
     }
     case SKM_START:
-        DeferredStart();
+        if (!deferredStarted_)
+            DeferredStart();
+        else if (form_)
+            SkinFormControls(form_); // what was made between the start and now
         return 0;
     case SKM_ISSKINNED:
         PostMessageA(handle_, SKM_SKINNED, 0, SKIN_MAGIC);
@@ -318,6 +321,10 @@ LRESULT TWinSkinForm::Stage2(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SHOWWINDOW: {
         if (msg == WM_SHOWWINDOW && wParam)
             framePainted_ = false;
+        // A form skinned as it was made has its controls take the skin before it is first
+        // seen: its first paint is the skinned one, not a native one painted over at once.
+        if (msg == WM_SHOWWINDOW && wParam && startedAtCreation_ && !deferredStarted_)
+            DeferredStart();
         // A window skinned as it was made gets its outline before it is first seen.
         LRESULT result = PassOn(msg, wParam, lParam);
         if (frameState_ == fsRunning && (msg == WM_CREATE || wParam))
@@ -461,6 +468,7 @@ void TWinSkinForm::RefreshWindowState()
 
 void TWinSkinForm::DeferredStart()
 {
+    deferredStarted_ = true;
     // A menu the window got after the start (a form sets it once its window exists).
     CreateMenuBar();
     systemMenu_ = GetSystemMenu(handle_, FALSE);

@@ -244,6 +244,8 @@ private:
     int frameState_ = fsCreated;
     bool hadSysMenuStyle_ = false;
     bool startedAtCreation_ = false;
+    // The start after the creation ran (when the window was first shown, or when asked).
+    bool deferredStarted_ = false;
     std::vector<TSkinControl*> adapters_;
     TPopupMenu* systemMenuPopup_ = nullptr;
     TOwnedComponent<TWinSkinMenu> skinMenuBar_;

@@ -698,6 +698,56 @@ TEST_F(ControlDiscoveryTest, TagsSkin3rdAndTheApplicationsHandlerDecideBeforeThe
     PumpPending();
 }
 
+// Counts the paint messages a control's own procedure gets, and those that came before its adapter.
+struct TPaintWatch {
+    TForm* Form = nullptr;
+    TControl* Control = nullptr;
+    TWndMethod Previous;
+    int Paints = 0, Unskinned = 0;
+    void Proc(TMessage& message) {
+        if (message.Msg == WM_PAINT || message.Msg == WM_NCPAINT || message.Msg == WM_ERASEBKGND) {
+            ++Paints;
+            if (!AdapterOf(Form->Handle(), Control))
+                ++Unskinned;
+        }
+        Previous(message);
+    }
+};
+
+TEST_F(ControlDiscoveryTest, AFormsControlsWearTheSkinBeforeItIsFirstSeenAndLaterOnesAtTheStart) {
+    Start();
+    others_.emplace_back(new TForm(&TestApplication()));
+    TForm& form = *others_.back();
+    form.SetBounds(40, 40, 300, 160);
+    auto* before = new TButton(&form);
+    before->SetParent(&form);
+    before->SetBounds(10, 10, 90, 26);
+    before->SetCaption("Before");
+    // Every paint message that reaches the button's own procedure (showing the window paints
+    // the frames and backgrounds of its children at once) finds its adapter there already.
+    TPaintWatch watch;
+    watch.Form = &form;
+    watch.Control = before;
+    watch.Previous = before->WindowProc();
+    before->SetWindowProc(Bind<&TPaintWatch::Proc>(&watch));
+    form.Show();
+    // Shown: the controls carry their adapters before any message was handled.
+    EXPECT_EQ(ClassOf(AdapterOf(form.Handle(), before)), "TSkinButton");
+    // A control made after the show and before the loop ran is reached by the start as before.
+    auto* after = new TButton(&form);
+    after->SetParent(&form);
+    after->SetBounds(110, 10, 90, 26);
+    after->SetCaption("After");
+    after->HandleNeeded();
+    ASSERT_TRUE(PumpUntil([&] { return ActionRan() && AdapterOf(form.Handle(), after); }, 3000));
+    PumpPending();
+    EXPECT_EQ(ClassOf(AdapterOf(form.Handle(), after)), "TSkinButton");
+    EXPECT_GT(watch.Paints, 0);
+    EXPECT_EQ(watch.Unskinned, 0);
+    others_.clear();
+    PumpPending();
+}
+
 TEST_F(ControlDiscoveryTest, TheSkinComponentStartsWithTheDefaultListAndAssigningReplacesIt) {
     Start();
     EXPECT_EQ(Skin().Skin3rd().Count(), 118);
