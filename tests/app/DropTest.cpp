@@ -5,6 +5,7 @@
 
 #include "TransferChoice.h"
 
+#include "HeldKeys.h"
 #include "Screen.h"
 #include "SysUtils.h"
 #include "UiTestSupport.h"
@@ -554,26 +555,6 @@ SHORT WINAPI KeysAtDrop(int key) {
     return std::find(heldAtDrop.begin(), heldAtDrop.end(), key) != heldAtDrop.end() ? SHORT(0x8000)
                                                                                     : SHORT(0);
 }
-
-// Keys held for this thread while it handles the messages posted meanwhile (posted key messages
-// leave the thread's key state as it is).
-class THeldKeys {
-  public:
-    explicit THeldKeys(std::initializer_list<BYTE> keys) {
-        GetKeyboardState(saved_);
-        BYTE state[256];
-        std::memcpy(state, saved_, sizeof state);
-        for (BYTE key : keys)
-            state[key] |= 0x80;
-        SetKeyboardState(state);
-    }
-    THeldKeys(const THeldKeys&) = delete;
-    THeldKeys& operator=(const THeldKeys&) = delete;
-    ~THeldKeys() { SetKeyboardState(saved_); }
-
-  private:
-    BYTE saved_[256]{};
-};
 
 class KeyedTransferTest : public DropTest {
   protected:

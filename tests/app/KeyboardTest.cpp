@@ -3,6 +3,7 @@
 // move it, Enter opens it, and the menu key or Shift+F10 opens the popup menu at it and for it.
 #include "Main.h"
 
+#include "HeldKeys.h"
 #include "UiTestSupport.h"
 
 #include "TextLines.h"
@@ -25,26 +26,6 @@ bool SkinSettled() {
     TSkinManage* manager = SkinManager();
     return manager && !manager->TimerEnabled() && manager->PendingSkinData() == nullptr;
 }
-
-// Keys held for this thread while it handles the messages posted meanwhile (posted key messages
-// leave the thread's key state as it is).
-class THeldKeys {
-  public:
-    explicit THeldKeys(std::initializer_list<BYTE> keys) {
-        GetKeyboardState(saved_);
-        BYTE state[256];
-        std::memcpy(state, saved_, sizeof state);
-        for (BYTE key : keys)
-            state[key] |= 0x80;
-        SetKeyboardState(state);
-    }
-    THeldKeys(const THeldKeys&) = delete;
-    THeldKeys& operator=(const THeldKeys&) = delete;
-    ~THeldKeys() { SetKeyboardState(saved_); }
-
-  private:
-    BYTE saved_[256]{};
-};
 
 // The screen rectangle of the next popup menu this process shows, which it then dismisses.
 class TMenuWatcher {

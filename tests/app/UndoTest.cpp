@@ -4,6 +4,7 @@
 // window's file-operation seam.
 #include "Main.h"
 
+#include "HeldKeys.h"
 #include "SysUtils.h"
 #include "UiTestSupport.h"
 #include "WinSkinDlg.h"
@@ -136,14 +137,9 @@ class UndoTest : public TUiTest {
 
     // Ctrl+Z as typed on the target panel (the window previews every key).
     void PressCtrlZ() {
-        BYTE keys[256]{};
-        GetKeyboardState(keys);
-        keys[VK_CONTROL] = 0x80;
-        SetKeyboardState(keys);
+        THeldKeys control{VK_CONTROL};
         PostMessageA(form->panels1->Handle(), WM_KEYDOWN, 'Z', 1);
         PumpPending();
-        keys[VK_CONTROL] = 0;
-        SetKeyboardState(keys);
     }
 
     // The undo by key or menu, with its message answered; the message's text.
