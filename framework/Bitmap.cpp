@@ -3,6 +3,7 @@
 #include "BmpCodec.h"
 #include "Streams.h"
 #include "SysUtils.h"
+#include "TransparentBlit.h"
 
 #include <algorithm>
 #include <cstring>
@@ -293,8 +294,8 @@ void TBitmap::StretchDraw(HDC dc, const RECT& rect) const
     GdiFlush();
     int w = rect.right - rect.left, h = rect.bottom - rect.top;
     if (transparent_) {
-        GdiTransparentBlt(dc, rect.left, rect.top, w, h, MemoryDC(), 0, 0, width_, height_,
-                          ColorToRGB(TransparentColor()));
+        TransparentBlit(dc, rect.left, rect.top, w, h, MemoryDC(), 0, 0, width_, height_,
+                        ColorToRGB(TransparentColor()));
     } else if (w == width_ && h == height_) {
         BitBlt(dc, rect.left, rect.top, w, h, MemoryDC(), 0, 0, SRCCOPY);
     } else {

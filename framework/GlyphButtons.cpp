@@ -1,6 +1,7 @@
 #include "GlyphButtons.h"
 
 #include "Handles.h"
+#include "TransparentBlit.h"
 #include "WinControl.h"
 
 #include <algorithm>
@@ -45,8 +46,8 @@ void TGlyphSettings::DrawContent(HDC dc, const RECT& rect, const std::string& ca
         TMemoryDC source(CreateCompatibleDC(dc));
         TSelectGuard picture(source.Get(), glyph_.Handle());
         const COLORREF transparent = glyph_.PixelColor(0, glyph_.Height() - 1);
-        GdiTransparentBlt(dc, gx, gy, glyph.cx, glyph.cy, source.Get(), cell * glyph.cx, 0, glyph.cx, glyph.cy,
-                       transparent);
+        TransparentBlit(dc, gx, gy, glyph.cx, glyph.cy, source.Get(), cell * glyph.cx, 0, glyph.cx, glyph.cy,
+                        transparent);
     } else if (glyph.cx > 0) {
         if (enabled)
             images_->Draw(dc, gx, gy, imageIndex_);

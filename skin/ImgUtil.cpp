@@ -1,6 +1,7 @@
 #include "ImgUtil.h"
 
 #include "Application.h"
+#include "TransparentBlit.h"
 #include "WinSubClassGeometry.h"
 
 #include <algorithm>
@@ -312,8 +313,8 @@ void DrawNineSlice(HDC dc, const RECT& dest, const TBitmap& image, const RECT& c
         HDC source = image.MemoryDC();
         GdiFlush();
         if (sameSize && transparent) {
-            GdiTransparentBlt(dc, dest.left, dest.top, width, height, source, cell.left, cell.top, width,
-                              height, RGB(255, 0, 255));
+            TransparentBlit(dc, dest.left, dest.top, width, height, source, cell.left, cell.top, width,
+                            height, RGB(255, 0, 255));
         } else if (sameSize) {
             BitBlt(dc, dest.left, dest.top, width, height, source, cell.left, cell.top, SRCCOPY);
         } else {
@@ -367,8 +368,8 @@ void DrawNineSlice(HDC dc, const RECT& dest, const TBitmap& image, const RECT& c
     SetStretchBltMode(target, oldMode);
     GdiFlush();
     if (transparent)
-        GdiTransparentBlt(dc, dest.left, dest.top, width, height, target, 0, 0, width, height,
-                          RGB(255, 0, 255));
+        TransparentBlit(dc, dest.left, dest.top, width, height, target, 0, 0, width, height,
+                        RGB(255, 0, 255));
     else
         BitBlt(dc, dest.left, dest.top, width, height, target, 0, 0, SRCCOPY);
 }

@@ -7,6 +7,7 @@
 #include "ImgUtil.h"
 #include "Menus.h"
 #include "SystemFunction.h"
+#include "TransparentBlit.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinMenu.h"
@@ -294,9 +295,9 @@ void TWinSkinMenuPainter::DrawItem(HMENU menu, const TMenuItemContent& item, boo
         HDC source = element.Bitmap.MemoryDC();
         for (int i = 0; i < strip.Count; ++i) {
             const TStripPart& part = strip.Parts[static_cast<size_t>(i)];
-            GdiTransparentBlt(out, part.Dest.Left, part.Dest.Top, part.Dest.Width(), part.Dest.Height(),
-                              source, cell.left + part.Source.Left, cell.top + part.Source.Top,
-                              part.Source.Width(), part.Source.Height(), RGB(255, 0, 255));
+            TransparentBlit(out, part.Dest.Left, part.Dest.Top, part.Dest.Width(), part.Dest.Height(), source,
+                            cell.left + part.Source.Left, cell.top + part.Source.Top, part.Source.Width(),
+                            part.Source.Height(), RGB(255, 0, 255));
         }
     } else {
         if (!item.Separator()) {

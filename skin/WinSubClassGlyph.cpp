@@ -4,6 +4,7 @@
 #include "GlyphButtons.h"
 #include "Handles.h"
 #include "ImgUtil.h"
+#include "TransparentBlit.h"
 #include "WinSkinData.h"
 #include "WinSubClassGeometry.h"
 
@@ -117,8 +118,8 @@ void TSkinBitButton::PaintButton(HDC dc, const RECT& rect, const TLook& look)
         if (glyph && !glyph->Empty()) {
             int cell = state < numGlyphs ? state : (state == bgsDown && numGlyphs > 2 ? bgsClicked : bgsUp);
             const COLORREF transparent = glyph->PixelColor(0, glyph->Height() - 1);
-            GdiTransparentBlt(target, gx, gy, glyphSize.cx, glyphSize.cy, glyph->MemoryDC(), cell * glyphSize.cx, 0,
-                           glyphSize.cx, glyphSize.cy, transparent);
+            TransparentBlit(target, gx, gy, glyphSize.cx, glyphSize.cy, glyph->MemoryDC(),
+                            cell * glyphSize.cx, 0, glyphSize.cx, glyphSize.cy, transparent);
         } else if (images) {
             if (enabled)
                 images->Draw(target, gx, gy, glyphs->ImageIndex());

@@ -5,6 +5,7 @@
 #include "Handles.h"
 #include "ImgUtil.h"
 #include "SysUtils.h"
+#include "TransparentBlit.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
@@ -34,8 +35,8 @@ int ElementCells(const TDataSkinObject* element) {
 void StretchPiece(HDC dc, const TFrameRect& where, const TBitmap& image, const TFrameRect& source,
                   bool transparent) {
     if (transparent)
-        GdiTransparentBlt(dc, where.Left, where.Top, where.Width(), where.Height(), image.MemoryDC(),
-                          source.Left, source.Top, source.Width(), source.Height(), RGB(255, 0, 255));
+        TransparentBlit(dc, where.Left, where.Top, where.Width(), where.Height(), image.MemoryDC(),
+                        source.Left, source.Top, source.Width(), source.Height(), RGB(255, 0, 255));
     else
         StretchBlt(dc, where.Left, where.Top, where.Width(), where.Height(), image.MemoryDC(), source.Left,
                    source.Top, source.Width(), source.Height(), SRCCOPY);
