@@ -605,7 +605,8 @@ void TWinSkinForm::FitToClient(bool keepMeasured, bool redraw)
         }
     }
     SetWindowPos(handle_, nullptr, windowRect_.left, windowRect_.top, width, height,
-                 SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | (redraw ? 0 : SWP_NOREDRAW));
+                 SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE |
+                     (redraw ? 0 : SWP_NOREDRAW | SWP_DEFERERASE));
 }
 
 int TWinSkinForm::CaptionTextWidth() const {
@@ -828,23 +829,21 @@ void TWinSkinForm::Reskin()
     // Reskinning already while the adapters change: they only invalidate, and the window is
     // repainted once below.
     frameState_ = fsReskinning;
+    if (skinFrame_) {
+        // New widths and outline first, while nothing in the window waits to be painted: the
+        // frame change and the new outline then erase nothing, and the client area keeps its
+        // size, so the children stay where they are.
+        FitToClient(true, false);
+        regionWidth_ = regionHeight_ = -1;
+        UpdateRegion(false);
+    }
     if (form_ && skin_)
         form_->SetColor(skin_->Colour(scButtonFace));
     for (TSkinControl* adapter : std::vector<TSkinControl*>(adapters_))
         if (std::find(adapters_.begin(), adapters_.end(), adapter) != adapters_.end())
             adapter->SkinChanged();
     if (skinFrame_) {
-        // New widths and outline first, then one repaint of the whole window in the new skin.
-        // The children laid out again on the way draw nothing either (only a shown window is
-        // told so: switching redrawing back on shows a window).
-        const bool shown = IsWindowVisible(handle_) != FALSE;
-        if (shown)
-            SendMessageA(handle_, WM_SETREDRAW, FALSE, 0);
-        FitToClient(true, false);
-        if (shown)
-            SendMessageA(handle_, WM_SETREDRAW, TRUE, 0);
-        regionWidth_ = regionHeight_ = -1;
-        UpdateRegion(false);
+        // Then one repaint of the whole window in the new skin.
         RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         if (form_ && skin_ && skin_->Skins(xcPopupMenu))
             SetPopupMenusOwnerDraw(*form_, skin_, true);
