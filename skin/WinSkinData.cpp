@@ -239,8 +239,14 @@ TSkinData::TSkinData(TComponent* owner) : TComponent(owner)
         skin3rd_.Add(line);
     LiveSkinDatas().push_back(this);
     SetFrameInsetsQuery(SkinFrameInsets);
-    menuGlyphs_ = new TImageList(this);
-    LoadMenuGlyphs(*menuGlyphs_);
+}
+
+TImageList* TSkinData::MenuGlyphs() {
+    if (!menuGlyphs_) {
+        menuGlyphs_ = new TImageList(this);
+        LoadMenuGlyphs(*menuGlyphs_);
+    }
+    return menuGlyphs_;
 }
 
 TSkinData::~TSkinData()

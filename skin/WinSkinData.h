@@ -355,7 +355,9 @@ class TSkinData : public TComponent {
     TColor CaptionColour() const;
     // The system menu's glyphs (16 x 16: restore, maximize, minimize, close), from the program's
     // MENUGLYPHS bitmap; empty when the program carries none.
-    TImageList* MenuGlyphs() const { return menuGlyphs_; }
+    // The glyphs of the skinned system menu, loaded at the first request: image lists live in
+    // the common controls DLL, which the first window need not wait for.
+    TImageList* MenuGlyphs();
 
   protected:
     void Loaded() override;
