@@ -1,6 +1,7 @@
 #include "Bitmap.h"
 
 #include "BmpCodec.h"
+#include "MemoryDCPool.h"
 #include "Streams.h"
 #include "SysUtils.h"
 #include "TransparentBlit.h"
@@ -42,8 +43,9 @@ void TBitmap::ReleaseDC() const
     if (canvas_)
         static_cast<TBitmapCanvas*>(canvas_.get())->Detach();
     if (memoryDC_) {
-        SelectObject(memoryDC_.Get(), oldBitmap_);
-        memoryDC_.Reset();
+        SelectObject(memoryDC_, oldBitmap_);
+        ReturnMemoryDC(memoryDC_);
+        memoryDC_ = nullptr;
         oldBitmap_ = nullptr;
     }
 }
@@ -123,11 +125,11 @@ void TBitmap::SetPixelFormat(TPixelFormat format)
 HDC TBitmap::MemoryDC() const
 {
     if (!memoryDC_) {
-        memoryDC_.Reset(CreateCompatibleDC(nullptr));
-        if (dib_)
-            oldBitmap_ = SelectObject(memoryDC_.Get(), dib_.Get());
+        memoryDC_ = BorrowMemoryDC();
+        if (memoryDC_ && dib_)
+            oldBitmap_ = SelectObject(memoryDC_, dib_.Get());
     }
-    return memoryDC_.Get();
+    return memoryDC_;
 }
 
 TCanvas& TBitmap::Canvas()

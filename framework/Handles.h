@@ -3,6 +3,8 @@
 // context, kernel handle, hook and timer the program makes lives in one of
 // these, so nothing leaks on an early return or an exception.
 
+#include "MemoryDCPool.h"
+
 #include <windows.h>
 
 #include <utility>
@@ -172,9 +174,9 @@ class TBufferDC {
 public:
   // The surface is a 32-bit DIB section: a bitmap compatible with a screen DC would make
   // some systems look the display's format up again for every paint.
-  TBufferDC(HDC target, int width, int height)
-      : dc_(CreateCompatibleDC(target)), bitmap_(CreateSurface(width, height)),
-        select_(dc_.Get(), bitmap_.Get()), width_(width), height_(height) {}
+  TBufferDC(HDC, int width, int height)
+      : bitmap_(CreateSurface(width, height)), select_(dc_.Get(), bitmap_.Get()), width_(width),
+        height_(height) {}
   // A buffer for only the area of the target: drawing keeps the target's coordinates (the
   // buffer's origin is moved to the area's top-left), and CopyToArea puts it back there.
   TBufferDC(HDC target, const RECT& area)
@@ -205,11 +207,12 @@ private:
       return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   }
 
-    TMemoryDC dc_;
-    TOwnedBitmap bitmap_;
-    TSelectGuard select_;
-    int width_, height_;
-    POINT origin_ {0, 0};
+  // Borrowed from the thread's pool: making a DC for every paint costs more than the paint.
+  TPooledMemoryDC dc_;
+  TOwnedBitmap bitmap_;
+  TSelectGuard select_;
+  int width_, height_;
+  POINT origin_{0, 0};
 };
 
 // While it lives, an empty floppy or CD drive does not bring up the system's
