@@ -12,8 +12,10 @@
 #include "WinSubClassGeometry.h"
 
 #include <algorithm>
-#include <map>
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 constexpr TColor Magenta = 0xFF00FF;
@@ -59,14 +61,32 @@ void DrawLegibleGlyph(HDC dc, const RECT& dest, const TBitmap& image, const RECT
     if (!dc || image.Empty() || width <= 0 || height <= 0 || cell.left < 0 || cell.top < 0 ||
         cell.right > image.Width() || cell.bottom > image.Height())
         return;
+    // Row by row from the pixel memory: the pixels are read on every paint.
+    const int sourceStep = image.PixelFormat() == pf32bit ? 4 : 3;
+    auto colourAt = [sourceStep](const std::uint8_t* row, int x) {
+        const std::uint8_t* p = row + x * sourceStep;
+        return static_cast<TColor>(p[2] | (p[1] << 8) | (p[0] << 16));
+    };
     // The glyph's colour is the one most of its pixels have.
-    std::map<TColor, int> counts;
-    for (int y = cell.top; y < cell.bottom; ++y)
-        for (int x = cell.left; x < cell.right; ++x)
-            if (const TColor c = image.PixelColor(x, y); c != Magenta)
-                ++counts[c];
+    std::vector<std::pair<TColor, int>> counts;
+    for (int y = cell.top; y < cell.bottom; ++y) {
+        const auto* row = static_cast<const std::uint8_t*>(image.ScanLine(y));
+        for (int x = cell.left; x < cell.right; ++x) {
+            const TColor c = colourAt(row, x);
+            if (c == Magenta)
+                continue;
+            auto known =
+                std::find_if(counts.begin(), counts.end(), [c](auto& entry) { return entry.first == c; });
+            if (known != counts.end())
+                ++known->second;
+            else
+                counts.emplace_back(c, 1);
+        }
+    }
     if (counts.empty())
         return;
+    // Of equal counts the lowest colour wins, as it always has.
+    std::sort(counts.begin(), counts.end());
     const TColor glyph = std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
                              return a.second < b.second;
                          })->first;
@@ -77,11 +97,18 @@ void DrawLegibleGlyph(HDC dc, const RECT& dest, const TBitmap& image, const RECT
         return;
     }
     TBitmap recoloured(width, height);
-    for (int y = 0; y < height; ++y)
+    const COLORREF paint = ColorToRGB(legible);
+    for (int y = 0; y < height; ++y) {
+        const auto* source = static_cast<const std::uint8_t*>(image.ScanLine(cell.top + y));
+        auto* target = static_cast<std::uint8_t*>(recoloured.ScanLine(y));
         for (int x = 0; x < width; ++x) {
-            const TColor c = image.PixelColor(cell.left + x, cell.top + y);
-            recoloured.SetPixelColor(x, y, c == Magenta ? Magenta : legible);
+            const COLORREF c = colourAt(source, cell.left + x) == Magenta ? RGB(255, 0, 255) : paint;
+            std::uint8_t* p = target + x * 3; // a new bitmap has 24 bits
+            p[0] = GetBValue(c);
+            p[1] = GetGValue(c);
+            p[2] = GetRValue(c);
         }
+    }
     DrawNineSlice(dc, dest, recoloured, RECT{0, 0, width, height}, RECT{}, false, true);
 }
 

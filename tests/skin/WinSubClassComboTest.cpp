@@ -16,6 +16,7 @@
 #include "ComCtrls.h"
 #include "Edit.h"
 #include "Form.h"
+#include "ImgUtil.h"
 #include "ListControls.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
@@ -23,6 +24,7 @@
 #include "WinSkinIni.h"
 #include "WinSkinStore.h"
 #include "WinSubClass.h"
+#include "WinSubClassCombo.h"
 #include "WinSubClassComboGeometry.h"
 
 #include <gtest/gtest.h>
@@ -227,6 +229,27 @@ class SkinComboTest : public TSkinnedUiTest {
     TDateTimePicker* picker_ = nullptr;
     TChangeCounter changes_;
 };
+
+// The arrow recoloured for its background keeps its shape and its see-through pixels, from images
+// of either depth and from a cell that is not the first.
+TEST(LegibleGlyph, ARecolouredGlyphKeepsItsShapeAndItsSeeThroughPixels) {
+    const char* shape[] = {"#####.", ".###..", "..#...", "......"};
+    for (TPixelFormat format : {pf24bit, pf32bit}) {
+        SCOPED_TRACE(format == pf32bit ? "32 bits" : "24 bits");
+        TBitmap image(12, 4, format);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 12; ++x)
+                image.SetPixelColor(x, y,
+                                    x >= 6 && shape[y][x - 6] == '#' ? TColor(0x101010) : TColor(0xFF00FF));
+        TBitmap target(6, 4, pf32bit);
+        FillBitmap(target, clBlack);
+        DrawLegibleGlyph(target.MemoryDC(), RECT{0, 0, 6, 4}, image, RECT{6, 0, 12, 4}, clBlack);
+        GdiFlush();
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 6; ++x)
+                EXPECT_EQ(target.PixelColor(x, y), shape[y][x] == '#' ? clWhite : clBlack) << x << "," << y;
+    }
+}
 
 TEST_F(SkinComboTest, TheButtonShowsTheCellOfItsStateInThreeSkins) {
     MakeForm();
