@@ -76,6 +76,26 @@ TEST(TransparentBlit, DrawsWhatTheSystemCopyDrawsFromEitherSourceDepth) {
     }
 }
 
+TEST(TransparentBlit, KeepsWithinTheTargetsClippingOfAnyShape) {
+    TSurface source(40, 30, 24);
+    Pattern(source, 40, 30);
+    // One rectangle (copied pixel by pixel) and two (copied through a mask).
+    TOwnedRegion one(CreateRectRgn(10, 8, 30, 20));
+    TOwnedRegion two(CreateRectRgn(0, 0, 12, 12));
+    TOwnedRegion other(CreateRectRgn(20, 15, 50, 40));
+    CombineRgn(two.Get(), two.Get(), other.Get(), RGN_OR);
+    for (HRGN clip : {one.Get(), two.Get()}) {
+        TSurface ours(60, 40), system(60, 40);
+        ours.Fill(RGB(90, 90, 90));
+        system.Fill(RGB(90, 90, 90));
+        SelectClipRgn(ours.Dc(), clip);
+        SelectClipRgn(system.Dc(), clip);
+        ASSERT_TRUE(TransparentBlit(ours.Dc(), 2, 3, 40, 30, source.Dc(), 0, 0, Key));
+        GdiTransparentBlt(system.Dc(), 2, 3, 40, 30, source.Dc(), 0, 0, 40, 30, Key);
+        EXPECT_EQ(ours.Pixels(), system.Pixels());
+    }
+}
+
 TEST(TransparentBlit, StretchesLikeAColourCopyAndLeavesTheKeyOut) {
     TSurface source(8, 6);
     Pattern(source, 8, 6);
