@@ -168,8 +168,9 @@ private:
     int saved_;
 };
 
-// An off-screen surface of a given size compatible with a device context:
-// painting goes here first and reaches the screen in one BitBlt.
+// An off-screen surface of a given size for painting a device context: painting goes here
+// first and reaches the target in one BitBlt. The surface is a 32-bit DIB section in a memory
+// DC of the thread's pool, whatever the target.
 class TBufferDC {
 public:
   // The surface is a 32-bit DIB section: a bitmap compatible with a screen DC would make
