@@ -1,24 +1,10 @@
 #include "LastTransferUndo.h"
 
+#include "Handles.h"
+
 #include <utility>
 
 namespace {
-class TFindHandle {
-  public:
-    explicit TFindHandle(HANDLE handle) : handle_(handle) {}
-    TFindHandle(const TFindHandle&) = delete;
-    TFindHandle& operator=(const TFindHandle&) = delete;
-    ~TFindHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            FindClose(handle_);
-    }
-    HANDLE Get() const { return handle_; }
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-  private:
-    HANDLE handle_;
-};
-
 std::uint64_t Join(DWORD high, DWORD low) {
     return (static_cast<std::uint64_t>(high) << 32) | low;
 }
@@ -69,7 +55,7 @@ TFolderListing ListFolder(const std::wstring& folder) {
     TFolderListing listing;
     WIN32_FIND_DATAW data{};
     TFindHandle find(FindFirstFileW(InFolder(WithoutTrailingSeparators(folder), L"*").c_str(), &data));
-    if (!find.Valid())
+    if (!find)
         return listing;
     do {
         const std::wstring name = data.cFileName;
