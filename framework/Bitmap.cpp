@@ -62,20 +62,12 @@ void TBitmap::Allocate(int width, int height, TPixelFormat format)
     stride_ = ((width_ * bitCount + 31) / 32) * 4;
     if (width_ == 0 || height_ == 0)
         return;
-    BITMAPINFO info {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = static_cast<WORD>(bitCount);
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!dib) {
+    dib_ = CreateTopDownDib(width_, height_, static_cast<WORD>(bitCount), &bits);
+    if (!dib_) {
         width_ = height_ = 0;
         throw EOutOfResources("Out of system resources");
     }
-    dib_.Reset(dib);
     bits_ = static_cast<std::uint8_t*>(bits);
     std::memset(bits_, 0xFF, static_cast<size_t>(stride_) * static_cast<size_t>(height_)); // white, like a new sheet
 }

@@ -95,6 +95,23 @@ struct TMemoryDCTraits {
 // A memory device context from CreateCompatibleDC.
 using TMemoryDC = TUniqueHandle<HDC, TMemoryDCTraits>;
 
+// A DIB section with its rows top-down (24 or 32 bits a pixel, no palette); empty when it cannot
+// be made. bits, when given, receives the address of its pixels.
+inline TOwnedBitmap CreateTopDownDib(int width, int height, WORD bitCount, void** bits = nullptr) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = bitCount;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* pixels = nullptr;
+    TOwnedBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+    if (bits)
+        *bits = pixels;
+    return dib;
+}
+
 // Puts a GDI object into a device context and the previous one back on exit.
 class TSelectGuard {
 public:
@@ -176,8 +193,8 @@ public:
   // The surface is a 32-bit DIB section: a bitmap compatible with a screen DC would make
   // some systems look the display's format up again for every paint.
   TBufferDC(HDC, int width, int height)
-      : bitmap_(CreateSurface(width, height)), select_(dc_.Get(), bitmap_.Get()), width_(width),
-        height_(height) {}
+      : bitmap_(CreateTopDownDib(width > 0 ? width : 1, height > 0 ? height : 1, 32)),
+        select_(dc_.Get(), bitmap_.Get()), width_(width), height_(height) {}
   // A buffer for only the area of the target: drawing keeps the target's coordinates (the
   // buffer's origin is moved to the area's top-left), and CopyToArea puts it back there.
   TBufferDC(HDC target, const RECT& area)
@@ -195,25 +212,13 @@ public:
     }
     void CopyToArea(HDC target) const { CopyTo(target, origin_.x, origin_.y); }
 
-private:
-  static HBITMAP CreateSurface(int width, int height) {
-      BITMAPINFO info{};
-      info.bmiHeader.biSize = sizeof info.bmiHeader;
-      info.bmiHeader.biWidth = width > 0 ? width : 1;
-      info.bmiHeader.biHeight = -(height > 0 ? height : 1);
-      info.bmiHeader.biPlanes = 1;
-      info.bmiHeader.biBitCount = 32;
-      info.bmiHeader.biCompression = BI_RGB;
-      void* bits = nullptr;
-      return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  }
-
-  // Borrowed from the thread's pool: making a DC for every paint costs more than the paint.
-  TPooledMemoryDC dc_;
-  TOwnedBitmap bitmap_;
-  TSelectGuard select_;
-  int width_, height_;
-  POINT origin_{0, 0};
+  private:
+    // Borrowed from the thread's pool: making a DC for every paint costs more than the paint.
+    TPooledMemoryDC dc_;
+    TOwnedBitmap bitmap_;
+    TSelectGuard select_;
+    int width_, height_;
+    POINT origin_{0, 0};
 };
 
 // While it lives, an empty floppy or CD drive does not bring up the system's

@@ -65,15 +65,8 @@ int TImageList::AddMasked(const TBitmap& picture, TColor transparentColor)
 
     // The colour strip, with black where the mask lets the background show:
     // the list draws it over the masked-out background with OR.
-    BITMAPINFO info {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = stripWidth;
-    info.bmiHeader.biHeight = -height_;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    TOwnedBitmap image(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    TOwnedBitmap image = CreateTopDownDib(stripWidth, height_, 24, &bits);
     if (!image)
         throw EOutOfResources("Out of system resources");
     int imageStride = ((stripWidth * 24 + 31) / 32) * 4;

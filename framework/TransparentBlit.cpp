@@ -22,15 +22,7 @@ class TScratch {
         Release();
         colourDC_.Reset(CreateCompatibleDC(nullptr));
         maskDC_.Reset(CreateCompatibleDC(nullptr));
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        colour_.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        colour_ = CreateTopDownDib(width, height, 32);
         mask_.Reset(CreateBitmap(width, height, 1, 1, nullptr));
         if (!colourDC_.Get() || !maskDC_.Get() || !colour_.Get() || !mask_.Get()) {
             Release();
