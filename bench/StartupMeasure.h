@@ -7,6 +7,7 @@
 
 #include "BenchTiming.h"
 #include "HostPath.h"
+#include "ProcessWindow.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -42,27 +43,6 @@ class TProcess {
 };
 
 using ::WindowsPath;
-
-inline HWND VisibleWindowOf(DWORD process) {
-    struct TSearch {
-        DWORD Process;
-        HWND Found;
-    } search{process, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<TSearch*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == s->Process && IsWindowVisible(window) &&
-                (GetWindowLongA(window, GWL_STYLE) & WS_CAPTION)) {
-                s->Found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.Found;
-}
 
 struct TStart {
     double Ms = -1;      // process start to painted, idle and visible
@@ -108,7 +88,7 @@ inline TStart Measure(const std::string& exe, const std::string& folder, const s
     }
     WaitForInputIdle(process.Handle(), 30000);
     HWND window = nullptr;
-    for (int i = 0; i < 30000 && !(window = VisibleWindowOf(process.Id())); ++i)
+    for (int i = 0; i < 30000 && !(window = VisibleCaptionWindowOf(process.Id())); ++i)
         Sleep(1);
     result.Ms = NowMs() - CounterToMs(started.QuadPart);
     result.CpuMs = CpuMs(process.Handle());

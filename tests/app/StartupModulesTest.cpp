@@ -3,6 +3,7 @@
 // milliseconds to every start; they are bound at their first use.
 
 #include "HostPath.h"
+#include "ProcessWindow.h"
 
 #include <windows.h>
 
@@ -34,27 +35,6 @@ std::set<std::string> ModulesOf(DWORD process) {
         names.insert(Lower(entry.szModule));
     CloseHandle(snapshot);
     return names;
-}
-
-HWND VisibleCaptionWindowOf(DWORD process) {
-    struct TSearch {
-        DWORD Process;
-        HWND Found;
-    } search{process, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<TSearch*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == s->Process && IsWindowVisible(window) &&
-                (GetWindowLongA(window, GWL_STYLE) & WS_CAPTION)) {
-                s->Found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.Found;
 }
 
 TEST(Startup, LoadsNoShellCommonControlsOrDialogsBeforeItsWindowIsPainted) {
