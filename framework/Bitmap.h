@@ -82,7 +82,7 @@ private:
     TColor transparentColor_ = clDefault;
     TOwnedBitmap dib_;
     std::uint8_t* bits_ = nullptr;
-    // Borrowed from the thread's pool at the first request, given back with the pixels.
+    // Borrowed from the DC pool at the first request, given back with the pixels.
     mutable HDC memoryDC_ = nullptr;
     mutable HGDIOBJ oldBitmap_ = nullptr;
     std::unique_ptr<TCanvas> canvas_;

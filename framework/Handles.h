@@ -187,7 +187,7 @@ private:
 
 // An off-screen surface of a given size for painting a device context: painting goes here
 // first and reaches the target in one BitBlt. The surface is a 32-bit DIB section in a memory
-// DC of the thread's pool, whatever the target.
+// DC of the process's pool, whatever the target.
 class TBufferDC {
 public:
   // The surface is a 32-bit DIB section: a bitmap compatible with a screen DC would make
@@ -213,7 +213,7 @@ public:
     void CopyToArea(HDC target) const { CopyTo(target, origin_.x, origin_.y); }
 
   private:
-    // Borrowed from the thread's pool: making a DC for every paint costs more than the paint.
+    // Borrowed from the pool: making a DC for every paint costs more than the paint.
     TPooledMemoryDC dc_;
     TOwnedBitmap bitmap_;
     TSelectGuard select_;

@@ -1,42 +1,71 @@
 #include "MemoryDCPool.h"
 
+#include <atomic>
+#include <mutex>
 #include <vector>
 
 namespace {
-// More than a paint nests at once is not kept.
+// More than paints nest at once is not kept.
 constexpr size_t MaxKept = 16;
 
-// After the thread's pool is gone (bitmaps of static lifetime die after it), DCs given back are
-// deleted.
-thread_local bool poolGone = false;
+// One pool for the process, not one per thread: a DC may be lent on a helper thread and given
+// back on another, and objects of a thread's own storage with destructors are not safe on every
+// runtime when a thread ends. After the pool is gone (bitmaps of static lifetime die after it),
+// DCs given back are deleted.
+std::atomic<bool> poolGone{false};
 
 struct TPool {
+    std::mutex Lock;
     std::vector<HDC> Kept;
     ~TPool() {
+        poolGone = true;
         for (HDC dc : Kept)
             DeleteDC(dc);
         Kept.clear();
-        poolGone = true;
     }
 };
 
 TPool* Pool() noexcept {
     if (poolGone)
         return nullptr;
-    thread_local TPool pool;
+    static TPool pool;
     return &pool;
+}
+
+// A kept DC, or nullptr when there is none.
+HDC TakeKept() noexcept {
+    TPool* pool = Pool();
+    if (!pool)
+        return nullptr;
+    std::lock_guard<std::mutex> hold(pool->Lock);
+    if (pool->Kept.empty())
+        return nullptr;
+    HDC dc = pool->Kept.back();
+    pool->Kept.pop_back();
+    return dc;
+}
+
+// Keeps the DC for the next borrower; false when the pool is full or gone.
+bool Keep(HDC dc) noexcept {
+    TPool* pool = Pool();
+    if (!pool)
+        return false;
+    try {
+        std::lock_guard<std::mutex> hold(pool->Lock);
+        if (pool->Kept.size() >= MaxKept)
+            return false;
+        pool->Kept.push_back(dc);
+        return true;
+    } catch (...) {
+        return false;
+    }
 }
 } // namespace
 
 HDC BorrowMemoryDC() noexcept {
-    HDC dc = nullptr;
-    TPool* pool = Pool();
-    if (pool && !pool->Kept.empty()) {
-        dc = pool->Kept.back();
-        pool->Kept.pop_back();
-    } else {
+    HDC dc = TakeKept();
+    if (!dc)
         dc = CreateCompatibleDC(nullptr);
-    }
     // The initial state is saved, so that giving the DC back can return to it in one step.
     if (dc && SaveDC(dc) == 0) {
         DeleteDC(dc);
@@ -48,15 +77,7 @@ HDC BorrowMemoryDC() noexcept {
 void ReturnMemoryDC(HDC dc) noexcept {
     if (!dc)
         return;
-    TPool* pool = Pool();
     // Level 1 is the state saved when it was lent, whatever the borrower saved on top of it.
-    if (!pool || !RestoreDC(dc, 1) || pool->Kept.size() >= MaxKept) {
+    if (!RestoreDC(dc, 1) || !Keep(dc))
         DeleteDC(dc);
-        return;
-    }
-    try {
-        pool->Kept.push_back(dc);
-    } catch (...) {
-        DeleteDC(dc);
-    }
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Memory device contexts lent out and taken back. Making and deleting one costs more on some
 // systems than the drawing a short-lived bitmap or paint buffer does with it (20 to 40 µs), so
-// the thread keeps the ones given back and lends them again.
+// the process keeps the ones given back and lends them again, to any thread.
 
 #include <windows.h>
 

@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
 
 namespace {
-// Drawings up to this size use the buffers of the thread, which only grow; larger ones get
-// buffers of their own.
+// Drawings up to this size use one pair of buffers of the process, which only grows; larger ones,
+// and a copy while another thread uses the shared pair, get buffers of their own. (Not a pair
+// per thread: objects of a thread's own storage with destructors are not safe on every runtime
+// when a thread ends.)
 constexpr int SharedLimit = 512;
 
 // The two scratch surfaces of one copy: the source in 32 bits with the key turned black, and
@@ -64,10 +67,12 @@ bool TransparentBlit(HDC target, int x, int y, int w, int h, HDC source, int sx,
                      COLORREF key) {
     if (!target || !source || w <= 0 || h <= 0 || sw <= 0 || sh <= 0)
         return false;
+    static std::mutex sharedLock;
+    static TScratch shared;
+    std::unique_lock<std::mutex> hold(sharedLock, std::defer_lock);
     std::unique_ptr<TScratch> own;
     TScratch* scratch = nullptr;
-    if (w <= SharedLimit && h <= SharedLimit) {
-        thread_local TScratch shared;
+    if (w <= SharedLimit && h <= SharedLimit && hold.try_lock()) {
         scratch = &shared;
     } else {
         own = std::make_unique<TScratch>();

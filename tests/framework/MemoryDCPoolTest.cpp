@@ -4,8 +4,12 @@
 #include "MemoryDCPool.h"
 #include "Bitmap.h"
 #include "Handles.h"
+#include "TransparentBlit.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
 
 namespace {
 
@@ -70,6 +74,24 @@ TEST(MemoryDCPool, BitmapsAndPaintBuffersDrawThroughLentDCs) {
     TBufferDC next(target.MemoryDC(), 6, 6);
     GdiFlush();
     EXPECT_EQ(GetPixel(next.Get(), 2, 2), RGB(0, 0, 0));
+}
+
+// A test's helper thread captures into a bitmap that this thread frees later: the thread ends
+// with nothing of the pool left to tidy, and the DC comes back to be lent again.
+TEST(MemoryDCPool, ADCLentOnAThreadThatHasEndedIsGivenBackAndLentAgain) {
+    std::unique_ptr<TBitmap> bitmap;
+    HDC lent = nullptr;
+    std::thread([&] {
+        bitmap = std::make_unique<TBitmap>(8, 8, pf32bit);
+        lent = bitmap->MemoryDC();
+        TBitmap glyph(4, 4, pf32bit);
+        TransparentBlit(lent, 0, 0, 4, 4, glyph.MemoryDC(), 0, 0, RGB(255, 0, 255));
+    }).join();
+    ASSERT_NE(lent, nullptr);
+    bitmap.reset();
+    HDC again = BorrowMemoryDC();
+    EXPECT_EQ(again, lent);
+    ReturnMemoryDC(again);
 }
 
 } // namespace
