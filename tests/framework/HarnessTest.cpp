@@ -1,5 +1,7 @@
 // The UI test harness itself: work handed to the user-interface thread that throws must fail the
-// test that handed it over, with the exception's text, never pass silently.
+// test that handed it over, with the exception's text, never pass silently; and the object counters
+// of the leak checks see what is made.
+#include "GuiObjects.h"
 #include "UiTestSupport.h"
 
 #include <gtest/gtest-spi.h>
@@ -8,6 +10,7 @@
 #include <atomic>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -44,6 +47,31 @@ TEST(TestHarness, WorkThatThrowsOnTheUserInterfaceThreadFailsTheTestWithItsText)
     helper.join();
     EXPECT_TRUE(result);
     EXPECT_EQ(ran, 2);
+}
+
+// The leak checks count on these counters: ten more objects of a kind must show as ten more.
+TEST(TestHarness, ObjectCountersSeeEveryMenuWindowAndGdiObjectMade) {
+    TestApplication();
+    const DWORD gdi = GdiObjectCount(), user = UserObjectCount(), menus = CountMenus();
+    std::vector<HMENU> made;
+    std::vector<HWND> windows;
+    std::vector<HBRUSH> brushes;
+    for (int i = 0; i < 10; ++i) {
+        made.push_back(CreatePopupMenu());
+        windows.push_back(
+            CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
+        brushes.push_back(CreateSolidBrush(RGB(i, 0, 0)));
+    }
+    EXPECT_EQ(CountMenus(), menus + 10);
+    EXPECT_EQ(UserObjectCount(), user + 20);
+    EXPECT_EQ(GdiObjectCount(), gdi + 10);
+    for (int i = 0; i < 10; ++i) {
+        DestroyMenu(made[i]);
+        DestroyWindow(windows[i]);
+        DeleteObject(brushes[i]);
+    }
+    EXPECT_EQ(UserObjectCount(), user);
+    EXPECT_EQ(GdiObjectCount(), gdi);
 }
 
 } // namespace

@@ -2,20 +2,18 @@
 // How many GDI and USER objects the process holds, for leak checks. GetGuiResources answers
 // where the system keeps the counts; Wine answers 0, so there GDI objects are counted by asking
 // every handle slot for its object type (Wine takes a handle's bare index), and USER objects by
-// counting the thread's windows with their children.
+// counting the thread's windows with their children and the menus of the process (Wine takes a
+// USER handle's bare slot value too: even numbers from 0x20 on).
 
 #include <windows.h>
 
-inline DWORD CountThreadWindows()
-{
+inline DWORD CountThreadWindows() {
     struct TCounter {
-        static BOOL CALLBACK Child(HWND, LPARAM count)
-        {
+        static BOOL CALLBACK Child(HWND, LPARAM count) {
             ++*reinterpret_cast<DWORD*>(count);
             return TRUE;
         }
-        static BOOL CALLBACK Top(HWND window, LPARAM count)
-        {
+        static BOOL CALLBACK Top(HWND window, LPARAM count) {
             ++*reinterpret_cast<DWORD*>(count);
             EnumChildWindows(window, &TCounter::Child, count);
             return TRUE;
@@ -26,8 +24,7 @@ inline DWORD CountThreadWindows()
     return count;
 }
 
-inline DWORD GdiObjectCount()
-{
+inline DWORD GdiObjectCount() {
     if (DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS))
         return count;
     DWORD count = 0;
@@ -37,9 +34,16 @@ inline DWORD GdiObjectCount()
     return count;
 }
 
-inline DWORD UserObjectCount()
-{
+inline DWORD CountMenus() {
+    DWORD count = 0;
+    for (ULONG_PTR slot = 0x20; slot < 0x10000; slot += 2)
+        if (IsMenu(reinterpret_cast<HMENU>(slot)))
+            ++count;
+    return count;
+}
+
+inline DWORD UserObjectCount() {
     if (DWORD count = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS))
         return count;
-    return CountThreadWindows();
+    return CountThreadWindows() + CountMenus();
 }
