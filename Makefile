@@ -10,6 +10,7 @@ BUILD_TYPE       ?= Release
 JOBS             ?= $(shell nproc)
 CTEST_JOBS       ?= 2
 FUZZ_SECONDS     ?= 30
+FUZZ_JOBS        ?= 2
 
 WINE_RUN   := $(CURDIR)/scripts/wine-run
 BUILD_ABS   = $(abspath $(BUILD_DIR))
@@ -43,9 +44,10 @@ run: build
 test: build native-test
 	$(IN_WINE) --host ctest --test-dir $(BUILD_DIR) --output-on-failure -j$(CTEST_JOBS)
 
-# make test also runs every fuzz target, 30 s each whatever FUZZ_SECONDS says in the environment;
-# a crash stops it.
-test: FUZZ_SECONDS = 30
+# make test also runs every fuzz target, 15 s each and two at a time whatever FUZZ_SECONDS and
+# FUZZ_JOBS say in the environment; a crash fails it. `make fuzz` runs them as long as asked.
+test: FUZZ_SECONDS = 15
+test: FUZZ_JOBS = 2
 test: fuzz
 
 native-test: setup
@@ -67,23 +69,8 @@ fuzz: setup build
 	        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPP_FUZZ=ON -DPP_BUILD_TESTS=OFF; \
 	fi
 	cmake --build $(FUZZ_BUILD_DIR) -j$(JOBS)
-	@set -e; dir=$(abspath $(FUZZ_BUILD_DIR))/fuzz; \
-	for name in $$(tr ';' ' ' < $$dir/targets.txt); do \
-	    mkdir -p $$dir/corpus/$$name $$dir/artifacts; \
-	    seeds=; [ -d tests/fuzz/corpus/$$name ] && seeds=tests/fuzz/corpus/$$name; \
-	    options=; [ -f tests/fuzz/$$name.options ] && options=$$(cat tests/fuzz/$$name.options); \
-	    echo "fuzz: $$name for $(FUZZ_SECONDS) s"; \
-	    $$dir/$$name -max_total_time=$(FUZZ_SECONDS) -timeout=20 -artifact_prefix=$$dir/artifacts/$$name- \
-	        -print_final_stats=1 $$options $$dir/corpus/$$name $$seeds; \
-	done
-	@set -e; dir=$(BUILD_ABS)/fuzz-wine; [ -f $$dir/targets.txt ] || exit 0; \
-	for name in $$(cat $$dir/targets.txt); do \
-	    mkdir -p $$dir/corpus/$$name $$dir/artifacts; \
-	    seeds=; [ -d tests/fuzz/corpus/$$name ] && seeds=$(CURDIR)/tests/fuzz/corpus/$$name; \
-	    echo "fuzz: $$name (under Wine) for $(FUZZ_SECONDS) s"; \
-	    $(IN_WINE) $$dir/$$name.exe -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$$dir/artifacts/$$name- \
-	        $$dir/corpus/$$name $$seeds; \
-	done
+	@bash scripts/run-fuzzers $(FUZZ_SECONDS) $(FUZZ_JOBS) $(abspath $(FUZZ_BUILD_DIR))/fuzz \
+	    $(BUILD_ABS)/fuzz-wine tests/fuzz env $(IN_WINE)
 
 # The folder chooser's benchmark wants a folder of 20,000 subfolders: made here natively, as
 # Wine makes them slowly. The benchmarks' screen is large enough for 1920 x 1080 windows.
@@ -93,6 +80,7 @@ fuzz: setup build
 BENCH_MANY_FOLDERS = $(BUILD_ABS)/bench/many-folders
 BENCH_PIN ?= $(shell command -v taskset >/dev/null 2>&1 && echo taskset -c 0)
 bench: build
+	cmake --build $(BUILD_DIR) -j$(JOBS) --target benches
 	@$(MAKE) --no-print-directory native-bench
 	@[ -d $(BENCH_MANY_FOLDERS)/f19999 ] || cmake -DDIR=$(BENCH_MANY_FOLDERS) -DCOUNT=20000 \
 	    -P tests/controls/MakeManyFolders.cmake

@@ -7,7 +7,8 @@ if(NOT EXISTS "${PP_GTEST_SOURCE_DIR}/CMakeLists.txt")
     message(FATAL_ERROR "googletest sources not found in ${PP_GTEST_SOURCE_DIR}; run scripts/setup.sh")
 endif()
 
-set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+# No test uses gmock: it is not built.
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_SHARED_LIBS OFF)
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
@@ -17,7 +18,7 @@ enable_testing()
 
 # pp_add_test(NAME <name> SOURCES <src>... [LIBS <lib>...] [TIMEOUT <seconds>] [UI])
 #
-# One executable linked with gtest_main (gmock is available too), registered as one ctest test.
+# One executable linked with gtest_main, registered as one ctest test.
 # In a Windows build ctest runs it through scripts/wine-run (the cross-compiling emulator).
 # TIMEOUT defaults to 120 s so a stuck message loop fails the run instead of hanging it.
 # UI: the test depends on focus, activation or what is on screen; such tests share one display
@@ -32,7 +33,7 @@ function(pp_add_test)
     endif()
 
     add_executable(${ARG_NAME} ${ARG_SOURCES})
-    target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+    target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
     set_target_properties(${ARG_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests/bin")
 
     add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME})
