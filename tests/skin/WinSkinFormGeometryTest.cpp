@@ -531,6 +531,64 @@ TEST(FrameTitle, VerticalHalvesTruncateTowardZero) {
 }
 
 TEST(FrameTitle, ExtremeMetricsStayInRange) {
+    // Sums past the ends of int saturate instead of wrapping round to the other side of the
+    // caption (a title far to the right would otherwise land far to the left, and the other way).
+    struct TCase {
+        TFrameRect Caption;
+        int TextWidth, TextHeight;
+        TTitleMetrics Metrics;
+        int Reserved;
+        bool RightToLeft;
+        TBorderKind Kind;
+        TFrameRect Want;
+    };
+    const TCase cases[] = {
+        // A shift and a text wider than int: starts at the end of int, cut at the caption's right.
+        {Rect(0, 0, 100, 20),
+         INT_MAX,
+         10,
+         {.TextShift = INT_MAX, .TextBackLeft = INT_MAX, .TextBackRight = INT_MAX},
+         0,
+         false,
+         bkSizeable,
+         Rect(INT_MAX, 5, 100, 15)},
+        // Right-aligned with a clip of INT_MIN: 100 - INT_MIN does not fit an int.
+        {Rect(0, 0, 100, 20),
+         50,
+         10,
+         {.TextRightClip = INT_MIN, .TextAlignment = 2},
+         0,
+         false,
+         bkSizeable,
+         Rect(INT_MAX, 5, INT_MAX, 15)},
+        // Right to left against buttons reserving INT_MIN: pushed past the end, then 10 more.
+        {Rect(0, 0, 100, 20), 50, 10, {}, INT_MIN, true, bkSizeable, Rect(INT_MAX, 5, INT_MAX, 15)},
+        // A caption as tall as int allows with the vertical shift at its most negative.
+        {Rect(0, INT_MIN, 100, INT_MAX),
+         10,
+         INT_MAX,
+         {.TextShiftVert = INT_MIN},
+         0,
+         false,
+         bkSizeable,
+         Rect(0, INT_MIN, 10, -1)},
+        // A dialog's 16 pixels for the missing icon, taken off a title that starts at INT_MIN.
+        {Rect(0, 0, 100, 20),
+         50,
+         10,
+         {.TextShift = INT_MIN},
+         0,
+         false,
+         bkDialog,
+         Rect(INT_MIN, 5, INT_MIN + 50, 15)},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(LayoutTitle(c.Caption, c.TextWidth, c.TextHeight, c.Metrics, c.Reserved, c.RightToLeft,
+                              false, c.Kind),
+                  c.Want)
+            << c.Want.Left << ", " << c.Want.Top << ", " << c.Want.Right << ", " << c.Want.Bottom;
+
+    // Every alignment and kind at the ends of int: under the sanitizers nothing overflows.
     TTitleMetrics metrics;
     metrics.TextShift = INT_MAX;
     metrics.TextShiftVert = INT_MIN;
@@ -541,10 +599,17 @@ TEST(FrameTitle, ExtremeMetricsStayInRange) {
         metrics.TextAlignment = alignment;
         for (bool rtl : {false, true}) {
             for (bool popup : {false, true}) {
-                LayoutTitle(Rect(INT_MIN, INT_MIN, INT_MAX, INT_MAX), INT_MAX, INT_MIN, metrics, INT_MIN, rtl,
-                            popup, bkDialog);
-                LayoutTitle(Rect(INT_MAX, INT_MAX, INT_MIN, INT_MIN), INT_MIN, INT_MAX, metrics, INT_MAX, rtl,
-                            popup, bkSizeable);
+                const TFrameRect wide = LayoutTitle(Rect(INT_MIN, INT_MIN, INT_MAX, INT_MAX), INT_MAX,
+                                                    INT_MIN, metrics, INT_MIN, rtl, popup, bkDialog);
+                const TFrameRect inverted = LayoutTitle(Rect(INT_MAX, INT_MAX, INT_MIN, INT_MIN), INT_MIN,
+                                                        INT_MAX, metrics, INT_MAX, rtl, popup, bkSizeable);
+                // Vertically (the same for every alignment): the caption 2^32 - 1 high, the text
+                // INT_MIN high, shifted by INT_MIN / 2, puts the top at -1 and the bottom below
+                // INT_MIN; the inverted caption puts the top below INT_MIN and the bottom at -1.
+                EXPECT_EQ(wide.Top, -1) << alignment << rtl << popup;
+                EXPECT_EQ(wide.Bottom, INT_MIN) << alignment << rtl << popup;
+                EXPECT_EQ(inverted.Top, INT_MIN) << alignment << rtl << popup;
+                EXPECT_EQ(inverted.Bottom, -1) << alignment << rtl << popup;
             }
         }
     }
