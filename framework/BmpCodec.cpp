@@ -22,7 +22,7 @@ constexpr size_t kInfoHeaderSize = 40;
 constexpr size_t kOs2V2HeaderSize = 64;
 
 constexpr int64_t kMaxDimension = 32768;
-constexpr uint64_t kMaxPixels = 64ull * 1024 * 1024;
+constexpr uint64_t kMaxPixels = kBmpMaxPixels;
 
 uint16_t ReadU16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
@@ -100,7 +100,7 @@ struct TDibInfo {
     uint32_t masks[4] = {}; // red, green, blue, alpha
 };
 
-bool ParseHeader(const uint8_t* dib, size_t size, TDibInfo& info, std::string* error) {
+bool ParseHeader(const uint8_t* dib, size_t size, uint64_t maxPixels, TDibInfo& info, std::string* error) {
     if (size < 4)
         return Fail(error, "truncated header");
     const uint32_t headerSize = ReadU32(dib);
@@ -150,7 +150,7 @@ bool ParseHeader(const uint8_t* dib, size_t size, TDibInfo& info, std::string* e
     if (height < 0)
         height = -height; // int64, so INT32_MIN is safe
     if (width > kMaxDimension || height > kMaxDimension ||
-        static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > kMaxPixels)
+        static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > maxPixels)
         return Fail(error, "image too large");
     info.width = static_cast<int>(width);
     info.height = static_cast<int>(height);
@@ -417,12 +417,12 @@ class TDibDecoder {
     const std::vector<uint32_t>* palette_ = nullptr;
 };
 
-bool DecodeDibAt(const uint8_t* dib, size_t size, std::optional<uint64_t> pixelOffset, TBmpImage& out,
-                 std::string* error) {
+bool DecodeDibAt(const uint8_t* dib, size_t size, std::optional<uint64_t> pixelOffset, uint64_t maxPixels,
+                 TBmpImage& out, std::string* error) {
     if (dib == nullptr && size != 0)
         return Fail(error, "no data");
     TDibInfo info;
-    if (!ParseHeader(dib, size, info, error))
+    if (!ParseHeader(dib, size, std::min(maxPixels, kMaxPixels), info, error))
         return false;
     try {
         TBmpImage image;
@@ -502,7 +502,7 @@ const uint32_t* ImageRow(const TBmpImage& image, int y) {
 
 } // namespace
 
-bool DecodeBmp(const uint8_t* data, size_t size, TBmpImage& out, std::string* error) {
+bool DecodeBmp(const uint8_t* data, size_t size, TBmpImage& out, std::string* error, uint64_t maxPixels) {
     if (data == nullptr || size < kFileHeaderSize)
         return Fail(error, "truncated file header");
     if (data[0] != 'B' || data[1] != 'M')
@@ -511,11 +511,11 @@ bool DecodeBmp(const uint8_t* data, size_t size, TBmpImage& out, std::string* er
     std::optional<uint64_t> pixelOffset;
     if (offBits >= kFileHeaderSize)
         pixelOffset = offBits - kFileHeaderSize;
-    return DecodeDibAt(data + kFileHeaderSize, size - kFileHeaderSize, pixelOffset, out, error);
+    return DecodeDibAt(data + kFileHeaderSize, size - kFileHeaderSize, pixelOffset, maxPixels, out, error);
 }
 
-bool DecodeDib(const uint8_t* data, size_t size, TBmpImage& out, std::string* error) {
-    return DecodeDibAt(data, size, std::nullopt, out, error);
+bool DecodeDib(const uint8_t* data, size_t size, TBmpImage& out, std::string* error, uint64_t maxPixels) {
+    return DecodeDibAt(data, size, std::nullopt, maxPixels, out, error);
 }
 
 std::vector<uint8_t> EncodeBmp24(const TBmpImage& image) {

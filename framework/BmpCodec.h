@@ -22,13 +22,20 @@ struct TBmpImage {
     std::vector<uint32_t> Palette;
 };
 
+// The most pixels an image may have (a side may be at most 32768).
+inline constexpr uint64_t kBmpMaxPixels = 64ull * 1024 * 1024;
+
 // Decodes a .bmp file (14-byte file header followed by a DIB). On failure
 // returns false, leaves `out` untouched and puts a short reason in *error.
-bool DecodeBmp(const uint8_t* data, size_t size, TBmpImage& out, std::string* error = nullptr);
+// An image of more than maxPixels pixels (never more than kBmpMaxPixels) is
+// refused as too large.
+bool DecodeBmp(const uint8_t* data, size_t size, TBmpImage& out, std::string* error = nullptr,
+               uint64_t maxPixels = kBmpMaxPixels);
 
 // Decodes a packed DIB (info header, masks, palette, bits), as stored in
 // resources and on the clipboard.
-bool DecodeDib(const uint8_t* data, size_t size, TBmpImage& out, std::string* error = nullptr);
+bool DecodeDib(const uint8_t* data, size_t size, TBmpImage& out, std::string* error = nullptr,
+               uint64_t maxPixels = kBmpMaxPixels);
 
 // The encoders write BITMAPFILEHEADER + BITMAPINFOHEADER, bottom-up rows padded
 // to 4 bytes. They return an empty vector when the image is inconsistent

@@ -170,13 +170,14 @@ TSkinArchiveError ParseSkinArchive(const std::uint8_t* data, size_t size, TSkinA
     return error;
 }
 
-TSkinArchiveError UnpackSkinArchive(const std::uint8_t* packed, size_t size, TSkinArchive& archive)
+TSkinArchiveError UnpackSkinArchive(const std::uint8_t* packed, size_t size, TSkinArchive& archive,
+                                    std::uint32_t maxSize)
 {
     archive = TSkinArchive {};
     if (size < 4)
         return TSkinArchiveError::NoSizeHeader;
     TLzhUnpackResult result;
-    std::vector<std::uint8_t> unpacked = LzhUnpack(packed, size, &result);
+    std::vector<std::uint8_t> unpacked = LzhUnpack(packed, size, &result, maxSize);
     if (result.TooLarge)
         return TSkinArchiveError::TooLarge;
     return ParseSkinArchive(unpacked.data(), unpacked.size(), archive);

@@ -67,8 +67,10 @@ struct TSkinArchive {
 
 // Reads an unpacked archive. On failure archive is left empty.
 TSkinArchiveError ParseSkinArchive(const std::uint8_t* data, size_t size, TSkinArchive& archive);
-// Unpacks a packed skin and reads the archive in it.
-TSkinArchiveError UnpackSkinArchive(const std::uint8_t* packed, size_t size, TSkinArchive& archive);
+// Unpacks a packed skin and reads the archive in it; a skin that announces more than maxSize
+// unpacked bytes is refused as too large.
+TSkinArchiveError UnpackSkinArchive(const std::uint8_t* packed, size_t size, TSkinArchive& archive,
+                                    std::uint32_t maxSize = kLzhMaxUnpackedSize);
 
 // Writing (the skin tool and the tests).
 struct TSkinArchiveEntry {

@@ -273,6 +273,23 @@ TEST(BmpDecodeMalformed, RejectsBadHeadersWithAReason) {
     }
 }
 
+TEST(BmpDecodeMalformed, APixelLimitOfTheCallerRefusesLargerImagesButNeverRaisesTheOwnLimit) {
+    TBytes rows;
+    for (int i = 0; i < 16; ++i)
+        rows.U8({0x40});
+    const std::vector<uint8_t> twoByTwo = MakeBmp({.width = 2, .height = 2}, {}, rows);
+    TBmpImage img;
+    std::string error;
+    EXPECT_FALSE(DecodeBmp(twoByTwo.data(), twoByTwo.size(), img, &error, 3));
+    EXPECT_EQ(error, "image too large");
+    EXPECT_TRUE(DecodeBmp(twoByTwo.data(), twoByTwo.size(), img, &error, 4)) << error;
+    EXPECT_EQ(img.Pixels.size(), 4u);
+    const std::vector<uint8_t> huge =
+        MakeBmp({.width = 32768, .height = 2049, .bitCount = 8, .compression = 1}, {}, TBytes().U8({0, 1}));
+    EXPECT_FALSE(DecodeBmp(huge.data(), huge.size(), img, &error, UINT64_MAX));
+    EXPECT_EQ(error, "image too large");
+}
+
 TEST(BmpDecodeMalformed, EveryTruncationFailsOrSucceedsCleanly) {
     struct TCase {
         std::vector<uint8_t> file;

@@ -1,17 +1,16 @@
 // Packed skins come from users: any byte sequence must decode to exactly the announced size
-// without crashing, and whatever we pack must come back unchanged. The limit is the program's
-// own (64 MiB): inputs that announce more must be refused exactly as the program refuses them,
-// and the ones just below it must decode like any other.
+// without crashing, and whatever we pack must come back unchanged. Inputs that announce more
+// than the limit must be refused, with the program's own limit (64 MiB) as with the input's own.
 
+#include "FuzzLimit.h"
 #include "WinConvert.h"
 
 #include <cstdint>
 #include <cstdlib>
 
-// Decoding costs time in proportion to the announced size, and mutations of the first four
-// bytes mostly announce megabytes: left alone, a run manages a few dozen inputs a second. So most
-// mutated inputs announce a modest size; one in sixty-four keeps what the mutation gave, so sizes up
-// to the program's limit and past it are still tried with that limit.
+// Mutations of the first four bytes mostly announce more than any input's limit (FuzzLimit.h),
+// which is refused at once. So most mutated inputs announce a modest size; one in sixty-four
+// keeps what the mutation gave, so that refusals are tried too.
 extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
 
 extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t maxSize, unsigned int seed) {
@@ -30,10 +29,16 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::uint32_t limit = LimitFromInput(data, size);
     TLzhUnpackResult result;
-    std::vector<std::uint8_t> out = LzhUnpack(data, size, &result);
-    if (result.TooLarge != (result.AnnouncedSize > kLzhMaxUnpackedSize))
+    std::vector<std::uint8_t> out = LzhUnpack(data, size, &result, limit);
+    if (result.TooLarge != (result.AnnouncedSize > limit) || (result.TooLarge && !out.empty()))
         std::abort();
+    if (result.AnnouncedSize > kLzhMaxUnpackedSize) {
+        TLzhUnpackResult refused;
+        if (!LzhUnpack(data, size, &refused).empty() || !refused.TooLarge || refused.Produced != 0)
+            std::abort();
+    }
     if (!result.TooLarge && (out.size() != result.AnnouncedSize || result.Produced != out.size()))
         std::abort();
     if (size < 4 ? result.HeaderComplete : !result.HeaderComplete)

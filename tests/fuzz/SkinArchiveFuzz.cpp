@@ -2,6 +2,7 @@
 // past the data, and hand out only entries that lie inside it; what it reads, our writer must
 // write back unchanged.
 
+#include "FuzzLimit.h"
 #include "SkinArchive.h"
 
 #include "WinConvert.h"
@@ -11,9 +12,9 @@
 
 namespace {
 
-void Check(const TSkinArchive& archive)
-{
-    if (archive.Names.size() != archive.Sizes.size() || archive.Names.size() > static_cast<size_t>(kSkinMaxEntries))
+void Check(const TSkinArchive& archive) {
+    if (archive.Names.size() != archive.Sizes.size() ||
+        archive.Names.size() > static_cast<size_t>(kSkinMaxEntries))
         std::abort();
     for (int i = 0; i < archive.Count(); ++i) {
         if (archive.Sizes[static_cast<size_t>(i)] < 0 ||
@@ -29,10 +30,9 @@ void Check(const TSkinArchive& archive)
 
 } // namespace
 
-// Decoding costs time in proportion to the announced size, and mutations of the first four
-// bytes mostly announce megabytes: left alone, a run manages a few dozen inputs a second. So most
-// mutated inputs announce a modest size; one in sixty-four keeps what the mutation gave, so sizes up
-// to the program's limit and past it are still tried with that limit.
+// Mutations of the first four bytes mostly announce more than any input's limit (FuzzLimit.h),
+// which is refused at once. So most mutated inputs announce a modest size; one in sixty-four
+// keeps what the mutation gave, so that refusals are tried too.
 extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
 
 extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t maxSize, unsigned int seed) {
@@ -88,9 +88,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort(); // a refused archive holds nothing
     }
 
-    // As a packed skin, the way the program reads it, with the program's own 64 MiB limit.
+    // As a packed skin, the way the program reads it, under the input's own limit; what
+    // announces more than the program's 64 MiB is refused with the program's limit too.
+    const std::uint32_t limit = LimitFromInput(data, size);
     TSkinArchive packed;
-    TSkinArchiveError error = UnpackSkinArchive(data, size, packed);
+    TSkinArchiveError error = UnpackSkinArchive(data, size, packed, limit);
     if (error == TSkinArchiveError::None)
         Check(packed);
     else if (packed.Count() != 0 || !packed.Data.empty())
@@ -98,7 +100,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size >= 4) {
         const std::uint32_t announced =
             data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24;
-        if ((announced > kLzhMaxUnpackedSize) != (error == TSkinArchiveError::TooLarge))
+        if ((announced > limit) != (error == TSkinArchiveError::TooLarge))
+            std::abort();
+        if (announced > kLzhMaxUnpackedSize &&
+            UnpackSkinArchive(data, size, packed) != TSkinArchiveError::TooLarge)
             std::abort();
     }
     return 0;
