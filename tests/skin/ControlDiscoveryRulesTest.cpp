@@ -475,8 +475,12 @@ TEST(WindowClassRules, ClassAndStyleDecideTheAdapter) {
         {"ComboBox", Child | 0x1, AllGates, true, acNone}, // simple
         {"ComboBox", Child | 0x2, Without({xcCombo}), false, acNone},
         {"ComboBoxEx32", Child, AllGates, true, acComBox},
+        // A size grip by its SBS_SIZEGRIP style, a tab stop or not; plain bars stay native.
         {"ScrollBar", Child | 0x10, AllGates, true, acSizer},
+        {"ScrollBar", Child | TabStop | 0x10, AllGates, true, acSizer},
         {"ScrollBar", Child | TabStop, AllGates, false, acNone},
+        {"ScrollBar", Child, AllGates, false, acNone},
+        {"ScrollBar", Child | 0x1, AllGates, false, acNone}, // vertical
         {"SysTreeView32", Child, AllGates, true, acNone},
         {"#32770", Child, AllGates, true, acBoxH},
         {"#32770", Child | TabStop, AllGates, false, acNone},
