@@ -614,9 +614,6 @@ TDiscoveryDecision WindowClassDecision(std::string_view className, std::uint32_t
         return Take(acButton);
     if (cls == "tprogressbar")
         return Take(acProgress);
-    // The system's own progress bar (the shell's copy dialog) goes with the program's ones.
-    if (cls == "msctls_progress32" && Has(gates, xcProgress))
-        return Take(acProgress);
     if (cls == "tsilentpaintpanel") {
         TDiscoveryDecision decision = Take();
         decision.ControlColour = true;

@@ -490,8 +490,9 @@ TEST(WindowClassRules, ClassAndStyleDecideTheAdapter) {
         {"TButton", Child, AllGates, true, acButton},
         {"TButton", Child, Without({xcButton}), false, acNone},
         {"TProgressBar", Child, AllGates, true, acProgress},
-        {"msctls_progress32", Child, AllGates, true, acProgress}, // the shell's copy dialog
-        {"msctls_progress32", Child, Without({xcProgress}), false, acNone},
+        // The system's own progress bar (marquee bars included) keeps its native look.
+        {"msctls_progress32", Child, AllGates, false, acNone},
+        {"msctls_progress32", Child | 0x8, AllGates, false, acNone},
         {"TSilentPaintPanel", Child, AllGates, true, acNone},
         {"SysTabControl32", Child, AllGates, true, acTab},
         {"SysTabControl32", Child | 0x2000, AllGates, false, acNone},
