@@ -48,11 +48,13 @@ std::wstring StatusText(HWND window, int part, WORD& flags)
     return text;
 }
 
-// The skin's Progress element when it can draw the whole bar: it has an image, and a chunked bar
-// has its chunk image too. Without one the bar paints itself.
+// The skin's Progress element when it can draw the whole bar: its image holds its cells (an
+// image too narrow for them is as good as none), and a chunked bar has its chunk image too.
+// Without one the bar paints itself.
 const TDataSkinObject* UsableProgress(const TSkinData* skin) {
     const TDataSkinObject* progress = skin ? skin->Slot(ssProgress) : nullptr;
-    if (!progress || progress->Bitmap.Empty())
+    if (!progress || progress->Bitmap.Empty() ||
+        StripCellWidth(progress->Bitmap.Width(), progress->Frame) <= 0)
         return nullptr;
     if (progress->Style == 1) {
         const TDataSkinObject* chunk = skin->Slot(ssProgressChunk);

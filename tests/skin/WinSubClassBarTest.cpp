@@ -177,11 +177,13 @@ TEST_F(SkinBarTest, ProgressBarsShowTheEmptyAndFilledCellsAndVerticalOnesFillFro
 }
 
 TEST_F(SkinBarTest, ProgressBarsWithoutAUsableImagePaintThemselves) {
-    // No Progress element, an image that does not load, a chunked bar without its chunk image or
-    // with one that does not load: the bars look as they do unskinned.
+    // No Progress element, an image that does not load or is too narrow for its two cells, a
+    // chunked bar without its chunk image or with one that does not load: the bars look as they
+    // do unskinned.
     KeepDiscoveryAway();
     TMapSource images;
     images.entries["p.bmp"] = SolidBmp(20, 10, 0x3366CC);
+    images.entries["one.bmp"] = SolidBmp(1, 10, 0x3366CC);
     MakeForm();
     TProgressBar* bars[] = {progress_, vertical_};
     for (TProgressBar* bar : bars)
@@ -191,7 +193,8 @@ TEST_F(SkinBarTest, ProgressBarsWithoutAUsableImagePaintThemselves) {
         native.push_back(Shot(bar));
     TOwnedComponent<TSkinData> skin(new TSkinData(nullptr));
     for (const char* description :
-         {"", "[Progress]\nBitmap=missing.bmp\n", "[Progress]\nBitmap=p.bmp\nStyle=1\n",
+         {"", "[Progress]\nBitmap=missing.bmp\n", "[Progress]\nBitmap=one.bmp\n",
+          "[Progress]\nBitmap=p.bmp\nStyle=1\n",
           "[Progress]\nBitmap=p.bmp\nStyle=1\n[Progress.Chunk]\nImage=missing.bmp\n"}) {
         SCOPED_TRACE(description);
         TQuickIni ini;
