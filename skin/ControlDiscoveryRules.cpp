@@ -571,7 +571,10 @@ TDiscoveryDecision WindowClassDecision(std::string_view className, std::uint32_t
     const auto gated = [&](TSkinControlType gate, TAdapterClass adapter) {
         return Has(gates, gate) ? Take(adapter) : Take();
     };
-    constexpr std::uint32_t OwnerDraw = 0xB, SizeGripClear = 0x10000, NoTabLines = 0x2000;
+    // A scroll-bar window is a size grip by its SBS_SIZEGRIP style; 0x10000 (WS_TABSTOP) says
+    // nothing about that. A nested dialog is walked when that bit is clear.
+    constexpr std::uint32_t OwnerDraw = 0xB, SizeGrip = 0x10, NestedDialogClear = 0x10000,
+                            NoTabLines = 0x2000;
     if (cls == "button" && (style & OwnerDraw) != OwnerDraw) {
         if ((style & 7) == 7 || (style & 0x80))
             return Take();
@@ -588,11 +591,11 @@ TDiscoveryDecision WindowClassDecision(std::string_view className, std::uint32_t
         decision.FirstChildWindow = true;
         return decision;
     }
-    if (cls == "scrollbar" && !(style & SizeGripClear))
+    if (cls == "scrollbar" && (style & SizeGrip))
         return Take(acSizer);
     if (cls == "systreeview32")
         return Take();
-    if (cls == "#32770" && !(style & SizeGripClear)) {
+    if (cls == "#32770" && !(style & NestedDialogClear)) {
         TDiscoveryDecision decision = Take(acBoxH);
         decision.ChildWindowsFirst = true;
         return decision;
@@ -610,9 +613,6 @@ TDiscoveryDecision WindowClassDecision(std::string_view className, std::uint32_t
     if (cls == "tbutton" && Has(gates, xcButton))
         return Take(acButton);
     if (cls == "tprogressbar")
-        return Take(acProgress);
-    // The system's own progress bar (the shell's copy dialog) goes with the program's ones.
-    if (cls == "msctls_progress32" && Has(gates, xcProgress))
         return Take(acProgress);
     if (cls == "tsilentpaintpanel") {
         TDiscoveryDecision decision = Take();

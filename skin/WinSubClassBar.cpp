@@ -48,6 +48,22 @@ std::wstring StatusText(HWND window, int part, WORD& flags)
     return text;
 }
 
+// The skin's Progress element when it can draw the whole bar: its image holds its cells (an
+// image too narrow for them is as good as none), and a chunked bar has its chunk image too.
+// Without one the bar paints itself.
+const TDataSkinObject* UsableProgress(const TSkinData* skin) {
+    const TDataSkinObject* progress = skin ? skin->Slot(ssProgress) : nullptr;
+    if (!progress || progress->Bitmap.Empty() ||
+        StripCellWidth(progress->Bitmap.Width(), progress->Frame) <= 0)
+        return nullptr;
+    if (progress->Style == 1) {
+        const TDataSkinObject* chunk = skin->Slot(ssProgressChunk);
+        if (!chunk || chunk->Bitmap.Empty())
+            return nullptr;
+    }
+    return progress;
+}
+
 // The shared buffer of every status bar (one bar paints at a time).
 TBitmap& StatusBuffer()
 {
@@ -61,8 +77,7 @@ TBitmap& StatusBuffer()
 
 bool TSkinProgress::BeforeMessage(TMessage& message)
 {
-    const TDataSkinObject* progress = skin_ ? skin_->Slot(ssProgress) : nullptr;
-    if (!progress || progress->Bitmap.Empty())
+    if (!UsableProgress(skin_))
         return TSkinControl::BeforeMessage(message);
     switch (message.Msg) {
     case WM_PAINT:
@@ -79,13 +94,11 @@ bool TSkinProgress::BeforeMessage(TMessage& message)
 
 void TSkinProgress::Paint(HDC dc, const RECT& rect)
 {
-    const TDataSkinObject* progress = skin_ ? skin_->Slot(ssProgress) : nullptr;
-    if (!dc || !progress || progress->Bitmap.Empty())
+    const TDataSkinObject* progress = UsableProgress(skin_);
+    if (!dc || !progress)
         return;
     const bool chunks = progress->Style == 1;
     const TDataSkinObject* chunk = skin_->Slot(ssProgressChunk);
-    if (chunks && (!chunk || chunk->Bitmap.Empty()))
-        return;
     const bool vertical = (GetWindowLongA(handle_, GWL_STYLE) & PBS_VERTICAL) != 0;
     int width = rect.right - rect.left, height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0)

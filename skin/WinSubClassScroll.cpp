@@ -115,6 +115,17 @@ void FillScrollCorner(HDC dc, HWND window, const TWScrollbar* horizontal, const 
     FillRect(dc, &corner, brush.Get());
 }
 
+// A new skin may bring scroll-bar images or take them away: the overlay is placed or hidden to
+// match. True when it stopped covering its bar, which its window must then draw again.
+bool FollowSkin(TWScrollbar* bar, HWND window, const TSkinData* skin) {
+    if (!bar)
+        return false;
+    const bool wasShown = bar->Shown();
+    if (!wasShown || !HasImage(SlotOf(skin, ssScrollbar)))
+        bar->UpdateBar(window);
+    return wasShown && !bar->Shown();
+}
+
 // A combo box's list tells itself to show its caret; its bars are painted again afterwards.
 constexpr UINT LBCB_CARETON = 0x1AE;
 
@@ -265,6 +276,10 @@ void TWScrollbar::SetTarget(TSkinControl* adapter, TControl* control, HWND windo
     UpdateBar(window);
 }
 
+bool TWScrollbar::SkinDrawsBars() const {
+    return adapter_ && adapter_->SkinData() && HasImage(adapter_->SkinData()->Slot(ssScrollbar));
+}
+
 bool TWScrollbar::ReadBar(TNativeScrollBar& info) const {
     return ReadNativeScrollBar(targetWindow_, kind_ == wkControl ? SB_CTL : (vertical_ ? SB_VERT : SB_HORZ),
                                info);
@@ -273,6 +288,12 @@ bool TWScrollbar::ReadBar(TNativeScrollBar& info) const {
 void TWScrollbar::UpdateBar(HWND window) {
     if (!window)
         window = targetWindow_;
+    // A skin without scroll-bar images leaves the native bar to be seen.
+    if (!SkinDrawsBars()) {
+        if (shown_ || IsWindowVisible(WindowHandle()))
+            HideBar();
+        return;
+    }
     TNativeScrollBar info;
     if (!ReadNativeScrollBar(window, kind_ == wkControl ? SB_CTL : (vertical_ ? SB_VERT : SB_HORZ), info))
         return;
@@ -343,6 +364,10 @@ void TWScrollbar::SetHotPart(int part) {
 void TWScrollbar::RefreshOrHide() {
     if (!shown_)
         return;
+    if (!SkinDrawsBars()) {
+        HideBar();
+        return;
+    }
     TNativeScrollBar info;
     if (!ReadBar(info)) {
         Refresh();
@@ -593,7 +618,10 @@ void TSkinScrollbar::ApplyFixedColour() {
 void TSkinScrollbar::SkinChanged() {
     if (useSkinColour_ && control_ && !control_->IsDestroying())
         ApplyFixedColour();
-    if (handle_ && hasBorder_)
+    bool uncovered = false;
+    for (TWScrollbar* bar : bars_)
+        uncovered = FollowSkin(bar, handle_, skin_) || uncovered;
+    if (handle_ && (hasBorder_ || uncovered))
         RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
     for (TWScrollbar* bar : bars_)
         if (bar && bar->Shown()) {
@@ -1052,6 +1080,15 @@ void TSkinScrollbarH::AfterMessage(TMessage& message) {
     }
 }
 
+void TSkinScrollbarH::SkinChanged() {
+    bool uncovered = false;
+    for (TWScrollbar* bar : bars_)
+        uncovered = FollowSkin(bar, handle_, skin_) || uncovered;
+    if (uncovered && handle_)
+        RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+    TSkinControl::SkinChanged();
+}
+
 void TSkinScrollbarH::Paint(HDC dc, const RECT&) {
     for (TWScrollbar* bar : bars_)
         if (bar)
@@ -1171,6 +1208,12 @@ void TSkinScControl::AfterMessage(TMessage& message) {
         TSkinControl::AfterMessage(message);
         break;
     }
+}
+
+void TSkinScControl::SkinChanged() {
+    // The control paints itself again in the base's repaint when its overlay went away.
+    FollowSkin(bar_, handle_, skin_);
+    TSkinControl::SkinChanged();
 }
 
 void TSkinScControl::Paint(HDC, const RECT&) {

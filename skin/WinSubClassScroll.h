@@ -96,6 +96,8 @@ class TWScrollbar : public TCustomControl {
     void CreateParams(TCreateParams& params) override;
 
   private:
+    // The skin has the images to draw a bar; without them the overlay stays hidden.
+    bool SkinDrawsBars() const;
     bool ReadBar(TNativeScrollBar& info) const;
     // What a paint now would show (the thumb following a drag); false when nothing can be shown.
     bool CurrentFacts(TScrollBarFacts& facts, const TNativeScrollBar& info);
@@ -221,6 +223,7 @@ class TSkinScrollbarH : public TSkinControl {
     bool BeforeMessage(TMessage& message) override;
     void AfterMessage(TMessage& message) override;
     void Paint(HDC dc, const RECT& rect) override;
+    void SkinChanged() override;
     TWScrollbar* HorizontalBar() const { return bars_[0]; }
     TWScrollbar* VerticalBar() const { return bars_[1]; }
 
@@ -247,6 +250,7 @@ class TSkinScControl : public TSkinControl {
     bool BeforeMessage(TMessage& message) override;
     void AfterMessage(TMessage& message) override;
     void Paint(HDC dc, const RECT& rect) override;
+    void SkinChanged() override;
     TWScrollbar* Bar() const { return bar_; }
 
   protected:

@@ -201,9 +201,14 @@ bool TSkinTab::BeforeMessage(TMessage& message) {
     switch (message.Msg) {
     case WM_PAINT:
     case WM_PRINTCLIENT:
+        // Without tab images the control draws its own tabs; the page frame goes over them after.
+        if (!DrawsWholeControl())
+            return true;
         FullPaint(message);
         return false;
     case WM_ERASEBKGND:
+        if (!DrawsWholeControl())
+            return true;
         message.Result = 1;
         return false;
     case WM_LBUTTONDOWN:
@@ -235,8 +240,11 @@ bool TSkinTab::BeforeMessage(TMessage& message) {
 }
 
 void TSkinTab::AfterMessage(TMessage& message) {
-    if (message.Msg == WM_PAINT)
+    if (message.Msg == WM_PAINT || message.Msg == WM_PRINTCLIENT) {
+        if (!DrawsWholeControl() && DrawsPageFrame())
+            PaintOverNative(reinterpret_cast<HDC>(message.WParam), message.Msg == WM_PRINTCLIENT);
         return;
+    }
     // The control makes its scroller when the tabs stop fitting.
     if (message.Msg == WM_PARENTNOTIFY && LOWORD(message.WParam) == WM_CREATE) {
         AttachScroller();
@@ -304,6 +312,32 @@ void TSkinTab::Paint(HDC dc, const RECT& rect) {
     }
 }
 
+void TSkinTab::PaintOverNative(HDC dc, bool clientDc) {
+    if (!skin_ || !handle_ || paneImage_.Empty())
+        return;
+    try {
+        RECT rect{};
+        if (clientDc) {
+            if (!dc || !GetClientRect(handle_, &rect))
+                return;
+            PaintPageFrame(dc, rect);
+            return;
+        }
+        if (!GetWindowRect(handle_, &rect))
+            return;
+        OffsetRect(&rect, -rect.left, -rect.top);
+        if (dc) {
+            PaintPageFrame(dc, rect);
+            return;
+        }
+        TWindowDC windowDc(handle_, TWindowDC::Area::Window);
+        if (windowDc.Get())
+            PaintPageFrame(windowDc.Get(), rect);
+    } catch (...) {
+        // The control keeps its own picture.
+    }
+}
+
 void TSkinTab::DrawTabCell(HDC dc, const RECT& place, int cell) {
     const TDataSkinBorder* tabs = skin_->Tabs();
     if (!tabs || tabImage_.Empty() || cell < 1)
@@ -333,9 +367,7 @@ void TSkinTab::PaintTabs(HDC dc, const RECT& rect, bool rowOnly) {
         TOwnedBrush brush(CreateSolidBrush(ColorToRGB(background)));
         FillRect(dc, &rect, brush.Get());
     }
-    RECT display{0, 0, width, height};
-    SendMessageA(handle_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-    const TFrameRect page = TabPageRect(FromRect(display), orientation_);
+    const TFrameRect page = PageRect(width, height);
     const int count = std::max(static_cast<int>(SendMessageA(handle_, TCM_GETITEMCOUNT, 0, 0)), 0);
     const int focus = static_cast<int>(SendMessageA(handle_, TCM_GETCURFOCUS, 0, 0));
     closeRects_.assign(static_cast<size_t>(count), RECT{});
@@ -392,8 +424,21 @@ void TSkinTab::PaintTabs(HDC dc, const RECT& rect, bool rowOnly) {
         }
     }
 
-    if (rowOnly || paneImage_.Empty())
+    if (!rowOnly)
+        PaintPageFrame(dc, rect);
+}
+
+TFrameRect TSkinTab::PageRect(int width, int height) const {
+    RECT display{0, 0, width, height};
+    SendMessageA(handle_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    return TabPageRect(FromRect(display), orientation_);
+}
+
+void TSkinTab::PaintPageFrame(HDC dc, const RECT& rect) {
+    if (paneImage_.Empty())
         return;
+    const TDataSkinBorder* tabs = skin_->Tabs();
+    const TFrameRect page = PageRect(rect.right - rect.left, rect.bottom - rect.top);
     RECT margins{4, 5, 4, 4};
     if (tabs && tabs->Style != 0)
         if (const TDataSkinObject* tabPane = skin_->Slot(ssTabPane))

@@ -50,6 +50,9 @@ class TSkinTab : public TSkinControl {
     void PaintTabs(HDC dc, const RECT& rect, bool rowOnly);
     void AfterAttach();
     virtual bool DrawsPageFrame() const { return true; }
+    // The adapter paints the whole control; else (a skin without tab images) the control paints
+    // itself and only the page frame is drawn over it.
+    virtual bool DrawsWholeControl() const { return !tabImage_.Empty(); }
 
     TTabOrientation orientation_ = toTop;
     TBitmap tabImage_;
@@ -69,6 +72,13 @@ class TSkinTab : public TSkinControl {
     void SetHotTab(int tab);
     bool PressOnCloseBox(int x, int y);
     void DrawTabCell(HDC dc, const RECT& place, int cell);
+    // The page rectangle of a window of that size, from the control's display area.
+    TFrameRect PageRect(int width, int height) const;
+    // The page frame image over the page of the window rectangle rect (at the origin) on dc.
+    void PaintPageFrame(HDC dc, const RECT& rect);
+    // The page frame over what the control painted itself: on dc (a window DC, or a client DC
+    // when clientDc), or on the window's own when dc is none.
+    void PaintOverNative(HDC dc, bool clientDc);
 };
 
 // The older tab-set control: the tab row only, no page frame.
@@ -87,6 +97,10 @@ class TSkinTabBtn : public TSkinTab {
     explicit TSkinTabBtn(TComponent* owner);
     const char* ClassName() const override { return "TSkinTabBtn"; }
     void Paint(HDC dc, const RECT& rect) override;
+
+  protected:
+    // Drawn from the skin's buttons, whatever the tab images.
+    bool DrawsWholeControl() const override { return true; }
 };
 
 // A page of a page control: filled with ButtonFace.

@@ -475,8 +475,12 @@ TEST(WindowClassRules, ClassAndStyleDecideTheAdapter) {
         {"ComboBox", Child | 0x1, AllGates, true, acNone}, // simple
         {"ComboBox", Child | 0x2, Without({xcCombo}), false, acNone},
         {"ComboBoxEx32", Child, AllGates, true, acComBox},
+        // A size grip by its SBS_SIZEGRIP style, a tab stop or not; plain bars stay native.
         {"ScrollBar", Child | 0x10, AllGates, true, acSizer},
+        {"ScrollBar", Child | TabStop | 0x10, AllGates, true, acSizer},
         {"ScrollBar", Child | TabStop, AllGates, false, acNone},
+        {"ScrollBar", Child, AllGates, false, acNone},
+        {"ScrollBar", Child | 0x1, AllGates, false, acNone}, // vertical
         {"SysTreeView32", Child, AllGates, true, acNone},
         {"#32770", Child, AllGates, true, acBoxH},
         {"#32770", Child | TabStop, AllGates, false, acNone},
@@ -486,8 +490,9 @@ TEST(WindowClassRules, ClassAndStyleDecideTheAdapter) {
         {"TButton", Child, AllGates, true, acButton},
         {"TButton", Child, Without({xcButton}), false, acNone},
         {"TProgressBar", Child, AllGates, true, acProgress},
-        {"msctls_progress32", Child, AllGates, true, acProgress}, // the shell's copy dialog
-        {"msctls_progress32", Child, Without({xcProgress}), false, acNone},
+        // The system's own progress bar (marquee bars included) keeps its native look.
+        {"msctls_progress32", Child, AllGates, false, acNone},
+        {"msctls_progress32", Child | 0x8, AllGates, false, acNone},
         {"TSilentPaintPanel", Child, AllGates, true, acNone},
         {"SysTabControl32", Child, AllGates, true, acTab},
         {"SysTabControl32", Child | 0x2000, AllGates, false, acNone},

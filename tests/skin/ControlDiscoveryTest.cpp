@@ -515,13 +515,14 @@ TEST_F(ControlDiscoveryTest, ASystemMessageBoxGetsSkinnedButtonsByWindowClassAnd
 }
 
 namespace {
-// A system dialog made from a template: a push button, a check box and a tree view.
+// A system dialog made from a template: a push button, a check box, a tree view, a plain scroll
+// bar, a size grip and a marquee progress bar.
 INT_PTR CALLBACK TemplateDialogProc(HWND, UINT msg, WPARAM, LPARAM) {
     return msg == WM_INITDIALOG;
 }
 
 HWND MakeSystemDialog() {
-    INITCOMMONCONTROLSEX init{sizeof init, ICC_TREEVIEW_CLASSES};
+    INITCOMMONCONTROLSEX init{sizeof init, ICC_TREEVIEW_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&init);
     std::vector<WORD> t(1024, 0);
     size_t at = 0;
@@ -539,8 +540,8 @@ HWND MakeSystemDialog() {
     // DLGTEMPLATE
     dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | WS_VISIBLE);
     dword(0);
-    word(3);
-    word(10), word(10), word(180), word(110);
+    word(6);
+    word(10), word(10), word(180), word(130);
     word(0), word(0);
     text(L"Nested");
     word(8);
@@ -560,12 +561,15 @@ HWND MakeSystemDialog() {
     item(BS_PUSHBUTTON | WS_TABSTOP, 10, 85, 50, 14, IDOK, L"Button", L"OK");
     item(BS_AUTOCHECKBOX | WS_TABSTOP, 70, 85, 60, 14, 100, L"Button", L"Check");
     item(WS_BORDER | TVS_HASLINES, 10, 10, 160, 70, 101, WC_TREEVIEWW, L"");
+    item(SBS_HORZ, 10, 104, 100, 10, 102, L"ScrollBar", L"");
+    item(SBS_SIZEGRIP | SBS_SIZEBOXBOTTOMRIGHTALIGN, 166, 116, 14, 14, 103, L"ScrollBar", L"");
+    item(PBS_MARQUEE, 120, 104, 50, 10, 104, PROGRESS_CLASSW, L"");
     return CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(t.data()),
                                       nullptr, TemplateDialogProc, 0);
 }
 } // namespace
 
-TEST_F(ControlDiscoveryTest, ASystemDialogsButtonsAreSkinnedButItsTreeViewStaysNative) {
+TEST_F(ControlDiscoveryTest, ASystemDialogsButtonsAreSkinnedButItsTreeViewBarsAndProgressStayNative) {
     Start();
     HWND dialog = MakeSystemDialog();
     ASSERT_NE(dialog, nullptr);
@@ -578,6 +582,14 @@ TEST_F(ControlDiscoveryTest, ASystemDialogsButtonsAreSkinnedButItsTreeViewStaysN
     EXPECT_EQ(ClassOf(AdapterOf(dialog, nullptr, check)), "TSkinCheckBox");
     EXPECT_EQ(AdapterOf(dialog, nullptr, tree), nullptr);
     EXPECT_NE(SendMessageA(tree, SKM_ISSKINNED, 0, 0), 1);
+    // Only the size grip is painted over; a plain scroll bar and the system's progress bar (a
+    // marquee that the skin could not show) keep their own look.
+    HWND bar = GetDlgItem(dialog, 102), grip = GetDlgItem(dialog, 103), progress = GetDlgItem(dialog, 104);
+    EXPECT_EQ(AdapterOf(dialog, nullptr, bar), nullptr);
+    EXPECT_NE(SendMessageA(bar, SKM_ISSKINNED, 0, 0), 1);
+    EXPECT_EQ(ClassOf(AdapterOf(dialog, nullptr, grip)), "TSkinSizer");
+    EXPECT_EQ(AdapterOf(dialog, nullptr, progress), nullptr);
+    EXPECT_NE(SendMessageA(progress, SKM_ISSKINNED, 0, 0), 1);
     DestroyWindow(dialog);
     PumpPending();
 }

@@ -3,15 +3,18 @@
 // are read straight from the skin images at spots that are drawn 1:1 or that stretching maps
 // exactly (the first and last pixel of a cell).
 #include "GuiObjects.h"
+#include "MapSkinSource.h"
 #include "SkinnedUiTest.h"
 #include "UiTestSupport.h"
 
+#include "BmpCodec.h"
 #include "ComCtrls.h"
 #include "Form.h"
 #include "ImgUtil.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
+#include "WinSkinIni.h"
 #include "WinSkinStore.h"
 #include "WinSubClass.h"
 #include "WinSubClassBarGeometry.h"
@@ -42,6 +45,28 @@ TColor CellPixel(const TBitmap& image, int cells, int cell, int x, int y, TColor
     const int width = StripCellWidth(image.Width(), cells);
     const TColor c = image.PixelColor(width * (cell - 1) + x, y);
     return c == Magenta ? behind : c;
+}
+
+// A 24-bit BMP file of one colour, for skins made up by a test.
+std::vector<std::uint8_t> SolidBmp(int width, int height, TColor colour) {
+    TBmpImage image;
+    image.Width = width;
+    image.Height = height;
+    image.BitCount = 24;
+    const auto c = static_cast<std::uint32_t>(colour);
+    for (int i = 0; i < width * height; ++i)
+        image.Pixels.push_back(0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF));
+    return EncodeBmp24(image);
+}
+
+int DifferingPixels(const TBitmap& a, const TBitmap& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height())
+        return a.Width() * a.Height() + 1;
+    int count = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            count += a.PixelColor(x, y) != b.PixelColor(x, y);
+    return count;
 }
 
 } // namespace
@@ -149,6 +174,42 @@ TEST_F(SkinBarTest, ProgressBarsShowTheEmptyAndFilledCellsAndVerticalOnesFillFro
         ++checked;
     }
     EXPECT_GE(checked, 2) << "too few skins with a two-cell progress image";
+}
+
+TEST_F(SkinBarTest, ProgressBarsWithoutAUsableImagePaintThemselves) {
+    // No Progress element, an image that does not load or is too narrow for its two cells, a
+    // chunked bar without its chunk image or with one that does not load: the bars look as they
+    // do unskinned.
+    KeepDiscoveryAway();
+    TMapSource images;
+    images.entries["p.bmp"] = SolidBmp(20, 10, 0x3366CC);
+    images.entries["one.bmp"] = SolidBmp(1, 10, 0x3366CC);
+    MakeForm();
+    TProgressBar* bars[] = {progress_, vertical_};
+    for (TProgressBar* bar : bars)
+        bar->SetPosition(60);
+    std::vector<std::unique_ptr<TBitmap>> native;
+    for (TProgressBar* bar : bars)
+        native.push_back(Shot(bar));
+    TOwnedComponent<TSkinData> skin(new TSkinData(nullptr));
+    for (const char* description :
+         {"", "[Progress]\nBitmap=missing.bmp\n", "[Progress]\nBitmap=one.bmp\n",
+          "[Progress]\nBitmap=p.bmp\nStyle=1\n",
+          "[Progress]\nBitmap=p.bmp\nStyle=1\n[Progress.Chunk]\nImage=missing.bmp\n"}) {
+        SCOPED_TRACE(description);
+        TQuickIni ini;
+        ini.LoadFromText(description);
+        skin->LoadElements(ini, images);
+        for (size_t i = 0; i < 2; ++i) {
+            bars[i]->SetPosition(10);
+            Shot(bars[i]);
+            auto* adapter = new TSkinProgress(bars[i]);
+            adapter->AttachControl(frame_, skin.get(), false, nullptr);
+            bars[i]->SetPosition(60);
+            EXPECT_EQ(DifferingPixels(*native[i], *Shot(bars[i])), 0) << "bar " << i;
+        }
+        frame_->ReleaseAdapters();
+    }
 }
 
 TEST_F(SkinBarTest, StatusBarDrawsEdgesTextAndTheSizeGripFromTheSkin)

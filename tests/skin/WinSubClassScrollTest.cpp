@@ -13,6 +13,7 @@
 #include "UiTestSupport.h"
 
 #include "BmpCodec.h"
+#include "Handles.h"
 
 #include "ComCtrls.h"
 #include "Edit.h"
@@ -158,6 +159,27 @@ class TTimedSteps {
 LPARAM ClientParam(HWND window, POINT screen) {
     ScreenToClient(window, &screen);
     return MAKELPARAM(screen.x, screen.y);
+}
+
+// What the screen shows of a rectangle given in screen coordinates.
+std::unique_ptr<TBitmap> ScreenArea(const RECT& r) {
+    auto bitmap = std::make_unique<TBitmap>(r.right - r.left, r.bottom - r.top, pf24bit);
+    TWindowDC screen(nullptr);
+    BitBlt(bitmap->MemoryDC(), 0, 0, r.right - r.left, r.bottom - r.top, screen.Get(), r.left, r.top,
+           SRCCOPY);
+    GdiFlush();
+    return bitmap;
+}
+
+// The pixels in which two pictures of one size differ.
+int DifferingPixels(const TBitmap& a, const TBitmap& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height())
+        return a.Width() * a.Height() + 1;
+    int count = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            count += a.PixelColor(x, y) != b.PixelColor(x, y);
+    return count;
 }
 
 int TopIndexOf(HWND list) {
@@ -973,6 +995,84 @@ TEST_F(SkinScrollTest, HostileSkinValuesDrawSomethingSensible) {
     auto shot = Shot(adapter->VerticalBar());
     EXPECT_EQ(shot->PixelColor(shot->Width() / 2, 2), face);
     TComponent::Free(adapter);
+}
+
+TEST_F(SkinScrollTest, ASkinWithoutScrollBarImagesLeavesTheNativeBarsToBeSeen) {
+    // Track and thumb images, but no Scrollbar element, an image that does not load, one that
+    // does, and none again: the overlays come and go with the skin.
+    TMapSource images;
+    images.entries["s.bmp"] = Solid(23 * 16, 16, 0x3366CC);
+    images.entries["t.bmp"] = Solid(16, 16, 0x22AA44);
+    const std::string parts = "[HorzScroll]\nImage=t.bmp\n[VertScroll]\nImage=t.bmp\n"
+                              "[HorzScrollThumb]\nImage=t.bmp\n[VertScrollThumb]\nImage=t.bmp\n";
+    TOwnedComponent<TSkinData> skin(new TSkinData(nullptr));
+    const auto load = [&](const std::string& scrollbar) {
+        TQuickIni ini;
+        ini.LoadFromText(scrollbar + parts);
+        skin->LoadElements(ini, images);
+    };
+    MakeForm();
+    SetCursorPos(0, 0);
+    PumpFor(50);
+    const RECT places[] = {NativeBar(list_->Handle(), OBJID_VSCROLL),
+                           NativeBar(memo_->Handle(), OBJID_VSCROLL),
+                           NativeBar(memo_->Handle(), OBJID_HSCROLL), WindowRectOf(hbar_->Handle())};
+    std::vector<std::unique_ptr<TBitmap>> native;
+    for (const RECT& place : places)
+        native.push_back(ScreenArea(place));
+
+    load("");
+    auto* listSkin = new TSkinScrollbar(list_);
+    listSkin->AttachScrollbar(list_, skin.get(), frame_, nullptr);
+    auto* memoSkin = new TSkinScrollbar(memo_);
+    memoSkin->AttachScrollbar(memo_, skin.get(), frame_, nullptr);
+    auto* hSkin = new TSkinScControl(hbar_);
+    hSkin->AttachScControl(hbar_, skin.get(), frame_, nullptr);
+    TSkinControl* adapters[] = {listSkin, memoSkin, hSkin};
+    const auto overlays = [&] {
+        return std::vector<TWScrollbar*>{listSkin->VerticalBar(), memoSkin->VerticalBar(),
+                                         memoSkin->HorizontalBar(), hSkin->Bar()};
+    };
+    const auto change = [&](const std::string& scrollbar) {
+        load(scrollbar);
+        for (TSkinControl* adapter : adapters)
+            adapter->SkinChanged();
+        PumpPending();
+        PumpFor(50);
+    };
+    const auto expectNative = [&] {
+        PumpPending();
+        PumpFor(50);
+        for (size_t i = 0; i < native.size(); ++i) {
+            SCOPED_TRACE("bar " + std::to_string(i) + " at " + RectText(places[i]));
+            TWScrollbar* bar = overlays()[i];
+            ASSERT_NE(bar, nullptr);
+            EXPECT_FALSE(bar->Shown());
+            EXPECT_FALSE(IsWindowVisible(bar->WindowHandle()));
+            EXPECT_EQ(DifferingPixels(*native[i], *ScreenArea(places[i])), 0);
+        }
+    };
+    {
+        SCOPED_TRACE("no Scrollbar element");
+        expectNative();
+    }
+    {
+        SCOPED_TRACE("a Scrollbar image that does not load");
+        change("[Scrollbar]\nImage=missing.bmp\n");
+        expectNative();
+    }
+    change("[Scrollbar]\nImage=s.bmp\n");
+    for (TWScrollbar* bar : overlays()) {
+        EXPECT_TRUE(bar->CoversNativeBar());
+        EXPECT_EQ(Shot(bar)->PixelColor(2, 2), 0x3366CC);
+    }
+    {
+        SCOPED_TRACE("the Scrollbar element gone again");
+        change("");
+        expectNative();
+    }
+    for (TSkinControl* adapter : adapters)
+        TComponent::Free(adapter);
 }
 
 TEST_F(SkinScrollTest, AttachingAndRestoringAThousandTimesLeaksNothing) {

@@ -404,6 +404,63 @@ TEST_F(SkinTabTest, RestoreGivesTheNativeLookBack) {
     EXPECT_EQ(SendMessageA(tabs_->Handle(), SKM_ISSKINNED, 0, 0), 0);
 }
 
+TEST_F(SkinTabTest, ASkinWithoutTabImagesLeavesTheTabRowNative) {
+    // A Tabs element whose image does not load, without and with a page frame image, and no Tabs
+    // element at all (a bare tab window is skinned all the same): the tabs are the control's own.
+    TMapSource images;
+    images.entries["pane.bmp"] = SolidBmp(12, 12, 0x0000A0);
+    TOwnedComponent<TSkinData> skin(new TSkinData(nullptr));
+    MakeForm();
+    MouseAway();
+    auto native = Shot();
+    const TFrameRect row = Row(toTop);
+    ASSERT_GT(row.Height(), 10);
+    const auto rowDifference = [&](const TBitmap& shot) {
+        int differing = 0;
+        for (int y = row.Top; y < row.Bottom; ++y)
+            for (int x = row.Left; x < row.Right; ++x)
+                differing += shot.PixelColor(x, y) != native->PixelColor(x, y);
+        return differing;
+    };
+    const struct {
+        const char* Description;
+        bool PageFrame;
+    } cases[] = {
+        {"[Tabs]\nImage=missing.bmp\n", false},
+        {"[Tabs]\nImage=missing.bmp\nBorder=pane.bmp\n", true},
+        {"[Buttons]\nBitmap=missing.bmp\n", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Description);
+        TQuickIni ini;
+        ini.LoadFromText(c.Description);
+        skin->LoadElements(ini, images);
+        auto* adapter = new TSkinTab(tabs_);
+        adapter->AttachControl(frame_, skin.get(), false, nullptr);
+        PumpPending();
+        auto shot = Shot();
+        EXPECT_EQ(rowDifference(*shot), 0);
+        const RECT display = [&] {
+            RECT r{0, 0, shot->Width(), shot->Height()};
+            SendMessageA(tabs_->Handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+            return r;
+        }();
+        const int cx = (display.left + display.right) / 2, cy = (display.top + display.bottom) / 2;
+        EXPECT_EQ(shot->PixelColor(cx, cy), c.PageFrame ? 0x0000A0 : native->PixelColor(cx, cy));
+        // Pressed and hovered, the tabs stay the control's own.
+        const RECT third = ItemRect(2);
+        PostLeftClick(tabs_->Handle(), (third.left + third.right) / 2, (third.top + third.bottom) / 2);
+        PumpPending();
+        EXPECT_EQ(tabs_->TabIndex(), 2);
+        tabs_->SetTabIndex(0);
+        MouseAway();
+        EXPECT_EQ(rowDifference(*Shot()), 0);
+        frame_->ReleaseAdapters();
+        tabs_->Invalidate();
+        PumpPending();
+    }
+}
+
 TEST_F(SkinTabTest, HostileSkinValuesDrawSomethingAndNeverFail) {
     // Tab images smaller than their margins or than five cells, a page frame of one pixel, huge
     // margins; a skin without tab images still draws the page frame.
