@@ -287,6 +287,9 @@ void TTrackBar::WndProc(TMessage& message) {
 
 TUpDown::TUpDown(TComponent* owner) : TWinControl(owner) {
     SetBounds(0, 0, 17, 25);
+    // The system up-down holds the mouse itself while an arrow is down and stops its repeat
+    // timer only when the release reaches it with the mouse still captured.
+    captureMouse_ = false;
 }
 
 void TUpDown::CreateParams(TCreateParams& params) {
@@ -301,9 +304,9 @@ void TUpDown::CreateParams(TCreateParams& params) {
 
 void TUpDown::CreateHandleFinished() {
     HWND window = WindowHandle();
+    // The system's own acceleration stays: its steps are scaled by the increment as they come
+    // (UDN_DELTAPOS), so that holding an arrow repeats at the system's pace.
     SendMessageA(window, UDM_SETRANGE32, static_cast<WPARAM>(min_), max_);
-    UDACCEL accel{0, static_cast<UINT>(std::max(increment_, 1))};
-    SendMessageA(window, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
     if (associate_)
         SendMessageA(window, UDM_SETBUDDY, reinterpret_cast<WPARAM>(associate_->Handle()), 0);
     SendMessageA(window, UDM_SETPOS32, 0, position_);
@@ -345,8 +348,6 @@ void TUpDown::SetIncrement(int value) {
     if (value == increment_)
         return;
     increment_ = value;
-    if (HandleAllocated())
-        CreateHandleFinished();
 }
 
 void TUpDown::SetOrientation(TUDOrientation value) {
@@ -383,6 +384,14 @@ void TUpDown::Notification(TComponent* component, TOperation operation) {
 }
 
 void TUpDown::WndProc(TMessage& message) {
+    if (message.Msg == CN_NOTIFY) {
+        auto* header = reinterpret_cast<NMHDR*>(message.LParam);
+        if (header->code == static_cast<UINT>(UDN_DELTAPOS)) {
+            reinterpret_cast<NMUPDOWN*>(header)->iDelta *= std::max(increment_, 1);
+            message.Result = 0;
+            return;
+        }
+    }
     if (message.Msg == CN_HSCROLL || message.Msg == CN_VSCROLL) {
         const int before = position_;
         if (Position() != before && OnChange)
