@@ -1,5 +1,6 @@
 #include "ComCtrls.h"
 
+#include "Application.h"
 #include "SystemFunction.h"
 
 #include <commctrl.h>
@@ -588,16 +589,173 @@ void TDateTimePicker::SetDateMode(TDTDateMode value) {
     RecreateWnd();
 }
 
+TDateTimePicker::~TDateTimePicker() {
+    UnhookCalendar();
+}
+
+HWND TDateTimePicker::Calendar() const {
+    HWND window = WindowHandle();
+    return window ? reinterpret_cast<HWND>(SendMessageA(window, DTM_GETMONTHCAL, 0, 0)) : nullptr;
+}
+
+bool TDateTimePicker::DroppedDown() const {
+    HWND calendar = Calendar();
+    return calendar && IsWindowVisible(calendar);
+}
+
+void TDateTimePicker::SetDroppedDown(bool value) {
+    HWND window = WindowHandle();
+    if (!window || value == DroppedDown())
+        return;
+    if (!value) {
+        SendMessageA(window, DTM_CLOSEMONTHCAL, 0, 0);
+        // A picker without that message closes its calendar when the calendar loses the focus.
+        if (DroppedDown())
+            ::SetFocus(window);
+        return;
+    }
+    if (kind_ != dtkDate || dateMode_ != dmComboBox || !IsWindowEnabled(window))
+        return;
+    // A press on the picker's own button, where the system draws it.
+    RECT client{};
+    GetClientRect(window, &client);
+    DATETIMEPICKERINFO info{};
+    info.cbSize = sizeof info;
+    RECT button{client.right - GetSystemMetrics(SM_CXVSCROLL), client.top, client.right, client.bottom};
+    if (SendMessageA(window, DTM_GETDATETIMEPICKERINFO, 0, reinterpret_cast<LPARAM>(&info)) &&
+        !IsRectEmpty(&info.rcButton))
+        button = info.rcButton;
+    const LPARAM at = MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    // The system's picker may take the first press after a close-up for the closing one.
+    for (int press = 0; press < 2 && !DroppedDown(); ++press) {
+        TMessage down{WM_LBUTTONDOWN, MK_LBUTTON, at, 0};
+        DefaultHandler(down);
+        TMessage up{WM_LBUTTONUP, 0, at, 0};
+        DefaultHandler(up);
+    }
+    HookCalendar();
+}
+
+bool TDateTimePicker::CalendarKey(UINT msg, WPARAM key) {
+    const bool alt = msg == WM_SYSKEYDOWN || msg == CN_SYSKEYDOWN;
+    if (DroppedDown()) {
+        if ((!alt && (key == VK_ESCAPE || key == VK_F4)) || (alt && (key == VK_UP || key == VK_DOWN))) {
+            SetDroppedDown(false);
+            return true;
+        }
+        return false;
+    }
+    if ((!alt && key == VK_F4) || (alt && key == VK_DOWN)) {
+        SetDroppedDown(true);
+        return DroppedDown();
+    }
+    return false;
+}
+
+namespace {
+// On the calendar window: the picker it belongs to, and the procedure it had before.
+const char* const CalendarPickerProp = "PPCalendarPicker";
+const char* const CalendarProcProp = "PPCalendarProc";
+} // namespace
+
+void TDateTimePicker::HookCalendar() {
+    HWND calendar = Calendar();
+    if (!calendar || calendar == calendar_)
+        return;
+    UnhookCalendar();
+    if (GetPropA(calendar, CalendarProcProp)) {
+        // Our procedure stayed in its chain from an earlier picker window: it only relays.
+        if (SetPropA(calendar, CalendarPickerProp, this))
+            calendar_ = calendar;
+        return;
+    }
+    const bool wide = IsWindowUnicode(calendar) != FALSE;
+    const auto ours = reinterpret_cast<LONG_PTR>(&TDateTimePicker::CalendarProc);
+    const LONG_PTR old =
+        wide ? GetWindowLongPtrW(calendar, GWLP_WNDPROC) : GetWindowLongPtrA(calendar, GWLP_WNDPROC);
+    if (!old || !SetPropA(calendar, CalendarProcProp, reinterpret_cast<HANDLE>(old)))
+        return;
+    if (!SetPropA(calendar, CalendarPickerProp, this)) {
+        RemovePropA(calendar, CalendarProcProp);
+        return;
+    }
+    if (wide)
+        SetWindowLongPtrW(calendar, GWLP_WNDPROC, ours);
+    else
+        SetWindowLongPtrA(calendar, GWLP_WNDPROC, ours);
+    calendar_ = calendar;
+}
+
+void TDateTimePicker::UnhookCalendar() {
+    HWND calendar = calendar_;
+    calendar_ = nullptr;
+    if (!calendar || !IsWindow(calendar))
+        return;
+    RemovePropA(calendar, CalendarPickerProp);
+    const bool wide = IsWindowUnicode(calendar) != FALSE;
+    const auto ours = reinterpret_cast<LONG_PTR>(&TDateTimePicker::CalendarProc);
+    const LONG_PTR current =
+        wide ? GetWindowLongPtrW(calendar, GWLP_WNDPROC) : GetWindowLongPtrA(calendar, GWLP_WNDPROC);
+    // Someone who subclassed the calendar after us keeps our procedure as a relay.
+    if (current != ours)
+        return;
+    const auto old = reinterpret_cast<LONG_PTR>(RemovePropA(calendar, CalendarProcProp));
+    if (wide)
+        SetWindowLongPtrW(calendar, GWLP_WNDPROC, old);
+    else
+        SetWindowLongPtrA(calendar, GWLP_WNDPROC, old);
+}
+
+LRESULT CALLBACK TDateTimePicker::CalendarProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const auto old = reinterpret_cast<WNDPROC>(GetPropA(window, CalendarProcProp));
+    const bool wide = IsWindowUnicode(window) != FALSE;
+    try {
+        auto* picker = static_cast<TDateTimePicker*>(GetPropA(window, CalendarPickerProp));
+        if (picker && (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) && picker->CalendarKey(msg, wParam))
+            return 0;
+        if (msg == WM_NCDESTROY) {
+            if (picker)
+                picker->UnhookCalendar();
+            RemovePropA(window, CalendarPickerProp);
+            RemovePropA(window, CalendarProcProp);
+        }
+    } catch (...) {
+        HandleCurrentException();
+        return 0;
+    }
+    if (!old)
+        return wide ? DefWindowProcW(window, msg, wParam, lParam)
+                    : DefWindowProcA(window, msg, wParam, lParam);
+    return wide ? CallWindowProcW(old, window, msg, wParam, lParam)
+                : CallWindowProcA(old, window, msg, wParam, lParam);
+}
+
 void TDateTimePicker::WndProc(TMessage& message) {
-    if (message.Msg == CN_NOTIFY) {
+    switch (message.Msg) {
+    case CN_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(message.LParam);
         if (header->code == static_cast<UINT>(DTN_DATETIMECHANGE)) {
             DateTime();
             if (OnChange)
                 OnChange(this);
+        } else if (header->code == static_cast<UINT>(DTN_DROPDOWN)) {
+            HookCalendar();
         }
         message.Result = 0;
         return;
+    }
+    case CN_KEYDOWN:
+    case CN_SYSKEYDOWN:
+        if (CalendarKey(message.Msg, message.WParam)) {
+            message.Result = 1;
+            return;
+        }
+        break;
+    case WM_DESTROY:
+        UnhookCalendar();
+        break;
+    default:
+        break;
     }
     TWinControl::WndProc(message);
 }
