@@ -42,11 +42,11 @@ void TGlyphSettings::DrawContent(HDC dc, const RECT& rect, const std::string& ca
         int cell = state;
         if (cell >= numGlyphs_)
             cell = (state == bgsDown && numGlyphs_ > 2) ? bgsClicked : bgsUp;
-        TMemoryDC source(CreateCompatibleDC(dc));
-        TSelectGuard picture(source.Get(), glyph_.Handle());
+        // The bitmap's own memory DC: a bitmap is selected into one DC at a time, and whoever
+        // drew it before (a skin) may still hold it in that one.
         const COLORREF transparent = glyph_.PixelColor(0, glyph_.Height() - 1);
-        TransparentBlit(dc, gx, gy, glyph.cx, glyph.cy, source.Get(), cell * glyph.cx, 0, glyph.cx, glyph.cy,
-                        transparent);
+        TransparentBlit(dc, gx, gy, glyph.cx, glyph.cy, glyph_.MemoryDC(), cell * glyph.cx, 0, glyph.cx,
+                        glyph.cy, transparent);
     } else if (glyph.cx > 0) {
         if (enabled)
             images_->Draw(dc, gx, gy, imageIndex_);

@@ -5,6 +5,7 @@
 
 #include "Form.h"
 #include "GlyphButtons.h"
+#include "TransparentBlit.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
@@ -179,4 +180,31 @@ TEST_F(SkinGlyphTest, SpeedButtonsShowDownAndHotFromTheButtonCellsAndMenuButtons
     const int separator = 120 - 2 - 14;
     const TColor shadow = static_cast<TColor>(ColorToRGB(skin_->Colour(scButtonShadow)));
     EXPECT_EQ(menu->PixelColor(separator, 17), shadow) << "the drop-down part's separator";
+}
+
+TEST_F(SkinGlyphTest, SwitchingSkinningOffAndOnKeepsEveryButtonsOwnGlyph) {
+    // Other pictures drawn with a key colour between two paints of a button, as on a real screen.
+    TBitmap other(32, 16), scratch(32, 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 32; ++x)
+            other.SetPixelColor(x, y, y == 15 && x == 0 ? 0xFFFFFF : 0xC00000);
+    auto drawOther = [&] {
+        TransparentBlit(scratch.MemoryDC(), 0, 0, 32, 16, other.MemoryDC(), 0, 0, 0xFFFFFF);
+    };
+    for (bool on : {false, true, false}) {
+        SCOPED_TRACE(on ? "skinned again" : "unskinned");
+        // Painted skinned first, then in the other mode.
+        Shot(left_);
+        ShotOfSpeed();
+        skin_->SetActive(on);
+        ASSERT_TRUE(PumpUntil([] { return !SkinManager()->TimerEnabled(); }, 3000));
+        PumpPending();
+        for (int button = 0; button < 3; ++button) {
+            drawOther();
+            const auto shot = button == 0 ? Shot(left_) : button == 1 ? Shot(right_) : ShotOfSpeed();
+            const auto [first, last] = ColumnsOf(*shot, GlyphRed);
+            ASSERT_GE(first, 0) << "the glyph of button " << button << " is drawn";
+            EXPECT_EQ(last - first + 1, 14) << "the glyph itself, white left out";
+        }
+    }
 }
