@@ -181,8 +181,13 @@ bool TApplication::IsKeyMsg(MSG& msg) {
         return false;
     HWND window = msg.hwnd;
     TWinControl* control = nullptr;
-    while (window && !(control = FindControl(window)))
+    // Up through child windows only: a pop-up of the system's (a picker's open calendar) has its
+    // own keys, and its owner's dialog keys must not take them.
+    while (window && !(control = FindControl(window))) {
+        if (!(GetWindowLongA(window, GWL_STYLE) & WS_CHILD))
+            return false;
         window = GetParent(window);
+    }
     if (!control)
         return false;
     // Keyboard use shows the focus rectangles and access-key underlines, as

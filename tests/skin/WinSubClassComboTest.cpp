@@ -13,6 +13,7 @@
 #include "UiTestSupport.h"
 
 #include "BmpCodec.h"
+#include "Buttons.h"
 #include "ComCtrls.h"
 #include "Edit.h"
 #include "Form.h"
@@ -628,8 +629,14 @@ TEST_F(SkinComboTest, ThePickersArrowIsSkinnedAndOpensTheCalendarLeavingTheFocus
 // and Escape closes it; keys go where the system sends them, to the window with the focus.
 TEST_F(SkinComboTest, ThePickersCalendarOpensStaysAndClosesAsTheNativeOnesDoes) {
     MakeForm();
-    TChangeCounter changes;
+    TChangeCounter changes, cancels;
     picker_->OnChange = Bind<&TChangeCounter::Change>(&changes);
+    // The form's Escape button must not take the calendar's keys.
+    auto* cancel = new TButton(form_.get());
+    cancel->SetParent(form_.get());
+    cancel->SetBounds(200, 100, 80, 24);
+    cancel->SetCancel(true);
+    cancel->OnClick = Bind<&TChangeCounter::Change>(&cancels);
     auto calendar = [&] {
         return reinterpret_cast<HWND>(SendMessageA(picker_->Handle(), DTM_GETMONTHCAL, 0, 0));
     };
@@ -684,8 +691,12 @@ TEST_F(SkinComboTest, ThePickersCalendarOpensStaysAndClosesAsTheNativeOnesDoes) 
 
         key(VK_DOWN, true);
         EXPECT_TRUE(down()) << "Alt+Down opens it";
+        key(VK_RIGHT, false);
+        EXPECT_TRUE(down()) << "the calendar's own keys are its own";
+        EXPECT_EQ(GetFocus(), calendar());
         key(VK_ESCAPE, false);
         EXPECT_FALSE(down()) << "Escape closes it";
+        EXPECT_EQ(cancels.Changes, 0) << "and only it";
         EXPECT_EQ(GetFocus(), picker_->Handle());
         key(VK_F4, false);
         EXPECT_TRUE(down()) << "F4 opens it";
