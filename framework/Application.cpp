@@ -17,16 +17,14 @@ constexpr UINT WM_APP_RELEASE = WM_USER + 0x21;
 constexpr UINT WM_APP_ERROR = WM_USER + 0x22;
 } // namespace
 
-void HandleApplicationException(const std::exception& error)
-{
+void HandleApplicationException(const std::exception& error) {
     if (Application)
         Application->HandleException(error);
     else
         MessageBoxA(nullptr, error.what(), "Error", MB_OK | MB_ICONSTOP);
 }
 
-bool PaintingMessage(UINT msg) noexcept
-{
+bool PaintingMessage(UINT msg) noexcept {
     switch (msg) {
     case WM_PAINT:
     case WM_NCPAINT:
@@ -51,8 +49,7 @@ bool PaintingMessage(UINT msg) noexcept
     }
 }
 
-void HandleCurrentException(bool deferDialog) noexcept
-{
+void HandleCurrentException(bool deferDialog) noexcept {
     try {
         std::string text = "Unknown error";
         try {
@@ -75,19 +72,19 @@ void HandleCurrentException(bool deferDialog) noexcept
     }
 }
 
-TApplication::TApplication() : TComponent(nullptr)
-{
+TApplication::TApplication() : TComponent(nullptr) {
     Application = this;
     HINSTANCE instance = GetModuleHandleA(nullptr);
     icon_ = LoadIconA(instance, "MAINICON");
-    smallIcon_ = static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
+    smallIcon_ =
+        static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                      GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
     if (!icon_)
         icon_ = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
     if (!smallIcon_)
         smallIcon_ = icon_;
 
-    WNDCLASSA wc {};
+    WNDCLASSA wc{};
     wc.lpfnWndProc = AppWindowProc;
     wc.hInstance = instance;
     wc.hIcon = icon_;
@@ -96,14 +93,13 @@ TApplication::TApplication() : TComponent(nullptr)
     title_ = ChangeFileExt(ExtractFileName(ExeFileName()), "");
     // Never shown: it owns the forms and the shell's dialogs.
     handle_ = CreateWindowExA(0, "TApplication", title_.c_str(),
-                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0,
-                              nullptr, nullptr, instance, nullptr);
+                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0,
+                              0, nullptr, nullptr, instance, nullptr);
     SetWindowLongPtrA(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     hintWindow_ = new THintWindow(this);
 }
 
-TApplication::~TApplication()
-{
+TApplication::~TApplication() {
     CancelHint();
     FreeReleased();
     // Forms and every other owned component go before the window they hang on.
@@ -117,8 +113,7 @@ TApplication::~TApplication()
         Application = nullptr;
 }
 
-void TApplication::Notification(TComponent* component, TOperation operation)
-{
+void TApplication::Notification(TComponent* component, TOperation operation) {
     TComponent::Notification(component, operation);
     if (operation != opRemove)
         return;
@@ -131,31 +126,27 @@ void TApplication::Notification(TComponent* component, TOperation operation)
     released_.erase(std::remove(released_.begin(), released_.end(), component), released_.end());
 }
 
-void TApplication::SetTitle(const std::string& title)
-{
+void TApplication::SetTitle(const std::string& title) {
     if (title == title_)
         return;
     title_ = title;
     SetWindowTextA(handle_, title_.c_str());
 }
 
-void TApplication::Run()
-{
+void TApplication::Run() {
     if (mainForm_ && showMainForm_)
         mainForm_->Show();
     while (!terminated_)
         HandleMessage();
 }
 
-void TApplication::Terminate()
-{
+void TApplication::Terminate() {
     if (!terminated_)
         PostQuitMessage(0);
     terminated_ = true;
 }
 
-void TApplication::ProcessMessages()
-{
+void TApplication::ProcessMessages() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -166,8 +157,7 @@ void TApplication::ProcessMessages()
     }
 }
 
-void TApplication::HandleMessage()
-{
+void TApplication::HandleMessage() {
     MSG msg;
     if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT)
@@ -186,14 +176,18 @@ void TApplication::HandleMessage()
     WaitMessage();
 }
 
-bool TApplication::IsKeyMsg(MSG& msg)
-{
+bool TApplication::IsKeyMsg(MSG& msg) {
     if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST)
         return false;
     HWND window = msg.hwnd;
     TWinControl* control = nullptr;
-    while (window && !(control = FindControl(window)))
+    // Up through child windows only: a pop-up of the system's (a picker's open calendar) has its
+    // own keys, and its owner's dialog keys must not take them.
+    while (window && !(control = FindControl(window))) {
+        if (!(GetWindowLongA(window, GWL_STYLE) & WS_CHILD))
+            return false;
         window = GetParent(window);
+    }
     if (!control)
         return false;
     // Keyboard use shows the focus rectangles and access-key underlines, as
@@ -211,15 +205,15 @@ bool TApplication::IsKeyMsg(MSG& msg)
     return SendMessageA(control->Handle(), CN_BASE + msg.message, msg.wParam, msg.lParam) != 0;
 }
 
-bool TApplication::ProcessMessage(MSG& msg)
-{
+bool TApplication::ProcessMessage(MSG& msg) {
     try {
-        if (msg.message == WM_MOUSEMOVE || (msg.message >= WM_LBUTTONDOWN && msg.message <= WM_MBUTTONDBLCLK) ||
-            msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+        if (msg.message == WM_MOUSEMOVE ||
+            (msg.message >= WM_LBUTTONDOWN && msg.message <= WM_MBUTTONDBLCLK) || msg.message == WM_KEYDOWN ||
+            msg.message == WM_SYSKEYDOWN) {
             TControl* control = FindControl(msg.hwnd);
             if (control && msg.message == WM_MOUSEMOVE) {
                 auto* windowed = static_cast<TWinControl*>(control);
-                POINT p {static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
+                POINT p{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
                 if (TControl* child = windowed->ControlAtPos(p))
                     control = child;
             }
@@ -236,8 +230,7 @@ bool TApplication::ProcessMessage(MSG& msg)
     return true;
 }
 
-void TApplication::ReleaseLater(TComponent* component)
-{
+void TApplication::ReleaseLater(TComponent* component) {
     if (std::find(released_.begin(), released_.end(), component) == released_.end()) {
         released_.push_back(component);
         component->FreeNotification(this);
@@ -245,8 +238,7 @@ void TApplication::ReleaseLater(TComponent* component)
     PostMessageA(handle_, WM_APP_RELEASE, 0, 0);
 }
 
-void TApplication::FreeReleased()
-{
+void TApplication::FreeReleased() {
     while (!released_.empty()) {
         TComponent* component = released_.back();
         released_.pop_back();
@@ -255,30 +247,26 @@ void TApplication::FreeReleased()
     }
 }
 
-void TApplication::HandleException(const std::exception& error)
-{
+void TApplication::HandleException(const std::exception& error) {
     if (OnException)
         OnException(this, error);
     else
         ShowException(error);
 }
 
-void TApplication::ShowException(const std::exception& error)
-{
+void TApplication::ShowException(const std::exception& error) {
     // The text as the error gives it: file errors carry their own wording and punctuation.
     ShowMessageBox(error.what(), title_, MB_OK | MB_ICONSTOP);
 }
 
-void TApplication::HandleExceptionLater(const std::string& text)
-{
+void TApplication::HandleExceptionLater(const std::string& text) {
     const bool first = laterErrors_.empty();
     laterErrors_.push_back(text);
     if (first && handle_)
         PostMessageA(handle_, WM_APP_ERROR, 0, 0);
 }
 
-int TApplication::ShowMessageBox(const std::string& text, const std::string& caption, UINT flags)
-{
+int TApplication::ShowMessageBox(const std::string& text, const std::string& caption, UINT flags) {
     HWND owner = GetActiveWindow();
     if (!owner)
         owner = handle_;
@@ -287,19 +275,21 @@ int TApplication::ShowMessageBox(const std::string& text, const std::string& cap
 
 // ---- hints
 
-void TApplication::SetShowHint(bool value)
-{
+void TApplication::SetShowHint(bool value) {
     showHint_ = value;
     if (!value)
         CancelHint();
 }
 
-THintWindow* TApplication::HintWindow() const { return hintWindow_; }
+THintWindow* TApplication::HintWindow() const {
+    return hintWindow_;
+}
 
-bool TApplication::HintShowing() const { return hintWindow_ && hintWindow_->Showing(); }
+bool TApplication::HintShowing() const {
+    return hintWindow_ && hintWindow_->Showing();
+}
 
-void TApplication::CancelHint()
-{
+void TApplication::CancelHint() {
     KillTimer(handle_, HintShowTimer);
     KillTimer(handle_, HintHideTimer);
     if (hintWindow_)
@@ -310,8 +300,7 @@ void TApplication::CancelHint()
     }
 }
 
-void TApplication::HintMouseMessage(TControl* control, const MSG& msg)
-{
+void TApplication::HintMouseMessage(TControl* control, const MSG& msg) {
     if (msg.message != WM_MOUSEMOVE) {
         CancelHint();
         return;
@@ -326,12 +315,11 @@ void TApplication::HintMouseMessage(TControl* control, const MSG& msg)
     SetTimer(handle_, HintShowTimer, static_cast<UINT>(hintPause_), nullptr);
 }
 
-void TApplication::ShowHintNow()
-{
+void TApplication::ShowHintNow() {
     KillTimer(handle_, HintShowTimer);
     if (!hintControl_ || !hintWindow_)
         return;
-    POINT cursor {};
+    POINT cursor{};
     GetCursorPos(&cursor);
     // Only while the mouse still rests on the control.
     POINT local = hintControl_->ScreenToClient(cursor);
@@ -344,8 +332,7 @@ void TApplication::ShowHintNow()
     SetTimer(handle_, HintHideTimer, static_cast<UINT>(hintHidePause_), nullptr);
 }
 
-LRESULT CALLBACK TApplication::AppWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK TApplication::AppWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* app = reinterpret_cast<TApplication*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (!app)
         return DefWindowProcA(window, msg, wParam, lParam);
@@ -357,8 +344,7 @@ LRESULT CALLBACK TApplication::AppWindowProc(HWND window, UINT msg, WPARAM wPara
     return 0;
 }
 
-LRESULT TApplication::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT TApplication::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_TIMER:
         if (wParam == HintShowTimer)
@@ -387,12 +373,11 @@ LRESULT TApplication::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 
 // ---- modal helpers
 
-std::vector<HWND> DisableTaskWindows(HWND except)
-{
+std::vector<HWND> DisableTaskWindows(HWND except) {
     struct TContext {
         HWND except;
         std::vector<HWND> windows;
-    } context {except, {}};
+    } context{except, {}};
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND window, LPARAM param) -> BOOL {
@@ -407,8 +392,7 @@ std::vector<HWND> DisableTaskWindows(HWND except)
     return context.windows;
 }
 
-void EnableTaskWindows(const std::vector<HWND>& windows)
-{
+void EnableTaskWindows(const std::vector<HWND>& windows) {
     for (HWND window : windows)
         if (IsWindow(window))
             EnableWindow(window, TRUE);

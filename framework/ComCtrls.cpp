@@ -1,22 +1,22 @@
 #include "ComCtrls.h"
 
+#include "Application.h"
 #include "SystemFunction.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 
-bool InitCommonControlClasses(DWORD classes)
-{
+bool InitCommonControlClasses(DWORD classes) {
     static DWORD registered = 0;
     if ((registered & classes) == classes)
         return true;
-    static const TSystemFunction<decltype(&::InitCommonControlsEx)> initCommonControls {"comctl32.dll",
-                                                                                       "InitCommonControlsEx"};
+    static const TSystemFunction<decltype(&::InitCommonControlsEx)> initCommonControls{
+        "comctl32.dll", "InitCommonControlsEx"};
     auto init = initCommonControls.Find();
     if (!init)
         return false;
-    INITCOMMONCONTROLSEX icc {sizeof icc, classes};
+    INITCOMMONCONTROLSEX icc{sizeof icc, classes};
     if (!init(&icc))
         return false;
     registered |= classes;
@@ -24,45 +24,58 @@ bool InitCommonControlClasses(DWORD classes)
 }
 
 int ScrollTarget(int code, int position, int trackPosition, int min, int max, int pageSize, int smallChange,
-                 int largeChange)
-{
+                 int largeChange) {
     const int last = std::max(min, max - std::max(pageSize - 1, 0));
     long long target = position;
     switch (code) {
-    case SB_LINEUP: target -= smallChange; break;
-    case SB_LINEDOWN: target += smallChange; break;
-    case SB_PAGEUP: target -= largeChange; break;
-    case SB_PAGEDOWN: target += largeChange; break;
+    case SB_LINEUP:
+        target -= smallChange;
+        break;
+    case SB_LINEDOWN:
+        target += smallChange;
+        break;
+    case SB_PAGEUP:
+        target -= largeChange;
+        break;
+    case SB_PAGEDOWN:
+        target += largeChange;
+        break;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: target = trackPosition; break;
-    case SB_TOP: target = min; break;
-    case SB_BOTTOM: target = last; break;
-    default: break;
+    case SB_THUMBTRACK:
+        target = trackPosition;
+        break;
+    case SB_TOP:
+        target = min;
+        break;
+    case SB_BOTTOM:
+        target = last;
+        break;
+    default:
+        break;
     }
     return static_cast<int>(std::clamp<long long>(target, min, last));
 }
 
 // ---- TProgressBar
 
-TProgressBar::TProgressBar(TComponent* owner) : TWinControl(owner) { SetBounds(0, 0, 150, 16); }
+TProgressBar::TProgressBar(TComponent* owner) : TWinControl(owner) {
+    SetBounds(0, 0, 150, 16);
+}
 
-void TProgressBar::CreateParams(TCreateParams& params)
-{
+void TProgressBar::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     InitCommonControlClasses(ICC_PROGRESS_CLASS);
     CreateSubClass(params, PROGRESS_CLASSA);
     params.Style |= (orientation_ == pbVertical ? PBS_VERTICAL : 0) | (smooth_ ? PBS_SMOOTH : 0);
 }
 
-void TProgressBar::CreateHandleFinished()
-{
+void TProgressBar::CreateHandleFinished() {
     SendMessageA(WindowHandle(), PBM_SETRANGE32, static_cast<WPARAM>(min_), max_);
     SendMessageA(WindowHandle(), PBM_SETSTEP, static_cast<WPARAM>(step_), 0);
     SendMessageA(WindowHandle(), PBM_SETPOS, static_cast<WPARAM>(position_), 0);
 }
 
-void TProgressBar::SetRange(int min, int max)
-{
+void TProgressBar::SetRange(int min, int max) {
     if (max < min)
         std::swap(min, max);
     if (min == min_ && max == max_)
@@ -74,8 +87,7 @@ void TProgressBar::SetRange(int min, int max)
         SendMessageA(window, PBM_SETRANGE32, static_cast<WPARAM>(min_), max_);
 }
 
-void TProgressBar::SetPosition(int value)
-{
+void TProgressBar::SetPosition(int value) {
     value = std::clamp(value, min_, max_);
     if (value == position_)
         return;
@@ -84,8 +96,7 @@ void TProgressBar::SetPosition(int value)
         SendMessageA(window, PBM_SETPOS, static_cast<WPARAM>(value), 0);
 }
 
-void TProgressBar::SetStep(int value)
-{
+void TProgressBar::SetStep(int value) {
     if (value == step_)
         return;
     step_ = value;
@@ -93,8 +104,7 @@ void TProgressBar::SetStep(int value)
         SendMessageA(window, PBM_SETSTEP, static_cast<WPARAM>(value), 0);
 }
 
-void TProgressBar::StepIt()
-{
+void TProgressBar::StepIt() {
     // As the control does it: past the end, the overshoot counts on from the start.
     long long next = static_cast<long long>(position_) + step_;
     if (next > max_)
@@ -102,16 +112,14 @@ void TProgressBar::StepIt()
     SetPosition(static_cast<int>(next));
 }
 
-void TProgressBar::SetOrientation(TProgressBarOrientation value)
-{
+void TProgressBar::SetOrientation(TProgressBarOrientation value) {
     if (value == orientation_)
         return;
     orientation_ = value;
     RecreateWnd();
 }
 
-void TProgressBar::SetSmooth(bool value)
-{
+void TProgressBar::SetSmooth(bool value) {
     if (value == smooth_)
         return;
     smooth_ = value;
@@ -120,15 +128,13 @@ void TProgressBar::SetSmooth(bool value)
 
 // ---- TStatusBar
 
-TStatusBar::TStatusBar(TComponent* owner) : TWinControl(owner)
-{
+TStatusBar::TStatusBar(TComponent* owner) : TWinControl(owner) {
     SetBounds(0, 0, 200, 19);
     SetAlign(alBottom);
     SetColor(clBtnFace);
 }
 
-void TStatusBar::CreateParams(TCreateParams& params)
-{
+void TStatusBar::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     InitCommonControlClasses(ICC_BAR_CLASSES);
     CreateSubClass(params, STATUSCLASSNAMEA);
@@ -136,16 +142,16 @@ void TStatusBar::CreateParams(TCreateParams& params)
     params.Style |= CCS_NOPARENTALIGN | CCS_NORESIZE | (sizeGrip_ ? SBARS_SIZEGRIP : 0);
 }
 
-void TStatusBar::CreateHandleFinished() { UpdatePanels(); }
-
-void TStatusBar::AddPanel(const std::string& text, int width)
-{
-    panels_.push_back(TStatusPanel {text, width});
+void TStatusBar::CreateHandleFinished() {
     UpdatePanels();
 }
 
-void TStatusBar::SetPanelText(int index, const std::string& text)
-{
+void TStatusBar::AddPanel(const std::string& text, int width) {
+    panels_.push_back(TStatusPanel{text, width});
+    UpdatePanels();
+}
+
+void TStatusBar::SetPanelText(int index, const std::string& text) {
     if (index < 0 || index >= PanelCount() || panels_[static_cast<size_t>(index)].Text == text)
         return;
     panels_[static_cast<size_t>(index)].Text = text;
@@ -153,32 +159,28 @@ void TStatusBar::SetPanelText(int index, const std::string& text)
         SendMessageA(window, SB_SETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void TStatusBar::SetSimplePanel(bool value)
-{
+void TStatusBar::SetSimplePanel(bool value) {
     if (value == simplePanel_)
         return;
     simplePanel_ = value;
     UpdatePanels();
 }
 
-void TStatusBar::SetSimpleText(const std::string& text)
-{
+void TStatusBar::SetSimpleText(const std::string& text) {
     if (text == simpleText_)
         return;
     simpleText_ = text;
     UpdatePanels();
 }
 
-void TStatusBar::SetSizeGrip(bool value)
-{
+void TStatusBar::SetSizeGrip(bool value) {
     if (value == sizeGrip_)
         return;
     sizeGrip_ = value;
     RecreateWnd();
 }
 
-void TStatusBar::UpdatePanels()
-{
+void TStatusBar::UpdatePanels() {
     HWND window = WindowHandle();
     if (!window)
         return;
@@ -200,8 +202,7 @@ void TStatusBar::UpdatePanels()
         SendMessageA(window, SB_SETTEXTA, i, reinterpret_cast<LPARAM>(panels_[i].Text.c_str()));
 }
 
-void TStatusBar::WndProc(TMessage& message)
-{
+void TStatusBar::WndProc(TMessage& message) {
     TWinControl::WndProc(message);
     if (message.Msg == WM_SIZE)
         UpdatePanels();
@@ -209,30 +210,26 @@ void TStatusBar::WndProc(TMessage& message)
 
 // ---- TTrackBar
 
-TTrackBar::TTrackBar(TComponent* owner) : TWinControl(owner)
-{
+TTrackBar::TTrackBar(TComponent* owner) : TWinControl(owner) {
     SetBounds(0, 0, 150, 45);
     SetTabStop(true);
 }
 
-void TTrackBar::CreateParams(TCreateParams& params)
-{
+void TTrackBar::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     InitCommonControlClasses(ICC_BAR_CLASSES);
     CreateSubClass(params, TRACKBAR_CLASSA);
     params.Style |= TBS_AUTOTICKS | (orientation_ == trVertical ? TBS_VERT : TBS_HORZ);
 }
 
-void TTrackBar::CreateHandleFinished()
-{
+void TTrackBar::CreateHandleFinished() {
     SendMessageA(WindowHandle(), TBM_SETRANGEMIN, FALSE, min_);
     SendMessageA(WindowHandle(), TBM_SETRANGEMAX, FALSE, max_);
     SendMessageA(WindowHandle(), TBM_SETTICFREQ, static_cast<WPARAM>(frequency_), 0);
     SendMessageA(WindowHandle(), TBM_SETPOS, TRUE, position_);
 }
 
-void TTrackBar::SetRange(int min, int max)
-{
+void TTrackBar::SetRange(int min, int max) {
     if (max < min)
         std::swap(min, max);
     min_ = min;
@@ -242,15 +239,13 @@ void TTrackBar::SetRange(int min, int max)
         CreateHandleFinished();
 }
 
-int TTrackBar::Position() const
-{
+int TTrackBar::Position() const {
     if (HWND window = WindowHandle())
         position_ = static_cast<int>(SendMessageA(window, TBM_GETPOS, 0, 0));
     return position_;
 }
 
-void TTrackBar::SetPosition(int value)
-{
+void TTrackBar::SetPosition(int value) {
     value = std::clamp(value, min_, max_);
     if (value == Position())
         return;
@@ -261,8 +256,7 @@ void TTrackBar::SetPosition(int value)
         OnChange(this);
 }
 
-void TTrackBar::SetFrequency(int value)
-{
+void TTrackBar::SetFrequency(int value) {
     if (value == frequency_)
         return;
     frequency_ = value;
@@ -270,8 +264,7 @@ void TTrackBar::SetFrequency(int value)
         SendMessageA(window, TBM_SETTICFREQ, static_cast<WPARAM>(value), 0);
 }
 
-void TTrackBar::SetOrientation(TTrackBarOrientation value)
-{
+void TTrackBar::SetOrientation(TTrackBarOrientation value) {
     if (value == orientation_)
         return;
     orientation_ = value;
@@ -280,8 +273,7 @@ void TTrackBar::SetOrientation(TTrackBarOrientation value)
     RecreateWnd();
 }
 
-void TTrackBar::WndProc(TMessage& message)
-{
+void TTrackBar::WndProc(TMessage& message) {
     if (message.Msg == CN_HSCROLL || message.Msg == CN_VSCROLL) {
         const int before = position_;
         if (Position() != before && OnChange)
@@ -294,10 +286,14 @@ void TTrackBar::WndProc(TMessage& message)
 
 // ---- TUpDown
 
-TUpDown::TUpDown(TComponent* owner) : TWinControl(owner) { SetBounds(0, 0, 17, 25); }
+TUpDown::TUpDown(TComponent* owner) : TWinControl(owner) {
+    SetBounds(0, 0, 17, 25);
+    // The system up-down holds the mouse itself while an arrow is down and stops its repeat
+    // timer only when the release reaches it with the mouse still captured.
+    captureMouse_ = false;
+}
 
-void TUpDown::CreateParams(TCreateParams& params)
-{
+void TUpDown::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     InitCommonControlClasses(ICC_UPDOWN_CLASS);
     CreateSubClass(params, UPDOWN_CLASSA);
@@ -307,19 +303,17 @@ void TUpDown::CreateParams(TCreateParams& params)
                     (associate_ && associate_ != Parent() ? UDS_ALIGNRIGHT : 0);
 }
 
-void TUpDown::CreateHandleFinished()
-{
+void TUpDown::CreateHandleFinished() {
     HWND window = WindowHandle();
+    // The system's own acceleration stays: its steps are scaled by the increment as they come
+    // (UDN_DELTAPOS), so that holding an arrow repeats at the system's pace.
     SendMessageA(window, UDM_SETRANGE32, static_cast<WPARAM>(min_), max_);
-    UDACCEL accel {0, static_cast<UINT>(std::max(increment_, 1))};
-    SendMessageA(window, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
     if (associate_)
         SendMessageA(window, UDM_SETBUDDY, reinterpret_cast<WPARAM>(associate_->Handle()), 0);
     SendMessageA(window, UDM_SETPOS32, 0, position_);
 }
 
-void TUpDown::SetRange(int min, int max)
-{
+void TUpDown::SetRange(int min, int max) {
     if (max < min)
         std::swap(min, max);
     min_ = min;
@@ -329,19 +323,18 @@ void TUpDown::SetRange(int min, int max)
         CreateHandleFinished();
 }
 
-int TUpDown::Position() const
-{
+int TUpDown::Position() const {
     if (HWND window = WindowHandle()) {
         BOOL failed = FALSE;
-        const int value = static_cast<int>(SendMessageA(window, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&failed)));
+        const int value =
+            static_cast<int>(SendMessageA(window, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&failed)));
         if (!failed)
             position_ = value;
     }
     return position_;
 }
 
-void TUpDown::SetPosition(int value)
-{
+void TUpDown::SetPosition(int value) {
     value = std::clamp(value, min_, max_);
     if (value == Position())
         return;
@@ -352,17 +345,13 @@ void TUpDown::SetPosition(int value)
         OnChange(this);
 }
 
-void TUpDown::SetIncrement(int value)
-{
+void TUpDown::SetIncrement(int value) {
     if (value == increment_)
         return;
     increment_ = value;
-    if (HandleAllocated())
-        CreateHandleFinished();
 }
 
-void TUpDown::SetOrientation(TUDOrientation value)
-{
+void TUpDown::SetOrientation(TUDOrientation value) {
     if (value == orientation_)
         return;
     orientation_ = value;
@@ -370,8 +359,7 @@ void TUpDown::SetOrientation(TUDOrientation value)
     RecreateWnd();
 }
 
-void TUpDown::SetAssociate(TWinControl* control)
-{
+void TUpDown::SetAssociate(TWinControl* control) {
     if (control == associate_)
         return;
     if (associate_)
@@ -383,23 +371,28 @@ void TUpDown::SetAssociate(TWinControl* control)
         RecreateWnd();
 }
 
-void TUpDown::SetWrap(bool value)
-{
+void TUpDown::SetWrap(bool value) {
     if (value == wrap_)
         return;
     wrap_ = value;
     RecreateWnd();
 }
 
-void TUpDown::Notification(TComponent* component, TOperation operation)
-{
+void TUpDown::Notification(TComponent* component, TOperation operation) {
     TWinControl::Notification(component, operation);
     if (operation == opRemove && component == associate_)
         associate_ = nullptr;
 }
 
-void TUpDown::WndProc(TMessage& message)
-{
+void TUpDown::WndProc(TMessage& message) {
+    if (message.Msg == CN_NOTIFY) {
+        auto* header = reinterpret_cast<NMHDR*>(message.LParam);
+        if (header->code == static_cast<UINT>(UDN_DELTAPOS)) {
+            reinterpret_cast<NMUPDOWN*>(header)->iDelta *= std::max(increment_, 1);
+            message.Result = 0;
+            return;
+        }
+    }
     if (message.Msg == CN_HSCROLL || message.Msg == CN_VSCROLL) {
         const int before = position_;
         if (Position() != before && OnChange)
@@ -412,16 +405,16 @@ void TUpDown::WndProc(TMessage& message)
 
 // ---- TTabControl
 
-TTabControl::TTabControl(TComponent* owner) : TWinControl(owner), tabs_(new TStringList)
-{
+TTabControl::TTabControl(TComponent* owner) : TWinControl(owner), tabs_(new TStringList) {
     SetBounds(0, 0, 289, 193);
     SetTabStop(true);
 }
 
-TTabControl::~TTabControl() { delete tabs_; }
+TTabControl::~TTabControl() {
+    delete tabs_;
+}
 
-const TPropertyInfo* TTabControl::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TTabControl::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TTabControl::TabPosition, &TTabControl::SetTabPosition>("TabPosition"),
         Prop<&TTabControl::TabIndex, &TTabControl::SetTabIndex>("TabIndex"),
@@ -431,51 +424,54 @@ const TPropertyInfo* TTabControl::FindProperty(std::string_view name) const
     return TWinControl::FindProperty(name);
 }
 
-void TTabControl::CreateParams(TCreateParams& params)
-{
+void TTabControl::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     InitCommonControlClasses(ICC_TAB_CLASSES);
     CreateSubClass(params, WC_TABCONTROLA);
     params.Style |= WS_CLIPSIBLINGS;
     switch (tabPosition_) {
-    case tpBottom: params.Style |= TCS_BOTTOM; break;
-    case tpLeft: params.Style |= TCS_VERTICAL | TCS_MULTILINE; break;
-    case tpRight: params.Style |= TCS_VERTICAL | TCS_RIGHT | TCS_MULTILINE; break;
-    default: break;
+    case tpBottom:
+        params.Style |= TCS_BOTTOM;
+        break;
+    case tpLeft:
+        params.Style |= TCS_VERTICAL | TCS_MULTILINE;
+        break;
+    case tpRight:
+        params.Style |= TCS_VERTICAL | TCS_RIGHT | TCS_MULTILINE;
+        break;
+    default:
+        break;
     }
 }
 
-void TTabControl::CreateHandleFinished()
-{
+void TTabControl::CreateHandleFinished() {
     HWND window = WindowHandle();
     SendMessageA(window, TCM_DELETEALLITEMS, 0, 0);
     for (int i = 0; i < tabs_->Count(); ++i) {
         std::string text = tabs_->Strings(i);
-        TCITEMA item {};
+        TCITEMA item{};
         item.mask = TCIF_TEXT;
         item.pszText = text.data();
         SendMessageA(window, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
     }
     if (tabs_->Count() > 0)
-        SendMessageA(window, TCM_SETCURSEL, static_cast<WPARAM>(std::clamp(tabIndex_, 0, tabs_->Count() - 1)), 0);
+        SendMessageA(window, TCM_SETCURSEL, static_cast<WPARAM>(std::clamp(tabIndex_, 0, tabs_->Count() - 1)),
+                     0);
     Realign();
 }
 
-void TTabControl::TabsChanged()
-{
+void TTabControl::TabsChanged() {
     if (HandleAllocated())
         CreateHandleFinished();
 }
 
-int TTabControl::TabIndex() const
-{
+int TTabControl::TabIndex() const {
     if (HWND window = WindowHandle())
         tabIndex_ = static_cast<int>(SendMessageA(window, TCM_GETCURSEL, 0, 0));
     return tabIndex_;
 }
 
-void TTabControl::SetTabIndex(int index)
-{
+void TTabControl::SetTabIndex(int index) {
     if (index == TabIndex())
         return;
     tabIndex_ = index;
@@ -483,8 +479,7 @@ void TTabControl::SetTabIndex(int index)
         SendMessageA(window, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-void TTabControl::SetTabPosition(TTabPosition value)
-{
+void TTabControl::SetTabPosition(TTabPosition value) {
     if (value == tabPosition_)
         return;
     TabIndex();
@@ -492,22 +487,19 @@ void TTabControl::SetTabPosition(TTabPosition value)
     RecreateWnd();
 }
 
-RECT TTabControl::DisplayRect()
-{
+RECT TTabControl::DisplayRect() {
     RECT rect = TWinControl::ClientRect();
     if (HWND window = WindowHandle())
         SendMessageA(window, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&rect));
     return rect;
 }
 
-void TTabControl::AdjustClientRect(RECT& rect) const
-{
+void TTabControl::AdjustClientRect(RECT& rect) const {
     if (HWND window = WindowHandle())
         SendMessageA(window, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&rect));
 }
 
-void TTabControl::WndProc(TMessage& message)
-{
+void TTabControl::WndProc(TMessage& message) {
     if (message.Msg == CM_DIALOGKEY && message.WParam == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
         // Ctrl+Tab (Ctrl+Shift+Tab) while the focus is on the tabs or on a control of the page:
         // the next (previous) tab, as a click on it would choose.
@@ -538,15 +530,13 @@ void TTabControl::WndProc(TMessage& message)
 
 // ---- TDateTimePicker
 
-TDateTimePicker::TDateTimePicker(TComponent* owner) : TWinControl(owner)
-{
+TDateTimePicker::TDateTimePicker(TComponent* owner) : TWinControl(owner) {
     SetBounds(0, 0, 186, 21);
     SetTabStop(true);
     GetLocalTime(&dateTime_);
 }
 
-const TPropertyInfo* TDateTimePicker::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TDateTimePicker::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TDateTimePicker::Kind, &TDateTimePicker::SetKind>("Kind"),
         Prop<&TDateTimePicker::DateMode, &TDateTimePicker::SetDateMode>("DateMode"),
@@ -556,38 +546,34 @@ const TPropertyInfo* TDateTimePicker::FindProperty(std::string_view name) const
     return TWinControl::FindProperty(name);
 }
 
-void TDateTimePicker::CreateParams(TCreateParams& params)
-{
+void TDateTimePicker::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     InitCommonControlClasses(ICC_DATE_CLASSES);
     CreateSubClass(params, DATETIMEPICK_CLASSA);
-    params.Style |= kind_ == dtkTime ? DTS_TIMEFORMAT : (dateMode_ == dmUpDown ? DTS_UPDOWN : 0) | DTS_SHORTDATEFORMAT;
+    params.Style |=
+        kind_ == dtkTime ? DTS_TIMEFORMAT : (dateMode_ == dmUpDown ? DTS_UPDOWN : 0) | DTS_SHORTDATEFORMAT;
 }
 
-void TDateTimePicker::CreateHandleFinished()
-{
+void TDateTimePicker::CreateHandleFinished() {
     SendMessageA(WindowHandle(), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&dateTime_));
 }
 
-SYSTEMTIME TDateTimePicker::DateTime() const
-{
+SYSTEMTIME TDateTimePicker::DateTime() const {
     if (HWND window = WindowHandle()) {
-        SYSTEMTIME now {};
+        SYSTEMTIME now{};
         if (SendMessageA(window, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&now)) == GDT_VALID)
             dateTime_ = now;
     }
     return dateTime_;
 }
 
-void TDateTimePicker::SetDateTime(const SYSTEMTIME& value)
-{
+void TDateTimePicker::SetDateTime(const SYSTEMTIME& value) {
     dateTime_ = value;
     if (HWND window = WindowHandle())
         SendMessageA(window, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&dateTime_));
 }
 
-void TDateTimePicker::SetKind(TDateTimeKind value)
-{
+void TDateTimePicker::SetKind(TDateTimeKind value) {
     if (value == kind_)
         return;
     DateTime();
@@ -595,8 +581,7 @@ void TDateTimePicker::SetKind(TDateTimeKind value)
     RecreateWnd();
 }
 
-void TDateTimePicker::SetDateMode(TDTDateMode value)
-{
+void TDateTimePicker::SetDateMode(TDTDateMode value) {
     if (value == dateMode_)
         return;
     DateTime();
@@ -604,32 +589,186 @@ void TDateTimePicker::SetDateMode(TDTDateMode value)
     RecreateWnd();
 }
 
-void TDateTimePicker::WndProc(TMessage& message)
-{
-    if (message.Msg == CN_NOTIFY) {
+TDateTimePicker::~TDateTimePicker() {
+    UnhookCalendar();
+}
+
+HWND TDateTimePicker::Calendar() const {
+    HWND window = WindowHandle();
+    return window ? reinterpret_cast<HWND>(SendMessageA(window, DTM_GETMONTHCAL, 0, 0)) : nullptr;
+}
+
+bool TDateTimePicker::DroppedDown() const {
+    HWND calendar = Calendar();
+    return calendar && IsWindowVisible(calendar);
+}
+
+void TDateTimePicker::SetDroppedDown(bool value) {
+    HWND window = WindowHandle();
+    if (!window || value == DroppedDown())
+        return;
+    if (!value) {
+        SendMessageA(window, DTM_CLOSEMONTHCAL, 0, 0);
+        // A picker without that message closes its calendar when the calendar loses the focus.
+        if (DroppedDown())
+            ::SetFocus(window);
+        return;
+    }
+    if (kind_ != dtkDate || dateMode_ != dmComboBox || !IsWindowEnabled(window))
+        return;
+    // A press on the picker's own button, where the system draws it.
+    RECT client{};
+    GetClientRect(window, &client);
+    DATETIMEPICKERINFO info{};
+    info.cbSize = sizeof info;
+    RECT button{client.right - GetSystemMetrics(SM_CXVSCROLL), client.top, client.right, client.bottom};
+    if (SendMessageA(window, DTM_GETDATETIMEPICKERINFO, 0, reinterpret_cast<LPARAM>(&info)) &&
+        !IsRectEmpty(&info.rcButton))
+        button = info.rcButton;
+    const LPARAM at = MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    // The system's picker may take the first press after a close-up for the closing one.
+    for (int press = 0; press < 2 && !DroppedDown(); ++press) {
+        TMessage down{WM_LBUTTONDOWN, MK_LBUTTON, at, 0};
+        DefaultHandler(down);
+        TMessage up{WM_LBUTTONUP, 0, at, 0};
+        DefaultHandler(up);
+    }
+    HookCalendar();
+}
+
+bool TDateTimePicker::CalendarKey(UINT msg, WPARAM key) {
+    const bool alt = msg == WM_SYSKEYDOWN || msg == CN_SYSKEYDOWN;
+    if (DroppedDown()) {
+        if ((!alt && (key == VK_ESCAPE || key == VK_F4)) || (alt && (key == VK_UP || key == VK_DOWN))) {
+            SetDroppedDown(false);
+            return true;
+        }
+        return false;
+    }
+    if ((!alt && key == VK_F4) || (alt && key == VK_DOWN)) {
+        SetDroppedDown(true);
+        return DroppedDown();
+    }
+    return false;
+}
+
+namespace {
+// On the calendar window: the picker it belongs to, and the procedure it had before.
+const char* const CalendarPickerProp = "PPCalendarPicker";
+const char* const CalendarProcProp = "PPCalendarProc";
+} // namespace
+
+void TDateTimePicker::HookCalendar() {
+    HWND calendar = Calendar();
+    if (!calendar || calendar == calendar_)
+        return;
+    UnhookCalendar();
+    if (GetPropA(calendar, CalendarProcProp)) {
+        // Our procedure stayed in its chain from an earlier picker window: it only relays.
+        if (SetPropA(calendar, CalendarPickerProp, this))
+            calendar_ = calendar;
+        return;
+    }
+    const bool wide = IsWindowUnicode(calendar) != FALSE;
+    const auto ours = reinterpret_cast<LONG_PTR>(&TDateTimePicker::CalendarProc);
+    const LONG_PTR old =
+        wide ? GetWindowLongPtrW(calendar, GWLP_WNDPROC) : GetWindowLongPtrA(calendar, GWLP_WNDPROC);
+    if (!old || !SetPropA(calendar, CalendarProcProp, reinterpret_cast<HANDLE>(old)))
+        return;
+    if (!SetPropA(calendar, CalendarPickerProp, this)) {
+        RemovePropA(calendar, CalendarProcProp);
+        return;
+    }
+    if (wide)
+        SetWindowLongPtrW(calendar, GWLP_WNDPROC, ours);
+    else
+        SetWindowLongPtrA(calendar, GWLP_WNDPROC, ours);
+    calendar_ = calendar;
+}
+
+void TDateTimePicker::UnhookCalendar() {
+    HWND calendar = calendar_;
+    calendar_ = nullptr;
+    if (!calendar || !IsWindow(calendar))
+        return;
+    RemovePropA(calendar, CalendarPickerProp);
+    const bool wide = IsWindowUnicode(calendar) != FALSE;
+    const auto ours = reinterpret_cast<LONG_PTR>(&TDateTimePicker::CalendarProc);
+    const LONG_PTR current =
+        wide ? GetWindowLongPtrW(calendar, GWLP_WNDPROC) : GetWindowLongPtrA(calendar, GWLP_WNDPROC);
+    // Someone who subclassed the calendar after us keeps our procedure as a relay.
+    if (current != ours)
+        return;
+    const auto old = reinterpret_cast<LONG_PTR>(RemovePropA(calendar, CalendarProcProp));
+    if (wide)
+        SetWindowLongPtrW(calendar, GWLP_WNDPROC, old);
+    else
+        SetWindowLongPtrA(calendar, GWLP_WNDPROC, old);
+}
+
+LRESULT CALLBACK TDateTimePicker::CalendarProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const auto old = reinterpret_cast<WNDPROC>(GetPropA(window, CalendarProcProp));
+    const bool wide = IsWindowUnicode(window) != FALSE;
+    try {
+        auto* picker = static_cast<TDateTimePicker*>(GetPropA(window, CalendarPickerProp));
+        if (picker && (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) && picker->CalendarKey(msg, wParam))
+            return 0;
+        if (msg == WM_NCDESTROY) {
+            if (picker)
+                picker->UnhookCalendar();
+            RemovePropA(window, CalendarPickerProp);
+            RemovePropA(window, CalendarProcProp);
+        }
+    } catch (...) {
+        HandleCurrentException();
+        return 0;
+    }
+    if (!old)
+        return wide ? DefWindowProcW(window, msg, wParam, lParam)
+                    : DefWindowProcA(window, msg, wParam, lParam);
+    return wide ? CallWindowProcW(old, window, msg, wParam, lParam)
+                : CallWindowProcA(old, window, msg, wParam, lParam);
+}
+
+void TDateTimePicker::WndProc(TMessage& message) {
+    switch (message.Msg) {
+    case CN_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(message.LParam);
         if (header->code == static_cast<UINT>(DTN_DATETIMECHANGE)) {
             DateTime();
             if (OnChange)
                 OnChange(this);
+        } else if (header->code == static_cast<UINT>(DTN_DROPDOWN)) {
+            HookCalendar();
         }
         message.Result = 0;
         return;
+    }
+    case CN_KEYDOWN:
+    case CN_SYSKEYDOWN:
+        if (CalendarKey(message.Msg, message.WParam)) {
+            message.Result = 1;
+            return;
+        }
+        break;
+    case WM_DESTROY:
+        UnhookCalendar();
+        break;
+    default:
+        break;
     }
     TWinControl::WndProc(message);
 }
 
 // ---- TListView
 
-TListView::TListView(TComponent* owner) : TWinControl(owner)
-{
+TListView::TListView(TComponent* owner) : TWinControl(owner) {
     SetBounds(0, 0, 250, 150);
     SetTabStop(true);
     SetColor(clWindow);
 }
 
-void TListView::CreateParams(TCreateParams& params)
-{
+void TListView::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     InitCommonControlClasses(ICC_LISTVIEW_CLASSES);
     CreateSubClass(params, WC_LISTVIEWA);
@@ -638,75 +777,69 @@ void TListView::CreateParams(TCreateParams& params)
     params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
-void TListView::CreateHandleFinished()
-{
+void TListView::CreateHandleFinished() {
     for (int i = 0; i < ColumnCount(); ++i)
         InsertColumn(i);
     for (int i = 0; i < ItemCount(); ++i)
         InsertItem(i);
 }
 
-void TListView::SetViewStyle(TViewStyle value)
-{
+void TListView::SetViewStyle(TViewStyle value) {
     if (value == viewStyle_)
         return;
     viewStyle_ = value;
     RecreateWnd();
 }
 
-void TListView::AddColumn(const std::string& caption, int width)
-{
-    columns_.push_back(TListColumn {caption, width});
+void TListView::AddColumn(const std::string& caption, int width) {
+    columns_.push_back(TListColumn{caption, width});
     if (HandleAllocated())
         InsertColumn(ColumnCount() - 1);
 }
 
-void TListView::InsertColumn(int index)
-{
+void TListView::InsertColumn(int index) {
     TListColumn& column = columns_[static_cast<size_t>(index)];
     std::string text = column.Caption;
-    LVCOLUMNA info {};
+    LVCOLUMNA info{};
     info.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     info.pszText = text.data();
     info.cx = column.Width;
     info.iSubItem = index;
-    SendMessageA(WindowHandle(), LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&info));
+    SendMessageA(WindowHandle(), LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&info));
 }
 
-void TListView::AddItem(const std::string& caption, const std::vector<std::string>& subItems)
-{
-    std::vector<std::string> row {caption};
+void TListView::AddItem(const std::string& caption, const std::vector<std::string>& subItems) {
+    std::vector<std::string> row{caption};
     row.insert(row.end(), subItems.begin(), subItems.end());
     items_.push_back(std::move(row));
     if (HandleAllocated())
         InsertItem(ItemCount() - 1);
 }
 
-void TListView::InsertItem(int index)
-{
+void TListView::InsertItem(int index) {
     auto& row = items_[static_cast<size_t>(index)];
-    LVITEMA item {};
+    LVITEMA item{};
     item.mask = LVIF_TEXT;
     item.iItem = index;
     item.pszText = row[0].data();
     SendMessageA(WindowHandle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     for (size_t sub = 1; sub < row.size(); ++sub) {
-        LVITEMA text {};
+        LVITEMA text{};
         text.iSubItem = static_cast<int>(sub);
         text.pszText = row[sub].data();
-        SendMessageA(WindowHandle(), LVM_SETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text));
+        SendMessageA(WindowHandle(), LVM_SETITEMTEXTA, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(&text));
     }
 }
 
-void TListView::Clear()
-{
+void TListView::Clear() {
     items_.clear();
     if (HWND window = WindowHandle())
         SendMessageA(window, LVM_DELETEALLITEMS, 0, 0);
 }
 
-HWND TListView::HeaderHandle()
-{
+HWND TListView::HeaderHandle() {
     if (viewStyle_ != vsReport)
         return nullptr;
     return reinterpret_cast<HWND>(SendMessageA(Handle(), LVM_GETHEADER, 0, 0));
@@ -714,8 +847,7 @@ HWND TListView::HeaderHandle()
 
 // ---- TScrollBar
 
-TScrollBar::TScrollBar(TComponent* owner) : TWinControl(owner)
-{
+TScrollBar::TScrollBar(TComponent* owner) : TWinControl(owner) {
     SetBounds(0, 0, 121, GetSystemMetrics(SM_CYHSCROLL));
     SetTabStop(true);
 }
@@ -729,17 +861,17 @@ const TPropertyInfo* TScrollBar::FindProperty(std::string_view name) const {
     return TWinControl::FindProperty(name);
 }
 
-void TScrollBar::CreateParams(TCreateParams& params)
-{
+void TScrollBar::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     CreateSubClass(params, "SCROLLBAR");
     params.Style |= kind_ == sbVertical ? SBS_VERT : SBS_HORZ;
 }
 
-void TScrollBar::CreateHandleFinished() { SetParams(position_, min_, max_, pageSize_); }
+void TScrollBar::CreateHandleFinished() {
+    SetParams(position_, min_, max_, pageSize_);
+}
 
-void TScrollBar::SetKind(TScrollBarKind value)
-{
+void TScrollBar::SetKind(TScrollBarKind value) {
     if (value == kind_)
         return;
     kind_ = value;
@@ -747,11 +879,12 @@ void TScrollBar::SetKind(TScrollBarKind value)
     RecreateWnd();
 }
 
-void TScrollBar::SetParams(int position, int min, int max, int pageSize)
-{
+void TScrollBar::SetParams(int position, int min, int max, int pageSize) {
     if (max < min)
         max = min;
-    pageSize = std::clamp(pageSize, 0, static_cast<int>(std::min<long long>(static_cast<long long>(max) - min + 1, 0x7FFFFFFF)));
+    pageSize =
+        std::clamp(pageSize, 0,
+                   static_cast<int>(std::min<long long>(static_cast<long long>(max) - min + 1, 0x7FFFFFFF)));
     const int last = std::max(min, max - std::max(pageSize - 1, 0));
     position = std::clamp(position, min, last);
     const bool moved = position != position_;
@@ -760,33 +893,37 @@ void TScrollBar::SetParams(int position, int min, int max, int pageSize)
     pageSize_ = pageSize;
     position_ = position;
     if (HWND window = WindowHandle()) {
-        SCROLLINFO info {sizeof info, SIF_ALL | SIF_DISABLENOSCROLL, min_, max_, static_cast<UINT>(pageSize_),
-                         position_, 0};
+        SCROLLINFO info{sizeof info,
+                        SIF_ALL | SIF_DISABLENOSCROLL,
+                        min_,
+                        max_,
+                        static_cast<UINT>(pageSize_),
+                        position_,
+                        0};
         SetScrollInfo(window, SB_CTL, &info, TRUE);
     }
     if (moved && OnChange)
         OnChange(this);
 }
 
-void TScrollBar::Scroll(int code, int trackPosition)
-{
-    int target = ScrollTarget(code, position_, trackPosition, min_, max_, pageSize_, smallChange_, largeChange_);
+void TScrollBar::Scroll(int code, int trackPosition) {
+    int target =
+        ScrollTarget(code, position_, trackPosition, min_, max_, pageSize_, smallChange_, largeChange_);
     if (OnScroll) {
-        static constexpr TScrollCode codes[] = {scLineUp,   scLineDown, scPageUp, scPageDown, scPosition,
-                                                scTrack,    scTop,      scBottom, scEndScroll};
+        static constexpr TScrollCode codes[] = {scLineUp, scLineDown, scPageUp, scPageDown, scPosition,
+                                                scTrack,  scTop,      scBottom, scEndScroll};
         OnScroll(this, code >= 0 && code <= SB_ENDSCROLL ? codes[code] : scEndScroll, target);
     }
     if (code != SB_ENDSCROLL)
         SetPosition(target);
 }
 
-void TScrollBar::WndProc(TMessage& message)
-{
+void TScrollBar::WndProc(TMessage& message) {
     if (message.Msg == CN_HSCROLL || message.Msg == CN_VSCROLL) {
         int track = static_cast<short>(HIWORD(message.WParam));
         if (LOWORD(message.WParam) == SB_THUMBTRACK || LOWORD(message.WParam) == SB_THUMBPOSITION) {
             // The 16-bit position of the message is not enough for large ranges.
-            SCROLLINFO info {sizeof info, SIF_TRACKPOS, 0, 0, 0, 0, 0};
+            SCROLLINFO info{sizeof info, SIF_TRACKPOS, 0, 0, 0, 0, 0};
             if (GetScrollInfo(WindowHandle(), SB_CTL, &info))
                 track = info.nTrackPos;
         }

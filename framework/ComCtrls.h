@@ -24,7 +24,17 @@ enum TTabPosition { tpTop, tpBottom, tpLeft, tpRight };
 enum TDateTimeKind { dtkDate, dtkTime };
 enum TDTDateMode { dmComboBox, dmUpDown };
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
-enum TScrollCode { scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll };
+enum TScrollCode {
+    scLineUp,
+    scLineDown,
+    scPageUp,
+    scPageDown,
+    scPosition,
+    scTrack,
+    scTop,
+    scBottom,
+    scEndScroll
+};
 
 template <> struct TEnumNames<TTabPosition> {
     static constexpr const char* Names[] = {"tpTop", "tpBottom", "tpLeft", "tpRight"};
@@ -211,17 +221,32 @@ class TDateTimePicker : public TWinControl {
     void SetKind(TDateTimeKind value);
     TDTDateMode DateMode() const { return dateMode_; }
     void SetDateMode(TDTDateMode value);
+    // The calendar of a date picker in combo-box mode is open. Setting it opens or closes the
+    // calendar as the picker's button does; F4 and Alt+Down open it, Escape, F4, Alt+Up and
+    // Alt+Down close it, whether the picker or the open calendar has the focus.
+    bool DroppedDown() const;
+    void SetDroppedDown(bool value);
     TNotifyEvent OnChange;
     void WndProc(TMessage& message) override;
+    ~TDateTimePicker() override;
 
   protected:
     void CreateParams(TCreateParams& params) override;
     void CreateHandleFinished() override;
 
   private:
-    mutable SYSTEMTIME dateTime_ {};
+    // The open calendar is a pop-up window of the system's: its keys reach it, not the picker.
+    void HookCalendar();
+    void UnhookCalendar();
+    static LRESULT CALLBACK CalendarProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    // True when the key opened or closed the calendar.
+    bool CalendarKey(UINT msg, WPARAM key);
+    HWND Calendar() const;
+
+    mutable SYSTEMTIME dateTime_{};
     TDateTimeKind kind_ = dtkDate;
     TDTDateMode dateMode_ = dmComboBox;
+    HWND calendar_ = nullptr;
 };
 
 struct TListColumn {

@@ -8,24 +8,23 @@
 
 // ---- TGlyphSettings
 
-SIZE TGlyphSettings::GlyphSize() const
-{
+SIZE TGlyphSettings::GlyphSize() const {
     if (!glyph_.Empty())
-        return SIZE {glyph_.Width() / numGlyphs_, glyph_.Height()};
+        return SIZE{glyph_.Width() / numGlyphs_, glyph_.Height()};
     if (images_ && imageIndex_ >= 0 && imageIndex_ < images_->Count())
-        return SIZE {images_->Width(), images_->Height()};
-    return SIZE {0, 0};
+        return SIZE{images_->Width(), images_->Height()};
+    return SIZE{0, 0};
 }
 
-void TGlyphSettings::DrawContent(HDC dc, const RECT& rect, const std::string& caption, TButtonGlyphState state,
-                                 bool enabled, TColor textColor, RECT* textRect) const
-{
+void TGlyphSettings::DrawContent(HDC dc, const RECT& rect, const std::string& caption,
+                                 TButtonGlyphState state, bool enabled, TColor textColor,
+                                 RECT* textRect) const {
     const SIZE glyph = GlyphSize();
-    RECT text {0, 0, std::max<int>(rect.right - rect.left - 4, 0), 0};
+    RECT text{0, 0, std::max<int>(rect.right - rect.left - 4, 0), 0};
     if (!caption.empty())
         DrawTextA(dc, caption.c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
     else
-        text = RECT {0, 0, 0, 0};
+        text = RECT{0, 0, 0, 0};
     TGlyphLayoutInput in;
     in.ClientWidth = rect.right - rect.left;
     in.ClientHeight = rect.bottom - rect.top;
@@ -43,11 +42,11 @@ void TGlyphSettings::DrawContent(HDC dc, const RECT& rect, const std::string& ca
         int cell = state;
         if (cell >= numGlyphs_)
             cell = (state == bgsDown && numGlyphs_ > 2) ? bgsClicked : bgsUp;
-        TMemoryDC source(CreateCompatibleDC(dc));
-        TSelectGuard picture(source.Get(), glyph_.Handle());
+        // The bitmap's own memory DC: a bitmap is selected into one DC at a time, and whoever
+        // drew it before (a skin) may still hold it in that one.
         const COLORREF transparent = glyph_.PixelColor(0, glyph_.Height() - 1);
-        TransparentBlit(dc, gx, gy, glyph.cx, glyph.cy, source.Get(), cell * glyph.cx, 0, glyph.cx, glyph.cy,
-                        transparent);
+        TransparentBlit(dc, gx, gy, glyph.cx, glyph.cy, glyph_.MemoryDC(), cell * glyph.cx, 0, glyph.cx,
+                        glyph.cy, transparent);
     } else if (glyph.cx > 0) {
         if (enabled)
             images_->Draw(dc, gx, gy, imageIndex_);
@@ -57,8 +56,8 @@ void TGlyphSettings::DrawContent(HDC dc, const RECT& rect, const std::string& ca
             images_->DrawDisabled(dc, gx, gy, imageIndex_);
     }
 
-    RECT place {rect.left + at.TextX, rect.top + at.TextY, rect.left + at.TextX + in.TextWidth,
-                rect.top + at.TextY + in.TextHeight};
+    RECT place{rect.left + at.TextX, rect.top + at.TextY, rect.left + at.TextX + in.TextWidth,
+               rect.top + at.TextY + in.TextHeight};
     if (textRect)
         *textRect = place;
     if (caption.empty())
@@ -81,16 +80,16 @@ void TGlyphSettings::DrawContent(HDC dc, const RECT& rect, const std::string& ca
 
 TBitBtn::TBitBtn(TComponent* owner) : TButton(owner) {}
 
-void TBitBtn::CreateParams(TCreateParams& params)
-{
+void TBitBtn::CreateParams(TCreateParams& params) {
     TButton::CreateParams(params);
     params.Style = (params.Style & ~static_cast<DWORD>(BS_TYPEMASK)) | BS_OWNERDRAW;
 }
 
-void TBitBtn::SetButtonStyle(bool) { Invalidate(); }
+void TBitBtn::SetButtonStyle(bool) {
+    Invalidate();
+}
 
-void TBitBtn::WndProc(TMessage& message)
-{
+void TBitBtn::WndProc(TMessage& message) {
     switch (message.Msg) {
     case CN_DRAWITEM:
         DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam));
@@ -106,8 +105,7 @@ void TBitBtn::WndProc(TMessage& message)
     TButton::WndProc(message);
 }
 
-void TBitBtn::DrawItem(const DRAWITEMSTRUCT& item)
-{
+void TBitBtn::DrawItem(const DRAWITEMSTRUCT& item) {
     RECT rect = item.rcItem;
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
     const bool enabled = (item.itemState & ODS_DISABLED) == 0;
@@ -126,9 +124,12 @@ void TBitBtn::DrawItem(const DRAWITEMSTRUCT& item)
     if (pressed)
         OffsetRect(&content, 1, 1);
     TSelectGuard font(dc, Font().Handle());
-    RECT textRect {};
-    DrawContent(dc, content, Caption(), !enabled ? bgsDisabled : pressed ? bgsClicked : bgsUp, enabled, Font().Color(),
-                &textRect);
+    RECT textRect{};
+    DrawContent(dc, content, Caption(),
+                !enabled  ? bgsDisabled
+                : pressed ? bgsClicked
+                          : bgsUp,
+                enabled, Font().Color(), &textRect);
     if (focused) {
         RECT cue = face;
         InflateRect(&cue, -3, -3);
@@ -139,18 +140,18 @@ void TBitBtn::DrawItem(const DRAWITEMSTRUCT& item)
 
 // ---- TSpeedButton
 
-TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 23, 22); }
+TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner) {
+    SetBounds(0, 0, 23, 22);
+}
 
-void TSpeedButton::SetFlat(bool value)
-{
+void TSpeedButton::SetFlat(bool value) {
     if (value == flat_)
         return;
     flat_ = value;
     Invalidate();
 }
 
-void TSpeedButton::SetDown(bool value)
-{
+void TSpeedButton::SetDown(bool value) {
     if (groupIndex_ == 0)
         value = false;
     if (value == down_)
@@ -177,15 +178,13 @@ void TSpeedButton::SetDown(bool value)
     Invalidate();
 }
 
-void TSpeedButton::Click()
-{
+void TSpeedButton::Click() {
     if (groupIndex_ != 0)
         SetDown(allowAllUp_ ? !down_ : true);
     TGraphicControl::Click();
 }
 
-void TSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
-{
+void TSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     TGraphicControl::MouseDown(button, shift, x, y);
     if (button != mbLeft || !Enabled())
         return;
@@ -193,8 +192,7 @@ void TSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int 
     Invalidate();
 }
 
-void TSpeedButton::MouseMove(TShiftState shift, int x, int y)
-{
+void TSpeedButton::MouseMove(TShiftState shift, int x, int y) {
     TGraphicControl::MouseMove(shift, x, y);
     if (!pressed_)
         return;
@@ -205,8 +203,7 @@ void TSpeedButton::MouseMove(TShiftState shift, int x, int y)
     }
 }
 
-void TSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
-{
+void TSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     TGraphicControl::MouseUp(button, shift, x, y);
     if (button != mbLeft || !pressed_)
         return;
@@ -217,18 +214,16 @@ void TSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
         Click();
 }
 
-void TSpeedButton::WndProc(TMessage& message)
-{
+void TSpeedButton::WndProc(TMessage& message) {
     TGraphicControl::WndProc(message);
     if (message.Msg == CM_MOUSEENTER || message.Msg == CM_MOUSELEAVE || message.Msg == CM_ENABLEDCHANGED)
         Invalidate();
 }
 
-void TSpeedButton::Paint()
-{
+void TSpeedButton::Paint() {
     TCanvas& canvas = Canvas();
     HDC dc = canvas.Handle();
-    RECT rect {0, 0, Width(), Height()};
+    RECT rect{0, 0, Width(), Height()};
     const bool shownDown = down_ || (pressed_ && pressedInside_);
     const bool enabled = Enabled();
     FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
@@ -243,5 +238,9 @@ void TSpeedButton::Paint()
         OffsetRect(&content, 1, 1);
     TSelectGuard font(dc, Font().Handle());
     DrawContent(dc, content, Caption(),
-                !enabled ? bgsDisabled : down_ ? bgsDown : shownDown ? bgsClicked : bgsUp, enabled, Font().Color());
+                !enabled    ? bgsDisabled
+                : down_     ? bgsDown
+                : shownDown ? bgsClicked
+                            : bgsUp,
+                enabled, Font().Color());
 }

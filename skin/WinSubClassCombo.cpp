@@ -11,6 +11,8 @@
 #include "WinSubClassComboGeometry.h"
 #include "WinSubClassGeometry.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -785,7 +787,10 @@ LRESULT TArrowButton::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_LBUTTONUP: {
         const LRESULT result = DefWindowProcA(window_, msg, wParam, lParam);
-        SetFocus(picker_);
+        // The open calendar holds the focus; taking it away would close the calendar again.
+        HWND calendar = reinterpret_cast<HWND>(SendMessageA(picker_, DTM_GETMONTHCAL, 0, 0));
+        if (!(calendar && IsWindowVisible(calendar)) && GetFocus() != picker_)
+            SetFocus(picker_);
         return result;
     }
     default:

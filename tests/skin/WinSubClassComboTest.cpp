@@ -13,6 +13,7 @@
 #include "UiTestSupport.h"
 
 #include "BmpCodec.h"
+#include "Buttons.h"
 #include "ComCtrls.h"
 #include "Edit.h"
 #include "Form.h"
@@ -621,6 +622,88 @@ TEST_F(SkinComboTest, ThePickersArrowIsSkinnedAndOpensTheCalendarLeavingTheFocus
     EXPECT_FALSE(IsWindow(arrowWindow));
     EXPECT_EQ(skin->Arrow(), nullptr);
     EXPECT_FALSE(GetWindowLongA(picker_->Handle(), GWL_STYLE) & WS_CLIPCHILDREN);
+}
+
+// The skinned picker works its calendar exactly as the native one: a press on the arrow opens it
+// and it stays open after the release, a click on a day picks that day, Alt+Down and F4 open it
+// and Escape closes it; keys go where the system sends them, to the window with the focus.
+TEST_F(SkinComboTest, ThePickersCalendarOpensStaysAndClosesAsTheNativeOnesDoes) {
+    MakeForm();
+    TChangeCounter changes, cancels;
+    picker_->OnChange = Bind<&TChangeCounter::Change>(&changes);
+    // The form's Escape button must not take the calendar's keys.
+    auto* cancel = new TButton(form_.get());
+    cancel->SetParent(form_.get());
+    cancel->SetBounds(200, 100, 80, 24);
+    cancel->SetCancel(true);
+    cancel->OnClick = Bind<&TChangeCounter::Change>(&cancels);
+    auto calendar = [&] {
+        return reinterpret_cast<HWND>(SendMessageA(picker_->Handle(), DTM_GETMONTHCAL, 0, 0));
+    };
+    auto down = [&] { return calendar() && IsWindowVisible(calendar()); };
+    auto key = [&](WORD vk, bool alt) {
+        PostKey(GetFocus(), vk, alt);
+        PumpFor(200);
+    };
+    for (bool skinned : {false, true}) {
+        SCOPED_TRACE(skinned ? "skinned" : "native");
+        HWND pressed = picker_->Handle();
+        RECT client{};
+        GetClientRect(pressed, &client);
+        POINT at{client.right - GetSystemMetrics(SM_CXVSCROLL) / 2, client.bottom / 2};
+        if (skinned) {
+            auto* adapter = Skin<TSkinDateTime>(picker_);
+            ASSERT_NE(adapter->Arrow(), nullptr);
+            pressed = adapter->Arrow()->Handle();
+            at = POINT{4, 4};
+        }
+        picker_->SetFocus();
+        PumpPending();
+
+        PostMouse(pressed, WM_LBUTTONDOWN, at.x, at.y, MK_LBUTTON);
+        ASSERT_TRUE(PumpUntil(down, 2000)) << "the press opens the calendar";
+        PostMouse(pressed, WM_LBUTTONUP, at.x, at.y);
+        PumpFor(300);
+        ASSERT_TRUE(down()) << "and it stays open after the release";
+
+        // A click on a day of the month shown picks it and closes the calendar.
+        SYSTEMTIME shown = picker_->DateTime();
+        const WORD day = shown.wDay == 15 ? 16 : 15;
+        POINT dayAt{-1, -1};
+        RECT area{};
+        GetClientRect(calendar(), &area);
+        for (int y = 0; y < area.bottom && dayAt.x < 0; y += 3)
+            for (int x = 0; x < area.right && dayAt.x < 0; x += 3) {
+                MCHITTESTINFO hit{};
+                hit.cbSize = sizeof hit;
+                hit.pt = POINT{x, y};
+                SendMessageA(calendar(), MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+                if (hit.uHit == MCHT_CALENDARDATE && hit.st.wDay == day && hit.st.wMonth == shown.wMonth)
+                    dayAt = hit.pt;
+            }
+        ASSERT_GE(dayAt.x, 0);
+        const int changesBefore = changes.Changes;
+        PostLeftClick(calendar(), dayAt.x, dayAt.y);
+        ASSERT_TRUE(PumpUntil([&] { return !down(); }, 2000)) << "picking a day closes the calendar";
+        EXPECT_EQ(picker_->DateTime().wDay, day);
+        EXPECT_GT(changes.Changes, changesBefore);
+        EXPECT_EQ(GetFocus(), picker_->Handle()) << "the picker has the focus again";
+
+        key(VK_DOWN, true);
+        EXPECT_TRUE(down()) << "Alt+Down opens it";
+        key(VK_RIGHT, false);
+        EXPECT_TRUE(down()) << "the calendar's own keys are its own";
+        EXPECT_EQ(GetFocus(), calendar());
+        key(VK_ESCAPE, false);
+        EXPECT_FALSE(down()) << "Escape closes it";
+        EXPECT_EQ(cancels.Changes, 0) << "and only it";
+        EXPECT_EQ(GetFocus(), picker_->Handle());
+        key(VK_F4, false);
+        EXPECT_TRUE(down()) << "F4 opens it";
+        key(VK_ESCAPE, false);
+        EXPECT_FALSE(down());
+        EXPECT_EQ(picker_->DateTime().wDay, day) << "Escape changes nothing";
+    }
 }
 
 TEST_F(SkinComboTest, RestoreGivesTheNativeLookBack) {

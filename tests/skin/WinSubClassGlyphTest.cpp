@@ -5,6 +5,7 @@
 
 #include "Form.h"
 #include "GlyphButtons.h"
+#include "TransparentBlit.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
@@ -23,8 +24,7 @@ constexpr TColor GlyphRed = 0x0000E0;
 constexpr TColor GlyphGrey = 0x808080;
 
 // The top-left pixel of cell `cell` of the push-button strip (drawn 1:1 or mapped exactly).
-TColor CornerOfCell(const TSkinData& skin, int cell)
-{
+TColor CornerOfCell(const TSkinData& skin, int cell) {
     const TDataSkinButton& b = skin.Buttons();
     const int cells = b.Frame < 1 ? 1 : b.Frame;
     const TColor c = b.Bitmap.PixelColor(b.Bitmap.Width() / cells * (cell - 1), 0);
@@ -32,8 +32,7 @@ TColor CornerOfCell(const TSkinData& skin, int cell)
 }
 
 // A two-cell glyph: red when up, grey when disabled; white (its bottom-left pixel) transparent.
-void MakeGlyph(TBitmap& glyph)
-{
+void MakeGlyph(TBitmap& glyph) {
     glyph.SetSize(32, 16);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 32; ++x)
@@ -41,8 +40,7 @@ void MakeGlyph(TBitmap& glyph)
 }
 
 // The columns where a colour shows on the middle row, as [first, last]; -1 when nowhere.
-std::pair<int, int> ColumnsOf(const TBitmap& shot, TColor colour)
-{
+std::pair<int, int> ColumnsOf(const TBitmap& shot, TColor colour) {
     int first = -1, last = -1;
     for (int x = 0; x < shot.Width(); ++x)
         if (shot.PixelColor(x, shot.Height() / 2) == colour) {
@@ -57,8 +55,7 @@ std::pair<int, int> ColumnsOf(const TBitmap& shot, TColor colour)
 
 class SkinGlyphTest : public TSkinnedUiTest {
   protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         SetUpSkin(1);
         if (HasFatalFailure())
             return;
@@ -81,7 +78,7 @@ class SkinGlyphTest : public TSkinnedUiTest {
         frame_ = SkinManager()->FindFrame(form_->Handle());
         // Discovery gives the glyph buttons theirs; the menu button is made by hand here.
         ASSERT_TRUE(PumpUntil([&] { return frame_->Adapters().size() >= 4; }));
-        for (TControl* control : std::initializer_list<TControl*> {left_, right_, speed_, menu_})
+        for (TControl* control : std::initializer_list<TControl*>{left_, right_, speed_, menu_})
             EXPECT_TRUE(AdapterOf(control) && std::string(AdapterOf(control)->ClassName()) ==
                                                   (control == speed_ ? "TSkinSpeedButton" : "TSkinBitButton"))
                 << control->ClassName();
@@ -92,20 +89,17 @@ class SkinGlyphTest : public TSkinnedUiTest {
         (new TSkinMenuButton(menu_))->AttachControl(frame_, skin_.get(), false, nullptr);
         PumpPending();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         form_.reset();
         TSkinnedUiTest::TearDown();
     }
-    TSkinControl* AdapterOf(TControl* control) const
-    {
+    TSkinControl* AdapterOf(TControl* control) const {
         for (TSkinControl* adapter : frame_->Adapters())
             if (adapter->Control() == control)
                 return adapter;
         return nullptr;
     }
-    TBitBtn* Place(int left, int top, int width, int height, const char* caption)
-    {
+    TBitBtn* Place(int left, int top, int width, int height, const char* caption) {
         auto* button = new TBitBtn(form_.get());
         button->SetParent(form_.get());
         button->SetBounds(left, top, width, height);
@@ -114,14 +108,13 @@ class SkinGlyphTest : public TSkinnedUiTest {
         button->SetNumGlyphs(2);
         return button;
     }
-    std::unique_ptr<TBitmap> Shot(TWinControl* control)
-    {
+    std::unique_ptr<TBitmap> Shot(TWinControl* control) {
         RedrawWindow(control->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         return CaptureClient(control->Handle());
     }
-    std::unique_ptr<TBitmap> ShotOfSpeed()
-    {
-        RedrawWindow(form_->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    std::unique_ptr<TBitmap> ShotOfSpeed() {
+        RedrawWindow(form_->Handle(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         auto all = CaptureClient(form_->Handle());
         auto part = std::make_unique<TBitmap>(34, 34);
         BitBlt(part->MemoryDC(), 0, 0, 34, 34, all->MemoryDC(), 280, 10, SRCCOPY);
@@ -135,8 +128,7 @@ class SkinGlyphTest : public TSkinnedUiTest {
     TSpeedButton* speed_ = nullptr;
 };
 
-TEST_F(SkinGlyphTest, BitmapButtonsPutTheGlyphOnTheirLayoutsSideOverTheButtonCell)
-{
+TEST_F(SkinGlyphTest, BitmapButtonsPutTheGlyphOnTheirLayoutsSideOverTheButtonCell) {
     for (int index : {0, 3, 6}) {
         SCOPED_TRACE("skin " + std::to_string(index));
         skin_->LoadFromStore(*store_, index);
@@ -165,8 +157,7 @@ TEST_F(SkinGlyphTest, BitmapButtonsPutTheGlyphOnTheirLayoutsSideOverTheButtonCel
     }
 }
 
-TEST_F(SkinGlyphTest, SpeedButtonsShowDownAndHotFromTheButtonCellsAndMenuButtonsTheirDropPart)
-{
+TEST_F(SkinGlyphTest, SpeedButtonsShowDownAndHotFromTheButtonCellsAndMenuButtonsTheirDropPart) {
     auto up = ShotOfSpeed();
     EXPECT_EQ(up->PixelColor(0, 0), CornerOfCell(*skin_, 1));
     speed_->SetDown(true);
@@ -174,7 +165,7 @@ TEST_F(SkinGlyphTest, SpeedButtonsShowDownAndHotFromTheButtonCellsAndMenuButtons
     EXPECT_EQ(down->PixelColor(0, 0), CornerOfCell(*skin_, 2));
     speed_->SetDown(false);
     // The real mouse over it: the hot cell.
-    POINT at {297, 27};
+    POINT at{297, 27};
     ClientToScreen(form_->Handle(), &at);
     SetCursorPos(at.x, at.y);
     PostMouse(form_->Handle(), WM_MOUSEMOVE, 297, 27);
@@ -189,4 +180,31 @@ TEST_F(SkinGlyphTest, SpeedButtonsShowDownAndHotFromTheButtonCellsAndMenuButtons
     const int separator = 120 - 2 - 14;
     const TColor shadow = static_cast<TColor>(ColorToRGB(skin_->Colour(scButtonShadow)));
     EXPECT_EQ(menu->PixelColor(separator, 17), shadow) << "the drop-down part's separator";
+}
+
+TEST_F(SkinGlyphTest, SwitchingSkinningOffAndOnKeepsEveryButtonsOwnGlyph) {
+    // Other pictures drawn with a key colour between two paints of a button, as on a real screen.
+    TBitmap other(32, 16), scratch(32, 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 32; ++x)
+            other.SetPixelColor(x, y, y == 15 && x == 0 ? 0xFFFFFF : 0xC00000);
+    auto drawOther = [&] {
+        TransparentBlit(scratch.MemoryDC(), 0, 0, 32, 16, other.MemoryDC(), 0, 0, 0xFFFFFF);
+    };
+    for (bool on : {false, true, false}) {
+        SCOPED_TRACE(on ? "skinned again" : "unskinned");
+        // Painted skinned first, then in the other mode.
+        Shot(left_);
+        ShotOfSpeed();
+        skin_->SetActive(on);
+        ASSERT_TRUE(PumpUntil([] { return !SkinManager()->TimerEnabled(); }, 3000));
+        PumpPending();
+        for (int button = 0; button < 3; ++button) {
+            drawOther();
+            const auto shot = button == 0 ? Shot(left_) : button == 1 ? Shot(right_) : ShotOfSpeed();
+            const auto [first, last] = ColumnsOf(*shot, GlyphRed);
+            ASSERT_GE(first, 0) << "the glyph of button " << button << " is drawn";
+            EXPECT_EQ(last - first + 1, 14) << "the glyph itself, white left out";
+        }
+    }
 }

@@ -278,6 +278,54 @@ TEST_F(SkinUpDownTest, CtrlSGivesTheSpinEditsUpDownItsNativeLookAndSkinsItAgain)
     EXPECT_EQ(spin_->Value(), before + 1);
 }
 
+// One click on an arrow is one step, skinned and unskinned; holding the button starts repeating
+// only after the usual delay, at the system's pace, and stops with the release.
+TEST_F(SkinUpDownTest, OneClickOnTheSpinEditsArrowIsOneStepAndHoldingRepeatsAfterTheUsualDelay) {
+    MakeForm();
+    UseSkin(0);
+    const struct {
+        bool Skinned;
+        int Increment;
+    } cases[] = {{true, 1}, {false, 1}, {false, 5}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Skinned ? "skinned" : "unskinned") + ", increment " +
+                     std::to_string(c.Increment));
+        if (!c.Skinned && SkinManager() && SkinManager()->FindFrame(form_->Handle()))
+            SetSkinning(false);
+        spin_->SetIncrement(c.Increment);
+        spin_->SetRange(0, 1000);
+        HWND button = spin_->Button().Handle();
+        RECT client{};
+        GetClientRect(button, &client);
+        const int x = client.right / 2, upY = client.bottom / 4, downY = client.bottom * 3 / 4;
+
+        spin_->SetValue(40);
+        Press(button, x, upY);
+        Release(button, x, upY);
+        PumpFor(1000);
+        EXPECT_EQ(spin_->Value(), 40 + c.Increment) << "one click up";
+        Press(button, x, downY);
+        Release(button, x, downY);
+        PumpFor(1000);
+        EXPECT_EQ(spin_->Value(), 40) << "one click down";
+
+        // Held: one step at once, nothing more for a while, then steps at a pace one can follow.
+        spin_->SetValue(0);
+        Press(button, x, upY);
+        PumpFor(250);
+        EXPECT_EQ(spin_->Value(), c.Increment) << "before the repeat delay";
+        PumpFor(1250);
+        const int steps = spin_->Value() / c.Increment;
+        EXPECT_GE(steps, 4) << "holding repeats";
+        EXPECT_LE(steps, 40) << "at a pace one can follow";
+        Release(button, x, upY);
+        const int released = spin_->Value();
+        PumpFor(700);
+        EXPECT_EQ(spin_->Value(), released) << "the release ends the repeat";
+        EXPECT_EQ(spin_->Text(), std::to_string(spin_->Value()));
+    }
+}
+
 TEST_F(SkinUpDownTest, ATabControlsScrollerGetsTheSkinsUpDownWhenItAppearsAndScrollsTheTabs) {
     MakeForm();
     auto* tab = Adapter<TSkinTab>(tabs_);
