@@ -38,7 +38,9 @@ enum TSkinOption {
     xoFormScrollbar
 };
 using TSkinOptions = std::uint32_t;
-constexpr TSkinOptions SkinOptionBit(TSkinOption option) { return TSkinOptions(1) << option; }
+constexpr TSkinOptions SkinOptionBit(TSkinOption option) {
+    return TSkinOptions(1) << option;
+}
 
 enum TSkinFormType { sfMainform, sfOnlyThisForm, sfDialog, sfDLL };
 
@@ -259,7 +261,9 @@ class TSkinData : public TComponent {
     void SetMenuMerge(bool value) { menuMerge_ = value; }
     // Fixed texts: writes are ignored.
     std::string Version() const { return "5.20.05.20"; }
-    std::string SkinStore() const { return IsDesigning() && !packedSkin_.Bytes().empty() ? "(Good)" : "(none)"; }
+    std::string SkinStore() const {
+        return IsDesigning() && !packedSkin_.Bytes().empty() ? "(Good)" : "(none)";
+    }
     const std::string& SkinFile() const { return skinFile_; }
     // Loads the file as the packed skin when it exists; a missing file leaves the component
     // not ready.
@@ -329,8 +333,7 @@ class TSkinData : public TComponent {
     std::vector<std::unique_ptr<TDataSkinSysButton>>& SysButtons() { return sysButtons_; }
 
     // Null when the skin has no such element.
-    const TDataSkinObject* Slot(TSkinSlot slot) const
-    {
+    const TDataSkinObject* Slot(TSkinSlot slot) const {
         if (comboPending_ && (slot == ssSunkEdge || slot == ssComboButton || slot == ssComboArrow))
             const_cast<TSkinData*>(this)->MakeComboElements();
         return slots_[slot].get();
@@ -365,7 +368,9 @@ class TSkinData : public TComponent {
   private:
     void MakeCaptionFont();
     void MakeCaptionIcon();
-    const TDataSkinBorder* Border(TSkinSlot slot) const { return static_cast<const TDataSkinBorder*>(Slot(slot)); }
+    const TDataSkinBorder* Border(TSkinSlot slot) const {
+        return static_cast<const TDataSkinBorder*>(Slot(slot));
+    }
     // The combo box's composite frames and arrow are built when first asked for: only combo
     // boxes use them, and building them is a good part of loading a skin.
     void MakeComboElements();

@@ -5,9 +5,9 @@
 #include "Form.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
-#include "WinSubClass.h"
 #include "WinSkinFormMenuBar.h"
 #include "WinSkinMenuPaint.h"
+#include "WinSubClass.h"
 
 #include <windowsx.h>
 
@@ -24,10 +24,10 @@ struct TRelay {
     bool Unicode;
 };
 
-LRESULT CallProc(WNDPROC proc, bool unicode, HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CallProc(WNDPROC proc, bool unicode, HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!proc)
-        return unicode ? DefWindowProcW(window, msg, wParam, lParam) : DefWindowProcA(window, msg, wParam, lParam);
+        return unicode ? DefWindowProcW(window, msg, wParam, lParam)
+                       : DefWindowProcA(window, msg, wParam, lParam);
     return unicode ? CallWindowProcW(proc, window, msg, wParam, lParam)
                    : CallWindowProcA(proc, window, msg, wParam, lParam);
 }
@@ -64,17 +64,15 @@ SIZE SystemFrameOf(HWND window) {
 }
 } // namespace
 
-TFrameWidths SkinFrameWidths(const TSkinData& skin)
-{
+TFrameWidths SkinFrameWidths(const TSkinData& skin) {
     auto image = [](const TDataSkinBorder& piece) {
-        return TFramePieceImage {piece.Bitmap.Width(), piece.Bitmap.Height(), piece.Frame};
+        return TFramePieceImage{piece.Bitmap.Width(), piece.Bitmap.Height(), piece.Frame};
     };
     return FrameWidthsFromImages(image(skin.FrameLeft()), image(skin.FrameTop()), image(skin.FrameRight()),
                                  image(skin.FrameBottom()));
 }
 
-TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner)
-{
+TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner) {
     doubleClickTime_ = GetDoubleClickTime();
     hoverTimer_ = std::make_unique<TTimer>(nullptr);
     hoverTimer_->SetEnabled(false);
@@ -82,8 +80,7 @@ TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner)
     hoverTimer_->OnTimer = Bind<&TWinSkinForm::HoverTick>(this);
 }
 
-TWinSkinForm::~TWinSkinForm()
-{
+TWinSkinForm::~TWinSkinForm() {
     try {
         if (subclassed_)
             Detach();
@@ -101,8 +98,7 @@ TWinSkinForm::~TWinSkinForm()
 
 // ---- taking over
 
-void TWinSkinForm::TakeOverForm(TSkinData* skin, TCustomForm* form)
-{
+void TWinSkinForm::TakeOverForm(TSkinData* skin, TCustomForm* form) {
     form_ = form;
     if (skin->OnBeforeSkinForm)
         skin->OnBeforeSkinForm(form, handle_, skinName_);
@@ -115,10 +111,11 @@ void TWinSkinForm::TakeOverForm(TSkinData* skin, TCustomForm* form)
     form->SetColor(skin->Colour(scButtonFace));
 }
 
-void TWinSkinForm::TakeOverWindow(TSkinData* skin) { Start(skin); }
+void TWinSkinForm::TakeOverWindow(TSkinData* skin) {
+    Start(skin);
+}
 
-void TWinSkinForm::Start(TSkinData* skin)
-{
+void TWinSkinForm::Start(TSkinData* skin) {
     if (subclassed_)
         return;
     if (TSkinManage* manager = SkinManager())
@@ -165,8 +162,7 @@ void TWinSkinForm::Start(TSkinData* skin)
         frameState_ = fsRunning;
 }
 
-void TWinSkinForm::Subclass()
-{
+void TWinSkinForm::Subclass() {
     SetPropA(handle_, FrameProperty, this);
     const auto proc = reinterpret_cast<LONG_PTR>(&TWinSkinForm::FrameProc);
     oldWndProc_ = reinterpret_cast<WNDPROC>(isUnicode_ ? SetWindowLongPtrW(handle_, GWLP_WNDPROC, proc)
@@ -174,15 +170,15 @@ void TWinSkinForm::Subclass()
     subclassed_ = true;
 }
 
-void TWinSkinForm::RestoreProc()
-{
+void TWinSkinForm::RestoreProc() {
     if (!subclassed_)
         return;
     subclassed_ = false;
     RemovePropA(handle_, FrameProperty);
     if (!IsWindow(handle_))
         return;
-    const auto current = isUnicode_ ? GetWindowLongPtrW(handle_, GWLP_WNDPROC) : GetWindowLongPtrA(handle_, GWLP_WNDPROC);
+    const auto current =
+        isUnicode_ ? GetWindowLongPtrW(handle_, GWLP_WNDPROC) : GetWindowLongPtrA(handle_, GWLP_WNDPROC);
     if (current == reinterpret_cast<LONG_PTR>(&TWinSkinForm::FrameProc)) {
         if (isUnicode_)
             SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldWndProc_));
@@ -193,11 +189,10 @@ void TWinSkinForm::RestoreProc()
     // Someone subclassed after us: cutting ourselves out would cut them off. We stay in the
     // chain as a plain relay until the window is gone.
     if (!GetPropA(handle_, RelayProperty))
-        SetPropA(handle_, RelayProperty, new TRelay {oldWndProc_, isUnicode_});
+        SetPropA(handle_, RelayProperty, new TRelay{oldWndProc_, isUnicode_});
 }
 
-LRESULT CALLBACK TWinSkinForm::FrameProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK TWinSkinForm::FrameProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* frame = static_cast<TWinSkinForm*>(GetPropA(window, FrameProperty));
     if (!frame) {
         auto* relay = static_cast<TRelay*>(GetPropA(window, RelayProperty));
@@ -219,15 +214,13 @@ LRESULT CALLBACK TWinSkinForm::FrameProc(HWND window, UINT msg, WPARAM wParam, L
     return 0;
 }
 
-LRESULT TWinSkinForm::PassOn(UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT TWinSkinForm::PassOn(UINT msg, WPARAM wParam, LPARAM lParam) {
     return CallProc(oldWndProc_, isUnicode_, handle_, msg, wParam, lParam);
 }
 
 // ---- the window procedure
 
-LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_NCPAINT:
         if (frameState_ == fsCreated && skinFrame_)
@@ -235,7 +228,7 @@ LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     case WM_ERASEBKGND:
         if (!form_ && skin_) {
-            RECT client {};
+            RECT client{};
             GetClientRect(handle_, &client);
             FillRect(reinterpret_cast<HDC>(wParam), &client, skin_->ButtonFaceBrush());
             return 1;
@@ -309,8 +302,7 @@ LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     return Stage2(msg, wParam, lParam);
 }
 
-LRESULT TWinSkinForm::Stage2(UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT TWinSkinForm::Stage2(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (isChild_ && !(exStyle_ & WS_EX_MDICHILD))
         return PassOn(msg, wParam, lParam);
     switch (msg) {
@@ -400,8 +392,7 @@ LRESULT TWinSkinForm::Stage2(UINT msg, WPARAM wParam, LPARAM lParam)
     }
 }
 
-LRESULT TWinSkinForm::Stage3(UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT TWinSkinForm::Stage3(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (frameState_ == fsCreated)
         return PassOn(msg, wParam, lParam);
     switch (msg) {
@@ -443,17 +434,15 @@ LRESULT TWinSkinForm::Stage3(UINT msg, WPARAM wParam, LPARAM lParam)
 
 // ---- start, sizes, states
 
-void TWinSkinForm::StartAtCreation()
-{
+void TWinSkinForm::StartAtCreation() {
     if (frameState_ == fsCreated && skinFrame_) {
         frameState_ = fsRunning;
         startedAtCreation_ = true;
     }
 }
 
-void TWinSkinForm::RefreshWindowState()
-{
-    WINDOWPLACEMENT placement {};
+void TWinSkinForm::RefreshWindowState() {
+    WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     if (!GetWindowPlacement(handle_, &placement))
         return;
@@ -466,8 +455,7 @@ void TWinSkinForm::RefreshWindowState()
         windowState_ = 0;
 }
 
-void TWinSkinForm::DeferredStart()
-{
+void TWinSkinForm::DeferredStart() {
     deferredStarted_ = true;
     // A menu the window got after the start (a form sets it once its window exists).
     CreateMenuBar();
@@ -475,10 +463,10 @@ void TWinSkinForm::DeferredStart()
     BuildIconBitmap();
     GetClientRect(handle_, &clientSize_);
     clientSize_.bottom = std::max(0L, clientSize_.bottom - menuGrowth_);
-    RECT window {};
+    RECT window{};
     GetWindowRect(handle_, &window);
-    systemFrameSize_ = SIZE {(window.right - window.left) - clientSize_.right,
-                             (window.bottom - window.top) - clientSize_.bottom};
+    systemFrameSize_ = SIZE{(window.right - window.left) - clientSize_.right,
+                            (window.bottom - window.top) - clientSize_.bottom};
     RECT normal{};
     if (IsIconic(handle_) && NormalPosition(handle_, normal)) {
         // Minimized: the client area is the one it comes back with, under the system frame.
@@ -531,26 +519,23 @@ void TWinSkinForm::DeferredStart()
         RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
 }
 
-void TWinSkinForm::ReadFrameWidths()
-{
+void TWinSkinForm::ReadFrameWidths() {
     if (!skin_ || !skin_->SkinReady())
         return;
     if (borderKind_ == bkNone) {
-        widths_ = TFrameWidths {};
+        widths_ = TFrameWidths{};
         return;
     }
     widths_ = SkinFrameWidths(*skin_);
     widths_.Menu = skinMenuBar_ ? GetSystemMetrics(SM_CYMENU) : 0;
 }
 
-void TWinSkinForm::ReleaseCaptionObjects()
-{
+void TWinSkinForm::ReleaseCaptionObjects() {
     hotObject_ = nullptr;
     captionButtons_.clear();
 }
 
-void TWinSkinForm::RebuildCaptionObjects()
-{
+void TWinSkinForm::RebuildCaptionObjects() {
     if (!skin_ || !skin_->SkinReady())
         return;
     ReadFrameWidths();
@@ -565,8 +550,7 @@ void TWinSkinForm::RebuildCaptionObjects()
     }
 }
 
-void TWinSkinForm::FitToClient(bool keepMeasured, bool redraw)
-{
+void TWinSkinForm::FitToClient(bool keepMeasured, bool redraw) {
     if (IsIconic(handle_)) {
         // It comes back with its client area under the present frame.
         int width = 0, height = 0;
@@ -620,8 +604,7 @@ int TWinSkinForm::CaptionTextWidth() const {
     return extent.cx;
 }
 
-void TWinSkinForm::OnSize(WPARAM wParam, LPARAM lParam)
-{
+void TWinSkinForm::OnSize(WPARAM wParam, LPARAM lParam) {
     PassOn(WM_SIZE, wParam, lParam);
     if (wParam == SIZE_RESTORED)
         windowState_ = 0;
@@ -638,8 +621,7 @@ void TWinSkinForm::OnSize(WPARAM wParam, LPARAM lParam)
         UpdateRegion();
 }
 
-LRESULT TWinSkinForm::NcCalcSize(WPARAM wParam, LPARAM lParam)
-{
+LRESULT TWinSkinForm::NcCalcSize(WPARAM wParam, LPARAM lParam) {
     if (!wParam) {
         // The window's rectangle becomes its client rectangle: asked while the window is made
         // and by the system's own size calculations.
@@ -647,9 +629,9 @@ LRESULT TWinSkinForm::NcCalcSize(WPARAM wParam, LPARAM lParam)
         const RECT window = *rect;
         PassOn(WM_NCCALCSIZE, wParam, lParam);
         if (borderKind_ != bkNone) {
-            const TFrameRect client = NcCalcClientRect(widths_, window.left, window.top, window.right - window.left,
-                                                       window.bottom - window.top);
-            *rect = RECT {client.Left, client.Top, client.Right, client.Bottom};
+            const TFrameRect client = NcCalcClientRect(
+                widths_, window.left, window.top, window.right - window.left, window.bottom - window.top);
+            *rect = RECT{client.Left, client.Top, client.Right, client.Bottom};
         }
         return 0;
     }
@@ -662,13 +644,12 @@ LRESULT TWinSkinForm::NcCalcSize(WPARAM wParam, LPARAM lParam)
     }
     const WINDOWPOS* pos = params->lppos;
     const TFrameRect client = NcCalcClientRect(widths_, pos->x, pos->y, pos->cx, pos->cy);
-    params->rgrc[0] = RECT {client.Left, client.Top, client.Right, client.Bottom};
+    params->rgrc[0] = RECT{client.Left, client.Top, client.Right, client.Bottom};
     params->rgrc[1] = params->rgrc[0];
     return WVR_VALIDRECTS;
 }
 
-POINT TWinSkinForm::ScreenToFrame(POINT screen) const
-{
+POINT TWinSkinForm::ScreenToFrame(POINT screen) const {
     ScreenToClient(handle_, &screen);
     if (!(windowState_ == 2 && (exStyle_ & WS_EX_MDICHILD))) {
         screen.x += widths_.Left;
@@ -677,14 +658,13 @@ POINT TWinSkinForm::ScreenToFrame(POINT screen) const
     return screen;
 }
 
-LRESULT TWinSkinForm::NcHitTest(WPARAM wParam, LPARAM lParam)
-{
+LRESULT TWinSkinForm::NcHitTest(WPARAM wParam, LPARAM lParam) {
     const LRESULT previous = PassOn(WM_NCHITTEST, wParam, lParam);
-    const POINT p = ScreenToFrame(POINT {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    const POINT p = ScreenToFrame(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     int code = FrameHitTest(static_cast<int>(previous), p.x, p.y, widths_);
     // The system answers for its own frame; ours may be wider: the sizing edges follow the
     // skin's borders.
-    RECT window {};
+    RECT window{};
     GetWindowRect(handle_, &window);
     const int w = window.right - window.left, h = window.bottom - window.top;
     if (sizeable_ && windowState_ == 0 && (code == HTCAPTION || code == HTNOWHERE || code == HTCLIENT)) {
@@ -711,8 +691,7 @@ LRESULT TWinSkinForm::NcHitTest(WPARAM wParam, LPARAM lParam)
     return code;
 }
 
-LRESULT TWinSkinForm::NcActivate(WPARAM wParam, LPARAM)
-{
+LRESULT TWinSkinForm::NcActivate(WPARAM wParam, LPARAM) {
     active_ = wParam != 0;
     hoverTimer_->SetEnabled(active_ && frameState_ == fsRunning);
     if (!active_ && hotObject_)
@@ -724,8 +703,7 @@ LRESULT TWinSkinForm::NcActivate(WPARAM wParam, LPARAM)
     return TRUE;
 }
 
-LRESULT TWinSkinForm::SysCommand(WPARAM wParam, LPARAM lParam)
-{
+LRESULT TWinSkinForm::SysCommand(WPARAM wParam, LPARAM lParam) {
     const UINT command = static_cast<UINT>(wParam) & SC_MASK;
     // Alt or F10 alone, or Alt with a button's access key, open the menu bar.
     if (command == SC_KEYMENU && lParam != ' ' && lParam != '-' && skinMenuBar_ && !MenuTracking() &&
@@ -733,7 +711,7 @@ LRESULT TWinSkinForm::SysCommand(WPARAM wParam, LPARAM lParam)
         return 1;
     if (command == SC_KEYMENU && lParam == ' ') {
         // Alt+Space: the system menu at the client area's top-left corner.
-        POINT corner {0, 0};
+        POINT corner{0, 0};
         ClientToScreen(handle_, &corner);
         PopupSystemMenu(corner);
         return 0;
@@ -749,14 +727,12 @@ LRESULT TWinSkinForm::SysCommand(WPARAM wParam, LPARAM lParam)
 
 // ---- switching off
 
-void TWinSkinForm::StopHoverTimer()
-{
+void TWinSkinForm::StopHoverTimer() {
     if (hoverTimer_)
         hoverTimer_->SetEnabled(false);
 }
 
-void TWinSkinForm::Unskin()
-{
+void TWinSkinForm::Unskin() {
     const bool closing = frameState_ == fsClosing;
     StopHoverTimer();
     HideHint();
@@ -784,7 +760,7 @@ void TWinSkinForm::Unskin()
         SendMessageA(handle_, WM_NCACTIVATE, GetActiveWindow() == handle_, 0);
     if (skinFrame_ && frameState_ != fsCreated && !closing && (!isChild_ || (exStyle_ & WS_EX_MDICHILD))) {
         // The client area keeps its size under the system frame again.
-        RECT window {}, client {};
+        RECT window{}, client{};
         GetWindowRect(handle_, &window);
         GetClientRect(handle_, &client);
         // The menu bar goes back first: the size below is fitted to it.
@@ -814,8 +790,7 @@ void TWinSkinForm::Unskin()
     regionWidth_ = regionHeight_ = -1;
 }
 
-void TWinSkinForm::Detach()
-{
+void TWinSkinForm::Detach() {
     FreeSystemMenuPopup();
     StopHoverTimer();
     RestoreProc();
@@ -824,8 +799,7 @@ void TWinSkinForm::Detach()
     ReleaseMenuBar(frameState_ != fsClosing && IsWindow(handle_));
 }
 
-void TWinSkinForm::Reskin()
-{
+void TWinSkinForm::Reskin() {
     // Reskinning already while the adapters change: they only invalidate, and the window is
     // repainted once below.
     frameState_ = fsReskinning;
@@ -854,8 +828,7 @@ void TWinSkinForm::Reskin()
     frameState_ = fsRunning;
 }
 
-TCaptionFacts TWinSkinForm::CaptionFacts() const
-{
+TCaptionFacts TWinSkinForm::CaptionFacts() const {
     TCaptionFacts facts;
     facts.Maximized = windowState_ == 1;
     facts.Minimized = windowState_ == 2;
