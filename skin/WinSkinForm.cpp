@@ -574,9 +574,10 @@ void TWinSkinForm::FitToClient(bool keepMeasured, bool redraw) {
     if (isSystemDialog_ && !keepMeasured && skin_) {
         // A dialog's title must fit its caption: the dialog grows, its controls move to the
         // middle of the new width.
-        const int needed = skin_->Title().TextShift() + CaptionTextWidth() + skin_->Title().TextRightClip();
-        if (width < needed) {
-            const int shift = (needed - width) / 2;
+        const TDialogTitleFit fit = FitDialogToTitle(width, skin_->Title().TextShift(), CaptionTextWidth(),
+                                                     skin_->Title().TextRightClip());
+        if (fit.Width > width) {
+            const int shift = fit.Shift;
             for (HWND child = GetWindow(handle_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
                 RECT r{};
                 GetWindowRect(child, &r);
@@ -585,7 +586,7 @@ void TWinSkinForm::FitToClient(bool keepMeasured, bool redraw) {
                              SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING |
                                  SWP_NOOWNERZORDER);
             }
-            width = needed;
+            width = fit.Width;
         }
     }
     SetWindowPos(handle_, nullptr, windowRect_.left, windowRect_.top, width, height,
