@@ -285,6 +285,8 @@ void TSkinData::SetSkinFile(const std::string& value) {
             packedSkin_.Clear();
         return;
     }
+    // Not ready means not ready: a stored copy left for later is not unpacked instead.
+    unpackPending_ = false;
     const DWORD attributes = GetFileAttributesA(value.c_str());
     if (value.empty() || attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return;
@@ -292,8 +294,10 @@ void TSkinData::SetSkinFile(const std::string& value) {
     packedSkin_.Clear();
     packedSkin_.CopyFrom(file, 0);
     packedSkin_.SetPosition(0);
-    UnpackSkin();
-    ApplyNewSkin();
+    // A skin that does not unpack changes nothing on screen: the windows keep the elements
+    // they draw with.
+    if (UnpackSkin())
+        ApplyNewSkin();
 }
 
 void TSkinData::LoadFromStore(TSkinStore& store, int index) {
@@ -305,8 +309,8 @@ void TSkinData::LoadFromStore(TSkinStore& store, int index) {
     packedSkin_.Clear();
     packedSkin_.CopyFrom(source, 0);
     packedSkin_.SetPosition(0);
-    UnpackSkin();
-    ApplyNewSkin();
+    if (UnpackSkin())
+        ApplyNewSkin();
 }
 
 void TSkinData::ApplyNewSkin() {
@@ -442,6 +446,7 @@ void TSkinData::LoadElements(const TQuickIni& ini, const TSkinReader& reader) {
 
 void TSkinData::LoadElements(const TQuickIni& ini, const TSkinEntrySource& entries) {
     notReady_ = true;
+    elementsLoaded_ = false;
     unpackPending_ = false;
     entries_ = &entries;
     struct TForgetEntries {
@@ -465,6 +470,7 @@ void TSkinData::LoadElements(const TQuickIni& ini, const TSkinEntrySource& entri
     colours_[scCaption] = CaptionColour();
     MakeToolbar();
     buttonFaceBrush_.Reset(CreateSolidBrush(ColorToRGB(colours_[scButtonFace])));
+    elementsLoaded_ = true;
     notReady_ = false;
 }
 

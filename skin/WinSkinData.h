@@ -266,7 +266,7 @@ class TSkinData : public TComponent {
     }
     const std::string& SkinFile() const { return skinFile_; }
     // Loads the file as the packed skin when it exists; a missing file leaves the component
-    // not ready.
+    // not ready (switching on does nothing), with the elements it had.
     void SetSkinFile(const std::string& value);
 
     TOnFormSkin OnFormSkin;
@@ -282,7 +282,8 @@ class TSkinData : public TComponent {
     // ---- Loading and applying a skin
 
     // Makes item index of the store this component's skin and applies it; an index outside
-    // the store changes nothing.
+    // the store changes nothing. A skin that does not unpack is not applied: the windows keep
+    // the previous one.
     void LoadFromStore(TSkinStore& store, int index);
     // After a new skin was unpacked: frames drop their caption buttons, and while the manager
     // runs every skinned window is refreshed after 250 ms.
@@ -320,6 +321,9 @@ class TSkinData : public TComponent {
     void LoadElements(const TQuickIni& ini, const TSkinEntrySource& entries);
     // False from creation and from the start of every load until a load completes.
     bool SkinReady() const { return !notReady_; }
+    // The elements hold a whole skin: true once a load completed, and still after a later load
+    // failed (that leaves them as they were). Windows already skinned keep drawing with them.
+    bool ElementsLoaded() const { return elementsLoaded_; }
 
     const std::string& SkinName() const { return skinName_; }
     const TDataSkinBorder& FrameLeft() const { return *frames_[0]; }
@@ -389,6 +393,7 @@ class TSkinData : public TComponent {
 
     TMemoryStream packedSkin_;
     bool notReady_ = true;
+    bool elementsLoaded_ = false;
     bool unpackPending_ = false;
     bool comboPending_ = false;
     // Only valid while LoadElements runs.

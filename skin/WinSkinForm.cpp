@@ -520,7 +520,7 @@ void TWinSkinForm::DeferredStart() {
 }
 
 void TWinSkinForm::ReadFrameWidths() {
-    if (!skin_ || !skin_->SkinReady())
+    if (!skin_ || !skin_->ElementsLoaded())
         return;
     if (borderKind_ == bkNone) {
         widths_ = TFrameWidths{};
@@ -536,7 +536,7 @@ void TWinSkinForm::ReleaseCaptionObjects() {
 }
 
 void TWinSkinForm::RebuildCaptionObjects() {
-    if (!skin_ || !skin_->SkinReady())
+    if (!skin_ || !skin_->ElementsLoaded())
         return;
     ReadFrameWidths();
     ReleaseCaptionObjects();

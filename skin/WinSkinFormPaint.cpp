@@ -229,7 +229,7 @@ void TWinSkinForm::PaintCaption(HDC dc, bool minimized) {
 }
 
 void TWinSkinForm::PaintNonClient(HDC dc) noexcept {
-    if (!skin_ || !skin_->SkinReady() || !skinFrame_ || borderKind_ == bkNone)
+    if (!skin_ || !skin_->ElementsLoaded() || !skinFrame_ || borderKind_ == bkNone)
         return;
     if (frameState_ != fsRunning && frameState_ != fsReskinning)
         return;
@@ -304,7 +304,7 @@ TOwnedRegion TWinSkinForm::BuildRegion(int w, int h) {
 }
 
 void TWinSkinForm::UpdateRegion(bool redraw) noexcept {
-    if (frameState_ == fsDestroyed || !skinFrame_ || !skin_ || !skin_->SkinReady())
+    if (frameState_ == fsDestroyed || !skinFrame_ || !skin_ || !skin_->ElementsLoaded())
         return;
     RECT window{};
     GetWindowRect(handle_, &window);

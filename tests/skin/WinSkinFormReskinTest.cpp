@@ -1,0 +1,128 @@
+// The skinned frame while the skin under it changes: a skin that does not load leaves every
+// frame as it was, a skin whose frame cannot hold a window leaves it the system frame until a
+// later skin can, a window someone else subclassed after its frame is skinned again safely, and
+// an icon button without an image of its own shows the window's icon.
+#include "SkinnedUiTest.h"
+#include "UiTestSupport.h"
+
+#include "Form.h"
+#include "MapSkinSource.h"
+#include "WinSkinForm.h"
+#include "WinSkinFormButtons.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class SkinReskinTest : public TSkinnedUiTest {
+  protected:
+    void TearDown() override {
+        forms_.clear();
+        PumpPending();
+        TSkinnedUiTest::TearDown();
+    }
+    TForm& ShowForm() {
+        forms_.emplace_back(new TForm(&TestApplication()));
+        TForm& form = *forms_.back();
+        form.SetCaption("Reskinned");
+        form.SetBounds(200, 200, 260, 170);
+        form.Show();
+        SetForegroundWindow(form.Handle());
+        PumpUntil([&] { return FrameOf(form) && FrameOf(form)->FrameState() == fsRunning; }, 3000);
+        PumpPending();
+        return form;
+    }
+    TWinSkinForm* FrameOf(TForm& form) const { return SkinManager()->FindFrame(form.Handle()); }
+    void RunPending() {
+        if (SkinManager()->TimerEnabled())
+            SkinManager()->RunAction();
+        PumpPending();
+    }
+    // Ctrl+S: the component switched, the manager's action run.
+    void Switch(bool on) {
+        skin_->SetActive(on);
+        SkinManager()->RunAction();
+        PumpPending();
+    }
+    // The frame as the window draws it into a black picture of its size.
+    std::unique_ptr<TBitmap> PaintedFrame(HWND window) {
+        RECT r{};
+        GetWindowRect(window, &r);
+        auto picture = std::make_unique<TBitmap>(r.right - r.left, r.bottom - r.top);
+        PatBlt(picture->MemoryDC(), 0, 0, picture->Width(), picture->Height(), BLACKNESS);
+        EXPECT_EQ(
+            SendMessageA(window, SKM_PAINTFRAME, reinterpret_cast<WPARAM>(picture->MemoryDC()), SKIN_MAGIC),
+            SKIN_MAGIC);
+        GdiFlush();
+        return picture;
+    }
+
+    TTempFolder folder_;
+    std::vector<TOwnedComponent<TForm>> forms_;
+};
+
+TEST_F(SkinReskinTest, ASkinThatDoesNotLoadLeavesEveryFrameAsItWas) {
+    TForm& form = ShowForm();
+    TWinSkinForm* frame = FrameOf(form);
+    ASSERT_NE(frame, nullptr);
+    const size_t buttons = frame->CaptionButtons().size();
+    ASSERT_GT(buttons, 0u);
+    const auto before = PaintedFrame(form.Handle());
+    ASSERT_NE(before->PixelColor(1, 1), clBlack);
+
+    folder_.Write("damaged.skin", std::string(64, '\x7F'));
+    struct TCase {
+        const char* What;
+        std::function<void()> Load;
+        bool Message;
+    };
+    const TCase cases[] = {
+        {"a damaged file", [&] { skin_->SetSkinFile(folder_.Path("damaged.skin")); }, true},
+        {"a stored copy that does not unpack",
+         [&] {
+             TMemoryStream& stored = store_->Store().Items(5)->DataStream();
+             stored.Clear();
+             const std::string junk(40, '\x11');
+             stored.WriteBuffer(junk.data(), junk.size());
+             skin_->LoadFromStore(*store_, 5);
+         },
+         true},
+        {"a missing file", [&] { skin_->SetSkinFile(folder_.Path("missing.skin")); }, false},
+    };
+    for (const TCase& c : cases) {
+        std::unique_ptr<TDialogAnswerer> answer;
+        if (c.Message)
+            answer = std::make_unique<TDialogAnswerer>(TAnswer::Press("TMessageForm", "OK"));
+        c.Load();
+        if (answer) {
+            EXPECT_TRUE(answer->Wait().Answered) << c.What << ": no message";
+        }
+        EXPECT_FALSE(skin_->SkinReady()) << c.What;
+        EXPECT_FALSE(SkinManager()->TimerEnabled()) << c.What << ": a refresh was asked for";
+        RunPending();
+        ASSERT_EQ(FrameOf(form), frame) << c.What;
+        EXPECT_EQ(frame->CaptionButtons().size(), buttons) << c.What << ": the caption buttons went";
+        const auto after = PaintedFrame(form.Handle());
+        EXPECT_EQ(after->PixelColor(1, 1), before->PixelColor(1, 1)) << c.What << ": the frame is not drawn";
+        EXPECT_EQ(after->PixelColor(after->Width() / 2, 2), before->PixelColor(before->Width() / 2, 2))
+            << c.What;
+    }
+    // Not ready: switching off and on again skins nothing.
+    Switch(false);
+    Switch(true);
+    EXPECT_EQ(FrameOf(form), nullptr);
+}
+
+TEST_F(SkinReskinTest, AMissingSkinFileKeepsAStoredCopyFromBeingUsed) {
+    skin_.reset(new TSkinData(nullptr));
+    skin_->BeginLoading();
+    ASSERT_TRUE(LoadSkinStreamResource(skin_->PackedSkin(), GetModuleHandleA(nullptr)));
+    skin_->UnpackSkinWhenNeeded();
+    skin_->EndLoading();
+    skin_->SetSkinFile(folder_.Path("missing.skin"));
+    skin_->SetActive(true);
+    EXPECT_FALSE(skin_->SkinReady());
+    EXPECT_NE(SkinManager()->PendingSkinData(), skin_.get()) << "switching on asked for skinning";
+}
