@@ -14,15 +14,31 @@
 #include <algorithm>
 
 namespace {
-// The frame of a subclassed window, and what is left of it when a later subclasser kept us in
-// its chain after skinning ended: a relay to the procedure we replaced.
-const char* const FrameProperty = "PerchpointsSkinFrame";
-const char* const RelayProperty = "PerchpointsSkinRelay";
+// What the frame's shared window procedure needs of a window: the procedure it replaced and
+// the frame it serves now. The record belongs to the window, not to a frame. When skinning
+// ends while a later subclasser still calls us, taking our procedure out would cut that
+// subclasser off: the record stays, without a frame, and relays every message to the replaced
+// procedure until the window is gone. A later frame of the same window takes the record over
+// instead of subclassing again: subclassing again would make it pass on to the later
+// subclasser, which passes on to the relay, which is that frame again.
+const char* const LinkProperty = "PerchpointsSkinFrame";
 
-struct TRelay {
-    WNDPROC OldProc;
-    bool Unicode;
+struct TFrameLink {
+    WNDPROC OldProc = nullptr;
+    bool Unicode = false;
+    TWinSkinForm* Frame = nullptr;
 };
+
+TFrameLink* LinkOf(HWND window) {
+    return static_cast<TFrameLink*>(GetPropA(window, LinkProperty));
+}
+
+void FreeLink(HWND window) {
+    if (TFrameLink* link = LinkOf(window)) {
+        RemovePropA(window, LinkProperty);
+        delete link;
+    }
+}
 
 LRESULT CallProc(WNDPROC proc, bool unicode, HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!proc)
@@ -163,10 +179,24 @@ void TWinSkinForm::Start(TSkinData* skin) {
 }
 
 void TWinSkinForm::Subclass() {
-    SetPropA(handle_, FrameProperty, this);
+    if (TFrameLink* link = LinkOf(handle_)) {
+        // Our procedure is still in the window's chain, under someone who subclassed after an
+        // earlier frame: this frame serves from there.
+        link->Frame = this;
+        oldWndProc_ = link->OldProc;
+        isUnicode_ = link->Unicode;
+        subclassed_ = true;
+        return;
+    }
+    auto* link = new TFrameLink{nullptr, isUnicode_, this};
+    if (!SetPropA(handle_, LinkProperty, link)) {
+        delete link;
+        return;
+    }
     const auto proc = reinterpret_cast<LONG_PTR>(&TWinSkinForm::FrameProc);
     oldWndProc_ = reinterpret_cast<WNDPROC>(isUnicode_ ? SetWindowLongPtrW(handle_, GWLP_WNDPROC, proc)
                                                        : SetWindowLongPtrA(handle_, GWLP_WNDPROC, proc));
+    link->OldProc = oldWndProc_;
     subclassed_ = true;
 }
 
@@ -174,44 +204,43 @@ void TWinSkinForm::RestoreProc() {
     if (!subclassed_)
         return;
     subclassed_ = false;
-    RemovePropA(handle_, FrameProperty);
-    if (!IsWindow(handle_))
+    TFrameLink* link = LinkOf(handle_);
+    if (!link || link->Frame != this)
         return;
+    link->Frame = nullptr;
     const auto current =
-        isUnicode_ ? GetWindowLongPtrW(handle_, GWLP_WNDPROC) : GetWindowLongPtrA(handle_, GWLP_WNDPROC);
-    if (current == reinterpret_cast<LONG_PTR>(&TWinSkinForm::FrameProc)) {
-        if (isUnicode_)
-            SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldWndProc_));
-        else
-            SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldWndProc_));
-        return;
-    }
-    // Someone subclassed after us: cutting ourselves out would cut them off. We stay in the
-    // chain as a plain relay until the window is gone.
-    if (!GetPropA(handle_, RelayProperty))
-        SetPropA(handle_, RelayProperty, new TRelay{oldWndProc_, isUnicode_});
+        link->Unicode ? GetWindowLongPtrW(handle_, GWLP_WNDPROC) : GetWindowLongPtrA(handle_, GWLP_WNDPROC);
+    if (current != reinterpret_cast<LONG_PTR>(&TWinSkinForm::FrameProc))
+        return; // a later subclasser calls us: the record relays from now on
+    if (link->Unicode)
+        SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(link->OldProc));
+    else
+        SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(link->OldProc));
+    FreeLink(handle_);
 }
 
 LRESULT CALLBACK TWinSkinForm::FrameProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* frame = static_cast<TWinSkinForm*>(GetPropA(window, FrameProperty));
-    if (!frame) {
-        auto* relay = static_cast<TRelay*>(GetPropA(window, RelayProperty));
-        if (!relay)
-            return IsWindowUnicode(window) ? DefWindowProcW(window, msg, wParam, lParam)
-                                           : DefWindowProcA(window, msg, wParam, lParam);
-        const TRelay copy = *relay;
-        if (msg == WM_NCDESTROY) {
-            RemovePropA(window, RelayProperty);
-            delete relay;
-        }
-        return CallProc(copy.OldProc, copy.Unicode, window, msg, wParam, lParam);
+    TFrameLink* link = LinkOf(window);
+    if (!link)
+        return IsWindowUnicode(window) ? DefWindowProcW(window, msg, wParam, lParam)
+                                       : DefWindowProcA(window, msg, wParam, lParam);
+    if (!link->Frame) {
+        const TFrameLink relay = *link;
+        if (msg == WM_NCDESTROY)
+            FreeLink(window);
+        return CallProc(relay.OldProc, relay.Unicode, window, msg, wParam, lParam);
     }
+    LRESULT result = 0;
     try {
-        return frame->WindowProc(msg, wParam, lParam);
+        result = link->Frame->WindowProc(msg, wParam, lParam);
     } catch (...) {
         HandleCurrentException(true);
     }
-    return 0;
+    // The frame let go of the window on the way (it may be gone by now); what is left of the
+    // record goes with the window.
+    if (msg == WM_NCDESTROY)
+        FreeLink(window);
+    return result;
 }
 
 LRESULT TWinSkinForm::PassOn(UINT msg, WPARAM wParam, LPARAM lParam) {

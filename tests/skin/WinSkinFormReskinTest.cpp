@@ -16,6 +16,16 @@
 #include <string>
 #include <vector>
 
+namespace {
+WNDPROC outsidePrevious = nullptr;
+int outsideCalls = 0;
+// Someone else's subclassing of a skinned window.
+LRESULT CALLBACK OutsideProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    ++outsideCalls;
+    return CallWindowProcA(outsidePrevious, window, msg, wParam, lParam);
+}
+} // namespace
+
 class SkinReskinTest : public TSkinnedUiTest {
   protected:
     void TearDown() override {
@@ -125,4 +135,53 @@ TEST_F(SkinReskinTest, AMissingSkinFileKeepsAStoredCopyFromBeingUsed) {
     skin_->SetActive(true);
     EXPECT_FALSE(skin_->SkinReady());
     EXPECT_NE(SkinManager()->PendingSkinData(), skin_.get()) << "switching on asked for skinning";
+}
+
+TEST_F(SkinReskinTest, AWindowSubclassedFromOutsideIsSkinnedAgainAndLetGoInEitherOrder) {
+    for (bool outsideLeavesFirst : {false, true}) {
+        SCOPED_TRACE(outsideLeavesFirst ? "the outside subclass goes first" : "the skin goes first");
+        if (!skin_->Active())
+            Switch(true);
+        TForm& form = ShowForm();
+        const HWND window = form.Handle();
+        ASSERT_NE(FrameOf(form), nullptr);
+        outsidePrevious = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OutsideProc)));
+        Switch(false);
+        ASSERT_EQ(FrameOf(form), nullptr);
+        Switch(true);
+        PumpUntil([&] { return FrameOf(form) && FrameOf(form)->FrameState() == fsRunning; }, 2000);
+        ASSERT_NE(FrameOf(form), nullptr);
+
+        // Every message passes each procedure once: to the frame, the outside one, the window's.
+        outsideCalls = 0;
+        EXPECT_EQ(SendMessageA(window, SKM_ISSKINNED, 0, 0), 1);
+        form.SetCaption("Skinned again");
+        char text[32] = {};
+        GetWindowTextA(window, text, sizeof text);
+        EXPECT_STREQ(text, "Skinned again");
+        RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+        EXPECT_NE(PaintedFrame(window)->PixelColor(1, 1), clBlack);
+        EXPECT_GT(outsideCalls, 0);
+
+        const auto outsideLeaves = [&] {
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(outsidePrevious));
+        };
+        if (outsideLeavesFirst) {
+            outsideLeaves();
+            Switch(false);
+        } else {
+            Switch(false);
+            outsideLeaves();
+        }
+        ASSERT_EQ(FrameOf(form), nullptr);
+        outsideCalls = 0;
+        EXPECT_EQ(SendMessageA(window, SKM_ISSKINNED, 0, 0), 0);
+        form.SetCaption("Plain");
+        GetWindowTextA(window, text, sizeof text);
+        EXPECT_STREQ(text, "Plain");
+        EXPECT_EQ(outsideCalls, 0);
+        forms_.clear();
+        PumpPending();
+    }
 }
