@@ -163,12 +163,17 @@ void TWinSkinForm::Start(TSkinData* skin) {
         skinFrame_ = false;
     isUnicode_ = IsWindowUnicode(handle_) != FALSE;
     Subclass();
+    frameWanted_ = skinFrame_;
     if (skinFrame_) {
         RebuildCaptionObjects();
-        // A skin whose frame cannot hold this window leaves it its system frame.
+        // A skin whose frame cannot hold this window leaves it its system frame; the window
+        // was laid out for that one.
         frameApplied_ = borderKind_ == bkNone || FrameWidthsUsable(widths_);
-        if (!frameApplied_)
+        if (!frameApplied_) {
             skinFrame_ = false;
+            if (TSkinManage* manager = SkinManager())
+                manager->RememberUnskinned(handle_);
+        }
     }
     if (skinFrame_) {
         CreateMenuBar();
@@ -782,13 +787,17 @@ void TWinSkinForm::Unskin() {
         form_->SetColor(savedColor_);
     if (!IsWindow(handle_))
         return;
-    if (skinFrame_ && hadSysMenuStyle_ && !(buttonSet_ & bsKeepSysMenuStyle))
+    GiveBackSystemFrame(skinFrame_, closing);
+}
+
+void TWinSkinForm::GiveBackSystemFrame(bool framed, bool closing) {
+    if (framed && hadSysMenuStyle_ && !(buttonSet_ & bsKeepSysMenuStyle))
         SetWindowLongA(handle_, GWL_STYLE, GetWindowLongA(handle_, GWL_STYLE) | WS_SYSMENU);
     // The frame kept activation changes from the system while it drew the caption: the system's
     // own caption is told whether the window is active now.
-    if (skinFrame_ && frameState_ != fsCreated && !closing)
+    if (framed && frameState_ != fsCreated && !closing)
         SendMessageA(handle_, WM_NCACTIVATE, GetActiveWindow() == handle_, 0);
-    if (skinFrame_ && frameState_ != fsCreated && !closing && (!isChild_ || (exStyle_ & WS_EX_MDICHILD))) {
+    if (framed && frameState_ != fsCreated && !closing && (!isChild_ || (exStyle_ & WS_EX_MDICHILD))) {
         // The client area keeps its size under the system frame again.
         RECT window{}, client{};
         GetWindowRect(handle_, &window);
@@ -829,10 +838,55 @@ void TWinSkinForm::Detach() {
     ReleaseMenuBar(frameState_ != fsClosing && IsWindow(handle_));
 }
 
+void TWinSkinForm::JudgeFrame() {
+    if (!frameWanted_ || !subclassed_)
+        return;
+    const bool usable = borderKind_ == bkNone || FrameWidthsUsable(widths_);
+    if (usable == frameApplied_)
+        return;
+    frameApplied_ = usable;
+    if (!usable) {
+        // The new skin's frame cannot hold the window: it wears the system frame again, its
+        // client area kept; the controls stay skinned.
+        StopHoverTimer();
+        HideHint();
+        hotObject_ = nullptr;
+        FreeSystemMenuPopup();
+        skinFrame_ = false;
+        UnhookFormHandler();
+        GiveBackSystemFrame(true, false);
+        return;
+    }
+    // A window that kept the system frame takes this skin's frame, its client area kept.
+    RECT client{};
+    GetClientRect(handle_, &client);
+    RECT normal{};
+    const bool minimized = IsIconic(handle_) && NormalPosition(handle_, normal);
+    if (minimized) {
+        const SIZE system = SystemFrameOf(handle_);
+        client = RECT{0, 0, std::max(0L, normal.right - normal.left - system.cx),
+                      std::max(0L, normal.bottom - normal.top - system.cy)};
+    }
+    clientSize_ = client;
+    skinFrame_ = true;
+    CreateMenuBar();
+    HookFormHandler();
+    if (!minimized) {
+        int width = 0, height = 0;
+        WindowSizeForClient(widths_, client.right, client.bottom, width, height);
+        SetWindowPos(handle_, nullptr, 0, 0, width, height,
+                     SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | SWP_NOREDRAW |
+                         SWP_DEFERERASE);
+    }
+    hoverTimer_->SetEnabled(GetActiveWindow() == handle_);
+}
+
 void TWinSkinForm::Reskin() {
     // Reskinning already while the adapters change: they only invalidate, and the window is
     // repainted once below.
     frameState_ = fsReskinning;
+    // Whether the new skin's frame can hold the window is judged anew, both ways.
+    JudgeFrame();
     if (skinFrame_) {
         // New widths and outline first, while nothing in the window waits to be painted: the
         // frame change and the new outline then erase nothing, and the client area keeps its

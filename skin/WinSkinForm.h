@@ -159,6 +159,11 @@ class TWinSkinForm : public TComponent {
     void DeferredStart();
     void Subclass();
     void RestoreProc();
+    // The system frame back on the window, its client area kept (framed: the skin drew it).
+    void GiveBackSystemFrame(bool framed, bool closing);
+    // At a skin change: the frame goes when the new skin's cannot hold the window, and comes
+    // when a window that kept the system frame can wear the new one.
+    void JudgeFrame();
     void ReadFrameWidths();
     void RefreshWindowState();
     void BuildIconBitmap();
@@ -220,6 +225,8 @@ class TWinSkinForm : public TComponent {
     std::wstring titleSuffix_ = L" ";
     std::string windowClassName_;
     bool skinFrame_ = false;
+    // The skin component's switches ask for the frame (it may still be left off, below).
+    bool frameWanted_ = false;
     bool frameApplied_ = false;
     RECT clientSize_{};
     DWORD lastSysMenuTime_ = 0;

@@ -17,6 +17,25 @@
 #include <vector>
 
 namespace {
+std::vector<std::uint8_t> SolidBmp(int width, int height, TColor colour) {
+    TBitmap bitmap(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            bitmap.SetPixelColor(x, y, colour);
+    return bitmap.SaveToBytes();
+}
+
+SIZE ClientSize(HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    return SIZE{r.right, r.bottom};
+}
+
+bool HasRegion(HWND window) {
+    TOwnedRegion region(CreateRectRgn(0, 0, 0, 0));
+    return GetWindowRgn(window, region.Get()) != ERROR;
+}
+
 WNDPROC outsidePrevious = nullptr;
 int outsideCalls = 0;
 // Someone else's subclassing of a skinned window.
@@ -45,6 +64,16 @@ class SkinReskinTest : public TSkinnedUiTest {
         return form;
     }
     TWinSkinForm* FrameOf(TForm& form) const { return SkinManager()->FindFrame(form.Handle()); }
+    // A skin built from images in memory, applied to the windows as a loaded one is.
+    void LoadMapped(const std::string& ini, const TMapSource& images) {
+        TQuickIni description;
+        description.LoadFromText(ini);
+        skin_->LoadElements(description, images);
+        ASSERT_TRUE(skin_->SkinReady());
+        skin_->ApplyNewSkin();
+        SkinManager()->RunAction();
+        PumpPending();
+    }
     void RunPending() {
         if (SkinManager()->TimerEnabled())
             SkinManager()->RunAction();
@@ -135,6 +164,77 @@ TEST_F(SkinReskinTest, AMissingSkinFileKeepsAStoredCopyFromBeingUsed) {
     skin_->SetActive(true);
     EXPECT_FALSE(skin_->SkinReady());
     EXPECT_NE(SkinManager()->PendingSkinData(), skin_.get()) << "switching on asked for skinning";
+}
+
+TEST_F(SkinReskinTest, AFrameTheNewSkinCannotHoldGoesAndALaterSkinBringsItBack) {
+    TForm& form = ShowForm();
+    ASSERT_NE(FrameOf(form), nullptr);
+    ASSERT_TRUE(FrameOf(form)->FrameApplied());
+    // A caption two pixels high and borders wider than any window.
+    TMapSource unusable;
+    unusable.entries["left.bmp"] = SolidBmp(400, 10, 0x203040);
+    unusable.entries["top.bmp"] = SolidBmp(40, 2, 0x203040);
+    const std::string unusableIni =
+        "[Personality]\nLeft=left.bmp\nRight=left.bmp\nTop=top.bmp\nBottom=top.bmp\n";
+    // Each window keeps the client area it had when first seen here.
+    std::vector<std::pair<TForm*, SIZE>> windows{{&form, ClientSize(form.Handle())}};
+    auto systemFrame = [&](const char* when) {
+        for (auto [f, client] : windows) {
+            const HWND window = f->Handle();
+            TWinSkinForm* now = FrameOf(*f);
+            ASSERT_NE(now, nullptr) << when;
+            EXPECT_FALSE(now->FrameApplied()) << when;
+            EXPECT_FALSE(HasRegion(window)) << when;
+            EXPECT_TRUE(GetWindowLongA(window, GWL_STYLE) & WS_SYSMENU) << when;
+            EXPECT_EQ(ClientSize(window).cx, client.cx) << when;
+            EXPECT_EQ(ClientSize(window).cy, client.cy) << when;
+            RECT outer{};
+            GetWindowRect(window, &outer);
+            const POINT caption{outer.left + 60, outer.top + GetSystemMetrics(SM_CYFRAME) + 4};
+            EXPECT_EQ(SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(caption.x, caption.y)), HTCAPTION)
+                << when;
+        }
+    };
+    auto skinFrame = [&](const char* when) {
+        for (auto [f, client] : windows) {
+            const HWND window = f->Handle();
+            PumpUntil([&] { return FrameOf(*f) && FrameOf(*f)->FrameState() == fsRunning; }, 2000);
+            TWinSkinForm* now = FrameOf(*f);
+            ASSERT_NE(now, nullptr) << when;
+            EXPECT_TRUE(now->FrameApplied()) << when;
+            EXPECT_TRUE(HasRegion(window)) << when;
+            EXPECT_EQ(now->Widths().Caption, skin_->FrameTop().Bitmap.Height() / skin_->FrameTop().Frame)
+                << when;
+            EXPECT_EQ(ClientSize(window).cx, client.cx) << when;
+            EXPECT_EQ(ClientSize(window).cy, client.cy) << when;
+            RECT outer{};
+            GetWindowRect(window, &outer);
+            EXPECT_EQ(outer.right - outer.left, client.cx + now->Widths().Left + now->Widths().Right) << when;
+        }
+    };
+
+    const TWinSkinForm* frame = FrameOf(form);
+    LoadMapped(unusableIni, unusable);
+    systemFrame("changed to a skin that cannot hold it");
+    EXPECT_EQ(FrameOf(form), frame);
+    // A window made meanwhile starts with the system frame.
+    TForm& later = ShowForm();
+    windows.emplace_back(&later, ClientSize(later.Handle()));
+    systemFrame("made under a skin that cannot hold it");
+    skin_->LoadFromStore(*store_, 2);
+    RunPending();
+    skinFrame("changed to one that can");
+
+    // Ctrl+S, both ways.
+    Switch(false);
+    LoadMapped(unusableIni, unusable);
+    Switch(true);
+    systemFrame("switched on with a skin that cannot hold it");
+    Switch(false);
+    skin_->LoadFromStore(*store_, 4);
+    RunPending();
+    Switch(true);
+    skinFrame("switched on with one that can");
 }
 
 TEST_F(SkinReskinTest, AWindowSubclassedFromOutsideIsSkinnedAgainAndLetGoInEitherOrder) {
