@@ -577,7 +577,13 @@ void TWinSkinForm::RebuildCaptionObjects() {
     for (auto& element : skin_->SysButtons()) {
         auto button = std::make_unique<TWinSysButton>(this, element.get());
         if (button->IsIcon()) {
+            // A skin without an icon image shows the window's icon: the button still opens the
+            // system menu.
             BuildIconBitmap();
+            if (element->Bitmap.Empty())
+                element->Bitmap.Assign(*iconBitmap_);
+            if (skin_->CaptionIcon().Empty())
+                skin_->CaptionIcon().Assign(*iconBitmap_);
             element->Frame = 1;
         }
         captionButtons_.push_back(std::move(button));

@@ -36,6 +36,14 @@ bool HasRegion(HWND window) {
     return GetWindowRgn(window, region.Get()) != ERROR;
 }
 
+// A frame a window can wear: 4-pixel borders, a 24-pixel caption.
+void UsableFrame(TMapSource& images, std::string& ini) {
+    images.entries["side.bmp"] = SolidBmp(4, 40, 0x306090);
+    images.entries["top.bmp"] = SolidBmp(40, 24, 0x306090);
+    images.entries["bottom.bmp"] = SolidBmp(40, 4, 0x306090);
+    ini += "[Personality]\nLeft=side.bmp\nRight=side.bmp\nTop=top.bmp\nBottom=bottom.bmp\n";
+}
+
 WNDPROC outsidePrevious = nullptr;
 int outsideCalls = 0;
 // Someone else's subclassing of a skinned window.
@@ -284,4 +292,38 @@ TEST_F(SkinReskinTest, AWindowSubclassedFromOutsideIsSkinnedAgainAndLetGoInEithe
         forms_.clear();
         PumpPending();
     }
+}
+
+TEST_F(SkinReskinTest, AnIconButtonWithoutAnImageShowsTheWindowsIconAndOpensTheSystemMenu) {
+    TForm& form = ShowForm();
+    TMapSource images;
+    std::string ini;
+    UsableFrame(images, ini);
+    ini += "[Button1]\nAction=3\nAlign=0\nXcoord=6\nYcoord=4\nVisibility=0\nVisibility1=0\n";
+    skin_->CaptionIcon().Assign(TBitmap());
+    LoadMapped(ini, images);
+    TWinSkinForm* frame = FrameOf(form);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_FALSE(frame->CaptionButtons().empty());
+    // The skin's first button; the MDI child's three follow.
+    auto* icon = static_cast<TWinSysButton*>(frame->CaptionButtons().front().get());
+    ASSERT_EQ(icon->Element().Action, 3);
+    EXPECT_FALSE(icon->Element().Bitmap.Empty());
+    EXPECT_FALSE(skin_->CaptionIcon().Empty());
+    RedrawWindow(form.Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    ASSERT_TRUE(icon->Visible);
+    EXPECT_EQ(icon->BoundsRect.Width(), GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(icon->BoundsRect.Left, 6);
+
+    RECT outer{};
+    GetWindowRect(form.Handle(), &outer);
+    const LPARAM at = MAKELPARAM(outer.left + (icon->BoundsRect.Left + icon->BoundsRect.Right) / 2,
+                                 outer.top + (icon->BoundsRect.Top + icon->BoundsRect.Bottom) / 2);
+    TDialogAnswerer answer(TAnswer::ChooseMenu(""));
+    SendMessageA(form.Handle(), WM_NCLBUTTONDOWN, HTCAPTION, at);
+    PostMessageA(form.Handle(), WM_NCLBUTTONUP, HTCAPTION, at);
+    EXPECT_TRUE(PumpUntil([&] { return answer.Done(); }, 5000));
+    EXPECT_TRUE(answer.Wait().Found) << "no system menu";
+    PumpPending();
+    EXPECT_TRUE(IsWindowVisible(form.Handle()));
 }
