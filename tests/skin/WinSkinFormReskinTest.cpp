@@ -151,6 +151,9 @@ TEST_F(SkinReskinTest, ASkinThatDoesNotLoadLeavesEveryFrameAsItWas) {
         RunPending();
         ASSERT_EQ(FrameOf(form), frame) << c.What;
         EXPECT_EQ(frame->CaptionButtons().size(), buttons) << c.What << ": the caption buttons went";
+        // Active again after the message, as it was.
+        SetForegroundWindow(form.Handle());
+        PumpPending();
         const auto after = PaintedFrame(form.Handle());
         EXPECT_EQ(after->PixelColor(1, 1), before->PixelColor(1, 1)) << c.What << ": the frame is not drawn";
         EXPECT_EQ(after->PixelColor(after->Width() / 2, 2), before->PixelColor(before->Width() / 2, 2))
