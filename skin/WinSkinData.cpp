@@ -3,12 +3,12 @@
 #include "ControlDiscoveryRules.h"
 
 #include "Application.h"
+#include "Form.h"
 #include "HintWindow.h"
 #include "ImageList.h"
 #include "WinSkinDlg.h"
 #include "WinSkinMenuSystem.h"
 #include "WinSkinStore.h"
-#include "Form.h"
 
 #include "ImgUtil.h"
 #include "SkinRead.h"
@@ -106,21 +106,18 @@ constexpr int kComboCellWidth = 50;
 constexpr int kComboCellHeight = 21;
 constexpr int kComboArrowSize = 17;
 
-bool StartsWith(std::string_view text, std::string_view prefix)
-{
+bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
-std::uint32_t ReadLE32(const std::vector<std::uint8_t>& bytes, size_t offset)
-{
+std::uint32_t ReadLE32(const std::vector<std::uint8_t>& bytes, size_t offset) {
     return bytes[offset] | (bytes[offset + 1] << 8) | (bytes[offset + 2] << 16) |
            (static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
 }
 
 // The dimensions a BMP file announces, read before anything is decoded so that an absurd size
 // costs nothing. False when the header is too short to tell (the decoder then rejects it).
-bool AnnouncedBmpSize(const std::vector<std::uint8_t>& bytes, std::int64_t& width, std::int64_t& height)
-{
+bool AnnouncedBmpSize(const std::vector<std::uint8_t>& bytes, std::int64_t& width, std::int64_t& height) {
     if (bytes.size() < 26)
         return false;
     if (ReadLE32(bytes, 14) == 12) { // the old core header has 16-bit dimensions
@@ -135,14 +132,12 @@ bool AnnouncedBmpSize(const std::vector<std::uint8_t>& bytes, std::int64_t& widt
     return true;
 }
 
-void ClearBitmap(TBitmap& bitmap)
-{
+void ClearBitmap(TBitmap& bitmap) {
     bitmap.SetSize(0, 0);
 }
 
 // A rectangle of source copied pixel for pixel into target, which takes its size and format.
-void CopyBitmapPart(const TBitmap& source, int x, int width, TBitmap& target)
-{
+void CopyBitmapPart(const TBitmap& source, int x, int width, TBitmap& target) {
     target.SetPixelFormat(source.PixelFormat());
     target.SetSize(0, 0);
     if (width <= 0 || source.Empty() || x < 0 || x + width > source.Width())
@@ -154,8 +149,7 @@ void CopyBitmapPart(const TBitmap& source, int x, int width, TBitmap& target)
                     static_cast<size_t>(width) * static_cast<size_t>(bpp));
 }
 
-void DrawElementCell(HDC dc, const RECT& dest, const TDataSkinObject& element, int cell, bool transparent)
-{
+void DrawElementCell(HDC dc, const RECT& dest, const TDataSkinObject& element, int cell, bool transparent) {
     if (cell < 1 || cell > std::max(element.Frame, 1))
         return;
     DrawNineSlice(dc, dest, element.Bitmap, CellRect(element, cell),
@@ -166,8 +160,7 @@ void DrawElementCell(HDC dc, const RECT& dest, const TDataSkinObject& element, i
 class TReaderEntrySource : public TSkinEntrySource {
   public:
     explicit TReaderEntrySource(const TSkinReader& reader) : reader_(reader) {}
-    std::vector<std::uint8_t> Extract(const std::string& name) const override
-    {
+    std::vector<std::uint8_t> Extract(const std::string& name) const override {
         TMemoryStream entry;
         reader_.ExtractFile(name, entry);
         return entry.Bytes();
@@ -178,8 +171,7 @@ class TReaderEntrySource : public TSkinEntrySource {
 };
 } // namespace
 
-const char* SkinSlotName(TSkinSlot slot)
-{
+const char* SkinSlotName(TSkinSlot slot) {
     if (slot == ssComboArrow)
         return "ComboArrow";
     if (slot == ssToolbar)
@@ -190,15 +182,13 @@ const char* SkinSlotName(TSkinSlot slot)
 }
 
 namespace {
-std::vector<TSkinData*>& LiveSkinDatas()
-{
+std::vector<TSkinData*>& LiveSkinDatas() {
     static std::vector<TSkinData*> live;
     return live;
 }
 } // namespace
 
-RECT CellRect(const TDataSkinObject& element, int cell, bool stacked)
-{
+RECT CellRect(const TDataSkinObject& element, int cell, bool stacked) {
     const int cells = std::max(element.Frame, 1);
     if (stacked) {
         const int height = element.Bitmap.Height() / cells;
@@ -213,16 +203,14 @@ bool IsLiveSkinData(const TSkinData* skin) {
     return skin && std::find(live.begin(), live.end(), skin) != live.end();
 }
 
-const TSkinData* ActiveMainSkinData()
-{
+const TSkinData* ActiveMainSkinData() {
     for (TSkinData* skin : LiveSkinDatas())
         if (skin->SkinFormtype() == sfMainform && skin->Active() && skin->SkinReady())
             return skin;
     return nullptr;
 }
 
-TSkinData::TSkinData(TComponent* owner) : TComponent(owner)
-{
+TSkinData::TSkinData(TComponent* owner) : TComponent(owner) {
     const char* sides[] = {"Left", "Right", "Top", "Bottom"};
     for (size_t i = 0; i < frames_.size(); ++i)
         frames_[i] = std::make_unique<TDataSkinBorder>(sides[i]);
@@ -249,8 +237,7 @@ TImageList* TSkinData::MenuGlyphs() {
     return menuGlyphs_;
 }
 
-TSkinData::~TSkinData()
-{
+TSkinData::~TSkinData() {
     auto& live = LiveSkinDatas();
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
     if (TSkinManage* manager = SkinManager())
@@ -259,8 +246,7 @@ TSkinData::~TSkinData()
 
 // ---- switches, loading and applying
 
-void TSkinData::SetActive(bool value)
-{
+void TSkinData::SetActive(bool value) {
     if (value == active_)
         return;
     active_ = value;
@@ -291,8 +277,7 @@ void TSkinData::SetActive(bool value)
     }
 }
 
-void TSkinData::SetSkinFile(const std::string& value)
-{
+void TSkinData::SetSkinFile(const std::string& value) {
     notReady_ = true;
     skinFile_ = value;
     if (IsDesigning()) {
@@ -300,6 +285,8 @@ void TSkinData::SetSkinFile(const std::string& value)
             packedSkin_.Clear();
         return;
     }
+    // Not ready means not ready: a stored copy left for later is not unpacked instead.
+    unpackPending_ = false;
     const DWORD attributes = GetFileAttributesA(value.c_str());
     if (value.empty() || attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return;
@@ -307,12 +294,13 @@ void TSkinData::SetSkinFile(const std::string& value)
     packedSkin_.Clear();
     packedSkin_.CopyFrom(file, 0);
     packedSkin_.SetPosition(0);
-    UnpackSkin();
-    ApplyNewSkin();
+    // A skin that does not unpack changes nothing on screen: the windows keep the elements
+    // they draw with.
+    if (UnpackSkin())
+        ApplyNewSkin();
 }
 
-void TSkinData::LoadFromStore(TSkinStore& store, int index)
-{
+void TSkinData::LoadFromStore(TSkinStore& store, int index) {
     if (index < 0 || index >= store.Store().Count())
         return;
     notReady_ = true;
@@ -321,12 +309,11 @@ void TSkinData::LoadFromStore(TSkinStore& store, int index)
     packedSkin_.Clear();
     packedSkin_.CopyFrom(source, 0);
     packedSkin_.SetPosition(0);
-    UnpackSkin();
-    ApplyNewSkin();
+    if (UnpackSkin())
+        ApplyNewSkin();
 }
 
-void TSkinData::ApplyNewSkin()
-{
+void TSkinData::ApplyNewSkin() {
     if (IsDesigning() || IsLoading())
         return;
     if (!SkinManager())
@@ -338,8 +325,7 @@ void TSkinData::ApplyNewSkin()
         manager.ScheduleAction(saSkinChanged, 250);
 }
 
-void TSkinData::Loaded()
-{
+void TSkinData::Loaded() {
     TComponent::Loaded();
     if (IsDesigning())
         return;
@@ -370,9 +356,8 @@ void TSkinData::Loaded()
     MakeCaptionIcon();
 }
 
-void TSkinData::MakeCaptionFont()
-{
-    NONCLIENTMETRICSA metrics {};
+void TSkinData::MakeCaptionFont() {
+    NONCLIENTMETRICSA metrics{};
     // The structure as older systems know it (without the padded border width).
     metrics.cbSize = 340;
     if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
@@ -383,15 +368,13 @@ void TSkinData::MakeCaptionFont()
     captionFont_.Reset(CreateFontIndirectA(&metrics.lfCaptionFont));
 }
 
-void TSkinData::MakeCaptionIcon()
-{
+void TSkinData::MakeCaptionIcon() {
     // Without an icon the caption icon stays empty.
     if (HICON icon = ApplicationIcon())
         DrawIconOnMagenta(captionIcon_, icon);
 }
 
-void TSkinData::DoFormSkin(HWND, const std::string& aName, bool& doSkin)
-{
+void TSkinData::DoFormSkin(HWND, const std::string& aName, bool& doSkin) {
     if (OnFormSkin) {
         OnFormSkin(this, aName, doSkin);
         return;
@@ -400,14 +383,12 @@ void TSkinData::DoFormSkin(HWND, const std::string& aName, bool& doSkin)
         doSkin = false;
 }
 
-void TSkinData::DoSkinChanged()
-{
+void TSkinData::DoSkinChanged() {
     if (OnSkinChanged)
         OnSkinChanged(this);
 }
 
-void TSkinData::ShowCaptionHint(const RECT& rect, const std::string& text)
-{
+void TSkinData::ShowCaptionHint(const RECT& rect, const std::string& text) {
     if (!HasOption(xoCaptionButtonHint) || hintShowing_)
         return;
     if (!hintWindow_)
@@ -418,8 +399,7 @@ void TSkinData::ShowCaptionHint(const RECT& rect, const std::string& text)
     hintShowing_ = true;
 }
 
-void TSkinData::HideCaptionHint()
-{
+void TSkinData::HideCaptionHint() {
     if (!hintShowing_)
         return;
     if (hintWindow_)
@@ -427,26 +407,22 @@ void TSkinData::HideCaptionHint()
     hintShowing_ = false;
 }
 
-const TDataSkinBoxLabel* TSkinData::GroupBox() const
-{
+const TDataSkinBoxLabel* TSkinData::GroupBox() const {
     return static_cast<const TDataSkinBoxLabel*>(slots_[ssGroupBox].get());
 }
 
-void TSkinData::UnpackSkinWhenNeeded()
-{
+void TSkinData::UnpackSkinWhenNeeded() {
     notReady_ = true;
     unpackPending_ = !IsDesigning() && !packedSkin_.Bytes().empty();
 }
 
-bool TSkinData::EnsureUnpacked()
-{
+bool TSkinData::EnsureUnpacked() {
     if (unpackPending_)
         UnpackSkin();
     return SkinReady();
 }
 
-bool TSkinData::UnpackSkin()
-{
+bool TSkinData::UnpackSkin() {
     notReady_ = true;
     unpackPending_ = false;
     if (IsDesigning())
@@ -464,14 +440,13 @@ bool TSkinData::UnpackSkin()
     return true;
 }
 
-void TSkinData::LoadElements(const TQuickIni& ini, const TSkinReader& reader)
-{
+void TSkinData::LoadElements(const TQuickIni& ini, const TSkinReader& reader) {
     LoadElements(ini, TReaderEntrySource(reader));
 }
 
-void TSkinData::LoadElements(const TQuickIni& ini, const TSkinEntrySource& entries)
-{
+void TSkinData::LoadElements(const TQuickIni& ini, const TSkinEntrySource& entries) {
     notReady_ = true;
+    elementsLoaded_ = false;
     unpackPending_ = false;
     entries_ = &entries;
     struct TForgetEntries {
@@ -495,11 +470,11 @@ void TSkinData::LoadElements(const TQuickIni& ini, const TSkinEntrySource& entri
     colours_[scCaption] = CaptionColour();
     MakeToolbar();
     buttonFaceBrush_.Reset(CreateSolidBrush(ColorToRGB(colours_[scButtonFace])));
+    elementsLoaded_ = true;
     notReady_ = false;
 }
 
-void TSkinData::LoadImage(TBitmap& bitmap, const std::string& value) const
-{
+void TSkinData::LoadImage(TBitmap& bitmap, const std::string& value) const {
     ClearBitmap(bitmap);
     const size_t separator = value.find_last_of("\\:");
     const std::string file = separator == std::string::npos ? value : value.substr(separator + 1);
@@ -521,8 +496,7 @@ void TSkinData::LoadImage(TBitmap& bitmap, const std::string& value) const
     }
 }
 
-void TSkinData::LoadFrameBorders(const TQuickIni& ini)
-{
+void TSkinData::LoadFrameBorders(const TQuickIni& ini) {
     for (size_t i = 0; i < frames_.size(); ++i) {
         TDataSkinBorder& frame = *frames_[i];
         const std::string side = frame.Name;
@@ -540,8 +514,7 @@ void TSkinData::LoadFrameBorders(const TQuickIni& ini)
     }
 }
 
-void TSkinData::LoadColours(const TQuickIni& ini, const std::vector<std::string>& sections)
-{
+void TSkinData::LoadColours(const TQuickIni& ini, const std::vector<std::string>& sections) {
     for (const TColourKey& key : kColourKeys) {
         const TColor fallback = key.systemColour < 0 ? colours_[scButtonFace] : SystemColor(key.systemColour);
         const std::string text = ini.ReadString("Colours", key.key, "");
@@ -561,8 +534,7 @@ void TSkinData::LoadColours(const TQuickIni& ini, const std::vector<std::string>
             ParseColour(ini.ReadString("Customcolors", "Color" + std::to_string(i), ""), clWhite);
 }
 
-void TSkinData::LoadCaptionButtons(const TQuickIni& ini, const std::vector<std::string>& sections)
-{
+void TSkinData::LoadCaptionButtons(const TQuickIni& ini, const std::vector<std::string>& sections) {
     sysButtons_.clear();
     bool sharedPosition = false;
     int sharedX = 0, sharedY = 0;
@@ -631,8 +603,7 @@ void TSkinData::LoadCaptionButtons(const TQuickIni& ini, const std::vector<std::
     }
 }
 
-void TSkinData::LoadButtons(const TQuickIni& ini)
-{
+void TSkinData::LoadButtons(const TQuickIni& ini) {
     TDataSkinButton& buttons = *buttons_;
     const char* section = "Buttons";
     buttons.LeftWidth = ini.ReadInteger(section, "LeftWidth", 0);
@@ -662,8 +633,7 @@ void TSkinData::LoadButtons(const TQuickIni& ini)
     buttons.PressedColour2 = ParseColour(pressed, colours_[scButtonText]);
 }
 
-void TSkinData::LoadTitle(const TQuickIni& ini)
-{
+void TSkinData::LoadTitle(const TQuickIni& ini) {
     TDataSkinTitle& title = *title_;
     LoadImage(title.Bitmap, ini.ReadString(kPersonality, "TextBack", ""));
     title.LeftWidth = ini.ReadInteger(kPersonality, "TextShift", 0);
@@ -681,15 +651,14 @@ void TSkinData::LoadTitle(const TQuickIni& ini)
     ReadRGB(ini, kPersonality, "InActiveText", title.InactiveTextColour);
 }
 
-void TSkinData::LoadSlots(const TQuickIni& ini)
-{
+void TSkinData::LoadSlots(const TQuickIni& ini) {
     const TColor buttonText = colours_[scButtonText];
     for (const TSlotSpec& entry : kSlotSpecs) {
         slots_[entry.slot].reset();
         builtIn_[entry.slot] = false;
         const char* imageKey = entry.loader == slProgress  ? "Bitmap"
                                : entry.loader == slMenuBar ? "menuBar"
-                                                          : "Image";
+                                                           : "Image";
         const std::string image = ini.ReadString(entry.section, imageKey, "");
         if (image.empty())
             continue;
@@ -767,8 +736,7 @@ void TSkinData::LoadSlots(const TQuickIni& ini)
     }
 }
 
-void TSkinData::LoadBuiltInTracks()
-{
+void TSkinData::LoadBuiltInTracks() {
     const std::pair<TSkinSlot, const char*> tracks[] = {{ssTrack, "TRACK"}, {ssTrackVert, "TRACKVERT"}};
     for (const auto& [slot, name] : tracks) {
         if (slots_[slot])
@@ -787,8 +755,7 @@ void TSkinData::LoadBuiltInTracks()
     }
 }
 
-void TSkinData::FixFrameCounts(const TQuickIni& ini)
-{
+void TSkinData::FixFrameCounts(const TQuickIni& ini) {
     buttons_->Frame = 5;
     title_->Frame = 2;
     auto fix = [this](TSkinSlot slot, int frame) {
@@ -844,15 +811,13 @@ void TSkinData::FixFrameCounts(const TQuickIni& ini)
         buttons_->CheckFrame = cells(buttons_->CheckBitmap);
 }
 
-void TSkinData::MakeComboElements()
-{
+void TSkinData::MakeComboElements() {
     comboPending_ = false;
     MakeComboFrames();
     MakeComboArrow();
 }
 
-void TSkinData::MakeComboFrames()
-{
+void TSkinData::MakeComboFrames() {
     TDataSkinObject* sunkEdge = slots_[ssSunkEdge].get();
     TDataSkinObject* comboButton = slots_[ssComboButton].get();
     if (!sunkEdge || !comboButton)
@@ -908,8 +873,7 @@ void TSkinData::MakeComboFrames()
     sunkEdge->RightWidth = 2;
 }
 
-void TSkinData::MakeComboArrow()
-{
+void TSkinData::MakeComboArrow() {
     const TDataSkinObject* comboButton = slots_[ssComboButton].get();
     const TDataSkinObject* sunkEdge = slots_[ssSunkEdge].get();
     if (!comboButton) {
@@ -939,8 +903,7 @@ void TSkinData::MakeComboArrow()
     }
 }
 
-void TSkinData::MakeToolbar()
-{
+void TSkinData::MakeToolbar() {
     if (!slots_[ssToolbar])
         slots_[ssToolbar] = std::make_unique<TDataSkinObject>("Toolbar");
     TDataSkinObject& toolbar = *slots_[ssToolbar];
@@ -957,8 +920,7 @@ void TSkinData::MakeToolbar()
     toolbar.Frame = 1;
 }
 
-TColor TSkinData::CaptionColour() const
-{
+TColor TSkinData::CaptionColour() const {
     const TDataSkinBorder& top = FrameTop();
     if (top.Bitmap.Empty())
         return colours_[scButtonFace];

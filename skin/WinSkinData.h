@@ -38,7 +38,9 @@ enum TSkinOption {
     xoFormScrollbar
 };
 using TSkinOptions = std::uint32_t;
-constexpr TSkinOptions SkinOptionBit(TSkinOption option) { return TSkinOptions(1) << option; }
+constexpr TSkinOptions SkinOptionBit(TSkinOption option) {
+    return TSkinOptions(1) << option;
+}
 
 enum TSkinFormType { sfMainform, sfOnlyThisForm, sfDialog, sfDLL };
 
@@ -259,10 +261,12 @@ class TSkinData : public TComponent {
     void SetMenuMerge(bool value) { menuMerge_ = value; }
     // Fixed texts: writes are ignored.
     std::string Version() const { return "5.20.05.20"; }
-    std::string SkinStore() const { return IsDesigning() && !packedSkin_.Bytes().empty() ? "(Good)" : "(none)"; }
+    std::string SkinStore() const {
+        return IsDesigning() && !packedSkin_.Bytes().empty() ? "(Good)" : "(none)";
+    }
     const std::string& SkinFile() const { return skinFile_; }
     // Loads the file as the packed skin when it exists; a missing file leaves the component
-    // not ready.
+    // not ready (switching on does nothing), with the elements it had.
     void SetSkinFile(const std::string& value);
 
     TOnFormSkin OnFormSkin;
@@ -278,7 +282,8 @@ class TSkinData : public TComponent {
     // ---- Loading and applying a skin
 
     // Makes item index of the store this component's skin and applies it; an index outside
-    // the store changes nothing.
+    // the store changes nothing. A skin that does not unpack is not applied: the windows keep
+    // the previous one.
     void LoadFromStore(TSkinStore& store, int index);
     // After a new skin was unpacked: frames drop their caption buttons, and while the manager
     // runs every skinned window is refreshed after 250 ms.
@@ -316,6 +321,9 @@ class TSkinData : public TComponent {
     void LoadElements(const TQuickIni& ini, const TSkinEntrySource& entries);
     // False from creation and from the start of every load until a load completes.
     bool SkinReady() const { return !notReady_; }
+    // The elements hold a whole skin: true once a load completed, and still after a later load
+    // failed (that leaves them as they were). Windows already skinned keep drawing with them.
+    bool ElementsLoaded() const { return elementsLoaded_; }
 
     const std::string& SkinName() const { return skinName_; }
     const TDataSkinBorder& FrameLeft() const { return *frames_[0]; }
@@ -329,8 +337,7 @@ class TSkinData : public TComponent {
     std::vector<std::unique_ptr<TDataSkinSysButton>>& SysButtons() { return sysButtons_; }
 
     // Null when the skin has no such element.
-    const TDataSkinObject* Slot(TSkinSlot slot) const
-    {
+    const TDataSkinObject* Slot(TSkinSlot slot) const {
         if (comboPending_ && (slot == ssSunkEdge || slot == ssComboButton || slot == ssComboArrow))
             const_cast<TSkinData*>(this)->MakeComboElements();
         return slots_[slot].get();
@@ -365,7 +372,9 @@ class TSkinData : public TComponent {
   private:
     void MakeCaptionFont();
     void MakeCaptionIcon();
-    const TDataSkinBorder* Border(TSkinSlot slot) const { return static_cast<const TDataSkinBorder*>(Slot(slot)); }
+    const TDataSkinBorder* Border(TSkinSlot slot) const {
+        return static_cast<const TDataSkinBorder*>(Slot(slot));
+    }
     // The combo box's composite frames and arrow are built when first asked for: only combo
     // boxes use them, and building them is a good part of loading a skin.
     void MakeComboElements();
@@ -384,6 +393,7 @@ class TSkinData : public TComponent {
 
     TMemoryStream packedSkin_;
     bool notReady_ = true;
+    bool elementsLoaded_ = false;
     bool unpackPending_ = false;
     bool comboPending_ = false;
     // Only valid while LoadElements runs.

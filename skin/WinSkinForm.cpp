@@ -5,29 +5,45 @@
 #include "Form.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
-#include "WinSubClass.h"
 #include "WinSkinFormMenuBar.h"
 #include "WinSkinMenuPaint.h"
+#include "WinSubClass.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
 
 namespace {
-// The frame of a subclassed window, and what is left of it when a later subclasser kept us in
-// its chain after skinning ended: a relay to the procedure we replaced.
-const char* const FrameProperty = "PerchpointsSkinFrame";
-const char* const RelayProperty = "PerchpointsSkinRelay";
+// What the frame's shared window procedure needs of a window: the procedure it replaced and
+// the frame it serves now. The record belongs to the window, not to a frame. When skinning
+// ends while a later subclasser still calls us, taking our procedure out would cut that
+// subclasser off: the record stays, without a frame, and relays every message to the replaced
+// procedure until the window is gone. A later frame of the same window takes the record over
+// instead of subclassing again: subclassing again would make it pass on to the later
+// subclasser, which passes on to the relay, which is that frame again.
+const char* const LinkProperty = "PerchpointsSkinFrame";
 
-struct TRelay {
-    WNDPROC OldProc;
-    bool Unicode;
+struct TFrameLink {
+    WNDPROC OldProc = nullptr;
+    bool Unicode = false;
+    TWinSkinForm* Frame = nullptr;
 };
 
-LRESULT CallProc(WNDPROC proc, bool unicode, HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
-{
+TFrameLink* LinkOf(HWND window) {
+    return static_cast<TFrameLink*>(GetPropA(window, LinkProperty));
+}
+
+void FreeLink(HWND window) {
+    if (TFrameLink* link = LinkOf(window)) {
+        RemovePropA(window, LinkProperty);
+        delete link;
+    }
+}
+
+LRESULT CallProc(WNDPROC proc, bool unicode, HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!proc)
-        return unicode ? DefWindowProcW(window, msg, wParam, lParam) : DefWindowProcA(window, msg, wParam, lParam);
+        return unicode ? DefWindowProcW(window, msg, wParam, lParam)
+                       : DefWindowProcA(window, msg, wParam, lParam);
     return unicode ? CallWindowProcW(proc, window, msg, wParam, lParam)
                    : CallWindowProcA(proc, window, msg, wParam, lParam);
 }
@@ -64,17 +80,15 @@ SIZE SystemFrameOf(HWND window) {
 }
 } // namespace
 
-TFrameWidths SkinFrameWidths(const TSkinData& skin)
-{
+TFrameWidths SkinFrameWidths(const TSkinData& skin) {
     auto image = [](const TDataSkinBorder& piece) {
-        return TFramePieceImage {piece.Bitmap.Width(), piece.Bitmap.Height(), piece.Frame};
+        return TFramePieceImage{piece.Bitmap.Width(), piece.Bitmap.Height(), piece.Frame};
     };
     return FrameWidthsFromImages(image(skin.FrameLeft()), image(skin.FrameTop()), image(skin.FrameRight()),
                                  image(skin.FrameBottom()));
 }
 
-TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner)
-{
+TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner) {
     doubleClickTime_ = GetDoubleClickTime();
     hoverTimer_ = std::make_unique<TTimer>(nullptr);
     hoverTimer_->SetEnabled(false);
@@ -82,8 +96,7 @@ TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner)
     hoverTimer_->OnTimer = Bind<&TWinSkinForm::HoverTick>(this);
 }
 
-TWinSkinForm::~TWinSkinForm()
-{
+TWinSkinForm::~TWinSkinForm() {
     try {
         if (subclassed_)
             Detach();
@@ -101,8 +114,7 @@ TWinSkinForm::~TWinSkinForm()
 
 // ---- taking over
 
-void TWinSkinForm::TakeOverForm(TSkinData* skin, TCustomForm* form)
-{
+void TWinSkinForm::TakeOverForm(TSkinData* skin, TCustomForm* form) {
     form_ = form;
     if (skin->OnBeforeSkinForm)
         skin->OnBeforeSkinForm(form, handle_, skinName_);
@@ -115,10 +127,11 @@ void TWinSkinForm::TakeOverForm(TSkinData* skin, TCustomForm* form)
     form->SetColor(skin->Colour(scButtonFace));
 }
 
-void TWinSkinForm::TakeOverWindow(TSkinData* skin) { Start(skin); }
+void TWinSkinForm::TakeOverWindow(TSkinData* skin) {
+    Start(skin);
+}
 
-void TWinSkinForm::Start(TSkinData* skin)
-{
+void TWinSkinForm::Start(TSkinData* skin) {
     if (subclassed_)
         return;
     if (TSkinManage* manager = SkinManager())
@@ -150,12 +163,17 @@ void TWinSkinForm::Start(TSkinData* skin)
         skinFrame_ = false;
     isUnicode_ = IsWindowUnicode(handle_) != FALSE;
     Subclass();
+    frameWanted_ = skinFrame_;
     if (skinFrame_) {
         RebuildCaptionObjects();
-        // A skin whose frame cannot hold this window leaves it its system frame.
+        // A skin whose frame cannot hold this window leaves it its system frame; the window
+        // was laid out for that one.
         frameApplied_ = borderKind_ == bkNone || FrameWidthsUsable(widths_);
-        if (!frameApplied_)
+        if (!frameApplied_) {
             skinFrame_ = false;
+            if (TSkinManage* manager = SkinManager())
+                manager->RememberUnskinned(handle_);
+        }
     }
     if (skinFrame_) {
         CreateMenuBar();
@@ -165,69 +183,78 @@ void TWinSkinForm::Start(TSkinData* skin)
         frameState_ = fsRunning;
 }
 
-void TWinSkinForm::Subclass()
-{
-    SetPropA(handle_, FrameProperty, this);
+void TWinSkinForm::Subclass() {
+    if (TFrameLink* link = LinkOf(handle_)) {
+        // Our procedure is still in the window's chain, under someone who subclassed after an
+        // earlier frame: this frame serves from there.
+        link->Frame = this;
+        oldWndProc_ = link->OldProc;
+        isUnicode_ = link->Unicode;
+        subclassed_ = true;
+        return;
+    }
+    auto* link = new TFrameLink{nullptr, isUnicode_, this};
+    if (!SetPropA(handle_, LinkProperty, link)) {
+        delete link;
+        return;
+    }
     const auto proc = reinterpret_cast<LONG_PTR>(&TWinSkinForm::FrameProc);
     oldWndProc_ = reinterpret_cast<WNDPROC>(isUnicode_ ? SetWindowLongPtrW(handle_, GWLP_WNDPROC, proc)
                                                        : SetWindowLongPtrA(handle_, GWLP_WNDPROC, proc));
+    link->OldProc = oldWndProc_;
     subclassed_ = true;
 }
 
-void TWinSkinForm::RestoreProc()
-{
+void TWinSkinForm::RestoreProc() {
     if (!subclassed_)
         return;
     subclassed_ = false;
-    RemovePropA(handle_, FrameProperty);
-    if (!IsWindow(handle_))
+    TFrameLink* link = LinkOf(handle_);
+    if (!link || link->Frame != this)
         return;
-    const auto current = isUnicode_ ? GetWindowLongPtrW(handle_, GWLP_WNDPROC) : GetWindowLongPtrA(handle_, GWLP_WNDPROC);
-    if (current == reinterpret_cast<LONG_PTR>(&TWinSkinForm::FrameProc)) {
-        if (isUnicode_)
-            SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldWndProc_));
-        else
-            SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldWndProc_));
-        return;
-    }
-    // Someone subclassed after us: cutting ourselves out would cut them off. We stay in the
-    // chain as a plain relay until the window is gone.
-    if (!GetPropA(handle_, RelayProperty))
-        SetPropA(handle_, RelayProperty, new TRelay {oldWndProc_, isUnicode_});
+    link->Frame = nullptr;
+    const auto current =
+        link->Unicode ? GetWindowLongPtrW(handle_, GWLP_WNDPROC) : GetWindowLongPtrA(handle_, GWLP_WNDPROC);
+    if (current != reinterpret_cast<LONG_PTR>(&TWinSkinForm::FrameProc))
+        return; // a later subclasser calls us: the record relays from now on
+    if (link->Unicode)
+        SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(link->OldProc));
+    else
+        SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(link->OldProc));
+    FreeLink(handle_);
 }
 
-LRESULT CALLBACK TWinSkinForm::FrameProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    auto* frame = static_cast<TWinSkinForm*>(GetPropA(window, FrameProperty));
-    if (!frame) {
-        auto* relay = static_cast<TRelay*>(GetPropA(window, RelayProperty));
-        if (!relay)
-            return IsWindowUnicode(window) ? DefWindowProcW(window, msg, wParam, lParam)
-                                           : DefWindowProcA(window, msg, wParam, lParam);
-        const TRelay copy = *relay;
-        if (msg == WM_NCDESTROY) {
-            RemovePropA(window, RelayProperty);
-            delete relay;
-        }
-        return CallProc(copy.OldProc, copy.Unicode, window, msg, wParam, lParam);
+LRESULT CALLBACK TWinSkinForm::FrameProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    TFrameLink* link = LinkOf(window);
+    if (!link)
+        return IsWindowUnicode(window) ? DefWindowProcW(window, msg, wParam, lParam)
+                                       : DefWindowProcA(window, msg, wParam, lParam);
+    if (!link->Frame) {
+        const TFrameLink relay = *link;
+        if (msg == WM_NCDESTROY)
+            FreeLink(window);
+        return CallProc(relay.OldProc, relay.Unicode, window, msg, wParam, lParam);
     }
+    LRESULT result = 0;
     try {
-        return frame->WindowProc(msg, wParam, lParam);
+        result = link->Frame->WindowProc(msg, wParam, lParam);
     } catch (...) {
         HandleCurrentException(true);
     }
-    return 0;
+    // The frame let go of the window on the way (it may be gone by now); what is left of the
+    // record goes with the window.
+    if (msg == WM_NCDESTROY)
+        FreeLink(window);
+    return result;
 }
 
-LRESULT TWinSkinForm::PassOn(UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT TWinSkinForm::PassOn(UINT msg, WPARAM wParam, LPARAM lParam) {
     return CallProc(oldWndProc_, isUnicode_, handle_, msg, wParam, lParam);
 }
 
 // ---- the window procedure
 
-LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_NCPAINT:
         if (frameState_ == fsCreated && skinFrame_)
@@ -235,7 +262,7 @@ LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     case WM_ERASEBKGND:
         if (!form_ && skin_) {
-            RECT client {};
+            RECT client{};
             GetClientRect(handle_, &client);
             FillRect(reinterpret_cast<HDC>(wParam), &client, skin_->ButtonFaceBrush());
             return 1;
@@ -309,8 +336,7 @@ LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     return Stage2(msg, wParam, lParam);
 }
 
-LRESULT TWinSkinForm::Stage2(UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT TWinSkinForm::Stage2(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (isChild_ && !(exStyle_ & WS_EX_MDICHILD))
         return PassOn(msg, wParam, lParam);
     switch (msg) {
@@ -400,8 +426,7 @@ LRESULT TWinSkinForm::Stage2(UINT msg, WPARAM wParam, LPARAM lParam)
     }
 }
 
-LRESULT TWinSkinForm::Stage3(UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT TWinSkinForm::Stage3(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (frameState_ == fsCreated)
         return PassOn(msg, wParam, lParam);
     switch (msg) {
@@ -443,17 +468,15 @@ LRESULT TWinSkinForm::Stage3(UINT msg, WPARAM wParam, LPARAM lParam)
 
 // ---- start, sizes, states
 
-void TWinSkinForm::StartAtCreation()
-{
+void TWinSkinForm::StartAtCreation() {
     if (frameState_ == fsCreated && skinFrame_) {
         frameState_ = fsRunning;
         startedAtCreation_ = true;
     }
 }
 
-void TWinSkinForm::RefreshWindowState()
-{
-    WINDOWPLACEMENT placement {};
+void TWinSkinForm::RefreshWindowState() {
+    WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     if (!GetWindowPlacement(handle_, &placement))
         return;
@@ -466,8 +489,7 @@ void TWinSkinForm::RefreshWindowState()
         windowState_ = 0;
 }
 
-void TWinSkinForm::DeferredStart()
-{
+void TWinSkinForm::DeferredStart() {
     deferredStarted_ = true;
     // A menu the window got after the start (a form sets it once its window exists).
     CreateMenuBar();
@@ -475,10 +497,10 @@ void TWinSkinForm::DeferredStart()
     BuildIconBitmap();
     GetClientRect(handle_, &clientSize_);
     clientSize_.bottom = std::max(0L, clientSize_.bottom - menuGrowth_);
-    RECT window {};
+    RECT window{};
     GetWindowRect(handle_, &window);
-    systemFrameSize_ = SIZE {(window.right - window.left) - clientSize_.right,
-                             (window.bottom - window.top) - clientSize_.bottom};
+    systemFrameSize_ = SIZE{(window.right - window.left) - clientSize_.right,
+                            (window.bottom - window.top) - clientSize_.bottom};
     RECT normal{};
     if (IsIconic(handle_) && NormalPosition(handle_, normal)) {
         // Minimized: the client area is the one it comes back with, under the system frame.
@@ -531,42 +553,44 @@ void TWinSkinForm::DeferredStart()
         RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
 }
 
-void TWinSkinForm::ReadFrameWidths()
-{
-    if (!skin_ || !skin_->SkinReady())
+void TWinSkinForm::ReadFrameWidths() {
+    if (!skin_ || !skin_->ElementsLoaded())
         return;
     if (borderKind_ == bkNone) {
-        widths_ = TFrameWidths {};
+        widths_ = TFrameWidths{};
         return;
     }
     widths_ = SkinFrameWidths(*skin_);
     widths_.Menu = skinMenuBar_ ? GetSystemMetrics(SM_CYMENU) : 0;
 }
 
-void TWinSkinForm::ReleaseCaptionObjects()
-{
+void TWinSkinForm::ReleaseCaptionObjects() {
     hotObject_ = nullptr;
     captionButtons_.clear();
 }
 
-void TWinSkinForm::RebuildCaptionObjects()
-{
-    if (!skin_ || !skin_->SkinReady())
+void TWinSkinForm::RebuildCaptionObjects() {
+    if (!skin_ || !skin_->ElementsLoaded())
         return;
     ReadFrameWidths();
     ReleaseCaptionObjects();
     for (auto& element : skin_->SysButtons()) {
         auto button = std::make_unique<TWinSysButton>(this, element.get());
         if (button->IsIcon()) {
+            // A skin without an icon image shows the window's icon: the button still opens the
+            // system menu.
             BuildIconBitmap();
+            if (element->Bitmap.Empty())
+                element->Bitmap.Assign(*iconBitmap_);
+            if (skin_->CaptionIcon().Empty())
+                skin_->CaptionIcon().Assign(*iconBitmap_);
             element->Frame = 1;
         }
         captionButtons_.push_back(std::move(button));
     }
 }
 
-void TWinSkinForm::FitToClient(bool keepMeasured, bool redraw)
-{
+void TWinSkinForm::FitToClient(bool keepMeasured, bool redraw) {
     if (IsIconic(handle_)) {
         // It comes back with its client area under the present frame.
         int width = 0, height = 0;
@@ -590,9 +614,10 @@ void TWinSkinForm::FitToClient(bool keepMeasured, bool redraw)
     if (isSystemDialog_ && !keepMeasured && skin_) {
         // A dialog's title must fit its caption: the dialog grows, its controls move to the
         // middle of the new width.
-        const int needed = skin_->Title().TextShift() + CaptionTextWidth() + skin_->Title().TextRightClip();
-        if (width < needed) {
-            const int shift = (needed - width) / 2;
+        const TDialogTitleFit fit = FitDialogToTitle(width, skin_->Title().TextShift(), CaptionTextWidth(),
+                                                     skin_->Title().TextRightClip());
+        if (fit.Width > width) {
+            const int shift = fit.Shift;
             for (HWND child = GetWindow(handle_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
                 RECT r{};
                 GetWindowRect(child, &r);
@@ -601,7 +626,7 @@ void TWinSkinForm::FitToClient(bool keepMeasured, bool redraw)
                              SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING |
                                  SWP_NOOWNERZORDER);
             }
-            width = needed;
+            width = fit.Width;
         }
     }
     SetWindowPos(handle_, nullptr, windowRect_.left, windowRect_.top, width, height,
@@ -620,8 +645,7 @@ int TWinSkinForm::CaptionTextWidth() const {
     return extent.cx;
 }
 
-void TWinSkinForm::OnSize(WPARAM wParam, LPARAM lParam)
-{
+void TWinSkinForm::OnSize(WPARAM wParam, LPARAM lParam) {
     PassOn(WM_SIZE, wParam, lParam);
     if (wParam == SIZE_RESTORED)
         windowState_ = 0;
@@ -638,8 +662,7 @@ void TWinSkinForm::OnSize(WPARAM wParam, LPARAM lParam)
         UpdateRegion();
 }
 
-LRESULT TWinSkinForm::NcCalcSize(WPARAM wParam, LPARAM lParam)
-{
+LRESULT TWinSkinForm::NcCalcSize(WPARAM wParam, LPARAM lParam) {
     if (!wParam) {
         // The window's rectangle becomes its client rectangle: asked while the window is made
         // and by the system's own size calculations.
@@ -647,9 +670,9 @@ LRESULT TWinSkinForm::NcCalcSize(WPARAM wParam, LPARAM lParam)
         const RECT window = *rect;
         PassOn(WM_NCCALCSIZE, wParam, lParam);
         if (borderKind_ != bkNone) {
-            const TFrameRect client = NcCalcClientRect(widths_, window.left, window.top, window.right - window.left,
-                                                       window.bottom - window.top);
-            *rect = RECT {client.Left, client.Top, client.Right, client.Bottom};
+            const TFrameRect client = NcCalcClientRect(
+                widths_, window.left, window.top, window.right - window.left, window.bottom - window.top);
+            *rect = RECT{client.Left, client.Top, client.Right, client.Bottom};
         }
         return 0;
     }
@@ -662,13 +685,12 @@ LRESULT TWinSkinForm::NcCalcSize(WPARAM wParam, LPARAM lParam)
     }
     const WINDOWPOS* pos = params->lppos;
     const TFrameRect client = NcCalcClientRect(widths_, pos->x, pos->y, pos->cx, pos->cy);
-    params->rgrc[0] = RECT {client.Left, client.Top, client.Right, client.Bottom};
+    params->rgrc[0] = RECT{client.Left, client.Top, client.Right, client.Bottom};
     params->rgrc[1] = params->rgrc[0];
     return WVR_VALIDRECTS;
 }
 
-POINT TWinSkinForm::ScreenToFrame(POINT screen) const
-{
+POINT TWinSkinForm::ScreenToFrame(POINT screen) const {
     ScreenToClient(handle_, &screen);
     if (!(windowState_ == 2 && (exStyle_ & WS_EX_MDICHILD))) {
         screen.x += widths_.Left;
@@ -677,14 +699,13 @@ POINT TWinSkinForm::ScreenToFrame(POINT screen) const
     return screen;
 }
 
-LRESULT TWinSkinForm::NcHitTest(WPARAM wParam, LPARAM lParam)
-{
+LRESULT TWinSkinForm::NcHitTest(WPARAM wParam, LPARAM lParam) {
     const LRESULT previous = PassOn(WM_NCHITTEST, wParam, lParam);
-    const POINT p = ScreenToFrame(POINT {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    const POINT p = ScreenToFrame(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     int code = FrameHitTest(static_cast<int>(previous), p.x, p.y, widths_);
     // The system answers for its own frame; ours may be wider: the sizing edges follow the
     // skin's borders.
-    RECT window {};
+    RECT window{};
     GetWindowRect(handle_, &window);
     const int w = window.right - window.left, h = window.bottom - window.top;
     if (sizeable_ && windowState_ == 0 && (code == HTCAPTION || code == HTNOWHERE || code == HTCLIENT)) {
@@ -711,8 +732,7 @@ LRESULT TWinSkinForm::NcHitTest(WPARAM wParam, LPARAM lParam)
     return code;
 }
 
-LRESULT TWinSkinForm::NcActivate(WPARAM wParam, LPARAM)
-{
+LRESULT TWinSkinForm::NcActivate(WPARAM wParam, LPARAM) {
     active_ = wParam != 0;
     hoverTimer_->SetEnabled(active_ && frameState_ == fsRunning);
     if (!active_ && hotObject_)
@@ -724,8 +744,7 @@ LRESULT TWinSkinForm::NcActivate(WPARAM wParam, LPARAM)
     return TRUE;
 }
 
-LRESULT TWinSkinForm::SysCommand(WPARAM wParam, LPARAM lParam)
-{
+LRESULT TWinSkinForm::SysCommand(WPARAM wParam, LPARAM lParam) {
     const UINT command = static_cast<UINT>(wParam) & SC_MASK;
     // Alt or F10 alone, or Alt with a button's access key, open the menu bar.
     if (command == SC_KEYMENU && lParam != ' ' && lParam != '-' && skinMenuBar_ && !MenuTracking() &&
@@ -733,7 +752,7 @@ LRESULT TWinSkinForm::SysCommand(WPARAM wParam, LPARAM lParam)
         return 1;
     if (command == SC_KEYMENU && lParam == ' ') {
         // Alt+Space: the system menu at the client area's top-left corner.
-        POINT corner {0, 0};
+        POINT corner{0, 0};
         ClientToScreen(handle_, &corner);
         PopupSystemMenu(corner);
         return 0;
@@ -749,14 +768,12 @@ LRESULT TWinSkinForm::SysCommand(WPARAM wParam, LPARAM lParam)
 
 // ---- switching off
 
-void TWinSkinForm::StopHoverTimer()
-{
+void TWinSkinForm::StopHoverTimer() {
     if (hoverTimer_)
         hoverTimer_->SetEnabled(false);
 }
 
-void TWinSkinForm::Unskin()
-{
+void TWinSkinForm::Unskin() {
     const bool closing = frameState_ == fsClosing;
     StopHoverTimer();
     HideHint();
@@ -776,15 +793,19 @@ void TWinSkinForm::Unskin()
         form_->SetColor(savedColor_);
     if (!IsWindow(handle_))
         return;
-    if (skinFrame_ && hadSysMenuStyle_ && !(buttonSet_ & bsKeepSysMenuStyle))
+    GiveBackSystemFrame(skinFrame_, closing);
+}
+
+void TWinSkinForm::GiveBackSystemFrame(bool framed, bool closing) {
+    if (framed && hadSysMenuStyle_ && !(buttonSet_ & bsKeepSysMenuStyle))
         SetWindowLongA(handle_, GWL_STYLE, GetWindowLongA(handle_, GWL_STYLE) | WS_SYSMENU);
     // The frame kept activation changes from the system while it drew the caption: the system's
     // own caption is told whether the window is active now.
-    if (skinFrame_ && frameState_ != fsCreated && !closing)
+    if (framed && frameState_ != fsCreated && !closing)
         SendMessageA(handle_, WM_NCACTIVATE, GetActiveWindow() == handle_, 0);
-    if (skinFrame_ && frameState_ != fsCreated && !closing && (!isChild_ || (exStyle_ & WS_EX_MDICHILD))) {
+    if (framed && frameState_ != fsCreated && !closing && (!isChild_ || (exStyle_ & WS_EX_MDICHILD))) {
         // The client area keeps its size under the system frame again.
-        RECT window {}, client {};
+        RECT window{}, client{};
         GetWindowRect(handle_, &window);
         GetClientRect(handle_, &client);
         // The menu bar goes back first: the size below is fitted to it.
@@ -814,8 +835,7 @@ void TWinSkinForm::Unskin()
     regionWidth_ = regionHeight_ = -1;
 }
 
-void TWinSkinForm::Detach()
-{
+void TWinSkinForm::Detach() {
     FreeSystemMenuPopup();
     StopHoverTimer();
     RestoreProc();
@@ -824,11 +844,55 @@ void TWinSkinForm::Detach()
     ReleaseMenuBar(frameState_ != fsClosing && IsWindow(handle_));
 }
 
-void TWinSkinForm::Reskin()
-{
+void TWinSkinForm::JudgeFrame() {
+    if (!frameWanted_ || !subclassed_)
+        return;
+    const bool usable = borderKind_ == bkNone || FrameWidthsUsable(widths_);
+    if (usable == frameApplied_)
+        return;
+    frameApplied_ = usable;
+    if (!usable) {
+        // The new skin's frame cannot hold the window: it wears the system frame again, its
+        // client area kept; the controls stay skinned.
+        StopHoverTimer();
+        HideHint();
+        hotObject_ = nullptr;
+        FreeSystemMenuPopup();
+        skinFrame_ = false;
+        UnhookFormHandler();
+        GiveBackSystemFrame(true, false);
+        return;
+    }
+    // A window that kept the system frame takes this skin's frame, its client area kept.
+    RECT client{};
+    GetClientRect(handle_, &client);
+    RECT normal{};
+    const bool minimized = IsIconic(handle_) && NormalPosition(handle_, normal);
+    if (minimized) {
+        const SIZE system = SystemFrameOf(handle_);
+        client = RECT{0, 0, std::max(0L, normal.right - normal.left - system.cx),
+                      std::max(0L, normal.bottom - normal.top - system.cy)};
+    }
+    clientSize_ = client;
+    skinFrame_ = true;
+    CreateMenuBar();
+    HookFormHandler();
+    if (!minimized) {
+        int width = 0, height = 0;
+        WindowSizeForClient(widths_, client.right, client.bottom, width, height);
+        SetWindowPos(handle_, nullptr, 0, 0, width, height,
+                     SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | SWP_NOREDRAW |
+                         SWP_DEFERERASE);
+    }
+    hoverTimer_->SetEnabled(GetActiveWindow() == handle_);
+}
+
+void TWinSkinForm::Reskin() {
     // Reskinning already while the adapters change: they only invalidate, and the window is
     // repainted once below.
     frameState_ = fsReskinning;
+    // Whether the new skin's frame can hold the window is judged anew, both ways.
+    JudgeFrame();
     if (skinFrame_) {
         // New widths and outline first, while nothing in the window waits to be painted: the
         // frame change and the new outline then erase nothing, and the client area keeps its
@@ -854,8 +918,7 @@ void TWinSkinForm::Reskin()
     frameState_ = fsRunning;
 }
 
-TCaptionFacts TWinSkinForm::CaptionFacts() const
-{
+TCaptionFacts TWinSkinForm::CaptionFacts() const {
     TCaptionFacts facts;
     facts.Maximized = windowState_ == 1;
     facts.Minimized = windowState_ == 2;

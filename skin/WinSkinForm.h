@@ -5,8 +5,8 @@
 // size under the skin's border widths, and gives everything back when skinning ends.
 
 #include "Component.h"
-#include "ControlDiscoveryRules.h"
 #include "Control.h"
+#include "ControlDiscoveryRules.h"
 #include "Handles.h"
 #include "Timer.h"
 #include "WinSkinFormButtons.h"
@@ -27,16 +27,24 @@ class TWinSkinMenu;
 class TMenuBtn;
 
 // Frame states.
-enum TFrameState { fsCreated = 0, fsRunning = 1, fsReskinning = 3, fsClosing = 4, fsResizing = 5, fsDestroyed = 6 };
+enum TFrameState {
+    fsCreated = 0,
+    fsRunning = 1,
+    fsReskinning = 3,
+    fsClosing = 4,
+    fsResizing = 5,
+    fsDestroyed = 6
+};
 
 // ButtonSet flags.
-constexpr unsigned bsMaximizeBox = 1, bsMinimizeBox = 2, bsHelpButton = 4, bsSystemMenu = 8, bsKeepSysMenuStyle = 16;
+constexpr unsigned bsMaximizeBox = 1, bsMinimizeBox = 2, bsHelpButton = 4, bsSystemMenu = 8,
+                   bsKeepSysMenuStyle = 16;
 
 // The frame widths a skin's border images give (no menu strip).
 TFrameWidths SkinFrameWidths(const TSkinData& skin);
 
 class TWinSkinForm : public TComponent {
-public:
+  public:
     explicit TWinSkinForm(TComponent* owner);
     ~TWinSkinForm() override;
     const char* ClassName() const override { return "TWinSkinForm"; }
@@ -136,7 +144,7 @@ public:
     void SkinChildWindows(HWND window);
     void SkinWindowByClass(HWND window);
 
-private:
+  private:
     bool ServedByAdapter(TControl* control, HWND window) const;
     void AttachSupplied(TComponent* supplied);
     void CarryOut(const TDiscoveryDecision& decision, TControl* control);
@@ -151,6 +159,11 @@ private:
     void DeferredStart();
     void Subclass();
     void RestoreProc();
+    // The system frame back on the window, its client area kept (framed: the skin drew it).
+    void GiveBackSystemFrame(bool framed, bool closing);
+    // At a skin change: the frame goes when the new skin's cannot hold the window, and comes
+    // when a window that kept the system frame can wear the new one.
+    void JudgeFrame();
     void ReadFrameWidths();
     void RefreshWindowState();
     void BuildIconBitmap();
@@ -212,15 +225,17 @@ private:
     std::wstring titleSuffix_ = L" ";
     std::string windowClassName_;
     bool skinFrame_ = false;
+    // The skin component's switches ask for the frame (it may still be left off, below).
+    bool frameWanted_ = false;
     bool frameApplied_ = false;
-    RECT clientSize_ {};
+    RECT clientSize_{};
     DWORD lastSysMenuTime_ = 0;
     UINT doubleClickTime_ = 0;
     HWND ownerWindow_ = nullptr;
     TFrameWidths widths_;
-    RECT windowRect_ {};
+    RECT windowRect_{};
     TFrameRect titleRect_;
-    SIZE systemFrameSize_ {};
+    SIZE systemFrameSize_{};
     bool rightToLeft_ = false;
     bool sizeable_ = false;
     bool isSystemDialog_ = false;

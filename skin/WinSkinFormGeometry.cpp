@@ -315,6 +315,13 @@ TFrameRect LayoutTitle(const TFrameRect& captionRect, int textWidth, int textHei
     return TFrameRect{Clamp(left), Clamp(top), Clamp(right), Clamp(bottom)};
 }
 
+TDialogTitleFit FitDialogToTitle(int width, int textShift, int textWidth, int textRightClip) {
+    const Wide needed = std::min<Wide>(Wide(textShift) + textWidth + textRightClip, MaxDialogWidth);
+    if (needed <= width)
+        return TDialogTitleFit{width, 0};
+    return TDialogTitleFit{Clamp(needed), Clamp((needed - width) / 2)};
+}
+
 // ---- Three-part strip
 
 std::vector<TStripPart> ThreePartStrip(int cellWidth, int cellHeight, int width, int height, int leftCap,

@@ -162,6 +162,18 @@ TFrameRect LayoutTitle(const TFrameRect& captionRect, int textWidth, int textHei
                        const TTitleMetrics& metrics, int reservedRight, bool rightToLeft, bool popup,
                        TBorderKind borderKind);
 
+// How a system dialog is widened so that its whole title shows: the title needs TextShift +
+// its text width + TextRightClip; a narrower dialog grows to that width (at most MaxDialogWidth:
+// no window is wider) and its controls move right by half the growth. Computed wide, so that
+// no skin value overflows; a dialog wide enough keeps its width and shift 0.
+constexpr int MaxDialogWidth = 32767;
+struct TDialogTitleFit {
+    int Width = 0;
+    int Shift = 0;
+    bool operator==(const TDialogTitleFit&) const = default;
+};
+TDialogTitleFit FitDialogToTitle(int width, int textShift, int textWidth, int textRightClip);
+
 // ---- Three-part strip
 
 // One stretched copy from the image cell (source, relative to the cell's top-left) to the

@@ -15,8 +15,7 @@
 namespace {
 enum { pieceLeft = 1, pieceRight = 2, pieceTop = 3, pieceBottom = 4 };
 
-const TDataSkinBorder& PieceElement(const TSkinData& skin, int piece)
-{
+const TDataSkinBorder& PieceElement(const TSkinData& skin, int piece) {
     switch (piece) {
     case pieceLeft:
         return skin.FrameLeft();
@@ -32,24 +31,23 @@ const TDataSkinBorder& PieceElement(const TSkinData& skin, int piece)
 // One frame piece rendered at the size of its rectangle: state cells stacked for the top and
 // bottom pieces, side by side for the sides; the fixed edges are the element's margins along
 // the piece; the centre is tiled unless the element says stretched.
-void RenderPiece(HDC dc, const RECT& dest, const TDataSkinBorder& element, int piece, bool active)
-{
+void RenderPiece(HDC dc, const RECT& dest, const TDataSkinBorder& element, int piece, bool active) {
     if (element.Bitmap.Empty() || dest.right <= dest.left || dest.bottom <= dest.top)
         return;
     const int cell = (active || element.Frame <= 1) ? 1 : 2;
     const bool across = piece == pieceTop || piece == pieceBottom;
-    const RECT margins = across ? RECT {element.LeftWidth, 0, element.RightWidth, 0}
-                                : RECT {0, element.TopHeight, 0, element.BottomHeight};
-    DrawNineSlice(dc, dest, element.Bitmap, CellRect(element, cell, across), margins, element.Tile != 1, false);
+    const RECT margins = across ? RECT{element.LeftWidth, 0, element.RightWidth, 0}
+                                : RECT{0, element.TopHeight, 0, element.BottomHeight};
+    DrawNineSlice(dc, dest, element.Bitmap, CellRect(element, cell, across), margins, element.Tile != 1,
+                  false);
 }
 
 // A 32-bit top-down image of the piece, for the region scan.
-std::vector<std::uint32_t> RenderPiecePixels(const TDataSkinBorder& element, int piece, bool active, int width,
-                                             int height)
-{
+std::vector<std::uint32_t> RenderPiecePixels(const TDataSkinBorder& element, int piece, bool active,
+                                             int width, int height) {
     TBitmap bitmap(width, height, pf32bit);
     FillBitmap(bitmap, clFuchsia);
-    RenderPiece(bitmap.MemoryDC(), RECT {0, 0, width, height}, element, piece, active);
+    RenderPiece(bitmap.MemoryDC(), RECT{0, 0, width, height}, element, piece, active);
     GdiFlush();
     std::vector<std::uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
     for (int y = 0; y < height; ++y) {
@@ -60,8 +58,7 @@ std::vector<std::uint32_t> RenderPiecePixels(const TDataSkinBorder& element, int
 }
 
 // The runs as one region, handed to the system in blocks.
-TOwnedRegion RegionFromRuns(const std::vector<TRegionRun>& runs)
-{
+TOwnedRegion RegionFromRuns(const std::vector<TRegionRun>& runs) {
     TOwnedRegion result(CreateRectRgn(0, 0, 0, 0));
     for (size_t start = 0; start < runs.size(); start += RegionBlockSize) {
         const size_t count = std::min<size_t>(RegionBlockSize, runs.size() - start);
@@ -71,11 +68,11 @@ TOwnedRegion RegionFromRuns(const std::vector<TRegionRun>& runs)
         data->rdh.iType = RDH_RECTANGLES;
         data->rdh.nCount = static_cast<DWORD>(count);
         data->rdh.nRgnSize = static_cast<DWORD>(count * sizeof(RECT));
-        RECT bounds {INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+        RECT bounds{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
         auto* rects = reinterpret_cast<RECT*>(data->Buffer);
         for (size_t i = 0; i < count; ++i) {
             const TRegionRun& run = runs[start + i];
-            rects[i] = RECT {run.Left, run.Top, run.Right, run.Bottom};
+            rects[i] = RECT{run.Left, run.Top, run.Right, run.Bottom};
             bounds.left = std::min<LONG>(bounds.left, run.Left);
             bounds.top = std::min<LONG>(bounds.top, run.Top);
             bounds.right = std::max<LONG>(bounds.right, run.Right);
@@ -90,13 +87,11 @@ TOwnedRegion RegionFromRuns(const std::vector<TRegionRun>& runs)
 }
 } // namespace
 
-void TWinSkinForm::PaintPiece(HDC dc, int piece, const RECT& rect)
-{
+void TWinSkinForm::PaintPiece(HDC dc, int piece, const RECT& rect) {
     RenderPiece(dc, rect, PieceElement(*skin_, piece), piece, active_);
 }
 
-std::wstring TWinSkinForm::WindowText() const
-{
+std::wstring TWinSkinForm::WindowText() const {
     if (isUnicode_) {
         const int length = GetWindowTextLengthW(handle_);
         std::wstring text(static_cast<size_t>(std::max(0, length)) + 1, L'\0');
@@ -109,10 +104,11 @@ std::wstring TWinSkinForm::WindowText() const
     return AnsiToWide(buffer);
 }
 
-std::wstring TWinSkinForm::TitleText() const { return titlePrefix_ + WindowText() + titleSuffix_; }
+std::wstring TWinSkinForm::TitleText() const {
+    return titlePrefix_ + WindowText() + titleSuffix_;
+}
 
-void TWinSkinForm::PaintTitle(HDC dc, const RECT& captionRect)
-{
+void TWinSkinForm::PaintTitle(HDC dc, const RECT& captionRect) {
     const TDataSkinTitle& title = skin_->Title();
     const std::wstring text = TitleText();
     reservedRight_ = 0;
@@ -134,10 +130,10 @@ void TWinSkinForm::PaintTitle(HDC dc, const RECT& captionRect)
     metrics.TextAlignment = title.TextAlignment;
     metrics.TextBackLeft = title.TextBackLeft;
     metrics.TextBackRight = title.TextBackRight;
-    const TFrameRect caption {captionRect.left, captionRect.top, captionRect.right, captionRect.bottom};
+    const TFrameRect caption{captionRect.left, captionRect.top, captionRect.right, captionRect.bottom};
     titleRect_ = LayoutTitle(caption, measured.right - measured.left, measured.bottom - measured.top, metrics,
                              reservedRight_, rightToLeft_, (style_ & WS_POPUP) != 0, borderKind_);
-    RECT t {titleRect_.Left, titleRect_.Top, titleRect_.Right, titleRect_.Bottom};
+    RECT t{titleRect_.Left, titleRect_.Top, titleRect_.Right, titleRect_.Bottom};
     const TBitmap& back = title.TextBack();
     if (!back.Empty() && t.right > t.left) {
         // The back image: a three-part strip of two stacked cells.
@@ -149,8 +145,8 @@ void TWinSkinForm::PaintTitle(HDC dc, const RECT& captionRect)
             FillBitmap(strip, clFuchsia);
             HDC stripDC = strip.MemoryDC();
             const int oldStretch = SetStretchBltMode(stripDC, COLORONCOLOR);
-            for (const TStripPart& part :
-                 ThreePartStrip(back.Width(), cellHeight, width, height, title.TextBackLeft, title.TextBackRight))
+            for (const TStripPart& part : ThreePartStrip(back.Width(), cellHeight, width, height,
+                                                         title.TextBackLeft, title.TextBackRight))
                 StretchBlt(stripDC, part.Dest.Left, part.Dest.Top, part.Dest.Width(), part.Dest.Height(),
                            back.MemoryDC(), part.Source.Left, cellHeight * (cell - 1) + part.Source.Top,
                            part.Source.Width(), part.Source.Height(), SRCCOPY);
@@ -162,15 +158,15 @@ void TWinSkinForm::PaintTitle(HDC dc, const RECT& captionRect)
     }
     t.left += title.TextBackLeft;
     t.right -= title.TextBackRight;
-    const UINT format = rightToLeft_ ? (DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_RTLREADING)
-                                     : (DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    const UINT format = rightToLeft_
+                            ? (DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_RTLREADING)
+                            : (DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     if (t.right > t.left)
         DrawSkinText(dc, text, t, format);
     SetBkMode(dc, oldMode);
 }
 
-void TWinSkinForm::EvaluateCaptionButtons()
-{
+void TWinSkinForm::EvaluateCaptionButtons() {
     const TCaptionFacts facts = CaptionFacts();
     const HWND self = handle_;
     TButtonVisibleQuery query = [self](int code, int action) {
@@ -184,20 +180,18 @@ void TWinSkinForm::EvaluateCaptionButtons()
     }
 }
 
-void TWinSkinForm::LayoutCaptionButtons()
-{
+void TWinSkinForm::LayoutCaptionButtons() {
     const int width = windowRect_.right - windowRect_.left;
     const TDataSkinObject* menuBar = skin_->Slot(ssMenuBar);
     for (const auto& object : captionButtons_) {
         auto* button = static_cast<TWinSysButton*>(object.get());
         if (button->Visible && !button->Element().Bitmap.Empty())
-            button->BoundsRect =
-                LayoutCaptionButton(button->Info(), width, titleRect_, widths_, menuBar ? menuBar->LeftWidth : 0);
+            button->BoundsRect = LayoutCaptionButton(button->Info(), width, titleRect_, widths_,
+                                                     menuBar ? menuBar->LeftWidth : 0);
     }
 }
 
-void TWinSkinForm::PaintCaptionButtons(HDC dc)
-{
+void TWinSkinForm::PaintCaptionButtons(HDC dc) {
     for (const auto& object : captionButtons_) {
         auto* button = static_cast<TWinSysButton*>(object.get());
         if (!button->Visible || button->Element().Bitmap.Empty() || button->Element().Visibility == 100)
@@ -207,22 +201,21 @@ void TWinSkinForm::PaintCaptionButtons(HDC dc)
     }
 }
 
-void TWinSkinForm::PaintCaption(HDC dc, bool minimized)
-{
+void TWinSkinForm::PaintCaption(HDC dc, bool minimized) {
     const int width = std::max(1, static_cast<int>(windowRect_.right - windowRect_.left));
     const int height = minimized ? std::max(1, static_cast<int>(windowRect_.bottom - windowRect_.top))
                                  : std::max(1, widths_.Caption);
     TBitmap caption(width, height);
     HDC buffer = caption.MemoryDC();
-    RECT piece {};
+    RECT piece{};
     if (minimized) {
-        RECT all {0, 0, width, height};
+        RECT all{0, 0, width, height};
         FillRect(buffer, &all, skin_->ButtonFaceBrush());
-        piece = RECT {0, 0, width, widths_.Caption};
+        piece = RECT{0, 0, width, widths_.Caption};
     } else {
         // The corners the side pieces drew stay.
         BitBlt(buffer, 0, 0, width, height, dc, 0, 0, SRCCOPY);
-        piece = RECT {widths_.Left, 0, width - widths_.Right, widths_.Caption};
+        piece = RECT{widths_.Left, 0, width - widths_.Right, widths_.Caption};
     }
     PaintPiece(buffer, pieceTop, piece);
     // The title first decides where it goes; buttons anchored to it follow.
@@ -235,9 +228,8 @@ void TWinSkinForm::PaintCaption(HDC dc, bool minimized)
     SetBkMode(dc, OPAQUE);
 }
 
-void TWinSkinForm::PaintNonClient(HDC dc) noexcept
-{
-    if (!skin_ || !skin_->SkinReady() || !skinFrame_ || borderKind_ == bkNone)
+void TWinSkinForm::PaintNonClient(HDC dc) noexcept {
+    if (!skin_ || !skin_->ElementsLoaded() || !skinFrame_ || borderKind_ == bkNone)
         return;
     if (frameState_ != fsRunning && frameState_ != fsReskinning)
         return;
@@ -255,7 +247,7 @@ void TWinSkinForm::PaintNonClient(HDC dc) noexcept
             PaintCaption(windowDC, true);
         } else if (w > 0 && h > 0) {
             const TFrameLayout layout = FrameLayout(widths_, w, h);
-            auto toRect = [](const TFrameRect& r) { return RECT {r.Left, r.Top, r.Right, r.Bottom}; };
+            auto toRect = [](const TFrameRect& r) { return RECT{r.Left, r.Top, r.Right, r.Bottom}; };
             PaintPiece(windowDC, pieceLeft, toRect(layout.LeftBorder));
             PaintPiece(windowDC, pieceRight, toRect(layout.RightBorder));
             PaintPiece(windowDC, pieceBottom, toRect(layout.BottomBorder));
@@ -276,11 +268,11 @@ void TWinSkinForm::PaintNonClient(HDC dc) noexcept
     hotObject_ = nullptr;
 }
 
-TOwnedRegion TWinSkinForm::BuildRegion(int w, int h)
-{
+TOwnedRegion TWinSkinForm::BuildRegion(int w, int h) {
     const TDataSkinBorder* pieces[] = {&skin_->FrameLeft(), &skin_->FrameRight(), &skin_->FrameTop(),
                                        &skin_->FrameBottom()};
-    const bool anyTrans = std::any_of(std::begin(pieces), std::end(pieces), [](auto* p) { return p->Trans == 1; });
+    const bool anyTrans =
+        std::any_of(std::begin(pieces), std::end(pieces), [](auto* p) { return p->Trans == 1; });
     if (!anyTrans)
         return TOwnedRegion(CreateRectRgn(0, 0, w, h));
     const TFrameLayout layout = FrameLayout(widths_, w, h);
@@ -295,7 +287,8 @@ TOwnedRegion TWinSkinForm::BuildRegion(int w, int h)
             return TOwnedRegion(CreateRectRgn(0, 0, 0, 0));
         if (element.Trans != 1 || !scan)
             return TOwnedRegion(CreateRectRgn(r.Left, r.Top, r.Right, r.Bottom));
-        const std::vector<std::uint32_t> pixels = RenderPiecePixels(element, piece, active_, r.Width(), r.Height());
+        const std::vector<std::uint32_t> pixels =
+            RenderPiecePixels(element, piece, active_, r.Width(), r.Height());
         return RegionFromRuns(
             ScanOpaqueRuns(pixels.data(), r.Width(), r.Height(), r.Width(), 0xFF00FF, 1, r.Left, r.Top));
     };
@@ -310,11 +303,10 @@ TOwnedRegion TWinSkinForm::BuildRegion(int w, int h)
     return inner;
 }
 
-void TWinSkinForm::UpdateRegion(bool redraw) noexcept
-{
-    if (frameState_ == fsDestroyed || !skinFrame_ || !skin_ || !skin_->SkinReady())
+void TWinSkinForm::UpdateRegion(bool redraw) noexcept {
+    if (frameState_ == fsDestroyed || !skinFrame_ || !skin_ || !skin_->ElementsLoaded())
         return;
-    RECT window {};
+    RECT window{};
     GetWindowRect(handle_, &window);
     const int w = window.right - window.left, h = window.bottom - window.top;
     if (w <= 0 || h <= 0)
@@ -333,8 +325,7 @@ void TWinSkinForm::UpdateRegion(bool redraw) noexcept
     }
 }
 
-void TWinSkinForm::RemoveRegion()
-{
+void TWinSkinForm::RemoveRegion() {
     if (!region_)
         return;
     SetWindowRgn(handle_, nullptr, (exStyle_ & WS_EX_MDICHILD) != 0);

@@ -615,6 +615,27 @@ TEST(FrameTitle, ExtremeMetricsStayInRange) {
     }
 }
 
+TEST(FrameTitle, ADialogGrowsToShowItsTitleWhateverTheSkinSays) {
+    struct TCase {
+        int Width, Shift, Text, Clip;
+        TDialogTitleFit Want;
+    };
+    const TCase cases[] = {
+        {200, 10, 150, 30, {200, 0}},  // wide enough
+        {200, 10, 250, 30, {290, 45}}, // grows, controls move by half
+        {200, 10, 251, 30, {291, 45}}, // halves truncate
+        {200, INT_MAX, INT_MAX, INT_MAX, {MaxDialogWidth, (MaxDialogWidth - 200) / 2}},
+        {200, INT_MAX, 100, 1, {MaxDialogWidth, (MaxDialogWidth - 200) / 2}},
+        {200, INT_MIN, INT_MAX, INT_MIN, {200, 0}}, // a sum below zero needs nothing
+        {200, -50, 100, -50, {200, 0}},
+        {MaxDialogWidth + 10, INT_MAX, INT_MAX, 0, {MaxDialogWidth + 10, 0}},
+        {0, 0, 0, 0, {0, 0}},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(FitDialogToTitle(c.Width, c.Shift, c.Text, c.Clip), c.Want)
+            << c.Width << " " << c.Shift << " " << c.Text << " " << c.Clip;
+}
+
 // ---- Three-part strip
 
 std::vector<TStripPart> Parts(std::initializer_list<TStripPart> parts) {
