@@ -543,6 +543,10 @@ TEST_F(SkinMenuTest, AltSpaceOpensTheSkinnedSystemMenuAndItsItemsAct) {
 
 TEST_F(SkinMenuTest, SystemMenuEntriesFollowTheWindowsState) {
     Start(0);
+    // Entries of the program's own, greyed by MF_GRAYED alone and by MF_DISABLED alone.
+    HMENU system = GetSystemMenu(Window(), FALSE);
+    AppendMenuA(system, MF_STRING | MF_GRAYED, 0x7F10, "Greyed");
+    AppendMenuA(system, MF_STRING | MF_DISABLED, 0x7F20, "Disabled");
     TMenuSession session(nullptr, [](TMenuView& view) { PressKey(view.Window, VK_ESCAPE); });
     PostMessageA(Window(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
     EXPECT_TRUE(PumpUntil([&] { return session.Done(); }, 12000));
@@ -566,6 +570,10 @@ TEST_F(SkinMenuTest, SystemMenuEntriesFollowTheWindowsState) {
         case SC_CLOSE:
             EXPECT_TRUE(item.Enabled());
             EXPECT_EQ(item.ImageIndex(), mgClose);
+            break;
+        case 0x7F10:
+        case 0x7F20:
+            EXPECT_FALSE(item.Enabled()) << item.Caption();
             break;
         default:
             break;
