@@ -218,7 +218,8 @@ void TSkinManage::SkinPopupMenuWindow(HWND window) {
     if (!allowed)
         return;
     auto popup = std::make_unique<TWinSkinPopMenu>();
-    popup->Attach(window, skin);
+    if (!popup->Attach(window, skin))
+        return;
     popup->SetFromBar(menuFromBar_);
     popupMenus_.push_back(std::move(popup));
 }

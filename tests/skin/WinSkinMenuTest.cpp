@@ -515,6 +515,39 @@ TEST_F(SkinMenuTest, ChangeSkinDrawsTheMenuInTheNewSkin) {
     EXPECT_NE(view.Menu, first) << "the menu kept the old skin's item sizes";
 }
 
+// The popup's skin is found through a window property; when the property cannot be set (here:
+// the atom table its name needs is full) the menu keeps its own procedure and the system's look.
+TEST_F(SkinMenuTest, APopupMenuWhoseSkinCannotBeFoundStaysNative) {
+    Start(1);
+    // What the first menu makes once (the toolkit's window for menu messages) is made first.
+    TMenuSession first(nullptr, [](TMenuView& view) { PressKey(view.Window, VK_ESCAPE); });
+    OpenMenu(first);
+    std::vector<ATOM> filler;
+    for (int i = 0; i < 0x10000; ++i) {
+        const ATOM atom = GlobalAddAtomA(("PPFill" + std::to_string(i)).c_str());
+        if (!atom)
+            break;
+        filler.push_back(atom);
+    }
+    const bool full = !SetPropA(Window(), "PPAtomProbe", reinterpret_cast<HANDLE>(1));
+    TMenuSession session(nullptr, [](TMenuView& view) { PressKey(view.Window, VK_ESCAPE); });
+    if (full)
+        OpenMenu(session);
+    for (ATOM atom : filler)
+        GlobalDeleteAtom(atom);
+    RemovePropA(Window(), "PPAtomProbe");
+    if (!full)
+        GTEST_SKIP() << "the atom table did not fill";
+    EXPECT_FALSE(session.View().Skinned);
+    EXPECT_NE(session.View().Menu, nullptr) << "the menu's own procedure does not answer";
+    EXPECT_EQ(session.View().Captions.size(), 12u);
+    EXPECT_TRUE(SkinManager()->PopupMenus().empty());
+    // Nothing of it stays: the next menu is skinned again.
+    TMenuSession again(nullptr, [](TMenuView& view) { PressKey(view.Window, VK_ESCAPE); });
+    OpenMenu(again);
+    EXPECT_TRUE(again.View().Skinned);
+}
+
 // ---- the system menu
 
 TEST_F(SkinMenuTest, AltSpaceOpensTheSkinnedSystemMenuAndItsItemsAct) {
