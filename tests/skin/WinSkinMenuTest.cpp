@@ -548,6 +548,23 @@ TEST_F(SkinMenuTest, APopupMenuWhoseSkinCannotBeFoundStaysNative) {
     EXPECT_TRUE(again.View().Skinned);
 }
 
+// A window whose frame the skin leaves to the system has its popup menus measured again for a
+// new skin all the same.
+TEST_F(SkinMenuTest, ChangeSkinMeasuresTheMenuAgainUnderTheSystemFrame) {
+    Start(0);
+    Skin().SetSkinControls(Skin().SkinControls() & ~SkinControlBit(xcMainMenu));
+    CtrlS();
+    CtrlS();
+    ASSERT_TRUE(Frame());
+    ASSERT_FALSE(Frame()->SkinFrame());
+    HMENU first = Capture()->View().Menu;
+    ChangeSkin();
+    auto session = Capture();
+    EXPECT_TRUE(session->View().Skinned);
+    EXPECT_TRUE(OwnerDrawn(session->View().Menu));
+    EXPECT_NE(session->View().Menu, first) << "the menu kept the old skin's item sizes";
+}
+
 // ---- the system menu
 
 TEST_F(SkinMenuTest, AltSpaceOpensTheSkinnedSystemMenuAndItsItemsAct) {
