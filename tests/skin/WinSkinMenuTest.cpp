@@ -632,6 +632,97 @@ TEST_F(SkinMenuTest, SystemMenuEntriesFollowTheWindowsState) {
     EXPECT_EQ(Skin().MenuGlyphs()->Count(), 4);
 }
 
+// ---- skin changes while a menu is open
+
+// "Change skin" and the menu opened again at once: the deferred refresh falls due while the menu
+// is open. The menu shows whole in the new skin, and the next one is measured for it.
+TEST_F(SkinMenuTest, MenuOpenedAgainRightAfterChangeSkinIsWholeInTheNewSkin) {
+    Start(0);
+    HMENU before = Capture()->View().Menu;
+    form_->Changeskin1Click(nullptr);
+    bool menuAlive = false;
+    auto session = std::make_unique<TMenuSession>(nullptr, [&](TMenuView& view) {
+        // Past the refresh's 250 ms, inside the menu's loop.
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        PressKey(view.Window, VK_DOWN);
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        RunOnUiThread([&] {
+            menuAlive = IsMenu(view.Menu) && GetMenuItemCount(view.Menu) == 12;
+            Look(view);
+        });
+        PressKey(view.Window, VK_ESCAPE);
+    });
+    OpenMenu(*session);
+    EXPECT_TRUE(PumpUntil(ActionRan, 3000));
+    const TMenuView& view = session->View();
+    EXPECT_TRUE(view.Skinned);
+    EXPECT_TRUE(menuAlive) << "the open menu was taken away under the system's feet";
+    ASSERT_TRUE(view.Shot);
+    const RECT whole{0, 0, view.Shot->Width(), view.Shot->Height()};
+    EXPECT_GT(CompareCorners(*view.Shot, whole, *Skin().Slot(ssMenuBackground), 1, "border"), 20);
+    EXPECT_GT(CompareCorners(*view.Shot, view.Items[0], *Skin().Slot(ssMenuItem), 4, "selected item"), 8);
+    if (HasFailure())
+        SaveCapture(*view.Shot, folder_.Path("menu.bmp"));
+    auto next = Capture();
+    EXPECT_NE(next->View().Menu, before) << "the menu kept the old skin's item sizes";
+    EXPECT_TRUE(SkinManager()->PopupMenus().empty());
+}
+
+// Ctrl+S while the skinned system menu is open: the menu stays whole and skinned until it
+// closes, then the window gets its own frame back; Ctrl+S in the system's own menu skins it
+// again once that closes. Round after round nothing leaks.
+TEST_F(SkinMenuTest, CtrlSWhileTheSystemMenuIsOpenActsWhenItCloses) {
+    Start(2);
+    auto openSystemMenu = [&](TMenuView& seen) {
+        TMenuSession session(nullptr, [&](TMenuView& view) {
+            RunOnUiThread([&] {
+                WORD key = 'S';
+                form_->FormKeyDown(form_.get(), key, ssCtrl);
+            });
+            // Past the manager's 250 ms, inside the menu's loop.
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            PressKey(view.Window, VK_DOWN);
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            RunOnUiThread([&] { Look(view); });
+            PressKey(view.Window, VK_ESCAPE);
+            // The system's own menu goes back to the caption on Escape: that is left as well.
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            RunOnUiThread([] { EndMenu(); });
+        });
+        PostMessageA(Window(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
+        EXPECT_TRUE(PumpUntil([&] { return session.Done(); }, 12000));
+        PumpUntil([] { return FindPopupMenuWindow() == nullptr; }, 3000);
+        EXPECT_TRUE(session.Found());
+        EXPECT_TRUE(PumpUntil(ActionRan, 3000));
+        PumpPending();
+        seen.Skinned = session.View().Skinned;
+        seen.Shot = std::move(session.View().Shot);
+    };
+    DWORD gdi = 0, user = 0;
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        TMenuView off;
+        openSystemMenu(off);
+        EXPECT_TRUE(off.Skinned) << "the open menu lost its skin";
+        ASSERT_TRUE(off.Shot);
+        const RECT whole{0, 0, off.Shot->Width(), off.Shot->Height()};
+        EXPECT_GT(CompareCorners(*off.Shot, whole, *Skin().Slot(ssMenuBackground), 1, "border"), 20);
+        EXPECT_EQ(Frame(), nullptr) << "skinning did not go off when the menu closed";
+        TMenuView native;
+        openSystemMenu(native);
+        EXPECT_FALSE(native.Skinned);
+        ASSERT_NE(Frame(), nullptr) << "skinning did not come back when the menu closed";
+        EXPECT_TRUE(SkinManager()->PopupMenus().empty());
+        // The first round makes what is made once (caches of the painters).
+        if (round == 0) {
+            gdi = GdiObjectCount();
+            user = UserObjectCount();
+        }
+    }
+    EXPECT_LE(GdiObjectCount(), gdi + 3) << "GDI objects before: " << gdi;
+    EXPECT_LE(UserObjectCount(), user + 3) << "USER objects before: " << user;
+}
+
 // ---- resources
 
 TEST_F(SkinMenuTest, AThousandSkinnedMenusLeaveNoObjectsBehind) {
