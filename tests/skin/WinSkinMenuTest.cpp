@@ -378,7 +378,8 @@ TEST_F(SkinMenuTest, MenuIsDrawnFromTheSkinsPictures) {
 
 TEST_F(SkinMenuTest, TickOfUseShortTitlesFollowsTheSetting) {
     Start(0);
-    const TColor tick = static_cast<TColor>(GetSysColor(COLOR_BTNTEXT));
+    // The tick is drawn in the item's text colour.
+    const TColor tick = ColorToRGB(Skin().Colour(scMenuText));
     // The glyph box of an item: where the tick goes.
     auto glyphBox = [](const TMenuView& view, int index) {
         const RECT r = view.Items[static_cast<size_t>(index)];
