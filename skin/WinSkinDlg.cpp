@@ -24,6 +24,14 @@ std::string Lower(std::string text)
 }
 
 HINSTANCE ThisModule() { return GetModuleHandleA(nullptr); }
+
+// Whether a menu of this thread is open: its modal loop dispatches our timer too.
+bool ThreadMenuOpen() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetCurrentThreadId(), &info) &&
+           (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
+}
 } // namespace
 
 std::string WindowClassName(HWND window)
@@ -218,7 +226,8 @@ void TSkinManage::SkinPopupMenuWindow(HWND window) {
     if (!allowed)
         return;
     auto popup = std::make_unique<TWinSkinPopMenu>();
-    popup->Attach(window, skin);
+    if (!popup->Attach(window, skin))
+        return;
     popup->SetFromBar(menuFromBar_);
     popupMenus_.push_back(std::move(popup));
 }
@@ -420,10 +429,16 @@ void TSkinManage::UnskinAll(TSkinData* only)
     }
 }
 
-void TSkinManage::RunAction(TObject*)
-{
-    timer_->SetEnabled(false);
+void TSkinManage::RunAction(TObject*) {
     TSkinData* skin = pendingSkinData_;
+    // Skinning, unskinning or measuring the menus again under an open menu would take its items,
+    // its picture or the menu itself away while the system still shows it: the action waits,
+    // the timer asking again, until the menu has closed.
+    if (skin && (ThreadMenuOpen() || !popupMenus_.empty())) {
+        timer_->SetEnabled(true);
+        return;
+    }
+    timer_->SetEnabled(false);
     if (!skin)
         return;
     const int action = pendingAction_;

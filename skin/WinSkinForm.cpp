@@ -909,9 +909,10 @@ void TWinSkinForm::Reskin() {
     if (skinFrame_) {
         // Then one repaint of the whole window in the new skin.
         RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-        if (form_ && skin_ && skin_->Skins(xcPopupMenu))
-            SetPopupMenusOwnerDraw(*form_, skin_, true);
     }
+    // The popup menus are measured again for the new skin, whoever draws the frame.
+    if (form_ && skin_ && skin_->Skins(xcPopupMenu))
+        SetPopupMenusOwnerDraw(*form_, skin_, true);
     SendMessageA(handle_, SKM_SKINNED, 0, SKIN_MAGIC);
     if (skin_ && skin_->OnAfterSkinForm)
         skin_->OnAfterSkinForm(form_, handle_, skinName_);

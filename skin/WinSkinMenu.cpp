@@ -7,6 +7,8 @@
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 
+#include <memory>
+
 namespace {
 // The window property under which a popup window's link to its skin is found.
 constexpr wchar_t LinkProperty[] = L"PerchSkinPopMenu";
@@ -25,16 +27,20 @@ TWinSkinPopMenu::~TWinSkinPopMenu() {
     Detach();
 }
 
-void TWinSkinPopMenu::Attach(HWND window, TSkinData* skin) {
+bool TWinSkinPopMenu::Attach(HWND window, TSkinData* skin) {
     if (link_ || !window)
-        return;
+        return false;
+    // Our procedure finds its link through the property: without it the window keeps its own.
+    auto link = std::make_unique<TLink>();
+    link->Owner = this;
+    if (!SetPropW(window, LinkProperty, link.get()))
+        return false;
     handle_ = window;
     skin_ = skin;
-    link_ = new TLink;
-    link_->Owner = this;
-    SetPropW(window, LinkProperty, link_);
+    link_ = link.release();
     link_->OldProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinSkinPopMenu::PopupProc)));
+    return true;
 }
 
 void TWinSkinPopMenu::Detach() {

@@ -17,8 +17,9 @@ class TWinSkinPopMenu {
     TWinSkinPopMenu(const TWinSkinPopMenu&) = delete;
     TWinSkinPopMenu& operator=(const TWinSkinPopMenu&) = delete;
 
-    // Subclasses the window (its procedure runs before the menu's own).
-    void Attach(HWND window, TSkinData* skin);
+    // Subclasses the window (its procedure runs before the menu's own). False, and the window
+    // left as it was, when the window cannot carry the link to this skin.
+    bool Attach(HWND window, TSkinData* skin);
     // Gives the window its procedure back and empties the picture. When someone subclassed the
     // window after us, our procedure stays in their chain and merely passes everything on.
     void Detach();

@@ -188,10 +188,10 @@ TSystemMenuEntry SystemMenuEntry(unsigned command, unsigned state, const TSystem
         break;
     case ScClose:
         entry.Glyph = mgClose;
-        entry.Enabled = state != 3u;
+        entry.Enabled = (state & 3u) == 0;
         break;
     default:
-        entry.Enabled = state != 3u;
+        entry.Enabled = (state & 3u) == 0;
         break;
     }
     return entry;

@@ -132,5 +132,5 @@ struct TSystemMenuEntry {
 // size (normal and sizeable), move (not maximized), minimize and maximize (not already, and with
 // the box) and restore (not normal); the system keeps those states up to date only while its own
 // menu is open, so they are not read. Every other entry is disabled when its state (MFS_* bits)
-// is exactly grayed (3) and checked with MFS_CHECKED (8).
+// has MF_GRAYED (1) or MF_DISABLED (2) or both, and checked with MFS_CHECKED (8).
 TSystemMenuEntry SystemMenuEntry(unsigned command, unsigned state, const TSystemMenuFacts& facts);

@@ -369,7 +369,24 @@ TColor TWinSkinMenuPainter::TextColour(const TMenuItemContent& item, bool select
     return skin->Colour(selected ? scHilightText : scMenuText);
 }
 
-void TWinSkinMenuPainter::DrawCheckMark(HDC dc, const TFrameRect& item, const TFrameRect& glyph) {
+namespace {
+
+// Paints colour into dc where the monochrome mask (width x height, selected into mask) is black;
+// where it is white the item stays as it is.
+void PaintThroughMask(HDC dc, int x, int y, int width, int height, HDC mask, COLORREF colour) {
+    TOwnedBrush brush(CreateSolidBrush(colour));
+    TSelectGuard useBrush(dc, brush.Get());
+    const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
+    const COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
+    BitBlt(dc, x, y, width, height, mask, 0, 0, 0x00B8074A);
+    SetTextColor(dc, oldText);
+    SetBkColor(dc, oldBack);
+}
+
+} // namespace
+
+void TWinSkinMenuPainter::DrawCheckMark(HDC dc, const TFrameRect& item, const TFrameRect& glyph,
+                                        COLORREF colour) {
     HBITMAP mark = CheckMarkBitmap();
     BITMAP info{};
     if (!mark || !GetObjectA(mark, sizeof info, &info))
@@ -378,14 +395,29 @@ void TWinSkinMenuPainter::DrawCheckMark(HDC dc, const TFrameRect& item, const TF
     MenuCheckMarkOrigin(item, glyph, info.bmWidth, info.bmHeight, x, y);
     TMemoryDC source(CreateCompatibleDC(dc));
     TSelectGuard select(source.Get(), mark);
-    // Where the mark is black the brush (button text) goes in, elsewhere the item stays.
-    TOwnedBrush brush(CreateSolidBrush(GetSysColor(COLOR_BTNTEXT)));
-    TSelectGuard useBrush(dc, brush.Get());
-    const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
-    const COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
-    BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source.Get(), 0, 0, 0x00B8074A);
-    SetTextColor(dc, oldText);
-    SetBkColor(dc, oldBack);
+    PaintThroughMask(dc, x, y, info.bmWidth, info.bmHeight, source.Get(), colour);
+}
+
+bool TWinSkinMenuPainter::SymbolImages(const TImageList* images) const {
+    return images && IsLiveSkinData(skin_) && images == skin_->MenuGlyphs();
+}
+
+void TWinSkinMenuPainter::DrawSymbol(HDC dc, const TImageList& images, int index, int x, int y,
+                                     COLORREF colour) {
+    const int width = images.Width(), height = images.Height();
+    if (width <= 0 || height <= 0)
+        return;
+    // The image on magenta, then a mask of what is not magenta.
+    TBitmap picture(width, height, pf24bit);
+    FillBitmap(picture, clFuchsia);
+    images.Draw(picture.MemoryDC(), 0, 0, index);
+    TMemoryDC maskDC(CreateCompatibleDC(dc));
+    TOwnedBitmap mask(CreateBitmap(width, height, 1, 1, nullptr));
+    TSelectGuard select(maskDC.Get(), mask.Get());
+    const COLORREF oldBack = SetBkColor(picture.MemoryDC(), RGB(255, 0, 255));
+    BitBlt(maskDC.Get(), 0, 0, width, height, picture.MemoryDC(), 0, 0, SRCCOPY);
+    SetBkColor(picture.MemoryDC(), oldBack);
+    PaintThroughMask(dc, x, y, width, height, maskDC.Get(), colour);
 }
 
 void TWinSkinMenuPainter::DrawContent(HDC dc, const TMenuItemContent& item, const RECT& rect, bool selected) {
@@ -403,6 +435,7 @@ void TWinSkinMenuPainter::DrawContent(HDC dc, const TMenuItemContent& item, cons
         facts.CaptionHeight = caption.cy;
     }
     const TMenuItemLayout layout = LayoutMenuItem(itemRect, facts);
+    const COLORREF textColour = ColorToRGB(TextColour(item, selected));
 
     if (facts.Separator) {
         // A native separator: an etched line 4 pixels below the top of the text space.
@@ -423,16 +456,21 @@ void TWinSkinMenuPainter::DrawContent(HDC dc, const TMenuItemContent& item, cons
             SetBkColor(dc, oldBack);
             DrawEdge(dc, &square, BDR_SUNKENOUTER, BF_RECT);
         }
-        // A disabled item's image is blended half into the background.
-        if (auto draw = imageListDraw.Find())
+        if (SymbolImages(item.Images)) {
+            // The skin's menu glyphs are symbols: drawn like the caption, in its colour.
+            DrawSymbol(dc, *item.Images, item.ImageIndex, box.Left, box.Top, textColour);
+        } else if (auto draw = imageListDraw.Find()) {
+            // A disabled item's picture is blended half into the background.
             draw(item.Images->Handle(), item.ImageIndex, dc, box.Left, box.Top,
                  ILD_TRANSPARENT | (item.Enabled ? 0u : static_cast<UINT>(ILD_BLEND50)));
+        }
     } else if (item.Checked) {
-        DrawCheckMark(dc, itemRect, layout.Glyph);
+        // The tick is drawn like the caption, in its colour, so that it reads on every skin.
+        DrawCheckMark(dc, itemRect, layout.Glyph, textColour);
     }
 
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ColorToRGB(TextColour(item, selected)));
+    SetTextColor(dc, textColour);
     RECT captionRect = ToRect(layout.Caption);
     captionRect.right = layout.Text.Right;
     if (item.RightToLeft) {

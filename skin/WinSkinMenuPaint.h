@@ -81,7 +81,11 @@ class TWinSkinMenuPainter {
     void DrawItem(HMENU menu, const TMenuItemContent& item, bool selected, const RECT& rect, HDC dc,
                   TBackground background, bool nativeSeparators);
     void DrawContent(HDC dc, const TMenuItemContent& item, const RECT& rect, bool selected);
-    void DrawCheckMark(HDC dc, const TFrameRect& item, const TFrameRect& glyph);
+    void DrawCheckMark(HDC dc, const TFrameRect& item, const TFrameRect& glyph, COLORREF colour);
+    // The skin component's menu glyphs are one-colour symbols (the other image lists hold
+    // pictures); a symbol is drawn in one colour where its image is not transparent.
+    bool SymbolImages(const TImageList* images) const;
+    void DrawSymbol(HDC dc, const TImageList& images, int index, int x, int y, COLORREF colour);
     TColor TextColour(const TMenuItemContent& item, bool selected) const;
     // The element's cell drawn over rect, transparent where the skin says so.
     void DrawItemCell(HDC dc, const RECT& rect, const TDataSkinObject& element, int cell);

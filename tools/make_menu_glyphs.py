@@ -3,8 +3,8 @@
 
 SkinMenuGlyphs.bmp (resource MENUGLYPHS): four 16 x 16 cells side by side on white, which is the
 transparent colour: restore (two overlapping windows), maximize (one window), minimize (a bar at
-the bottom) and close (a cross), drawn in a dark grey that reads on light and dark menu
-backgrounds alike. Standard library only.
+the bottom) and close (a cross), drawn in a dark grey. Only their shapes count: the menu
+painter draws them as symbols in the item's text colour. Standard library only.
 
 Usage: python3 tools/make_menu_glyphs.py [output-directory]
 """

@@ -15,14 +15,18 @@
 // background is a gradient every band of it counts and the weakest decides.
 //
 // The drop-down button of a combo box held down is measured as well: its arrow is a graphic,
-// not text, for which the WCAG asks 3:1.
+// not text, for which the WCAG asks 3:1. So are the glyphs and check marks of the menus: the
+// ticks of a popup menu and of a menu-bar popup and the glyphs of the skinned system menu, on a
+// normal and on a selected row (enabled items; the WCAG exempts inactive ones as for text).
 #include "UiTestSupport.h"
 
 #include "GalleryForm.h"
+#include "Menus.h"
 #include "SkinContrast.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
+#include "WinSkinFormMenuBar.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +35,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -361,5 +366,146 @@ TEST_F(GalleryContrastTest, HeldComboButtonShowsItsArrow) {
         PostMouse(combo, WM_LBUTTONUP, x, y);
         SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
         PumpPending();
+    }
+}
+
+namespace {
+
+// An open menu as a test saw it: the window's capture, its items in the capture's coordinates,
+// their captions (up to a tab), which are ticked and which is selected.
+struct TMenuShot {
+    bool Found = false;
+    std::unique_ptr<TBitmap> Shot;
+    std::vector<RECT> Items;
+    std::vector<std::string> Captions;
+    std::vector<bool> Checked;
+    int Selected = -1;
+
+    int IndexOf(const std::string& caption) const {
+        for (size_t i = 0; i < Captions.size(); ++i)
+            if (Captions[i] == caption)
+                return static_cast<int>(i);
+        return -1;
+    }
+};
+
+// Opens a menu with open() (on this thread), presses Down downs times from a helper thread, takes
+// the menu's picture on the user-interface thread inside the menu's loop, and closes it.
+TMenuShot ShootMenu(const std::function<void()>& open, int downs) {
+    TMenuShot result;
+    std::atomic<bool> done{false};
+    std::thread helper([&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        HWND menu = nullptr;
+        while (!(menu = FindPopupMenuWindow()) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (menu) {
+            result.Found = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            for (int i = 0; i < downs; ++i)
+                PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            RunOnUiThread([&] {
+                const auto handle = reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0));
+                RECT outer{};
+                GetWindowRect(menu, &outer);
+                for (int i = 0; i < GetMenuItemCount(handle); ++i) {
+                    RECT r{};
+                    GetMenuItemRect(nullptr, handle, static_cast<UINT>(i), &r);
+                    OffsetRect(&r, -outer.left, -outer.top);
+                    result.Items.push_back(r);
+                    char text[100] = {};
+                    GetMenuStringA(handle, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+                    result.Captions.push_back(std::string(text).substr(0, std::string(text).find('\t')));
+                    const UINT state = GetMenuState(handle, static_cast<UINT>(i), MF_BYPOSITION);
+                    result.Checked.push_back((state & MF_CHECKED) != 0);
+                    if (state & MF_HILITE)
+                        result.Selected = i;
+                }
+                result.Shot = CaptureWindow(menu);
+            });
+            PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            RunOnUiThread([] { EndMenu(); });
+        }
+        done = true;
+    });
+    open();
+    PumpUntil([&] { return done.load(); }, 12000);
+    helper.join();
+    PumpUntil([] { return FindPopupMenuWindow() == nullptr; }, 3000);
+    PumpPending();
+    return result;
+}
+
+} // namespace
+
+TEST_F(GalleryContrastTest, MenuGlyphsAndTicksStandOutNormalAndSelected) {
+    // Two ticked items in the popup menu and in the View menu, so that the first (selected) and
+    // the second (normal) row both show a tick.
+    TMenuItem& popup = form_->PopupMenu()->Items();
+    popup.Items(0)->SetChecked(true);
+    popup.Items(1)->SetChecked(true);
+    TMenuItem& viewItems = *form_->Menu()->Items().Items(1);
+    ASSERT_EQ(viewItems.Caption(), "&View");
+    viewItems.Items(1)->SetChecked(true);
+    for (int skin = 0; skin < form_->SkinCount(); ++skin) {
+        ShowSkin(skin);
+        ASSERT_NE(Frame(), nullptr);
+        const TDataSkinObject* element = form_->Skin().Slot(ssMenuItem);
+        const int left = element && !element->Bitmap.Empty() ? element->LeftWidth : 0;
+        // The glyph box of a row: 16 pixels square, one in from the item's left edge and the
+        // item image's left margin, clear of the row's top and bottom edges.
+        auto expectGlyph = [&](const TMenuShot& menu, int index, const std::string& item) {
+            ASSERT_GE(index, 0) << skinName_ << ", " << item;
+            const RECT r = menu.Items[static_cast<size_t>(index)];
+            RECT box{r.left + 1 + left, r.top + 2, r.left + 1 + left + 16,
+                     std::min(r.top + 17, r.bottom - 2)};
+            const std::string row = index == menu.Selected ? " (selected)" : "";
+            Expect(*menu.Shot, box, item + row, GraphicLevel);
+        };
+        RECT client{};
+        GetClientRect(Window(), &client);
+
+        // The popup menu: Down selects the first item.
+        const TMenuShot context =
+            ShootMenu([&] { PostRightClick(Window(), client.right - 15, client.bottom - 60); }, 1);
+        ASSERT_TRUE(context.Found && context.Shot) << skinName_ << ": no popup menu opened";
+        ASSERT_EQ(context.Selected, 0);
+        expectGlyph(context, 0, "popup tick");
+        expectGlyph(context, 1, "popup tick");
+
+        // The View menu of the menu bar: opened from the bar, its first item selected by the bar.
+        TWinSkinMenu* bar = Frame()->SkinMenuBar();
+        ASSERT_NE(bar, nullptr);
+        TMenuBtn* view = nullptr;
+        for (const auto& button : bar->Buttons())
+            if (button->Caption == L"&View")
+                view = button.get();
+        ASSERT_NE(view, nullptr);
+        RECT outer{};
+        GetWindowRect(Window(), &outer);
+        const POINT at{outer.left + (view->BoundsRect.Left + view->BoundsRect.Right) / 2,
+                       outer.top + (view->BoundsRect.Top + view->BoundsRect.Bottom) / 2};
+        const TMenuShot viewMenu =
+            ShootMenu([&] { PostMessageA(Window(), SKM_MENUATPOINT, 0, MAKELPARAM(at.x, at.y)); }, 0);
+        ASSERT_TRUE(viewMenu.Found && viewMenu.Shot) << skinName_ << ": the View menu did not open";
+        ASSERT_EQ(viewMenu.Selected, 0);
+        expectGlyph(viewMenu, 0, "menu bar tick");
+        expectGlyph(viewMenu, 1, "menu bar tick");
+
+        // The system menu: Minimize selected, Maximize and Close normal.
+        const TMenuShot system =
+            ShootMenu([&] { PostMessageA(Window(), WM_SYSCOMMAND, SC_KEYMENU, ' '); }, 0);
+        ASSERT_TRUE(system.Found && system.Shot) << skinName_ << ": no system menu opened";
+        const int minimize = system.IndexOf("Mi&nimize");
+        ASSERT_GE(minimize, 0);
+        const TMenuShot selected =
+            ShootMenu([&] { PostMessageA(Window(), WM_SYSCOMMAND, SC_KEYMENU, ' '); }, minimize + 1);
+        ASSERT_TRUE(selected.Found && selected.Shot) << skinName_ << ": no system menu opened";
+        ASSERT_EQ(selected.Selected, minimize);
+        expectGlyph(selected, minimize, "system menu Minimize");
+        expectGlyph(selected, selected.IndexOf("Ma&ximize"), "system menu Maximize");
+        expectGlyph(selected, selected.IndexOf("&Close"), "system menu Close");
     }
 }

@@ -277,10 +277,15 @@ TEST(SystemMenuEntry, WindowStateDecidesTheSystemCommands) {
     EXPECT_EQ(SystemMenuEntry(ScClose, 0, normal), (TSystemMenuEntry{true, false, mgClose}));
     // The system's own (stale) grey does not decide the state-driven commands...
     EXPECT_TRUE(SystemMenuEntry(ScMinimize, 3, normal).Enabled);
-    // ... but does decide the others, exactly grey (3) only; the tick is read as well.
-    EXPECT_FALSE(SystemMenuEntry(ScClose, 3, normal).Enabled);
-    EXPECT_TRUE(SystemMenuEntry(0xF180, 1, normal).Enabled);
+    // ... but does decide the others: grey (MF_GRAYED), disabled (MF_DISABLED) or both, with or
+    // without the tick, which is read as well.
+    for (unsigned state : {1u, 2u, 3u, 1u | 8u, 3u | 8u}) {
+        EXPECT_FALSE(SystemMenuEntry(ScClose, state, normal).Enabled) << state;
+        EXPECT_FALSE(SystemMenuEntry(0xF180, state, normal).Enabled) << state;
+    }
+    EXPECT_TRUE(SystemMenuEntry(0xF180, 0, normal).Enabled);
     EXPECT_EQ(SystemMenuEntry(0xF180, 8, normal), (TSystemMenuEntry{true, true, mgNone}));
+    EXPECT_EQ(SystemMenuEntry(0xF180, 1u | 8u, normal), (TSystemMenuEntry{false, true, mgNone}));
     // The low four bits of a command are the system's own.
     EXPECT_EQ(SystemMenuEntry(ScMinimize | 2, 0, normal).Glyph, mgMinimize);
 

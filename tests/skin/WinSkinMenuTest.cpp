@@ -378,7 +378,8 @@ TEST_F(SkinMenuTest, MenuIsDrawnFromTheSkinsPictures) {
 
 TEST_F(SkinMenuTest, TickOfUseShortTitlesFollowsTheSetting) {
     Start(0);
-    const TColor tick = static_cast<TColor>(GetSysColor(COLOR_BTNTEXT));
+    // The tick is drawn in the item's text colour.
+    const TColor tick = ColorToRGB(Skin().Colour(scMenuText));
     // The glyph box of an item: where the tick goes.
     auto glyphBox = [](const TMenuView& view, int index) {
         const RECT r = view.Items[static_cast<size_t>(index)];
@@ -515,6 +516,56 @@ TEST_F(SkinMenuTest, ChangeSkinDrawsTheMenuInTheNewSkin) {
     EXPECT_NE(view.Menu, first) << "the menu kept the old skin's item sizes";
 }
 
+// The popup's skin is found through a window property; when the property cannot be set (here:
+// the atom table its name needs is full) the menu keeps its own procedure and the system's look.
+TEST_F(SkinMenuTest, APopupMenuWhoseSkinCannotBeFoundStaysNative) {
+    Start(1);
+    // What the first menu makes once (the toolkit's window for menu messages) is made first.
+    TMenuSession first(nullptr, [](TMenuView& view) { PressKey(view.Window, VK_ESCAPE); });
+    OpenMenu(first);
+    std::vector<ATOM> filler;
+    for (int i = 0; i < 0x10000; ++i) {
+        const ATOM atom = GlobalAddAtomA(("PPFill" + std::to_string(i)).c_str());
+        if (!atom)
+            break;
+        filler.push_back(atom);
+    }
+    const bool full = !SetPropA(Window(), "PPAtomProbe", reinterpret_cast<HANDLE>(1));
+    TMenuSession session(nullptr, [](TMenuView& view) { PressKey(view.Window, VK_ESCAPE); });
+    if (full)
+        OpenMenu(session);
+    for (ATOM atom : filler)
+        GlobalDeleteAtom(atom);
+    RemovePropA(Window(), "PPAtomProbe");
+    if (!full)
+        GTEST_SKIP() << "the atom table did not fill";
+    EXPECT_FALSE(session.View().Skinned);
+    EXPECT_NE(session.View().Menu, nullptr) << "the menu's own procedure does not answer";
+    EXPECT_EQ(session.View().Captions.size(), 12u);
+    EXPECT_TRUE(SkinManager()->PopupMenus().empty());
+    // Nothing of it stays: the next menu is skinned again.
+    TMenuSession again(nullptr, [](TMenuView& view) { PressKey(view.Window, VK_ESCAPE); });
+    OpenMenu(again);
+    EXPECT_TRUE(again.View().Skinned);
+}
+
+// A window whose frame the skin leaves to the system has its popup menus measured again for a
+// new skin all the same.
+TEST_F(SkinMenuTest, ChangeSkinMeasuresTheMenuAgainUnderTheSystemFrame) {
+    Start(0);
+    Skin().SetSkinControls(Skin().SkinControls() & ~SkinControlBit(xcMainMenu));
+    CtrlS();
+    CtrlS();
+    ASSERT_TRUE(Frame());
+    ASSERT_FALSE(Frame()->SkinFrame());
+    HMENU first = Capture()->View().Menu;
+    ChangeSkin();
+    auto session = Capture();
+    EXPECT_TRUE(session->View().Skinned);
+    EXPECT_TRUE(OwnerDrawn(session->View().Menu));
+    EXPECT_NE(session->View().Menu, first) << "the menu kept the old skin's item sizes";
+}
+
 // ---- the system menu
 
 TEST_F(SkinMenuTest, AltSpaceOpensTheSkinnedSystemMenuAndItsItemsAct) {
@@ -543,6 +594,10 @@ TEST_F(SkinMenuTest, AltSpaceOpensTheSkinnedSystemMenuAndItsItemsAct) {
 
 TEST_F(SkinMenuTest, SystemMenuEntriesFollowTheWindowsState) {
     Start(0);
+    // Entries of the program's own, greyed by MF_GRAYED alone and by MF_DISABLED alone.
+    HMENU system = GetSystemMenu(Window(), FALSE);
+    AppendMenuA(system, MF_STRING | MF_GRAYED, 0x7F10, "Greyed");
+    AppendMenuA(system, MF_STRING | MF_DISABLED, 0x7F20, "Disabled");
     TMenuSession session(nullptr, [](TMenuView& view) { PressKey(view.Window, VK_ESCAPE); });
     PostMessageA(Window(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
     EXPECT_TRUE(PumpUntil([&] { return session.Done(); }, 12000));
@@ -567,11 +622,106 @@ TEST_F(SkinMenuTest, SystemMenuEntriesFollowTheWindowsState) {
             EXPECT_TRUE(item.Enabled());
             EXPECT_EQ(item.ImageIndex(), mgClose);
             break;
+        case 0x7F10:
+        case 0x7F20:
+            EXPECT_FALSE(item.Enabled()) << item.Caption();
+            break;
         default:
             break;
         }
     }
     EXPECT_EQ(Skin().MenuGlyphs()->Count(), 4);
+}
+
+// ---- skin changes while a menu is open
+
+// "Change skin" and the menu opened again at once: the deferred refresh falls due while the menu
+// is open. The menu shows whole in the new skin, and the next one is measured for it.
+TEST_F(SkinMenuTest, MenuOpenedAgainRightAfterChangeSkinIsWholeInTheNewSkin) {
+    Start(0);
+    HMENU before = Capture()->View().Menu;
+    form_->Changeskin1Click(nullptr);
+    bool menuAlive = false;
+    auto session = std::make_unique<TMenuSession>(nullptr, [&](TMenuView& view) {
+        // Past the refresh's 250 ms, inside the menu's loop.
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        PressKey(view.Window, VK_DOWN);
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        RunOnUiThread([&] {
+            menuAlive = IsMenu(view.Menu) && GetMenuItemCount(view.Menu) == 12;
+            Look(view);
+        });
+        PressKey(view.Window, VK_ESCAPE);
+    });
+    OpenMenu(*session);
+    EXPECT_TRUE(PumpUntil(ActionRan, 3000));
+    const TMenuView& view = session->View();
+    EXPECT_TRUE(view.Skinned);
+    EXPECT_TRUE(menuAlive) << "the open menu was taken away under the system's feet";
+    ASSERT_TRUE(view.Shot);
+    const RECT whole{0, 0, view.Shot->Width(), view.Shot->Height()};
+    EXPECT_GT(CompareCorners(*view.Shot, whole, *Skin().Slot(ssMenuBackground), 1, "border"), 20);
+    EXPECT_GT(CompareCorners(*view.Shot, view.Items[0], *Skin().Slot(ssMenuItem), 4, "selected item"), 8);
+    if (HasFailure())
+        SaveCapture(*view.Shot, folder_.Path("menu.bmp"));
+    auto next = Capture();
+    EXPECT_NE(next->View().Menu, before) << "the menu kept the old skin's item sizes";
+    EXPECT_TRUE(SkinManager()->PopupMenus().empty());
+}
+
+// Ctrl+S while the skinned system menu is open: the menu stays whole and skinned until it
+// closes, then the window gets its own frame back; Ctrl+S in the system's own menu skins it
+// again once that closes. Round after round nothing leaks.
+TEST_F(SkinMenuTest, CtrlSWhileTheSystemMenuIsOpenActsWhenItCloses) {
+    Start(2);
+    auto openSystemMenu = [&](TMenuView& seen) {
+        TMenuSession session(nullptr, [&](TMenuView& view) {
+            RunOnUiThread([&] {
+                WORD key = 'S';
+                form_->FormKeyDown(form_.get(), key, ssCtrl);
+            });
+            // Past the manager's 250 ms, inside the menu's loop.
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            PressKey(view.Window, VK_DOWN);
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            RunOnUiThread([&] { Look(view); });
+            PressKey(view.Window, VK_ESCAPE);
+            // The system's own menu goes back to the caption on Escape: that is left as well.
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            RunOnUiThread([] { EndMenu(); });
+        });
+        PostMessageA(Window(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
+        EXPECT_TRUE(PumpUntil([&] { return session.Done(); }, 12000));
+        PumpUntil([] { return FindPopupMenuWindow() == nullptr; }, 3000);
+        EXPECT_TRUE(session.Found());
+        EXPECT_TRUE(PumpUntil(ActionRan, 3000));
+        PumpPending();
+        seen.Skinned = session.View().Skinned;
+        seen.Shot = std::move(session.View().Shot);
+    };
+    DWORD gdi = 0, user = 0;
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        TMenuView off;
+        openSystemMenu(off);
+        EXPECT_TRUE(off.Skinned) << "the open menu lost its skin";
+        ASSERT_TRUE(off.Shot);
+        const RECT whole{0, 0, off.Shot->Width(), off.Shot->Height()};
+        EXPECT_GT(CompareCorners(*off.Shot, whole, *Skin().Slot(ssMenuBackground), 1, "border"), 20);
+        EXPECT_EQ(Frame(), nullptr) << "skinning did not go off when the menu closed";
+        TMenuView native;
+        openSystemMenu(native);
+        EXPECT_FALSE(native.Skinned);
+        ASSERT_NE(Frame(), nullptr) << "skinning did not come back when the menu closed";
+        EXPECT_TRUE(SkinManager()->PopupMenus().empty());
+        // The first round makes what is made once (caches of the painters).
+        if (round == 0) {
+            gdi = GdiObjectCount();
+            user = UserObjectCount();
+        }
+    }
+    EXPECT_LE(GdiObjectCount(), gdi + 3) << "GDI objects before: " << gdi;
+    EXPECT_LE(UserObjectCount(), user + 3) << "USER objects before: " << user;
 }
 
 // ---- resources
