@@ -166,7 +166,7 @@ class GalleryContrastTest : public TUiTest {
     void SetUp() override {
         TUiTest::SetUp();
         FreeSkinManager();
-        SetCursorPos(0, 0);
+        EXPECT_TRUE(MovePointerTo(0, 0));
         form_.reset(new TGalleryForm(&TestApplication()));
         form_->StopMoving();
         form_->Show();
@@ -275,7 +275,7 @@ TEST_F(GalleryContrastTest, PushButtonTextIsLegibleInEveryCell) {
         // Under the mouse.
         POINT at{cx, cy};
         ClientToScreen(push, &at);
-        SetCursorPos(at.x, at.y);
+        EXPECT_TRUE(MovePointerTo(at.x, at.y));
         PostMouse(push, WM_MOUSEMOVE, cx, cy);
         PumpPending();
         ExpectButton(push, "button (hot)");
@@ -289,7 +289,7 @@ TEST_F(GalleryContrastTest, PushButtonTextIsLegibleInEveryCell) {
         PumpPending();
 
         // Focused, the mouse gone.
-        SetCursorPos(0, 0);
+        EXPECT_TRUE(MovePointerTo(0, 0));
         PostMouse(push, WM_MOUSELEAVE, 0, 0);
         SetFocus(push);
         PumpPending();

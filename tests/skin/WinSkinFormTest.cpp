@@ -704,7 +704,7 @@ TEST_F(SkinFrameTest, RestingOnACaptionButtonShowsItsHintInTheSkinComponentsHint
         TWinSysButton* button = Button(action);
         ASSERT_NE(button, nullptr) << text;
         const POINT at = ScreenPoint(button->BoundsRect);
-        SetCursorPos(at.x, at.y);
+        EXPECT_TRUE(MovePointerTo(at.x, at.y));
         PostMessageA(Window(), WM_NCMOUSEMOVE, HTCAPTION, AsLParam(at));
         PumpPending();
         EXPECT_TRUE(Frame()->Active()) << text;
@@ -728,7 +728,7 @@ TEST_F(SkinFrameTest, RestingOnACaptionButtonShowsItsHintInTheSkinComponentsHint
         }
         // Leaving the button hides it.
         const POINT away = FreeCaptionPoint();
-        SetCursorPos(away.x, away.y);
+        EXPECT_TRUE(MovePointerTo(away.x, away.y));
         PostMessageA(Window(), WM_NCMOUSEMOVE, HTCAPTION, AsLParam(away));
         EXPECT_TRUE(PumpUntil([&] { return !Skin().CaptionHintShowing(); }, 1500)) << text;
         EXPECT_FALSE(IsWindowVisible(hint));

@@ -157,7 +157,7 @@ class SkinMenuTest : public TUiTest {
     void SetUp() override {
         TUiTest::SetUp();
         // The mouse stays out of the way: a menu opening under it would select what it points at.
-        SetCursorPos(0, 0);
+        EXPECT_TRUE(MovePointerTo(0, 0));
     }
     void Start(int skin) {
         folder_.Write(IniName, "[Settings]\r\nLeft=100\r\nTop=100\r\nRight=300\r\nBottom=260\r\nSkin=" +
@@ -437,7 +437,7 @@ TEST_F(SkinMenuTest, ItemsChosenByKeyboardAndMouseRunTheirCommands) {
         const RECT r = view.Items[static_cast<size_t>(index)];
         POINT screen{view.Outer.left + (r.left + r.right) / 2, view.Outer.top + (r.top + r.bottom) / 2};
         // While a menu is tracked the mouse arrives in screen coordinates.
-        SetCursorPos(screen.x, screen.y);
+        EXPECT_TRUE(MovePointerTo(screen.x, screen.y));
         const LPARAM at = MAKELPARAM(screen.x, screen.y);
         PostMessageA(view.Window, WM_MOUSEMOVE, 0, at);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));

@@ -274,7 +274,7 @@ TEST_F(SkinBarTest, UpDownShowsThePressedHalfUntilReleaseAndTheDisabledCells)
         RECT r {};
         GetWindowRect(upDown_->Handle(), &r);
         // Press the lower half where the mouse is.
-        SetCursorPos(r.left + 8, r.top + 30);
+        EXPECT_TRUE(MovePointerTo(r.left + 8, r.top + 30));
         PostMouse(upDown_->Handle(), WM_LBUTTONDOWN, 8, 30);
         PumpPending();
         auto pressed = CaptureClient(upDown_->Handle());

@@ -150,7 +150,7 @@ class SkinComboTest : public TSkinnedUiTest {
         SetUpSkin(1);
         if (HasFatalFailure())
             return;
-        SetCursorPos(0, 0);
+        EXPECT_TRUE(MovePointerTo(0, 0));
         KeepDiscoveryAway("PPComboPlain");
     }
     void TearDown() override {
@@ -207,12 +207,12 @@ class SkinComboTest : public TSkinnedUiTest {
     void MoveMouse(HWND window, int x, int y) {
         POINT p{x, y};
         ClientToScreen(window, &p);
-        SetCursorPos(p.x, p.y);
+        EXPECT_TRUE(MovePointerTo(p.x, p.y));
         PostMouse(window, WM_MOUSEMOVE, x, y);
         PumpPending();
     }
     void MouseAway(TSkinControl* adapter) {
-        SetCursorPos(0, 0);
+        EXPECT_TRUE(MovePointerTo(0, 0));
         PostMessageA(adapter->Handle(), CM_MOUSELEAVE, 0, 0);
         PumpUntil([&] { return (adapter->MouseState() & msHot) == 0; }, 2000);
         PumpPending();
@@ -708,7 +708,7 @@ TEST_F(SkinComboTest, ThePickersCalendarOpensStaysAndClosesAsTheNativeOnesDoes) 
 
 TEST_F(SkinComboTest, RestoreGivesTheNativeLookBack) {
     MakeForm();
-    SetCursorPos(0, 0);
+    EXPECT_TRUE(MovePointerTo(0, 0));
     PumpPending();
     auto nativeList = Shot(list_->Handle());
     auto nativeEdit = Shot(edit_->Handle());

@@ -167,7 +167,7 @@ TEST_F(SkinGlyphTest, SpeedButtonsShowDownAndHotFromTheButtonCellsAndMenuButtons
     // The real mouse over it: the hot cell.
     POINT at{297, 27};
     ClientToScreen(form_->Handle(), &at);
-    SetCursorPos(at.x, at.y);
+    EXPECT_TRUE(MovePointerTo(at.x, at.y));
     PostMouse(form_->Handle(), WM_MOUSEMOVE, 297, 27);
     ASSERT_TRUE(PumpUntil([&] { return speed_->MouseInside(); }));
     auto hot = ShotOfSpeed();

@@ -629,14 +629,14 @@ TEST_F(SkinScrollTest, DraggingTheThumbScrollsTheListAndTheThumbFollowsTheMouse)
     const int grab = (bar->ThumbStart() + bar->ThumbEnd()) / 2;
     const RECT barRect = WindowRectOf(bar->Handle());
     const POINT press{barRect.left + 5, barRect.top + grab};
-    SetCursorPos(press.x, press.y);
+    EXPECT_TRUE(MovePointerTo(press.x, press.y));
     PumpPending();
 
     int dragThumb = -1, dragTop = -1, dragHot = -2;
     const int moveBy = 40;
     TTimedSteps steps(120, {[&] {
                                 const POINT to{press.x, press.y + moveBy};
-                                SetCursorPos(to.x, to.y);
+                                EXPECT_TRUE(MovePointerTo(to.x, to.y));
                                 PostMessageA(list, WM_MOUSEMOVE, MK_LBUTTON, ClientParam(list, to));
                             },
                             [&] {
@@ -1012,7 +1012,7 @@ TEST_F(SkinScrollTest, ASkinWithoutScrollBarImagesLeavesTheNativeBarsToBeSeen) {
         skin->LoadElements(ini, images);
     };
     MakeForm();
-    SetCursorPos(0, 0);
+    EXPECT_TRUE(MovePointerTo(0, 0));
     PumpFor(50);
     const RECT places[] = {NativeBar(list_->Handle(), OBJID_VSCROLL),
                            NativeBar(memo_->Handle(), OBJID_VSCROLL),

@@ -82,7 +82,7 @@ class SkinTabTest : public TSkinnedUiTest {
         SetUpSkin(1);
         if (HasFatalFailure())
             return;
-        SetCursorPos(0, 0);
+        EXPECT_TRUE(MovePointerTo(0, 0));
         KeepDiscoveryAway();
     }
     void TearDown() override {
@@ -180,12 +180,12 @@ class SkinTabTest : public TSkinnedUiTest {
         POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
         POINT screen = p;
         ClientToScreen(tabs_->Handle(), &screen);
-        SetCursorPos(screen.x, screen.y);
+        EXPECT_TRUE(MovePointerTo(screen.x, screen.y));
         PostMouse(tabs_->Handle(), WM_MOUSEMOVE, p.x, p.y);
         PumpPending();
     }
     void MouseAway() {
-        SetCursorPos(0, 0);
+        EXPECT_TRUE(MovePointerTo(0, 0));
         PostMessageA(tabs_->Handle(), CM_MOUSELEAVE, 0, 0);
         PumpPending();
     }

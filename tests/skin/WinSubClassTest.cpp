@@ -274,7 +274,7 @@ class SkinAdapterTest : public TSkinnedUiTest {
     void HoverOver(HWND window) {
         RECT r{};
         GetWindowRect(window, &r);
-        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        EXPECT_TRUE(MovePointerTo((r.left + r.right) / 2, (r.top + r.bottom) / 2));
         PostMouse(window, WM_MOUSEMOVE, (r.right - r.left) / 2, (r.bottom - r.top) / 2);
         PumpPending();
     }
@@ -332,7 +332,7 @@ TEST_F(SkinAdapterTest, ButtonsShowTheCellOfTheirStateInThreeSkins) {
         UseSkin(index);
         ASSERT_FALSE(skin_->Buttons().Bitmap.Empty());
         edit_->SetFocus();
-        SetCursorPos(5, 5);
+        EXPECT_TRUE(MovePointerTo(5, 5));
         PumpUntil([&] { return buttonSkin_->MouseState() == 0; }, 2000);
         PumpPending();
         EXPECT_EQ(ButtonCellDifference(*Shot(button_), *skin_, 1), "");
@@ -363,7 +363,7 @@ TEST_F(SkinAdapterTest, ButtonsShowTheCellOfTheirStateInThreeSkins) {
         EXPECT_EQ(ButtonCellDifference(*Shot(button_), *skin_, 4), "");
 
         // Pressed by Space until the key goes up; the click is the button's own.
-        SetCursorPos(5, 5);
+        EXPECT_TRUE(MovePointerTo(5, 5));
         PumpUntil([&] { return buttonSkin_->MouseState() == 0; }, 2000);
         PostMessageA(button_->Handle(), WM_KEYDOWN, VK_SPACE, 0x00390001);
         PumpPending();
@@ -593,7 +593,7 @@ TEST_F(SkinAdapterTest, ClosingTheFormWhileAButtonIsPressedOrHotLeavesNothingBeh
         EXPECT_FALSE(IsWindow(window));
         EXPECT_TRUE(SkinManager()->Frames().empty());
     }
-    SetCursorPos(0, 0);
+    EXPECT_TRUE(MovePointerTo(0, 0));
 }
 
 TEST_F(SkinAdapterTest, AButtonFreedInsideItsOwnClickTakesItsAdapterWithIt) {

@@ -75,7 +75,7 @@ class SkinUpDownTest : public TUiTest {
     void SetUp() override {
         TUiTest::SetUp();
         FreeSkinManager();
-        SetCursorPos(0, 0);
+        EXPECT_TRUE(MovePointerTo(0, 0));
         store_.reset(new TSkinStore(nullptr));
         LoadSkinStoreResources(*store_, GetModuleHandleA(nullptr));
         ASSERT_GE(store_->Store().Count(), 8);
@@ -188,14 +188,14 @@ class SkinUpDownTest : public TUiTest {
     void Press(HWND window, int x, int y) {
         POINT screen{x, y};
         ClientToScreen(window, &screen);
-        SetCursorPos(screen.x, screen.y);
+        EXPECT_TRUE(MovePointerTo(screen.x, screen.y));
         PostMouse(window, WM_LBUTTONDOWN, x, y);
         PumpPending();
     }
     void Release(HWND window, int x, int y) {
         PostMouse(window, WM_LBUTTONUP, x, y);
         PumpPending();
-        SetCursorPos(0, 0);
+        EXPECT_TRUE(MovePointerTo(0, 0));
         PumpPending();
     }
 

@@ -58,3 +58,17 @@ void PostContextMenuKey(HWND window)
 {
     PostMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(0xFFFF, 0xFFFF));
 }
+
+bool MovePointerTo(int x, int y, DWORD timeoutMs)
+{
+    SetCursorPos(x, y);
+    const DWORD start = GetTickCount();
+    for (;;) {
+        POINT at {};
+        if (GetCursorPos(&at) && at.x == x && at.y == y)
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(1);
+    }
+}

@@ -20,3 +20,8 @@ void PostKey(HWND window, WORD virtualKey, bool alt = false);
 // The keyboard's context-menu key (or Shift+F10), as the system reports it: a context-menu
 // request at (-1, -1), with no mouse press before it.
 void PostContextMenuKey(HWND window);
+// Moves the real pointer to a point of the screen and waits until the system reports it there:
+// Wine moves it asynchronously, and a check of hot pixels before it arrived would see the old
+// place. False when it did not arrive within timeoutMs. Pumps no messages, so it may be called
+// from inside a modal loop.
+bool MovePointerTo(int x, int y, DWORD timeoutMs = 2000);
