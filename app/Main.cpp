@@ -6,6 +6,7 @@
 #include "FileClipboard.h"
 #include "IniFile.h"
 #include "Screen.h"
+#include "SkinChoice.h"
 #include "Streams.h"
 #include "SysUtils.h"
 #include "SystemFunction.h"
@@ -414,9 +415,7 @@ void TForm1::Fontsize2Click(TObject*) { panels1->Font().SetSize(panels1->Font().
 
 void TForm1::Changeskin1Click(TObject*)
 {
-    ++skinNumber_;
-    if (skinNumber_ > SkinStore1->Store().Count() - 1)
-        skinNumber_ = 0;
+    skinNumber_ = NextSkinNumber(skinNumber_, SkinStore1->Store().Count());
     SkinData1->LoadFromStore(*SkinStore1, skinNumber_);
 }
 

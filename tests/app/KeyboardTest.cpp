@@ -307,3 +307,28 @@ TEST_F(KeyboardTest, TheMenuKeyAndShiftF10OpenThePopupMenuAtTheCurrentTargetForI
     ASSERT_TRUE(answer.Wait().Answered);
     EXPECT_EQ(form.panels1->Items().Lines(), (TLines{"C:\\A", "C:\\C", "C:\\D"}));
 }
+
+TEST_F(KeyboardTest, FromASkinNumberThatNamesNoSkinTheFirstChangeSkinSelectsTheFirstSkin) {
+    auto holds = [&](int item) {
+        return form_->SkinData1->PackedSkin().Bytes() ==
+               form_->SkinStore1->Store().Items(item)->DataStream().Bytes();
+    };
+    auto changeSkin = [&] {
+        TDialogAnswerer change(TAnswer::ChooseMenu("Change skin"));
+        Key(VK_APPS);
+        PumpUntil([&] { return change.Done(); });
+        PumpUntil(SkinSettled, 3000);
+        EXPECT_TRUE(change.Wait().Answered);
+    };
+    for (const char* saved : {"-5", "8", "2147483647"}) {
+        folder_.Write("perchpoints.ini", std::string("[Settings]\r\nSkin=") + saved + "\r\n");
+        Start({"C:\\A"});
+        // The number names no skin: the window keeps the skin it was built with, a copy of the second.
+        EXPECT_TRUE(holds(1)) << saved;
+        changeSkin();
+        EXPECT_EQ(form_->SkinNumber(), 0) << saved;
+        EXPECT_TRUE(holds(0)) << saved;
+        changeSkin();
+        EXPECT_TRUE(holds(1)) << saved;
+    }
+}
