@@ -11,6 +11,7 @@ set(PP_PURE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/../app/TransferRequest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../app/WindowPlacement.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../app/SkinChoice.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../tools/skingallery/GalleryArguments.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinConvert.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/SkinArchive.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSkinIni.cpp
