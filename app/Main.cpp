@@ -605,9 +605,24 @@ void TForm1::TransferToTarget(int index, const std::vector<std::wstring>& paths,
         Sleep(200);
         transferFailed_ = TransferFiles(paths, transferDestination_, operation);
     }
+    ActivateAfterTransfer();
     // The shell says nothing itself about a request it refused as a whole; the lamp is out by now.
     if (transferResult_ != 0 && !transferAborted_)
         ShowMessage(TransferFailureText(operation, transferResult_));
+}
+
+void TForm1::ActivateAfterTransfer() {
+    // The shell's dialogs belong to the hidden application window, and when one closes the system
+    // makes that window the active one: the keys (Ctrl+Z) would go nowhere until a click. While
+    // another transfer's dialog is still open, that dialog keeps the front.
+    HWND window = WindowHandle();
+    if (!window || transfersRunning_ > 0 || !IsWindowVisible(window) || IsIconic(window) ||
+        !IsWindowEnabled(window))
+        return;
+    if (GetForegroundWindow() != window)
+        SetForegroundWindow(window);
+    if (GetActiveWindow() != window)
+        SetActiveWindow(window);
 }
 
 bool TForm1::TransferFiles(const std::vector<std::wstring>& paths, const std::string& destination, UINT operation)
@@ -734,12 +749,20 @@ void TForm1::WndProc(TMessage& message) {
 }
 
 void TForm1::UndoLastTransfer() {
-    if (!undo_.CanUndo())
+    // Never silent: when nothing can be handed to the shell, the user is told why.
+    if (!undo_.CanUndo()) {
+        const char* why = undo_.Busy() ? "A transfer is under way: it can be undone when it has ended."
+                          : undo_.Record()
+                              ? "Nothing was undone: the last transfer brought nothing into the target."
+                              : "There is no transfer to undo.";
+        MessageDlg(why, mtInformation, {mbOK});
         return;
+    }
     const bool move = undo_.Record()->Move;
     const std::vector<TUndoStep> plan = undo_.Undo(Application->Handle(), [this](SHFILEOPSTRUCTW& request) {
         return OnFileOperation ? OnFileOperation(this, request) : shFileOperation(&request);
     });
+    ActivateAfterTransfer();
     MessageDlg(UndoMessage(move, plan, [](const std::wstring& name) { return AnsiPath(name); }),
                mtInformation, {mbOK});
 }

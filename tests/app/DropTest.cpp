@@ -490,6 +490,32 @@ TEST_F(DropTest, AFailedTransferIsReportedAndAnAbortedOneIsNot)
     EXPECT_EQ(calls.size(), 3u);
 }
 
+TEST_F(DropTest, TheWindowIsActiveAgainAfterATransferWithOrWithoutTheShellsDialog) {
+    MakeForm({AnsiPath(targetA.wstring())});
+    WriteText(targetA / "f1.txt", "old");
+    SetForegroundWindow(form->Handle());
+    PumpPending();
+    ASSERT_EQ(GetActiveWindow(), form->Handle());
+    auto expectActive = [&](const char* when) {
+        PumpPending();
+        EXPECT_EQ(GetForegroundWindow(), form->Handle()) << when;
+        EXPECT_EQ(GetActiveWindow(), form->Handle()) << when;
+        // The keys go to the targets again.
+        EXPECT_EQ(GetFocus(), form->panels1->Handle()) << when;
+    };
+    {
+        // The real shell asks before it replaces f1.txt; its dialog belongs to the application's
+        // hidden window.
+        TDialogAnswerer overwrite(TAnswer::PressId("#32770", IDYES));
+        Drop(form->panels1, {Source(L"f1.txt", "new")}, CentreOf(0));
+        EXPECT_TRUE(overwrite.Wait().Answered);
+    }
+    EXPECT_EQ(ReadText(targetA / "f1.txt"), "new");
+    expectActive("after the shell's question");
+    Drop(form->panels1, {Source(L"f2.txt")}, CentreOf(0));
+    expectActive("after a transfer without a question");
+}
+
 class BottomStripDrop : public DropTest {
 protected:
     void SetUp() override
