@@ -559,10 +559,17 @@ void TForm1::PasteFiles(TShiftState shift) {
     const TTransferKeys keys{(shift & ssShift) != 0, false};
     const auto preference = files.DropEffect ? PreferredTransfer(*files.DropEffect) : std::nullopt;
     const bool move = ChooseTransfer(movchk->Checked(), keys, preference) == TTransferMode::Move;
-    TransferToTarget(index, files.Paths, move ? FO_MOVE : FO_COPY);
+    const bool done = TransferToTarget(index, files.Paths, move ? FO_MOVE : FO_COPY);
+    // Files cut and now moved are gone from where the clipboard names them: Explorer is told, and
+    // the clipboard lets go of them. Any of them still there (the user skipped it) keeps the cut.
+    if (done && move && preference == TTransferMode::Move &&
+        std::all_of(files.Paths.begin(), files.Paths.end(), [](const std::wstring& path) {
+            return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+        }))
+        SettleMovedPaste(Handle(), files);
 }
 
-void TForm1::TransferToTarget(int index, const std::vector<std::wstring>& paths, UINT operation) {
+bool TForm1::TransferToTarget(int index, const std::vector<std::wstring>& paths, UINT operation) {
     // Whatever happens from here on, the lamp goes out and the cursor comes back.
     class TTransferScope {
     public:
@@ -599,7 +606,7 @@ void TForm1::TransferToTarget(int index, const std::vector<std::wstring>& paths,
         transferDestination_ = std::string(TargetPath(panels1->Items()[index])) + "\\";
         if (!DirectoryExists(transferDestination_)) {
             ShowMessage("Target folder not available!");
-            return;
+            return false;
         }
         scope.LightLed();
         Sleep(200);
@@ -609,6 +616,7 @@ void TForm1::TransferToTarget(int index, const std::vector<std::wstring>& paths,
     // The shell says nothing itself about a request it refused as a whole; the lamp is out by now.
     if (transferResult_ != 0 && !transferAborted_)
         ShowMessage(TransferFailureText(operation, transferResult_));
+    return !transferFailed_;
 }
 
 void TForm1::ActivateAfterTransfer() {

@@ -126,8 +126,9 @@ private:
     void ShowLedNow();
     int ShellFileOperation(TObject* sender, SHFILEOPSTRUCTW& request);
     // Copies or moves the paths into the folder of target index, as a drop on it does: lamp, wait
-    // cursor, one shell request, and a word when the folder is gone or the shell refused.
-    void TransferToTarget(int index, const std::vector<std::wstring>& paths, UINT operation);
+    // cursor, one shell request, and a word when the folder is gone or the shell refused. True
+    // when the shell carried the request out, without failure or abort.
+    bool TransferToTarget(int index, const std::vector<std::wstring>& paths, UINT operation);
     // Ctrl+V: the files on the clipboard into the current target.
     void PasteFiles(TShiftState shift);
     // After a transfer or an undo: the window is the active one again, with the keyboard.
