@@ -40,6 +40,59 @@ private:
     TItemsPanel& panel_;
 };
 
+// Whether the window shows focus cues now: not before the keyboard is used (the system keeps
+// that state, and the form as well, as not every system answers for it).
+bool FocusCuesShown(const TWinControl& control) {
+    const TCustomForm* form = control.ParentForm();
+    if (form && (form->HiddenCues() & UISF_HIDEFOCUS))
+        return false;
+    return (SendMessageA(control.WindowHandle(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
+}
+
+// The label beside the move switch is the switch's caption (its focus control): while the switch
+// has the keyboard, a dotted ring round the text shows it, as round a check box's own caption.
+// The switch has no text of its own, so neither the system nor the skin draws a cue for it.
+class TSwitchCaption : public TLabel {
+  public:
+    using TLabel::TLabel;
+
+  protected:
+    void Paint() override {
+        TLabel::Paint();
+        TWinControl* owner = FocusControl();
+        if (!owner || !owner->HandleAllocated() || GetFocus() != owner->Handle() || !FocusCuesShown(*owner))
+            return;
+        // Every other pixel in the text's colour, drawn opaque so that it shows on any skin.
+        TCanvas& canvas = Canvas();
+        const int right = std::min(Width(), canvas.TextWidth(Caption()) + 2);
+        const int bottom = Height();
+        const TColor ink = Font().Color();
+        for (int x = 0; x < right; x += 2) {
+            canvas.SetPixel(x, 0, ink);
+            canvas.SetPixel(x, bottom - 1, ink);
+        }
+        for (int y = 0; y < bottom; y += 2) {
+            canvas.SetPixel(0, y, ink);
+            canvas.SetPixel(right - 1, y, ink);
+        }
+    }
+};
+
+// The move switch: its caption shows again when the switch gains or loses the keyboard, and when
+// the window starts showing focus cues.
+class TMoveSwitch : public TCheckBox {
+  public:
+    using TCheckBox::TCheckBox;
+    TLabel* Caption = nullptr;
+
+    void WndProc(TMessage& message) override {
+        TCheckBox::WndProc(message);
+        if ((message.Msg == WM_SETFOCUS || message.Msg == WM_KILLFOCUS || message.Msg == WM_UPDATEUISTATE) &&
+            Caption)
+            Caption->Invalidate();
+    }
+};
+
 BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
 {
     MONITORINFO info {};
@@ -207,7 +260,8 @@ void TForm1::BuildLayout()
     Panel1->SetHeight(24);
     Panel1->SetCaption("");
 
-    movchk = new TCheckBox(this);
+    auto* moveSwitch = new TMoveSwitch(this);
+    movchk = moveSwitch;
     movchk->SetName("movchk");
     movchk->SetParent(Panel1);
     movchk->SetBounds(29, 6, 16, 13);
@@ -216,7 +270,9 @@ void TForm1::BuildLayout()
     movchk->SetShowHint(true);
     movchk->OnClick = Bind<&TForm1::movchkClick>(this);
 
-    Label1 = new TLabel(this);
+    Label1 = new TSwitchCaption(this);
+    Label1->SetFocusControl(movchk);
+    moveSwitch->Caption = Label1;
     Label1->SetName("Label1");
     Label1->SetParent(Panel1);
     Label1->SetBounds(48, 4, 58, 15);

@@ -332,3 +332,39 @@ TEST_F(KeyboardTest, FromASkinNumberThatNamesNoSkinTheFirstChangeSkinSelectsTheF
         EXPECT_TRUE(holds(1)) << saved;
     }
 }
+
+TEST_F(KeyboardTest, TheMoveSwitchShowsAFocusCueSkinnedAndUnskinnedAndSpaceTogglesIt) {
+    TForm1& form = Start({"C:\\A", "C:\\B"});
+    // Dots of the caption's ink along the top row of the caption beside the box (no letter
+    // reaches it).
+    auto cueDots = [&] {
+        auto shot = CaptureClient(form.Panel1->Handle());
+        const TLabel& caption = *form.Label1;
+        const COLORREF ink = ColorToRGB(caption.Font().Color());
+        int dots = 0;
+        for (int x = caption.Left(); x < caption.Left() + caption.Width(); ++x)
+            dots += ColorToRGB(shot->PixelColor(x, caption.Top())) == ink;
+        return dots;
+    };
+    for (bool skinned : {true, false}) {
+        const char* look = skinned ? "skinned" : "unskinned";
+        ASSERT_EQ(form.SkinData1->Active(), skinned);
+        ASSERT_EQ(GetFocus(), Panel().Handle()) << look;
+        EXPECT_EQ(cueDots(), 0) << look;
+        Key(VK_TAB);
+        ASSERT_EQ(GetFocus(), form.movchk->Handle()) << look;
+        EXPECT_GE(cueDots(), 15) << look << ": the switch has the focus";
+        const bool was = form.movchk->Checked();
+        KeyTo(*form.movchk, VK_SPACE);
+        EXPECT_NE(form.movchk->Checked(), was) << look;
+        EXPECT_GE(cueDots(), 15) << look << ": toggled";
+        KeyTo(*form.movchk, VK_TAB);
+        EXPECT_EQ(cueDots(), 0) << look << ": the focus is back on the targets";
+        {
+            THeldKeys ctrl{VK_CONTROL};
+            Key('S');
+        }
+        PumpUntil(SkinSettled, 3000);
+        PumpFor(100);
+    }
+}
