@@ -6,6 +6,7 @@
 #include "FileClipboard.h"
 #include "IniFile.h"
 #include "Screen.h"
+#include "SingleStart.h"
 #include "SkinChoice.h"
 #include "Streams.h"
 #include "SysUtils.h"
@@ -803,6 +804,15 @@ void TForm1::UpdateUndoCommand() {
 }
 
 void TForm1::WndProc(TMessage& message) {
+    // A second start from this folder asks the window to come back instead of opening its own.
+    if (message.Msg == TSingleStart::ShowRunningMessage() && message.Msg != 0) {
+        HWND window = WindowHandle();
+        if (IsIconic(window))
+            ShowWindow(window, SW_RESTORE);
+        SetForegroundWindow(window);
+        message.Result = 1;
+        return;
+    }
     // The low four bits of a system command are the system's own.
     if (message.Msg == WM_SYSCOMMAND && (message.WParam & 0xFFF0) == UndoCommand) {
         message.Result = 0;
