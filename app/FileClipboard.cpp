@@ -49,6 +49,16 @@ std::optional<std::uint32_t> ReadDropEffect() {
     GlobalUnlock(global);
     return effect;
 }
+
+// The clipboard, open, offers exactly these files as cut.
+bool OffersCut(const TClipboardFiles& pasted) {
+    HANDLE drop = GetClipboardData(CF_HDROP);
+    if (!drop || DroppedFileNames(static_cast<HDROP>(drop)) != pasted.Paths)
+        return false;
+    const std::optional<std::uint32_t> effect = ReadDropEffect();
+    return effect && PreferredTransfer(*effect) == TTransferMode::Move;
+}
+
 // The thread's part in OLE, for as long as the telling takes.
 class TOleScope {
   public:
@@ -122,15 +132,15 @@ void TellSourceOfMove() {
 } // namespace
 
 void SettleMovedPaste(HWND owner, const TClipboardFiles& pasted, DWORD waitMs) {
+    // Another program's data on the clipboard by now is neither told nor taken away.
+    {
+        TOpenClipboard clipboard(owner, waitMs);
+        if (!clipboard.IsOpen() || !OffersCut(pasted))
+            return;
+    }
     TellSourceOfMove();
     TOpenClipboard clipboard(owner, waitMs);
-    if (!clipboard.IsOpen())
-        return;
-    HANDLE drop = GetClipboardData(CF_HDROP);
-    if (!drop || DroppedFileNames(static_cast<HDROP>(drop)) != pasted.Paths)
-        return;
-    const std::optional<std::uint32_t> effect = ReadDropEffect();
-    if (effect && PreferredTransfer(*effect) == TTransferMode::Move)
+    if (clipboard.IsOpen() && OffersCut(pasted))
         EmptyClipboard();
 }
 
