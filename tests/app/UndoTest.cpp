@@ -210,8 +210,9 @@ TEST_F(UndoTest, CtrlZAfterACopyRecyclesExactlyTheCreatedItemsAndSaysWhatStayed)
     ASSERT_TRUE(fs::exists(target / "Album" / "cover.txt"));
     EXPECT_TRUE(form->CanUndoLastTransfer());
 
-    EXPECT_EQ(CtrlZ(), "Sent to the Recycle Bin:\r\n    new.txt\r\n    Album\r\n\r\n"
-                       "Left as they are:\r\n    kept.txt: it was there before the transfer");
+    EXPECT_EQ(CtrlZ(),
+              "Sent to the Recycle Bin:\r\n    new.txt\r\n    Album\r\n\r\n"
+              "Left as they are:\r\n    kept.txt: it replaced an item of the same name in the target");
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[1].Function, static_cast<UINT>(FO_DELETE));
     EXPECT_EQ(calls[1].Flags, FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_WANTNUKEWARNING);
@@ -251,7 +252,7 @@ TEST_F(UndoTest, WhenTheLastTransferLeftNothingToTakeBackCtrlZAndTheMenuSayWhy) 
     ASSERT_EQ(ReadText(target / "f1.txt"), "new");
     EXPECT_TRUE(MenuEnabled()) << "a transfer just happened";
     const std::string replaced = "Nothing was undone.\r\n\r\nLeft as they are:\r\n"
-                                 "    f1.txt: it was there before the transfer";
+                                 "    f1.txt: it replaced an item of the same name in the target";
     // Typed as the user does: to the window that has the keyboard after the shell's question.
     EXPECT_EQ(Undo([&] {
                   THeldKeys control{VK_CONTROL};
