@@ -1,6 +1,10 @@
 #include "FileClipboard.h"
 
 #include "JvDragDrop.h"
+#include "SystemFunction.h"
+#include "TransferChoice.h"
+
+#include <ole2.h>
 
 const char* const ClipboardBusyText =
     "The clipboard is in use by another program. Try pasting again in a moment.";
@@ -45,7 +49,100 @@ std::optional<std::uint32_t> ReadDropEffect() {
     GlobalUnlock(global);
     return effect;
 }
+
+// The clipboard, open, offers exactly these files as cut.
+bool OffersCut(const TClipboardFiles& pasted) {
+    HANDLE drop = GetClipboardData(CF_HDROP);
+    if (!drop || DroppedFileNames(static_cast<HDROP>(drop)) != pasted.Paths)
+        return false;
+    const std::optional<std::uint32_t> effect = ReadDropEffect();
+    return effect && PreferredTransfer(*effect) == TTransferMode::Move;
+}
+
+// The thread's part in OLE, for as long as the telling takes.
+class TOleScope {
+  public:
+    TOleScope() {
+        static const TSystemFunction<decltype(&::OleInitialize)> oleInitialize{"ole32.dll", "OleInitialize"};
+        if (auto initialize = oleInitialize.Find())
+            joined_ = SUCCEEDED(initialize(nullptr));
+    }
+    TOleScope(const TOleScope&) = delete;
+    TOleScope& operator=(const TOleScope&) = delete;
+    ~TOleScope() {
+        static const TSystemFunction<decltype(&::OleUninitialize)> oleUninitialize{"ole32.dll",
+                                                                                   "OleUninitialize"};
+        if (joined_)
+            if (auto uninitialize = oleUninitialize.Find())
+                uninitialize();
+    }
+    bool Joined() const { return joined_; }
+
+  private:
+    bool joined_ = false;
+};
+
+// A reference to a COM object, released at the end of its scope.
+template <typename T> class TComRef {
+  public:
+    TComRef() = default;
+    TComRef(const TComRef&) = delete;
+    TComRef& operator=(const TComRef&) = delete;
+    ~TComRef() {
+        if (object_)
+            object_->Release();
+    }
+    T** Out() { return &object_; }
+    T* operator->() const { return object_; }
+    explicit operator bool() const { return object_ != nullptr; }
+
+  private:
+    T* object_ = nullptr;
+};
+
+// "Performed DropEffect" and "Paste Succeeded", both "move", handed to the clipboard's data object.
+void TellSourceOfMove() {
+    static const TSystemFunction<decltype(&::OleGetClipboard)> oleGetClipboard{"ole32.dll",
+                                                                               "OleGetClipboard"};
+    TOleScope ole;
+    auto getClipboard = oleGetClipboard.Find();
+    if (!ole.Joined() || !getClipboard)
+        return;
+    TComRef<IDataObject> source;
+    if (FAILED(getClipboard(source.Out())) || !source)
+        return;
+    for (const char* name : {"Performed DropEffect", "Paste Succeeded"}) {
+        FORMATETC format{static_cast<CLIPFORMAT>(RegisterClipboardFormatA(name)), nullptr, DVASPECT_CONTENT,
+                         -1, TYMED_HGLOBAL};
+        STGMEDIUM medium{};
+        medium.tymed = TYMED_HGLOBAL;
+        medium.hGlobal = GlobalAlloc(GMEM_MOVEABLE, sizeof(DWORD));
+        if (!format.cfFormat || !medium.hGlobal) {
+            if (medium.hGlobal)
+                GlobalFree(medium.hGlobal);
+            continue;
+        }
+        *static_cast<DWORD*>(GlobalLock(medium.hGlobal)) = DROPEFFECT_MOVE;
+        GlobalUnlock(medium.hGlobal);
+        // Taken over by the source when it accepts it.
+        if (FAILED(source->SetData(&format, &medium, TRUE)))
+            GlobalFree(medium.hGlobal);
+    }
+}
 } // namespace
+
+void SettleMovedPaste(HWND owner, const TClipboardFiles& pasted, DWORD waitMs) {
+    // Another program's data on the clipboard by now is neither told nor taken away.
+    {
+        TOpenClipboard clipboard(owner, waitMs);
+        if (!clipboard.IsOpen() || !OffersCut(pasted))
+            return;
+    }
+    TellSourceOfMove();
+    TOpenClipboard clipboard(owner, waitMs);
+    if (clipboard.IsOpen() && OffersCut(pasted))
+        EmptyClipboard();
+}
 
 TClipboardRead ReadClipboardFiles(HWND owner, TClipboardFiles& files, DWORD waitMs) {
     files = TClipboardFiles{};

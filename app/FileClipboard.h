@@ -24,5 +24,12 @@ struct TClipboardFiles {
 // (empty, text only, a refused drop block) is NoFiles.
 TClipboardRead ReadClipboardFiles(HWND owner, TClipboardFiles& files, DWORD waitMs = 500);
 
+// After the files read from the clipboard were all moved away, while the clipboard still offers
+// exactly those files as cut: tells their source, as the shell's protocol does, through the
+// clipboard's data object ("Performed DropEffect" and "Paste Succeeded", both "move"), then
+// empties the clipboard, as Explorer does: a second paste must not ask for files that are gone.
+// Whatever another program put there meanwhile is left alone.
+void SettleMovedPaste(HWND owner, const TClipboardFiles& pasted, DWORD waitMs = 500);
+
 // What the user is told when the clipboard stayed held.
 extern const char* const ClipboardBusyText;

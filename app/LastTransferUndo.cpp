@@ -103,7 +103,7 @@ void TLastTransferUndo::TWatch::Arrived() {
 // ---- the undo
 
 bool TLastTransferUndo::CanUndo() const {
-    return record_ && HasUndoableItems(*record_) && watching_ == 0 && !undoing_;
+    return record_ && !record_->Items.empty() && !Busy();
 }
 
 void TLastTransferUndo::Changed() {

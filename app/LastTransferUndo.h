@@ -48,14 +48,17 @@ class TLastTransferUndo {
     TLastTransferUndo(const TLastTransferUndo&) = delete;
     TLastTransferUndo& operator=(const TLastTransferUndo&) = delete;
 
-    // There is a transfer with items to take back, and neither a transfer nor an undo is under way.
+    // There is a last transfer that left items in the target (whether or not they can be taken
+    // back: the undo says why not), and neither a transfer nor an undo is under way.
     bool CanUndo() const;
+    // A transfer or an undo is under way.
+    bool Busy() const { return watching_ > 0 || undoing_; }
     // The record of the last transfer; none before the first and after its undo.
     const std::optional<TTransferRecord>& Record() const { return record_; }
 
     // Takes the last transfer back, once: asks the shell (owner: the window that owns its dialogs)
-    // and then looks at what it did. The plan with every step as it ended; empty when there was
-    // nothing to undo.
+    // for the items that can be taken back, if any, and then looks at what it did. The plan with
+    // every step as it ended; empty when there was nothing to undo.
     std::vector<TUndoStep> Undo(HWND owner, const TShellOperation& shell);
 
     // Called when CanUndo may have changed.

@@ -6,6 +6,8 @@
 #include "FileClipboard.h"
 #include "IniFile.h"
 #include "Screen.h"
+#include "SingleStart.h"
+#include "SkinChoice.h"
 #include "Streams.h"
 #include "SysUtils.h"
 #include "SystemFunction.h"
@@ -37,6 +39,59 @@ public:
 
 private:
     TItemsPanel& panel_;
+};
+
+// Whether the window shows focus cues now: not before the keyboard is used (the system keeps
+// that state, and the form as well, as not every system answers for it).
+bool FocusCuesShown(const TWinControl& control) {
+    const TCustomForm* form = control.ParentForm();
+    if (form && (form->HiddenCues() & UISF_HIDEFOCUS))
+        return false;
+    return (SendMessageA(control.WindowHandle(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
+}
+
+// The label beside the move switch is the switch's caption (its focus control): while the switch
+// has the keyboard, a dotted ring round the text shows it, as round a check box's own caption.
+// The switch has no text of its own, so neither the system nor the skin draws a cue for it.
+class TSwitchCaption : public TLabel {
+  public:
+    using TLabel::TLabel;
+
+  protected:
+    void Paint() override {
+        TLabel::Paint();
+        TWinControl* owner = FocusControl();
+        if (!owner || !owner->HandleAllocated() || GetFocus() != owner->Handle() || !FocusCuesShown(*owner))
+            return;
+        // Every other pixel in the text's colour, drawn opaque so that it shows on any skin.
+        TCanvas& canvas = Canvas();
+        const int right = std::min(Width(), canvas.TextWidth(Caption()) + 2);
+        const int bottom = Height();
+        const TColor ink = Font().Color();
+        for (int x = 0; x < right; x += 2) {
+            canvas.SetPixel(x, 0, ink);
+            canvas.SetPixel(x, bottom - 1, ink);
+        }
+        for (int y = 0; y < bottom; y += 2) {
+            canvas.SetPixel(0, y, ink);
+            canvas.SetPixel(right - 1, y, ink);
+        }
+    }
+};
+
+// The move switch: its caption shows again when the switch gains or loses the keyboard, and when
+// the window starts showing focus cues.
+class TMoveSwitch : public TCheckBox {
+  public:
+    using TCheckBox::TCheckBox;
+    TLabel* Caption = nullptr;
+
+    void WndProc(TMessage& message) override {
+        TCheckBox::WndProc(message);
+        if ((message.Msg == WM_SETFOCUS || message.Msg == WM_KILLFOCUS || message.Msg == WM_UPDATEUISTATE) &&
+            Caption)
+            Caption->Invalidate();
+    }
 };
 
 BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
@@ -206,7 +261,8 @@ void TForm1::BuildLayout()
     Panel1->SetHeight(24);
     Panel1->SetCaption("");
 
-    movchk = new TCheckBox(this);
+    auto* moveSwitch = new TMoveSwitch(this);
+    movchk = moveSwitch;
     movchk->SetName("movchk");
     movchk->SetParent(Panel1);
     movchk->SetBounds(29, 6, 16, 13);
@@ -215,7 +271,9 @@ void TForm1::BuildLayout()
     movchk->SetShowHint(true);
     movchk->OnClick = Bind<&TForm1::movchkClick>(this);
 
-    Label1 = new TLabel(this);
+    Label1 = new TSwitchCaption(this);
+    Label1->SetFocusControl(movchk);
+    moveSwitch->Caption = Label1;
     Label1->SetName("Label1");
     Label1->SetParent(Panel1);
     Label1->SetBounds(48, 4, 58, 15);
@@ -414,9 +472,7 @@ void TForm1::Fontsize2Click(TObject*) { panels1->Font().SetSize(panels1->Font().
 
 void TForm1::Changeskin1Click(TObject*)
 {
-    ++skinNumber_;
-    if (skinNumber_ > SkinStore1->Store().Count() - 1)
-        skinNumber_ = 0;
+    skinNumber_ = NextSkinNumber(skinNumber_, SkinStore1->Store().Count());
     SkinData1->LoadFromStore(*SkinStore1, skinNumber_);
 }
 
@@ -560,10 +616,17 @@ void TForm1::PasteFiles(TShiftState shift) {
     const TTransferKeys keys{(shift & ssShift) != 0, false};
     const auto preference = files.DropEffect ? PreferredTransfer(*files.DropEffect) : std::nullopt;
     const bool move = ChooseTransfer(movchk->Checked(), keys, preference) == TTransferMode::Move;
-    TransferToTarget(index, files.Paths, move ? FO_MOVE : FO_COPY);
+    const bool done = TransferToTarget(index, files.Paths, move ? FO_MOVE : FO_COPY);
+    // Files cut and now moved are gone from where the clipboard names them: Explorer is told, and
+    // the clipboard lets go of them. Any of them still there (the user skipped it) keeps the cut.
+    if (done && move && preference == TTransferMode::Move &&
+        std::all_of(files.Paths.begin(), files.Paths.end(), [](const std::wstring& path) {
+            return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+        }))
+        SettleMovedPaste(Handle(), files);
 }
 
-void TForm1::TransferToTarget(int index, const std::vector<std::wstring>& paths, UINT operation) {
+bool TForm1::TransferToTarget(int index, const std::vector<std::wstring>& paths, UINT operation) {
     // Whatever happens from here on, the lamp goes out and the cursor comes back.
     class TTransferScope {
     public:
@@ -600,15 +663,31 @@ void TForm1::TransferToTarget(int index, const std::vector<std::wstring>& paths,
         transferDestination_ = std::string(TargetPath(panels1->Items()[index])) + "\\";
         if (!DirectoryExists(transferDestination_)) {
             ShowMessage("Target folder not available!");
-            return;
+            return false;
         }
         scope.LightLed();
         Sleep(200);
         transferFailed_ = TransferFiles(paths, transferDestination_, operation);
     }
+    ActivateAfterTransfer();
     // The shell says nothing itself about a request it refused as a whole; the lamp is out by now.
     if (transferResult_ != 0 && !transferAborted_)
         ShowMessage(TransferFailureText(operation, transferResult_));
+    return !transferFailed_;
+}
+
+void TForm1::ActivateAfterTransfer() {
+    // The shell's dialogs belong to the hidden application window, and when one closes the system
+    // makes that window the active one: the keys (Ctrl+Z) would go nowhere until a click. While
+    // another transfer's dialog is still open, that dialog keeps the front.
+    HWND window = WindowHandle();
+    if (!window || transfersRunning_ > 0 || !IsWindowVisible(window) || IsIconic(window) ||
+        !IsWindowEnabled(window))
+        return;
+    if (GetForegroundWindow() != window)
+        SetForegroundWindow(window);
+    if (GetActiveWindow() != window)
+        SetActiveWindow(window);
 }
 
 bool TForm1::TransferFiles(const std::vector<std::wstring>& paths, const std::string& destination, UINT operation)
@@ -725,6 +804,15 @@ void TForm1::UpdateUndoCommand() {
 }
 
 void TForm1::WndProc(TMessage& message) {
+    // A second start from this folder asks the window to come back instead of opening its own.
+    if (message.Msg == TSingleStart::ShowRunningMessage() && message.Msg != 0) {
+        HWND window = WindowHandle();
+        if (IsIconic(window))
+            ShowWindow(window, SW_RESTORE);
+        SetForegroundWindow(window);
+        message.Result = 1;
+        return;
+    }
     // The low four bits of a system command are the system's own.
     if (message.Msg == WM_SYSCOMMAND && (message.WParam & 0xFFF0) == UndoCommand) {
         message.Result = 0;
@@ -735,12 +823,20 @@ void TForm1::WndProc(TMessage& message) {
 }
 
 void TForm1::UndoLastTransfer() {
-    if (!undo_.CanUndo())
+    // Never silent: when nothing can be handed to the shell, the user is told why.
+    if (!undo_.CanUndo()) {
+        const char* why = undo_.Busy() ? "A transfer is under way: it can be undone when it has ended."
+                          : undo_.Record()
+                              ? "Nothing was undone: the last transfer brought nothing into the target."
+                              : "There is no transfer to undo.";
+        MessageDlg(why, mtInformation, {mbOK});
         return;
+    }
     const bool move = undo_.Record()->Move;
     const std::vector<TUndoStep> plan = undo_.Undo(Application->Handle(), [this](SHFILEOPSTRUCTW& request) {
         return OnFileOperation ? OnFileOperation(this, request) : shFileOperation(&request);
     });
+    ActivateAfterTransfer();
     MessageDlg(UndoMessage(move, plan, [](const std::wstring& name) { return AnsiPath(name); }),
                mtInformation, {mbOK});
 }

@@ -76,9 +76,10 @@ public:
 
     // The system menu's command "Undo last transfer" (Ctrl+Z does the same).
     static constexpr UINT UndoCommand = 0x0120;
-    // The last transfer left items that can be taken back, and none is under way.
+    // The last transfer left items in the target, and none is under way.
     bool CanUndoLastTransfer() const { return undo_.CanUndo(); }
-    // Takes the last transfer back, once, and says what was undone and what was left and why.
+    // Takes the last transfer back, once, and says what was undone and what was left and why;
+    // when there is nothing to take back, it says that and why.
     void UndoLastTransfer();
     void WndProc(TMessage& message) override;
 
@@ -125,10 +126,13 @@ private:
     void ShowLedNow();
     int ShellFileOperation(TObject* sender, SHFILEOPSTRUCTW& request);
     // Copies or moves the paths into the folder of target index, as a drop on it does: lamp, wait
-    // cursor, one shell request, and a word when the folder is gone or the shell refused.
-    void TransferToTarget(int index, const std::vector<std::wstring>& paths, UINT operation);
+    // cursor, one shell request, and a word when the folder is gone or the shell refused. True
+    // when the shell carried the request out, without failure or abort.
+    bool TransferToTarget(int index, const std::vector<std::wstring>& paths, UINT operation);
     // Ctrl+V: the files on the clipboard into the current target.
     void PasteFiles(TShiftState shift);
+    // After a transfer or an undo: the window is the active one again, with the keyboard.
+    void ActivateAfterTransfer();
 
     std::string targetsPath_;
     std::string settingsPath_;

@@ -55,7 +55,7 @@ bool ChangedSince(const TEntryFacts& then, const TEntryFacts& now) {
 const char* ReasonText(TLeaveReason reason, bool move) {
     switch (reason) {
     case lrExistedBefore:
-        return "it was there before the transfer";
+        return "it replaced an item of the same name in the target";
     case lrRenamed:
         return "it arrived under a new name that the shell gave it";
     case lrAmbiguous:

@@ -10,6 +10,8 @@ set(PP_PURE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/../app/TargetEntry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../app/TransferRequest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../app/WindowPlacement.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../app/SkinChoice.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../tools/skingallery/GalleryArguments.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinConvert.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/SkinArchive.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../skin/WinSkinIni.cpp

@@ -10,6 +10,8 @@ set(PP_PURE_TEST_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/app/TargetEntryTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/app/TransferRequestTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/app/WindowPlacementTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/app/SkinChoiceTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/tools/GalleryArgumentsTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/LzhCodecTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/SkinArchiveTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/QuickIniTest.cpp

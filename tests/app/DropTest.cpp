@@ -491,6 +491,32 @@ TEST_F(DropTest, AFailedTransferIsReportedAndAnAbortedOneIsNot)
     EXPECT_EQ(calls.size(), 3u);
 }
 
+TEST_F(DropTest, TheWindowIsActiveAgainAfterATransferWithOrWithoutTheShellsDialog) {
+    MakeForm({AnsiPath(targetA.wstring())});
+    WriteText(targetA / "f1.txt", "old");
+    SetForegroundWindow(form->Handle());
+    PumpPending();
+    ASSERT_EQ(GetActiveWindow(), form->Handle());
+    auto expectActive = [&](const char* when) {
+        PumpPending();
+        EXPECT_EQ(GetForegroundWindow(), form->Handle()) << when;
+        EXPECT_EQ(GetActiveWindow(), form->Handle()) << when;
+        // The keys go to the targets again.
+        EXPECT_EQ(GetFocus(), form->panels1->Handle()) << when;
+    };
+    {
+        // The real shell asks before it replaces f1.txt; its dialog belongs to the application's
+        // hidden window.
+        TDialogAnswerer overwrite(TAnswer::PressId("#32770", IDYES));
+        Drop(form->panels1, {Source(L"f1.txt", "new")}, CentreOf(0));
+        EXPECT_TRUE(overwrite.Wait().Answered);
+    }
+    EXPECT_EQ(ReadText(targetA / "f1.txt"), "new");
+    expectActive("after the shell's question");
+    Drop(form->panels1, {Source(L"f2.txt")}, CentreOf(0));
+    expectActive("after a transfer without a question");
+}
+
 class BottomStripDrop : public DropTest {
 protected:
     void SetUp() override
@@ -693,6 +719,155 @@ TEST_F(KeyedTransferTest, ControlVMovesFilesThatWereCutAndShiftMovesCopiedOnes) 
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[2].Function, static_cast<UINT>(FO_MOVE));
     EXPECT_EQ(ReadText(targetB / "plain.txt"), "z");
+}
+
+// Files cut in Explorer as its clipboard holds them: a data object offering the drop block and
+// the preferred drop effect "move", which records what the pasting program tells it.
+class TCutFiles : public IDataObject {
+  public:
+    explicit TCutFiles(std::vector<fs::path> paths) : paths_(std::move(paths)) {}
+    std::map<std::string, DWORD> Told; // format name, drop effect
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (iid == IID_IUnknown || iid == IID_IDataObject) {
+            *object = static_cast<IDataObject*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references_; }
+
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+        if (QueryGetData(format) != S_OK)
+            return DV_E_FORMATETC;
+        medium->tymed = TYMED_HGLOBAL;
+        medium->pUnkForRelease = nullptr;
+        if (format->cfFormat == CF_HDROP) {
+            medium->hGlobal = MakeDrop(paths_, POINT{0, 0}, true);
+        } else {
+            medium->hGlobal = GlobalAlloc(GMEM_MOVEABLE, sizeof(DWORD));
+            *static_cast<DWORD*>(GlobalLock(medium->hGlobal)) = DROPEFFECT_MOVE;
+            GlobalUnlock(medium->hGlobal);
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
+        return (format->cfFormat == CF_HDROP || format->cfFormat == PreferredEffect()) &&
+                       (format->tymed & TYMED_HGLOBAL)
+                   ? S_OK
+                   : DV_E_FORMATETC;
+    }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
+        out->ptd = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC* format, STGMEDIUM* medium, BOOL release) override {
+        char name[64] = {};
+        GetClipboardFormatNameA(format->cfFormat, name, sizeof name);
+        if (medium->tymed == TYMED_HGLOBAL && GlobalSize(medium->hGlobal) >= sizeof(DWORD)) {
+            Told[name] = *static_cast<DWORD*>(GlobalLock(medium->hGlobal));
+            GlobalUnlock(medium->hGlobal);
+        }
+        if (release)
+            ReleaseStgMedium(medium);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** formats) override {
+        if (direction != DATADIR_GET)
+            return E_NOTIMPL;
+        FORMATETC offered[] = {{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL},
+                               {PreferredEffect(), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}};
+        return SHCreateStdEnumFmtEtc(2, offered, formats);
+    }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+        return OLE_E_ADVISENOTSUPPORTED;
+    }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+
+  private:
+    static CLIPFORMAT PreferredEffect() {
+        return static_cast<CLIPFORMAT>(RegisterClipboardFormatA("Preferred DropEffect"));
+    }
+    std::vector<fs::path> paths_;
+    ULONG references_ = 1;
+};
+
+// Whether the clipboard hands a pasting program the source's own data object, which hears what it
+// is told. Windows' does; Wine's hands out a copy that takes nothing back.
+bool ClipboardForwardsToTheSource(TCutFiles& source) {
+    IDataObject* clipboard = nullptr;
+    if (FAILED(OleGetClipboard(&clipboard)) || !clipboard)
+        return false;
+    FORMATETC format{static_cast<CLIPFORMAT>(RegisterClipboardFormatA("Perchpoints probe")), nullptr,
+                     DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    medium.tymed = TYMED_HGLOBAL;
+    medium.hGlobal = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD));
+    if (FAILED(clipboard->SetData(&format, &medium, TRUE)))
+        GlobalFree(medium.hGlobal);
+    clipboard->Release();
+    return source.Told.erase("Perchpoints probe") > 0;
+}
+
+TEST_F(KeyedTransferTest, ControlVOfCutFilesTellsTheSourceAndEmptiesTheClipboardWhileItStillHoldsThem) {
+    FocusSecondTarget();
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    {
+        const fs::path cut = Source(L"cut.txt", "x");
+        TCutFiles explorer({cut});
+        ASSERT_EQ(OleSetClipboard(&explorer), S_OK);
+        const bool forwards = ClipboardForwardsToTheSource(explorer);
+        PasteKeys();
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_EQ(calls[0].Function, static_cast<UINT>(FO_MOVE));
+        EXPECT_EQ(ReadText(targetB / "cut.txt"), "x");
+        if (forwards) {
+            EXPECT_EQ(explorer.Told, (std::map<std::string, DWORD>{{"Performed DropEffect", DROPEFFECT_MOVE},
+                                                                   {"Paste Succeeded", DROPEFFECT_MOVE}}));
+        }
+        EXPECT_FALSE(IsClipboardFormatAvailable(CF_HDROP));
+        OleSetClipboard(nullptr);
+    }
+    OleUninitialize();
+
+    // Cut files put there without a data object are let go of too, and a second Ctrl+V finds
+    // nothing to ask for.
+    PutFiles({Source(L"plain cut.txt")}, DropEffectMove);
+    PasteKeys();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_FALSE(fs::exists(root / "source" / "plain cut.txt"));
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_HDROP));
+    {
+        TDialogAnswerer none(TAnswer::Press("TMessageForm", "OK").Within(500));
+        PasteKeys();
+        EXPECT_FALSE(none.Wait().Found);
+    }
+    EXPECT_EQ(calls.size(), 2u);
+
+    // What another program put on the clipboard meanwhile stays.
+    PutFiles({Source(L"third.txt")}, DropEffectMove);
+    duringShellCall = [&] { PutFiles({Source(L"other.txt")}, DropEffectMove); };
+    PasteKeys();
+    duringShellCall = nullptr;
+    EXPECT_FALSE(fs::exists(root / "source" / "third.txt"));
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_HDROP));
+    // So do cut files that are still there (the user skipped them; the shell says it is done),
+    // and a copy moved with Shift.
+    PutFiles({Source(L"skipped.txt")}, DropEffectMove);
+    refusal = TRefusal{0, FALSE};
+    PasteKeys();
+    refusal.reset();
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_HDROP));
+    PutFiles({Source(L"copied.txt")}, DropEffectCopy);
+    PasteKeys(/*shift*/ true);
+    EXPECT_FALSE(fs::exists(root / "source" / "copied.txt"));
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_HDROP));
+    EXPECT_EQ(calls.size(), 5u);
 }
 
 TEST_F(KeyedTransferTest, ControlVWithoutFilesOnTheClipboardDoesNothingAndSaysNothing) {

@@ -307,3 +307,64 @@ TEST_F(KeyboardTest, TheMenuKeyAndShiftF10OpenThePopupMenuAtTheCurrentTargetForI
     ASSERT_TRUE(answer.Wait().Answered);
     EXPECT_EQ(form.panels1->Items().Lines(), (TLines{"C:\\A", "C:\\C", "C:\\D"}));
 }
+
+TEST_F(KeyboardTest, FromASkinNumberThatNamesNoSkinTheFirstChangeSkinSelectsTheFirstSkin) {
+    auto holds = [&](int item) {
+        return form_->SkinData1->PackedSkin().Bytes() ==
+               form_->SkinStore1->Store().Items(item)->DataStream().Bytes();
+    };
+    auto changeSkin = [&] {
+        TDialogAnswerer change(TAnswer::ChooseMenu("Change skin"));
+        Key(VK_APPS);
+        PumpUntil([&] { return change.Done(); });
+        PumpUntil(SkinSettled, 3000);
+        EXPECT_TRUE(change.Wait().Answered);
+    };
+    for (const char* saved : {"-5", "8", "2147483647"}) {
+        folder_.Write("perchpoints.ini", std::string("[Settings]\r\nSkin=") + saved + "\r\n");
+        Start({"C:\\A"});
+        // The number names no skin: the window keeps the skin it was built with, a copy of the second.
+        EXPECT_TRUE(holds(1)) << saved;
+        changeSkin();
+        EXPECT_EQ(form_->SkinNumber(), 0) << saved;
+        EXPECT_TRUE(holds(0)) << saved;
+        changeSkin();
+        EXPECT_TRUE(holds(1)) << saved;
+    }
+}
+
+TEST_F(KeyboardTest, TheMoveSwitchShowsAFocusCueSkinnedAndUnskinnedAndSpaceTogglesIt) {
+    TForm1& form = Start({"C:\\A", "C:\\B"});
+    // Dots of the caption's ink along the top row of the caption beside the box (no letter
+    // reaches it).
+    auto cueDots = [&] {
+        auto shot = CaptureClient(form.Panel1->Handle());
+        const TLabel& caption = *form.Label1;
+        const COLORREF ink = ColorToRGB(caption.Font().Color());
+        int dots = 0;
+        for (int x = caption.Left(); x < caption.Left() + caption.Width(); ++x)
+            dots += ColorToRGB(shot->PixelColor(x, caption.Top())) == ink;
+        return dots;
+    };
+    for (bool skinned : {true, false}) {
+        const char* look = skinned ? "skinned" : "unskinned";
+        ASSERT_EQ(form.SkinData1->Active(), skinned);
+        ASSERT_EQ(GetFocus(), Panel().Handle()) << look;
+        EXPECT_EQ(cueDots(), 0) << look;
+        Key(VK_TAB);
+        ASSERT_EQ(GetFocus(), form.movchk->Handle()) << look;
+        EXPECT_GE(cueDots(), 15) << look << ": the switch has the focus";
+        const bool was = form.movchk->Checked();
+        KeyTo(*form.movchk, VK_SPACE);
+        EXPECT_NE(form.movchk->Checked(), was) << look;
+        EXPECT_GE(cueDots(), 15) << look << ": toggled";
+        KeyTo(*form.movchk, VK_TAB);
+        EXPECT_EQ(cueDots(), 0) << look << ": the focus is back on the targets";
+        {
+            THeldKeys ctrl{VK_CONTROL};
+            Key('S');
+        }
+        PumpUntil(SkinSettled, 3000);
+        PumpFor(100);
+    }
+}

@@ -183,7 +183,7 @@ TEST(TransferUndoPlan, CopyOfACreatedAndAnOverwrittenItemRecyclesOnlyTheCreatedO
     EXPECT_EQ(plan[1].Reason, lrExistedBefore);
     EXPECT_EQ(UndoMessage(false, plan, Narrow),
               "Sent to the Recycle Bin:\r\n    fresh.txt\r\n\r\n"
-              "Left as they are:\r\n    kept.txt: it was there before the transfer");
+              "Left as they are:\r\n    kept.txt: it replaced an item of the same name in the target");
 }
 
 // ---- carrying it out and telling the user

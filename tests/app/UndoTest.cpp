@@ -210,8 +210,9 @@ TEST_F(UndoTest, CtrlZAfterACopyRecyclesExactlyTheCreatedItemsAndSaysWhatStayed)
     ASSERT_TRUE(fs::exists(target / "Album" / "cover.txt"));
     EXPECT_TRUE(form->CanUndoLastTransfer());
 
-    EXPECT_EQ(CtrlZ(), "Sent to the Recycle Bin:\r\n    new.txt\r\n    Album\r\n\r\n"
-                       "Left as they are:\r\n    kept.txt: it was there before the transfer");
+    EXPECT_EQ(CtrlZ(),
+              "Sent to the Recycle Bin:\r\n    new.txt\r\n    Album\r\n\r\n"
+              "Left as they are:\r\n    kept.txt: it replaced an item of the same name in the target");
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[1].Function, static_cast<UINT>(FO_DELETE));
     EXPECT_EQ(calls[1].Flags, FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_WANTNUKEWARNING);
@@ -231,12 +232,54 @@ TEST_F(UndoTest, CtrlZAfterACopyRecyclesExactlyTheCreatedItemsAndSaysWhatStayed)
         EXPECT_EQ(ReadText(*trash / "Album" / "cover.txt"), "c");
     }
 
-    // Only once.
+    // Only once; a second Ctrl+Z says so.
     EXPECT_FALSE(form->CanUndoLastTransfer());
-    TDialogAnswerer none(TAnswer::Press("TMessageForm", "OK").Within(500));
-    PressCtrlZ();
-    EXPECT_FALSE(none.Wait().Found);
+    EXPECT_EQ(CtrlZ(), "There is no transfer to undo.");
     EXPECT_EQ(calls.size(), 2u);
+}
+
+TEST_F(UndoTest, WhenTheLastTransferLeftNothingToTakeBackCtrlZAndTheMenuSayWhy) {
+    WriteText(target / "f1.txt", "old");
+    MakeForm();
+    SetForegroundWindow(form->Handle());
+    PumpPending();
+    EXPECT_EQ(CtrlZ(), "There is no transfer to undo.");
+    {
+        TDialogAnswerer overwrite(TAnswer::PressId("#32770", IDYES));
+        Drop({Source(L"f1.txt", "new")});
+        EXPECT_TRUE(overwrite.Wait().Answered);
+    }
+    ASSERT_EQ(ReadText(target / "f1.txt"), "new");
+    EXPECT_TRUE(MenuEnabled()) << "a transfer just happened";
+    const std::string replaced = "Nothing was undone.\r\n\r\nLeft as they are:\r\n"
+                                 "    f1.txt: it replaced an item of the same name in the target";
+    // Typed as the user does: to the window that has the keyboard after the shell's question.
+    EXPECT_EQ(Undo([&] {
+                  THeldKeys control{VK_CONTROL};
+                  PostMessageA(GetFocus(), WM_KEYDOWN, 'Z', 1);
+                  PumpPending();
+              }),
+              replaced);
+    EXPECT_EQ(ReadText(target / "f1.txt"), "new");
+    EXPECT_EQ(calls.size(), 1u) << "the shell is not asked to do nothing";
+    EXPECT_FALSE(MenuEnabled());
+
+    // A transfer that brought nothing.
+    refusal = TRefusal{ERROR_CANCELLED, TRUE};
+    Drop({Source(L"f2.txt", "2")});
+    refusal.reset();
+    EXPECT_FALSE(MenuEnabled());
+    EXPECT_EQ(CtrlZ(), "Nothing was undone: the last transfer brought nothing into the target.");
+
+    // The menu item answers as Ctrl+Z does.
+    {
+        TDialogAnswerer overwrite(TAnswer::PressId("#32770", IDYES));
+        Drop({Source(L"f1.txt", "newer")});
+        EXPECT_TRUE(overwrite.Wait().Answered);
+    }
+    EXPECT_TRUE(MenuEnabled());
+    EXPECT_EQ(Undo([&] { PostMessageA(form->Handle(), WM_SYSCOMMAND, TForm1::UndoCommand, 0); }), replaced);
+    EXPECT_EQ(ReadText(target / "f1.txt"), "newer");
 }
 
 TEST_F(UndoTest, UndoFromTheSystemMenuAfterAMoveBringsTheItemsBackWhereTheyCameFrom) {

@@ -1,47 +1,59 @@
 // skingallery: one window with every kind of control the skin engine draws, for skin authors.
-//   skingallery              the built-in skins (Page Up / Page Down or the list step through them)
-//   skingallery file.skn     a packed skin made by `perchskin pack`
-//   skingallery --skin N --still
-//                            built-in skin N, the progress bar standing still (for pictures)
-//   skingallery --size WxH   the window W by H pixels, at the screen's top left
+// The command line is told by GalleryUsage (skingallery --help).
 
 #include "Application.h"
+#include "GalleryArguments.h"
 #include "GalleryForm.h"
+#include "Handles.h"
 #include "WinSkinDlg.h"
 
 #include <windows.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
+#include <vector>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
-{
+namespace {
+// The gallery has no console of its own: a text goes where its output was sent, else to the
+// console it was started from, else into a message box.
+void Tell(DWORD stream, const std::string& text, UINT icon) {
+    HANDLE out = GetStdHandle(stream);
+    TOwnedHandle console;
+    if ((!out || out == INVALID_HANDLE_VALUE) && AttachConsole(ATTACH_PARENT_PROCESS)) {
+        HANDLE opened = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        if (opened != INVALID_HANDLE_VALUE)
+            console.Reset(opened);
+        out = console.Get();
+    }
+    DWORD written = 0;
+    if (out && out != INVALID_HANDLE_VALUE &&
+        WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr))
+        return;
+    MessageBoxA(nullptr, text.c_str(), "Skin gallery", MB_OK | icon);
+}
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
-        std::string skinFile;
-        int skin = 0;
-        bool still = false;
-        int width = 0, height = 0;
-        for (int i = 1; i < __argc; ++i) {
-            const std::string arg = __argv[i];
-            if (arg == "--skin" && i + 1 < __argc)
-                skin = std::atoi(__argv[++i]);
-            else if (arg == "--still")
-                still = true;
-            else if (arg == "--size" && i + 1 < __argc)
-                std::sscanf(__argv[++i], "%dx%d", &width, &height);
-            else
-                skinFile = arg;
+        const TGalleryArguments arguments =
+            ParseGalleryArguments(std::vector<std::string>(__argv + (__argc > 0 ? 1 : 0), __argv + __argc));
+        if (!arguments.Error.empty()) {
+            Tell(STD_ERROR_HANDLE, "skingallery: " + arguments.Error + "\n" + GalleryUsage, MB_ICONSTOP);
+            return 2;
+        }
+        if (arguments.Help) {
+            Tell(STD_OUTPUT_HANDLE, GalleryUsage, MB_ICONINFORMATION);
+            return 0;
         }
         TApplication application;
         application.SetTitle("Skin gallery");
-        TGalleryForm* form = application.CreateForm<TGalleryForm>(skinFile);
-        if (skinFile.empty() && skin != 0)
-            form->ShowSkin(skin);
-        if (still)
+        TGalleryForm* form = application.CreateForm<TGalleryForm>(arguments.SkinFile);
+        if (arguments.SkinFile.empty() && arguments.Skin != 0)
+            form->ShowSkin(arguments.Skin);
+        if (arguments.Still)
             form->StopMoving();
-        if (width > 0 && height > 0)
-            form->SetBounds(0, 0, width, height);
+        if (arguments.Width > 0 && arguments.Height > 0)
+            form->SetBounds(0, 0, arguments.Width, arguments.Height);
         application.Run();
         FreeSkinManager();
     } catch (const std::exception& error) {
