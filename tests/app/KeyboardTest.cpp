@@ -79,7 +79,7 @@ class KeyboardTest : public TUiTest {
     void SetUp() override {
         TUiTest::SetUp();
         // The mouse stays out of the way: a menu opening under it would select what it points at.
-        SetCursorPos(0, 0);
+        EXPECT_TRUE(MovePointerTo(0, 0));
     }
     void TearDown() override {
         form_.reset();

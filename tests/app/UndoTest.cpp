@@ -403,7 +403,7 @@ class SystemMenuUndoTest : public UndoTest {
     TWinSkinForm* Frame() const { return SkinManager() ? SkinManager()->FindFrame(form->Handle()) : nullptr; }
 
     void StartSkinned() {
-        SetCursorPos(0, 0);
+        EXPECT_TRUE(MovePointerTo(0, 0));
         MakeForm();
         PumpUntil([&] { return ActionRan() && Frame() && Frame()->FrameState() == fsRunning; }, 3000);
         ASSERT_TRUE(Frame() && Frame()->FrameState() == fsRunning);
