@@ -2,6 +2,7 @@
 // the focus, a focus cue marks the current target once the keyboard is used, Up/Down/Home/End
 // move it, Enter opens it, and the menu key or Shift+F10 opens the popup menu at it and for it.
 #include "Main.h"
+#include "SkinActions.h"
 
 #include "HeldKeys.h"
 #include "UiTestSupport.h"
@@ -20,12 +21,6 @@
 
 namespace {
 using TLines = std::vector<std::string>;
-
-// The skin manager has done what it was asked (skin the windows, change or drop the skin).
-bool SkinSettled() {
-    TSkinManage* manager = SkinManager();
-    return manager && !manager->TimerEnabled() && manager->PendingSkinData() == nullptr;
-}
 
 // The screen rectangle of the next popup menu this process shows, which it then dismisses.
 class TMenuWatcher {
@@ -92,7 +87,7 @@ class KeyboardTest : public TUiTest {
         form_->OnOpenFolder = Bind<&KeyboardTest::FolderOpened>(this);
         form_->Show();
         PumpFor(50);
-        PumpUntil(SkinSettled, 3000);
+        PumpUntil(SkinActionDone, 3000);
         PumpPending();
         RedrawWindow(form_->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         return *form_;
@@ -246,7 +241,7 @@ TEST_F(KeyboardTest, TheFocusCueShowsAfterKeyboardUseAndStaysThroughSkinChanges)
             Key('S');
         }
         ASSERT_EQ(form.SkinData1->Active(), active);
-        PumpUntil(SkinSettled, 3000);
+        PumpUntil(SkinActionDone, 3000);
         PumpFor(100);
         EXPECT_EQ(GetFocus(), Panel().Handle());
         ExpectCueOn(0, active ? "skinned again" : "unskinned");
@@ -255,7 +250,7 @@ TEST_F(KeyboardTest, TheFocusCueShowsAfterKeyboardUseAndStaysThroughSkinChanges)
     TDialogAnswerer change(TAnswer::ChooseMenu("Change skin"));
     Key(VK_APPS);
     PumpUntil([&] { return change.Done(); });
-    PumpUntil(SkinSettled, 3000);
+    PumpUntil(SkinActionDone, 3000);
     PumpFor(100);
     ASSERT_TRUE(change.Wait().Answered);
     EXPECT_EQ(form.SkinNumber(), 1);
@@ -317,7 +312,7 @@ TEST_F(KeyboardTest, FromASkinNumberThatNamesNoSkinTheFirstChangeSkinSelectsTheF
         TDialogAnswerer change(TAnswer::ChooseMenu("Change skin"));
         Key(VK_APPS);
         PumpUntil([&] { return change.Done(); });
-        PumpUntil(SkinSettled, 3000);
+        PumpUntil(SkinActionDone, 3000);
         EXPECT_TRUE(change.Wait().Answered);
     };
     for (const char* saved : {"-5", "8", "2147483647"}) {
@@ -364,7 +359,7 @@ TEST_F(KeyboardTest, TheMoveSwitchShowsAFocusCueSkinnedAndUnskinnedAndSpaceToggl
             THeldKeys ctrl{VK_CONTROL};
             Key('S');
         }
-        PumpUntil(SkinSettled, 3000);
+        PumpUntil(SkinActionDone, 3000);
         PumpFor(100);
     }
 }

@@ -3,6 +3,7 @@
 // message that follows is answered as a user would. The shell calls are watched through the
 // window's file-operation seam.
 #include "Main.h"
+#include "SkinActions.h"
 
 #include "HeldKeys.h"
 #include "SysUtils.h"
@@ -386,11 +387,6 @@ TEST_F(UndoTest, TheSystemMenuItemIsEnabledOnlyWhileThereIsSomethingToUndo) {
 
 // ---- the system menu as the skin draws it and as the system does
 
-bool ActionRan() {
-    TSkinManage* manager = SkinManager();
-    return manager && !manager->TimerEnabled() && manager->PendingSkinData() == nullptr;
-}
-
 const TMenuEntry* FindEntry(const TDialogReport& report, const std::string& caption) {
     for (const TMenuEntry& entry : report.MenuItems)
         if (entry.Caption == caption)
@@ -405,7 +401,7 @@ class SystemMenuUndoTest : public UndoTest {
     void StartSkinned() {
         EXPECT_TRUE(MovePointerTo(0, 0));
         MakeForm();
-        PumpUntil([&] { return ActionRan() && Frame() && Frame()->FrameState() == fsRunning; }, 3000);
+        PumpUntil([&] { return SkinActionDone() && Frame() && Frame()->FrameState() == fsRunning; }, 3000);
         ASSERT_TRUE(Frame() && Frame()->FrameState() == fsRunning);
         SetForegroundWindow(form->Handle());
         PumpPending();
@@ -465,7 +461,7 @@ TEST_F(SystemMenuUndoTest, TheItemShowsWithItsStateAndUndoesSkinnedAndUnskinned)
     // Ctrl+S: the system's own menu.
     WORD key = 'S';
     form->FormKeyDown(form.get(), key, ssCtrl);
-    EXPECT_TRUE(PumpUntil(ActionRan, 3000));
+    EXPECT_TRUE(PumpUntil(SkinActionDone, 3000));
     PumpPending();
     ASSERT_FALSE(Frame());
     TDialogReport plain = OpenSystemMenu("");

@@ -7,6 +7,7 @@
 // Expected pixels come from the skin component's own images: a button's outer ring is the
 // nine-slice cell of the skin's Buttons image, a check box's mark is the check image's cell.
 #include "GuiObjects.h"
+#include "SkinActions.h"
 #include "UiTestSupport.h"
 
 #include "Buttons.h"
@@ -35,11 +36,6 @@
 #include <vector>
 
 namespace {
-
-bool ActionRan() {
-    TSkinManage* manager = SkinManager();
-    return manager && !manager->TimerEnabled() && manager->PendingSkinData() == nullptr;
-}
 
 TWinSkinForm* FrameOf(HWND window) {
     return SkinManager() ? SkinManager()->FindFrame(window) : nullptr;
@@ -246,7 +242,7 @@ class ControlDiscoveryTest : public TUiTest {
         form_.reset(new TForm1(&TestApplication(), folder_.Path("perchpoints.exe")));
         form_->Show();
         PumpPending();
-        PumpUntil([&] { return ActionRan() && Frame() && Frame()->FrameState() == fsRunning; }, 3000);
+        PumpUntil([&] { return SkinActionDone() && Frame() && Frame()->FrameState() == fsRunning; }, 3000);
         SetForegroundWindow(Window());
         PumpPending();
     }
@@ -257,13 +253,13 @@ class ControlDiscoveryTest : public TUiTest {
 
     void ChangeSkin() {
         form_->Changeskin1Click(nullptr);
-        EXPECT_TRUE(PumpUntil(ActionRan, 3000));
+        EXPECT_TRUE(PumpUntil(SkinActionDone, 3000));
         PumpPending();
     }
     void CtrlS() {
         WORD key = 'S';
         form_->FormKeyDown(form_.get(), key, ssCtrl);
-        EXPECT_TRUE(PumpUntil(ActionRan, 3000));
+        EXPECT_TRUE(PumpUntil(SkinActionDone, 3000));
         PumpUntil([&] { return !Frame() || Frame()->FrameState() == fsRunning; }, 2000);
         PumpPending();
     }
@@ -751,7 +747,7 @@ TEST_F(ControlDiscoveryTest, AFormsControlsWearTheSkinBeforeItIsFirstSeenAndLate
     after->SetBounds(110, 10, 90, 26);
     after->SetCaption("After");
     after->HandleNeeded();
-    ASSERT_TRUE(PumpUntil([&] { return ActionRan() && AdapterOf(form.Handle(), after); }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return SkinActionDone() && AdapterOf(form.Handle(), after); }, 3000));
     PumpPending();
     EXPECT_EQ(ClassOf(AdapterOf(form.Handle(), after)), "TSkinButton");
     EXPECT_GT(watch.Paints, 0);

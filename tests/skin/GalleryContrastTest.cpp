@@ -18,6 +18,7 @@
 // not text, for which the WCAG asks 3:1. So are the glyphs and check marks of the menus: the
 // ticks of a popup menu and of a menu-bar popup and the glyphs of the skinned system menu, on a
 // normal and on a selected row (enabled items; the WCAG exempts inactive ones as for text).
+#include "SkinActions.h"
 #include "UiTestSupport.h"
 
 #include "GalleryForm.h"
@@ -45,11 +46,6 @@ namespace {
 
 constexpr double TextLevel = 4.5;
 constexpr double GraphicLevel = 3.0;
-
-bool ActionRan() {
-    TSkinManage* manager = SkinManager();
-    return manager && !manager->TimerEnabled() && manager->PendingSkinData() == nullptr;
-}
 
 std::string Hex(std::uint32_t colour) {
     char text[16];
@@ -188,7 +184,7 @@ class GalleryContrastTest : public TUiTest {
     void ShowSkin(int index) {
         form_->ShowSkin(index);
         EXPECT_TRUE(
-            PumpUntil([&] { return ActionRan() && Frame() && Frame()->FrameState() == fsRunning; }, 5000));
+            PumpUntil([&] { return SkinActionDone() && Frame() && Frame()->FrameState() == fsRunning; }, 5000));
         SetForegroundWindow(Window());
         SetActiveWindow(Window());
         PumpPending();

@@ -7,6 +7,7 @@
 // margins): the margins of each frame piece are copied 1:1 from the current cell, so the window
 // must show exactly those pixels there.
 #include "GuiObjects.h"
+#include "SkinActions.h"
 #include "UiTestSupport.h"
 
 #include "Dialogs.h"
@@ -211,10 +212,6 @@ HWND FindThreadWindow(const char* className) {
 
 DWORD GuiObjects(DWORD kind) { return kind == GR_GDIOBJECTS ? GdiObjectCount() : UserObjectCount(); }
 
-bool ActionRan() {
-    TSkinManage* manager = SkinManager();
-    return manager && !manager->TimerEnabled() && manager->PendingSkinData() == nullptr;
-}
 } // namespace
 
 class SkinFrameTest : public TUiTest {
@@ -235,7 +232,7 @@ protected:
         PumpPending();
         // The frame starts on a message the manager posts; painting follows. A manager left
         // running by an earlier test also refreshes the frame for the skin loaded at start.
-        PumpUntil([&] { return ActionRan() && Frame() && Frame()->FrameState() == fsRunning; }, 3000);
+        PumpUntil([&] { return SkinActionDone() && Frame() && Frame()->FrameState() == fsRunning; }, 3000);
         Activate();
     }
     void Activate() {
@@ -250,14 +247,14 @@ protected:
     // "Change skin", then the manager's deferred refresh.
     void ChangeSkin() {
         form_->Changeskin1Click(nullptr);
-        EXPECT_TRUE(PumpUntil(ActionRan, 3000));
+        EXPECT_TRUE(PumpUntil(SkinActionDone, 3000));
         PumpPending();
     }
     // Ctrl+S, then the manager's deferred action.
     void CtrlS() {
         WORD key = 'S';
         form_->FormKeyDown(form_.get(), key, ssCtrl);
-        EXPECT_TRUE(PumpUntil(ActionRan, 3000));
+        EXPECT_TRUE(PumpUntil(SkinActionDone, 3000));
         PumpPending();
     }
 
@@ -977,7 +974,7 @@ TEST_F(SkinFrameTest, CtrlSTwiceWithinTheDelayOnlyTheLaterRequestRuns) {
     key = 'S';
     form_->FormKeyDown(form_.get(), key, ssCtrl);
     EXPECT_TRUE(Skin().Active());
-    EXPECT_TRUE(PumpUntil(ActionRan, 3000));
+    EXPECT_TRUE(PumpUntil(SkinActionDone, 3000));
     PumpPending();
     // Skinning is on and stayed on: the same frame, the same window.
     EXPECT_EQ(Frame(), frame);
@@ -1284,7 +1281,7 @@ TEST_F(SkinFrameTest, AWindowDestroyedWhileASkinChangeIsPendingDoesNoHarm) {
     ASSERT_TRUE(SkinManager()->TimerEnabled());
     TComponent::Free(form);
     DestroyWindow(bare);
-    EXPECT_TRUE(PumpUntil(ActionRan, 3000));
+    EXPECT_TRUE(PumpUntil(SkinActionDone, 3000));
     PumpPending();
     ASSERT_NE(Frame(), nullptr);
     EXPECT_EQ(Frame()->FrameState(), fsRunning);
@@ -1300,7 +1297,7 @@ TEST_F(SkinFrameTest, AWindowDestroyedWhileASkinChangeIsPendingDoesNoHarm) {
     WORD key = 'S';
     form_->FormKeyDown(form_.get(), key, ssCtrl);
     TComponent::Free(form);
-    EXPECT_TRUE(PumpUntil(ActionRan, 3000));
+    EXPECT_TRUE(PumpUntil(SkinActionDone, 3000));
     EXPECT_EQ(Frame(), nullptr);
     CtrlS();
     EXPECT_TRUE(PumpUntil([&] { return Frame() && Frame()->FrameState() == fsRunning; }, 2000));

@@ -8,6 +8,7 @@
 // thread (TMenuDriver) watches the popup windows ("#32768") and posts the keys, and closes
 // every menu it finds when it goes, so no test can hang on an open menu.
 #include "GuiObjects.h"
+#include "SkinActions.h"
 #include "UiTestSupport.h"
 
 #include "Form.h"
@@ -370,7 +371,7 @@ class MenuBarTest : public TUiTest {
     // Ctrl+S's work: switching the component, then the manager's deferred action.
     void SwitchSkinning(bool on) {
         skin_->SetActive(on);
-        ASSERT_TRUE(PumpUntil([] { return SkinManager() && !SkinManager()->TimerEnabled(); }, 3000));
+        ASSERT_TRUE(PumpUntil(SkinActionDone, 3000));
         Activate();
         if (on) {
             ASSERT_TRUE(
@@ -933,7 +934,7 @@ TEST_F(MenuBarTest, ChangeSkinRepaintsTheStripInTheNewSkin) {
     MakeForm();
     EXPECT_EQ(StripMismatches("before"), 0);
     skin_->LoadFromStore(*store_, 5);
-    ASSERT_TRUE(PumpUntil([] { return !SkinManager()->TimerEnabled(); }, 3000));
+    ASSERT_TRUE(PumpUntil(SkinActionDone, 3000));
     Activate();
     ASSERT_NE(Bar(), nullptr);
     EXPECT_EQ(Frame()->Widths().Menu, GetSystemMetrics(SM_CYMENU));

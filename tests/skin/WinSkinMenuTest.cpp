@@ -4,6 +4,7 @@
 // mouse, Ctrl+S gives the system's menu back and takes it again, the system menu of the caption
 // is skinned and acts, and a thousand menus leave no objects behind.
 #include "GuiObjects.h"
+#include "SkinActions.h"
 #include "UiTestSupport.h"
 
 #include "Form.h"
@@ -37,11 +38,6 @@ const char* const IniName = "perchpoints.ini";
     std::ostringstream out;
     out << std::hex << "0x" << static_cast<unsigned>(c);
     return out.str();
-}
-
-bool ActionRan() {
-    TSkinManage* manager = SkinManager();
-    return manager && !manager->TimerEnabled() && manager->PendingSkinData() == nullptr;
 }
 
 // The visible popup menu window of this process, or null.
@@ -165,7 +161,7 @@ class SkinMenuTest : public TUiTest {
         form_.reset(new TForm1(&TestApplication(), folder_.Path("perchpoints.exe")));
         form_->Show();
         PumpPending();
-        PumpUntil([&] { return ActionRan() && Frame() && Frame()->FrameState() == fsRunning; }, 3000);
+        PumpUntil([&] { return SkinActionDone() && Frame() && Frame()->FrameState() == fsRunning; }, 3000);
         SetForegroundWindow(Window());
         SetActiveWindow(Window());
         PumpPending();
@@ -190,13 +186,13 @@ class SkinMenuTest : public TUiTest {
     void CtrlS() {
         WORD key = 'S';
         form_->FormKeyDown(form_.get(), key, ssCtrl);
-        EXPECT_TRUE(PumpUntil(ActionRan, 3000));
+        EXPECT_TRUE(PumpUntil(SkinActionDone, 3000));
         PumpPending();
     }
     // "Change skin", then the manager's deferred refresh.
     void ChangeSkin() {
         form_->Changeskin1Click(nullptr);
-        EXPECT_TRUE(PumpUntil(ActionRan, 3000));
+        EXPECT_TRUE(PumpUntil(SkinActionDone, 3000));
         PumpPending();
     }
     // The menu opened by a right click, its first item selected from the keyboard, captured,
@@ -654,7 +650,7 @@ TEST_F(SkinMenuTest, MenuOpenedAgainRightAfterChangeSkinIsWholeInTheNewSkin) {
         PressKey(view.Window, VK_ESCAPE);
     });
     OpenMenu(*session);
-    EXPECT_TRUE(PumpUntil(ActionRan, 3000));
+    EXPECT_TRUE(PumpUntil(SkinActionDone, 3000));
     const TMenuView& view = session->View();
     EXPECT_TRUE(view.Skinned);
     EXPECT_TRUE(menuAlive) << "the open menu was taken away under the system's feet";
@@ -694,7 +690,7 @@ TEST_F(SkinMenuTest, CtrlSWhileTheSystemMenuIsOpenActsWhenItCloses) {
         EXPECT_TRUE(PumpUntil([&] { return session.Done(); }, 12000));
         PumpUntil([] { return FindPopupMenuWindow() == nullptr; }, 3000);
         EXPECT_TRUE(session.Found());
-        EXPECT_TRUE(PumpUntil(ActionRan, 3000));
+        EXPECT_TRUE(PumpUntil(SkinActionDone, 3000));
         PumpPending();
         seen.Skinned = session.View().Skinned;
         seen.Shot = std::move(session.View().Shot);

@@ -4,6 +4,7 @@
 // exactly (the first and last pixel of a cell).
 #include "GuiObjects.h"
 #include "MapSkinSource.h"
+#include "SkinActions.h"
 #include "SkinnedUiTest.h"
 #include "UiTestSupport.h"
 
@@ -124,7 +125,7 @@ class SkinBarTest : public TSkinnedUiTest {
     void UseSkin(int index)
     {
         skin_->LoadFromStore(*store_, index);
-        ASSERT_TRUE(PumpUntil([] { return !SkinManager()->TimerEnabled(); }, 3000));
+        ASSERT_TRUE(PumpUntil(SkinActionDone, 3000));
         PumpPending();
     }
     TColor Face() const { return static_cast<TColor>(ColorToRGB(skin_->Colour(scButtonFace))); }

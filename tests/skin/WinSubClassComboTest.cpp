@@ -9,6 +9,7 @@
 // pixels there (magenta shows the control's own drawing).
 #include "GuiObjects.h"
 #include "MapSkinSource.h"
+#include "SkinActions.h"
 #include "SkinnedUiTest.h"
 #include "UiTestSupport.h"
 
@@ -199,7 +200,7 @@ class SkinComboTest : public TSkinnedUiTest {
     }
     void UseSkin(int index) {
         skin_->LoadFromStore(*store_, index);
-        ASSERT_TRUE(PumpUntil([] { return !SkinManager()->TimerEnabled(); }, 3000));
+        ASSERT_TRUE(PumpUntil(SkinActionDone, 3000));
         PumpPending();
     }
     // The mouse really moves there (the system's cursor) and the window is told, as the user's
@@ -725,7 +726,7 @@ TEST_F(SkinComboTest, RestoreGivesTheNativeLookBack) {
     // Switching skinning off does the same through the frame.
     Skin<TSkinComBox>(drop_);
     skin_->SetActive(false);
-    ASSERT_TRUE(PumpUntil([] { return !SkinManager()->TimerEnabled(); }, 3000));
+    ASSERT_TRUE(PumpUntil(SkinActionDone, 3000));
     PumpPending();
     EXPECT_EQ(SendMessageA(drop_->Handle(), SKM_ISSKINNED, 0, 0), 0);
 }

@@ -1,5 +1,6 @@
 // Bitmap, speed and menu buttons skinned on a real form: the push button's cells behind, the
 // glyph where the button's layout puts it, in the state's glyph cell.
+#include "SkinActions.h"
 #include "SkinnedUiTest.h"
 #include "UiTestSupport.h"
 
@@ -132,7 +133,7 @@ TEST_F(SkinGlyphTest, BitmapButtonsPutTheGlyphOnTheirLayoutsSideOverTheButtonCel
     for (int index : {0, 3, 6}) {
         SCOPED_TRACE("skin " + std::to_string(index));
         skin_->LoadFromStore(*store_, index);
-        ASSERT_TRUE(PumpUntil([] { return !SkinManager()->TimerEnabled(); }, 3000));
+        ASSERT_TRUE(PumpUntil(SkinActionDone, 3000));
         PumpPending();
         auto left = Shot(left_);
         auto right = Shot(right_);
@@ -197,7 +198,7 @@ TEST_F(SkinGlyphTest, SwitchingSkinningOffAndOnKeepsEveryButtonsOwnGlyph) {
         Shot(left_);
         ShotOfSpeed();
         skin_->SetActive(on);
-        ASSERT_TRUE(PumpUntil([] { return !SkinManager()->TimerEnabled(); }, 3000));
+        ASSERT_TRUE(PumpUntil(SkinActionDone, 3000));
         PumpPending();
         for (int button = 0; button < 3; ++button) {
             drawOther();

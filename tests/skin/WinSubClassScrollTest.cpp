@@ -9,6 +9,7 @@
 // copied 1:1 and must match exactly.
 #include "GuiObjects.h"
 #include "MapSkinSource.h"
+#include "SkinActions.h"
 #include "SkinnedUiTest.h"
 #include "UiTestSupport.h"
 
@@ -296,7 +297,7 @@ class SkinScrollTest : public TSkinnedUiTest {
     }
     void UseSkin(int index) {
         skin_->LoadFromStore(*store_, index);
-        ASSERT_TRUE(PumpUntil([] { return !SkinManager()->TimerEnabled(); }, 3000));
+        ASSERT_TRUE(PumpUntil(SkinActionDone, 3000));
         PumpPending();
     }
     HWND Plain() {

@@ -8,6 +8,7 @@
 // the window must show exactly those pixels there; magenta shows the row's background.
 #include "GuiObjects.h"
 #include "MapSkinSource.h"
+#include "SkinActions.h"
 #include "SkinnedUiTest.h"
 #include "UiTestSupport.h"
 
@@ -119,7 +120,7 @@ class SkinTabTest : public TSkinnedUiTest {
     }
     void UseSkin(int index) {
         skin_->LoadFromStore(*store_, index);
-        ASSERT_TRUE(PumpUntil([] { return !SkinManager()->TimerEnabled(); }, 3000));
+        ASSERT_TRUE(PumpUntil(SkinActionDone, 3000));
         PumpPending();
     }
     RECT ItemRect(int index) {

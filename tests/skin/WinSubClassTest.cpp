@@ -7,6 +7,7 @@
 // 1:1 (its margins), and a check or radio cell is drawn at its own size, so the window must show
 // exactly those pixels there (magenta shows the skin's ButtonFace behind it).
 #include "GuiObjects.h"
+#include "SkinActions.h"
 #include "SkinnedUiTest.h"
 #include "UiTestSupport.h"
 
@@ -267,7 +268,7 @@ class SkinAdapterTest : public TSkinnedUiTest {
     }
     void UseSkin(int index) {
         skin_->LoadFromStore(*store_, index);
-        ASSERT_TRUE(PumpUntil([] { return !SkinManager()->TimerEnabled(); }, 3000));
+        ASSERT_TRUE(PumpUntil(SkinActionDone, 3000));
         PumpPending();
     }
     std::unique_ptr<TBitmap> Shot(TWinControl* control) { return CaptureClient(control->Handle()); }
@@ -546,7 +547,7 @@ TEST_F(SkinAdapterTest, SwitchingSkinningOffGivesEveryControlItsOwnLookAndAdapte
     SkinAll();
     auto skinned = Shot(button_);
     skin_->SetActive(false);
-    ASSERT_TRUE(PumpUntil([] { return !SkinManager()->TimerEnabled(); }, 3000));
+    ASSERT_TRUE(PumpUntil(SkinActionDone, 3000));
     PumpPending();
     EXPECT_EQ(SkinManager()->FindFrame(forms_.back()->Handle()), nullptr);
     EXPECT_EQ(panel_->Color(), clBtnHighlight);

@@ -6,6 +6,7 @@
 // A half's first and last pixel come 1:1 from the cell (corners of a nine-slice, or the ends of a
 // stretch), so the window must show exactly those pixels there; magenta shows ButtonFace.
 #include "MapSkinSource.h"
+#include "SkinActions.h"
 #include "UiTestSupport.h"
 
 #include "BmpCodec.h"
@@ -123,7 +124,7 @@ class SkinUpDownTest : public TUiTest {
         return nullptr;
     }
     void Settle() {
-        ASSERT_TRUE(PumpUntil([] { return !SkinManager()->TimerEnabled(); }, 3000));
+        ASSERT_TRUE(PumpUntil(SkinActionDone, 3000));
         PumpPending();
     }
     void UseSkin(int index) {
