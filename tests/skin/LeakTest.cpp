@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -135,6 +136,7 @@ class LeakTest : public TUiTest, public ::testing::WithParamInterface<TLeakCase>
         gallery_->StopMoving();
         gallery_->Show();
         SetForegroundWindow(gallery_->Handle());
+        RunPendingAction();
         ASSERT_TRUE(PumpUntil([&] { return Running(gallery_->Handle()); }));
         PumpPending();
     }
@@ -217,30 +219,43 @@ class LeakTest : public TUiTest, public ::testing::WithParamInterface<TLeakCase>
         }
         return combos >= 3 && dropped == combos;
     }
-    // The memo, list box, list view and scroll bars scrolled a step (the overlays follow), then
-    // every adapter of the window restored and attached again.
+    // The memo, list box, list view and scroll bars scrolled a page or a line, down and up by
+    // turns (the overlays follow), then their scroll adapters restored and attached anew.
     bool ScrollAndReattach() {
         TWinSkinForm* frame = GalleryFrame();
-        int overlays = 0;
+        const bool down = ++scrolls_ % 2 != 0;
+        int overlays = 0, moved = 0;
+        std::vector<TControl*> controls;
         for (TSkinControl* adapter : frame->Adapters()) {
             HWND window = adapter->Handle();
-            if (dynamic_cast<TSkinScrollbar*>(adapter)) {
-                ++overlays;
-                SendMessageA(window, WM_VSCROLL, ++scrolls_ % 10 ? SB_PAGEDOWN : SB_TOP, 0);
-                SendMessageA(window, WM_HSCROLL, scrolls_ % 10 ? SB_LINEDOWN : SB_TOP, 0);
-            } else if (dynamic_cast<TSkinScControl*>(adapter)) {
-                ++overlays;
-                SendMessageA(GetParent(window),
-                             (GetWindowLongA(window, GWL_STYLE) & SBS_VERT) ? WM_VSCROLL : WM_HSCROLL,
-                             SB_LINEDOWN, reinterpret_cast<LPARAM>(window));
+            const bool standalone = dynamic_cast<TSkinScControl*>(adapter) != nullptr;
+            if (!standalone && !dynamic_cast<TSkinScrollbar*>(adapter))
+                continue;
+            const int bar = standalone ? SB_CTL : SB_VERT;
+            const int before = GetScrollPos(window, bar);
+            if (standalone) {
+                const bool vertical = GetWindowLongA(window, GWL_STYLE) & SBS_VERT;
+                SendMessageA(GetParent(window), vertical ? WM_VSCROLL : WM_HSCROLL,
+                             down ? SB_LINEDOWN : SB_LINEUP, reinterpret_cast<LPARAM>(window));
+            } else {
+                SendMessageA(window, WM_VSCROLL, down ? SB_PAGEDOWN : SB_PAGEUP, 0);
+                SendMessageA(window, WM_HSCROLL, down ? SB_LINEDOWN : SB_LINEUP, 0);
             }
+            ++overlays;
+            moved += GetScrollPos(window, bar) != before;
+            controls.push_back(adapter->Control());
         }
         PumpPending();
         const size_t attached = frame->Adapters().size();
-        frame->ReleaseAdapters();
-        frame->SkinFormControls(gallery_.get());
+        for (TSkinControl* adapter : std::vector<TSkinControl*>(frame->Adapters()))
+            if (std::find(controls.begin(), controls.end(), adapter->Control()) != controls.end()) {
+                adapter->Restore();
+                TComponent::Free(adapter);
+            }
+        for (TControl* control : controls)
+            frame->SkinControl(control, gallery_.get());
         PumpPending();
-        return overlays >= 4 && frame->Adapters().size() == attached;
+        return overlays >= 4 && moved == overlays && frame->Adapters().size() == attached;
     }
     bool GalleryOpenedAndClosed() {
         OpenGallery();
