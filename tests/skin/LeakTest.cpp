@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,11 @@ struct TLeakCase {
     TLeakAction Action;
     int WarmUp;
 };
+
+// Failures name the action.
+void PrintTo(const TLeakCase& leak, std::ostream* out) {
+    *out << leak.Name;
+}
 
 constexpr DWORD Allowance = 5;
 
