@@ -5,8 +5,8 @@
 // a count that stays put means something. The counts are printed; `make soak` runs the table
 // with a thousand rounds.
 //
-// The skin gallery carries every control kind the engine draws; the popup menu and the folder
-// chooser are the main window's own.
+// The skin gallery carries every control kind the engine draws; Ctrl+S, the popup menu and the
+// folder chooser are the main window's own.
 #include "GuiObjects.h"
 #include "UiTestSupport.h"
 
@@ -24,7 +24,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
