@@ -770,42 +770,6 @@ TEST_F(ControlDiscoveryTest, TheSkinComponentStartsWithTheDefaultListAndAssignin
     EXPECT_EQ(Skin().Skin3rd().Count(), 118);
 }
 
-// ---- no leak
-
-TEST_F(ControlDiscoveryTest, AThousandSkinnedFolderChoosersLeaveTheObjectCountsWhereTheyWere) {
-    Start();
-    const int runs = 1000;
-    const auto openOnce = [&] {
-        TJvSelectDirectory chooser(nullptr);
-        chooser.SetClassicDialog(true);
-        chooser.SetInitialDir(folder_.Path("."));
-        bool skinned = false;
-        WhileDialogOpen(
-            "TSelectDirDlg", [&] { chooser.ChooseFolder(); },
-            [&](HWND dialog) {
-                auto* form = dynamic_cast<TSelectDirDlg*>(FindControl(dialog));
-                skinned = form && AdapterOf(dialog, form->OKButton) != nullptr;
-                PostMessageA(dialog, WM_CLOSE, 0, 0);
-            });
-        return skinned;
-    };
-    // Caches built once (fonts, the folder icons) are made by the first openings.
-    for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(openOnce());
-    PumpPending();
-    const DWORD gdi = GdiObjectCount(), user = UserObjectCount();
-    int skinnedRuns = 0;
-    for (int i = 0; i < runs; ++i)
-        skinnedRuns += openOnce();
-    PumpPending();
-    const DWORD gdiAfter = GdiObjectCount(), userAfter = UserObjectCount();
-    std::printf("folder chooser x%d skinned: GDI %lu -> %lu, USER %lu -> %lu\n", runs, gdi, gdiAfter, user,
-                userAfter);
-    EXPECT_EQ(skinnedRuns, runs);
-    EXPECT_LE(gdiAfter, gdi + 5);
-    EXPECT_LE(userAfter, user + 5);
-}
-
 TEST_F(ControlDiscoveryTest, AChildWindowAnotherAdapterServesGetsNoSecondOne) {
     Start();
     HWND dialog = MakeSystemDialog();

@@ -2,7 +2,7 @@
 // from the skin (MenuBackground around and behind the items, MenuItem cells for the items and
 // the selected one, the tick, disabled items), its commands still run from the keyboard and the
 // mouse, Ctrl+S gives the system's menu back and takes it again, the system menu of the caption
-// is skinned and acts, and a thousand menus leave no objects behind.
+// is skinned and acts.
 #include "GuiObjects.h"
 #include "SkinActions.h"
 #include "UiTestSupport.h"
@@ -718,43 +718,4 @@ TEST_F(SkinMenuTest, CtrlSWhileTheSystemMenuIsOpenActsWhenItCloses) {
     }
     EXPECT_LE(GdiObjectCount(), gdi + 3) << "GDI objects before: " << gdi;
     EXPECT_LE(UserObjectCount(), user + 3) << "USER objects before: " << user;
-}
-
-// ---- resources
-
-TEST_F(SkinMenuTest, AThousandSkinnedMenusLeaveNoObjectsBehind) {
-    Start(1);
-    // Each menu is closed from inside its own loop once it has painted.
-    static int opened = 0;
-    opened = 0;
-    auto closer = [](HWND, UINT, UINT_PTR, DWORD) {
-        if (HWND popup = FindPopupMenuWindow()) {
-            RedrawWindow(popup, nullptr, nullptr, RDW_UPDATENOW);
-            if (SendMessageA(popup, SKM_ISSKINNED, 0, 0) == 1)
-                ++opened;
-            EndMenu();
-        }
-    };
-    auto once = [&] {
-        const int before = opened;
-        PostRightClick(Panel(), 10, 10);
-        PumpUntil([&] { return opened > before && FindPopupMenuWindow() == nullptr; }, 3000);
-    };
-    const UINT_PTR timer = SetTimer(nullptr, 0, 1, closer);
-    // Caches built once (fonts, brushes, the first menu's own objects) are made here.
-    for (int i = 0; i < 5; ++i)
-        once();
-    PumpPending();
-    const DWORD gdi = GdiObjectCount(), user = UserObjectCount();
-    const int start = opened;
-    for (int i = 0; i < 1000; ++i)
-        once();
-    PumpPending();
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(opened - start, 1000);
-    EXPECT_LE(GdiObjectCount(), gdi + 5) << "GDI objects before: " << gdi;
-    EXPECT_LE(UserObjectCount(), user + 5) << "USER objects before: " << user;
-    EXPECT_TRUE(SkinManager()->PopupMenus().empty());
-    std::printf("1000 skinned popup menus: GDI %lu -> %lu, USER %lu -> %lu\n", gdi, GdiObjectCount(), user,
-                UserObjectCount());
 }

@@ -344,8 +344,9 @@ TEST_F(SkinBarTest, AttachingAndRestoringManyTimesLeavesNoObjectsBehind)
     for (int i = 0; i < 20; ++i)
         cycle();
     PumpPending();
+    const int rounds = LeakRounds();
     const DWORD gdi = GdiObjectCount(), user = CountThreadWindows();
-    for (int i = 0; i < 1000; ++i)
+    for (int i = 0; i < rounds; ++i)
         cycle();
     PumpPending();
     EXPECT_LE(GdiObjectCount(), gdi + 4);
