@@ -63,25 +63,6 @@ void RunPendingAction() {
     PumpPending();
 }
 
-HWND FindVisibleThreadWindow(const char* className) {
-    struct TSearch {
-        const char* ClassName;
-        HWND Found;
-    } search{className, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<TSearch*>(param);
-            if (IsWindowVisible(window) && WindowClassName(window) == s->ClassName) {
-                s->Found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.Found;
-}
-
 // A thread timer inside the popup menu's own loop: once the menu is open it is painted, asked
 // whether it is skinned, and closed.
 int skinnedMenus = 0;
@@ -126,7 +107,7 @@ class LeakTest : public TUiTest, public ::testing::WithParamInterface<TLeakCase>
         TUiTest::SetUp();
         FreeSkinManager();
         // The mouse stays out of the way: a menu opening under it would select what it points at.
-        SetCursorPos(0, 0);
+        EXPECT_TRUE(MovePointerTo(0, 0));
     }
     void TearDown() override {
         gallery_.reset();

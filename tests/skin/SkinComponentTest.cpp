@@ -18,15 +18,6 @@
 namespace {
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes SolidBmp(int width, int height, TColor colour)
-{
-    TBitmap bitmap(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            bitmap.SetPixelColor(x, y, colour);
-    return bitmap.SaveToBytes();
-}
-
 struct TChangeCounter {
     int Changes = 0;
     void Changed(TObject*) { ++Changes; }

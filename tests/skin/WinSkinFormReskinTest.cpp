@@ -17,14 +17,6 @@
 #include <vector>
 
 namespace {
-std::vector<std::uint8_t> SolidBmp(int width, int height, TColor colour) {
-    TBitmap bitmap(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            bitmap.SetPixelColor(x, y, colour);
-    return bitmap.SaveToBytes();
-}
-
 SIZE ClientSize(HWND window) {
     RECT r{};
     GetClientRect(window, &r);

@@ -190,26 +190,6 @@ std::unique_ptr<TBitmap> TopStrip(const TBitmap& shot, int rows, HWND window) {
     return strip;
 }
 
-// Top-level windows of this thread that are visible, of the class.
-HWND FindThreadWindow(const char* className) {
-    struct TSearch {
-        const char* ClassName;
-        HWND Found;
-    } search{className, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<TSearch*>(param);
-            if (IsWindowVisible(window) && WindowClassName(window) == s->ClassName) {
-                s->Found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.Found;
-}
-
 DWORD GuiObjects(DWORD kind) { return kind == GR_GDIOBJECTS ? GdiObjectCount() : UserObjectCount(); }
 
 } // namespace
@@ -707,7 +687,7 @@ TEST_F(SkinFrameTest, RestingOnACaptionButtonShowsItsHintInTheSkinComponentsHint
         EXPECT_TRUE(Frame()->Active()) << text;
         EXPECT_EQ(Frame()->HotObject(), button) << text;
         EXPECT_TRUE(PumpUntil([&] { return Skin().CaptionHintShowing(); }, 1500)) << text;
-        HWND hint = FindThreadWindow("THintWindow");
+        HWND hint = FindVisibleThreadWindow("THintWindow");
         ASSERT_NE(hint, nullptr) << text;
         char shown[64] = {};
         GetWindowTextA(hint, shown, sizeof shown);
@@ -1034,7 +1014,7 @@ TDialogWatch* watch = nullptr;
 void CALLBACK WatchTick(HWND, UINT, UINT_PTR, DWORD) {
     if (!watch || watch->Answerer)
         return;
-    HWND dialog = FindThreadWindow(watch->ClassName);
+    HWND dialog = FindVisibleThreadWindow(watch->ClassName);
     if (dialog) {
         watch->Dialog = dialog;
         TWinSkinForm* frame = SkinManager() ? SkinManager()->FindFrame(dialog) : nullptr;
@@ -1145,7 +1125,7 @@ TEST_F(SkinFrameTest, ADialogOpenWhileTheSkinChangesTakesTheNewSkin) {
         "#32770", TAnswer::Press("#32770", "OK", "Skin change"),
         [&] { MessageBoxA(owner, "The skin changes under this box", "Skin change", MB_OK); },
         [&] {
-            dialog = FindThreadWindow("#32770");
+            dialog = FindVisibleThreadWindow("#32770");
             form_->Changeskin1Click(nullptr);
             SkinManager()->RunAction();
         });

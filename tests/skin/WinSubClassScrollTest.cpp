@@ -187,18 +187,6 @@ int TopIndexOf(HWND list) {
     return static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0));
 }
 
-// A 24-bit BMP file of one colour.
-std::vector<std::uint8_t> Solid(int width, int height, TColor colour) {
-    TBmpImage image;
-    image.Width = width;
-    image.Height = height;
-    image.BitCount = 24;
-    const auto c = static_cast<std::uint32_t>(colour);
-    for (int i = 0; i < width * height; ++i)
-        image.Pixels.push_back(0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF));
-    return EncodeBmp24(image);
-}
-
 LRESULT CALLBACK PlainProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(window, msg, wParam, lParam);
 }
@@ -937,8 +925,8 @@ TEST_F(SkinScrollTest, AComboListsBarsArePaintedDirectlyAndItsThumbDragged) {
 TEST_F(SkinScrollTest, HostileSkinValuesDrawSomethingSensible) {
     // Scroll elements of one or two pixels with huge margins and cell counts of 0, -3 and 99.
     TMapSource images;
-    images.entries["s.bmp"] = Solid(1, 1, 0x3366CC);
-    images.entries["t.bmp"] = Solid(2, 1, 0x22AA44);
+    images.entries["s.bmp"] = SolidBmp(1, 1, 0x3366CC);
+    images.entries["t.bmp"] = SolidBmp(2, 1, 0x22AA44);
     TQuickIni ini;
     ini.LoadFromText("[Scrollbar]\nImage=s.bmp\nFrame=23\nLeftWidth=40\nTopHeight=40\nRightWidth=40\n"
                      "BottomHeight=40\n[HorzScroll]\nImage=t.bmp\nFrame=0\nLeftWidth=9\nTile=1\n"
@@ -1002,8 +990,8 @@ TEST_F(SkinScrollTest, ASkinWithoutScrollBarImagesLeavesTheNativeBarsToBeSeen) {
     // Track and thumb images, but no Scrollbar element, an image that does not load, one that
     // does, and none again: the overlays come and go with the skin.
     TMapSource images;
-    images.entries["s.bmp"] = Solid(23 * 16, 16, 0x3366CC);
-    images.entries["t.bmp"] = Solid(16, 16, 0x22AA44);
+    images.entries["s.bmp"] = SolidBmp(23 * 16, 16, 0x3366CC);
+    images.entries["t.bmp"] = SolidBmp(16, 16, 0x22AA44);
     const std::string parts = "[HorzScroll]\nImage=t.bmp\n[VertScroll]\nImage=t.bmp\n"
                               "[HorzScrollThumb]\nImage=t.bmp\n[VertScrollThumb]\nImage=t.bmp\n";
     TOwnedComponent<TSkinData> skin(new TSkinData(nullptr));

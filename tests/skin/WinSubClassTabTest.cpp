@@ -38,18 +38,6 @@ namespace {
 
 constexpr TColor Magenta = 0xFF00FF;
 
-// A 24-bit BMP file of one colour, for skins made up by a test.
-std::vector<std::uint8_t> SolidBmp(int width, int height, TColor colour) {
-    TBmpImage image;
-    image.Width = width;
-    image.Height = height;
-    image.BitCount = 24;
-    const auto c = static_cast<std::uint32_t>(colour);
-    for (int i = 0; i < width * height; ++i)
-        image.Pixels.push_back(0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF));
-    return EncodeBmp24(image);
-}
-
 std::string Hex(TColor c) {
     std::ostringstream out;
     out << std::hex << "0x" << static_cast<unsigned>(c);

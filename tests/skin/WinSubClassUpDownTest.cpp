@@ -41,18 +41,6 @@ std::string Hex(TColor c) {
     return out.str();
 }
 
-// A 24-bit BMP file of one colour, for skins made up by a test.
-std::vector<std::uint8_t> SolidBmp(int width, int height, TColor colour) {
-    TBmpImage image;
-    image.Width = width;
-    image.Height = height;
-    image.BitCount = 24;
-    const auto c = static_cast<std::uint32_t>(colour);
-    for (int i = 0; i < width * height; ++i)
-        image.Pixels.push_back(0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF));
-    return EncodeBmp24(image);
-}
-
 bool SameBitmaps(const TBitmap& a, const TBitmap& b) {
     if (a.Width() != b.Width() || a.Height() != b.Height())
         return false;

@@ -238,3 +238,25 @@ void TUiTest::TearDown()
 {
     EXPECT_EQ(UnansweredDialogs(), unansweredAtStart_) << "the test left a dialog for the watchdog to close";
 }
+
+HWND FindVisibleThreadWindow(const char* className)
+{
+    struct TSearch {
+        const char* ClassName;
+        HWND Found;
+    } search {className, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<TSearch*>(param);
+            char name[256] {};
+            GetClassNameA(window, name, sizeof name);
+            if (IsWindowVisible(window) && lstrcmpA(name, s->ClassName) == 0) {
+                s->Found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}

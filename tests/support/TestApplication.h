@@ -25,6 +25,10 @@ void PumpPending();
 // threw: that fails the running test with the exception's text.
 bool RunOnUiThread(const std::function<void()>& work, unsigned timeoutMs = 5000);
 
+// A visible top-level window of the user-interface thread with this window class ("#32768" for
+// a popup menu, "#32770" for a dialog of the system), or null.
+HWND FindVisibleThreadWindow(const char* className);
+
 // Dialogs the watchdog had to close because no test answered them.
 int UnansweredDialogs();
 
