@@ -48,18 +48,6 @@ TColor CellPixel(const TBitmap& image, int cells, int cell, int x, int y, TColor
     return c == Magenta ? behind : c;
 }
 
-// A 24-bit BMP file of one colour, for skins made up by a test.
-std::vector<std::uint8_t> SolidBmp(int width, int height, TColor colour) {
-    TBmpImage image;
-    image.Width = width;
-    image.Height = height;
-    image.BitCount = 24;
-    const auto c = static_cast<std::uint32_t>(colour);
-    for (int i = 0; i < width * height; ++i)
-        image.Pixels.push_back(0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF));
-    return EncodeBmp24(image);
-}
-
 int DifferingPixels(const TBitmap& a, const TBitmap& b) {
     if (a.Width() != b.Width() || a.Height() != b.Height())
         return a.Width() * a.Height() + 1;
@@ -310,10 +298,31 @@ TEST_F(SkinBarTest, TrackBarDrawsThumbAndChannelFromTheSkinAndKeepsWorking)
     SendMessageA(track_->Handle(), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
     const TDataSkinObject* element = skin_->Slot(ssTrackThumbHorz);
     ASSERT_TRUE(element && !element->Bitmap.Empty());
-    const TColor corner = CellPixel(element->Bitmap, 5, 2, 0, 0, Magenta);
-    if (corner != Magenta) {
-        EXPECT_EQ(after->PixelColor(thumb.left, thumb.top), corner);
-    }
+    // The thumb shows cell 2 of the image, stretched to the thumb, where the cell is not magenta.
+    // The expected picture is the system's own stretch of that cell.
+    const int cellWidth = StripCellWidth(element->Bitmap.Width(), 5), cellHeight = element->Bitmap.Height();
+    const int thumbWidth = thumb.right - thumb.left, thumbHeight = thumb.bottom - thumb.top;
+    ASSERT_GT(thumbWidth, 1);
+    ASSERT_GT(thumbHeight, 1);
+    TBitmap expected(thumbWidth, thumbHeight);
+    SetStretchBltMode(expected.MemoryDC(), COLORONCOLOR);
+    StretchBlt(expected.MemoryDC(), 0, 0, thumbWidth, thumbHeight, element->Bitmap.MemoryDC(), cellWidth, 0,
+               cellWidth, cellHeight, SRCCOPY);
+    GdiFlush();
+    int compared = 0, mismatches = 0;
+    for (int y = 0; y < thumbHeight; ++y)
+        for (int x = 0; x < thumbWidth; ++x) {
+            const TColor want = expected.PixelColor(x, y);
+            if (want == Magenta)
+                continue;
+            ++compared;
+            const TColor got = after->PixelColor(thumb.left + x, thumb.top + y);
+            if (got != want && ++mismatches <= 3)
+                ADD_FAILURE() << "thumb pixel " << x << ", " << y << ": " << Hex(got) << " instead of the skin's "
+                              << Hex(want);
+        }
+    EXPECT_GT(compared, thumbWidth * thumbHeight / 4) << "too few pixels of the thumb's cell compared";
+    EXPECT_EQ(mismatches, 0);
     bool differs = false;
     for (int x = thumb.left; x < thumb.right && !differs; ++x)
         for (int y = thumb.top; y < thumb.bottom && !differs; ++y)
