@@ -293,78 +293,6 @@ TEST_F(GalleryContrastTest, PushButtonTextIsLegibleInEveryCell) {
     }
 }
 
-TEST_F(GalleryContrastTest, PopupMenuTextIsLegibleNormalAndSelected) {
-    for (int skin = 0; skin < form_->SkinCount(); ++skin) {
-        ShowSkin(skin);
-        std::unique_ptr<TBitmap> shot;
-        std::vector<RECT> items;
-        std::atomic<bool> done{false}, found{false};
-        // A helper thread waits for the menu, selects its first item from the keyboard, lets the
-        // user-interface thread (inside the menu's loop) capture it, and closes it.
-        std::thread helper([&] {
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-            HWND menu = nullptr;
-            while (!(menu = FindPopupMenuWindow()) && std::chrono::steady_clock::now() < deadline)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            if (menu) {
-                found = true;
-                std::this_thread::sleep_for(std::chrono::milliseconds(150));
-                PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
-                std::this_thread::sleep_for(std::chrono::milliseconds(200));
-                RunOnUiThread([&] {
-                    const auto handle = reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0));
-                    RECT outer{};
-                    GetWindowRect(menu, &outer);
-                    for (UINT i = 0; i < 2; ++i) {
-                        RECT r{};
-                        GetMenuItemRect(nullptr, handle, i, &r);
-                        OffsetRect(&r, -outer.left, -outer.top);
-                        items.push_back(r);
-                    }
-                    shot = CaptureWindow(menu);
-                });
-                PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-            }
-            done = true;
-        });
-        RECT client{};
-        GetClientRect(Window(), &client);
-        // An empty spot of the gallery: its popup menu opens there.
-        PostRightClick(Window(), client.right - 15, client.bottom - 60);
-        EXPECT_TRUE(PumpUntil([&] { return done.load(); }, 12000));
-        helper.join();
-        PumpUntil([] { return FindPopupMenuWindow() == nullptr; }, 3000);
-        PumpPending();
-        ASSERT_TRUE(found) << skinName_ << ": no popup menu opened";
-        ASSERT_TRUE(shot);
-        ASSERT_EQ(items.size(), 2u);
-        // Inside the item cell's margins, clear of a selection's outline.
-        Expect(*shot, Inset(items[0], 5, 3), "menu text (selected)");
-        Expect(*shot, Inset(items[1], 5, 3), "menu text");
-    }
-}
-
-TEST_F(GalleryContrastTest, HeldComboButtonShowsItsArrow) {
-    for (int skin = 0; skin < form_->SkinCount(); ++skin) {
-        ShowSkin(skin);
-        HWND combo = FindChild(Window(), "TComboBox", "Drop-down list");
-        ASSERT_NE(combo, nullptr);
-        RECT client{};
-        GetClientRect(combo, &client);
-        const int button = GetSystemMetrics(SM_CXVSCROLL);
-        const int x = client.right - button / 2, y = client.bottom / 2;
-        PostMouse(combo, WM_LBUTTONDOWN, x, y, MK_LBUTTON);
-        PumpPending();
-        PumpFor(100);
-        auto shot = CaptureWindow(Window());
-        const RECT arrow{client.right - button + 2, 3, client.right - 3, client.bottom - 3};
-        Expect(*shot, ToWindow(combo, Window(), arrow), "combo arrow (held)", GraphicLevel);
-        PostMouse(combo, WM_LBUTTONUP, x, y);
-        SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
-        PumpPending();
-    }
-}
-
 namespace {
 
 // An open menu as a test saw it: the window's capture, its items in the capture's coordinates,
@@ -400,9 +328,17 @@ TMenuShot ShootMenu(const std::function<void()>& open, int downs) {
             std::this_thread::sleep_for(std::chrono::milliseconds(150));
             for (int i = 0; i < downs; ++i)
                 PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            // The keys are handled in the menu's own loop: wait until they have moved the
+            // highlight, rather than for a while.
+            const auto handle = reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0));
+            const auto highlighted = [&] {
+                return downs == 0 ||
+                       (GetMenuState(handle, static_cast<UINT>(downs - 1), MF_BYPOSITION) & MF_HILITE) != 0;
+            };
+            while (!highlighted() && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
             RunOnUiThread([&] {
-                const auto handle = reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0));
+                RedrawWindow(menu, nullptr, nullptr, RDW_UPDATENOW);
                 RECT outer{};
                 GetWindowRect(menu, &outer);
                 for (int i = 0; i < GetMenuItemCount(handle); ++i) {
@@ -435,6 +371,50 @@ TMenuShot ShootMenu(const std::function<void()>& open, int downs) {
 }
 
 } // namespace
+
+TEST_F(GalleryContrastTest, PopupMenuTextIsLegibleNormalAndSelected) {
+    for (int skin = 0; skin < form_->SkinCount(); ++skin) {
+        ShowSkin(skin);
+        // The first item selected from the keyboard, the second one normal.
+        const TMenuShot menu = ShootMenu(
+            [&] {
+                RECT client{};
+                GetClientRect(Window(), &client);
+                // An empty spot of the gallery: its popup menu opens there.
+                PostRightClick(Window(), client.right - 15, client.bottom - 60);
+            },
+            1);
+        ASSERT_TRUE(menu.Found) << skinName_ << ": no popup menu opened";
+        ASSERT_TRUE(menu.Shot);
+        ASSERT_GE(menu.Items.size(), 2u);
+        ASSERT_EQ(menu.Selected, 0) << skinName_ << ": the first item is not selected";
+        // Inside the item cell's margins, clear of a selection's outline.
+        Expect(*menu.Shot, Inset(menu.Items[0], 5, 3), "menu text (selected)");
+        Expect(*menu.Shot, Inset(menu.Items[1], 5, 3), "menu text");
+    }
+}
+
+TEST_F(GalleryContrastTest, HeldComboButtonShowsItsArrow) {
+    for (int skin = 0; skin < form_->SkinCount(); ++skin) {
+        ShowSkin(skin);
+        HWND combo = FindChild(Window(), "TComboBox", "Drop-down list");
+        ASSERT_NE(combo, nullptr);
+        RECT client{};
+        GetClientRect(combo, &client);
+        const int button = GetSystemMetrics(SM_CXVSCROLL);
+        const int x = client.right - button / 2, y = client.bottom / 2;
+        PostMouse(combo, WM_LBUTTONDOWN, x, y, MK_LBUTTON);
+        PumpPending();
+        PumpFor(100);
+        auto shot = CaptureWindow(Window());
+        const RECT arrow{client.right - button + 2, 3, client.right - 3, client.bottom - 3};
+        Expect(*shot, ToWindow(combo, Window(), arrow), "combo arrow (held)", GraphicLevel);
+        PostMouse(combo, WM_LBUTTONUP, x, y);
+        SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+        PumpPending();
+    }
+}
+
 
 TEST_F(GalleryContrastTest, MenuGlyphsAndTicksStandOutNormalAndSelected) {
     // Two ticked items in the popup menu and in the View menu, so that the first (selected) and
