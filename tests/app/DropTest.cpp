@@ -920,6 +920,18 @@ TEST_F(KeyedTransferTest, AClipboardHeldByAnotherProgramIsWaitedForThenReported)
         }
         holding = true;
     });
+    // However the test ends, the holder lets go and is joined: a thread destroyed while still
+    // joinable would end the whole test program.
+    struct TLetGo {
+        std::atomic<bool>& Release;
+        std::thread& Holder;
+        ~TLetGo()
+        {
+            Release = true;
+            if (Holder.joinable())
+                Holder.join();
+        }
+    } letGo {release, holder};
     while (!holding)
         Sleep(5);
     {
@@ -938,7 +950,6 @@ TEST_F(KeyedTransferTest, AClipboardHeldByAnotherProgramIsWaitedForThenReported)
     });
     PasteKeys();
     late.join();
-    holder.join();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_TRUE(fs::exists(targetB / "waiting.txt"));
 }

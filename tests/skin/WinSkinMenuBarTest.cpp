@@ -176,17 +176,28 @@ class TMenuDriver {
     TMenuDriver(const TMenuDriver&) = delete;
     TMenuDriver& operator=(const TMenuDriver&) = delete;
     ~TMenuDriver() {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
+        Stop();
         CloseAll();
     }
 
     bool Done() const { return done_; }
-    // What went wrong, one line per failed wait.
-    const std::vector<std::string>& Failures() const { return failures_; }
-    // The menus seen open, in order, one entry per change.
-    const std::vector<HMENU>& Seen() const { return seen_; }
+    // Ends the script (its waits give up at once) and waits for its thread, so that what it
+    // recorded is read only once it can no longer change.
+    void Stop() {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+    }
+    // What went wrong, one line per failed wait (the script is stopped first).
+    const std::vector<std::string>& Failures() {
+        Stop();
+        return failures_;
+    }
+    // The menus seen open, in order, one entry per change (the script is stopped first).
+    const std::vector<HMENU>& Seen() {
+        Stop();
+        return seen_;
+    }
 
     // Waits until condition holds; records a failure with the text when it does not in time.
     bool WaitFor(const std::function<bool()>& condition, const std::string& what, unsigned timeoutMs = 4000) {
