@@ -66,16 +66,27 @@ struct TShellCall {
     std::vector<std::wstring> From, To;
 };
 
-// Where Wine's shell puts what it recycles, when the test run gave it a place of its own.
-std::optional<fs::path> TrashFiles() {
-    const char* home = std::getenv("XDG_DATA_HOME");
-    if (!home || home[0] != '/')
-        return std::nullopt;
-    std::string path = std::string("Z:") + home + "/Trash/files";
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return fs::path(path);
+// Where Wine's shell puts what it recycles: the run's own trash folder, never the user's. ctest
+// names one (XDG_DATA_HOME); a run started otherwise gets one in its build tree, named before the
+// shell first looks for its trash (it reads the process's environment once).
+fs::path TrashFiles() {
+    static const fs::path files = [] {
+        std::string home;
+        if (const char* given = std::getenv("XDG_DATA_HOME"); given && given[0] == '/')
+            home = given;
+        else if (const char* build = std::getenv("PP_BUILD_DIR"); build && build[0] == '/')
+            home = std::string(build) + "/tests/undo_data";
+        if (home.empty())
+            return fs::path();
+        SetEnvironmentVariableA("XDG_DATA_HOME", home.c_str());
+        _putenv_s("XDG_DATA_HOME", home.c_str());
+        std::string path = "Z:" + home + "/Trash/files";
+        for (char& c : path)
+            if (c == '/')
+                c = '\\';
+        return fs::path(path);
+    }();
+    return files;
 }
 
 class UndoTest : public TUiTest {
@@ -93,13 +104,15 @@ class UndoTest : public TUiTest {
         fs::create_directories(source);
         // Emptied, but kept: the shell looks for its trash folders once. A fresh build tree has
         // none yet, and without them the shell would ask to delete for good instead.
+        const fs::path trash = TrashFiles();
+        ASSERT_FALSE(trash.empty())
+            << "no trash folder of the run's own: neither XDG_DATA_HOME nor PP_BUILD_DIR is set";
         std::error_code error;
-        if (const auto trash = TrashFiles())
-            for (const fs::path& folder : {*trash, trash->parent_path() / "info"}) {
-                fs::create_directories(folder, error);
-                for (const auto& entry : fs::directory_iterator(folder, error))
-                    fs::remove_all(entry.path(), error);
-            }
+        for (const fs::path& folder : {trash, trash.parent_path() / "info"}) {
+            fs::create_directories(folder, error);
+            for (const auto& entry : fs::directory_iterator(folder, error))
+                fs::remove_all(entry.path(), error);
+        }
     }
 
     void TearDown() override {
@@ -228,10 +241,8 @@ TEST_F(UndoTest, CtrlZAfterACopyRecyclesExactlyTheCreatedItemsAndSaysWhatStayed)
     for (const fs::path& path : sources)
         EXPECT_TRUE(fs::exists(path)) << path.string();
     // Recycled, not destroyed.
-    if (const auto trash = TrashFiles()) {
-        EXPECT_EQ(ReadText(*trash / "new.txt"), "n");
-        EXPECT_EQ(ReadText(*trash / "Album" / "cover.txt"), "c");
-    }
+    EXPECT_EQ(ReadText(TrashFiles() / "new.txt"), "n");
+    EXPECT_EQ(ReadText(TrashFiles() / "Album" / "cover.txt"), "c");
 
     // Only once; a second Ctrl+Z says so.
     EXPECT_FALSE(form->CanUndoLastTransfer());
