@@ -8,23 +8,13 @@
 #include <cstdint>
 #include <cstdlib>
 
-// Mutations of the first four bytes mostly announce more than any input's limit (FuzzLimit.h),
-// which is refused at once. So most mutated inputs announce a modest size; one in sixty-four
-// keeps what the mutation gave, so that refusals are tried too.
+// Mutations of the first four bytes mostly announce more than the input's limit (FuzzLimit.h),
+// which is refused at once without decoding anything.
 extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
 
 extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t maxSize, unsigned int seed) {
     size = LLVMFuzzerMutate(data, size, maxSize);
-    constexpr std::uint32_t kModest = 64u * 1024u; // still past a rebuild of the tree (at about 32K symbols)
-    if (size >= 4 && seed % 64 != 0) {
-        std::uint32_t announced =
-            data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24;
-        if (announced > kModest) {
-            announced %= kModest + 1;
-            for (int i = 0; i < 4; ++i)
-                data[i] = static_cast<uint8_t>(announced >> (8 * i));
-        }
-    }
+    KeepMostWithinTheirLimit(data, size, seed);
     return size;
 }
 
