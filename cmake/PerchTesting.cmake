@@ -34,6 +34,11 @@ function(pp_add_test)
 
     add_executable(${ARG_NAME} ${ARG_SOURCES})
     target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+    # The tests' own sources are mostly test macros: -O1 compiles them in about two thirds of the
+    # time of -O3 and runs them as fast (their time goes to the code under test and to Wine).
+    if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+        target_compile_options(${ARG_NAME} PRIVATE $<$<NOT:$<CONFIG:Debug>>:-O1>)
+    endif()
     set_target_properties(${ARG_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests/bin")
 
     add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME})
