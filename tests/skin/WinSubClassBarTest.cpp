@@ -48,16 +48,6 @@ TColor CellPixel(const TBitmap& image, int cells, int cell, int x, int y, TColor
     return c == Magenta ? behind : c;
 }
 
-int DifferingPixels(const TBitmap& a, const TBitmap& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height())
-        return a.Width() * a.Height() + 1;
-    int count = 0;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            count += a.PixelColor(x, y) != b.PixelColor(x, y);
-    return count;
-}
-
 } // namespace
 
 class SkinBarTest : public TSkinnedUiTest {

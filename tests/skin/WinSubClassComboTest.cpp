@@ -93,16 +93,6 @@ bool CellsDiffer(const TDataSkinObject& element, int a, int b) {
     return false;
 }
 
-bool SameBitmaps(const TBitmap& a, const TBitmap& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height())
-        return false;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            if (a.PixelColor(x, y) != b.PixelColor(x, y))
-                return false;
-    return true;
-}
-
 TColor Rgb(TColor c) {
     return static_cast<TColor>(ColorToRGB(c));
 }

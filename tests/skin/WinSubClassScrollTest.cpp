@@ -172,17 +172,6 @@ std::unique_ptr<TBitmap> ScreenArea(const RECT& r) {
     return bitmap;
 }
 
-// The pixels in which two pictures of one size differ.
-int DifferingPixels(const TBitmap& a, const TBitmap& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height())
-        return a.Width() * a.Height() + 1;
-    int count = 0;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            count += a.PixelColor(x, y) != b.PixelColor(x, y);
-    return count;
-}
-
 int TopIndexOf(HWND list) {
     return static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0));
 }

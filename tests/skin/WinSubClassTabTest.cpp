@@ -48,16 +48,6 @@ TFrameRect FromRect(const RECT& r) {
     return TFrameRect{r.left, r.top, r.right, r.bottom};
 }
 
-bool SameBitmaps(const TBitmap& a, const TBitmap& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height())
-        return false;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            if (a.PixelColor(x, y) != b.PixelColor(x, y))
-                return false;
-    return true;
-}
-
 struct TChangeCounter {
     int Changes = 0;
     void Change(TObject*) { ++Changes; }

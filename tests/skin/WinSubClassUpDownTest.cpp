@@ -41,16 +41,6 @@ std::string Hex(TColor c) {
     return out.str();
 }
 
-bool SameBitmaps(const TBitmap& a, const TBitmap& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height())
-        return false;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            if (a.PixelColor(x, y) != b.PixelColor(x, y))
-                return false;
-    return true;
-}
-
 RECT WindowRectOf(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);

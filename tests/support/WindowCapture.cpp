@@ -37,4 +37,15 @@ std::unique_ptr<TBitmap> RenderControl(TWinControl& control)
     return bitmap;
 }
 
+int DifferingPixels(const TBitmap& a, const TBitmap& b)
+{
+    if (a.Width() != b.Width() || a.Height() != b.Height())
+        return a.Width() * a.Height() + b.Width() * b.Height() + 1;
+    int count = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            count += a.PixelColor(x, y) != b.PixelColor(x, y);
+    return count;
+}
+
 void SaveCapture(const TBitmap& bitmap, const std::string& fileName) { bitmap.SaveToFile(fileName); }
