@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -903,6 +905,131 @@ TEST_F(KeyedTransferTest, ControlVWithoutFilesOnTheClipboardDoesNothingAndSaysNo
     EXPECT_TRUE(calls.empty());
     EXPECT_EQ(ledChanges, 0);
     EXPECT_TRUE(fs::exists(file));
+}
+
+// Ten thousand names on the clipboard, long and short and some outside the ANSI code page: one
+// request with every name whole and in its place (the shell's answer is the test's own). The
+// program's own part of the paste is printed.
+TEST_F(KeyedTransferTest, ControlVOfTenThousandFilesAsksTheShellOnce) {
+    FocusSecondTarget();
+    std::vector<fs::path> files;
+    std::vector<std::wstring> names;
+    for (int i = 0; i < 10000; ++i) {
+        const std::wstring name = (i % 10 == 0 ? L"\u03a9\u0444\u65e5" : L"f") + std::to_wstring(i) +
+                                  std::wstring(static_cast<size_t>(i % 97), L'x') + L".txt";
+        files.push_back(root / "source" / std::to_wstring(i / 100) / name);
+        names.push_back(files.back().wstring());
+    }
+    PutFiles(files, DropEffectCopy);
+    refusal = TRefusal{0, FALSE};
+    using TClock = std::chrono::steady_clock;
+    TClock::time_point atShell;
+    duringShellCall = [&] { atShell = TClock::now(); };
+    const TClock::time_point start = TClock::now();
+    PasteKeys();
+    const TClock::time_point end = TClock::now();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].Function, static_cast<UINT>(FO_COPY));
+    EXPECT_EQ(calls[0].From, names);
+    EXPECT_EQ(calls[0].To, targetB.wstring() + L"\\" + std::wstring(2, L'\0'));
+    EXPECT_FALSE(form->JvLED1->Status());
+    auto ms = [](TClock::duration d) {
+        return static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(d).count());
+    };
+    std::printf("Ctrl+V of 10,000 files: %lld ms from the key to the shell (200 ms of it the pause), %lld ms "
+                "after the shell\n",
+                ms(atShell - start), ms(end - atShell));
+}
+
+// A visible dialog of the shell on this thread.
+bool ShellDialogShown() {
+    bool shown = false;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM found) -> BOOL {
+            char name[16] = {};
+            GetClassNameA(window, name, sizeof name);
+            if (IsWindowVisible(window) && std::strcmp(name, "#32770") == 0)
+                *reinterpret_cast<bool*>(found) = true;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&shown));
+    return shown;
+}
+
+// Ctrl+V while the shell still works on an earlier paste, inside its call and while its question
+// whether to replace a copied file is open (a move replaces without asking), runs nested as a second drop does: each transfer once, the
+// lamp lit until both have ended, and the undo for the one that ended last, with only what it
+// brought.
+TEST_F(KeyedTransferTest, AControlVDuringTheShellsDialogOfAnEarlierPasteRunsOnceOnItsOwn) {
+    FocusSecondTarget();
+    struct TCase {
+        const char* Name;
+        bool Question;
+        DWORD FirstEffect;
+        const char* UndoText;
+    };
+    const TCase cases[] = {
+        {"inside the shell's call", false, DropEffectMove, "Moved back where they came from:\r\n    a.txt"},
+        {"in the shell's question", true, DropEffectCopy,
+         "Nothing was undone.\r\n\r\nLeft as they are:\r\n    a.txt: it replaced an item of the same name in "
+         "the target"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        calls.clear();
+        fs::remove_all(targetB);
+        fs::create_directories(targetB);
+        if (c.Question)
+            WriteText(targetB / "a.txt", "old");
+        const fs::path first = Source(L"a.txt", "a"), second = Source(L"b.txt", "b");
+        PutFiles({first}, c.FirstEffect);
+        bool questionUp = false, lampLitAfterSecond = false;
+        duringShellCall = [&] {
+            if (calls.size() > 1) {
+                questionUp = ShellDialogShown();
+                return;
+            }
+            // Other files cut meanwhile, and pasted: the key waits for the next message loop.
+            PutFiles({second}, DropEffectMove);
+            PostKey(form->panels1->Handle(), 'V');
+            if (!c.Question) {
+                PumpPending();
+                lampLitAfterSecond = form->JvLED1->Status();
+            }
+        };
+        {
+            std::unique_ptr<TDialogAnswerer> replace;
+            if (c.Question)
+                replace = std::make_unique<TDialogAnswerer>(TAnswer::PressId("#32770", IDYES));
+            PasteKeys();
+            if (replace) {
+                EXPECT_TRUE(replace->Wait().Answered);
+            }
+        }
+        duringShellCall = nullptr;
+        ASSERT_EQ(calls.size(), 2u);
+        EXPECT_EQ(calls[0].From, std::vector<std::wstring>{first.wstring()});
+        EXPECT_EQ(calls[1].Function, static_cast<UINT>(FO_MOVE));
+        EXPECT_EQ(calls[1].From, std::vector<std::wstring>{second.wstring()});
+        EXPECT_EQ(calls[1].LedPixel, clLime);
+        EXPECT_EQ(questionUp, c.Question);
+        EXPECT_EQ(lampLitAfterSecond, !c.Question);
+        EXPECT_EQ(ReadText(targetB / "a.txt"), "a");
+        EXPECT_EQ(ReadText(targetB / "b.txt"), "b");
+        EXPECT_EQ(fs::exists(first), c.Question);
+        EXPECT_FALSE(fs::exists(second));
+        EXPECT_FALSE(IsClipboardFormatAvailable(CF_HDROP));
+        EXPECT_FALSE(form->JvLED1->Status());
+        EXPECT_EQ(LedPixel(), clRed);
+        EXPECT_EQ(Screen->Cursor(), crDefault);
+
+        TDialogAnswerer told(TAnswer::Press("TMessageForm", "OK"));
+        form->UndoLastTransfer();
+        EXPECT_EQ(told.Wait().Text, c.UndoText);
+        EXPECT_EQ(ReadText(targetB / "b.txt"), "b");
+        EXPECT_TRUE(fs::exists(first));
+    }
 }
 
 TEST_F(KeyedTransferTest, AClipboardHeldByAnotherProgramIsWaitedForThenReported) {
