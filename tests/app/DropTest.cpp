@@ -166,11 +166,12 @@ protected:
         TShellCall call;
         call.Function = request.wFunc;
         call.From = SplitList(request.pFrom);
-        // Every name with its NUL, and the closing NUL.
+        // Every name with its NUL, and the closing NUL (none for a deletion, the undo of a copy).
         size_t toLength = 0;
-        while (request.pTo[toLength])
+        while (request.pTo && request.pTo[toLength])
             toLength += wcslen(request.pTo + toLength) + 1;
-        call.To.assign(request.pTo, toLength + 1);
+        if (request.pTo)
+            call.To.assign(request.pTo, toLength + 1);
         call.Owner = request.hwnd;
         call.Flags = request.fFlags;
         call.LedPixel = LedPixel();
@@ -957,32 +958,40 @@ bool ShellDialogShown() {
     return shown;
 }
 
-// Ctrl+V while the shell still works on an earlier paste, inside its call and while its question
+// Ctrl+V while the shell still works on an earlier paste, inside its call or while its question
 // whether to replace a copied file is open (Wine replaces on a move without asking), runs nested
 // as a second drop does: each transfer once, the lamp out only when both have ended, and the undo
-// for the one that ended last, with only what it brought.
+// for the one that ended last, with only what that one brought.
 TEST_F(KeyedTransferTest, AControlVDuringTheShellsDialogOfAnEarlierPasteRunsOnceOnItsOwn) {
     FocusSecondTarget();
+    const std::string nothing =
+        "Nothing was undone.\r\n\r\nLeft as they are:\r\n    a.txt: it replaced an item "
+        "of the same name in the target";
     struct TCase {
         const char* Name;
-        bool Question;
-        DWORD FirstEffect;
-        const char* UndoText;
+        bool InQuestion;   // the second paste comes while the shell's question is open
+        int Answer;        // to the question whether to replace a.txt; 0: none comes
+        DWORD FirstEffect; // of the first paste's a.txt
+        bool SameName;     // the second paste's file is another a.txt
+        std::string UndoText;
     };
     const TCase cases[] = {
-        {"inside the shell's call", false, DropEffectMove, "Moved back where they came from:\r\n    a.txt"},
-        {"in the shell's question", true, DropEffectCopy,
-         "Nothing was undone.\r\n\r\nLeft as they are:\r\n    a.txt: it replaced an item of the same name in "
-         "the target"},
+        {"inside the shell's call", false, 0, DropEffectMove, false,
+         "Moved back where they came from:\r\n    a.txt"},
+        {"in the shell's question", true, IDYES, DropEffectCopy, false, nothing},
+        // The first copies nothing: the a.txt the second one moved there is not the first's to undo.
+        {"another a.txt, kept at the question", false, IDNO, DropEffectCopy, true, nothing},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         calls.clear();
         fs::remove_all(targetB);
         fs::create_directories(targetB);
-        if (c.Question)
+        fs::create_directories(root / "source" / "other");
+        if (c.InQuestion)
             WriteText(targetB / "a.txt", "old");
-        const fs::path first = Source(L"a.txt", "a"), second = Source(L"b.txt", "b");
+        const fs::path first = Source(L"a.txt", "a"),
+                       second = Source(c.SameName ? L"other\\a.txt" : L"b.txt", "b");
         PutFiles({first}, c.FirstEffect);
         bool questionUp = false;
         duringShellCall = [&] {
@@ -993,16 +1002,16 @@ TEST_F(KeyedTransferTest, AControlVDuringTheShellsDialogOfAnEarlierPasteRunsOnce
             // Other files cut meanwhile, and pasted: the key waits for the next message loop.
             PutFiles({second}, DropEffectMove);
             PostKey(form->panels1->Handle(), 'V');
-            if (!c.Question)
+            if (!c.InQuestion)
                 PumpPending();
         };
         {
-            std::unique_ptr<TDialogAnswerer> replace;
-            if (c.Question)
-                replace = std::make_unique<TDialogAnswerer>(TAnswer::PressId("#32770", IDYES));
+            std::unique_ptr<TDialogAnswerer> question;
+            if (c.Answer)
+                question = std::make_unique<TDialogAnswerer>(TAnswer::PressId("#32770", c.Answer));
             PasteKeys();
-            if (replace) {
-                EXPECT_TRUE(replace->Wait().Answered);
+            if (question) {
+                EXPECT_TRUE(question->Wait().Answered);
             }
         }
         duringShellCall = nullptr;
@@ -1011,20 +1020,25 @@ TEST_F(KeyedTransferTest, AControlVDuringTheShellsDialogOfAnEarlierPasteRunsOnce
         EXPECT_EQ(calls[1].Function, static_cast<UINT>(FO_MOVE));
         EXPECT_EQ(calls[1].From, std::vector<std::wstring>{second.wstring()});
         EXPECT_EQ(calls[1].LedPixel, clLime);
-        EXPECT_EQ(questionUp, c.Question);
-        EXPECT_EQ(ReadText(targetB / "a.txt"), "a");
-        EXPECT_EQ(ReadText(targetB / "b.txt"), "b");
-        EXPECT_EQ(fs::exists(first), c.Question);
+        EXPECT_EQ(questionUp, c.InQuestion);
+        EXPECT_EQ(ReadText(targetB / "a.txt"), c.Answer == IDNO ? "b" : "a");
+        EXPECT_EQ(ReadText(targetB / second.filename()), "b");
+        EXPECT_EQ(fs::exists(first), c.FirstEffect == DropEffectCopy);
         EXPECT_FALSE(fs::exists(second));
         EXPECT_FALSE(IsClipboardFormatAvailable(CF_HDROP));
         EXPECT_FALSE(form->JvLED1->Status());
         EXPECT_EQ(LedPixel(), clRed);
         EXPECT_EQ(Screen->Cursor(), crDefault);
 
+        // An undo that should ask the shell for nothing finds it answering without acting.
+        if (c.UndoText == nothing)
+            refusal = TRefusal{0, FALSE};
         TDialogAnswerer told(TAnswer::Press("TMessageForm", "OK"));
         form->UndoLastTransfer();
         EXPECT_EQ(told.Wait().Text, c.UndoText);
-        EXPECT_EQ(ReadText(targetB / "b.txt"), "b");
+        refusal.reset();
+        EXPECT_EQ(calls.size(), c.UndoText == nothing ? 2u : 3u);
+        EXPECT_EQ(ReadText(targetB / second.filename()), "b");
         EXPECT_TRUE(fs::exists(first));
     }
 }
