@@ -964,23 +964,20 @@ bool ShellDialogShown() {
 // for the one that ended last, with only what that one brought.
 TEST_F(KeyedTransferTest, AControlVDuringTheShellsDialogOfAnEarlierPasteRunsOnceOnItsOwn) {
     FocusSecondTarget();
-    const std::string nothing =
-        "Nothing was undone.\r\n\r\nLeft as they are:\r\n    a.txt: it replaced an item "
-        "of the same name in the target";
     struct TCase {
         const char* Name;
-        bool InQuestion;   // the second paste comes while the shell's question is open
-        int Answer;        // to the question whether to replace a.txt; 0: none comes
-        DWORD FirstEffect; // of the first paste's a.txt
-        bool SameName;     // the second paste's file is another a.txt
-        std::string UndoText;
+        bool InQuestion;                  // the second paste comes while the shell's question is open
+        int Answer;                       // to the question whether to replace a.txt; 0: none comes
+        DWORD FirstEffect;                // of the first paste's c.txt and a.txt
+        bool SameName;                    // the second paste's file is another a.txt
+        std::vector<std::wstring> Undone; // what the undo asks the shell to take back
     };
     const TCase cases[] = {
-        {"inside the shell's call", false, 0, DropEffectMove, false,
-         "Moved back where they came from:\r\n    a.txt"},
-        {"in the shell's question", true, IDYES, DropEffectCopy, false, nothing},
-        // The first copies nothing: the a.txt the second one moved there is not the first's to undo.
-        {"another a.txt, kept at the question", false, IDNO, DropEffectCopy, true, nothing},
+        {"inside the shell's call", false, 0, DropEffectMove, false, {L"c.txt", L"a.txt"}},
+        // c.txt arrived before the question: still the first's own.
+        {"in the shell's question", true, IDYES, DropEffectCopy, false, {L"c.txt"}},
+        // The a.txt the second one moved there, and the first kept, is not the first's to undo.
+        {"another a.txt, kept at the question", false, IDNO, DropEffectCopy, true, {L"c.txt"}},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -990,9 +987,9 @@ TEST_F(KeyedTransferTest, AControlVDuringTheShellsDialogOfAnEarlierPasteRunsOnce
         fs::create_directories(root / "source" / "other");
         if (c.InQuestion)
             WriteText(targetB / "a.txt", "old");
-        const fs::path first = Source(L"a.txt", "a"),
-                       second = Source(c.SameName ? L"other\\a.txt" : L"b.txt", "b");
-        PutFiles({first}, c.FirstEffect);
+        const std::vector<fs::path> first = {Source(L"c.txt", "c"), Source(L"a.txt", "a")};
+        const fs::path second = Source(c.SameName ? L"other\\a.txt" : L"b.txt", "b");
+        PutFiles(first, c.FirstEffect);
         bool questionUp = false;
         duringShellCall = [&] {
             if (calls.size() > 1) {
@@ -1016,30 +1013,31 @@ TEST_F(KeyedTransferTest, AControlVDuringTheShellsDialogOfAnEarlierPasteRunsOnce
         }
         duringShellCall = nullptr;
         ASSERT_EQ(calls.size(), 2u);
-        EXPECT_EQ(calls[0].From, std::vector<std::wstring>{first.wstring()});
+        EXPECT_EQ(calls[0].From, (std::vector<std::wstring>{first[0].wstring(), first[1].wstring()}));
         EXPECT_EQ(calls[1].Function, static_cast<UINT>(FO_MOVE));
         EXPECT_EQ(calls[1].From, std::vector<std::wstring>{second.wstring()});
         EXPECT_EQ(calls[1].LedPixel, clLime);
         EXPECT_EQ(questionUp, c.InQuestion);
+        EXPECT_EQ(ReadText(targetB / "c.txt"), "c");
         EXPECT_EQ(ReadText(targetB / "a.txt"), c.Answer == IDNO ? "b" : "a");
         EXPECT_EQ(ReadText(targetB / second.filename()), "b");
-        EXPECT_EQ(fs::exists(first), c.FirstEffect == DropEffectCopy);
+        EXPECT_EQ(fs::exists(first[1]), c.FirstEffect == DropEffectCopy);
         EXPECT_FALSE(fs::exists(second));
         EXPECT_FALSE(IsClipboardFormatAvailable(CF_HDROP));
         EXPECT_FALSE(form->JvLED1->Status());
         EXPECT_EQ(LedPixel(), clRed);
         EXPECT_EQ(Screen->Cursor(), crDefault);
 
-        // An undo that should ask the shell for nothing finds it answering without acting.
-        if (c.UndoText == nothing)
-            refusal = TRefusal{0, FALSE};
+        // The undo's request is looked at, not carried out.
+        refusal = TRefusal{0, FALSE};
         TDialogAnswerer told(TAnswer::Press("TMessageForm", "OK"));
         form->UndoLastTransfer();
-        EXPECT_EQ(told.Wait().Text, c.UndoText);
+        EXPECT_TRUE(told.Wait().Answered);
         refusal.reset();
-        EXPECT_EQ(calls.size(), c.UndoText == nothing ? 2u : 3u);
-        EXPECT_EQ(ReadText(targetB / second.filename()), "b");
-        EXPECT_TRUE(fs::exists(first));
+        std::vector<std::wstring> undone;
+        for (const std::wstring& name : c.Undone)
+            undone.push_back((targetB / name).wstring());
+        EXPECT_EQ(calls.size() > 2 ? calls[2].From : std::vector<std::wstring>{}, undone);
     }
 }
 
