@@ -2,6 +2,8 @@
 
 #include "Handles.h"
 
+#include <map>
+#include <set>
 #include <utility>
 
 namespace {
@@ -81,12 +83,12 @@ TLastTransferUndo::TWatch::TWatch(TLastTransferUndo& undo, std::vector<std::wstr
     : undo_(undo), sources_(std::move(sources)), folder_(WithoutTrailingSeparators(std::move(folder))),
       move_(move) {
     before_ = ListFolder(folder_);
-    ++undo_.watching_;
+    undo_.watching_.push_back(this);
     undo_.Changed();
 }
 
 TLastTransferUndo::TWatch::~TWatch() {
-    --undo_.watching_;
+    std::erase(undo_.watching_, this);
     try {
         undo_.Changed();
     } catch (...) {
@@ -97,7 +99,31 @@ TLastTransferUndo::TWatch::~TWatch() {
 void TLastTransferUndo::TWatch::Arrived() {
     if (std::exchange(arrived_, true))
         return;
-    undo_.record_ = RecordArrivals(sources_, folder_, move_, before_, ListFolder(folder_));
+    const TFolderListing after = ListFolder(folder_);
+    undo_.record_ = RecordArrivals(sources_, folder_, move_, before_, after);
+    if (undo_.watching_.size() < 2)
+        return;
+    // Only what this transfer brought or changed counts as there before for the transfers still
+    // under way into the folder; what they brought before it stays theirs.
+    std::map<std::wstring, TEntryFacts> was;
+    for (const TListedEntry& entry : before_)
+        was.emplace(FoldedFileName(entry.Name), entry.Facts);
+    TFolderListing changed;
+    for (const TListedEntry& entry : after) {
+        const auto then = was.find(FoldedFileName(entry.Name));
+        if (then == was.end() || !(then->second == entry.Facts))
+            changed.push_back(entry);
+    }
+    for (TWatch* outer : undo_.watching_) {
+        if (outer == this || !SameFileName(outer->folder_, folder_))
+            continue;
+        std::set<std::wstring> listed;
+        for (const TListedEntry& entry : outer->before_)
+            listed.insert(FoldedFileName(entry.Name));
+        for (const TListedEntry& entry : changed)
+            if (listed.insert(FoldedFileName(entry.Name)).second)
+                outer->before_.push_back(entry);
+    }
 }
 
 // ---- the undo

@@ -32,7 +32,9 @@ class TLastTransferUndo {
         TWatch(const TWatch&) = delete;
         TWatch& operator=(const TWatch&) = delete;
         ~TWatch();
-        // The shell is done: what arrived replaces the record of the transfer before.
+        // The shell is done: what arrived replaces the record of the transfer before. What it
+        // brought or changed in the folder counts as there before for the transfers still under
+        // way into it: theirs to record is only what they bring themselves.
         void Arrived();
 
       private:
@@ -52,7 +54,7 @@ class TLastTransferUndo {
     // back: the undo says why not), and neither a transfer nor an undo is under way.
     bool CanUndo() const;
     // A transfer or an undo is under way.
-    bool Busy() const { return watching_ > 0 || undoing_; }
+    bool Busy() const { return !watching_.empty() || undoing_; }
     // The record of the last transfer; none before the first and after its undo.
     const std::optional<TTransferRecord>& Record() const { return record_; }
 
@@ -68,7 +70,7 @@ class TLastTransferUndo {
     void Changed();
 
     std::optional<TTransferRecord> record_;
-    // Transfers whose shell dialogs are open; a drop can come during another's.
-    int watching_ = 0;
+    // Transfers whose shell dialogs are open; a drop or a paste can come during another's.
+    std::vector<TWatch*> watching_;
     bool undoing_ = false;
 };

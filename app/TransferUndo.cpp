@@ -87,6 +87,10 @@ bool SameFileName(const std::wstring& a, const std::wstring& b) {
     return Folded(a) == Folded(b);
 }
 
+std::wstring FoldedFileName(const std::wstring& name) {
+    return Folded(name);
+}
+
 TTransferRecord RecordArrivals(const std::vector<std::wstring>& sources, const std::wstring& folder,
                                bool move, const TFolderListing& before, const TFolderListing& after) {
     TTransferRecord record;

@@ -47,6 +47,8 @@ struct TTransferRecord {
 
 // File names compared as the file system does: letters without regard to case.
 bool SameFileName(const std::wstring& a, const std::wstring& b);
+// The name as that comparison sees it: equal for names that are the same.
+std::wstring FoldedFileName(const std::wstring& name);
 
 // What the transfer of sources into folder left there, from the folder's listings before and
 // after it, in the order of the sources. A source whose name is not in the folder afterwards did
