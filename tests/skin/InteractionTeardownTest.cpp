@@ -173,6 +173,10 @@ class InteractionTeardownTest : public TSkinnedUiTest, public ::testing::WithPar
         TWinControl* const targets[] = {list_, spin_, combo_, picker_, form_.get()};
         target_ = targets[static_cast<int>(interaction)];
         targetWindow_ = target_->Handle();
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        GetComboBoxInfo(combo_->Handle(), &info);
+        listWindow_ = info.hwndList;
         switch (interaction) {
         case TInteraction::ThumbDrag: {
             TWScrollbar* bar = Adapter<TSkinScrollbar>(list_)->VerticalBar();
@@ -210,8 +214,26 @@ class InteractionTeardownTest : public TSkinnedUiTest, public ::testing::WithPar
         }
         case TInteraction::ArrowHeld:
             return spin_->Value() >= 3 && GetCapture() == spin_->Button().Handle();
-        case TInteraction::ListDown:
-            return Dropped() && Adapter<TSkinComBox>(combo_)->DroppedDown();
+        case TInteraction::ListDown: {
+            // Down, then its thumb pressed and dragged in the list adapter's own loop.
+            auto* scroll = dynamic_cast<TComboxScrollBar*>(Adapter<TSkinComBox>(combo_)->ListScrollAdapter());
+            if (!Dropped() || !scroll)
+                return false;
+            SCROLLBARINFO bar{};
+            bar.cbSize = sizeof bar;
+            GetScrollBarInfo(scroll->Handle(), OBJID_VSCROLL, &bar);
+            POINT at{bar.rcScrollBar.left + 4,
+                     bar.rcScrollBar.top + (bar.xyThumbTop + bar.xyThumbBottom) / 2};
+            if (!scroll->Dragging()) {
+                EXPECT_TRUE(MovePointerTo(at.x, at.y));
+                PostMessageA(scroll->Handle(), WM_NCLBUTTONDOWN, HTVSCROLL, MAKELPARAM(at.x, at.y));
+                return false;
+            }
+            GetCursorPos(&at);
+            EXPECT_TRUE(MovePointerTo(at.x, at.y + 6));
+            PostMessageA(scroll->Handle(), WM_MOUSEMOVE, MK_LBUTTON, PointerIn(scroll->Handle()));
+            return scroll->LastDragPosition() > 3;
+        }
         case TInteraction::CalendarOpen:
             return Calendar() && IsWindowVisible(Calendar());
         case TInteraction::CaptionHint:
@@ -223,6 +245,8 @@ class InteractionTeardownTest : public TSkinnedUiTest, public ::testing::WithPar
     void Release(TInteraction interaction) {
         if (interaction == TInteraction::ThumbDrag && IsWindow(targetWindow_))
             PostMessageA(targetWindow_, WM_LBUTTONUP, 0, PointerIn(targetWindow_));
+        if (interaction == TInteraction::ListDown && IsWindow(listWindow_))
+            PostMessageA(listWindow_, WM_LBUTTONUP, 0, PointerIn(listWindow_));
         if (interaction == TInteraction::ArrowHeld && IsWindow(targetWindow_))
             PostMouse(spin_->Button().Handle(), WM_LBUTTONUP, 4, 4);
         EXPECT_TRUE(MovePointerTo(0, 0));
@@ -312,6 +336,7 @@ class InteractionTeardownTest : public TSkinnedUiTest, public ::testing::WithPar
     TButton* button_ = nullptr;
     TWinControl* target_ = nullptr;
     HWND targetWindow_ = nullptr;
+    HWND listWindow_ = nullptr;
     TClicks clicks_;
     int hintPause_ = 0;
 };
