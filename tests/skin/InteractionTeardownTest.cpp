@@ -1,10 +1,10 @@
 // Skinned controls taken away in the middle of an interaction: a scroll thumb dragged, an
-// up-down arrow held while it repeats, a combo box's list dropped down, a date-time picker's
-// calendar open, a caption button's hint showing. Each is cut short twice: the control's window
-// destroyed (for the hint, the form's), and skinning switched off (Ctrl+S: every adapter and
-// frame released). Afterwards nothing may crash or hang, nothing of the gone skinning may fire
-// in the second that follows, the form goes on working, the object counts come back, and a
-// control that only lost its skin works on as the system's own.
+// up-down arrow held while it repeats, a combo box's list dropped down with its thumb dragged,
+// a date-time picker's calendar open, a caption button's hint showing. Each is cut short twice:
+// the control's window destroyed (for the hint, the form's), and skinning switched off (Ctrl+S:
+// every adapter and frame released). Afterwards nothing may crash or hang, nothing of the gone
+// skinning may fire in the second that follows, the form goes on working, the object counts
+// come back, and a control that only lost its skin works on as the system's own.
 #include "GuiObjects.h"
 #include "SkinActions.h"
 #include "SkinnedUiTest.h"
@@ -35,10 +35,6 @@ struct TRow {
     TInteraction Interaction;
     TTeardown Teardown;
 };
-
-void PrintTo(const TRow& row, std::ostream* out) {
-    *out << row.Name;
-}
 
 constexpr DWORD Allowance = 4;
 
