@@ -101,8 +101,7 @@ TWinSkinForm::~TWinSkinForm() {
         if (subclassed_)
             Detach();
         ReleaseAdapters();
-        if (skin_)
-            skin_->HideCaptionHint();
+        ForgetHint();
     } catch (...) {
         // Nothing may escape a destructor.
     }
@@ -776,7 +775,7 @@ void TWinSkinForm::StopHoverTimer() {
 void TWinSkinForm::Unskin() {
     const bool closing = frameState_ == fsClosing;
     StopHoverTimer();
-    HideHint();
+    ForgetHint();
     ReleaseAdapters();
     if (form_ && skin_) {
         if (skin_->Skins(xcPopupMenu))
@@ -855,7 +854,7 @@ void TWinSkinForm::JudgeFrame() {
         // The new skin's frame cannot hold the window: it wears the system frame again, its
         // client area kept; the controls stay skinned.
         StopHoverTimer();
-        HideHint();
+        ForgetHint();
         hotObject_ = nullptr;
         FreeSystemMenuPopup();
         skinFrame_ = false;

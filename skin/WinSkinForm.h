@@ -176,6 +176,8 @@ class TWinSkinForm : public TComponent {
     void HoverTick(TObject* sender);
     void RunButtonAction(TWinSysButton& button, POINT screen);
     void HideHint();
+    // Hides the hint and starts its pause afresh: the frame lets go of its caption buttons.
+    void ForgetHint();
     void SystemMenuClick(TObject* sender);
     void FreeSystemMenuPopup();
 

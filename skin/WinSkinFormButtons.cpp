@@ -15,8 +15,7 @@
 
 // ---- TNCObject
 
-void TNCObject::MouseDown()
-{
+void TNCObject::MouseDown() {
     TWinSkinForm* frame = OwnerFrame();
     if (frame->HotObject() && frame->HotObject() != this)
         frame->HotObject()->MouseLeave();
@@ -27,16 +26,14 @@ void TNCObject::MouseDown()
     Paint();
 }
 
-void TNCObject::MouseUp()
-{
+void TNCObject::MouseUp() {
     if (!Visible)
         return;
     State = ncHot;
     Paint();
 }
 
-void TNCObject::MouseEnter()
-{
+void TNCObject::MouseEnter() {
     TWinSkinForm* frame = OwnerFrame();
     if (frame->HotObject() == this)
         return;
@@ -49,8 +46,7 @@ void TNCObject::MouseEnter()
     Paint();
 }
 
-void TNCObject::MouseLeave()
-{
+void TNCObject::MouseLeave() {
     if (!Visible)
         return;
     TWinSkinForm* frame = OwnerFrame();
@@ -65,8 +61,7 @@ void TNCObject::MouseLeave()
 
 // ---- TWinSysButton
 
-TCaptionButtonInfo TWinSysButton::Info() const
-{
+TCaptionButtonInfo TWinSysButton::Info() const {
     TCaptionButtonInfo info;
     info.Action = element_->Action;
     info.Align = element_->Align;
@@ -80,11 +75,12 @@ TCaptionButtonInfo TWinSysButton::Info() const
     return info;
 }
 
-bool TWinSysButton::IsIcon() const { return element_->Action == 3 || element_->Action == 11; }
+bool TWinSysButton::IsIcon() const {
+    return element_->Action == 3 || element_->Action == 11;
+}
 
-void TWinSysButton::PaintCell(HDC dc, int cell)
-{
-    const RECT rect {BoundsRect.Left, BoundsRect.Top, BoundsRect.Right, BoundsRect.Bottom};
+void TWinSysButton::PaintCell(HDC dc, int cell) {
+    const RECT rect{BoundsRect.Left, BoundsRect.Top, BoundsRect.Right, BoundsRect.Bottom};
     if (rect.right <= rect.left || rect.bottom <= rect.top)
         return;
     if (IsIcon()) {
@@ -93,11 +89,10 @@ void TWinSysButton::PaintCell(HDC dc, int cell)
     }
     // A strip cell: the whole cell stretched, magenta transparent.
     cell = std::clamp(cell, 1, std::max(1, element_->Frame));
-    DrawNineSlice(dc, rect, element_->Bitmap, CellRect(*element_, cell), RECT {0, 0, 0, 0}, false, true);
+    DrawNineSlice(dc, rect, element_->Bitmap, CellRect(*element_, cell), RECT{0, 0, 0, 0}, false, true);
 }
 
-void TWinSysButton::Paint()
-{
+void TWinSysButton::Paint() {
     TWinSkinForm* frame = OwnerFrame();
     if (!Visible || frame->FrameState() != fsRunning)
         return;
@@ -115,14 +110,20 @@ void TWinSysButton::Paint()
 
 // ---- the frame's caption mouse handling, hints and system menu
 
-void TWinSkinForm::HideHint()
-{
+void TWinSkinForm::HideHint() {
     if (skin_)
         skin_->HideCaptionHint();
 }
 
-void TWinSkinForm::BuildIconBitmap()
-{
+void TWinSkinForm::ForgetHint() {
+    // The counter is the skin component's: left as it is, the next hover of any frame would
+    // show its hint at once, or never.
+    HideHint();
+    if (skin_)
+        skin_->CaptionHintCounter() = 0;
+}
+
+void TWinSkinForm::BuildIconBitmap() {
     if (!iconBitmap_)
         iconBitmap_ = std::make_unique<TBitmap>();
     HICON icon = WindowIcon(handle_);
@@ -131,8 +132,7 @@ void TWinSkinForm::BuildIconBitmap()
     DrawIconOnMagenta(*iconBitmap_, icon);
 }
 
-void TWinSkinForm::DrawIcon(HDC dc, const RECT& rect)
-{
+void TWinSkinForm::DrawIcon(HDC dc, const RECT& rect) {
     // The application's own icon, as its windows show it.
     if (HICON icon = ApplicationIcon()) {
         const int size = GetSystemMetrics(SM_CXSMICON);
@@ -144,8 +144,7 @@ void TWinSkinForm::DrawIcon(HDC dc, const RECT& rect)
 }
 
 namespace {
-TNCObject* FindCaptionObject(const std::vector<std::unique_ptr<TNCObject>>& objects, POINT p)
-{
+TNCObject* FindCaptionObject(const std::vector<std::unique_ptr<TNCObject>>& objects, POINT p) {
     for (const auto& object : objects) {
         auto* button = static_cast<TWinSysButton*>(object.get());
         if (button->Visible && button->Element().Action >= 0 && button->BoundsRect.Contains(p.x, p.y))
@@ -155,9 +154,8 @@ TNCObject* FindCaptionObject(const std::vector<std::unique_ptr<TNCObject>>& obje
 }
 } // namespace
 
-LRESULT TWinSkinForm::NcMouse(UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    const POINT screen {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+LRESULT TWinSkinForm::NcMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     const POINT p = ScreenToFrame(screen);
     TNCObject* object = FindCaptionObject(captionButtons_, p);
     switch (msg) {
@@ -223,11 +221,10 @@ LRESULT TWinSkinForm::NcMouse(UINT msg, WPARAM wParam, LPARAM lParam)
     }
 }
 
-void TWinSkinForm::RunButtonAction(TWinSysButton& button, POINT screen)
-{
+void TWinSkinForm::RunButtonAction(TWinSysButton& button, POINT screen) {
     switch (button.Element().Action) {
     case 0: {
-        MENUITEMINFOA info {};
+        MENUITEMINFOA info{};
         info.cbSize = sizeof info;
         info.fMask = MIIM_STATE;
         const bool hasClose = !systemMenu_ || GetMenuItemInfoA(systemMenu_, SC_CLOSE, FALSE, &info);
@@ -267,7 +264,7 @@ void TWinSkinForm::RunButtonAction(TWinSysButton& button, POINT screen)
     case 3:
     case 11:
     case 12:
-        PopupSystemMenu(POINT {screen.x + 1, screen.y + 1});
+        PopupSystemMenu(POINT{screen.x + 1, screen.y + 1});
         break;
     case 4:
         PostMessageA(handle_, WM_SYSCOMMAND, SC_CONTEXTHELP, 0);
@@ -286,11 +283,10 @@ void TWinSkinForm::RunButtonAction(TWinSysButton& button, POINT screen)
     }
 }
 
-void TWinSkinForm::HoverTick(TObject*)
-{
+void TWinSkinForm::HoverTick(TObject*) {
     if (!hotObject_ || !skin_ || frameState_ != fsRunning || MenuTracking())
         return;
-    POINT cursor {};
+    POINT cursor{};
     GetCursorPos(&cursor);
     const POINT p = ScreenToFrame(cursor);
     if (!hotObject_->BoundsRect.Contains(p.x, p.y)) {
@@ -312,17 +308,16 @@ void TWinSkinForm::HoverTick(TObject*)
         return;
     if (counter < 2 * pause + hidePause) {
         if (const char* text = CaptionButtonHint(button->Element().Action)) {
-            RECT window {};
+            RECT window{};
             GetWindowRect(handle_, &window);
-            const RECT at {window.left + button->BoundsRect.Left, cursor.y + 24, 0, 0};
+            const RECT at{window.left + button->BoundsRect.Left, cursor.y + 24, 0, 0};
             skin_->ShowCaptionHint(at, text);
         }
     } else
         skin_->HideCaptionHint();
 }
 
-void TWinSkinForm::PopupSystemMenu(POINT screen)
-{
+void TWinSkinForm::PopupSystemMenu(POINT screen) {
     const DWORD now = GetTickCount();
     if (now - lastSysMenuTime_ <= doubleClickTime_ && hotObject_) {
         // A second click on the icon within the double-click time closes the window.
