@@ -88,17 +88,18 @@ struct TLog {
     int Presses = 0;
     std::vector<std::string> Errors;
     void Clicked(TObject* sender) { Items.push_back(static_cast<TMenuItem*>(sender)->Caption()); }
-    void Pressed(TObject*, TMouseButton, TShiftState, int, int) { ++Presses; }
+    void Pressed(TObject*, TMouseButton button, TShiftState, int, int) { Presses += button == mbLeft; }
     void Failed(TObject*, const std::exception& error) { Errors.push_back(error.what()); }
 };
 
 // Plays the user on the next popup menu of the user-interface thread, from a helper thread: Down
-// `downs` times, then, once the first item is selected, Enter (or Escape when choose is false).
+// `downs` times, then, once the first item is selected, Enter (or Escape when choose is false, and
+// once more to the window when the menu bar took over).
 // It never leaves the menu open: when the selection does not come it escapes.
 class TPopupKeys {
   public:
-    TPopupKeys(int downs, bool choose)
-        : ui_(GetCurrentThreadId()), thread_([=, this] { Run(downs, choose); }) {}
+    TPopupKeys(HWND window, int downs, bool choose)
+        : ui_(GetCurrentThreadId()), thread_([=, this] { Run(window, downs, choose); }) {}
     ~TPopupKeys() {
         if (thread_.joinable())
             thread_.join();
@@ -122,7 +123,7 @@ class TPopupKeys {
             reinterpret_cast<LPARAM>(&found));
         return found;
     }
-    void Run(int downs, bool choose) {
+    void Run(HWND window, int downs, bool choose) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(8);
         auto until = [&](auto condition) {
             while (std::chrono::steady_clock::now() < end && !condition())
@@ -135,11 +136,17 @@ class TPopupKeys {
             SendMessageTimeoutA(popup, MN_GETHMENU, 0, 0, SMTO_NORMAL, 1000, &menu);
             for (int i = 0; i < downs; ++i)
                 PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
-            selected_ = until([&] {
+            selected_ = !choose || until([&] {
                 return (GetMenuState(reinterpret_cast<HMENU>(menu), 0, MF_BYPOSITION) & MF_HILITE) != 0;
             });
             std::this_thread::sleep_for(std::chrono::milliseconds(50)); // let it paint
             PostMessageA(popup, WM_KEYDOWN, choose && selected_ ? VK_RETURN : VK_ESCAPE, 0);
+            if (!choose) {
+                // A system menu opened from the keyboard goes back to the menu bar on Escape.
+                std::this_thread::sleep_for(std::chrono::milliseconds(150));
+                if (!Find())
+                    PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+            }
         }
         done_ = true;
     }
@@ -220,17 +227,17 @@ void HostileSkinPaintTest::Wear(const char* description) {
     // The menu bar's popup from the keyboard runs its first item; the popup menu's first item
     // chosen; the system menu opened and closed; a click on the client area.
     {
-        TPopupKeys keys(0, true);
+        TPopupKeys keys(Window(), 0, true);
         PostKey(Window(), 'F', true);
         Track(keys, "the File popup");
     }
     {
-        TPopupKeys keys(1, true);
+        TPopupKeys keys(Window(), 1, true);
         PostRightClick(Window(), 40, 40);
         Track(keys, "the popup menu");
     }
     {
-        TPopupKeys keys(0, false);
+        TPopupKeys keys(Window(), 0, false);
         PostKey(Window(), VK_SPACE, true);
         Track(keys, "the system menu");
     }
