@@ -35,10 +35,10 @@ const char* const Rows[] = {
     "TextBack=dot.bmp\n[MenuItem]\nImage=dot.bmp\n[MenuBackground]\nImage=dot.bmp\n"
     "[Button0]\nAction=0\nAlign=1\nXcoord=1\nButtonImage=dot.bmp\n",
     // A frame a window can wear, with margins, shifts and caption-button places at the ends of int.
-    "[Personality]\nLeft=side.bmp\nRight=side.bmp\nTop=top.bmp\nBottom=bottom.bmp\nmenuBar=dot.bmp\n"
+    "[Personality]\nLeft=side.bmp\nRight=side.bmp\nTop=top.bmp\nBottom=bottom.bmp\nmenuBar=bar.bmp\n"
     "LeftTopHeight=100000\nLeftBotHeight=-100000\nRightTopHeight=2147483647\nRightBotHeight=2147483647\n"
     "TopTopHeight=-2147483648\nTopBotHeight=100000\nBottomTopHeight=100000\nLeftStretch=0\nTopStretch=0\n"
-    "TileMenu=0\nTileLeftMenu=100000\nTileRightMenu=-100000\nTextBack=dot.bmp\nTextShift=2147483647\n"
+    "TileMenu=0\nTileLeftMenu=100000\nTileRightMenu=-100000\nTextBack=bar.bmp\nTextShift=2147483647\n"
     "TextShiftVert=-2147483648\nTextRightClip=2147483647\nTextAlignment=1\nTXTBackleft=100000\n"
     "TXTBackRight=2147483647\n[MenuItem]\nImage=dot.bmp\nLeftWidth=100000\nRightWidth=2147483647\n"
     "TopHeight=-100000\nTile=1\nTrans=1\n[MenuBackground]\nImage=dot.bmp\nLeftWidth=100000\n"
@@ -70,6 +70,7 @@ const char* const Rows[] = {
 TMapSource Images() {
     TMapSource images;
     images.entries["dot.bmp"] = SolidBmp(1, 1, 0x2040C0);
+    images.entries["bar.bmp"] = SolidBmp(1, 4, 0x2040C0); // two cells, no middle between the caps
     images.entries["side.bmp"] = SolidBmp(4, 40, 0x306090);
     images.entries["top.bmp"] = SolidBmp(40, 24, 0x306090);
     images.entries["bottom.bmp"] = SolidBmp(40, 4, 0x306090);
