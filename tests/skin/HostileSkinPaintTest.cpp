@@ -217,7 +217,7 @@ void HostileSkinPaintTest::Wear(const char* description) {
     for (const TFrameRect& r : hot)
         NcMessage(WM_NCMOUSEMOVE, HTCAPTION, r.Left / 2 + r.Right / 2, r.Top / 2 + r.Bottom / 2);
     NcMessage(WM_NCMOUSEMOVE, HTCAPTION, 150, 1);
-    // Resized: squeezed to nothing, stretched, and back.
+    // Resized: squeezed to nothing, stretched, minimized (the caption alone) and back.
     RECT before{};
     GetWindowRect(Window(), &before);
     for (SIZE size :
@@ -225,6 +225,11 @@ void HostileSkinPaintTest::Wear(const char* description) {
         SetWindowPos(Window(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         PumpPending();
     }
+    ShowWindow(Window(), SW_MINIMIZE);
+    PumpPending();
+    ShowWindow(Window(), SW_RESTORE);
+    SetForegroundWindow(Window());
+    PumpPending();
     // The menu bar's popup from the keyboard runs its first item; the popup menu's first item
     // chosen; the system menu opened and closed; a click on the client area.
     {
