@@ -5,6 +5,7 @@
 #include "Graphics.h"
 #include "ImageList.h"
 #include "ImgUtil.h"
+#include "MemoryDCPool.h"
 #include "Menus.h"
 #include "SystemFunction.h"
 #include "TransparentBlit.h"
@@ -393,7 +394,7 @@ void TWinSkinMenuPainter::DrawCheckMark(HDC dc, const TFrameRect& item, const TF
         return;
     int x = 0, y = 0;
     MenuCheckMarkOrigin(item, glyph, info.bmWidth, info.bmHeight, x, y);
-    TMemoryDC source(CreateCompatibleDC(dc));
+    TPooledMemoryDC source;
     TSelectGuard select(source.Get(), mark);
     PaintThroughMask(dc, x, y, info.bmWidth, info.bmHeight, source.Get(), colour);
 }
@@ -411,7 +412,7 @@ void TWinSkinMenuPainter::DrawSymbol(HDC dc, const TImageList& images, int index
     TBitmap picture(width, height, pf24bit);
     FillBitmap(picture, clFuchsia);
     images.Draw(picture.MemoryDC(), 0, 0, index);
-    TMemoryDC maskDC(CreateCompatibleDC(dc));
+    TPooledMemoryDC maskDC;
     TOwnedBitmap mask(CreateBitmap(width, height, 1, 1, nullptr));
     TSelectGuard select(maskDC.Get(), mask.Get());
     const COLORREF oldBack = SetBkColor(picture.MemoryDC(), RGB(255, 0, 255));
