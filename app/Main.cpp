@@ -31,13 +31,13 @@ const TSystemFunction<decltype(&::SHFileOperationW)> shFileOperation{"shell32.dl
 // Shrinks the panel by a pixel and gives it back: the panel lays itself out
 // and repaints, as the list itself tells it nothing.
 class TRelayoutStep {
-public:
+  public:
     explicit TRelayoutStep(TItemsPanel& panel) : panel_(panel) { panel_.SetWidth(panel_.Width() - 1); }
     TRelayoutStep(const TRelayoutStep&) = delete;
     TRelayoutStep& operator=(const TRelayoutStep&) = delete;
     ~TRelayoutStep() { panel_.SetWidth(panel_.Width() + 1); }
 
-private:
+  private:
     TItemsPanel& panel_;
 };
 
@@ -94,9 +94,8 @@ class TMoveSwitch : public TCheckBox {
     }
 };
 
-BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
-{
-    MONITORINFO info {};
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    MONITORINFO info{};
     info.cbSize = sizeof info;
     if (GetMonitorInfoA(monitor, &info)) {
         auto* list = reinterpret_cast<std::vector<TMonitorArea>*>(data);
@@ -107,41 +106,39 @@ BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
     return TRUE;
 }
 
-std::vector<TMonitorArea> Monitors()
-{
+std::vector<TMonitorArea> Monitors() {
     std::vector<TMonitorArea> monitors;
     EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
     return monitors;
 }
 
 // The profile calls read a file that another program holds as if it were empty.
-bool Readable(const std::string& fileName)
-{
-    TOwnedHandle file(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+bool Readable(const std::string& fileName) {
+    TOwnedHandle file(CreateFileA(fileName.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return static_cast<bool>(file);
 }
 
 // Where the window shows when it is not minimized: closed from the task bar, it is still to
 // come back there, not as its icon.
-RECT RestoredBounds(HWND window, const RECT& bounds)
-{
-    WINDOWPLACEMENT placement {};
+RECT RestoredBounds(HWND window, const RECT& bounds) {
+    WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     if (!window || !IsIconic(window) || !GetWindowPlacement(window, &placement))
         return bounds;
     // The placement is in workspace coordinates: relative to the work area of its monitor.
     RECT place = placement.rcNormalPosition;
-    MONITORINFO monitor {};
+    MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     if (GetMonitorInfoA(MonitorFromRect(&place, MONITOR_DEFAULTTOPRIMARY), &monitor))
-        OffsetRect(&place, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+        OffsetRect(&place, monitor.rcWork.left - monitor.rcMonitor.left,
+                   monitor.rcWork.top - monitor.rcMonitor.top);
     return place;
 }
 } // namespace
 
-std::string AboutText()
-{
+std::string AboutText() {
     return "Perchpoints 1.0\r\n\r\n"
            "Your favourite folders as big buttons: drop files on a button to copy them into that folder, "
            "or to move them there with the switch on; click a button to open the folder.\r\n\r\n"
@@ -151,8 +148,7 @@ std::string AboutText()
            "Written by the Perchpoints developers.";
 }
 
-TForm1::TForm1(TComponent* owner, const std::string& basePath) : TForm(owner)
-{
+TForm1::TForm1(TComponent* owner, const std::string& basePath) : TForm(owner) {
     std::string base = basePath.empty() ? ExeFileName() : basePath;
     targetsPath_ = ChangeFileExt(base, ".dat");
     OnOpenFolder = Bind<&TForm1::ShellOpenFolder>(this);
@@ -168,8 +164,7 @@ TForm1::TForm1(TComponent* owner, const std::string& basePath) : TForm(owner)
 // The skin component and the store of the eight built-in skins. The component holds its own
 // copy of the second skin until the saved one is selected at start; it comes first, so that
 // the window's size is laid out for the skin's frame.
-void TForm1::BuildSkin()
-{
+void TForm1::BuildSkin() {
     HINSTANCE module = GetModuleHandleA(nullptr);
     SkinStore1 = new TSkinStore(this);
     SkinStore1->SetName("SkinStore1");
@@ -180,9 +175,10 @@ void TForm1::BuildSkin()
     SkinData1->SetActive(true);
     SkinData1->SetDisableTag(99);
     TSkinControlTypes controls = 0;
-    for (TSkinControlType type : {xcMainMenu, xcPopupMenu, xcMenuItem, xcControlbar, xcCombo, xcCheckBox,
-                                  xcRadioButton, xcProgress, xcScrollbar, xcEdit, xcButton, xcBitBtn, xcSpeedButton,
-                                  xcSpin, xcPanel, xcGroupBox, xcStatusBar, xcTab, xcTrackBar, xcSystemMenu})
+    for (TSkinControlType type :
+         {xcMainMenu, xcPopupMenu, xcMenuItem,  xcControlbar, xcCombo,    xcCheckBox,    xcRadioButton,
+          xcProgress, xcScrollbar, xcEdit,      xcButton,     xcBitBtn,   xcSpeedButton, xcSpin,
+          xcPanel,    xcGroupBox,  xcStatusBar, xcTab,        xcTrackBar, xcSystemMenu})
         controls |= SkinControlBit(type);
     SkinData1->SetSkinControls(controls);
     SkinData1->SetOptions(SkinOptionBit(xoPreview) | SkinOptionBit(xoToolbarBK) | SkinOptionBit(xoMenuBG) |
@@ -192,8 +188,7 @@ void TForm1::BuildSkin()
         SkinData1->UnpackSkinWhenNeeded();
 }
 
-void TForm1::BuildLayout()
-{
+void TForm1::BuildLayout() {
     BuildSkin();
     SetName("Form1");
     SetCaption("Perchpoints");
@@ -219,8 +214,8 @@ void TForm1::BuildLayout()
     PopupMenu1 = new TPopupMenu(this);
     PopupMenu1->SetName("PopupMenu1");
     Create1 = AddMenuItem("Create1", "Create new perchpoint", 0, Bind<&TForm1::Create1Click>(this));
-    Createshorttitle1 =
-        AddMenuItem("Createshorttitle1", "Set perchpoint short title", 0, Bind<&TForm1::Createshorttitle1Click>(this));
+    Createshorttitle1 = AddMenuItem("Createshorttitle1", "Set perchpoint short title", 0,
+                                    Bind<&TForm1::Createshorttitle1Click>(this));
     Delete1 = AddMenuItem("Delete1", "Delete current perchpoint", 0, Bind<&TForm1::Delete1Click>(this));
     N2 = AddMenuItem("N2", "-", 1, nullptr);
     Shorten = AddMenuItem("Shorten", "Use short titles", 1, Bind<&TForm1::ShortenClick>(this));
@@ -309,8 +304,7 @@ void TForm1::BuildLayout()
     SetActiveControl(panels1);
 }
 
-TMenuItem* TForm1::AddMenuItem(const char* name, const char* caption, int groupIndex, TNotifyEvent onClick)
-{
+TMenuItem* TForm1::AddMenuItem(const char* name, const char* caption, int groupIndex, TNotifyEvent onClick) {
     auto* item = new TMenuItem(this);
     item->SetName(name);
     item->SetCaption(caption);
@@ -322,8 +316,7 @@ TMenuItem* TForm1::AddMenuItem(const char* name, const char* caption, int groupI
 
 // ---- start and close
 
-void TForm1::FormCreate(TObject*)
-{
+void TForm1::FormCreate(TObject*) {
     settingsPath_ = ChangeFileExt(targetsPath_, ".ini");
     // A failing step is reported; the steps after it are left out and the
     // window opens with what was set up until then.
@@ -341,8 +334,7 @@ void TForm1::FormCreate(TObject*)
 
 void TForm1::FormShow(TObject*) {}
 
-void TForm1::FormClose(TObject*, TCloseAction&)
-{
+void TForm1::FormClose(TObject*, TCloseAction&) {
     if (listRead_) {
         SaveTargets();
     } else if (panels1->Items().Lines() != listAtStart_) {
@@ -360,8 +352,7 @@ void TForm1::FormClose(TObject*, TCloseAction&)
         WriteSettings();
 }
 
-void TForm1::ReadTargetsFile(TStringList& list)
-{
+void TForm1::ReadTargetsFile(TStringList& list) {
     std::string bytes;
     {
         TFileStream stream(targetsPath_, fmOpenRead);
@@ -378,15 +369,13 @@ void TForm1::ReadTargetsFile(TStringList& list)
         unreadTail_.clear();
 }
 
-void TForm1::LoadTargets()
-{
+void TForm1::LoadTargets() {
     if (FileExists(targetsPath_))
         ReadTargetsFile(panels1->Items());
     listRead_ = true;
 }
 
-void TForm1::SaveTargets()
-{
+void TForm1::SaveTargets() {
     if (!unreadTail_.empty()) {
         // Once: a backup that is already there is the older, and stays.
         const std::string backup = targetsPath_ + ".bak";
@@ -397,8 +386,7 @@ void TForm1::SaveTargets()
     panels1->Items().SaveToFile(targetsPath_);
 }
 
-void TForm1::ReadSettings()
-{
+void TForm1::ReadSettings() {
     // A settings file that is there but cannot be read gives the defaults; they must not
     // take its place on close.
     settingsRead_ = !FileExists(settingsPath_) || Readable(settingsPath_);
@@ -412,7 +400,7 @@ void TForm1::ReadSettings()
     int width = extent(ini.ReadInteger(SettingsSection, "Right", Width()));
     int height = extent(ini.ReadInteger(SettingsSection, "Bottom", Height()));
     // A position left on a monitor that is gone comes back into view.
-    TScreenRect placed = KeepOnScreen(TScreenRect {left, top, left + width, top + height}, Monitors());
+    TScreenRect placed = KeepOnScreen(TScreenRect{left, top, left + width, top + height}, Monitors());
     SetBounds(placed.Left, placed.Top, width, height);
     movchk->SetChecked(ini.ReadInteger(SettingsSection, "Move", 0) != 0);
     skinNumber_ = ini.ReadInteger(SettingsSection, "Skin", 0);
@@ -420,8 +408,7 @@ void TForm1::ReadSettings()
     panels1->Font().SetSize(ini.ReadInteger(SettingsSection, "fSize", DefaultFontSize));
 }
 
-void TForm1::WriteSettings()
-{
+void TForm1::WriteSettings() {
     TIniFile ini(settingsPath_);
     RECT place = RestoredBounds(WindowHandle(), BoundsRect());
     ini.WriteInteger(SettingsSection, "Left", place.left);
@@ -437,8 +424,7 @@ void TForm1::WriteSettings()
 
 // ---- window-level commands
 
-void TForm1::FormKeyDown(TObject*, WORD& key, TShiftState shift)
-{
+void TForm1::FormKeyDown(TObject*, WORD& key, TShiftState shift) {
     // Other modifiers are not looked at, and the key goes on.
     if ((shift & ssCtrl) && key == 0x53)
         ToggleSkin();
@@ -450,40 +436,48 @@ void TForm1::FormKeyDown(TObject*, WORD& key, TShiftState shift)
     }
 }
 
-void TForm1::ToggleSkin() { SkinData1->SetActive(!SkinData1->Active()); }
+void TForm1::ToggleSkin() {
+    SkinData1->SetActive(!SkinData1->Active());
+}
 
-void TForm1::FormMouseWheelUp(TObject*, TShiftState, POINT, bool&)
-{
+void TForm1::FormMouseWheelUp(TObject*, TShiftState, POINT, bool&) {
     if (AlphaBlendValue() > 100)
         SetAlphaBlendValue(static_cast<BYTE>(AlphaBlendValue() - 2));
 }
 
-void TForm1::FormMouseWheelDown(TObject*, TShiftState, POINT, bool&)
-{
+void TForm1::FormMouseWheelDown(TObject*, TShiftState, POINT, bool&) {
     if (AlphaBlendValue() < 250)
         SetAlphaBlendValue(static_cast<BYTE>(AlphaBlendValue() + 2));
 }
 
-void TForm1::movchkClick(TObject*) { Label1->SetCaption(movchk->Checked() ? "Move files" : "Copy files"); }
+void TForm1::movchkClick(TObject*) {
+    Label1->SetCaption(movchk->Checked() ? "Move files" : "Copy files");
+}
 
-void TForm1::Fontsize1Click(TObject*) { panels1->Font().SetSize(panels1->Font().Size() + 1); }
+void TForm1::Fontsize1Click(TObject*) {
+    panels1->Font().SetSize(panels1->Font().Size() + 1);
+}
 
-void TForm1::Fontsize2Click(TObject*) { panels1->Font().SetSize(panels1->Font().Size() - 1); }
+void TForm1::Fontsize2Click(TObject*) {
+    panels1->Font().SetSize(panels1->Font().Size() - 1);
+}
 
-void TForm1::Changeskin1Click(TObject*)
-{
+void TForm1::Changeskin1Click(TObject*) {
     skinNumber_ = NextSkinNumber(skinNumber_, SkinStore1->Store().Count());
     SkinData1->LoadFromStore(*SkinStore1, skinNumber_);
 }
 
-void TForm1::EXIT1Click(TObject*) { Close(); }
+void TForm1::EXIT1Click(TObject*) {
+    Close();
+}
 
-void TForm1::About1Click(TObject*) { MessageDlg(AboutText(), mtInformation, {}); }
+void TForm1::About1Click(TObject*) {
+    MessageDlg(AboutText(), mtInformation, {});
+}
 
 // ---- targets
 
-void TForm1::panels1MouseDown(TObject*, TMouseButton, TShiftState, int x, int y)
-{
+void TForm1::panels1MouseDown(TObject*, TMouseButton, TShiftState, int x, int y) {
     currentItem_ = panels1->ItemIndexAt(x, y);
 }
 
@@ -492,8 +486,7 @@ void TForm1::panels1ItemIndexChange(TObject*, int itemIndex) {
     currentItem_ = itemIndex;
 }
 
-void TForm1::panels1ItemClick(TObject*, int itemIndex)
-{
+void TForm1::panels1ItemClick(TObject*, int itemIndex) {
     if (itemIndex < 0 || itemIndex >= panels1->Items().Count())
         return;
     std::string path(TargetPath(panels1->Items()[itemIndex]));
@@ -506,21 +499,18 @@ void TForm1::panels1ItemClick(TObject*, int itemIndex)
     }
 }
 
-void TForm1::ShellOpenFolder(TObject*, const std::string& path)
-{
+void TForm1::ShellOpenFolder(TObject*, const std::string& path) {
     shellExecute(Handle(), "Open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void TForm1::Create1Click(TObject*)
-{
+void TForm1::Create1Click(TObject*) {
     if (!sd1->ChooseFolder())
         return;
     TRelayoutStep relayout(*panels1);
     panels1->Items().Add(sd1->Directory());
 }
 
-void TForm1::Createshorttitle1Click(TObject*)
-{
+void TForm1::Createshorttitle1Click(TObject*) {
     TStringList& items = panels1->Items();
     if (currentItem_ < 0 || currentItem_ >= items.Count())
         return;
@@ -532,8 +522,7 @@ void TForm1::Createshorttitle1Click(TObject*)
         items.SetString(currentItem_, WithShortTitle(entry, title));
 }
 
-void TForm1::Delete1Click(TObject*)
-{
+void TForm1::Delete1Click(TObject*) {
     TStringList& items = panels1->Items();
     if (currentItem_ < 0 || currentItem_ >= items.Count())
         return;
@@ -541,14 +530,12 @@ void TForm1::Delete1Click(TObject*)
     items.Delete(currentItem_);
 }
 
-void TForm1::ShortenClick(TObject*)
-{
+void TForm1::ShortenClick(TObject*) {
     TRelayoutStep relayout(*panels1);
     panels1->SetShortPanelTitle(Shorten->Checked());
 }
 
-void TForm1::ReloadClick(TObject*)
-{
+void TForm1::ReloadClick(TObject*) {
     if (!FileExists(targetsPath_))
         return;
     // Read first: a file that cannot be read leaves the list in hand (which close saves)
@@ -567,8 +554,7 @@ namespace {
 // The dropped paths exactly as the shell named them. A drop that did not
 // come through a receiver has only the ANSI list to go by.
 const std::vector<std::wstring>& DroppedPaths(TObject* sender, const TStringList& value,
-                                              std::vector<std::wstring>& converted)
-{
+                                              std::vector<std::wstring>& converted) {
     auto* receiver = dynamic_cast<TJvDragDrop*>(sender);
     if (receiver && &receiver->Files() == &value &&
         receiver->WideFiles().size() == static_cast<size_t>(value.Count()))
@@ -580,8 +566,7 @@ const std::vector<std::wstring>& DroppedPaths(TObject* sender, const TStringList
 }
 } // namespace
 
-void TForm1::JvDragDrop1Drop(TObject* sender, POINT pos, TStringList& value)
-{
+void TForm1::JvDragDrop1Drop(TObject* sender, POINT pos, TStringList& value) {
     transferDestination_.clear();
     const int index = panels1->ItemIndexAt(pos.x, pos.y);
     if (index < 0 || index >= panels1->Items().Count())
@@ -629,30 +614,27 @@ void TForm1::PasteFiles(TShiftState shift) {
 bool TForm1::TransferToTarget(int index, const std::vector<std::wstring>& paths, UINT operation) {
     // Whatever happens from here on, the lamp goes out and the cursor comes back.
     class TTransferScope {
-    public:
-        explicit TTransferScope(TForm1& form) : form_(form), cursor_(Screen->Cursor())
-        {
+      public:
+        explicit TTransferScope(TForm1& form) : form_(form), cursor_(Screen->Cursor()) {
             Screen->SetCursor(crHourGlass);
         }
         TTransferScope(const TTransferScope&) = delete;
         TTransferScope& operator=(const TTransferScope&) = delete;
-        ~TTransferScope()
-        {
+        ~TTransferScope() {
             if (lit_)
                 --form_.transfersRunning_;
             if (form_.transfersRunning_ == 0)
                 form_.JvLED1->SetStatus(false);
             Screen->SetCursor(cursor_);
         }
-        void LightLed()
-        {
+        void LightLed() {
             lit_ = true;
             ++form_.transfersRunning_;
             form_.JvLED1->SetStatus(true);
             form_.ShowLedNow();
         }
 
-    private:
+      private:
         TForm1& form_;
         TCursor cursor_;
         bool lit_ = false;
@@ -690,8 +672,8 @@ void TForm1::ActivateAfterTransfer() {
         SetActiveWindow(window);
 }
 
-bool TForm1::TransferFiles(const std::vector<std::wstring>& paths, const std::string& destination, UINT operation)
-{
+bool TForm1::TransferFiles(const std::vector<std::wstring>& paths, const std::string& destination,
+                           UINT operation) {
     transferResult_ = 0;
     transferAborted_ = false;
     if (paths.empty())
@@ -701,7 +683,7 @@ bool TForm1::TransferFiles(const std::vector<std::wstring>& paths, const std::st
     // all: still one request, so one progress display and the shell's own conflict questions.
     const TTransferLists lists = MakeTransferLists(paths, WidePath(destination), operation == FO_MOVE);
 
-    SHFILEOPSTRUCTW request {};
+    SHFILEOPSTRUCTW request{};
     // The shell's dialogs belong to the application, not to the window that stays on top.
     request.hwnd = Application->Handle();
     request.wFunc = operation;
@@ -717,8 +699,7 @@ bool TForm1::TransferFiles(const std::vector<std::wstring>& paths, const std::st
     return transferResult_ != 0 || transferAborted_;
 }
 
-std::string TransferFailureText(UINT operation, int code)
-{
+std::string TransferFailureText(UINT operation, int code) {
     std::string reason = ShellOwnErrorText(static_cast<unsigned>(code));
     if (reason.empty())
         reason = SysErrorMessage(static_cast<unsigned long>(code));
@@ -736,8 +717,7 @@ std::string TransferFailureText(UINT operation, int code)
     return text;
 }
 
-void TForm1::ShowLedNow()
-{
+void TForm1::ShowLedNow() {
     if (!Panel1->HandleAllocated())
         return;
     JvLED1->Repaint();
@@ -755,8 +735,7 @@ int TForm1::ShellFileOperation(TObject*, SHFILEOPSTRUCTW& request) {
     return shFileOperation(&request);
 }
 
-void TForm1::JvDragDrop2Drop(TObject* sender, POINT, TStringList& value)
-{
+void TForm1::JvDragDrop2Drop(TObject* sender, POINT, TStringList& value) {
     if (value.Count() == 0)
         return;
     std::vector<std::wstring> converted;
@@ -767,12 +746,13 @@ void TForm1::JvDragDrop2Drop(TObject* sender, POINT, TStringList& value)
     // The target list is ANSI text; a path it cannot hold would come back
     // naming another folder, or none.
     if (!IsAnsiPath(path)) {
-        ShowMessage("This folder cannot be a target: its path contains characters that the target list cannot "
-                    "store.");
+        ShowMessage(
+            "This folder cannot be a target: its path contains characters that the target list cannot "
+            "store.");
         return;
     }
-    if (MessageBoxA(Handle(), "Do you want to create a new target?", "NEW TARGET", MB_ICONQUESTION | MB_YESNO) !=
-        IDYES)
+    if (MessageBoxA(Handle(), "Do you want to create a new target?", "NEW TARGET",
+                    MB_ICONQUESTION | MB_YESNO) != IDYES)
         return;
     TRelayoutStep relayout(*panels1);
     panels1->Items().Add(AnsiPath(path));

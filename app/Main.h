@@ -26,7 +26,7 @@ using TOpenFolderEvent = TMethod<void(TObject* sender, const std::string& path)>
 using TFileOperationEvent = TMethod<int(TObject* sender, SHFILEOPSTRUCTW& request)>;
 
 class TForm1 : public TForm {
-public:
+  public:
     // basePath: the files are basePath with ".dat" and ".ini" in place of
     // its extension (the executable's path unless given).
     explicit TForm1(TComponent* owner, const std::string& basePath = std::string());
@@ -72,7 +72,8 @@ public:
     const std::string& TransferDestination() const { return transferDestination_; }
     // One shell request copying (FO_COPY) or moving (FO_MOVE) every path into
     // the destination folder. True when the shell failed or the user aborted.
-    bool TransferFiles(const std::vector<std::wstring>& paths, const std::string& destination, UINT operation);
+    bool TransferFiles(const std::vector<std::wstring>& paths, const std::string& destination,
+                       UINT operation);
 
     // The system menu's command "Undo last transfer" (Ctrl+Z does the same).
     static constexpr UINT UndoCommand = 0x0120;
@@ -110,7 +111,7 @@ public:
   protected:
     void CreateHandleFinished() override;
 
-private:
+  private:
     void BuildLayout();
     void BuildSkin();
     TMenuItem* AddMenuItem(const char* name, const char* caption, int groupIndex, TNotifyEvent onClick);

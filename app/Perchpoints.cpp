@@ -8,8 +8,7 @@
 
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
-{
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         // Before anything reads the files: a second start from this folder hands over to the first.
         TSingleStart single(ExeFileName());

@@ -1,17 +1,17 @@
 #include "TransferRequest.h"
 
 namespace {
-void Append(std::wstring& list, const std::wstring& name)
-{
+void Append(std::wstring& list, const std::wstring& name) {
     list += name;
     list.push_back(L'\0');
 }
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+bool IsSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
 } // namespace
 
-std::wstring LastPathName(const std::wstring& path)
-{
+std::wstring LastPathName(const std::wstring& path) {
     size_t end = path.size();
     while (end > 0 && IsSeparator(path[end - 1]))
         --end;
@@ -22,8 +22,7 @@ std::wstring LastPathName(const std::wstring& path)
 }
 
 TTransferLists MakeTransferLists(const std::vector<std::wstring>& sources, const std::wstring& folder,
-                                 bool oneDestinationEach)
-{
+                                 bool oneDestinationEach) {
     TTransferLists lists;
     for (const std::wstring& source : sources)
         Append(lists.From, source);
@@ -53,8 +52,7 @@ TTransferLists MakeTransferLists(const std::vector<std::wstring>& sources, const
     return lists;
 }
 
-std::string ShellOwnErrorText(unsigned code)
-{
+std::string ShellOwnErrorText(unsigned code) {
     switch (code) {
     case 0x71:
         return "The source and destination files are the same file.";

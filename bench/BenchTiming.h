@@ -7,8 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-inline double PerformanceFrequency()
-{
+inline double PerformanceFrequency() {
     static const double frequency = [] {
         LARGE_INTEGER f;
         QueryPerformanceFrequency(&f);
@@ -17,17 +16,17 @@ inline double PerformanceFrequency()
     return frequency;
 }
 
-inline double CounterToMs(long long counter) { return static_cast<double>(counter) * 1000.0 / PerformanceFrequency(); }
+inline double CounterToMs(long long counter) {
+    return static_cast<double>(counter) * 1000.0 / PerformanceFrequency();
+}
 
-inline double NowMs()
-{
+inline double NowMs() {
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
     return CounterToMs(t.QuadPart);
 }
 
-inline double Median(std::vector<double> values)
-{
+inline double Median(std::vector<double> values) {
     if (values.empty())
         return 0;
     std::sort(values.begin(), values.end());
@@ -35,7 +34,6 @@ inline double Median(std::vector<double> values)
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-inline double Minimum(const std::vector<double>& values)
-{
+inline double Minimum(const std::vector<double>& values) {
     return values.empty() ? 0 : *std::min_element(values.begin(), values.end());
 }

@@ -24,8 +24,7 @@ namespace {
 constexpr int PathCount = 10000;
 constexpr int Rounds = 15;
 
-double Now()
-{
+double Now() {
     static const double frequency = [] {
         LARGE_INTEGER f;
         QueryPerformanceFrequency(&f);
@@ -36,14 +35,12 @@ double Now()
     return static_cast<double>(t.QuadPart) * 1000.0 / frequency;
 }
 
-double Median(std::vector<double> values)
-{
+double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
 }
 
-HGLOBAL MakeDrop(const std::vector<std::wstring>& paths)
-{
+HGLOBAL MakeDrop(const std::vector<std::wstring>& paths) {
     size_t chars = 1;
     for (const auto& path : paths)
         chars += path.size() + 1;
@@ -62,18 +59,16 @@ HGLOBAL MakeDrop(const std::vector<std::wstring>& paths)
 
 struct TSink {
     size_t Received = 0;
-    void Drop(TObject* sender, POINT, TStringList& value)
-    {
+    void Drop(TObject* sender, POINT, TStringList& value) {
         Received = value.Count() + static_cast<TJvDragDrop*>(sender)->WideFiles().size();
     }
     int Shell(TObject*, SHFILEOPSTRUCTW& request) { return request.pFrom[0] == 0; }
 };
 // Copies PathCount real files (in small source folders, which keeps making them quick) into one
 // target through the main window's transfer and the real shell; 0 when every one arrived whole.
-int CopyTenThousandFiles(TApplication& application)
-{
+int CopyTenThousandFiles(TApplication& application) {
     namespace fs = std::filesystem;
-    wchar_t temp[MAX_PATH] {};
+    wchar_t temp[MAX_PATH]{};
     GetTempPathW(MAX_PATH, temp);
     const fs::path root = fs::path(temp) / (L"pp-drop-bench-" + std::to_wstring(GetCurrentProcessId()));
     const fs::path target = root / "target";
@@ -108,8 +103,7 @@ int CopyTenThousandFiles(TApplication& application)
 }
 } // namespace
 
-int main()
-{
+int main() {
     TApplication application;
     TSink sink;
     std::vector<std::wstring> paths;
@@ -160,7 +154,8 @@ int main()
     std::printf("drop of %d paths (median of %d rounds):\n", PathCount, Rounds);
     std::printf("  reading the drop (receiver, ANSI list, handler call): %8.2f ms\n", read);
     std::printf("  building the shell request:                          %8.2f ms\n", build);
-    std::printf("  program's own cost per drop:                         %8.2f ms (target < 20 ms)\n", read + build);
+    std::printf("  program's own cost per drop:                         %8.2f ms (target < 20 ms)\n",
+                read + build);
     std::printf("  reading path by path through DragQueryFileW instead: %8.2f ms\n", oneByOne);
     return CopyTenThousandFiles(application);
 }

@@ -13,8 +13,7 @@
 namespace {
 constexpr int Rounds = 7;
 
-std::string ListText(int entries)
-{
+std::string ListText(int entries) {
     std::string text;
     for (int i = 0; i < entries; ++i) {
         text += "D:\\Projects\\Client " + std::to_string(100000 + i) + "\\Deliverables";
@@ -25,10 +24,9 @@ std::string ListText(int entries)
     return text;
 }
 
-bool WriteAll(const std::string& fileName, const std::string& text)
-{
-    HANDLE file = CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+bool WriteAll(const std::string& fileName, const std::string& text) {
+    HANDLE file = CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD done = 0;
@@ -38,11 +36,11 @@ bool WriteAll(const std::string& fileName, const std::string& text)
 }
 } // namespace
 
-int main()
-{
+int main() {
     char temp[MAX_PATH + 1] = {};
     GetTempPathA(sizeof temp, temp);
-    std::printf("loading the target list (median of %d loads, file already in the system's cache):\n", Rounds);
+    std::printf("loading the target list (median of %d loads, file already in the system's cache):\n",
+                Rounds);
     std::printf("  %9s %9s %10s %10s %12s\n", "entries", "MB", "median ms", "min ms", "ns per byte");
     for (int entries : {10000, 100000, 1000000}) {
         std::string fileName = std::string(temp) + "pp-list-bench-" + std::to_string(entries) + ".dat";
@@ -62,8 +60,9 @@ int main()
         }
         DeleteFileA(fileName.c_str());
         double bytes = static_cast<double>(text.size());
-        std::printf("  %9d %9.2f %10.2f %10.2f %12.2f%s\n", entries, bytes / 1e6, Median(times), Minimum(times),
-                    Median(times) * 1e6 / bytes, count == entries ? "" : "  ** wrong count **");
+        std::printf("  %9d %9.2f %10.2f %10.2f %12.2f%s\n", entries, bytes / 1e6, Median(times),
+                    Minimum(times), Median(times) * 1e6 / bytes,
+                    count == entries ? "" : "  ** wrong count **");
     }
     std::printf("  target: under 100 ms for 100,000 entries; the same cost per byte at every size\n");
     return 0;

@@ -10,8 +10,7 @@
 namespace {
 bool painted = false;
 
-void StampFirstPaint()
-{
+void StampFirstPaint() {
     char path[MAX_PATH] = {};
     if (!GetEnvironmentVariableA("PP_FIRST_PAINT_STAMP", path, sizeof path))
         return;
@@ -27,8 +26,7 @@ void StampFirstPaint()
     CloseHandle(file);
 }
 
-LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_PAINT: {
         PAINTSTRUCT paint;
@@ -51,20 +49,19 @@ LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 }
 } // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
-{
-    WNDCLASSA wc {};
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    WNDCLASSA wc{};
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.lpszClassName = "MinimalWindow";
     if (!RegisterClassA(&wc))
         return 1;
-    RECT frame {0, 0, 272, 156};
+    RECT frame{0, 0, 272, 156};
     AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
     HWND window = CreateWindowExA(0, "MinimalWindow", "Minimal", WS_OVERLAPPEDWINDOW, 859, 266,
-                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
-                                  nullptr);
+                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                                  instance, nullptr);
     if (!window)
         return 1;
     ShowWindow(window, SW_SHOWNORMAL);

@@ -18,15 +18,13 @@
 namespace {
 constexpr int Entries = 1000;
 
-void Fill(TItemsPanel& panel)
-{
+void Fill(TItemsPanel& panel) {
     for (int i = 0; i < Entries; ++i)
         panel.Items().Add("D:\\Projects\\Client " + std::to_string(i) + "\\Deliverables" +
                           (i % 3 ? "" : "=Client " + std::to_string(i)));
 }
 
-void Dress(TItemsPanel& panel)
-{
+void Dress(TItemsPanel& panel) {
     panel.SetColor(cl3DLight);
     panel.Font().SetName("Arial");
     panel.Font().SetSize(9);
@@ -34,8 +32,7 @@ void Dress(TItemsPanel& panel)
 }
 } // namespace
 
-int main()
-{
+int main() {
     TApplication application;
     TOwnedComponent<TForm> form(new TForm(&application));
     form->SetClientSize(272, 132);
@@ -75,8 +72,9 @@ int main()
     }
 
     std::printf("one full paint of the target panel with %d entries:\n", Entries);
-    std::printf("  as in the main window (272 x 132):   %7.3f ms median  %7.3f ms min  (window paint, %d rounds)\n",
-                Median(windowPaints), Minimum(windowPaints), static_cast<int>(windowPaints.size()));
+    std::printf(
+        "  as in the main window (272 x 132):   %7.3f ms median  %7.3f ms min  (window paint, %d rounds)\n",
+        Median(windowPaints), Minimum(windowPaints), static_cast<int>(windowPaints.size()));
     std::printf("  every button drawn (272 x %d):    %7.3f ms median  %7.3f ms min  (%.1f us a button)\n",
                 Entries * 16, Median(fullPaints), Minimum(fullPaints), Median(fullPaints) * 1000.0 / Entries);
     return 0;

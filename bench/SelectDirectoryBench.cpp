@@ -23,7 +23,6 @@ namespace {
 constexpr int FolderCount = 20000;
 constexpr int Rounds = 5;
 
-
 void PostKey(HWND window, WORD key) {
     const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC) & 0xFF) << 16;
     PostMessageA(window, WM_KEYDOWN, key, 1 | scan);

@@ -7,9 +7,9 @@
 //   and on (what is left over is a leak).
 
 #include "BenchTiming.h"
-#include "SkinBenchSupport.h"
 #include "GuiObjects.h"
 #include "Main.h"
+#include "SkinBenchSupport.h"
 
 #include "Application.h"
 #include "WinSkinDlg.h"
@@ -22,11 +22,12 @@
 namespace {
 constexpr int Rounds = 21;
 
-DWORD Objects(DWORD kind) { return kind == GR_GDIOBJECTS ? GdiObjectCount() : UserObjectCount(); }
+DWORD Objects(DWORD kind) {
+    return kind == GR_GDIOBJECTS ? GdiObjectCount() : UserObjectCount();
+}
 } // namespace
 
-int main()
-{
+int main() {
     char folder[MAX_PATH] = {};
     GetTempPathA(sizeof folder, folder);
     const std::string base = std::string(folder) + "pp-skin-bench.exe";
@@ -50,8 +51,9 @@ int main()
     }
     const int skins = form->SkinStore1->Store().Count();
 
-    std::printf("Change skin to the fully repainted window, %d rounds per skin (target: median under 16.7 ms)\n",
-                Rounds);
+    std::printf(
+        "Change skin to the fully repainted window, %d rounds per skin (target: median under 16.7 ms)\n",
+        Rounds);
     std::printf("  skin   median ms   minimum ms\n");
     for (int skin = 0; skin < skins; ++skin) {
         std::vector<double> times, loads, applies;
@@ -94,12 +96,13 @@ int main()
         frame->UpdateRegion();
         regions.push_back(NowMs() - start);
     }
-    RECT window {};
+    RECT window{};
     GetWindowRect(form->Handle(), &window);
-    std::printf("1920 x 1080 window (actual %ld x %ld), %d rounds: non-client paint median %.2f ms (min %.2f); "
-                "region build median %.2f ms (min %.2f)\n",
-                window.right - window.left, window.bottom - window.top, Rounds, Median(paints), Minimum(paints),
-                Median(regions), Minimum(regions));
+    std::printf(
+        "1920 x 1080 window (actual %ld x %ld), %d rounds: non-client paint median %.2f ms (min %.2f); "
+        "region build median %.2f ms (min %.2f)\n",
+        window.right - window.left, window.bottom - window.top, Rounds, Median(paints), Minimum(paints),
+        Median(regions), Minimum(regions));
     SetWindowPos(form->Handle(), nullptr, 0, 0, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
     Pump();
 
@@ -121,10 +124,12 @@ int main()
     }
     Pump();
     const DWORD gdiToggles = Objects(GR_GDIOBJECTS), userToggles = Objects(GR_USEROBJECTS);
-    std::printf("GDI objects: %lu before, %lu after 1,000 skin changes, %lu after 1,000 switches off and on\n",
-                gdiBefore, gdiChanges, gdiToggles);
-    std::printf("USER objects: %lu before, %lu after 1,000 skin changes, %lu after 1,000 switches off and on\n",
-                userBefore, userChanges, userToggles);
+    std::printf(
+        "GDI objects: %lu before, %lu after 1,000 skin changes, %lu after 1,000 switches off and on\n",
+        gdiBefore, gdiChanges, gdiToggles);
+    std::printf(
+        "USER objects: %lu before, %lu after 1,000 skin changes, %lu after 1,000 switches off and on\n",
+        userBefore, userChanges, userToggles);
     std::printf("skinned at the end: %s\n", manager->FindFrame(form->Handle()) ? "yes" : "no");
     form->Close();
     Pump();

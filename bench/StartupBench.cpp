@@ -23,8 +23,7 @@ struct TFigures {
     std::vector<double> Ms, CpuMs, StampMs;
 };
 
-TFigures Collect(const std::vector<TStart>& runs)
-{
+TFigures Collect(const std::vector<TStart>& runs) {
     TFigures figures;
     for (const TStart& run : runs) {
         if (run.Ms >= 0)
@@ -37,8 +36,7 @@ TFigures Collect(const std::vector<TStart>& runs)
     return figures;
 }
 
-void Report(const char* name, const TFigures& figures, bool stamped)
-{
+void Report(const char* name, const TFigures& figures, bool stamped) {
     std::printf("  %-22s %8.1f ms median %8.1f ms min %8.1f ms processor", name, Median(figures.Ms),
                 Minimum(figures.Ms), Median(figures.CpuMs));
     if (stamped)
@@ -48,19 +46,20 @@ void Report(const char* name, const TFigures& figures, bool stamped)
 
 } // namespace
 
-int main()
-{
+int main() {
     const std::string app = WindowsPath(PP_PERCHPOINTS_EXE);
     const std::string minimal = WindowsPath(PP_MINIMAL_EXE);
     char temp[MAX_PATH + 1] = {};
     GetTempPathA(sizeof temp, temp);
-    const std::string folder = std::string(temp) + "pp-startup-bench-" + std::to_string(GetCurrentProcessId());
+    const std::string folder =
+        std::string(temp) + "pp-startup-bench-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(folder.c_str(), nullptr);
     // Copies, so that the program's files land in the scratch folder and not in the build.
     const std::string appCopy = folder + "\\perchpoints.exe";
     const std::string minimalCopy = folder + "\\minimal.exe";
     const std::string stampFile = folder + "\\first-paint.txt";
-    if (!CopyFileA(app.c_str(), appCopy.c_str(), FALSE) || !CopyFileA(minimal.c_str(), minimalCopy.c_str(), FALSE)) {
+    if (!CopyFileA(app.c_str(), appCopy.c_str(), FALSE) ||
+        !CopyFileA(minimal.c_str(), minimalCopy.c_str(), FALSE)) {
         std::printf("startup_bench: cannot copy %s and %s\n", app.c_str(), minimal.c_str());
         return 1;
     }
@@ -80,8 +79,8 @@ int main()
     Report("perchpoints.exe", appFigures, false);
     Report("minimal Win32 window", minimalFigures, true);
     double ratio = Median(appFigures.Ms) / Median(minimalFigures.Ms);
-    std::printf("  ratio                  %8.2f median    %8.2f min    %8.2f processor   target <= 1.30%s\n", ratio,
-                Minimum(appFigures.Ms) / Minimum(minimalFigures.Ms),
+    std::printf("  ratio                  %8.2f median    %8.2f min    %8.2f processor   target <= 1.30%s\n",
+                ratio, Minimum(appFigures.Ms) / Minimum(minimalFigures.Ms),
                 Median(appFigures.CpuMs) / Median(minimalFigures.CpuMs), ratio <= 1.3 ? "" : "  ** over **");
 
     for (const char* name : {"\\perchpoints.exe", "\\minimal.exe", "\\perchpoints.dat", "\\perchpoints.ini",

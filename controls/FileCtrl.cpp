@@ -14,8 +14,7 @@ namespace {
 // The network's DLL is loaded when a network drive is first listed, not with the program.
 const TSystemFunction<decltype(&::WNetGetConnectionA)> wNetGetConnection{"mpr.dll", "WNetGetConnectionA"};
 
-std::string CurrentDirectory()
-{
+std::string CurrentDirectory() {
     DWORD size = GetCurrentDirectoryA(0, nullptr);
     std::string path(size, '\0');
     DWORD got = GetCurrentDirectoryA(size, path.data());
@@ -23,29 +22,25 @@ std::string CurrentDirectory()
     return path;
 }
 
-bool IsDriveRoot(const std::string& path)
-{
+bool IsDriveRoot(const std::string& path) {
     return path.size() == 3 && path[1] == ':' && path[2] == '\\' &&
            std::isalpha(static_cast<unsigned char>(path[0]));
 }
 
-std::string LowerCaseAnsi(std::string text)
-{
+std::string LowerCaseAnsi(std::string text) {
     if (!text.empty())
         CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
     return text;
 }
 
-std::string CannotOpen(const std::string& folder, DWORD code)
-{
+std::string CannotOpen(const std::string& folder, DWORD code) {
     return "Cannot open folder \"" + folder + "\". " + SysErrorMessage(code);
 }
 
 // Case-blind alphabetical order as the user's locale has it. One sort key per
 // name instead of a locale comparison per step keeps a folder of many
 // thousands of entries quick.
-void SortNames(std::vector<std::string>& names)
-{
+void SortNames(std::vector<std::string>& names) {
     std::vector<std::pair<std::string, size_t>> keys;
     keys.reserve(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
@@ -71,11 +66,10 @@ enum class TEntryKind { Folders, Files };
 
 // The names in a folder of one kind; files leave out hidden and system ones.
 // Raises when the folder cannot be read at all.
-std::vector<std::string> ReadFolder(const std::string& folder, const std::string& mask, TEntryKind kind)
-{
+std::vector<std::string> ReadFolder(const std::string& folder, const std::string& mask, TEntryKind kind) {
     TErrorModeGuard quiet;
     std::vector<std::string> names;
-    WIN32_FIND_DATAA data {};
+    WIN32_FIND_DATAA data{};
     TFindHandle find(FindFirstFileA((IncludeTrailingBackslash(folder) + mask).c_str(), &data));
     if (!find) {
         DWORD code = GetLastError();
@@ -98,8 +92,7 @@ std::vector<std::string> ReadFolder(const std::string& folder, const std::string
 }
 
 // The root ("C:\", "\\server\share\") and the folder names below it.
-std::vector<std::string> SplitFolderPath(const std::string& path)
-{
+std::vector<std::string> SplitFolderPath(const std::string& path) {
     std::vector<std::string> parts;
     size_t start = 0;
     if (path.size() >= 2 && path[1] == ':') {
@@ -126,8 +119,7 @@ std::vector<std::string> SplitFolderPath(const std::string& path)
     return parts;
 }
 
-void AddResourcePicture(TImageList& pictures, const char* name)
-{
+void AddResourcePicture(TImageList& pictures, const char* name) {
     TBitmap picture;
     try {
         picture.LoadFromResourceName(GetModuleHandleA(nullptr), name);
@@ -142,20 +134,18 @@ void AddResourcePicture(TImageList& pictures, const char* name)
 }
 
 void DrawPictureAndText(TCanvas& canvas, const TImageList& pictures, int picture, int left, const RECT& rect,
-                        const std::string& text)
-{
+                        const std::string& text) {
     canvas.FillRect(rect);
     int top = rect.top + (rect.bottom - rect.top - pictures.Height()) / 2;
     pictures.Draw(canvas.Handle(), left, top, picture);
-    RECT textRect {left + pictures.Width() + 4, rect.top, rect.right, rect.bottom};
+    RECT textRect{left + pictures.Width() + 4, rect.top, rect.right, rect.bottom};
     canvas.DrawText(text.c_str(), static_cast<int>(text.size()), textRect,
                     DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
 }
 
 } // namespace
 
-std::string FullFolderPath(const std::string& path)
-{
+std::string FullFolderPath(const std::string& path) {
     if (path.empty())
         return {};
     DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
@@ -171,8 +161,7 @@ std::string FullFolderPath(const std::string& path)
     return full;
 }
 
-bool ForceDirectories(const std::string& path)
-{
+bool ForceDirectories(const std::string& path) {
     std::string full = FullFolderPath(path);
     if (full.empty())
         return false;
@@ -188,8 +177,7 @@ bool ForceDirectories(const std::string& path)
 }
 
 std::string MinimizePath(const std::string& path, int maxWidth,
-                         const std::function<int(const std::string&)>& measure)
-{
+                         const std::function<int(const std::string&)>& measure) {
     if (measure(path) <= maxWidth)
         return path;
     size_t lastSlash = path.find_last_of('\\');
@@ -212,8 +200,7 @@ std::string MinimizePath(const std::string& path, int maxWidth,
 
 // ---- TFileListBox
 
-TFileListBox::TFileListBox(TComponent* owner) : TCustomListBox(owner)
-{
+TFileListBox::TFileListBox(TComponent* owner) : TCustomListBox(owner) {
     SetStyle(lbVirtual);
     try {
         SetDirectory(CurrentDirectory());
@@ -222,8 +209,7 @@ TFileListBox::TFileListBox(TComponent* owner) : TCustomListBox(owner)
     }
 }
 
-void TFileListBox::SetDirectory(const std::string& path)
-{
+void TFileListBox::SetDirectory(const std::string& path) {
     std::string full = FullFolderPath(path);
     if (full.empty())
         throw Exception(CannotOpen(path, ERROR_INVALID_NAME));
@@ -243,16 +229,14 @@ void TFileListBox::SetDirectory(const std::string& path)
     ReadFileNames();
 }
 
-void TFileListBox::SetMask(const std::string& mask)
-{
+void TFileListBox::SetMask(const std::string& mask) {
     if (mask == mask_)
         return;
     mask_ = mask;
     ReadFileNames();
 }
 
-void TFileListBox::ReadFileNames()
-{
+void TFileListBox::ReadFileNames() {
     std::vector<std::string> names;
     if (!directory_.empty()) {
         try {
@@ -269,8 +253,7 @@ void TFileListBox::ReadFileNames()
     items.EndUpdate();
 }
 
-std::string TFileListBox::FileName() const
-{
+std::string TFileListBox::FileName() const {
     int index = ItemIndex();
     if (index < 0 || index >= Count())
         return {};
@@ -280,8 +263,7 @@ std::string TFileListBox::FileName() const
 // ---- TDirectoryListBox
 
 TDirectoryListBox::TDirectoryListBox(TComponent* owner)
-    : TCustomListBox(owner), pictures_(new TImageList(this, 16, 14))
-{
+    : TCustomListBox(owner), pictures_(new TImageList(this, 16, 14)) {
     SetStyle(lbVirtual);
     AddResourcePicture(*pictures_, "OPENFOLDER");
     AddResourcePicture(*pictures_, "CURRENTFOLDER");
@@ -298,8 +280,7 @@ TDirectoryListBox::TDirectoryListBox(TComponent* owner)
     }
 }
 
-void TDirectoryListBox::SetDirectory(const std::string& path)
-{
+void TDirectoryListBox::SetDirectory(const std::string& path) {
     std::string full = FullFolderPath(path);
     if (full.empty())
         throw Exception(CannotOpen(path, ERROR_INVALID_NAME));
@@ -307,8 +288,7 @@ void TDirectoryListBox::SetDirectory(const std::string& path)
         ShowFolder(full);
 }
 
-void TDirectoryListBox::ShowFolder(const std::string& full)
-{
+void TDirectoryListBox::ShowFolder(const std::string& full) {
     std::vector<std::string> subfolders = ReadFolder(full, "*.*", TEntryKind::Folders);
     // The file list goes first: when it cannot enter the folder, nothing has changed.
     if (fileList_)
@@ -332,15 +312,13 @@ void TDirectoryListBox::ShowFolder(const std::string& full)
         OnChange(this);
 }
 
-char TDirectoryListBox::Drive() const
-{
+char TDirectoryListBox::Drive() const {
     if (directory_.size() >= 2 && directory_[1] == ':')
         return static_cast<char>(std::tolower(static_cast<unsigned char>(directory_[0])));
     return 0;
 }
 
-void TDirectoryListBox::SetDrive(char letter)
-{
+void TDirectoryListBox::SetDrive(char letter) {
     letter = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
     if (letter < 'a' || letter > 'z' || letter == Drive())
         return;
@@ -357,8 +335,7 @@ void TDirectoryListBox::SetDrive(char letter)
     }
 }
 
-std::string TDirectoryListBox::ItemPath(int index) const
-{
+std::string TDirectoryListBox::ItemPath(int index) const {
     if (index < 0 || index >= Count())
         return {};
     if (index < PathLineCount()) {
@@ -370,22 +347,19 @@ std::string TDirectoryListBox::ItemPath(int index) const
     return IncludeTrailingBackslash(directory_) + Items()[index];
 }
 
-TDirectoryLineKind TDirectoryListBox::ItemKind(int index) const
-{
+TDirectoryLineKind TDirectoryListBox::ItemKind(int index) const {
     if (index < PathLineCount() - 1)
         return dlOpenFolder;
     return index == PathLineCount() - 1 ? dlCurrentFolder : dlClosedFolder;
 }
 
-int TDirectoryListBox::ItemIndent(int index) const
-{
+int TDirectoryListBox::ItemIndent(int index) const {
     if (index < PathLineCount())
         return 4 * index + 2;
     return 4 * (PathLineCount() - 1) + 6;
 }
 
-void TDirectoryListBox::OpenCurrent()
-{
+void TDirectoryListBox::OpenCurrent() {
     int index = ItemIndex();
     if (index < 0)
         return;
@@ -398,8 +372,7 @@ void TDirectoryListBox::OpenCurrent()
     }
 }
 
-void TDirectoryListBox::SetFileList(TFileListBox* list)
-{
+void TDirectoryListBox::SetFileList(TFileListBox* list) {
     if (list == fileList_)
         return;
     if (fileList_)
@@ -412,8 +385,7 @@ void TDirectoryListBox::SetFileList(TFileListBox* list)
     }
 }
 
-void TDirectoryListBox::SetDirLabel(TLabel* label)
-{
+void TDirectoryListBox::SetDirLabel(TLabel* label) {
     if (label == dirLabel_)
         return;
     if (dirLabel_)
@@ -425,8 +397,7 @@ void TDirectoryListBox::SetDirLabel(TLabel* label)
     }
 }
 
-void TDirectoryListBox::Notification(TComponent* component, TOperation operation)
-{
+void TDirectoryListBox::Notification(TComponent* component, TOperation operation) {
     TCustomListBox::Notification(component, operation);
     if (operation != opRemove)
         return;
@@ -436,20 +407,17 @@ void TDirectoryListBox::Notification(TComponent* component, TOperation operation
         dirLabel_ = nullptr;
 }
 
-void TDirectoryListBox::DrawItem(int index, const RECT& rect, TOwnerDrawState)
-{
+void TDirectoryListBox::DrawItem(int index, const RECT& rect, TOwnerDrawState) {
     DrawPictureAndText(Canvas(), *pictures_, ItemKind(index), rect.left + ItemIndent(index), rect,
                        Items()[index]);
 }
 
-void TDirectoryListBox::DblClick()
-{
+void TDirectoryListBox::DblClick() {
     TCustomListBox::DblClick();
     OpenCurrent();
 }
 
-void TDirectoryListBox::WndProc(TMessage& message)
-{
+void TDirectoryListBox::WndProc(TMessage& message) {
     // Enter opens the selected folder rather than pressing the dialog's default button.
     if (message.Msg == CN_KEYDOWN && message.WParam == VK_RETURN && ItemIndex() >= 0) {
         message.Result = 1; // taken, even when the folder turns out unreadable
@@ -462,8 +430,7 @@ void TDirectoryListBox::WndProc(TMessage& message)
 // ---- TDriveComboBox
 
 TDriveComboBox::TDriveComboBox(TComponent* owner)
-    : TCustomComboBox(owner), pictures_(new TImageList(this, 16, 12))
-{
+    : TCustomComboBox(owner), pictures_(new TImageList(this, 16, 12)) {
     SetStyle(csOwnerDrawFixed);
     for (const char* name : {"FLOPPY", "HARD", "NETWORK", "CDROM", "RAM"})
         AddResourcePicture(*pictures_, name);
@@ -473,8 +440,7 @@ TDriveComboBox::TDriveComboBox(TComponent* owner)
     ReadDrives();
 }
 
-void TDriveComboBox::ReadDrives()
-{
+void TDriveComboBox::ReadDrives() {
     TErrorModeGuard quiet;
     std::vector<TDriveEntry> drives;
     std::vector<std::string> texts;
@@ -539,16 +505,14 @@ void TDriveComboBox::ReadDrives()
     SetItemIndex(IndexOfDrive(drive_));
 }
 
-int TDriveComboBox::IndexOfDrive(char letter) const
-{
+int TDriveComboBox::IndexOfDrive(char letter) const {
     for (size_t i = 0; i < drives_.size(); ++i)
         if (drives_[i].Letter == letter)
             return static_cast<int>(i);
     return -1;
 }
 
-void TDriveComboBox::SetDrive(char letter)
-{
+void TDriveComboBox::SetDrive(char letter) {
     letter = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
     if (letter == drive_)
         return;
@@ -567,16 +531,14 @@ void TDriveComboBox::SetDrive(char letter)
     }
 }
 
-void TDriveComboBox::Click()
-{
+void TDriveComboBox::Click() {
     int index = ItemIndex();
     if (index >= 0 && static_cast<size_t>(index) < drives_.size())
         SetDrive(drives_[static_cast<size_t>(index)].Letter);
     TCustomComboBox::Click();
 }
 
-void TDriveComboBox::SetDirList(TDirectoryListBox* list)
-{
+void TDriveComboBox::SetDirList(TDirectoryListBox* list) {
     if (list == dirList_)
         return;
     if (dirList_)
@@ -586,15 +548,13 @@ void TDriveComboBox::SetDirList(TDirectoryListBox* list)
         dirList_->FreeNotification(this);
 }
 
-void TDriveComboBox::Notification(TComponent* component, TOperation operation)
-{
+void TDriveComboBox::Notification(TComponent* component, TOperation operation) {
     TCustomComboBox::Notification(component, operation);
     if (operation == opRemove && component == dirList_)
         dirList_ = nullptr;
 }
 
-void TDriveComboBox::DrawItem(int index, const RECT& rect, TOwnerDrawState)
-{
+void TDriveComboBox::DrawItem(int index, const RECT& rect, TOwnerDrawState) {
     int picture = -1;
     if (static_cast<size_t>(index) < drives_.size()) {
         switch (drives_[static_cast<size_t>(index)].Type) {
@@ -622,24 +582,24 @@ void TDriveComboBox::DrawItem(int index, const RECT& rect, TOwnerDrawState)
 
 // ---- TPathLabel
 
-TPathLabel::TPathLabel(TComponent* owner) : TLabel(owner) { SetShowAccelChar(false); }
+TPathLabel::TPathLabel(TComponent* owner) : TLabel(owner) {
+    SetShowAccelChar(false);
+}
 
-std::string TPathLabel::ShownText()
-{
+std::string TPathLabel::ShownText() {
     TWindowDC screen(nullptr);
     TSelectGuard select(screen.Get(), Font().Handle());
     auto measure = [&](const std::string& text) {
-        SIZE size {};
+        SIZE size{};
         GetTextExtentPoint32A(screen.Get(), text.data(), static_cast<int>(text.size()), &size);
         return static_cast<int>(size.cx);
     };
     return MinimizePath(Caption(), Width(), measure);
 }
 
-void TPathLabel::Paint()
-{
+void TPathLabel::Paint() {
     TCanvas& canvas = Canvas();
-    RECT rect {0, 0, Width(), Height()};
+    RECT rect{0, 0, Width(), Height()};
     if (!Transparent()) {
         canvas.Brush().SetColor(Color());
         canvas.FillRect(rect);

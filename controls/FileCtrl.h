@@ -26,7 +26,7 @@ std::string MinimizePath(const std::string& path, int maxWidth,
                          const std::function<int(const std::string&)>& measure);
 
 class TFileListBox : public TCustomListBox {
-public:
+  public:
     explicit TFileListBox(TComponent* owner);
     const char* ClassName() const override { return "TFileListBox"; }
 
@@ -42,7 +42,7 @@ public:
     // Reads the folder again.
     void ReadFileNames();
 
-private:
+  private:
     std::string directory_;
     std::string mask_ = "*.*";
 };
@@ -51,7 +51,7 @@ private:
 enum TDirectoryLineKind { dlOpenFolder, dlCurrentFolder, dlClosedFolder };
 
 class TDirectoryListBox : public TCustomListBox {
-public:
+  public:
     explicit TDirectoryListBox(TComponent* owner);
     const char* ClassName() const override { return "TDirectoryListBox"; }
 
@@ -83,12 +83,12 @@ public:
 
     TNotifyEvent OnChange;
 
-protected:
+  protected:
     void DrawItem(int index, const RECT& rect, TOwnerDrawState state) override;
     void DblClick() override;
     void Notification(TComponent* component, TOperation operation) override;
 
-private:
+  private:
     void ShowFolder(const std::string& full);
 
     std::string directory_;
@@ -107,7 +107,7 @@ struct TDriveEntry {
 };
 
 class TDriveComboBox : public TCustomComboBox {
-public:
+  public:
     explicit TDriveComboBox(TComponent* owner);
     const char* ClassName() const override { return "TDriveComboBox"; }
 
@@ -124,11 +124,11 @@ public:
 
     void Click() override;
 
-protected:
+  protected:
     void DrawItem(int index, const RECT& rect, TOwnerDrawState state) override;
     void Notification(TComponent* component, TOperation operation) override;
 
-private:
+  private:
     int IndexOfDrive(char letter) const;
 
     std::vector<TDriveEntry> drives_;
@@ -140,12 +140,12 @@ private:
 // A label for a path: the caption holds the whole path; what is shown is
 // shortened to fit the label's width.
 class TPathLabel : public TLabel {
-public:
+  public:
     explicit TPathLabel(TComponent* owner);
     const char* ClassName() const override { return "TPathLabel"; }
     // The text as shown at the label's present width.
     std::string ShownText();
 
-protected:
+  protected:
     void Paint() override;
 };

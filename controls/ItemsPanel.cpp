@@ -9,22 +9,22 @@
 #include <utility>
 
 namespace {
-RECT ToRect(const TItemRect& r) { return RECT {r.Left, r.Top, r.Right, r.Bottom}; }
+RECT ToRect(const TItemRect& r) {
+    return RECT{r.Left, r.Top, r.Right, r.Bottom};
+}
 
 constexpr UINT ItemTextFormat = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX | DT_EDITCONTROL;
 static_assert(ItemTextFormat == 0xA824);
 } // namespace
 
-TItemsPanel::TItemsPanel(TComponent* owner) : TCustomPanel(owner)
-{
+TItemsPanel::TItemsPanel(TComponent* owner) : TCustomPanel(owner) {
     SetBevelOuter(bvNone);
     SetBevelInner(bvNone);
     SetCaption("");
     SetTabStop(true);
 }
 
-const TPropertyInfo* TItemsPanel::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TItemsPanel::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TItemsPanel::ShortPanelTitle, &TItemsPanel::SetShortPanelTitle>("Short_Panel_Title"),
         Prop<&TItemsPanel::ItemHeight, &TItemsPanel::SetItemHeight>("ItemHeight"),
@@ -38,31 +38,31 @@ const TPropertyInfo* TItemsPanel::FindProperty(std::string_view name) const
     return TCustomPanel::FindProperty(name);
 }
 
-TItemLayout TItemsPanel::Layout() const
-{
-    return TItemLayout {items_.Count(), itemHeight_, Width(), Height(), orientation_ == poVertical};
+TItemLayout TItemsPanel::Layout() const {
+    return TItemLayout{items_.Count(), itemHeight_, Width(), Height(), orientation_ == poVertical};
 }
 
-int TItemsPanel::ItemIndexAt(int x, int y) const { return ::ItemIndexAt(Layout(), x, y); }
+int TItemsPanel::ItemIndexAt(int x, int y) const {
+    return ::ItemIndexAt(Layout(), x, y);
+}
 
-RECT TItemsPanel::ItemRect(int index) const { return ToRect(::ItemRect(Layout(), index)); }
+RECT TItemsPanel::ItemRect(int index) const {
+    return ToRect(::ItemRect(Layout(), index));
+}
 
-void TItemsPanel::SetItems(const TStringList& items)
-{
+void TItemsPanel::SetItems(const TStringList& items) {
     items_.Assign(items);
     Relayout();
 }
 
-void TItemsPanel::SetItemHeight(int value)
-{
+void TItemsPanel::SetItemHeight(int value) {
     if (value == itemHeight_)
         return;
     itemHeight_ = value;
     Relayout();
 }
 
-void TItemsPanel::SetAutoSize(bool value)
-{
+void TItemsPanel::SetAutoSize(bool value) {
     if (value == autoSize_)
         return;
     autoSize_ = value;
@@ -71,8 +71,7 @@ void TItemsPanel::SetAutoSize(bool value)
     Relayout();
 }
 
-void TItemsPanel::SetAutoGrow(bool value)
-{
+void TItemsPanel::SetAutoGrow(bool value) {
     if (value == autoGrow_)
         return;
     autoGrow_ = value;
@@ -83,40 +82,35 @@ void TItemsPanel::SetAutoGrow(bool value)
     Relayout();
 }
 
-void TItemsPanel::SetClickable(bool value)
-{
+void TItemsPanel::SetClickable(bool value) {
     if (value == clickable_)
         return;
     clickable_ = value;
     Invalidate();
 }
 
-void TItemsPanel::SetHotTrack(bool value)
-{
+void TItemsPanel::SetHotTrack(bool value) {
     if (value == hotTrack_)
         return;
     hotTrack_ = value;
     Invalidate();
 }
 
-void TItemsPanel::SetHotTrackColor(TColor value)
-{
+void TItemsPanel::SetHotTrackColor(TColor value) {
     if (value == hotTrackColor_)
         return;
     hotTrackColor_ = value;
     Invalidate();
 }
 
-void TItemsPanel::SetOrientation(TPanelOrientation value)
-{
+void TItemsPanel::SetOrientation(TPanelOrientation value) {
     if (value == orientation_)
         return;
     orientation_ = value;
     Invalidate();
 }
 
-void TItemsPanel::Relayout()
-{
+void TItemsPanel::Relayout() {
     int count = items_.Count();
     if (autoGrow_ && count > 0) {
         long long extent = static_cast<long long>(count) * itemHeight_;
@@ -130,8 +124,7 @@ void TItemsPanel::Relayout()
     }
 }
 
-void TItemsPanel::Resize()
-{
+void TItemsPanel::Resize() {
     TCustomPanel::Resize();
     Relayout();
 }
@@ -139,8 +132,7 @@ void TItemsPanel::Resize()
 // The items cover the whole control: no bevel inset.
 void TItemsPanel::AdjustClientRect(RECT&) const {}
 
-void TItemsPanel::Paint()
-{
+void TItemsPanel::Paint() {
     TCanvas& canvas = Canvas();
     canvas.Brush().SetColor(Color());
     int count = items_.Count();
@@ -157,7 +149,8 @@ void TItemsPanel::Paint()
     // many lines and a zero item extent that is just the last one.
     int first = 0;
     if (itemHeight_ > 0)
-        first = std::clamp(static_cast<int>((vertical ? clip.top : clip.left) / itemHeight_) - 1, 0, count - 1);
+        first =
+            std::clamp(static_cast<int>((vertical ? clip.top : clip.left) / itemHeight_) - 1, 0, count - 1);
     else
         first = count - 1;
     for (int i = first; i < count; ++i) {
@@ -170,7 +163,7 @@ void TItemsPanel::Paint()
         }
         if (vertical ? r.top >= clip.bottom : r.left >= clip.right)
             break;
-        RECT visible {};
+        RECT visible{};
         if (!IntersectRect(&visible, &r, &clip))
             continue;
         Frame3D(canvas, r, clBtnHighlight, clBtnShadow);
@@ -180,8 +173,7 @@ void TItemsPanel::Paint()
         DrawFocusCue(canvas, itemIndex_);
 }
 
-void TItemsPanel::DrawItemText(int index, const RECT& rect, bool highlighted)
-{
+void TItemsPanel::DrawItemText(int index, const RECT& rect, bool highlighted) {
     if (index < 0 || index >= items_.Count())
         return;
     TCanvas& canvas = Canvas();
@@ -196,25 +188,24 @@ void TItemsPanel::DrawItemText(int index, const RECT& rect, bool highlighted)
     // still ends in the same ellipsis, without the cost.
     size_t limit = static_cast<size_t>(std::max<long>(textRect.right - textRect.left, 0L)) * 2 + 256;
     int length = static_cast<int>(std::min(text.size(), limit));
-    UINT align = Alignment() == taLeftJustify ? DT_LEFT : Alignment() == taRightJustify ? DT_RIGHT : DT_CENTER;
+    UINT align = Alignment() == taLeftJustify    ? DT_LEFT
+                 : Alignment() == taRightJustify ? DT_RIGHT
+                                                 : DT_CENTER;
     canvas.Brush().SetColor(Color());
     canvas.DrawText(text.data(), length, textRect, ItemTextFormat | align);
 }
 
-int TItemsPanel::ActiveItem() const
-{
+int TItemsPanel::ActiveItem() const {
     return orientation_ == poVertical ? ItemIndexAt(1, active_.top + 1) : ItemIndexAt(active_.left + 1, 1);
 }
 
-void TItemsPanel::DrawItemRaised()
-{
+void TItemsPanel::DrawItemRaised() {
     Frame3D(Canvas(), active_, clBtnHighlight, clBtnShadow);
     DrawItemText(ActiveItem(), active_, false);
     RedrawActiveCue();
 }
 
-void TItemsPanel::DrawItemPressed()
-{
+void TItemsPanel::DrawItemPressed() {
     if (!clickable_)
         return;
     Frame3D(Canvas(), active_, clBtnShadow, clBtnHighlight);
@@ -222,8 +213,7 @@ void TItemsPanel::DrawItemPressed()
     RedrawActiveCue();
 }
 
-void TItemsPanel::DrawItemHot()
-{
+void TItemsPanel::DrawItemHot() {
     Frame3D(Canvas(), active_, Font().Color(), Font().Color());
     DrawItemText(ActiveItem(), active_, true);
     RedrawActiveCue();
@@ -399,8 +389,7 @@ void TItemsPanel::WndProc(TMessage& message) {
     TCustomPanel::WndProc(message);
 }
 
-void TItemsPanel::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
-{
+void TItemsPanel::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     // A press takes the keyboard focus, and the focus goes to the item pressed.
     if (TabStop() && CanFocus() && !Focused())
         SetFocus();
@@ -413,8 +402,7 @@ void TItemsPanel::MouseDown(TMouseButton button, TShiftState shift, int x, int y
     DrawItemPressed();
 }
 
-void TItemsPanel::MouseMove(TShiftState shift, int x, int y)
-{
+void TItemsPanel::MouseMove(TShiftState shift, int x, int y) {
     TCustomPanel::MouseMove(shift, x, y);
     if (pressed_) {
         DrawItemRaised();
@@ -427,14 +415,13 @@ void TItemsPanel::MouseMove(TShiftState shift, int x, int y)
     }
 }
 
-void TItemsPanel::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
-{
+void TItemsPanel::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     TCustomPanel::MouseUp(button, shift, x, y);
     DrawItemRaised();
     int index = ItemIndexAt(x, y);
     bool clicked = index != -1 && pressed_;
     pressed_ = false;
-    active_ = RECT {0, 0, 0, 0};
+    active_ = RECT{0, 0, 0, 0};
     if (clicked && OnItemClick)
         OnItemClick(this, index);
 }

@@ -14,7 +14,7 @@ enum TPanelOrientation { poHorizontal, poVertical };
 using TPanelItemClickEvent = TMethod<void(TObject* sender, int itemIndex)>;
 
 class TItemsPanel : public TCustomPanel {
-public:
+  public:
     explicit TItemsPanel(TComponent* owner);
     const char* ClassName() const override { return "TItemsPanel"; }
     const TPropertyInfo* FindProperty(std::string_view name) const override;
@@ -96,7 +96,7 @@ public:
     bool autoGrow_ = false;
     bool pressed_ = false;
     bool clickable_ = true;
-    RECT active_ {0, 0, 0, 0};
+    RECT active_{0, 0, 0, 0};
     bool hotTrack_ = false;
     TColor hotTrackColor_ = clHighlight;
     TPanelOrientation orientation_ = poVertical;

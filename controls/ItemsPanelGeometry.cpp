@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-TItemRect ItemRect(const TItemLayout& layout, int index)
-{
+TItemRect ItemRect(const TItemLayout& layout, int index) {
     if (index < 0 || index >= layout.Count)
         return {};
     // 64-bit products: a huge list times the item extent must not wrap.
@@ -14,8 +13,7 @@ TItemRect ItemRect(const TItemLayout& layout, int index)
     return {clamp(start), 0, clamp(start + layout.ItemHeight), layout.Height};
 }
 
-int ItemIndexAt(const TItemLayout& layout, int x, int y)
-{
+int ItemIndexAt(const TItemLayout& layout, int x, int y) {
     if (layout.Count <= 0 || layout.ItemHeight <= 0)
         return -1;
     long long extent = static_cast<long long>(layout.Count) * layout.ItemHeight;
@@ -27,15 +25,15 @@ int ItemIndexAt(const TItemLayout& layout, int x, int y)
     return along / layout.ItemHeight;
 }
 
-int AutoItemHeight(int axisLength, int count) { return count > 0 ? axisLength / count : 0; }
+int AutoItemHeight(int axisLength, int count) {
+    return count > 0 ? axisLength / count : 0;
+}
 
-int AutoSizeRemainder(int axisLength, int count)
-{
+int AutoSizeRemainder(int axisLength, int count) {
     return count > 0 ? axisLength - count * AutoItemHeight(axisLength, count) : 0;
 }
 
-std::string_view ItemDisplayText(std::string_view line, bool shortTitles)
-{
+std::string_view ItemDisplayText(std::string_view line, bool shortTitles) {
     size_t eq = line.find('=');
     if (eq == std::string_view::npos)
         return line;

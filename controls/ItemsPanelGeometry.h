@@ -11,10 +11,10 @@ struct TItemRect {
 };
 
 struct TItemLayout {
-    int Count = 0;       // number of lines
-    int ItemHeight = 0;  // extent along the item axis
-    int Width = 0;       // control width
-    int Height = 0;      // control height
+    int Count = 0;      // number of lines
+    int ItemHeight = 0; // extent along the item axis
+    int Width = 0;      // control width
+    int Height = 0;     // control height
     bool Vertical = true;
     int AxisLength() const { return Vertical ? Height : Width; }
 };

@@ -10,25 +10,25 @@ const TSystemFunction<decltype(&::DragQueryPoint)> dragQueryPoint{"shell32.dll",
 const TSystemFunction<decltype(&::DragFinish)> dragFinish{"shell32.dll", "DragFinish"};
 
 class TGlobalLock {
-public:
-    explicit TGlobalLock(HGLOBAL global) : global_(global), data_(static_cast<const BYTE*>(GlobalLock(global))) {}
+  public:
+    explicit TGlobalLock(HGLOBAL global)
+        : global_(global), data_(static_cast<const BYTE*>(GlobalLock(global))) {}
     TGlobalLock(const TGlobalLock&) = delete;
     TGlobalLock& operator=(const TGlobalLock&) = delete;
-    ~TGlobalLock()
-    {
+    ~TGlobalLock() {
         if (data_)
             GlobalUnlock(global_);
     }
     const BYTE* Data() const { return data_; }
 
-private:
+  private:
     HGLOBAL global_;
     const BYTE* data_;
 };
 
 // Gives the drop handle back to the shell whatever happens while the drop is handled.
 class TDropFinisher {
-public:
+  public:
     explicit TDropFinisher(HDROP drop) : drop_(drop) {}
     TDropFinisher(const TDropFinisher&) = delete;
     TDropFinisher& operator=(const TDropFinisher&) = delete;
@@ -37,12 +37,11 @@ public:
             finish(drop_);
     }
 
-private:
+  private:
     HDROP drop_;
 };
 
-std::wstring WideFromCodePage(const char* text, int length)
-{
+std::wstring WideFromCodePage(const char* text, int length) {
     std::wstring wide;
     if (length <= 0)
         return wide;
@@ -55,8 +54,7 @@ std::wstring WideFromCodePage(const char* text, int length)
 // An elevated program does not get drop messages from a program running
 // without elevation unless it lets them through. Windows before 7 lack the
 // call and need nothing.
-void AllowDropMessages(HWND window)
-{
+void AllowDropMessages(HWND window) {
     using TChangeFilter = decltype(&ChangeWindowMessageFilterEx);
     static const TChangeFilter changeFilter = [] {
         HMODULE user32 = GetModuleHandleA("user32.dll");
@@ -90,8 +88,7 @@ TDropBlockError ReadDropHandle(HDROP drop, TDropFilesBlock& block) {
     return ParseDropFilesBlock(lock.Data(), GlobalSize(global), block);
 }
 
-std::vector<std::wstring> DroppedFileNames(HDROP drop)
-{
+std::vector<std::wstring> DroppedFileNames(HDROP drop) {
     TDropFilesBlock block;
     std::vector<std::wstring> paths;
     if (ReadDropHandle(drop, block) != TDropBlockError::None)
@@ -108,41 +105,45 @@ std::vector<std::wstring> DroppedFileNames(HDROP drop)
     return paths;
 }
 
-std::string AnsiPath(std::wstring_view path)
-{
+std::string AnsiPath(std::wstring_view path) {
     std::string ansi;
     if (path.empty())
         return ansi;
     const int length = static_cast<int>(path.size());
-    int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.data(), length, nullptr, 0, nullptr, nullptr);
+    int size =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.data(), length, nullptr, 0, nullptr, nullptr);
     ansi.resize(static_cast<size_t>(size));
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.data(), length, ansi.data(), size, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.data(), length, ansi.data(), size, nullptr,
+                        nullptr);
     return ansi;
 }
 
-bool IsAnsiPath(std::wstring_view path) { return WidePath(AnsiPath(path)) == path; }
+bool IsAnsiPath(std::wstring_view path) {
+    return WidePath(AnsiPath(path)) == path;
+}
 
-std::wstring WidePath(std::string_view path) { return WideFromCodePage(path.data(), static_cast<int>(path.size())); }
+std::wstring WidePath(std::string_view path) {
+    return WideFromCodePage(path.data(), static_cast<int>(path.size()));
+}
 
 // ---- TJvDragDrop
 
 TJvDragDrop::TJvDragDrop(TComponent* owner)
-    : TComponent(owner), acceptDrag_(!IsLoading()), last_(std::make_shared<TDroppedFiles>())
-{
+    : TComponent(owner), acceptDrag_(!IsLoading()), last_(std::make_shared<TDroppedFiles>()) {
     // Made while a layout is read, the component starts inactive and takes
     // the loaded AcceptDrag when the layout is complete.
 }
 
-TJvDragDrop::~TJvDragDrop() { Unhook(); }
+TJvDragDrop::~TJvDragDrop() {
+    Unhook();
+}
 
-void TJvDragDrop::BeforeDestruction()
-{
+void TJvDragDrop::BeforeDestruction() {
     TComponent::BeforeDestruction();
     Unhook();
 }
 
-const TPropertyInfo* TJvDragDrop::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TJvDragDrop::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TJvDragDrop::AcceptDrag, &TJvDragDrop::SetAcceptDrag>("AcceptDrag"),
     };
@@ -151,14 +152,12 @@ const TPropertyInfo* TJvDragDrop::FindProperty(std::string_view name) const
     return TComponent::FindProperty(name);
 }
 
-void TJvDragDrop::Loaded()
-{
+void TJvDragDrop::Loaded() {
     TComponent::Loaded();
     SetAcceptDrag(loadedAcceptDrag_);
 }
 
-void TJvDragDrop::Unhook()
-{
+void TJvDragDrop::Unhook() {
     if (!hooked_)
         return;
     hooked_ = false;
@@ -166,15 +165,13 @@ void TJvDragDrop::Unhook()
         DetachHook(dropTarget_, Hook(), hoBeforeMsg);
 }
 
-void TJvDragDrop::RegisterWindow(HWND window) const
-{
+void TJvDragDrop::RegisterWindow(HWND window) const {
     AcceptDroppedFiles(window, acceptDrag_);
     if (acceptDrag_)
         AllowDropMessages(window);
 }
 
-void TJvDragDrop::SetAcceptDrag(bool value)
-{
+void TJvDragDrop::SetAcceptDrag(bool value) {
     if (IsLoading()) {
         loadedAcceptDrag_ = value;
         return;
@@ -197,8 +194,7 @@ void TJvDragDrop::SetAcceptDrag(bool value)
     }
 }
 
-void TJvDragDrop::SetDropTarget(TWinControl* target)
-{
+void TJvDragDrop::SetDropTarget(TWinControl* target) {
     if (target == dropTarget_)
         return;
     if (IsLoading()) {
@@ -220,8 +216,7 @@ void TJvDragDrop::SetDropTarget(TWinControl* target)
         SetAcceptDrag(true);
 }
 
-void TJvDragDrop::Notification(TComponent* component, TOperation operation)
-{
+void TJvDragDrop::Notification(TComponent* component, TOperation operation) {
     TComponent::Notification(component, operation);
     if (operation == opRemove && component == dropTarget_) {
         // The registry drops the target's hooks itself.
@@ -230,8 +225,7 @@ void TJvDragDrop::Notification(TComponent* component, TOperation operation)
     }
 }
 
-bool TJvDragDrop::WndProcHook(TMessage& message)
-{
+bool TJvDragDrop::WndProcHook(TMessage& message) {
     switch (message.Msg) {
     case WM_CREATE:
         // The target's window was made, or made again, while we accept drops.
@@ -251,8 +245,7 @@ void TJvDragDrop::SetKeyStateSource(TJvKeyStateSource source) {
     keyState_ = source ? source : ::GetAsyncKeyState;
 }
 
-void TJvDragDrop::DropFiles(HDROP drop)
-{
+void TJvDragDrop::DropFiles(HDROP drop) {
     TDropFinisher finish(drop);
     auto files = std::make_shared<TDroppedFiles>();
     // The keys as they are now, not as this thread last saw them: the drop message is posted,
@@ -273,13 +266,13 @@ void TJvDragDrop::DropFiles(HDROP drop)
     if (!OnDrop)
         return;
     // The shell reads the point from the header: only where there is one.
-    POINT pos {0, 0};
+    POINT pos{0, 0};
     if (GlobalSize(reinterpret_cast<HGLOBAL>(drop)) >= kDropFilesHeaderSize)
         dragQueryPoint(drop, &pos);
     handling_.push_back(files);
     struct TPopDrop {
         std::vector<std::shared_ptr<TDroppedFiles>>& handling;
         ~TPopDrop() { handling.pop_back(); }
-    } pop {handling_};
+    } pop{handling_};
     OnDrop(this, pos, files->Ansi);
 }

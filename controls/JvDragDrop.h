@@ -33,7 +33,7 @@ using TJvDropEvent = TMethod<void(TObject* sender, POINT pos, TStringList& value
 using TJvKeyStateSource = SHORT(WINAPI*)(int virtualKey);
 
 class TJvDragDrop : public TComponent {
-public:
+  public:
     explicit TJvDragDrop(TComponent* owner);
     ~TJvDragDrop() override;
     const char* ClassName() const override { return "TJvDragDrop"; }
@@ -55,12 +55,12 @@ public:
 
     TJvDropEvent OnDrop;
 
-protected:
+  protected:
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
     void BeforeDestruction() override;
 
-private:
+  private:
     struct TDroppedFiles {
         TStringList Ansi;
         std::vector<std::wstring> Wide;

@@ -9,8 +9,7 @@ const char* const MaskPictureName = "JvCustomLEDMASK";
 constexpr TColor PictureLampColor = clLime;
 constexpr unsigned DefaultInterval = 1000;
 
-bool ApplicationMinimized()
-{
+bool ApplicationMinimized() {
     if (!Application)
         return false;
     if (IsIconic(Application->Handle()))
@@ -20,8 +19,8 @@ bool ApplicationMinimized()
 }
 } // namespace
 
-TJvCustomLED::TJvCustomLED(TComponent* owner) : TGraphicControl(owner), blinkTimer_(MakeComponent<TTimer>(nullptr))
-{
+TJvCustomLED::TJvCustomLED(TComponent* owner)
+    : TGraphicControl(owner), blinkTimer_(MakeComponent<TTimer>(nullptr)) {
     maskPicture_.LoadFromResourceName(GetModuleHandleA(nullptr), MaskPictureName);
     blinkTimer_->SetEnabled(false);
     blinkTimer_->OnTimer = Bind<&TJvCustomLED::BlinkTimer>(this);
@@ -35,10 +34,11 @@ TJvCustomLED::TJvCustomLED(TComponent* owner) : TGraphicControl(owner), blinkTim
     SetStatus(true);
 }
 
-TJvCustomLED::~TJvCustomLED() { blinkTimer_->SetEnabled(false); }
+TJvCustomLED::~TJvCustomLED() {
+    blinkTimer_->SetEnabled(false);
+}
 
-const TPropertyInfo* TJvCustomLED::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TJvCustomLED::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TJvCustomLED::Active, &TJvCustomLED::SetActive>("Active"),
         Prop<&TJvCustomLED::ColorOn, &TJvCustomLED::SetColorOn>("ColorOn"),
@@ -51,8 +51,7 @@ const TPropertyInfo* TJvCustomLED::FindProperty(std::string_view name) const
     return TGraphicControl::FindProperty(name);
 }
 
-void TJvCustomLED::SetActive(bool value)
-{
+void TJvCustomLED::SetActive(bool value) {
     if (value == active_)
         return;
     active_ = value;
@@ -60,14 +59,12 @@ void TJvCustomLED::SetActive(bool value)
         blinkTimer_->SetEnabled(value);
 }
 
-void TJvCustomLED::SetInterval(unsigned ms)
-{
+void TJvCustomLED::SetInterval(unsigned ms) {
     if (ms != blinkTimer_->Interval())
         blinkTimer_->SetInterval(ms);
 }
 
-void TJvCustomLED::SetColorOn(TColor value)
-{
+void TJvCustomLED::SetColorOn(TColor value) {
     if (value == colorOn_)
         return;
     colorOn_ = value;
@@ -75,8 +72,7 @@ void TJvCustomLED::SetColorOn(TColor value)
         SetColor(value);
 }
 
-void TJvCustomLED::SetColorOff(TColor value)
-{
+void TJvCustomLED::SetColorOff(TColor value) {
     if (value == colorOff_)
         return;
     colorOff_ = value;
@@ -84,8 +80,7 @@ void TJvCustomLED::SetColorOff(TColor value)
         SetColor(value);
 }
 
-void TJvCustomLED::SetStatus(bool value)
-{
+void TJvCustomLED::SetStatus(bool value) {
     if (value == status_)
         return;
     status_ = value;
@@ -94,8 +89,7 @@ void TJvCustomLED::SetStatus(bool value)
         OnChange(this);
 }
 
-void TJvCustomLED::SetAutoSize(bool value)
-{
+void TJvCustomLED::SetAutoSize(bool value) {
     if (value == autoSize_)
         return;
     autoSize_ = value;
@@ -103,8 +97,7 @@ void TJvCustomLED::SetAutoSize(bool value)
         SetBounds(Left(), Top(), Width(), Height());
 }
 
-void TJvCustomLED::SetBounds(int left, int top, int width, int height)
-{
+void TJvCustomLED::SetBounds(int left, int top, int width, int height) {
     if (autoSize_ && (Align() == alNone || Align() == alCustom) && !ledPicture_.Empty()) {
         width = ledPicture_.Width();
         height = ledPicture_.Height();
@@ -112,8 +105,7 @@ void TJvCustomLED::SetBounds(int left, int top, int width, int height)
     TGraphicControl::SetBounds(left, top, width, height);
 }
 
-void TJvCustomLED::ColorChanged()
-{
+void TJvCustomLED::ColorChanged() {
     ledPicture_.LoadFromResourceName(GetModuleHandleA(nullptr), GreenPictureName);
     ledPicture_.SetPixelFormat(pf24bit);
     const auto lamp = static_cast<TColor>(ColorToRGB(Color()));
@@ -124,8 +116,7 @@ void TJvCustomLED::ColorChanged()
     Repaint();
 }
 
-void TJvCustomLED::Paint()
-{
+void TJvCustomLED::Paint() {
     const int width = ledPicture_.Width();
     const int height = ledPicture_.Height();
     const int x = (ClientWidth() - width) / 2;
@@ -137,8 +128,7 @@ void TJvCustomLED::Paint()
     BitBlt(dc, x, y, width, height, ledPicture_.MemoryDC(), 0, 0, SRCPAINT);
 }
 
-void TJvCustomLED::BlinkTimer(TObject*)
-{
+void TJvCustomLED::BlinkTimer(TObject*) {
     if (!ApplicationMinimized())
         SetStatus(!Status());
 }

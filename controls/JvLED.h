@@ -8,7 +8,7 @@
 #include "Timer.h"
 
 class TJvCustomLED : public TGraphicControl {
-public:
+  public:
     explicit TJvCustomLED(TComponent* owner);
     ~TJvCustomLED() override;
     const char* ClassName() const override { return "TJvCustomLED"; }
@@ -35,11 +35,11 @@ public:
     // Status changed.
     TNotifyEvent OnChange;
 
-protected:
+  protected:
     void Paint() override;
     void ColorChanged() override;
 
-private:
+  private:
     void BlinkTimer(TObject* sender);
 
     TBitmap ledPicture_;
@@ -53,7 +53,7 @@ private:
 };
 
 class TJvLED : public TJvCustomLED {
-public:
+  public:
     using TJvCustomLED::TJvCustomLED;
     const char* ClassName() const override { return "TJvLED"; }
 };

@@ -18,14 +18,14 @@ namespace {
 struct TDesignBounds {
     int Left, Top, Width, Height;
 };
-constexpr TDesignBounds DirNameLabelBounds {8, 8, 92, 13};
-constexpr TDesignBounds PathBounds {8, 24, 313, 20};
-constexpr TDesignBounds DirectoriesLabelBounds {8, 56, 66, 13};
-constexpr TDesignBounds DirListBounds {8, 72, 213, 138};
-constexpr TDesignBounds FilesLabelBounds {232, 56, 57, 13};
-constexpr TDesignBounds FileListBounds {232, 72, 185, 93};
-constexpr TDesignBounds DrivesLabelBounds {232, 176, 41, 13};
-constexpr TDesignBounds DriveListBounds {232, 192, 185, 19};
+constexpr TDesignBounds DirNameLabelBounds{8, 8, 92, 13};
+constexpr TDesignBounds PathBounds{8, 24, 313, 20};
+constexpr TDesignBounds DirectoriesLabelBounds{8, 56, 66, 13};
+constexpr TDesignBounds DirListBounds{8, 72, 213, 138};
+constexpr TDesignBounds FilesLabelBounds{232, 56, 57, 13};
+constexpr TDesignBounds FileListBounds{232, 72, 185, 93};
+constexpr TDesignBounds DrivesLabelBounds{232, 176, 41, 13};
+constexpr TDesignBounds DriveListBounds{232, 192, 185, 19};
 constexpr int ButtonTop = 224, ButtonWidth = 77, ButtonHeight = 27;
 constexpr int NetButtonLeft = 8, OKButtonLeft = 172, CancelButtonLeft = 256, HelpButtonLeft = 340;
 constexpr int DesignClientWidth = 424, DesignClientHeight = 255;
@@ -37,8 +37,7 @@ using TConnectDialog = WORD(WINAPI*)(HWND, WORD);
 
 // Only systems of the old network model export these two; elsewhere the
 // Network button stays hidden.
-TConnectDialog FindConnectDialog()
-{
+TConnectDialog FindConnectDialog() {
     HMODULE user = GetModuleHandleA("user32.dll");
     FARPROC getCaps = user ? GetProcAddress(user, "WNETGETCAPS") : nullptr;
     if (!getCaps)
@@ -51,24 +50,21 @@ TConnectDialog FindConnectDialog()
     return reinterpret_cast<TConnectDialog>(reinterpret_cast<void (*)()>(dialog));
 }
 
-template <class T> T* MakeControl(TWinControl* parent, const char* name)
-{
+template <class T> T* MakeControl(TWinControl* parent, const char* name) {
     auto* control = new T(parent);
     control->SetName(name);
     control->SetParent(parent);
     return control;
 }
 
-TLabel* MakeLabel(TWinControl* parent, const char* name, const char* caption, TWinControl* focus)
-{
+TLabel* MakeLabel(TWinControl* parent, const char* name, const char* caption, TWinControl* focus) {
     auto* label = MakeControl<TLabel>(parent, name);
     label->SetCaption(caption);
     label->SetFocusControl(focus);
     return label;
 }
 
-TButton* MakeButton(TWinControl* parent, const char* name, const char* caption)
-{
+TButton* MakeButton(TWinControl* parent, const char* name, const char* caption) {
     auto* button = MakeControl<TButton>(parent, name);
     button->SetCaption(caption);
     return button;
@@ -87,17 +83,17 @@ const TSystemFunction<decltype(&::SHGetPathFromIDListA)> shGetPathFromIdList{"sh
                                                                              "SHGetPathFromIDListA"};
 
 class TComApartment {
-public:
-  TComApartment() : initialised_(SUCCEEDED(coInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  TComApartment(const TComApartment&) = delete;
-  TComApartment& operator=(const TComApartment&) = delete;
-  ~TComApartment() {
-      if (initialised_)
-          if (auto uninitialize = coUninitialize.Find())
-              uninitialize();
+  public:
+    TComApartment() : initialised_(SUCCEEDED(coInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    TComApartment(const TComApartment&) = delete;
+    TComApartment& operator=(const TComApartment&) = delete;
+    ~TComApartment() {
+        if (initialised_)
+            if (auto uninitialize = coUninitialize.Find())
+                uninitialize();
     }
 
-private:
+  private:
     bool initialised_;
 };
 
@@ -105,8 +101,7 @@ private:
 struct TItemIdListTraits {
     static LPITEMIDLIST Invalid() { return nullptr; }
     static bool IsValid(LPITEMIDLIST list) { return list != nullptr; }
-    static void Close(LPITEMIDLIST list)
-    {
+    static void Close(LPITEMIDLIST list) {
         IMalloc* allocator = nullptr;
         auto getMalloc = shGetMalloc.Find();
         if (getMalloc && SUCCEEDED(getMalloc(&allocator)) && allocator) {
@@ -117,15 +112,14 @@ struct TItemIdListTraits {
 };
 using TItemIdList = TUniqueHandle<LPITEMIDLIST, TItemIdListTraits>;
 
-TItemIdList ItemIdListOf(const std::string& path)
-{
+TItemIdList ItemIdListOf(const std::string& path) {
     IShellFolder* desktop = nullptr;
     if (FAILED(shGetDesktopFolder(&desktop)) || !desktop)
         return TItemIdList();
     struct TRelease {
         IShellFolder* folder;
         ~TRelease() { folder->Release(); }
-    } release {desktop};
+    } release{desktop};
     int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
     if (length <= 0)
         return TItemIdList();
@@ -137,8 +131,7 @@ TItemIdList ItemIdListOf(const std::string& path)
     return TItemIdList(list);
 }
 
-int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM data)
-{
+int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM data) {
     const auto* start = reinterpret_cast<const std::string*>(data);
     if (message == BFFM_INITIALIZED && start && !start->empty())
         SendMessageA(window, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start->c_str()));
@@ -149,8 +142,7 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM data)
 
 // ---- TSelectDirDlg
 
-TSelectDirDlg::TSelectDirDlg(TComponent* owner) : TForm(owner)
-{
+TSelectDirDlg::TSelectDirDlg(TComponent* owner) : TForm(owner) {
     SetName("SelectDirDlg");
     SetCaption("Select Directory");
     SetBorderStyle(bsDialog);
@@ -206,8 +198,7 @@ TSelectDirDlg::TSelectDirDlg(TComponent* owner) : TForm(owner)
         ScaleTo(density);
 }
 
-void TSelectDirDlg::PlaceControls()
-{
+void TSelectDirDlg::PlaceControls() {
     auto place = [this](TControl* control, const TDesignBounds& b) {
         control->SetBounds(Scaled(b.Left), Scaled(b.Top), Scaled(b.Width), Scaled(b.Height));
     };
@@ -237,16 +228,14 @@ void TSelectDirDlg::PlaceControls()
     SetClientSize(Scaled(DesignClientWidth), Scaled(DesignClientHeight));
 }
 
-void TSelectDirDlg::ScaleTo(int pixelsPerInch)
-{
+void TSelectDirDlg::ScaleTo(int pixelsPerInch) {
     if (pixelsPerInch <= 0 || pixelsPerInch == pixelsPerInch_)
         return;
     pixelsPerInch_ = pixelsPerInch;
     PlaceControls();
 }
 
-void TSelectDirDlg::SetStartFolder(const std::string& folder)
-{
+void TSelectDirDlg::SetStartFolder(const std::string& folder) {
     if (folder.empty())
         return;
     std::string full = FullFolderPath(folder);
@@ -257,8 +246,7 @@ void TSelectDirDlg::SetStartFolder(const std::string& folder)
     }
 }
 
-void TSelectDirDlg::SetOptions(TSelectDirOpts options)
-{
+void TSelectDirDlg::SetOptions(TSelectDirOpts options) {
     if (options == options_)
         return;
     options_ = options;
@@ -267,16 +255,14 @@ void TSelectDirDlg::SetOptions(TSelectDirOpts options)
     DirLabel->SetVisible(!typed);
 }
 
-void TSelectDirDlg::SetHelpContext(int context)
-{
+void TSelectDirDlg::SetHelpContext(int context) {
     if (context == helpContext_)
         return;
     helpContext_ = context;
     PlaceControls();
 }
 
-void TSelectDirDlg::DirListChange(TObject*)
-{
+void TSelectDirDlg::DirListChange(TObject*) {
     EditBox->SetText(DirList->Directory());
     // Typing replaces the whole path, from the first time the dialog shows.
     EditBox->HandleNeeded();
@@ -284,8 +270,7 @@ void TSelectDirDlg::DirListChange(TObject*)
     DriveList->SetDrive(DirList->Drive());
 }
 
-void TSelectDirDlg::OKButtonClick(TObject*)
-{
+void TSelectDirDlg::OKButtonClick(TObject*) {
     std::string text = (options_ & sdAllowCreate) ? EditBox->Text() : DirLabel->Caption();
     // A relative path means the folder shown, which is the current directory now.
     std::string folder = FullFolderPath(text);
@@ -300,8 +285,7 @@ void TSelectDirDlg::OKButtonClick(TObject*)
     SetModalResult(mrOk);
 }
 
-void TSelectDirDlg::NetButtonClick(TObject*)
-{
+void TSelectDirDlg::NetButtonClick(TObject*) {
     if (!connectDialog_)
         return;
     connectDialog_(Handle(), 1);
@@ -309,8 +293,7 @@ void TSelectDirDlg::NetButtonClick(TObject*)
     DriveList->ReadDrives();
 }
 
-void TSelectDirDlg::HelpButtonClick(TObject*)
-{
+void TSelectDirDlg::HelpButtonClick(TObject*) {
     std::string helpFile = ChangeFileExt(ExeFileName(), ".hlp");
     WinHelpA(Handle(), helpFile.c_str(), HELP_CONTEXT,
              static_cast<ULONG_PTR>(static_cast<unsigned>(helpContext_)));
@@ -320,8 +303,7 @@ void TSelectDirDlg::HelpButtonClick(TObject*)
 
 TJvSelectDirectory::TJvSelectDirectory(TComponent* owner) : TComponent(owner) {}
 
-const TPropertyInfo* TJvSelectDirectory::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TJvSelectDirectory::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TJvSelectDirectory::Directory>("Directory"),
         Prop<&TJvSelectDirectory::HelpContext, &TJvSelectDirectory::SetHelpContext>("HelpContext"),
@@ -334,8 +316,7 @@ const TPropertyInfo* TJvSelectDirectory::FindProperty(std::string_view name) con
     return TComponent::FindProperty(name);
 }
 
-bool TJvSelectDirectory::ChooseFolder()
-{
+bool TJvSelectDirectory::ChooseFolder() {
     directory_ = initialDir_;
     if (OnShow)
         OnShow(this);
@@ -345,8 +326,7 @@ bool TJvSelectDirectory::ChooseFolder()
     return chosen;
 }
 
-bool TJvSelectDirectory::RunClassicDialog()
-{
+bool TJvSelectDirectory::RunClassicDialog() {
     std::string folder;
     {
         TOwnedComponent<TSelectDirDlg> dialog(new TSelectDirDlg(Application));
@@ -366,8 +346,7 @@ bool TJvSelectDirectory::RunClassicDialog()
     return true;
 }
 
-bool TJvSelectDirectory::RunShellBrowser()
-{
+bool TJvSelectDirectory::RunShellBrowser() {
     std::string start = directory_;
     if (!start.empty() && !DirectoryExists(start))
         start.clear();
@@ -376,7 +355,7 @@ bool TJvSelectDirectory::RunShellBrowser()
     if (!initialDir_.empty())
         root = ItemIdListOf(initialDir_);
     char displayName[MAX_PATH] = {};
-    BROWSEINFOA info {};
+    BROWSEINFOA info{};
     HWND owner = GetActiveWindow();
     info.hwndOwner = owner ? owner : (Application ? Application->Handle() : nullptr);
     info.pidlRoot = root.Get();
@@ -392,7 +371,7 @@ bool TJvSelectDirectory::RunShellBrowser()
         struct TEnableAgain {
             const std::vector<HWND>& windows;
             ~TEnableAgain() { EnableTaskWindows(windows); }
-        } enableAgain {disabled};
+        } enableAgain{disabled};
         TErrorModeGuard quiet;
         chosen.Reset(shBrowseForFolder(&info));
     }

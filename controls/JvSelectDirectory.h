@@ -23,7 +23,7 @@ constexpr TSelectDirOpts sdDefaultOptions = sdAllowCreate | sdPerformCreate | sd
 // The classic dialog: 424 x 255 pixels of client area at 96 dots per inch,
 // scaled with the screen's density.
 class TSelectDirDlg : public TForm {
-public:
+  public:
     explicit TSelectDirDlg(TComponent* owner);
     const char* ClassName() const override { return "TSelectDirDlg"; }
 
@@ -60,7 +60,7 @@ public:
     void NetButtonClick(TObject* sender);
     void HelpButtonClick(TObject* sender);
 
-private:
+  private:
     void PlaceControls();
     int Scaled(int value) const { return MulDiv(value, pixelsPerInch_, 96); }
 
@@ -74,7 +74,7 @@ private:
 };
 
 class TJvSelectDirectory : public TComponent {
-public:
+  public:
     explicit TJvSelectDirectory(TComponent* owner);
     const char* ClassName() const override { return "TJvSelectDirectory"; }
     const TPropertyInfo* FindProperty(std::string_view name) const override;
@@ -101,7 +101,7 @@ public:
     TNotifyEvent OnShow;
     TNotifyEvent OnClose;
 
-private:
+  private:
     bool RunClassicDialog();
     bool RunShellBrowser();
 

@@ -12,10 +12,11 @@ constexpr std::uintptr_t LowestCodeAddress = 0x10000;
 // record of a raw window.
 const char* const HookInfosProperty = "JvHookInfos";
 
-TJvHookInfos* InfosOfWindow(HWND window) { return static_cast<TJvHookInfos*>(GetPropA(window, HookInfosProperty)); }
+TJvHookInfos* InfosOfWindow(HWND window) {
+    return static_cast<TJvHookInfos*>(GetPropA(window, HookInfosProperty));
+}
 
-std::unique_ptr<TJvWndProcHook, TComponentDeleter>& RegistrySlot()
-{
+std::unique_ptr<TJvWndProcHook, TComponentDeleter>& RegistrySlot() {
     static std::unique_ptr<TJvWndProcHook, TComponentDeleter> slot;
     return slot;
 }
@@ -23,30 +24,27 @@ std::unique_ptr<TJvWndProcHook, TComponentDeleter>& RegistrySlot()
 
 // ---- TJvHookInfos
 
-TJvHookInfos::TJvHookInfos(TJvWndProcHook* controller, TControl* control) : control_(control), controller_(controller)
-{
-}
+TJvHookInfos::TJvHookInfos(TJvWndProcHook* controller, TControl* control)
+    : control_(control), controller_(controller) {}
 
-TJvHookInfos::TJvHookInfos(TJvWndProcHook* controller, HWND window) : handle_(window), controller_(controller) {}
+TJvHookInfos::TJvHookInfos(TJvWndProcHook* controller, HWND window)
+    : handle_(window), controller_(controller) {}
 
-TJvHookInfos::~TJvHookInfos()
-{
+TJvHookInfos::~TJvHookInfos() {
     if (!controlDestroyed_)
         UnhookControl();
     if (!control_ && handle_ && InfosOfWindow(handle_) == this)
         RemovePropA(handle_, HookInfosProperty);
 }
 
-int TJvHookInfos::HookCount(TJvHookOrder order) const
-{
+int TJvHookInfos::HookCount(TJvHookOrder order) const {
     int count = 0;
     for (const THookRecord* record = first_[order].get(); record; record = record->Next.get())
         ++count;
     return count;
 }
 
-void TJvHookInfos::Add(const TJvControlHook& hook, TJvHookOrder order)
-{
+void TJvHookInfos::Add(const TJvControlHook& hook, TJvHookOrder order) {
     auto record = std::make_unique<THookRecord>();
     record->Hook = hook;
     THookRecord* added = record.get();
@@ -62,8 +60,7 @@ void TJvHookInfos::Add(const TJvControlHook& hook, TJvHookOrder order)
     HookControl();
 }
 
-void TJvHookInfos::Delete(const TJvControlHook& hook, TJvHookOrder order)
-{
+void TJvHookInfos::Delete(const TJvControlHook& hook, TJvHookOrder order) {
     THookRecord* previous = nullptr;
     THookRecord* found = first_[order].get();
     while (found && !(found->Hook == hook)) {
@@ -86,15 +83,13 @@ void TJvHookInfos::Delete(const TJvControlHook& hook, TJvHookOrder order)
         UnhookControl();
 }
 
-bool TJvHookInfos::OursIsCurrent() const
-{
+bool TJvHookInfos::OursIsCurrent() const {
     if (control_)
         return control_->WindowProc() == const_cast<TJvHookInfos*>(this)->Dispatcher();
     return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(handle_, GWLP_WNDPROC)) == &HookedWindowProc;
 }
 
-void TJvHookInfos::HookControl()
-{
+void TJvHookInfos::HookControl() {
     if (hooked_ || controlDestroyed_)
         return;
     if (control_) {
@@ -108,8 +103,7 @@ void TJvHookInfos::HookControl()
     hooked_ = true;
 }
 
-void TJvHookInfos::UnhookControl()
-{
+void TJvHookInfos::UnhookControl() {
     // Someone who replaced the handler after us keeps our dispatcher as their
     // previous one; putting ours back would cut them off, so we stay in place
     // and merely pass everything through.
@@ -124,8 +118,7 @@ void TJvHookInfos::UnhookControl()
     hooked_ = false;
 }
 
-void TJvHookInfos::SetControlDestroyed()
-{
+void TJvHookInfos::SetControlDestroyed() {
     if (controlDestroyed_)
         return;
     controlDestroyed_ = true;
@@ -143,14 +136,12 @@ void TJvHookInfos::SetControlDestroyed()
         controller_->Forget(this);
 }
 
-void TJvHookInfos::ReleaseWhenIdle()
-{
+void TJvHookInfos::ReleaseWhenIdle() {
     if (depth_ == 0 && self_)
         TJvReleaser::Instance().Release(std::move(self_));
 }
 
-bool TJvHookInfos::RunChain(TJvHookOrder order, size_t level, TMessage& message)
-{
+bool TJvHookInfos::RunChain(TJvHookOrder order, size_t level, TMessage& message) {
     stack_[level].Next[order] = first_[order].get();
     while (THookRecord* record = stack_[level].Next[order]) {
         stack_[level].Next[order] = record->Next.get();
@@ -162,33 +153,31 @@ bool TJvHookInfos::RunChain(TJvHookOrder order, size_t level, TMessage& message)
     return false;
 }
 
-void TJvHookInfos::CallPrevious(TMessage& message)
-{
+void TJvHookInfos::CallPrevious(TMessage& message) {
     if (control_) {
         TWndMethod previous = oldWndMethod_;
         if (previous)
             previous(message);
         return;
     }
-    message.Result = oldWndProc_ ? CallWindowProcA(oldWndProc_, handle_, message.Msg, message.WParam, message.LParam)
-                                 : DefWindowProcA(handle_, message.Msg, message.WParam, message.LParam);
+    message.Result = oldWndProc_
+                         ? CallWindowProcA(oldWndProc_, handle_, message.Msg, message.WParam, message.LParam)
+                         : DefWindowProcA(handle_, message.Msg, message.WParam, message.LParam);
 }
 
-void TJvHookInfos::Dispatch(TMessage& message)
-{
+void TJvHookInfos::Dispatch(TMessage& message) {
     message.Result = 0;
     if (depth_ == stack_.size())
         stack_.resize((stack_.size() + 1) * 2);
     const size_t level = depth_++;
-    stack_[level] = TDispatchLevel {};
+    stack_[level] = TDispatchLevel{};
     struct TPopLevel {
         TJvHookInfos& infos;
-        ~TPopLevel()
-        {
+        ~TPopLevel() {
             --infos.depth_;
             infos.ReleaseWhenIdle();
         }
-    } pop {*this};
+    } pop{*this};
 
     if (RunChain(hoBeforeMsg, level, message))
         return;
@@ -198,8 +187,7 @@ void TJvHookInfos::Dispatch(TMessage& message)
     RunChain(hoAfterMsg, level, message);
 }
 
-LRESULT CALLBACK TJvHookInfos::HookedWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK TJvHookInfos::HookedWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     TJvHookInfos* infos = InfosOfWindow(window);
     if (!infos)
         return DefWindowProcA(window, msg, wParam, lParam);
@@ -211,7 +199,7 @@ LRESULT CALLBACK TJvHookInfos::HookedWindowProc(HWND window, UINT msg, WPARAM wP
             RemovePropA(window, HookInfosProperty);
         return result;
     }
-    TMessage message {msg, wParam, lParam, 0};
+    TMessage message{msg, wParam, lParam, 0};
     try {
         infos->Dispatch(message);
     } catch (...) {
@@ -226,8 +214,7 @@ LRESULT CALLBACK TJvHookInfos::HookedWindowProc(HWND window, UINT msg, WPARAM wP
 
 TJvWndProcHook::TJvWndProcHook() : TComponent(nullptr), thread_(GetCurrentThreadId()) {}
 
-TJvWndProcHook::~TJvWndProcHook()
-{
+TJvWndProcHook::~TJvWndProcHook() {
     std::vector<std::unique_ptr<TJvHookInfos>> infos = std::move(infos_);
     infos_.clear();
     for (auto& record : infos)
@@ -236,24 +223,21 @@ TJvWndProcHook::~TJvWndProcHook()
     infos.clear();
 }
 
-TJvHookInfos* TJvWndProcHook::Find(const TControl* control) const
-{
+TJvHookInfos* TJvWndProcHook::Find(const TControl* control) const {
     for (const auto& infos : infos_)
         if (infos->control_ && infos->control_ == control)
             return infos.get();
     return nullptr;
 }
 
-TJvHookInfos* TJvWndProcHook::Find(HWND window) const
-{
+TJvHookInfos* TJvWndProcHook::Find(HWND window) const {
     for (const auto& infos : infos_)
         if (!infos->control_ && infos->handle_ == window)
             return infos.get();
     return nullptr;
 }
 
-bool TJvWndProcHook::RegisterWndProcHook(TControl* control, const TJvControlHook& hook, TJvHookOrder order)
-{
+bool TJvWndProcHook::RegisterWndProcHook(TControl* control, const TJvControlHook& hook, TJvHookOrder order) {
     if (!control || control->IsDestroying() || hook.CodeAddress() < LowestCodeAddress || !OnOwnThread())
         return false;
     TJvHookInfos* infos = Find(control);
@@ -266,8 +250,7 @@ bool TJvWndProcHook::RegisterWndProcHook(TControl* control, const TJvControlHook
     return true;
 }
 
-bool TJvWndProcHook::RegisterWndProcHook(HWND window, const TJvControlHook& hook, TJvHookOrder order)
-{
+bool TJvWndProcHook::RegisterWndProcHook(HWND window, const TJvControlHook& hook, TJvHookOrder order) {
     // Dispatch state is not shared between threads: only our own thread's windows.
     if (!window || !IsWindow(window) || GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId() ||
         hook.CodeAddress() < LowestCodeAddress || !OnOwnThread())
@@ -281,8 +264,8 @@ bool TJvWndProcHook::RegisterWndProcHook(HWND window, const TJvControlHook& hook
     return true;
 }
 
-bool TJvWndProcHook::UnRegisterWndProcHook(TControl* control, const TJvControlHook& hook, TJvHookOrder order)
-{
+bool TJvWndProcHook::UnRegisterWndProcHook(TControl* control, const TJvControlHook& hook,
+                                           TJvHookOrder order) {
     if (!control || control->IsDestroying() || hook.CodeAddress() < LowestCodeAddress || !OnOwnThread())
         return false;
     TJvHookInfos* infos = Find(control);
@@ -292,8 +275,7 @@ bool TJvWndProcHook::UnRegisterWndProcHook(TControl* control, const TJvControlHo
     return true;
 }
 
-bool TJvWndProcHook::UnRegisterWndProcHook(HWND window, const TJvControlHook& hook, TJvHookOrder order)
-{
+bool TJvWndProcHook::UnRegisterWndProcHook(HWND window, const TJvControlHook& hook, TJvHookOrder order) {
     if (!window || hook.CodeAddress() < LowestCodeAddress || !OnOwnThread())
         return false;
     TJvHookInfos* infos = Find(window);
@@ -303,8 +285,7 @@ bool TJvWndProcHook::UnRegisterWndProcHook(HWND window, const TJvControlHook& ho
     return true;
 }
 
-void TJvWndProcHook::Notification(TComponent* component, TOperation operation)
-{
+void TJvWndProcHook::Notification(TComponent* component, TOperation operation) {
     TComponent::Notification(component, operation);
     if (operation != opRemove)
         return;
@@ -316,9 +297,9 @@ void TJvWndProcHook::Notification(TComponent* component, TOperation operation)
     }
 }
 
-void TJvWndProcHook::Forget(TJvHookInfos* infos)
-{
-    auto it = std::find_if(infos_.begin(), infos_.end(), [infos](const auto& owned) { return owned.get() == infos; });
+void TJvWndProcHook::Forget(TJvHookInfos* infos) {
+    auto it = std::find_if(infos_.begin(), infos_.end(),
+                           [infos](const auto& owned) { return owned.get() == infos; });
     if (it == infos_.end())
         return;
     infos->self_ = std::move(*it);
@@ -329,38 +310,35 @@ void TJvWndProcHook::Forget(TJvHookInfos* infos)
     infos->ReleaseWhenIdle();
 }
 
-TJvWndProcHook* JvWndProcHook()
-{
+TJvWndProcHook* JvWndProcHook() {
     auto& slot = RegistrySlot();
     if (!slot)
         slot.reset(new TJvWndProcHook());
     return slot.get();
 }
 
-TJvWndProcHook* ExistingJvWndProcHook() { return RegistrySlot().get(); }
+TJvWndProcHook* ExistingJvWndProcHook() {
+    return RegistrySlot().get();
+}
 
-bool AttachHook(TControl* control, const TJvControlHook& hook, TJvHookOrder order)
-{
+bool AttachHook(TControl* control, const TJvControlHook& hook, TJvHookOrder order) {
     if (!control || control->IsDestroying() || hook.CodeAddress() < LowestCodeAddress)
         return false;
     return JvWndProcHook()->RegisterWndProcHook(control, hook, order);
 }
 
-bool AttachHook(HWND window, const TJvControlHook& hook, TJvHookOrder order)
-{
+bool AttachHook(HWND window, const TJvControlHook& hook, TJvHookOrder order) {
     if (!window || hook.CodeAddress() < LowestCodeAddress)
         return false;
     return JvWndProcHook()->RegisterWndProcHook(window, hook, order);
 }
 
-bool DetachHook(TControl* control, const TJvControlHook& hook, TJvHookOrder order)
-{
+bool DetachHook(TControl* control, const TJvControlHook& hook, TJvHookOrder order) {
     TJvWndProcHook* registry = ExistingJvWndProcHook();
     return registry && registry->UnRegisterWndProcHook(control, hook, order);
 }
 
-bool DetachHook(HWND window, const TJvControlHook& hook, TJvHookOrder order)
-{
+bool DetachHook(HWND window, const TJvControlHook& hook, TJvHookOrder order) {
     TJvWndProcHook* registry = ExistingJvWndProcHook();
     return registry && registry->UnRegisterWndProcHook(window, hook, order);
 }
@@ -371,27 +349,25 @@ namespace {
 const char* const ReleaserClassName = "TJvReleaser";
 }
 
-TJvReleaser& TJvReleaser::Instance()
-{
+TJvReleaser& TJvReleaser::Instance() {
     static TJvReleaser releaser;
     return releaser;
 }
 
-TJvReleaser::TJvReleaser()
-{
+TJvReleaser::TJvReleaser() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA wc {};
+    WNDCLASSA wc{};
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
     wc.lpszClassName = ReleaserClassName;
     RegisterClassA(&wc);
-    handle_ = CreateWindowExA(0, ReleaserClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+    handle_ =
+        CreateWindowExA(0, ReleaserClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
     if (handle_)
         SetWindowLongPtrA(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
-TJvReleaser::~TJvReleaser()
-{
+TJvReleaser::~TJvReleaser() {
     if (handle_) {
         SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
         DestroyWindow(handle_);
@@ -404,12 +380,12 @@ TJvReleaser::~TJvReleaser()
     }
 }
 
-void TJvReleaser::Release(std::unique_ptr<TObject> object)
-{
+void TJvReleaser::Release(std::unique_ptr<TObject> object) {
     if (!object)
         return;
     TObject* raw = object.get();
-    auto listed = std::find_if(pending_.begin(), pending_.end(), [raw](const auto& p) { return p.get() == raw; });
+    auto listed =
+        std::find_if(pending_.begin(), pending_.end(), [raw](const auto& p) { return p.get() == raw; });
     if (listed != pending_.end()) {
         (void)object.release(); // already ours
     } else {
@@ -420,17 +396,16 @@ void TJvReleaser::Release(std::unique_ptr<TObject> object)
         PostMessageA(handle_, CM_RELEASE_OBJECT, reinterpret_cast<WPARAM>(raw), 0);
 }
 
-void TJvReleaser::FreeObject(TObject* object)
-{
-    auto listed = std::find_if(pending_.begin(), pending_.end(), [object](const auto& p) { return p.get() == object; });
+void TJvReleaser::FreeObject(TObject* object) {
+    auto listed =
+        std::find_if(pending_.begin(), pending_.end(), [object](const auto& p) { return p.get() == object; });
     if (listed == pending_.end())
         return;
     std::unique_ptr<TObject> owned = std::move(*listed);
     pending_.erase(listed);
 }
 
-LRESULT CALLBACK TJvReleaser::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK TJvReleaser::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg != CM_RELEASE_OBJECT)
         return DefWindowProcA(window, msg, wParam, lParam);
     auto* self = reinterpret_cast<TJvReleaser*>(GetWindowLongPtrA(window, GWLP_USERDATA));

@@ -24,7 +24,7 @@ class TJvWndProcHook;
 
 // The hooks of one control or window, and the dispatcher that calls them.
 class TJvHookInfos : public TObject {
-public:
+  public:
     TJvHookInfos(TJvWndProcHook* controller, TControl* control);
     TJvHookInfos(TJvWndProcHook* controller, HWND window);
     ~TJvHookInfos() override;
@@ -42,7 +42,7 @@ public:
     // The control or window is gone: from now on nothing of it is called.
     void SetControlDestroyed();
 
-private:
+  private:
     friend class TJvWndProcHook;
     struct THookRecord {
         TJvControlHook Hook;
@@ -50,7 +50,7 @@ private:
     };
     // What one nesting level of dispatch calls next, per chain.
     struct TDispatchLevel {
-        THookRecord* Next[2] {nullptr, nullptr};
+        THookRecord* Next[2]{nullptr, nullptr};
     };
 
     static LRESULT CALLBACK HookedWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -65,7 +65,7 @@ private:
     void ReleaseWhenIdle();
 
     std::unique_ptr<THookRecord> first_[2];
-    THookRecord* last_[2] {nullptr, nullptr};
+    THookRecord* last_[2]{nullptr, nullptr};
     std::vector<TDispatchLevel> stack_;
     size_t depth_ = 0;
     HWND handle_ = nullptr;
@@ -85,7 +85,7 @@ private:
 // Dispatch state belongs to the thread that made the registry (the
 // user-interface thread): requests from any other thread are refused.
 class TJvWndProcHook : public TComponent {
-public:
+  public:
     TJvWndProcHook();
     ~TJvWndProcHook() override;
     const char* ClassName() const override { return "TJvWndProcHook"; }
@@ -99,10 +99,10 @@ public:
     TJvHookInfos* Find(HWND window) const;
     int Count() const { return static_cast<int>(infos_.size()); }
 
-protected:
+  protected:
     void Notification(TComponent* component, TOperation operation) override;
 
-private:
+  private:
     friend class TJvHookInfos;
     // The record leaves the registry and is freed later by the releaser.
     void Forget(TJvHookInfos* infos);
@@ -131,7 +131,7 @@ bool DetachHook(HWND window, const TJvControlHook& hook, TJvHookOrder order = ho
 // message-only window. A hook record of a destroyed control cannot be freed
 // at once: dispatch frames further up the stack may still be using it.
 class TJvReleaser {
-public:
+  public:
     static constexpr UINT CM_RELEASE_OBJECT = 0xB021;
 
     static TJvReleaser& Instance();
@@ -143,7 +143,7 @@ public:
     HWND Handle() const { return handle_; }
     int PendingCount() const { return static_cast<int>(pending_.size()); }
 
-private:
+  private:
     TJvReleaser();
     static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     void FreeObject(TObject* object);

@@ -17,7 +17,7 @@ class THintWindow;
 using TExceptionEvent = TMethod<void(TObject* sender, const std::exception& error)>;
 
 class TApplication : public TComponent {
-public:
+  public:
     TApplication();
     ~TApplication() override;
     const char* ClassName() const override { return "TApplication"; }
@@ -31,8 +31,7 @@ public:
 
     // Creates a form owned by the application; the first one is the main form.
     // Further arguments go to the form's constructor after the owner.
-    template <class T, class... TArgs> T* CreateForm(TArgs&&... args)
-    {
+    template <class T, class... TArgs> T* CreateForm(TArgs&&... args) {
         creatingForm_ = true;
         T* form = nullptr;
         try {
@@ -87,10 +86,10 @@ public:
     THintWindow* HintWindow() const;
     bool HintShowing() const;
 
-protected:
+  protected:
     void Notification(TComponent* component, TOperation operation) override;
 
-private:
+  private:
     static LRESULT CALLBACK AppWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
     bool ProcessMessage(MSG& msg);

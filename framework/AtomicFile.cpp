@@ -8,13 +8,16 @@
 namespace {
 TReplaceFault replaceFault = nullptr;
 
-DWORD FaultAfter(TReplaceStep step) { return replaceFault ? replaceFault(step) : 0; }
+DWORD FaultAfter(TReplaceStep step) {
+    return replaceFault ? replaceFault(step) : 0;
+}
 } // namespace
 
-void SetReplaceFault(TReplaceFault fault) { replaceFault = fault; }
+void SetReplaceFault(TReplaceFault fault) {
+    replaceFault = fault;
+}
 
-void WriteFileReplacing(const std::string& fileName, const void* data, size_t size)
-{
+void WriteFileReplacing(const std::string& fileName, const void* data, size_t size) {
     // Windows refuses to overwrite a read-only or hidden file, but not every file system does
     // (Wine run by root writes straight through); the user's "do not change" holds either way.
     // A link replaced by the new file would leave the file it points to as it was, unsaid.
@@ -36,7 +39,8 @@ void WriteFileReplacing(const std::string& fileName, const void* data, size_t si
         throw EFCreateError(fileName, SysErrorMessage(error));
     };
     {
-        file.Reset(CreateFileA(tempName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        file.Reset(
+            CreateFileA(tempName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file)
             fail(GetLastError());
         if (DWORD error = FaultAfter(TReplaceStep::CreateTemp))

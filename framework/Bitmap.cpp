@@ -12,34 +12,31 @@
 namespace {
 // The canvas of a bitmap draws on the bitmap's memory context.
 class TBitmapCanvas : public TCanvas {
-public:
+  public:
     explicit TBitmapCanvas(const TBitmap& bitmap) : bitmap_(bitmap) {}
     void Detach() { SetHandle(nullptr); }
 
-protected:
+  protected:
     void CreateHandle() override { SetHandle(bitmap_.MemoryDC()); }
 
-private:
+  private:
     const TBitmap& bitmap_;
 };
 } // namespace
 
 TBitmap::TBitmap() = default;
 
-TBitmap::TBitmap(int width, int height, TPixelFormat format)
-{
+TBitmap::TBitmap(int width, int height, TPixelFormat format) {
     format_ = format == pf32bit ? pf32bit : pf24bit;
     Allocate(width, height, format_);
 }
 
-TBitmap::~TBitmap()
-{
+TBitmap::~TBitmap() {
     canvas_.reset();
     ReleaseDC();
 }
 
-void TBitmap::ReleaseDC() const
-{
+void TBitmap::ReleaseDC() const {
     if (canvas_)
         static_cast<TBitmapCanvas*>(canvas_.get())->Detach();
     if (memoryDC_) {
@@ -50,8 +47,7 @@ void TBitmap::ReleaseDC() const
     }
 }
 
-void TBitmap::Allocate(int width, int height, TPixelFormat format)
-{
+void TBitmap::Allocate(int width, int height, TPixelFormat format) {
     ReleaseDC();
     dib_.Reset();
     bits_ = nullptr;
@@ -69,17 +65,16 @@ void TBitmap::Allocate(int width, int height, TPixelFormat format)
         throw EOutOfResources("Out of system resources");
     }
     bits_ = static_cast<std::uint8_t*>(bits);
-    std::memset(bits_, 0xFF, static_cast<size_t>(stride_) * static_cast<size_t>(height_)); // white, like a new sheet
+    std::memset(bits_, 0xFF,
+                static_cast<size_t>(stride_) * static_cast<size_t>(height_)); // white, like a new sheet
 }
 
-void TBitmap::Changed()
-{
+void TBitmap::Changed() {
     if (OnChange)
         OnChange(this);
 }
 
-void TBitmap::SetSize(int width, int height)
-{
+void TBitmap::SetSize(int width, int height) {
     if (width == width_ && height == height_)
         return;
     // Keep what fits, as a resized drawing surface would.
@@ -90,14 +85,13 @@ void TBitmap::SetSize(int width, int height)
     Allocate(width, height, format_);
     if (keep && !Empty()) {
         GdiFlush();
-        BitBlt(MemoryDC(), 0, 0, std::min(width_, old.width_), std::min(height_, old.height_), old.MemoryDC(), 0,
-               0, SRCCOPY);
+        BitBlt(MemoryDC(), 0, 0, std::min(width_, old.width_), std::min(height_, old.height_), old.MemoryDC(),
+               0, 0, SRCCOPY);
     }
     Changed();
 }
 
-void TBitmap::SetPixelFormat(TPixelFormat format)
-{
+void TBitmap::SetPixelFormat(TPixelFormat format) {
     format = format == pf32bit ? pf32bit : pf24bit;
     if (format == format_)
         return;
@@ -114,8 +108,7 @@ void TBitmap::SetPixelFormat(TPixelFormat format)
     Changed();
 }
 
-HDC TBitmap::MemoryDC() const
-{
+HDC TBitmap::MemoryDC() const {
     if (!memoryDC_) {
         memoryDC_ = BorrowMemoryDC();
         if (memoryDC_ && dib_)
@@ -124,25 +117,24 @@ HDC TBitmap::MemoryDC() const
     return memoryDC_;
 }
 
-TCanvas& TBitmap::Canvas()
-{
+TCanvas& TBitmap::Canvas() {
     if (!canvas_)
         canvas_ = std::make_unique<TBitmapCanvas>(*this);
     return *canvas_;
 }
 
-void* TBitmap::ScanLine(int y)
-{
+void* TBitmap::ScanLine(int y) {
     if (!bits_ || y < 0 || y >= height_)
         throw Exception("Scan line index out of range");
     GdiFlush();
     return bits_ + static_cast<size_t>(y) * static_cast<size_t>(stride_);
 }
 
-const void* TBitmap::ScanLine(int y) const { return const_cast<TBitmap*>(this)->ScanLine(y); }
+const void* TBitmap::ScanLine(int y) const {
+    return const_cast<TBitmap*>(this)->ScanLine(y);
+}
 
-TColor TBitmap::PixelColor(int x, int y) const
-{
+TColor TBitmap::PixelColor(int x, int y) const {
     if (x < 0 || x >= width_ || y < 0 || y >= height_)
         return clNone;
     auto* row = static_cast<const std::uint8_t*>(ScanLine(y));
@@ -150,8 +142,7 @@ TColor TBitmap::PixelColor(int x, int y) const
     return static_cast<TColor>(p[2] | (p[1] << 8) | (p[0] << 16)); // B,G,R in memory
 }
 
-void TBitmap::SetPixelColor(int x, int y, TColor color)
-{
+void TBitmap::SetPixelColor(int x, int y, TColor color) {
     if (x < 0 || x >= width_ || y < 0 || y >= height_)
         return;
     COLORREF rgb = ColorToRGB(color);
@@ -162,15 +153,13 @@ void TBitmap::SetPixelColor(int x, int y, TColor color)
     p[2] = GetRValue(rgb);
 }
 
-TColor TBitmap::TransparentColor() const
-{
+TColor TBitmap::TransparentColor() const {
     if (transparentColor_ != clDefault)
         return transparentColor_;
     return Empty() ? clDefault : PixelColor(0, height_ - 1);
 }
 
-void TBitmap::Assign(const TPersistent& source)
-{
+void TBitmap::Assign(const TPersistent& source) {
     auto* other = dynamic_cast<const TBitmap*>(&source);
     if (!other)
         return TPersistent::Assign(source);
@@ -188,8 +177,7 @@ void TBitmap::Assign(const TPersistent& source)
     Changed();
 }
 
-void TBitmap::LoadFromImage(const TBmpImage& image)
-{
+void TBitmap::LoadFromImage(const TBmpImage& image) {
     TPixelFormat format = image.HasAlpha ? pf32bit : pf24bit;
     Allocate(image.Width, image.Height, format);
     for (int y = 0; y < height_; ++y) {
@@ -210,8 +198,7 @@ void TBitmap::LoadFromImage(const TBmpImage& image)
     Changed();
 }
 
-void TBitmap::LoadFromBytes(const std::uint8_t* data, size_t size)
-{
+void TBitmap::LoadFromBytes(const std::uint8_t* data, size_t size) {
     TBmpImage image;
     std::string error;
     if (!DecodeBmp(data, size, image, &error))
@@ -219,32 +206,28 @@ void TBitmap::LoadFromBytes(const std::uint8_t* data, size_t size)
     LoadFromImage(image);
 }
 
-void TBitmap::LoadFromStream(TStream& stream)
-{
+void TBitmap::LoadFromStream(TStream& stream) {
     std::vector<std::uint8_t> bytes(static_cast<size_t>(stream.Size() - stream.Position()));
     stream.ReadBuffer(bytes.data(), bytes.size());
     LoadFromBytes(bytes.data(), bytes.size());
 }
 
-void TBitmap::LoadFromFile(const std::string& fileName)
-{
+void TBitmap::LoadFromFile(const std::string& fileName) {
     TFileStream stream(fileName, fmOpenRead);
     LoadFromStream(stream);
 }
 
-void TBitmap::LoadFromResourceName(HINSTANCE instance, const char* name)
-{
+void TBitmap::LoadFromResourceName(HINSTANCE instance, const char* name) {
     TResourceStream stream(instance, name, reinterpret_cast<const char*>(RT_BITMAP));
     TBmpImage image;
     std::string error;
-    if (!DecodeDib(static_cast<const std::uint8_t*>(stream.Memory()), static_cast<size_t>(stream.Size()), image,
-                   &error))
+    if (!DecodeDib(static_cast<const std::uint8_t*>(stream.Memory()), static_cast<size_t>(stream.Size()),
+                   image, &error))
         throw EReadError("Bitmap image is not valid" + (error.empty() ? std::string() : " (" + error + ")"));
     LoadFromImage(image);
 }
 
-std::vector<std::uint8_t> TBitmap::SaveToBytes() const
-{
+std::vector<std::uint8_t> TBitmap::SaveToBytes() const {
     TBmpImage image;
     image.Width = width_;
     image.Height = height_;
@@ -260,29 +243,29 @@ std::vector<std::uint8_t> TBitmap::SaveToBytes() const
                 if (format_ == pf32bit)
                     std::memcpy(&dst[x], row + x * 4, 4);
                 else
-                    dst[x] = row[x * 3] | (row[x * 3 + 1] << 8) | (static_cast<std::uint32_t>(row[x * 3 + 2]) << 16);
+                    dst[x] = row[x * 3] | (row[x * 3 + 1] << 8) |
+                             (static_cast<std::uint32_t>(row[x * 3 + 2]) << 16);
             }
         }
     }
     return format_ == pf32bit ? EncodeBmp32(image) : EncodeBmp24(image);
 }
 
-void TBitmap::SaveToStream(TStream& stream) const
-{
+void TBitmap::SaveToStream(TStream& stream) const {
     std::vector<std::uint8_t> bytes = SaveToBytes();
     stream.WriteBuffer(bytes.data(), bytes.size());
 }
 
-void TBitmap::SaveToFile(const std::string& fileName) const
-{
+void TBitmap::SaveToFile(const std::string& fileName) const {
     TFileStream stream(fileName, fmCreate);
     SaveToStream(stream);
 }
 
-void TBitmap::Draw(HDC dc, int x, int y) const { StretchDraw(dc, RECT {x, y, x + width_, y + height_}); }
+void TBitmap::Draw(HDC dc, int x, int y) const {
+    StretchDraw(dc, RECT{x, y, x + width_, y + height_});
+}
 
-void TBitmap::StretchDraw(HDC dc, const RECT& rect) const
-{
+void TBitmap::StretchDraw(HDC dc, const RECT& rect) const {
     if (Empty())
         return;
     GdiFlush();

@@ -14,7 +14,7 @@ struct TBmpImage;
 enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
 
 class TBitmap : public TPersistent {
-public:
+  public:
     TBitmap();
     TBitmap(int width, int height, TPixelFormat format = pf24bit);
     ~TBitmap() override;
@@ -69,7 +69,7 @@ public:
 
     TNotifyEvent OnChange;
 
-private:
+  private:
     void Allocate(int width, int height, TPixelFormat format);
     void ReleaseDC() const;
     void Changed();

@@ -4,29 +4,25 @@
 
 // ---- TButtonControl
 
-TButtonControl::TButtonControl(TComponent* owner) : TWinControl(owner)
-{
+TButtonControl::TButtonControl(TComponent* owner) : TWinControl(owner) {
     SetTabStop(true);
     captureMouse_ = false; // the system button tracks the mouse itself
 }
 
-void TButtonControl::CreateParams(TCreateParams& params)
-{
+void TButtonControl::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     if (alignment_ == taLeftJustify)
         params.Style |= BS_LEFTTEXT;
 }
 
-void TButtonControl::SetAlignment(TAlignment value)
-{
+void TButtonControl::SetAlignment(TAlignment value) {
     if (value == alignment_)
         return;
     alignment_ = value;
     RecreateWnd();
 }
 
-void TButtonControl::SetWordWrap(bool value)
-{
+void TButtonControl::SetWordWrap(bool value) {
     if (value == wordWrap_)
         return;
     wordWrap_ = value;
@@ -35,10 +31,11 @@ void TButtonControl::SetWordWrap(bool value)
 
 // ---- TButton
 
-TButton::TButton(TComponent* owner) : TButtonControl(owner) { SetBounds(0, 0, 75, 25); }
+TButton::TButton(TComponent* owner) : TButtonControl(owner) {
+    SetBounds(0, 0, 75, 25);
+}
 
-const TPropertyInfo* TButton::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TButton::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TButton::Default, &TButton::SetDefault>("Default"),
         Prop<&TButton::Cancel, &TButton::SetCancel>("Cancel"),
@@ -49,15 +46,13 @@ const TPropertyInfo* TButton::FindProperty(std::string_view name) const
     return TButtonControl::FindProperty(name);
 }
 
-void TButton::CreateParams(TCreateParams& params)
-{
+void TButton::CreateParams(TCreateParams& params) {
     TButtonControl::CreateParams(params);
     CreateSubClass(params, "BUTTON");
     params.Style |= (default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | (wordWrap_ ? BS_MULTILINE : 0);
 }
 
-void TButton::SetDefault(bool value)
-{
+void TButton::SetDefault(bool value) {
     if (value == default_)
         return;
     default_ = value;
@@ -65,28 +60,26 @@ void TButton::SetDefault(bool value)
     SetButtonStyle(value);
 }
 
-void TButton::SetButtonStyle(bool isDefault)
-{
+void TButton::SetButtonStyle(bool isDefault) {
     if (HWND window = WindowHandle())
         SendMessageA(window, BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
-void TButton::Click()
-{
+void TButton::Click() {
     if (TCustomForm* form = ParentForm(); form && modalResult_ != mrNone)
         form->SetModalResult(modalResult_);
     TButtonControl::Click();
 }
 
-void TButton::WndProc(TMessage& message)
-{
+void TButton::WndProc(TMessage& message) {
     switch (message.Msg) {
     case CN_COMMAND:
         if (HIWORD(message.WParam) == BN_CLICKED)
             Click();
         return;
     case CM_DIALOGKEY:
-        if (((message.WParam == VK_RETURN && (active_ || Focused())) || (message.WParam == VK_ESCAPE && cancel_)) &&
+        if (((message.WParam == VK_RETURN && (active_ || Focused())) ||
+             (message.WParam == VK_ESCAPE && cancel_)) &&
             (GetKeyState(VK_MENU) >= 0) && CanFocus()) {
             Click();
             message.Result = 1;
@@ -116,10 +109,11 @@ void TButton::WndProc(TMessage& message)
 
 // ---- TCheckBox
 
-TCheckBox::TCheckBox(TComponent* owner) : TButtonControl(owner) { SetBounds(0, 0, 97, 17); }
+TCheckBox::TCheckBox(TComponent* owner) : TButtonControl(owner) {
+    SetBounds(0, 0, 97, 17);
+}
 
-const TPropertyInfo* TCheckBox::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TCheckBox::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TCheckBox::Checked, &TCheckBox::SetChecked>("Checked"),
         Prop<&TWinControl::ParentBackground, &TWinControl::SetParentBackground>("ParentBackground"),
@@ -129,17 +123,17 @@ const TPropertyInfo* TCheckBox::FindProperty(std::string_view name) const
     return TButtonControl::FindProperty(name);
 }
 
-void TCheckBox::CreateParams(TCreateParams& params)
-{
+void TCheckBox::CreateParams(TCreateParams& params) {
     TButtonControl::CreateParams(params);
     CreateSubClass(params, "BUTTON");
     params.Style |= BS_3STATE | (wordWrap_ ? BS_MULTILINE : 0);
 }
 
-void TCheckBox::CreateHandleFinished() { SendMessageA(WindowHandle(), BM_SETCHECK, state_, 0); }
+void TCheckBox::CreateHandleFinished() {
+    SendMessageA(WindowHandle(), BM_SETCHECK, state_, 0);
+}
 
-void TCheckBox::SetState(TCheckBoxState state)
-{
+void TCheckBox::SetState(TCheckBoxState state) {
     if (state == state_)
         return;
     state_ = state;
@@ -149,8 +143,7 @@ void TCheckBox::SetState(TCheckBoxState state)
         Click();
 }
 
-void TCheckBox::Toggle()
-{
+void TCheckBox::Toggle() {
     switch (state_) {
     case cbUnchecked:
         SetState(allowGrayed_ ? cbGrayed : cbChecked);
@@ -164,8 +157,7 @@ void TCheckBox::Toggle()
     }
 }
 
-void TCheckBox::WndProc(TMessage& message)
-{
+void TCheckBox::WndProc(TMessage& message) {
     if (message.Msg == CN_COMMAND) {
         if (HIWORD(message.WParam) == BN_CLICKED)
             Toggle();
@@ -184,19 +176,21 @@ void TCheckBox::WndProc(TMessage& message)
 
 // ---- TRadioButton
 
-TRadioButton::TRadioButton(TComponent* owner) : TButtonControl(owner) { SetBounds(0, 0, 113, 17); }
+TRadioButton::TRadioButton(TComponent* owner) : TButtonControl(owner) {
+    SetBounds(0, 0, 113, 17);
+}
 
-void TRadioButton::CreateParams(TCreateParams& params)
-{
+void TRadioButton::CreateParams(TCreateParams& params) {
     TButtonControl::CreateParams(params);
     CreateSubClass(params, "BUTTON");
     params.Style |= BS_RADIOBUTTON | (wordWrap_ ? BS_MULTILINE : 0);
 }
 
-void TRadioButton::CreateHandleFinished() { SendMessageA(WindowHandle(), BM_SETCHECK, checked_, 0); }
+void TRadioButton::CreateHandleFinished() {
+    SendMessageA(WindowHandle(), BM_SETCHECK, checked_, 0);
+}
 
-void TRadioButton::SetChecked(bool checked)
-{
+void TRadioButton::SetChecked(bool checked) {
     if (checked == checked_)
         return;
     checked_ = checked;
@@ -212,8 +206,7 @@ void TRadioButton::SetChecked(bool checked)
     }
 }
 
-void TRadioButton::WndProc(TMessage& message)
-{
+void TRadioButton::WndProc(TMessage& message) {
     if (message.Msg == CN_COMMAND) {
         if (HIWORD(message.WParam) == BN_CLICKED)
             SetChecked(true);

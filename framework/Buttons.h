@@ -9,7 +9,7 @@
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 
 class TButtonControl : public TWinControl {
-public:
+  public:
     explicit TButtonControl(TComponent* owner);
     const char* ClassName() const override { return "TButtonControl"; }
     bool WordWrap() const { return wordWrap_; }
@@ -19,14 +19,14 @@ public:
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment value);
 
-protected:
+  protected:
     void CreateParams(TCreateParams& params) override;
     bool wordWrap_ = false;
     TAlignment alignment_ = taRightJustify;
 };
 
 class TButton : public TButtonControl {
-public:
+  public:
     explicit TButton(TComponent* owner);
     const char* ClassName() const override { return "TButton"; }
     const TPropertyInfo* FindProperty(std::string_view name) const override;
@@ -43,12 +43,12 @@ public:
     void Click() override;
     void WndProc(TMessage& message) override;
 
-protected:
+  protected:
     void CreateParams(TCreateParams& params) override;
     // Shows or drops the default look.
     virtual void SetButtonStyle(bool isDefault);
 
-private:
+  private:
     bool default_ = false;
     bool cancel_ = false;
     bool active_ = false;
@@ -56,7 +56,7 @@ private:
 };
 
 class TCheckBox : public TButtonControl {
-public:
+  public:
     explicit TCheckBox(TComponent* owner);
     const char* ClassName() const override { return "TCheckBox"; }
     const TPropertyInfo* FindProperty(std::string_view name) const override;
@@ -70,28 +70,28 @@ public:
     void SetAllowGrayed(bool value) { allowGrayed_ = value; }
     void WndProc(TMessage& message) override;
 
-protected:
+  protected:
     void CreateParams(TCreateParams& params) override;
     void CreateHandleFinished() override;
     virtual void Toggle();
 
-private:
+  private:
     TCheckBoxState state_ = cbUnchecked;
     bool allowGrayed_ = false;
 };
 
 class TRadioButton : public TButtonControl {
-public:
+  public:
     explicit TRadioButton(TComponent* owner);
     const char* ClassName() const override { return "TRadioButton"; }
     bool Checked() const { return checked_; }
     void SetChecked(bool checked);
     void WndProc(TMessage& message) override;
 
-protected:
+  protected:
     void CreateParams(TCreateParams& params) override;
     void CreateHandleFinished() override;
 
-private:
+  private:
     bool checked_ = false;
 };

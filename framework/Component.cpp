@@ -4,8 +4,7 @@
 
 #include <algorithm>
 
-TComponent::TComponent(TComponent* owner)
-{
+TComponent::TComponent(TComponent* owner) {
     if (owner) {
         owner->Insert(this);
         if (owner->IsLoading())
@@ -13,8 +12,7 @@ TComponent::TComponent(TComponent* owner)
     }
 }
 
-TComponent::~TComponent()
-{
+TComponent::~TComponent() {
     state_ |= csDestroying;
     // Whoever asked for a notice hears of us once; their lists drop us.
     while (!freeNotifies_.empty()) {
@@ -29,8 +27,7 @@ TComponent::~TComponent()
         owner_->Remove(this);
 }
 
-void TComponent::Free(TComponent* component)
-{
+void TComponent::Free(TComponent* component) {
     if (!component)
         return;
     if (!component->IsDestroying())
@@ -38,13 +35,11 @@ void TComponent::Free(TComponent* component)
     delete component;
 }
 
-void TComponent::BeforeDestruction()
-{
+void TComponent::BeforeDestruction() {
     state_ |= csDestroying;
 }
 
-void TComponent::DestroyComponents()
-{
+void TComponent::DestroyComponents() {
     // Last created first: later components may refer to earlier ones.
     while (!components_.empty()) {
         TComponent* component = components_.back();
@@ -54,32 +49,30 @@ void TComponent::DestroyComponents()
     }
 }
 
-void TComponent::Insert(TComponent* component)
-{
+void TComponent::Insert(TComponent* component) {
     components_.push_back(component);
     component->owner_ = this;
 }
 
-void TComponent::Remove(TComponent* component)
-{
+void TComponent::Remove(TComponent* component) {
     components_.erase(std::remove(components_.begin(), components_.end(), component), components_.end());
     component->owner_ = nullptr;
     if (!IsDestroying())
         Notification(component, opRemove);
 }
 
-TComponent* TComponent::FindComponent(std::string_view name) const
-{
+TComponent* TComponent::FindComponent(std::string_view name) const {
     for (TComponent* component : components_)
         if (SameText(component->name_, name))
             return component;
     return nullptr;
 }
 
-void TComponent::SetName(const std::string& name) { name_ = name; }
+void TComponent::SetName(const std::string& name) {
+    name_ = name;
+}
 
-void TComponent::FreeNotification(TComponent* other)
-{
+void TComponent::FreeNotification(TComponent* other) {
     if (!other || other == this)
         return;
     if (std::find(freeNotifies_.begin(), freeNotifies_.end(), other) == freeNotifies_.end())
@@ -90,8 +83,7 @@ void TComponent::FreeNotification(TComponent* other)
         theirs.push_back(this);
 }
 
-void TComponent::RemoveFreeNotification(TComponent* other)
-{
+void TComponent::RemoveFreeNotification(TComponent* other) {
     if (!other)
         return;
     freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), other), freeNotifies_.end());
@@ -99,26 +91,24 @@ void TComponent::RemoveFreeNotification(TComponent* other)
     theirs.erase(std::remove(theirs.begin(), theirs.end(), this), theirs.end());
 }
 
-void TComponent::Notification(TComponent* component, TOperation operation)
-{
+void TComponent::Notification(TComponent* component, TOperation operation) {
     if (operation == opRemove && component)
         RemoveFreeNotification(component);
     // Owned components hear about their siblings, as they may refer to them.
     const std::vector<TComponent*> snapshot = components_;
     for (TComponent* owned : snapshot)
-        if (owned != component && std::find(components_.begin(), components_.end(), owned) != components_.end())
+        if (owned != component &&
+            std::find(components_.begin(), components_.end(), owned) != components_.end())
             owned->Notification(component, operation);
 }
 
-void TComponent::BeginLoading()
-{
+void TComponent::BeginLoading() {
     state_ |= csLoading;
     for (TComponent* component : components_)
         component->state_ |= csLoading;
 }
 
-void TComponent::EndLoading()
-{
+void TComponent::EndLoading() {
     const std::vector<TComponent*> snapshot = components_;
     for (TComponent* component : snapshot) {
         if (std::find(components_.begin(), components_.end(), component) == components_.end())
@@ -130,10 +120,11 @@ void TComponent::EndLoading()
     Loaded();
 }
 
-void TComponent::Loaded() { state_ &= ~csLoading; }
+void TComponent::Loaded() {
+    state_ &= ~csLoading;
+}
 
-const TPropertyInfo* TComponent::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TComponent::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TComponent::Name, &TComponent::SetName>("Name"),
         Prop<&TComponent::TagInt, &TComponent::SetTagInt>("Tag"),

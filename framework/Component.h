@@ -19,7 +19,7 @@ enum TComponentStateFlag : unsigned {
 };
 
 class TComponent : public TPersistent {
-public:
+  public:
     explicit TComponent(TComponent* owner);
     ~TComponent() override;
     const char* ClassName() const override { return "TComponent"; }
@@ -57,7 +57,7 @@ public:
     // whole object still exists, then the destructor.
     static void Free(TComponent* component);
 
-protected:
+  protected:
     virtual void Notification(TComponent* component, TOperation operation);
     virtual void Loaded();
     // Runs before any destructor: the object is still whole here.
@@ -65,7 +65,7 @@ protected:
     void SetState(unsigned flags) { state_ |= flags; }
     void ClearState(unsigned flags) { state_ &= ~flags; }
 
-private:
+  private:
     void Insert(TComponent* component);
     void Remove(TComponent* component);
     void DestroyComponents();
@@ -84,7 +84,6 @@ struct TComponentDeleter {
 };
 template <class T> using TOwnedComponent = std::unique_ptr<T, TComponentDeleter>;
 
-template <class T, class... Args> TOwnedComponent<T> MakeComponent(Args&&... args)
-{
+template <class T, class... Args> TOwnedComponent<T> MakeComponent(Args&&... args) {
     return TOwnedComponent<T>(new T(std::forward<Args>(args)...));
 }

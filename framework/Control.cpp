@@ -8,8 +8,7 @@
 
 #include <windowsx.h>
 
-TShiftState MouseShiftState(WPARAM keys)
-{
+TShiftState MouseShiftState(WPARAM keys) {
     TShiftState shift = 0;
     if (keys & MK_SHIFT)
         shift |= ssShift;
@@ -26,8 +25,7 @@ TShiftState MouseShiftState(WPARAM keys)
     return shift;
 }
 
-TShiftState KeyboardShiftState()
-{
+TShiftState KeyboardShiftState() {
     TShiftState shift = 0;
     if (GetKeyState(VK_SHIFT) < 0)
         shift |= ssShift;
@@ -40,46 +38,40 @@ TShiftState KeyboardShiftState()
 
 // ---- TSizeConstraints
 
-void TSizeConstraints::Changed()
-{
+void TSizeConstraints::Changed() {
     if (OnChange)
         OnChange(this);
 }
 
-void TSizeConstraints::SetMinWidth(int value)
-{
+void TSizeConstraints::SetMinWidth(int value) {
     if (value == minWidth_)
         return;
     minWidth_ = value;
     Changed();
 }
 
-void TSizeConstraints::SetMinHeight(int value)
-{
+void TSizeConstraints::SetMinHeight(int value) {
     if (value == minHeight_)
         return;
     minHeight_ = value;
     Changed();
 }
 
-void TSizeConstraints::SetMaxWidth(int value)
-{
+void TSizeConstraints::SetMaxWidth(int value) {
     if (value == maxWidth_)
         return;
     maxWidth_ = value;
     Changed();
 }
 
-void TSizeConstraints::SetMaxHeight(int value)
-{
+void TSizeConstraints::SetMaxHeight(int value) {
     if (value == maxHeight_)
         return;
     maxHeight_ = value;
     Changed();
 }
 
-void TSizeConstraints::Apply(int& width, int& height) const
-{
+void TSizeConstraints::Apply(int& width, int& height) const {
     if (maxWidth_ > 0 && width > maxWidth_)
         width = maxWidth_;
     if (maxHeight_ > 0 && height > maxHeight_)
@@ -92,28 +84,24 @@ void TSizeConstraints::Apply(int& width, int& height) const
 
 // ---- TControl
 
-TControl::TControl(TComponent* owner) : TComponent(owner)
-{
+TControl::TControl(TComponent* owner) : TComponent(owner) {
     windowProc_ = DefaultWindowProc();
     font_.OnChange = Bind<&TControl::FontObjectChanged>(this);
     constraints_.OnChange = Bind<&TControl::ConstraintsChanged>(this);
 }
 
-TControl::~TControl()
-{
+TControl::~TControl() {
     if (parent_)
         parent_->RemoveControl(this);
 }
 
-void TControl::BeforeDestruction()
-{
+void TControl::BeforeDestruction() {
     TComponent::BeforeDestruction();
     if (parent_)
         parent_->RemoveControl(this);
 }
 
-const TPropertyInfo* TControl::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TControl::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TControl::Caption, &TControl::SetCaption>("Caption"),
         Prop<&TControl::Caption, &TControl::SetCaption>("Text"),
@@ -136,16 +124,14 @@ const TPropertyInfo* TControl::FindProperty(std::string_view name) const
     return TComponent::FindProperty(name);
 }
 
-LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    TMessage message {msg, wParam, lParam, 0};
+LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
+    TMessage message{msg, wParam, lParam, 0};
     if (windowProc_)
         windowProc_(message);
     return message.Result;
 }
 
-void TControl::DefaultHandler(TMessage& message)
-{
+void TControl::DefaultHandler(TMessage& message) {
     switch (message.Msg) {
     case WM_GETTEXTLENGTH:
         message.Result = static_cast<LRESULT>(caption_.size());
@@ -155,8 +141,7 @@ void TControl::DefaultHandler(TMessage& message)
     }
 }
 
-void TControl::WndProc(TMessage& message)
-{
+void TControl::WndProc(TMessage& message) {
     switch (message.Msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
@@ -210,8 +195,7 @@ void TControl::WndProc(TMessage& message)
     DefaultHandler(message);
 }
 
-void TControl::HandleMouse(TMessage& message)
-{
+void TControl::HandleMouse(TMessage& message) {
     int x = GET_X_LPARAM(message.LParam);
     int y = GET_Y_LPARAM(message.LParam);
     TShiftState shift = MouseShiftState(message.WParam);
@@ -254,44 +238,37 @@ void TControl::HandleMouse(TMessage& message)
     }
 }
 
-void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
-{
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     if (OnMouseDown)
         OnMouseDown(this, button, shift, x, y);
 }
 
-void TControl::MouseMove(TShiftState shift, int x, int y)
-{
+void TControl::MouseMove(TShiftState shift, int x, int y) {
     if (OnMouseMove)
         OnMouseMove(this, shift, x, y);
 }
 
-void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
-{
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     if (OnMouseUp)
         OnMouseUp(this, button, shift, x, y);
 }
 
-void TControl::DblClick()
-{
+void TControl::DblClick() {
     if (OnDblClick)
         OnDblClick(this);
 }
 
-void TControl::Click()
-{
+void TControl::Click() {
     if (OnClick)
         OnClick(this);
 }
 
-void TControl::Resize()
-{
+void TControl::Resize() {
     if (OnResize)
         OnResize(this);
 }
 
-void TControl::SetParent(TWinControl* parent)
-{
+void TControl::SetParent(TWinControl* parent) {
     if (parent == parent_)
         return;
     if (parent == this)
@@ -302,24 +279,21 @@ void TControl::SetParent(TWinControl* parent)
         parent->InsertControl(this);
 }
 
-TCustomForm* TControl::ParentForm() const
-{
+TCustomForm* TControl::ParentForm() const {
     const TControl* control = this;
     while (control->parent_)
         control = control->parent_;
     return dynamic_cast<TCustomForm*>(const_cast<TControl*>(control));
 }
 
-void TControl::StoreBounds(int left, int top, int width, int height)
-{
+void TControl::StoreBounds(int left, int top, int width, int height) {
     left_ = left;
     top_ = top;
     width_ = width;
     height_ = height;
 }
 
-void TControl::SetBounds(int left, int top, int width, int height)
-{
+void TControl::SetBounds(int left, int top, int width, int height) {
     constraints_.Apply(width, height);
     if (left == left_ && top == top_ && width == width_ && height == height_)
         return;
@@ -335,62 +309,55 @@ void TControl::SetBounds(int left, int top, int width, int height)
     RequestAlign();
 }
 
-void TControl::RequestAlign()
-{
+void TControl::RequestAlign() {
     if (parent_ && !IsLoading())
         parent_->Realign();
 }
 
-RECT TControl::ClientRect() const { return RECT {0, 0, width_, height_}; }
+RECT TControl::ClientRect() const {
+    return RECT{0, 0, width_, height_};
+}
 
-int TControl::ClientWidth() const
-{
+int TControl::ClientWidth() const {
     RECT r = ClientRect();
     return r.right - r.left;
 }
 
-int TControl::ClientHeight() const
-{
+int TControl::ClientHeight() const {
     RECT r = ClientRect();
     return r.bottom - r.top;
 }
 
-void TControl::SetClientSize(int width, int height)
-{
+void TControl::SetClientSize(int width, int height) {
     RECT r = ClientRect();
     SetBounds(left_, top_, width_ + width - (r.right - r.left), height_ + height - (r.bottom - r.top));
 }
 
-POINT TControl::ClientOrigin() const
-{
+POINT TControl::ClientOrigin() const {
     if (!parent_)
-        return POINT {left_, top_};
+        return POINT{left_, top_};
     POINT origin = parent_->ClientOrigin();
-    return POINT {origin.x + left_, origin.y + top_};
+    return POINT{origin.x + left_, origin.y + top_};
 }
 
-POINT TControl::ClientToScreen(POINT point) const
-{
+POINT TControl::ClientToScreen(POINT point) const {
     POINT origin = ClientOrigin();
-    return POINT {point.x + origin.x, point.y + origin.y};
+    return POINT{point.x + origin.x, point.y + origin.y};
 }
 
-POINT TControl::ScreenToClient(POINT point) const
-{
+POINT TControl::ScreenToClient(POINT point) const {
     POINT origin = ClientOrigin();
-    return POINT {point.x - origin.x, point.y - origin.y};
+    return POINT{point.x - origin.x, point.y - origin.y};
 }
 
-void TControl::SetAlign(TAlign align)
-{
+void TControl::SetAlign(TAlign align) {
     if (align == align_)
         return;
     align_ = align;
     RequestAlign();
 }
 
-void TControl::SetColor(TColor color)
-{
+void TControl::SetColor(TColor color) {
     if (color == color_)
         return;
     color_ = color;
@@ -398,8 +365,7 @@ void TControl::SetColor(TColor color)
     Perform(CM_COLORCHANGED);
 }
 
-void TControl::SetParentColor(bool value)
-{
+void TControl::SetParentColor(bool value) {
     if (value == parentColor_)
         return;
     parentColor_ = value;
@@ -407,8 +373,7 @@ void TControl::SetParentColor(bool value)
         Perform(CM_PARENTCOLORCHANGED);
 }
 
-void TControl::ParentColorChanged()
-{
+void TControl::ParentColorChanged() {
     if (parentColor_ && parent_) {
         SetColor(parent_->Color());
         parentColor_ = true;
@@ -416,17 +381,17 @@ void TControl::ParentColorChanged()
 }
 
 // A new limit holds at once, not only from the next resize.
-void TControl::ConstraintsChanged(TObject*) { SetBounds(left_, top_, width_, height_); }
+void TControl::ConstraintsChanged(TObject*) {
+    SetBounds(left_, top_, width_, height_);
+}
 
-void TControl::FontObjectChanged(TObject*)
-{
+void TControl::FontObjectChanged(TObject*) {
     if (!settingParentFont_)
         parentFont_ = false;
     Perform(CM_FONTCHANGED);
 }
 
-void TControl::SetParentFont(bool value)
-{
+void TControl::SetParentFont(bool value) {
     if (value == parentFont_)
         return;
     parentFont_ = value;
@@ -434,8 +399,7 @@ void TControl::SetParentFont(bool value)
         Perform(CM_PARENTFONTCHANGED);
 }
 
-void TControl::ParentFontChanged()
-{
+void TControl::ParentFontChanged() {
     if (parentFont_ && parent_) {
         settingParentFont_ = true;
         font_.Assign(parent_->Font());
@@ -443,20 +407,24 @@ void TControl::ParentFontChanged()
     }
 }
 
-void TControl::FontChanged() { Invalidate(); }
-void TControl::ColorChanged() { Invalidate(); }
-void TControl::TextChanged() { Invalidate(); }
+void TControl::FontChanged() {
+    Invalidate();
+}
+void TControl::ColorChanged() {
+    Invalidate();
+}
+void TControl::TextChanged() {
+    Invalidate();
+}
 
-void TControl::SetCaption(const std::string& caption)
-{
+void TControl::SetCaption(const std::string& caption) {
     if (caption == caption_)
         return;
     caption_ = caption;
     Perform(CM_TEXTCHANGED);
 }
 
-void TControl::SetVisible(bool visible)
-{
+void TControl::SetVisible(bool visible) {
     if (visible == visible_)
         return;
     visible_ = visible;
@@ -464,32 +432,30 @@ void TControl::SetVisible(bool visible)
     RequestAlign();
 }
 
-void TControl::VisibleChanged()
-{
+void TControl::VisibleChanged() {
     if (parent_)
         parent_->Invalidate();
 }
 
-bool TControl::Showing() const
-{
+bool TControl::Showing() const {
     for (const TControl* control = this; control; control = control->parent_)
         if (!control->visible_)
             return false;
     return true;
 }
 
-void TControl::SetEnabled(bool enabled)
-{
+void TControl::SetEnabled(bool enabled) {
     if (enabled == enabled_)
         return;
     enabled_ = enabled;
     Perform(CM_ENABLEDCHANGED);
 }
 
-void TControl::EnabledChanged() { Invalidate(); }
+void TControl::EnabledChanged() {
+    Invalidate();
+}
 
-void TControl::SetShowHint(bool value)
-{
+void TControl::SetShowHint(bool value) {
     if (value == showHint_ && !parentShowHint_)
         return;
     showHint_ = value;
@@ -497,8 +463,7 @@ void TControl::SetShowHint(bool value)
     Perform(CM_SHOWHINTCHANGED);
 }
 
-void TControl::SetParentShowHint(bool value)
-{
+void TControl::SetParentShowHint(bool value) {
     if (value == parentShowHint_)
         return;
     parentShowHint_ = value;
@@ -506,14 +471,12 @@ void TControl::SetParentShowHint(bool value)
         Perform(CM_PARENTSHOWHINTCHANGED);
 }
 
-void TControl::ShowHintChanged()
-{
+void TControl::ShowHintChanged() {
     if (parentShowHint_ && parent_)
         showHint_ = parent_->ShowHint();
 }
 
-void TControl::SetPopupMenu(TPopupMenu* menu)
-{
+void TControl::SetPopupMenu(TPopupMenu* menu) {
     if (menu == popupMenu_)
         return;
     if (popupMenu_)
@@ -523,15 +486,13 @@ void TControl::SetPopupMenu(TPopupMenu* menu)
         menu->FreeNotification(this);
 }
 
-void TControl::Notification(TComponent* component, TOperation operation)
-{
+void TControl::Notification(TComponent* component, TOperation operation) {
     TComponent::Notification(component, operation);
     if (operation == opRemove && component == popupMenu_)
         popupMenu_ = nullptr;
 }
 
-void TControl::Loaded()
-{
+void TControl::Loaded() {
     TComponent::Loaded();
     if (parent_) {
         if (parentColor_)
@@ -542,8 +503,7 @@ void TControl::Loaded()
     RequestAlign();
 }
 
-void TControl::Invalidate()
-{
+void TControl::Invalidate() {
     if (!parent_ || !visible_)
         return;
     if (HWND window = parent_->WindowHandle()) {
@@ -552,30 +512,26 @@ void TControl::Invalidate()
     }
 }
 
-void TControl::Update()
-{
+void TControl::Update() {
     if (parent_)
         parent_->Update();
 }
 
-void TControl::Repaint()
-{
+void TControl::Repaint() {
     Invalidate();
     Update();
 }
 
 // ---- TGraphicControl
 
-TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner)
-{
+TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner) {
     captureMouse_ = false;
     SetParentColor(true);
 }
 
 TGraphicControl::~TGraphicControl() = default;
 
-void TGraphicControl::WndProc(TMessage& message)
-{
+void TGraphicControl::WndProc(TMessage& message) {
     if (message.Msg == WM_PAINT) {
         // The parent hands a device context whose origin is our top-left.
         canvas_.SetHandle(reinterpret_cast<HDC>(message.WParam));
@@ -592,4 +548,6 @@ void TGraphicControl::WndProc(TMessage& message)
     TControl::WndProc(message);
 }
 
-bool TControl::DoMouseWheel(TShiftState, int, POINT) { return false; }
+bool TControl::DoMouseWheel(TShiftState, int, POINT) {
+    return false;
+}

@@ -17,8 +17,8 @@ class TPopupMenu;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 template <> struct TEnumNames<TAlign> {
-    static constexpr const char* Names[] = {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient",
-                                            "alCustom"};
+    static constexpr const char* Names[] = {"alNone",  "alTop",    "alBottom", "alLeft",
+                                            "alRight", "alClient", "alCustom"};
     static constexpr size_t Count = 7;
 };
 
@@ -46,7 +46,8 @@ using TMouseEvent = TMethod<void(TObject* sender, TMouseButton button, TShiftSta
 using TMouseMoveEvent = TMethod<void(TObject* sender, TShiftState shift, int x, int y)>;
 using TKeyEvent = TMethod<void(TObject* sender, WORD& key, TShiftState shift)>;
 using TKeyPressEvent = TMethod<void(TObject* sender, char& key)>;
-using TMouseWheelUpDownEvent = TMethod<void(TObject* sender, TShiftState shift, POINT mousePos, bool& handled)>;
+using TMouseWheelUpDownEvent =
+    TMethod<void(TObject* sender, TShiftState shift, POINT mousePos, bool& handled)>;
 
 // Shift state from the mouse-message keys in wParam.
 TShiftState MouseShiftState(WPARAM keys);
@@ -54,7 +55,7 @@ TShiftState MouseShiftState(WPARAM keys);
 TShiftState KeyboardShiftState();
 
 class TSizeConstraints : public TPersistent {
-public:
+  public:
     const char* ClassName() const override { return "TSizeConstraints"; }
     int MinWidth() const { return minWidth_; }
     int MinHeight() const { return minHeight_; }
@@ -68,13 +69,13 @@ public:
     void Apply(int& width, int& height) const;
     TNotifyEvent OnChange;
 
-private:
+  private:
     void Changed();
     int minWidth_ = 0, minHeight_ = 0, maxWidth_ = 0, maxHeight_ = 0;
 };
 
 class TControl : public TComponent {
-public:
+  public:
     explicit TControl(TComponent* owner);
     ~TControl() override;
     const char* ClassName() const override { return "TControl"; }
@@ -106,7 +107,7 @@ public:
     void SetWidth(int value) { SetBounds(left_, top_, value, height_); }
     void SetHeight(int value) { SetBounds(left_, top_, width_, value); }
     virtual void SetBounds(int left, int top, int width, int height);
-    RECT BoundsRect() const { return RECT {left_, top_, left_ + width_, top_ + height_}; }
+    RECT BoundsRect() const { return RECT{left_, top_, left_ + width_, top_ + height_}; }
     virtual RECT ClientRect() const;
     int ClientWidth() const;
     int ClientHeight() const;
@@ -167,7 +168,7 @@ public:
     TMouseMoveEvent OnMouseMove;
     TMouseEvent OnMouseUp;
 
-protected:
+  protected:
     void Notification(TComponent* component, TOperation operation) override;
     void Loaded() override;
     void BeforeDestruction() override;
@@ -201,7 +202,7 @@ protected:
     bool captureMouse_ = true;
     bool mouseInControl_ = false;
 
-private:
+  private:
     friend class TWinControl;
     void FontObjectChanged(TObject* sender);
     void ConstraintsChanged(TObject* sender);
@@ -229,17 +230,17 @@ private:
 // A control without a window of its own: its parent paints it and hands it
 // the mouse messages that fall on it.
 class TGraphicControl : public TControl {
-public:
+  public:
     explicit TGraphicControl(TComponent* owner);
     ~TGraphicControl() override;
     const char* ClassName() const override { return "TGraphicControl"; }
     TCanvas& Canvas() { return canvas_; }
     void WndProc(TMessage& message) override;
 
-protected:
+  protected:
     // Paints on Canvas, whose origin is the control's top-left corner.
     virtual void Paint() {}
 
-private:
+  private:
     TCanvas canvas_;
 };

@@ -10,7 +10,7 @@
 template <class Sig> class TMethod;
 
 template <class R, class... Args> class TMethod<R(Args...)> {
-public:
+  public:
     using Thunk = R (*)(void*, Args...);
 
     TMethod() = default;
@@ -18,16 +18,14 @@ public:
     TMethod(void* object, Thunk code) : object_(object), code_(code) {}
 
     // TMethod<void(int)>::Of<&TFoo::Bar>(foo)
-    template <auto Member, class C> static TMethod Of(C* object)
-    {
+    template <auto Member, class C> static TMethod Of(C* object) {
         return TMethod(object, [](void* self, Args... args) -> R {
             return (static_cast<C*>(self)->*Member)(std::forward<Args>(args)...);
         });
     }
 
     // A free function taking the context pointer first.
-    template <auto Function, class C> static TMethod OfFunction(C* context)
-    {
+    template <auto Function, class C> static TMethod OfFunction(C* context) {
         return TMethod(context, [](void* self, Args... args) -> R {
             return Function(static_cast<C*>(self), std::forward<Args>(args)...);
         });
@@ -40,12 +38,11 @@ public:
     Thunk Code() const { return code_; }
     std::uintptr_t CodeAddress() const { return reinterpret_cast<std::uintptr_t>(code_); }
 
-    friend bool operator==(const TMethod& a, const TMethod& b)
-    {
+    friend bool operator==(const TMethod& a, const TMethod& b) {
         return a.object_ == b.object_ && a.code_ == b.code_;
     }
 
-private:
+  private:
     void* object_ = nullptr;
     Thunk code_ = nullptr;
 };
@@ -64,8 +61,7 @@ template <class C, class R, class... A> struct MemberTraits<R (C::*)(A...) const
 };
 } // namespace delegate_detail
 
-template <auto Member, class C> auto Bind(C* object)
-{
+template <auto Member, class C> auto Bind(C* object) {
     using Method = typename delegate_detail::MemberTraits<decltype(Member)>::Method;
     return Method::template Of<Member>(object);
 }

@@ -11,15 +11,14 @@
 
 namespace {
 // Average character size of a font, for dialog units.
-SIZE AverageCharSize(HFONT font)
-{
+SIZE AverageCharSize(HFONT font) {
     HDC dc = GetDC(nullptr);
-    SIZE size {};
+    SIZE size{};
     {
         TSelectGuard select(dc, font);
         static const char sample[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
         GetTextExtentPoint32A(dc, sample, 52, &size);
-        TEXTMETRICA metrics {};
+        TEXTMETRICA metrics{};
         GetTextMetricsA(dc, &metrics);
         size.cx = (size.cx / 26 + 1) / 2;
         size.cy = metrics.tmHeight;
@@ -33,8 +32,7 @@ struct TButtonInfo {
     TModalResult Result;
 };
 
-TButtonInfo ButtonInfo(TMsgDlgBtn button)
-{
+TButtonInfo ButtonInfo(TMsgDlgBtn button) {
     switch (button) {
     case mbYes:
         return {"&Yes", mrYes};
@@ -61,8 +59,7 @@ TButtonInfo ButtonInfo(TMsgDlgBtn button)
     }
 }
 
-const char* Caption(TMsgDlgType type)
-{
+const char* Caption(TMsgDlgType type) {
     switch (type) {
     case mtWarning:
         return "Warning";
@@ -77,8 +74,7 @@ const char* Caption(TMsgDlgType type)
     }
 }
 
-LPCSTR IconId(TMsgDlgType type)
-{
+LPCSTR IconId(TMsgDlgType type) {
     switch (type) {
     case mtWarning:
         return reinterpret_cast<LPCSTR>(IDI_EXCLAMATION);
@@ -95,19 +91,20 @@ LPCSTR IconId(TMsgDlgType type)
 
 // A system icon drawn by its parent.
 class TIconImage : public TGraphicControl {
-public:
-    TIconImage(TComponent* owner, HICON icon) : TGraphicControl(owner), icon_(icon) { SetBounds(0, 0, 32, 32); }
+  public:
+    TIconImage(TComponent* owner, HICON icon) : TGraphicControl(owner), icon_(icon) {
+        SetBounds(0, 0, 32, 32);
+    }
     const char* ClassName() const override { return "TImage"; }
 
-protected:
+  protected:
     void Paint() override { DrawIconEx(Canvas().Handle(), 0, 0, icon_, 32, 32, 0, nullptr, DI_NORMAL); }
 
-private:
+  private:
     HICON icon_;
 };
 
-TCustomForm* ScaledDialogBase(TCustomForm* form, HFONT font)
-{
+TCustomForm* ScaledDialogBase(TCustomForm* form, HFONT font) {
     if (font)
         form->Font().SetHandle(font);
     form->SetBorderStyle(bsDialog);
@@ -118,8 +115,7 @@ TCustomForm* ScaledDialogBase(TCustomForm* form, HFONT font)
 
 TMessageForm::TMessageForm(TComponent* owner) : TForm(owner) {}
 
-void TMessageForm::KeyDown(WORD& key, TShiftState shift)
-{
+void TMessageForm::KeyDown(WORD& key, TShiftState shift) {
     // Ctrl+C copies the dialog's text, as system message boxes do.
     if ((shift & ssCtrl) && (key == 'C' || key == VK_INSERT)) {
         std::string text;
@@ -129,7 +125,8 @@ void TMessageForm::KeyDown(WORD& key, TShiftState shift)
         if (OpenClipboard(WindowHandle())) {
             EmptyClipboard();
             if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
-                std::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<char*>(GlobalLock(memory)));
+                std::copy(text.c_str(), text.c_str() + text.size() + 1,
+                          static_cast<char*>(GlobalLock(memory)));
                 GlobalUnlock(memory);
                 if (!SetClipboardData(CF_TEXT, memory))
                     GlobalFree(memory);
@@ -141,8 +138,7 @@ void TMessageForm::KeyDown(WORD& key, TShiftState shift)
     TForm::KeyDown(key, shift);
 }
 
-TMessageForm* CreateMessageDialog(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons)
-{
+TMessageForm* CreateMessageDialog(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons) {
     auto* form = new TMessageForm(Application);
     form->SetName("MessageForm");
     ScaledDialogBase(form, Screen->MessageFont());
@@ -159,7 +155,7 @@ TMessageForm* CreateMessageDialog(const std::string& text, TMsgDlgType type, TMs
         buttonSpacing = dlu(4);
 
     // The text block, at most three quarters of the screen wide.
-    RECT textRect {0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
+    RECT textRect{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
     {
         HDC dc = GetDC(nullptr);
         TSelectGuard select(dc, form->Font().Handle());
@@ -223,16 +219,16 @@ TMessageForm* CreateMessageDialog(const std::string& text, TMsgDlgType type, TMs
     return form;
 }
 
-int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons)
-{
+int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons) {
     TOwnedComponent<TMessageForm> form(CreateMessageDialog(text, type, buttons));
     return form->ShowModal();
 }
 
-void ShowMessage(const std::string& text) { MessageDlg(text, mtCustom, {mbOK}); }
+void ShowMessage(const std::string& text) {
+    MessageDlg(text, mtCustom, {mbOK});
+}
 
-bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
-{
+bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
     TOwnedComponent<TForm> form(new TForm(Application));
     ScaledDialogBase(form.get(), Screen->MessageFont());
     form->SetCaption(caption);
@@ -281,8 +277,7 @@ bool InputQuery(const std::string& caption, const std::string& prompt, std::stri
     return true;
 }
 
-std::string InputBox(const std::string& caption, const std::string& prompt, const std::string& fallback)
-{
+std::string InputBox(const std::string& caption, const std::string& prompt, const std::string& fallback) {
     std::string value = fallback;
     return InputQuery(caption, prompt, value) ? value : fallback;
 }

@@ -8,15 +8,27 @@
 #include <string>
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
-enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp };
+enum TMsgDlgBtn {
+    mbYes,
+    mbNo,
+    mbOK,
+    mbCancel,
+    mbAbort,
+    mbRetry,
+    mbIgnore,
+    mbAll,
+    mbNoToAll,
+    mbYesToAll,
+    mbHelp
+};
 using TMsgDlgButtons = std::initializer_list<TMsgDlgBtn>;
 
 class TMessageForm : public TForm {
-public:
+  public:
     explicit TMessageForm(TComponent* owner);
     const char* ClassName() const override { return "TMessageForm"; }
 
-protected:
+  protected:
     void KeyDown(WORD& key, TShiftState shift) override;
 };
 

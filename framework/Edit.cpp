@@ -2,16 +2,14 @@
 
 #include <vector>
 
-TEdit::TEdit(TComponent* owner) : TWinControl(owner)
-{
+TEdit::TEdit(TComponent* owner) : TWinControl(owner) {
     SetBounds(0, 0, 121, 21);
     SetTabStop(true);
     SetColor(clWindow);
     captureMouse_ = false;
 }
 
-const TPropertyInfo* TEdit::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TEdit::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TEdit::Text, &TEdit::SetText>("Text"),
         Prop<&TEdit::ReadOnly, &TEdit::SetReadOnly>("ReadOnly"),
@@ -21,22 +19,19 @@ const TPropertyInfo* TEdit::FindProperty(std::string_view name) const
     return TWinControl::FindProperty(name);
 }
 
-void TEdit::CreateParams(TCreateParams& params)
-{
+void TEdit::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     CreateSubClass(params, "EDIT");
     params.Style |= ES_AUTOHSCROLL | ES_LEFT | (readOnly_ ? ES_READONLY : 0);
     params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
-void TEdit::CreateHandleFinished()
-{
+void TEdit::CreateHandleFinished() {
     if (maxLength_ > 0)
         SendMessageA(WindowHandle(), EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
 }
 
-std::string TEdit::Text() const
-{
+std::string TEdit::Text() const {
     HWND window = WindowHandle();
     if (!window)
         return Caption();
@@ -46,21 +41,18 @@ std::string TEdit::Text() const
     return std::string(buffer.data(), static_cast<size_t>(got));
 }
 
-void TEdit::SelectAll()
-{
+void TEdit::SelectAll() {
     if (HWND window = WindowHandle())
         SendMessageA(window, EM_SETSEL, 0, -1);
 }
 
-void TEdit::SetMaxLength(int value)
-{
+void TEdit::SetMaxLength(int value) {
     maxLength_ = value;
     if (HWND window = WindowHandle())
         SendMessageA(window, EM_LIMITTEXT, static_cast<WPARAM>(value), 0);
 }
 
-void TEdit::SetReadOnly(bool value)
-{
+void TEdit::SetReadOnly(bool value) {
     if (value == readOnly_)
         return;
     readOnly_ = value;
@@ -68,8 +60,7 @@ void TEdit::SetReadOnly(bool value)
         SendMessageA(window, EM_SETREADONLY, value, 0);
 }
 
-void TEdit::WndProc(TMessage& message)
-{
+void TEdit::WndProc(TMessage& message) {
     if (message.Msg == CN_COMMAND) {
         if (HIWORD(message.WParam) == EN_CHANGE) {
             StoreCaption(Text());
@@ -83,10 +74,11 @@ void TEdit::WndProc(TMessage& message)
 
 // ---- TMemo
 
-TMemo::TMemo(TComponent* owner) : TEdit(owner) { SetBounds(0, 0, 185, 89); }
+TMemo::TMemo(TComponent* owner) : TEdit(owner) {
+    SetBounds(0, 0, 185, 89);
+}
 
-const TPropertyInfo* TMemo::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TMemo::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TMemo::ScrollBars, &TMemo::SetScrollBars>("ScrollBars"),
         Prop<&TMemo::WordWrap, &TMemo::SetWordWrap>("WordWrap"),
@@ -96,8 +88,7 @@ const TPropertyInfo* TMemo::FindProperty(std::string_view name) const
     return TEdit::FindProperty(name);
 }
 
-void TMemo::CreateParams(TCreateParams& params)
-{
+void TMemo::CreateParams(TCreateParams& params) {
     TEdit::CreateParams(params);
     params.Style &= ~static_cast<DWORD>(ES_AUTOHSCROLL);
     params.Style |= ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL;
@@ -111,8 +102,7 @@ void TMemo::CreateParams(TCreateParams& params)
         params.Style |= WS_VSCROLL;
 }
 
-void TMemo::SetScrollBars(TScrollStyle value)
-{
+void TMemo::SetScrollBars(TScrollStyle value) {
     if (value == scrollBars_)
         return;
     scrollBars_ = value;
@@ -120,8 +110,7 @@ void TMemo::SetScrollBars(TScrollStyle value)
     RecreateWnd();
 }
 
-void TMemo::SetWordWrap(bool value)
-{
+void TMemo::SetWordWrap(bool value) {
     if (value == wordWrap_)
         return;
     wordWrap_ = value;
@@ -129,8 +118,7 @@ void TMemo::SetWordWrap(bool value)
     RecreateWnd();
 }
 
-std::vector<std::string> TMemo::Lines() const
-{
+std::vector<std::string> TMemo::Lines() const {
     std::vector<std::string> lines;
     const std::string text = Text();
     size_t start = 0;
@@ -148,8 +136,7 @@ std::vector<std::string> TMemo::Lines() const
     return lines;
 }
 
-void TMemo::SetLines(const std::vector<std::string>& lines)
-{
+void TMemo::SetLines(const std::vector<std::string>& lines) {
     std::string text;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (i)

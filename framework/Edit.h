@@ -7,7 +7,7 @@
 #include <vector>
 
 class TEdit : public TWinControl {
-public:
+  public:
     explicit TEdit(TComponent* owner);
     const char* ClassName() const override { return "TEdit"; }
     const TPropertyInfo* FindProperty(std::string_view name) const override;
@@ -23,11 +23,11 @@ public:
     TNotifyEvent OnChange;
     void WndProc(TMessage& message) override;
 
-protected:
+  protected:
     void CreateParams(TCreateParams& params) override;
     void CreateHandleFinished() override;
 
-private:
+  private:
     int maxLength_ = 0;
     bool readOnly_ = false;
 };
@@ -40,7 +40,7 @@ template <> struct TEnumNames<TScrollStyle> {
 
 // A multi-line text field; Enter starts a new line.
 class TMemo : public TEdit {
-public:
+  public:
     explicit TMemo(TComponent* owner);
     const char* ClassName() const override { return "TMemo"; }
     const TPropertyInfo* FindProperty(std::string_view name) const override;
@@ -52,10 +52,10 @@ public:
     std::vector<std::string> Lines() const;
     void SetLines(const std::vector<std::string>& lines);
 
-protected:
+  protected:
     void CreateParams(TCreateParams& params) override;
 
-private:
+  private:
     TScrollStyle scrollBars_ = ssNone;
     bool wordWrap_ = true;
 };

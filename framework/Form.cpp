@@ -8,26 +8,25 @@
 
 #include <algorithm>
 
-TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner)
-{
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
     SetVisible(false);
     SetParentFont(false);
     SetBounds(0, 0, 320, 240);
     Screen->AddForm(this);
 }
 
-TCustomForm::~TCustomForm() { Screen->RemoveForm(this); }
+TCustomForm::~TCustomForm() {
+    Screen->RemoveForm(this);
+}
 
-void TCustomForm::BeforeDestruction()
-{
+void TCustomForm::BeforeDestruction() {
     if (OnDestroy && !IsDestroying())
         OnDestroy(this);
     Screen->RemoveForm(this);
     TWinControl::BeforeDestruction();
 }
 
-const TPropertyInfo* TCustomForm::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TCustomForm::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle>("BorderStyle"),
         Prop<&TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview>("KeyPreview"),
@@ -39,8 +38,7 @@ const TPropertyInfo* TCustomForm::FindProperty(std::string_view name) const
     return TWinControl::FindProperty(name);
 }
 
-void TCustomForm::CreateParams(TCreateParams& params)
-{
+void TCustomForm::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     params.Style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
     params.ExStyle = 0;
@@ -88,8 +86,7 @@ namespace {
 TFrameInsetsQuery frameInsetsQuery = nullptr;
 }
 
-void TCustomForm::CreateHandleFinished()
-{
+void TCustomForm::CreateHandleFinished() {
     if (clientWidth_ >= 0) {
         int w = clientWidth_, h = clientHeight_;
         clientWidth_ = clientHeight_ = -1;
@@ -108,60 +105,57 @@ void TCustomForm::CreateHandleFinished()
         SetBounds(Left(), Top(), Width(), Height());
     if (Application && Application->Icon()) {
         SendMessageA(WindowHandle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Application->Icon()));
-        SendMessageA(WindowHandle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Application->SmallIcon()));
+        SendMessageA(WindowHandle(), WM_SETICON, ICON_SMALL,
+                     reinterpret_cast<LPARAM>(Application->SmallIcon()));
     }
     if (menu_)
         ::SetMenu(WindowHandle(), menu_->Handle());
     ApplyAlpha();
 }
 
-void TCustomForm::Loaded()
-{
+void TCustomForm::Loaded() {
     TWinControl::Loaded();
     Realign();
 }
 
-void TCustomForm::DoCreate()
-{
+void TCustomForm::DoCreate() {
     if (OnCreate)
         OnCreate(this);
 }
 
-RECT TCustomForm::ClientRect() const
-{
+RECT TCustomForm::ClientRect() const {
     if (!WindowHandle() && clientWidth_ >= 0)
-        return RECT {0, 0, clientWidth_, clientHeight_};
+        return RECT{0, 0, clientWidth_, clientHeight_};
     if (!WindowHandle()) {
         // Without a window, the frame is what the style will give it.
         const RECT insets = const_cast<TCustomForm*>(this)->FrameInsets();
-        return RECT {0, 0, Width() - insets.left - insets.right, Height() - insets.top - insets.bottom};
+        return RECT{0, 0, Width() - insets.left - insets.right, Height() - insets.top - insets.bottom};
     }
     return TWinControl::ClientRect();
 }
 
-void SetFrameInsetsQuery(TFrameInsetsQuery query) { frameInsetsQuery = query; }
+void SetFrameInsetsQuery(TFrameInsetsQuery query) {
+    frameInsetsQuery = query;
+}
 
-RECT TCustomForm::FrameInsets()
-{
+RECT TCustomForm::FrameInsets() {
     bool drawnByOthers = false;
     return FrameInsets(drawnByOthers);
 }
 
-RECT TCustomForm::FrameInsets(bool& drawnByOthers)
-{
+RECT TCustomForm::FrameInsets(bool& drawnByOthers) {
     TCreateParams params;
     CreateParams(params);
-    RECT insets {0, 0, 0, 0};
+    RECT insets{0, 0, 0, 0};
     drawnByOthers = frameInsetsQuery && frameInsetsQuery(*this, params, insets);
     if (drawnByOthers)
         return insets;
-    RECT frame {0, 0, 0, 0};
+    RECT frame{0, 0, 0, 0};
     AdjustWindowRectEx(&frame, params.Style, menu_ != nullptr, params.ExStyle);
-    return RECT {-frame.left, -frame.top, frame.right, frame.bottom};
+    return RECT{-frame.left, -frame.top, frame.right, frame.bottom};
 }
 
-void TCustomForm::SetClientSize(int width, int height)
-{
+void TCustomForm::SetClientSize(int width, int height) {
     if (WindowHandle()) {
         TControl::SetClientSize(width, height);
         return;
@@ -173,24 +167,21 @@ void TCustomForm::SetClientSize(int width, int height)
     Realign();
 }
 
-int TCustomForm::MinFrameHeight()
-{
+int TCustomForm::MinFrameHeight() {
     // The frame the window wears from now on: while a skin changes it (switched on or off,
     // another skin) the window's present frame is the old one.
     const RECT insets = FrameInsets();
     return minClientHeight_ + insets.top + insets.bottom;
 }
 
-void TCustomForm::SetMinClientHeight(int value)
-{
+void TCustomForm::SetMinClientHeight(int value) {
     if (value == minClientHeight_)
         return;
     minClientHeight_ = value;
     SetBounds(Left(), Top(), Width(), Height());
 }
 
-void TCustomForm::SetBounds(int left, int top, int width, int height)
-{
+void TCustomForm::SetBounds(int left, int top, int width, int height) {
     if (minClientHeight_ > 0)
         height = std::max(height, MinFrameHeight());
     // A size set after a client size was asked for (before the window exists) is the later
@@ -200,24 +191,21 @@ void TCustomForm::SetBounds(int left, int top, int width, int height)
     TWinControl::SetBounds(left, top, width, height);
 }
 
-void TCustomForm::SetBorderStyle(TBorderStyle style)
-{
+void TCustomForm::SetBorderStyle(TBorderStyle style) {
     if (style == borderStyle_)
         return;
     borderStyle_ = style;
     RecreateWnd();
 }
 
-void TCustomForm::SetBorderIcons(TBorderIcons icons)
-{
+void TCustomForm::SetBorderIcons(TBorderIcons icons) {
     if (icons == borderIcons_)
         return;
     borderIcons_ = icons;
     RecreateWnd();
 }
 
-void TCustomForm::SetFormStyle(TFormStyle style)
-{
+void TCustomForm::SetFormStyle(TFormStyle style) {
     if (style == formStyle_)
         return;
     formStyle_ = style;
@@ -226,24 +214,21 @@ void TCustomForm::SetFormStyle(TFormStyle style)
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void TCustomForm::SetAlphaBlend(bool value)
-{
+void TCustomForm::SetAlphaBlend(bool value) {
     if (value == alphaBlend_)
         return;
     alphaBlend_ = value;
     ApplyAlpha();
 }
 
-void TCustomForm::SetAlphaBlendValue(BYTE value)
-{
+void TCustomForm::SetAlphaBlendValue(BYTE value) {
     if (value == alphaBlendValue_)
         return;
     alphaBlendValue_ = value;
     ApplyAlpha();
 }
 
-void TCustomForm::ApplyAlpha()
-{
+void TCustomForm::ApplyAlpha() {
     HWND window = WindowHandle();
     if (!window)
         return;
@@ -257,8 +242,7 @@ void TCustomForm::ApplyAlpha()
     }
 }
 
-void TCustomForm::SetMenu(TMainMenu* menu)
-{
+void TCustomForm::SetMenu(TMainMenu* menu) {
     if (menu == menu_)
         return;
     if (menu_)
@@ -272,8 +256,7 @@ void TCustomForm::SetMenu(TMainMenu* menu)
     }
 }
 
-void TCustomForm::SetActiveControl(TWinControl* control)
-{
+void TCustomForm::SetActiveControl(TWinControl* control) {
     if (control == activeControl_)
         return;
     activeControl_ = control;
@@ -281,8 +264,7 @@ void TCustomForm::SetActiveControl(TWinControl* control)
         ::SetFocus(control->Handle());
 }
 
-void TCustomForm::SetFocusedControl(TWinControl* control)
-{
+void TCustomForm::SetFocusedControl(TWinControl* control) {
     if (control == focusedControl_)
         return;
     TWinControl* old = focusedControl_;
@@ -295,8 +277,7 @@ void TCustomForm::SetFocusedControl(TWinControl* control)
     Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(control));
 }
 
-void TCustomForm::SelectNext(TWinControl* current, bool forward, bool checkTabStop)
-{
+void TCustomForm::SelectNext(TWinControl* current, bool forward, bool checkTabStop) {
     std::vector<TWinControl*> list;
     TWinControl* scope = (current && !checkTabStop && current->Parent()) ? current->Parent() : this;
     scope->GetTabOrderList(list);
@@ -316,28 +297,25 @@ void TCustomForm::SelectNext(TWinControl* current, bool forward, bool checkTabSt
     }
 }
 
-void TCustomForm::PlaceOnScreen()
-{
+void TCustomForm::PlaceOnScreen() {
     if (placed_)
         return;
     placed_ = true;
     if (position_ == poScreenCenter) {
-        RECT work {};
+        RECT work{};
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
         SetBounds(work.left + (work.right - work.left - Width()) / 2,
                   work.top + (work.bottom - work.top - Height()) / 2, Width(), Height());
     }
 }
 
-void TCustomForm::Show()
-{
+void TCustomForm::Show() {
     SetVisible(true);
     if (HWND window = WindowHandle())
         SetForegroundWindow(window);
 }
 
-void TCustomForm::VisibleChanged()
-{
+void TCustomForm::VisibleChanged() {
     if (Visible()) {
         HWND window = Handle();
         PlaceOnScreen();
@@ -351,22 +329,19 @@ void TCustomForm::VisibleChanged()
     }
 }
 
-bool TCustomForm::CloseQuery()
-{
+bool TCustomForm::CloseQuery() {
     bool canClose = true;
     if (OnCloseQuery)
         OnCloseQuery(this, canClose);
     return canClose;
 }
 
-void TCustomForm::DoClose(TCloseAction& action)
-{
+void TCustomForm::DoClose(TCloseAction& action) {
     if (OnClose)
         OnClose(this, action);
 }
 
-void TCustomForm::Close()
-{
+void TCustomForm::Close() {
     if (modal_) {
         modalResult_ = mrCancel;
         return;
@@ -389,14 +364,12 @@ void TCustomForm::Close()
         Release();
 }
 
-void TCustomForm::Release()
-{
+void TCustomForm::Release() {
     if (Application)
         Application->ReleaseLater(this);
 }
 
-TModalResult TCustomForm::ShowModal()
-{
+TModalResult TCustomForm::ShowModal() {
     if (Visible() || modal_)
         throw Exception("Cannot make a visible window modal");
     if (GetCapture())
@@ -409,8 +382,7 @@ TModalResult TCustomForm::ShowModal()
         TCustomForm& form;
         std::vector<HWND>& windows;
         HWND previous;
-        ~TRestore()
-        {
+        ~TRestore() {
             EnableTaskWindows(windows);
             if (previous && IsWindow(previous))
                 SetActiveWindow(previous);
@@ -418,7 +390,7 @@ TModalResult TCustomForm::ShowModal()
             if (form.Visible())
                 form.Hide();
         }
-    } restore {*this, disabled, previousActive};
+    } restore{*this, disabled, previousActive};
     Show();
     SetActiveWindow(Handle());
     while (modalResult_ == mrNone) {
@@ -431,8 +403,7 @@ TModalResult TCustomForm::ShowModal()
     return modalResult_;
 }
 
-bool TCustomForm::DoMouseWheel(TShiftState shift, int delta, POINT mousePos)
-{
+bool TCustomForm::DoMouseWheel(TShiftState shift, int delta, POINT mousePos) {
     bool handled = false;
     if (delta > 0 && OnMouseWheelUp)
         OnMouseWheelUp(this, shift, mousePos, handled);
@@ -441,8 +412,7 @@ bool TCustomForm::DoMouseWheel(TShiftState shift, int delta, POINT mousePos)
     return handled;
 }
 
-void TCustomForm::DialogKey(TMessage& message)
-{
+void TCustomForm::DialogKey(TMessage& message) {
     if (GetKeyState(VK_MENU) >= 0) {
         switch (message.WParam) {
         case VK_TAB:
@@ -468,8 +438,7 @@ void TCustomForm::DialogKey(TMessage& message)
     Broadcast(message);
 }
 
-void TCustomForm::MinMaxInfo(TMessage& message)
-{
+void TCustomForm::MinMaxInfo(TMessage& message) {
     DefaultHandler(message);
     auto* info = reinterpret_cast<MINMAXINFO*>(message.LParam);
     const TSizeConstraints& c = Constraints();
@@ -485,8 +454,7 @@ void TCustomForm::MinMaxInfo(TMessage& message)
         info->ptMaxTrackSize.y = c.MaxHeight();
 }
 
-void TCustomForm::Notification(TComponent* component, TOperation operation)
-{
+void TCustomForm::Notification(TComponent* component, TOperation operation) {
     TWinControl::Notification(component, operation);
     if (operation != opRemove)
         return;
@@ -498,8 +466,7 @@ void TCustomForm::Notification(TComponent* component, TOperation operation)
         focusedControl_ = nullptr;
 }
 
-void TCustomForm::WndProc(TMessage& message)
-{
+void TCustomForm::WndProc(TMessage& message) {
     switch (message.Msg) {
     case WM_CLOSE:
         Close();

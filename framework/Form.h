@@ -41,7 +41,7 @@ using TFrameInsetsQuery = bool (*)(TCustomForm& form, const TCreateParams& param
 void SetFrameInsetsQuery(TFrameInsetsQuery query);
 
 class TCustomForm : public TWinControl {
-public:
+  public:
     explicit TCustomForm(TComponent* owner);
     ~TCustomForm() override;
     const char* ClassName() const override { return "TForm"; }
@@ -114,7 +114,7 @@ public:
     TMouseWheelUpDownEvent OnMouseWheelUp;
     TMouseWheelUpDownEvent OnMouseWheelDown;
 
-protected:
+  protected:
     void CreateParams(TCreateParams& params) override;
     void CreateHandleFinished() override;
     void Loaded() override;
@@ -129,7 +129,7 @@ protected:
     void ApplyAlpha();
     void PlaceOnScreen();
 
-private:
+  private:
     void DialogKey(TMessage& message);
     void MinMaxInfo(TMessage& message);
 
@@ -153,7 +153,7 @@ private:
 };
 
 class TForm : public TCustomForm {
-public:
+  public:
     using TCustomForm::TCustomForm;
     const char* ClassName() const override { return "TForm"; }
 };

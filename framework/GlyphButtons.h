@@ -40,8 +40,8 @@ class TGlyphSettings {
     // The size of one glyph (0 by 0 without one).
     SIZE GlyphSize() const;
     // Draws glyph and caption into rect in the DC's font; text in textColor.
-    void DrawContent(HDC dc, const RECT& rect, const std::string& caption, TButtonGlyphState state, bool enabled,
-                     TColor textColor, RECT* textRect = nullptr) const;
+    void DrawContent(HDC dc, const RECT& rect, const std::string& caption, TButtonGlyphState state,
+                     bool enabled, TColor textColor, RECT* textRect = nullptr) const;
 
   private:
     mutable TBitmap glyph_;

@@ -1,7 +1,6 @@
 #include "GlyphLayout.h"
 
-TGlyphLayout LayoutGlyphButton(const TGlyphLayoutInput& in)
-{
+TGlyphLayout LayoutGlyphButton(const TGlyphLayoutInput& in) {
     const bool horizontal = in.Layout == blGlyphLeft || in.Layout == blGlyphRight;
     const long long along = horizontal ? in.ClientWidth : in.ClientHeight;
     const long long across = horizontal ? in.ClientHeight : in.ClientWidth;

@@ -7,17 +7,17 @@
 #include <algorithm>
 #include <cstring>
 
-COLORREF ColorToRGB(TColor color)
-{
+COLORREF ColorToRGB(TColor color) {
     if (IsSystemColor(color))
         return GetSysColor(color & 0xFF);
     return static_cast<COLORREF>(color) & 0x00FFFFFF;
 }
 
-bool IsSystemColor(TColor color) { return (static_cast<std::uint32_t>(color) & 0xFF000000u) == 0xFF000000u; }
+bool IsSystemColor(TColor color) {
+    return (static_cast<std::uint32_t>(color) & 0xFF000000u) == 0xFF000000u;
+}
 
-int ScreenPixelsPerInch()
-{
+int ScreenPixelsPerInch() {
     static const int ppi = [] {
         HDC dc = GetDC(nullptr);
         int value = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
@@ -28,8 +28,7 @@ int ScreenPixelsPerInch()
     return ppi;
 }
 
-void TGraphicsObject::Changed()
-{
+void TGraphicsObject::Changed() {
     // Listeners (a canvas) deselect the old handle before it is deleted.
     if (OnChange)
         OnChange(this);
@@ -40,8 +39,7 @@ void TGraphicsObject::Changed()
 
 TFont::TFont() : pixelsPerInch_(ScreenPixelsPerInch()) {}
 
-const TPropertyInfo* TFont::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TFont::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TFont::Name, &TFont::SetName>("Name"),
         Prop<&TFont::Height, &TFont::SetHeight>("Height"),
@@ -53,8 +51,7 @@ const TPropertyInfo* TFont::FindProperty(std::string_view name) const
     return TGraphicsObject::FindProperty(name);
 }
 
-void TFont::Assign(const TPersistent& source)
-{
+void TFont::Assign(const TPersistent& source) {
     auto* other = dynamic_cast<const TFont*>(&source);
     if (!other)
         return TGraphicsObject::Assign(source);
@@ -69,15 +66,13 @@ void TFont::Assign(const TPersistent& source)
     Changed();
 }
 
-bool TFont::SameAs(const TFont& other) const
-{
+bool TFont::SameAs(const TFont& other) const {
     return name_ == other.name_ && height_ == other.height_ && color_ == other.color_ &&
            style_ == other.style_ && charset_ == other.charset_ && pitch_ == other.pitch_;
 }
 
-LOGFONTA TFont::LogFont() const
-{
-    LOGFONTA lf {};
+LOGFONTA TFont::LogFont() const {
+    LOGFONTA lf{};
     lf.lfHeight = height_;
     lf.lfWeight = (style_ & fsBold) ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = (style_ & fsItalic) ? 1 : 0;
@@ -94,8 +89,7 @@ LOGFONTA TFont::LogFont() const
     return lf;
 }
 
-void TFont::SetLogFont(const LOGFONTA& lf)
-{
+void TFont::SetLogFont(const LOGFONTA& lf) {
     name_.assign(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE));
     height_ = lf.lfHeight;
     style_ = (lf.lfWeight >= FW_BOLD ? fsBold : 0u) | (lf.lfItalic ? fsItalic : 0u) |
@@ -106,8 +100,7 @@ void TFont::SetLogFont(const LOGFONTA& lf)
     Changed();
 }
 
-HFONT TFont::Handle() const
-{
+HFONT TFont::Handle() const {
     if (!handle_) {
         LOGFONTA lf = LogFont();
         handle_.Reset(CreateFontIndirectA(&lf));
@@ -115,37 +108,39 @@ HFONT TFont::Handle() const
     return handle_.Get();
 }
 
-void TFont::SetHandle(HFONT font)
-{
-    LOGFONTA lf {};
+void TFont::SetHandle(HFONT font) {
+    LOGFONTA lf{};
     if (font && GetObjectA(font, sizeof lf, &lf))
         SetLogFont(lf);
 }
 
-void TFont::ReleaseHandle() { handle_.Reset(); }
+void TFont::ReleaseHandle() {
+    handle_.Reset();
+}
 
-void TFont::SetName(const std::string& name)
-{
+void TFont::SetName(const std::string& name) {
     if (name.empty() || name == name_)
         return;
     name_ = name;
     Changed();
 }
 
-void TFont::SetHeight(int height)
-{
+void TFont::SetHeight(int height) {
     if (height == height_)
         return;
     height_ = height;
     Changed();
 }
 
-int TFont::Size() const { return -MulDiv(height_, 72, pixelsPerInch_); }
+int TFont::Size() const {
+    return -MulDiv(height_, 72, pixelsPerInch_);
+}
 
-void TFont::SetSize(int points) { SetHeight(-MulDiv(points, pixelsPerInch_, 72)); }
+void TFont::SetSize(int points) {
+    SetHeight(-MulDiv(points, pixelsPerInch_, 72));
+}
 
-void TFont::SetColor(TColor color)
-{
+void TFont::SetColor(TColor color) {
     if (color == color_)
         return;
     color_ = color;
@@ -154,24 +149,21 @@ void TFont::SetColor(TColor color)
         OnChange(this);
 }
 
-void TFont::SetStyle(TFontStyles style)
-{
+void TFont::SetStyle(TFontStyles style) {
     if (style == style_)
         return;
     style_ = style;
     Changed();
 }
 
-void TFont::SetCharset(BYTE charset)
-{
+void TFont::SetCharset(BYTE charset) {
     if (charset == charset_)
         return;
     charset_ = charset;
     Changed();
 }
 
-void TFont::SetPitch(TFontPitch pitch)
-{
+void TFont::SetPitch(TFontPitch pitch) {
     if (pitch == pitch_)
         return;
     pitch_ = pitch;
@@ -180,8 +172,7 @@ void TFont::SetPitch(TFontPitch pitch)
 
 // ---- TBrush
 
-void TBrush::Assign(const TPersistent& source)
-{
+void TBrush::Assign(const TPersistent& source) {
     auto* other = dynamic_cast<const TBrush*>(&source);
     if (!other)
         return TGraphicsObject::Assign(source);
@@ -192,11 +183,10 @@ void TBrush::Assign(const TPersistent& source)
     Changed();
 }
 
-HBRUSH TBrush::Handle() const
-{
+HBRUSH TBrush::Handle() const {
     if (!handle_) {
         if (style_ == bsClear) {
-            LOGBRUSH lb {BS_HOLLOW, 0, 0};
+            LOGBRUSH lb{BS_HOLLOW, 0, 0};
             handle_.Reset(CreateBrushIndirect(&lb));
         } else {
             handle_.Reset(CreateSolidBrush(ColorToRGB(color_)));
@@ -205,10 +195,11 @@ HBRUSH TBrush::Handle() const
     return handle_.Get();
 }
 
-void TBrush::ReleaseHandle() { handle_.Reset(); }
+void TBrush::ReleaseHandle() {
+    handle_.Reset();
+}
 
-void TBrush::SetColor(TColor color)
-{
+void TBrush::SetColor(TColor color) {
     if (color == color_ && style_ == bsSolid)
         return;
     color_ = color;
@@ -216,8 +207,7 @@ void TBrush::SetColor(TColor color)
     Changed();
 }
 
-void TBrush::SetStyle(TBrushStyle style)
-{
+void TBrush::SetStyle(TBrushStyle style) {
     if (style == style_)
         return;
     style_ = style;
@@ -226,8 +216,7 @@ void TBrush::SetStyle(TBrushStyle style)
 
 // ---- TPen
 
-void TPen::Assign(const TPersistent& source)
-{
+void TPen::Assign(const TPersistent& source) {
     auto* other = dynamic_cast<const TPen*>(&source);
     if (!other)
         return TGraphicsObject::Assign(source);
@@ -237,35 +226,34 @@ void TPen::Assign(const TPersistent& source)
     Changed();
 }
 
-HPEN TPen::Handle() const
-{
+HPEN TPen::Handle() const {
     if (!handle_) {
-        static const int styles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
+        static const int styles[] = {PS_SOLID,      PS_DASH, PS_DOT,        PS_DASHDOT,
+                                     PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
         handle_.Reset(CreatePen(styles[style_], width_, ColorToRGB(color_)));
     }
     return handle_.Get();
 }
 
-void TPen::ReleaseHandle() { handle_.Reset(); }
+void TPen::ReleaseHandle() {
+    handle_.Reset();
+}
 
-void TPen::SetColor(TColor color)
-{
+void TPen::SetColor(TColor color) {
     if (color == color_)
         return;
     color_ = color;
     Changed();
 }
 
-void TPen::SetWidth(int width)
-{
+void TPen::SetWidth(int width) {
     if (width == width_)
         return;
     width_ = width;
     Changed();
 }
 
-void TPen::SetStyle(TPenStyle style)
-{
+void TPen::SetStyle(TPenStyle style) {
     if (style == style_)
         return;
     style_ = style;
@@ -274,17 +262,17 @@ void TPen::SetStyle(TPenStyle style)
 
 // ---- TCanvas
 
-TCanvas::TCanvas()
-{
+TCanvas::TCanvas() {
     font_.OnChange = Bind<&TCanvas::ObjectChanged>(this);
     brush_.OnChange = Bind<&TCanvas::ObjectChanged>(this);
     pen_.OnChange = Bind<&TCanvas::ObjectChanged>(this);
 }
 
-TCanvas::~TCanvas() { SetHandle(nullptr); }
+TCanvas::~TCanvas() {
+    SetHandle(nullptr);
+}
 
-void TCanvas::ObjectChanged(TObject* sender)
-{
+void TCanvas::ObjectChanged(TObject* sender) {
     if (!dc_)
         return;
     // Put the context's own object back so the old handle can be deleted.
@@ -303,8 +291,7 @@ void TCanvas::ObjectChanged(TObject* sender)
     }
 }
 
-void TCanvas::DeselectHandles()
-{
+void TCanvas::DeselectHandles() {
     if (!dc_)
         return;
     if (state_ & csFontValid)
@@ -317,8 +304,7 @@ void TCanvas::DeselectHandles()
     state_ &= ~(csFontValid | csBrushValid | csPenValid);
 }
 
-void TCanvas::SetHandle(HDC dc)
-{
+void TCanvas::SetHandle(HDC dc) {
     if (dc == dc_)
         return;
     DeselectHandles();
@@ -326,15 +312,13 @@ void TCanvas::SetHandle(HDC dc)
     state_ = dc ? static_cast<unsigned>(csHandleValid) : 0u;
 }
 
-HDC TCanvas::Handle()
-{
+HDC TCanvas::Handle() {
     if (!dc_)
         CreateHandle();
     return dc_;
 }
 
-void TCanvas::RequireState(unsigned required)
-{
+void TCanvas::RequireState(unsigned required) {
     if (!dc_)
         CreateHandle();
     if (!dc_)
@@ -364,119 +348,104 @@ void TCanvas::RequireState(unsigned required)
         SetTextColor(dc_, ColorToRGB(font_.Color()));
 }
 
-RECT TCanvas::ClipRect()
-{
-    RECT rect {};
+RECT TCanvas::ClipRect() {
+    RECT rect{};
     if (Handle())
         GetClipBox(dc_, &rect);
     return rect;
 }
 
-void TCanvas::FillRect(const RECT& rect)
-{
+void TCanvas::FillRect(const RECT& rect) {
     RequireState(csBrushValid);
     ::FillRect(dc_, &rect, brush_.Handle());
 }
 
-void TCanvas::FrameRect(const RECT& rect)
-{
+void TCanvas::FrameRect(const RECT& rect) {
     RequireState(csBrushValid);
     ::FrameRect(dc_, &rect, brush_.Handle());
 }
 
-void TCanvas::Rectangle(int left, int top, int right, int bottom)
-{
+void TCanvas::Rectangle(int left, int top, int right, int bottom) {
     RequireState(csBrushValid | csPenValid);
     ::Rectangle(dc_, left, top, right, bottom);
 }
 
-void TCanvas::MoveTo(int x, int y)
-{
+void TCanvas::MoveTo(int x, int y) {
     RequireState(csHandleValid);
     MoveToEx(dc_, x, y, nullptr);
 }
 
-void TCanvas::LineTo(int x, int y)
-{
+void TCanvas::LineTo(int x, int y) {
     RequireState(csPenValid | csBrushValid);
     ::LineTo(dc_, x, y);
 }
 
-void TCanvas::TextOut(int x, int y, const std::string& text)
-{
+void TCanvas::TextOut(int x, int y, const std::string& text) {
     RequireState(csFontValid | csBrushValid);
     ExtTextOutA(dc_, x, y, 0, nullptr, text.data(), static_cast<UINT>(text.size()), nullptr);
 }
 
-void TCanvas::TextRect(const RECT& rect, int x, int y, const std::string& text)
-{
+void TCanvas::TextRect(const RECT& rect, int x, int y, const std::string& text) {
     RequireState(csFontValid | csBrushValid);
     UINT options = ETO_CLIPPED | (brush_.Style() != bsClear ? ETO_OPAQUE : 0);
     ExtTextOutA(dc_, x, y, options, &rect, text.data(), static_cast<UINT>(text.size()), nullptr);
 }
 
-SIZE TCanvas::TextExtent(const std::string& text)
-{
+SIZE TCanvas::TextExtent(const std::string& text) {
     RequireState(csFontValid);
-    SIZE size {};
+    SIZE size{};
     GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &size);
     return size;
 }
 
-int TCanvas::DrawText(const char* text, int length, RECT& rect, UINT format)
-{
+int TCanvas::DrawText(const char* text, int length, RECT& rect, UINT format) {
     RequireState(csFontValid | csBrushValid);
     return ::DrawTextA(dc_, text, length, &rect, format);
 }
 
-TColor TCanvas::Pixel(int x, int y)
-{
+TColor TCanvas::Pixel(int x, int y) {
     RequireState(csHandleValid);
     return static_cast<TColor>(GetPixel(dc_, x, y));
 }
 
-void TCanvas::SetPixel(int x, int y, TColor color)
-{
+void TCanvas::SetPixel(int x, int y, TColor color) {
     RequireState(csHandleValid);
     ::SetPixelV(dc_, x, y, ColorToRGB(color));
 }
 
-void TCanvas::Draw(int x, int y, const TBitmap& bitmap)
-{
+void TCanvas::Draw(int x, int y, const TBitmap& bitmap) {
     RequireState(csHandleValid);
     bitmap.Draw(dc_, x, y);
 }
 
-void TCanvas::StretchDraw(const RECT& rect, const TBitmap& bitmap)
-{
+void TCanvas::StretchDraw(const RECT& rect, const TBitmap& bitmap) {
     RequireState(csHandleValid);
     bitmap.StretchDraw(dc_, rect);
 }
 
-void TCanvas::CopyRect(const RECT& dest, TCanvas& source, const RECT& sourceRect)
-{
+void TCanvas::CopyRect(const RECT& dest, TCanvas& source, const RECT& sourceRect) {
     RequireState(csHandleValid);
     HDC sourceDC = source.Handle();
-    StretchBlt(dc_, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, sourceDC, sourceRect.left,
-               sourceRect.top, sourceRect.right - sourceRect.left, sourceRect.bottom - sourceRect.top, copyMode_);
+    StretchBlt(dc_, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, sourceDC,
+               sourceRect.left, sourceRect.top, sourceRect.right - sourceRect.left,
+               sourceRect.bottom - sourceRect.top, copyMode_);
 }
 
-void Frame3D(TCanvas& canvas, const RECT& r, TColor topLeft, TColor bottomRight)
-{
+void Frame3D(TCanvas& canvas, const RECT& r, TColor topLeft, TColor bottomRight) {
     if (r.right <= r.left || r.bottom <= r.top)
         return;
     HDC dc = canvas.Handle();
     auto fill = [dc](int l, int t, int rr, int b, TColor color) {
         if (rr <= l || b <= t)
             return;
-        RECT part {l, t, rr, b};
+        RECT part{l, t, rr, b};
         SetBkColor(dc, ColorToRGB(color));
         ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &part, nullptr, 0, nullptr);
     };
     COLORREF savedBk = GetBkColor(dc);
-    fill(r.left, r.top, r.right - 1, r.top + 1, topLeft);              // top row
-    fill(r.left, r.top, r.left + 1, r.bottom - 1, topLeft);            // left column
-    fill(r.right - 1, r.top, r.right, r.bottom, bottomRight);          // right column
-    fill(r.left, r.bottom - 1, r.right, r.bottom, bottomRight);        // bottom row
+    fill(r.left, r.top, r.right - 1, r.top + 1, topLeft);       // top row
+    fill(r.left, r.top, r.left + 1, r.bottom - 1, topLeft);     // left column
+    fill(r.right - 1, r.top, r.right, r.bottom, bottomRight);   // right column
+    fill(r.left, r.bottom - 1, r.right, r.bottom, bottomRight); // bottom row
     SetBkColor(dc, savedBk);
 }

@@ -13,7 +13,9 @@
 // 0x00BBGGRR, or 0xFF0000nn for system colour nn (resolved when drawn).
 using TColor = std::int32_t;
 
-constexpr TColor SystemColor(int index) { return static_cast<TColor>(0xFF000000u | static_cast<unsigned>(index)); }
+constexpr TColor SystemColor(int index) {
+    return static_cast<TColor>(0xFF000000u | static_cast<unsigned>(index));
+}
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clDefault = 0x20000000;
 constexpr TColor clBlack = 0x000000;
@@ -73,16 +75,16 @@ int ScreenPixelsPerInch();
 
 // Base of fonts, brushes and pens: a lazily made GDI handle and a change event.
 class TGraphicsObject : public TPersistent {
-public:
+  public:
     TNotifyEvent OnChange;
 
-protected:
+  protected:
     void Changed();
     virtual void ReleaseHandle() = 0;
 };
 
 class TFont : public TGraphicsObject {
-public:
+  public:
     TFont();
     const char* ClassName() const override { return "TFont"; }
     const TPropertyInfo* FindProperty(std::string_view name) const override;
@@ -112,10 +114,10 @@ public:
 
     bool SameAs(const TFont& other) const;
 
-protected:
+  protected:
     void ReleaseHandle() override;
 
-private:
+  private:
     std::string name_ = "MS Sans Serif";
     int height_ = -11;
     TColor color_ = clWindowText;
@@ -127,7 +129,7 @@ private:
 };
 
 class TBrush : public TGraphicsObject {
-public:
+  public:
     const char* ClassName() const override { return "TBrush"; }
     void Assign(const TPersistent& source) override;
     HBRUSH Handle() const;
@@ -136,17 +138,17 @@ public:
     TBrushStyle Style() const { return style_; }
     void SetStyle(TBrushStyle style);
 
-protected:
+  protected:
     void ReleaseHandle() override;
 
-private:
+  private:
     TColor color_ = clWhite;
     TBrushStyle style_ = bsSolid;
     mutable TOwnedBrush handle_;
 };
 
 class TPen : public TGraphicsObject {
-public:
+  public:
     const char* ClassName() const override { return "TPen"; }
     void Assign(const TPersistent& source) override;
     HPEN Handle() const;
@@ -157,10 +159,10 @@ public:
     TPenStyle Style() const { return style_; }
     void SetStyle(TPenStyle style);
 
-protected:
+  protected:
     void ReleaseHandle() override;
 
-private:
+  private:
     TColor color_ = clBlack;
     int width_ = 1;
     TPenStyle style_ = psSolid;
@@ -173,7 +175,7 @@ class TBitmap;
 // canvas selects its objects on demand and puts the context's own back when
 // the handle changes or the canvas goes away.
 class TCanvas : public TPersistent {
-public:
+  public:
     TCanvas();
     ~TCanvas() override;
     const char* ClassName() const override { return "TCanvas"; }
@@ -208,7 +210,7 @@ public:
     void StretchDraw(const RECT& rect, const TBitmap& bitmap);
     void CopyRect(const RECT& dest, TCanvas& source, const RECT& sourceRect);
 
-protected:
+  protected:
     // Derived canvases make their device context on first use.
     virtual void CreateHandle() {}
     enum : unsigned { csHandleValid = 1, csFontValid = 2, csPenValid = 4, csBrushValid = 8 };
@@ -216,7 +218,7 @@ protected:
     // Selects the context's original objects back in.
     void DeselectHandles();
 
-private:
+  private:
     void ObjectChanged(TObject* sender);
 
     HDC dc_ = nullptr;

@@ -6,30 +6,26 @@
 
 // ---- TCustomGroupBox
 
-TCustomGroupBox::TCustomGroupBox(TComponent* owner) : TCustomControl(owner)
-{
+TCustomGroupBox::TCustomGroupBox(TComponent* owner) : TCustomControl(owner) {
     SetBounds(0, 0, 185, 105);
     SetColor(clBtnFace);
 }
 
-int TCustomGroupBox::CaptionHeight() const
-{
+int TCustomGroupBox::CaptionHeight() const {
     TWindowDC dc(nullptr);
     TSelectGuard font(dc.Get(), Font().Handle());
-    SIZE extent {};
+    SIZE extent{};
     GetTextExtentPoint32A(dc.Get(), "0", 1, &extent);
     return extent.cy;
 }
 
-void TCustomGroupBox::AdjustClientRect(RECT& rect) const
-{
+void TCustomGroupBox::AdjustClientRect(RECT& rect) const {
     TCustomControl::AdjustClientRect(rect);
     rect.top += CaptionHeight();
     InflateRect(&rect, -1, -1);
 }
 
-void TCustomGroupBox::Paint()
-{
+void TCustomGroupBox::Paint() {
     TCanvas& canvas = Canvas();
     RECT client = ClientRect();
     canvas.Brush().SetColor(Color());
@@ -41,7 +37,7 @@ void TCustomGroupBox::Paint()
     DrawEdge(canvas.Handle(), &frame, EDGE_ETCHED, BF_RECT);
     if (Caption().empty())
         return;
-    RECT text {0, 0, 0, 0};
+    RECT text{0, 0, 0, 0};
     canvas.DrawText(Caption().c_str(), -1, text, DT_CALCRECT | DT_SINGLELINE);
     OffsetRect(&text, 8, 0);
     canvas.Brush().SetColor(Color());
@@ -52,10 +48,11 @@ void TCustomGroupBox::Paint()
 
 TRadioGroup::TRadioGroup(TComponent* owner) : TCustomGroupBox(owner), items_(new TStringList) {}
 
-TRadioGroup::~TRadioGroup() { delete items_; }
+TRadioGroup::~TRadioGroup() {
+    delete items_;
+}
 
-void TRadioGroup::ItemsChanged()
-{
+void TRadioGroup::ItemsChanged() {
     while (buttons_.size() > static_cast<size_t>(items_->Count())) {
         TRadioButton* last = buttons_.back();
         buttons_.pop_back();
@@ -75,8 +72,7 @@ void TRadioGroup::ItemsChanged()
     ArrangeButtons();
 }
 
-void TRadioGroup::SetItemIndex(int index)
-{
+void TRadioGroup::SetItemIndex(int index) {
     if (index < -1 || index >= ButtonCount())
         index = -1;
     itemIndex_ = index;
@@ -86,8 +82,7 @@ void TRadioGroup::SetItemIndex(int index)
     updating_ = false;
 }
 
-void TRadioGroup::SetColumns(int value)
-{
+void TRadioGroup::SetColumns(int value) {
     value = std::clamp(value, 1, 16);
     if (value == columns_)
         return;
@@ -95,8 +90,7 @@ void TRadioGroup::SetColumns(int value)
     ArrangeButtons();
 }
 
-void TRadioGroup::ButtonClick(TObject* sender)
-{
+void TRadioGroup::ButtonClick(TObject* sender) {
     if (updating_)
         return;
     auto found = std::find(buttons_.begin(), buttons_.end(), sender);
@@ -107,17 +101,15 @@ void TRadioGroup::ButtonClick(TObject* sender)
         OnClick(this);
 }
 
-void TRadioGroup::BoundsChanged()
-{
+void TRadioGroup::BoundsChanged() {
     TCustomGroupBox::BoundsChanged();
     ArrangeButtons();
 }
 
-void TRadioGroup::ArrangeButtons()
-{
+void TRadioGroup::ArrangeButtons() {
     if (buttons_.empty())
         return;
-    RECT area {0, 0, Width(), Height()};
+    RECT area{0, 0, Width(), Height()};
     area.top += CaptionHeight();
     InflateRect(&area, -8, -2);
     const int rows = (ButtonCount() + columns_ - 1) / columns_;

@@ -11,14 +11,13 @@
 
 // A handle with a release function; move-only.
 template <class H, class Traits> class TUniqueHandle {
-public:
+  public:
     TUniqueHandle() = default;
     explicit TUniqueHandle(H handle) : handle_(handle) {}
     TUniqueHandle(const TUniqueHandle&) = delete;
     TUniqueHandle& operator=(const TUniqueHandle&) = delete;
     TUniqueHandle(TUniqueHandle&& other) noexcept : handle_(other.Release()) {}
-    TUniqueHandle& operator=(TUniqueHandle&& other) noexcept
-    {
+    TUniqueHandle& operator=(TUniqueHandle&& other) noexcept {
         if (this != &other)
             Reset(other.Release());
         return *this;
@@ -28,14 +27,13 @@ public:
     H Get() const { return handle_; }
     explicit operator bool() const { return Traits::IsValid(handle_); }
     H Release() { return std::exchange(handle_, Traits::Invalid()); }
-    void Reset(H handle = Traits::Invalid())
-    {
+    void Reset(H handle = Traits::Invalid()) {
         if (Traits::IsValid(handle_))
             Traits::Close(handle_);
         handle_ = handle;
     }
 
-private:
+  private:
     H handle_ = Traits::Invalid();
 };
 
@@ -114,47 +112,43 @@ inline TOwnedBitmap CreateTopDownDib(int width, int height, WORD bitCount, void*
 
 // Puts a GDI object into a device context and the previous one back on exit.
 class TSelectGuard {
-public:
+  public:
     TSelectGuard(HDC dc, HGDIOBJ object) : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
     TSelectGuard(const TSelectGuard&) = delete;
     TSelectGuard& operator=(const TSelectGuard&) = delete;
-    ~TSelectGuard()
-    {
+    ~TSelectGuard() {
         if (old_)
             SelectObject(dc_, old_);
     }
 
-private:
+  private:
     HDC dc_;
     HGDIOBJ old_;
 };
 
 // GetDC / ReleaseDC (client area) or GetWindowDC (whole window).
 class TWindowDC {
-public:
+  public:
     enum class Area { Client, Window };
     explicit TWindowDC(HWND window, Area area = Area::Client)
-        : window_(window), dc_(area == Area::Client ? GetDC(window) : GetWindowDC(window))
-    {
-    }
+        : window_(window), dc_(area == Area::Client ? GetDC(window) : GetWindowDC(window)) {}
     TWindowDC(const TWindowDC&) = delete;
     TWindowDC& operator=(const TWindowDC&) = delete;
-    ~TWindowDC()
-    {
+    ~TWindowDC() {
         if (dc_)
             ReleaseDC(window_, dc_);
     }
     HDC Get() const { return dc_; }
     explicit operator bool() const { return dc_ != nullptr; }
 
-private:
+  private:
     HWND window_;
     HDC dc_;
 };
 
 // BeginPaint / EndPaint.
 class TPaintDC {
-public:
+  public:
     explicit TPaintDC(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
     TPaintDC(const TPaintDC&) = delete;
     TPaintDC& operator=(const TPaintDC&) = delete;
@@ -162,25 +156,24 @@ public:
     HDC Get() const { return dc_; }
     const RECT& PaintRect() const { return paint_.rcPaint; }
 
-private:
+  private:
     HWND window_;
-    PAINTSTRUCT paint_ {};
+    PAINTSTRUCT paint_{};
     HDC dc_;
 };
 
 // Saves the whole state of a device context and restores it on exit.
 class TSaveDCGuard {
-public:
+  public:
     explicit TSaveDCGuard(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
     TSaveDCGuard(const TSaveDCGuard&) = delete;
     TSaveDCGuard& operator=(const TSaveDCGuard&) = delete;
-    ~TSaveDCGuard()
-    {
+    ~TSaveDCGuard() {
         if (saved_)
             RestoreDC(dc_, saved_);
     }
 
-private:
+  private:
     HDC dc_;
     int saved_;
 };
@@ -189,23 +182,22 @@ private:
 // first and reaches the target in one BitBlt. The surface is a 32-bit DIB section in a memory
 // DC of the process's pool, whatever the target.
 class TBufferDC {
-public:
-  // The surface is a 32-bit DIB section: a bitmap compatible with a screen DC would make
-  // some systems look the display's format up again for every paint.
-  TBufferDC(HDC, int width, int height)
-      : bitmap_(CreateTopDownDib(width > 0 ? width : 1, height > 0 ? height : 1, 32)),
-        select_(dc_.Get(), bitmap_.Get()), width_(width), height_(height) {}
-  // A buffer for only the area of the target: drawing keeps the target's coordinates (the
-  // buffer's origin is moved to the area's top-left), and CopyToArea puts it back there.
-  TBufferDC(HDC target, const RECT& area)
-      : TBufferDC(target, area.right - area.left, area.bottom - area.top) {
-      origin_ = POINT{area.left, area.top};
-      SetViewportOrgEx(dc_.Get(), -area.left, -area.top, nullptr);
+  public:
+    // The surface is a 32-bit DIB section: a bitmap compatible with a screen DC would make
+    // some systems look the display's format up again for every paint.
+    TBufferDC(HDC, int width, int height)
+        : bitmap_(CreateTopDownDib(width > 0 ? width : 1, height > 0 ? height : 1, 32)),
+          select_(dc_.Get(), bitmap_.Get()), width_(width), height_(height) {}
+    // A buffer for only the area of the target: drawing keeps the target's coordinates (the
+    // buffer's origin is moved to the area's top-left), and CopyToArea puts it back there.
+    TBufferDC(HDC target, const RECT& area)
+        : TBufferDC(target, area.right - area.left, area.bottom - area.top) {
+        origin_ = POINT{area.left, area.top};
+        SetViewportOrgEx(dc_.Get(), -area.left, -area.top, nullptr);
     }
     HDC Get() const { return dc_.Get(); }
-    void CopyTo(HDC target, int x = 0, int y = 0) const
-    {
-        POINT old {};
+    void CopyTo(HDC target, int x = 0, int y = 0) const {
+        POINT old{};
         SetViewportOrgEx(dc_.Get(), 0, 0, &old);
         BitBlt(target, x, y, width_, height_, dc_.Get(), 0, 0, SRCCOPY);
         SetViewportOrgEx(dc_.Get(), old.x, old.y, nullptr);
@@ -224,12 +216,12 @@ public:
 // While it lives, an empty floppy or CD drive does not bring up the system's
 // "insert a disk" box.
 class TErrorModeGuard {
-public:
+  public:
     TErrorModeGuard() : old_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {}
     TErrorModeGuard(const TErrorModeGuard&) = delete;
     TErrorModeGuard& operator=(const TErrorModeGuard&) = delete;
     ~TErrorModeGuard() { SetErrorMode(old_); }
 
-private:
+  private:
     UINT old_;
 };

@@ -2,9 +2,7 @@
 
 #include "Screen.h"
 
-
-THintWindow::THintWindow(TComponent* owner) : TCustomControl(owner)
-{
+THintWindow::THintWindow(TComponent* owner) : TCustomControl(owner) {
     SetVisible(false);
     SetColor(clInfoBk);
     SetParentFont(false);
@@ -13,8 +11,7 @@ THintWindow::THintWindow(TComponent* owner) : TCustomControl(owner)
     Font().SetColor(clInfoText);
 }
 
-void THintWindow::CreateParams(TCreateParams& params)
-{
+void THintWindow::CreateParams(TCreateParams& params) {
     TCustomControl::CreateParams(params);
     params.Style = WS_POPUP | WS_BORDER;
     params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
@@ -22,9 +19,8 @@ void THintWindow::CreateParams(TCreateParams& params)
     params.ClassStyle |= CS_SAVEBITS;
 }
 
-RECT THintWindow::CalcHintRect(int maxWidth, const std::string& text)
-{
-    RECT r {0, 0, maxWidth, 0};
+RECT THintWindow::CalcHintRect(int maxWidth, const std::string& text) {
+    RECT r{0, 0, maxWidth, 0};
     HDC dc = GetDC(nullptr);
     {
         TSelectGuard select(dc, Font().Handle());
@@ -36,8 +32,7 @@ RECT THintWindow::CalcHintRect(int maxWidth, const std::string& text)
     return r;
 }
 
-void THintWindow::ActivateHint(const RECT& rect, const std::string& text)
-{
+void THintWindow::ActivateHint(const RECT& rect, const std::string& text) {
     SetCaption(text);
     HWND window = Handle();
     SetWindowPos(window, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
@@ -45,14 +40,12 @@ void THintWindow::ActivateHint(const RECT& rect, const std::string& text)
     InvalidateRect(window, nullptr, TRUE);
 }
 
-void THintWindow::ReleaseHandle()
-{
+void THintWindow::ReleaseHandle() {
     if (WindowHandle())
         ShowWindow(WindowHandle(), SW_HIDE);
 }
 
-void THintWindow::Paint()
-{
+void THintWindow::Paint() {
     TCanvas& canvas = Canvas();
     RECT r = ClientRect();
     canvas.Brush().SetColor(Color());

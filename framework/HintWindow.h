@@ -4,7 +4,7 @@
 #include "WinControl.h"
 
 class THintWindow : public TCustomControl {
-public:
+  public:
     explicit THintWindow(TComponent* owner);
     const char* ClassName() const override { return "THintWindow"; }
     // The size the text needs, at most maxWidth wide; origin (0, 0).
@@ -14,7 +14,7 @@ public:
     void ReleaseHandle();
     bool Showing() const { return WindowHandle() && IsWindowVisible(WindowHandle()); }
 
-protected:
+  protected:
     void CreateParams(TCreateParams& params) override;
     void Paint() override;
 };

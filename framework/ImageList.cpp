@@ -25,20 +25,17 @@ void TImageListTraits::Close(HIMAGELIST h) {
 }
 
 TImageList::TImageList(TComponent* owner, int width, int height)
-    : TComponent(owner), width_(std::max(width, 1)), height_(std::max(height, 1))
-{
+    : TComponent(owner), width_(std::max(width, 1)), height_(std::max(height, 1)) {
     CreateList();
 }
 
-void TImageList::CreateList()
-{
+void TImageList::CreateList() {
     handle_.Reset(imageListCreate(width_, height_, ILC_COLOR24 | ILC_MASK, 4, 4));
     if (!handle_)
         throw EOutOfResources("Cannot create an image list");
 }
 
-void TImageList::SetSize(int width, int height)
-{
+void TImageList::SetSize(int width, int height) {
     width = std::max(width, 1);
     height = std::max(height, 1);
     if (width == width_ && height == height_)
@@ -53,8 +50,7 @@ int TImageList::Count() const {
     return imageListCount(handle_.Get());
 }
 
-int TImageList::AddMasked(const TBitmap& picture, TColor transparentColor)
-{
+int TImageList::AddMasked(const TBitmap& picture, TColor transparentColor) {
     if (picture.Empty())
         return -1;
     GdiFlush(); // the picture's pixels are read directly below
@@ -103,39 +99,34 @@ int TImageList::AddMasked(const TBitmap& picture, TColor transparentColor)
     return first;
 }
 
-void TImageList::Delete(int index)
-{
+void TImageList::Delete(int index) {
     if (index < 0 || index >= Count())
         return;
     imageListRemove(handle_.Get(), index);
     Changed();
 }
 
-void TImageList::Clear()
-{
+void TImageList::Clear() {
     if (Count() == 0)
         return;
     imageListRemove(handle_.Get(), -1);
     Changed();
 }
 
-void TImageList::Draw(HDC dc, int x, int y, int index) const
-{
+void TImageList::Draw(HDC dc, int x, int y, int index) const {
     if (index < 0 || index >= Count())
         return;
     imageListDraw(handle_.Get(), index, dc, x, y, ILD_TRANSPARENT);
 }
 
-void TImageList::DrawDisabled(HDC dc, int x, int y, int index) const
-{
+void TImageList::DrawDisabled(HDC dc, int x, int y, int index) const {
     if (index < 0 || index >= Count())
         return;
     imageListDrawEx(handle_.Get(), index, dc, x, y, 0, 0, CLR_NONE, GetSysColor(COLOR_BTNHIGHLIGHT),
                     ILD_TRANSPARENT | ILD_BLEND50);
 }
 
-void TImageList::Changed()
-{
+void TImageList::Changed() {
     if (OnChange)
         OnChange(this);
 }

@@ -18,7 +18,7 @@ struct TImageListTraits {
 using TOwnedImageList = TUniqueHandle<HIMAGELIST, TImageListTraits>;
 
 class TImageList : public TComponent {
-public:
+  public:
     explicit TImageList(TComponent* owner, int width = 16, int height = 16);
     const char* ClassName() const override { return "TImageList"; }
 
@@ -46,7 +46,7 @@ public:
 
     TNotifyEvent OnChange;
 
-private:
+  private:
     void CreateList();
     void Changed();
 

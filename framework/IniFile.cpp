@@ -8,8 +8,7 @@
 #include <vector>
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
-                                 const std::string& fallback) const
-{
+                                 const std::string& fallback) const {
     std::vector<char> buffer(2048);
     for (;;) {
         DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buffer.data(),
@@ -21,25 +20,21 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
     }
 }
 
-int TIniFile::ReadInteger(const std::string& section, const std::string& key, int fallback) const
-{
+int TIniFile::ReadInteger(const std::string& section, const std::string& key, int fallback) const {
     std::string text = ReadString(section, key, "");
     return ParseIntegerOr(text, fallback);
 }
 
-bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool fallback) const
-{
+bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool fallback) const {
     return ReadInteger(section, key, fallback ? 1 : 0) != 0;
 }
 
-bool TIniFile::SectionExists(const std::string& section) const
-{
+bool TIniFile::SectionExists(const std::string& section) const {
     char buffer[16] = {};
     return GetPrivateProfileSectionA(section.c_str(), buffer, sizeof buffer, fileName_.c_str()) > 0;
 }
 
-void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
-{
+void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     // A read-only file stays as it is even where the system would write through it (Wine run
     // by root), as it does on Windows.
     DWORD attributes = GetFileAttributesA(fileName_.c_str());
@@ -49,14 +44,14 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
         throw EIniFileException(fileName_);
 }
 
-void TIniFile::WriteInteger(const std::string& section, const std::string& key, int value)
-{
+void TIniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
     WriteString(section, key, IntToStr(value));
 }
 
-void TIniFile::WriteBool(const std::string& section, const std::string& key, bool value)
-{
+void TIniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
     WriteString(section, key, value ? "1" : "0");
 }
 
-void TIniFile::UpdateFile() { WritePrivateProfileStringA(nullptr, nullptr, nullptr, fileName_.c_str()); }
+void TIniFile::UpdateFile() {
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, fileName_.c_str());
+}

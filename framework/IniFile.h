@@ -4,11 +4,12 @@
 #include <string>
 
 class TIniFile {
-public:
+  public:
     explicit TIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
     const std::string& FileName() const { return fileName_; }
 
-    std::string ReadString(const std::string& section, const std::string& key, const std::string& fallback) const;
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& fallback) const;
     // Decimal or 0x-hexadecimal; anything else gives the fallback.
     int ReadInteger(const std::string& section, const std::string& key, int fallback) const;
     bool ReadBool(const std::string& section, const std::string& key, bool fallback) const;
@@ -20,6 +21,6 @@ public:
     void WriteBool(const std::string& section, const std::string& key, bool value);
     void UpdateFile();
 
-private:
+  private:
     std::string fileName_;
 };

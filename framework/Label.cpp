@@ -4,8 +4,7 @@
 
 #include <cctype>
 
-bool IsAccel(unsigned key, const std::string& caption)
-{
+bool IsAccel(unsigned key, const std::string& caption) {
     for (size_t i = 0; i + 1 < caption.size(); ++i) {
         if (caption[i] != '&')
             continue;
@@ -19,10 +18,11 @@ bool IsAccel(unsigned key, const std::string& caption)
     return false;
 }
 
-TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 65, 17); }
+TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) {
+    SetBounds(0, 0, 65, 17);
+}
 
-const TPropertyInfo* TLabel::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TLabel::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TLabel::Transparent, &TLabel::SetTransparent>("Transparent"),
         Prop<&TLabel::WordWrap, &TLabel::SetWordWrap>("WordWrap"),
@@ -32,40 +32,35 @@ const TPropertyInfo* TLabel::FindProperty(std::string_view name) const
     return TGraphicControl::FindProperty(name);
 }
 
-void TLabel::SetAlignment(TAlignment value)
-{
+void TLabel::SetAlignment(TAlignment value) {
     if (value == alignment_)
         return;
     alignment_ = value;
     Invalidate();
 }
 
-void TLabel::SetTransparent(bool value)
-{
+void TLabel::SetTransparent(bool value) {
     if (value == transparent_)
         return;
     transparent_ = value;
     Invalidate();
 }
 
-void TLabel::SetWordWrap(bool value)
-{
+void TLabel::SetWordWrap(bool value) {
     if (value == wordWrap_)
         return;
     wordWrap_ = value;
     Invalidate();
 }
 
-void TLabel::SetShowAccelChar(bool value)
-{
+void TLabel::SetShowAccelChar(bool value) {
     if (value == showAccelChar_)
         return;
     showAccelChar_ = value;
     Invalidate();
 }
 
-void TLabel::SetFocusControl(TWinControl* control)
-{
+void TLabel::SetFocusControl(TWinControl* control) {
     if (focusControl_)
         focusControl_->RemoveFreeNotification(this);
     focusControl_ = control;
@@ -73,18 +68,16 @@ void TLabel::SetFocusControl(TWinControl* control)
         control->FreeNotification(this);
 }
 
-void TLabel::Notification(TComponent* component, TOperation operation)
-{
+void TLabel::Notification(TComponent* component, TOperation operation) {
     TGraphicControl::Notification(component, operation);
     if (operation == opRemove && component == focusControl_)
         focusControl_ = nullptr;
 }
 
-void TLabel::WndProc(TMessage& message)
-{
+void TLabel::WndProc(TMessage& message) {
     if (message.Msg == CM_DIALOGCHAR) {
-        if (focusControl_ && Enabled() && showAccelChar_ && IsAccel(static_cast<unsigned>(message.WParam), Caption()) &&
-            focusControl_->CanFocus()) {
+        if (focusControl_ && Enabled() && showAccelChar_ &&
+            IsAccel(static_cast<unsigned>(message.WParam), Caption()) && focusControl_->CanFocus()) {
             focusControl_->SetFocus();
             message.Result = 1;
         }
@@ -93,17 +86,18 @@ void TLabel::WndProc(TMessage& message)
     TGraphicControl::WndProc(message);
 }
 
-void TLabel::Paint()
-{
+void TLabel::Paint() {
     TCanvas& canvas = Canvas();
-    RECT rect {0, 0, Width(), Height()};
+    RECT rect{0, 0, Width(), Height()};
     if (!transparent_) {
         canvas.Brush().SetColor(Color());
         canvas.FillRect(rect);
     }
     canvas.Brush().SetStyle(bsClear);
     UINT format = DT_EXPANDTABS | (wordWrap_ ? DT_WORDBREAK : 0u) | (showAccelChar_ ? 0u : DT_NOPREFIX) |
-                  (alignment_ == taLeftJustify ? DT_LEFT : alignment_ == taRightJustify ? DT_RIGHT : DT_CENTER);
+                  (alignment_ == taLeftJustify    ? DT_LEFT
+                   : alignment_ == taRightJustify ? DT_RIGHT
+                                                  : DT_CENTER);
     if (!Enabled())
         canvas.Font().SetColor(clGrayText);
     canvas.DrawText(Caption().c_str(), -1, rect, format);

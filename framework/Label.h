@@ -5,7 +5,7 @@
 #include "Panel.h"
 
 class TLabel : public TGraphicControl {
-public:
+  public:
     explicit TLabel(TComponent* owner);
     const char* ClassName() const override { return "TLabel"; }
     const TPropertyInfo* FindProperty(std::string_view name) const override;
@@ -23,11 +23,11 @@ public:
     void SetFocusControl(TWinControl* control);
     void WndProc(TMessage& message) override;
 
-protected:
+  protected:
     void Paint() override;
     void Notification(TComponent* component, TOperation operation) override;
 
-private:
+  private:
     TAlignment alignment_ = taLeftJustify;
     bool transparent_ = false;
     bool wordWrap_ = false;

@@ -13,10 +13,10 @@ struct TListMessages {
     LRESULT ErrSpace;
 };
 
-constexpr TListMessages ListBoxMessages {LB_RESETCONTENT, LB_INSERTSTRING, LB_DELETESTRING, LB_INITSTORAGE,
-                                         LB_GETCURSEL,    LB_SETCURSEL,    LB_ERRSPACE};
-constexpr TListMessages ComboBoxMessages {CB_RESETCONTENT, CB_INSERTSTRING, CB_DELETESTRING, CB_INITSTORAGE,
-                                          CB_GETCURSEL,    CB_SETCURSEL,    CB_ERRSPACE};
+constexpr TListMessages ListBoxMessages{LB_RESETCONTENT, LB_INSERTSTRING, LB_DELETESTRING, LB_INITSTORAGE,
+                                        LB_GETCURSEL,    LB_SETCURSEL,    LB_ERRSPACE};
+constexpr TListMessages ComboBoxMessages{CB_RESETCONTENT, CB_INSERTSTRING, CB_DELETESTRING, CB_INITSTORAGE,
+                                         CB_GETCURSEL,    CB_SETCURSEL,    CB_ERRSPACE};
 
 // Past this many changed lines the window is refilled instead of edited line by line.
 constexpr size_t RefillThreshold = 64;
@@ -26,12 +26,11 @@ constexpr size_t RefillThreshold = 64;
 // selection follows its line when the line survives and is dropped when it
 // does not, whichever way the window was brought up to date.
 class TItemsMirror {
-public:
+  public:
     explicit TItemsMirror(const TListMessages& messages) : messages_(messages) {}
 
     // A new window holds no lines.
-    void Forget()
-    {
+    void Forget() {
         shown_.clear();
         stale_ = false;
     }
@@ -39,8 +38,7 @@ public:
     // The window's own list procedure is called directly: the lines go in
     // without a trip through the control's message handling for each one.
     // countOnly: the window keeps no lines, only their number.
-    void Sync(HWND window, WNDPROC listProc, const std::vector<std::string>& lines, bool countOnly = false)
-    {
+    void Sync(HWND window, WNDPROC listProc, const std::vector<std::string>& lines, bool countOnly = false) {
         if (!window) {
             shown_.clear();
             return;
@@ -72,12 +70,11 @@ public:
         struct TRedraw {
             HWND window;
             WNDPROC listProc;
-            ~TRedraw()
-            {
+            ~TRedraw() {
                 CallWindowProcA(listProc, window, WM_SETREDRAW, TRUE, 0);
                 InvalidateRect(window, nullptr, TRUE);
             }
-        } redraw {window, listProc};
+        } redraw{window, listProc};
 
         // Until the end, the window holds neither the old lines nor the new: a
         // failure on the way leaves it to be refilled next time.
@@ -107,9 +104,8 @@ public:
             send(messages_.SetCurSel, static_cast<WPARAM>(newSelected), 0);
     }
 
-private:
-    template <class TSend> void Insert(TSend& send, size_t index, const std::string& line)
-    {
+  private:
+    template <class TSend> void Insert(TSend& send, size_t index, const std::string& line) {
         if (send(messages_.Insert, index, reinterpret_cast<LPARAM>(line.c_str())) == messages_.ErrSpace)
             throw EOutOfResources("Not enough storage for the list's lines");
     }
@@ -127,18 +123,17 @@ namespace {
 
 // Lends the canvas a device context for one drawing call.
 class TCanvasLoan {
-public:
+  public:
     TCanvasLoan(TCanvas& canvas, HDC dc) : canvas_(canvas) { canvas_.SetHandle(dc); }
     TCanvasLoan(const TCanvasLoan&) = delete;
     TCanvasLoan& operator=(const TCanvasLoan&) = delete;
     ~TCanvasLoan() { canvas_.SetHandle(nullptr); }
 
-private:
+  private:
     TCanvas& canvas_;
 };
 
-void PrepareItemCanvas(TCanvas& canvas, const TControl& control, int index, TOwnerDrawState state)
-{
+void PrepareItemCanvas(TCanvas& canvas, const TControl& control, int index, TOwnerDrawState state) {
     canvas.Font().Assign(control.Font());
     canvas.Brush().SetStyle(bsSolid);
     canvas.Brush().SetColor(control.Color());
@@ -150,19 +145,17 @@ void PrepareItemCanvas(TCanvas& canvas, const TControl& control, int index, TOwn
     }
 }
 
-void DrawItemText(TCanvas& canvas, const std::string& text, const RECT& rect)
-{
+void DrawItemText(TCanvas& canvas, const std::string& text, const RECT& rect) {
     canvas.FillRect(rect);
-    RECT textRect {rect.left + 2, rect.top, rect.right, rect.bottom};
+    RECT textRect{rect.left + 2, rect.top, rect.right, rect.bottom};
     canvas.DrawText(text.c_str(), static_cast<int>(text.size()), textRect,
                     DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
 }
 
-int FontLineHeight(const TFont& font)
-{
+int FontLineHeight(const TFont& font) {
     TWindowDC screen(nullptr);
     TSelectGuard select(screen.Get(), font.Handle());
-    TEXTMETRICA metrics {};
+    TEXTMETRICA metrics{};
     GetTextMetricsA(screen.Get(), &metrics);
     return metrics.tmHeight;
 }
@@ -172,8 +165,7 @@ int FontLineHeight(const TFont& font)
 // ---- TCustomListBox
 
 TCustomListBox::TCustomListBox(TComponent* owner)
-    : TWinControl(owner), mirror_(std::make_unique<TItemsMirror>(list_detail::ListBoxMessages))
-{
+    : TWinControl(owner), mirror_(std::make_unique<TItemsMirror>(list_detail::ListBoxMessages)) {
     SetBounds(0, 0, 121, 97);
     SetTabStop(true);
     SetColor(clWindow);
@@ -184,8 +176,7 @@ TCustomListBox::TCustomListBox(TComponent* owner)
 
 TCustomListBox::~TCustomListBox() = default;
 
-const TPropertyInfo* TCustomListBox::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TCustomListBox::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TCustomListBox::ItemIndex, &TCustomListBox::SetItemIndex>("ItemIndex"),
         Prop<&TCustomListBox::ItemHeight, &TCustomListBox::SetItemHeight>("ItemHeight"),
@@ -198,8 +189,7 @@ const TPropertyInfo* TCustomListBox::FindProperty(std::string_view name) const
     return TWinControl::FindProperty(name);
 }
 
-void TCustomListBox::CreateParams(TCreateParams& params)
-{
+void TCustomListBox::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     CreateSubClass(params, "LISTBOX");
     params.Style |= WS_VSCROLL | LBS_NOTIFY;
@@ -216,8 +206,7 @@ void TCustomListBox::CreateParams(TCreateParams& params)
     params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
-void TCustomListBox::CreateHandleFinished()
-{
+void TCustomListBox::CreateHandleFinished() {
     HWND window = WindowHandle();
     // The measuring at creation may have reached the parent before the control was linked.
     ApplyItemHeight();
@@ -228,16 +217,14 @@ void TCustomListBox::CreateHandleFinished()
         SetBounds(Left(), Top(), Width(), requestedHeight_);
 }
 
-void TCustomListBox::DestroyWnd()
-{
+void TCustomListBox::DestroyWnd() {
     if (HWND window = WindowHandle())
         itemIndex_ = static_cast<int>(SendMessageA(window, LB_GETCURSEL, 0, 0));
     mirror_->Forget();
     TWinControl::DestroyWnd();
 }
 
-void TCustomListBox::FontChanged()
-{
+void TCustomListBox::FontChanged() {
     TWinControl::FontChanged();
     if (WindowHandle()) {
         // A standard list measures its lines by the font it has just been given.
@@ -247,22 +234,19 @@ void TCustomListBox::FontChanged()
     }
 }
 
-void TCustomListBox::ItemsChanged(TObject*)
-{
+void TCustomListBox::ItemsChanged(TObject*) {
     mirror_->Sync(WindowHandle(), DefWndProc(), items_.Lines(), style_ == lbVirtual);
     if (!WindowHandle() && itemIndex_ >= items_.Count())
         itemIndex_ = -1;
 }
 
-int TCustomListBox::ItemIndex() const
-{
+int TCustomListBox::ItemIndex() const {
     if (HWND window = WindowHandle())
         return static_cast<int>(SendMessageA(window, LB_GETCURSEL, 0, 0));
     return itemIndex_;
 }
 
-void TCustomListBox::SetItemIndex(int index)
-{
+void TCustomListBox::SetItemIndex(int index) {
     if (index < -1 || index >= Count())
         index = -1;
     itemIndex_ = index;
@@ -270,35 +254,30 @@ void TCustomListBox::SetItemIndex(int index)
         SendMessageA(window, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-int TCustomListBox::TopIndex() const
-{
+int TCustomListBox::TopIndex() const {
     HWND window = WindowHandle();
     return window ? static_cast<int>(SendMessageA(window, LB_GETTOPINDEX, 0, 0)) : 0;
 }
 
-void TCustomListBox::SetTopIndex(int index)
-{
+void TCustomListBox::SetTopIndex(int index) {
     if (HWND window = WindowHandle())
         SendMessageA(window, LB_SETTOPINDEX, static_cast<WPARAM>(std::max(index, 0)), 0);
 }
 
-void TCustomListBox::SetStyle(TListBoxStyle style)
-{
+void TCustomListBox::SetStyle(TListBoxStyle style) {
     if (style == style_)
         return;
     style_ = style;
     RecreateWnd();
 }
 
-int TCustomListBox::ItemHeight() const
-{
+int TCustomListBox::ItemHeight() const {
     if (HWND window = WindowHandle(); window && !IsOwnerDraw())
         return static_cast<int>(SendMessageA(window, LB_GETITEMHEIGHT, 0, 0));
     return itemHeight_;
 }
 
-void TCustomListBox::SetItemHeight(int height)
-{
+void TCustomListBox::SetItemHeight(int height) {
     if (height <= 0 || height == itemHeight_)
         return;
     itemHeight_ = height;
@@ -310,8 +289,7 @@ void TCustomListBox::SetItemHeight(int height)
     }
 }
 
-void TCustomListBox::ApplyItemHeight()
-{
+void TCustomListBox::ApplyItemHeight() {
     HWND window = WindowHandle();
     if (!window || !IsOwnerDraw())
         return;
@@ -326,28 +304,25 @@ void TCustomListBox::ApplyItemHeight()
     }
 }
 
-void TCustomListBox::SetIntegralHeight(bool value)
-{
+void TCustomListBox::SetIntegralHeight(bool value) {
     if (value == integralHeight_)
         return;
     integralHeight_ = value;
     RecreateWnd();
 }
 
-void TCustomListBox::SetSorted(bool value)
-{
+void TCustomListBox::SetSorted(bool value) {
     if (value == items_.Sorted())
         return;
     items_.SetSorted(value);
 }
 
-int TCustomListBox::IntegralHeightFor(int height) const
-{
+int TCustomListBox::IntegralHeightFor(int height) const {
     if (!integralHeight_ || style_ == lbOwnerDrawVariable)
         return height;
     int border = 2 * GetSystemMetrics(SM_CYEDGE);
     if (HWND window = WindowHandle()) {
-        RECT outer {}, inner {};
+        RECT outer{}, inner{};
         GetWindowRect(window, &outer);
         GetClientRect(window, &inner);
         border = (outer.bottom - outer.top) - inner.bottom;
@@ -358,14 +333,12 @@ int TCustomListBox::IntegralHeightFor(int height) const
     return border + (height - border) / line * line;
 }
 
-void TCustomListBox::SetBounds(int left, int top, int width, int height)
-{
+void TCustomListBox::SetBounds(int left, int top, int width, int height) {
     requestedHeight_ = height;
     TWinControl::SetBounds(left, top, width, IntegralHeightFor(height));
 }
 
-int TCustomListBox::ItemAtPos(POINT point) const
-{
+int TCustomListBox::ItemAtPos(POINT point) const {
     HWND window = WindowHandle();
     if (!window)
         return -1;
@@ -377,16 +350,14 @@ int TCustomListBox::ItemAtPos(POINT point) const
     return index < Count() ? index : -1;
 }
 
-RECT TCustomListBox::ItemRect(int index) const
-{
-    RECT rect {0, 0, 0, 0};
+RECT TCustomListBox::ItemRect(int index) const {
+    RECT rect{0, 0, 0, 0};
     if (HWND window = WindowHandle())
         SendMessageA(window, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
     return rect;
 }
 
-void TCustomListBox::DrawItem(int index, const RECT& rect, TOwnerDrawState state)
-{
+void TCustomListBox::DrawItem(int index, const RECT& rect, TOwnerDrawState state) {
     if (OnDrawItem) {
         OnDrawItem(this, index, rect, state);
         return;
@@ -394,8 +365,7 @@ void TCustomListBox::DrawItem(int index, const RECT& rect, TOwnerDrawState state
     DrawItemText(canvas_, items_[index], rect);
 }
 
-void TCustomListBox::KeyPress(char& key)
-{
+void TCustomListBox::KeyPress(char& key) {
     TWinControl::KeyPress(key);
     // A list without lines of its own cannot look for one; it is done here.
     if (style_ == lbVirtual && static_cast<unsigned char>(key) > ' ') {
@@ -405,14 +375,12 @@ void TCustomListBox::KeyPress(char& key)
     }
 }
 
-void TCustomListBox::MeasureItem(int index, int& height)
-{
+void TCustomListBox::MeasureItem(int index, int& height) {
     if (OnMeasureItem)
         OnMeasureItem(this, index, height);
 }
 
-void TCustomListBox::DrawItemMessage(const DRAWITEMSTRUCT& draw)
-{
+void TCustomListBox::DrawItemMessage(const DRAWITEMSTRUCT& draw) {
     TCanvasLoan loan(canvas_, draw.hDC);
     auto index = static_cast<int>(draw.itemID);
     TOwnerDrawState state = draw.itemState;
@@ -425,8 +393,7 @@ void TCustomListBox::DrawItemMessage(const DRAWITEMSTRUCT& draw)
         DrawFocusRect(draw.hDC, &draw.rcItem);
 }
 
-void TCustomListBox::HandleMouse(TMessage& message)
-{
+void TCustomListBox::HandleMouse(TMessage& message) {
     // The double click proper comes as LBN_DBLCLK; here it is only a second press.
     if (message.Msg == WM_LBUTTONDBLCLK) {
         MouseDown(mbLeft, MouseShiftState(message.WParam) | ssDouble, GET_X_LPARAM(message.LParam),
@@ -436,8 +403,7 @@ void TCustomListBox::HandleMouse(TMessage& message)
     TWinControl::HandleMouse(message);
 }
 
-bool TCustomListBox::SelectByLetter(char letter)
-{
+bool TCustomListBox::SelectByLetter(char letter) {
     auto upper = [](char c) {
         CharUpperBuffA(&c, 1);
         return c;
@@ -455,8 +421,7 @@ bool TCustomListBox::SelectByLetter(char letter)
     return false;
 }
 
-void TCustomListBox::WndProc(TMessage& message)
-{
+void TCustomListBox::WndProc(TMessage& message) {
     switch (message.Msg) {
 
     case CN_DRAWITEM:
@@ -494,8 +459,7 @@ void TCustomListBox::WndProc(TMessage& message)
 // ---- TCustomComboBox
 
 TCustomComboBox::TCustomComboBox(TComponent* owner)
-    : TWinControl(owner), mirror_(std::make_unique<TItemsMirror>(list_detail::ComboBoxMessages))
-{
+    : TWinControl(owner), mirror_(std::make_unique<TItemsMirror>(list_detail::ComboBoxMessages)) {
     SetBounds(0, 0, 145, 21);
     SetTabStop(true);
     SetColor(clWindow);
@@ -506,8 +470,7 @@ TCustomComboBox::TCustomComboBox(TComponent* owner)
 
 TCustomComboBox::~TCustomComboBox() = default;
 
-const TPropertyInfo* TCustomComboBox::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TCustomComboBox::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TCustomComboBox::ItemIndex, &TCustomComboBox::SetItemIndex>("ItemIndex"),
         Prop<&TCustomComboBox::ItemHeight, &TCustomComboBox::SetItemHeight>("ItemHeight"),
@@ -521,8 +484,7 @@ const TPropertyInfo* TCustomComboBox::FindProperty(std::string_view name) const
     return TWinControl::FindProperty(name);
 }
 
-void TCustomComboBox::CreateParams(TCreateParams& params)
-{
+void TCustomComboBox::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     CreateSubClass(params, "COMBOBOX");
     params.Style |= WS_VSCROLL | CBS_AUTOHSCROLL;
@@ -548,8 +510,7 @@ void TCustomComboBox::CreateParams(TCreateParams& params)
         params.Height = Height() + ItemHeight() * dropDownCount_ + 2;
 }
 
-void TCustomComboBox::CreateHandleFinished()
-{
+void TCustomComboBox::CreateHandleFinished() {
     HWND window = WindowHandle();
     mirror_->Forget();
     mirror_->Sync(window, DefWndProc(), items_.Lines());
@@ -561,8 +522,7 @@ void TCustomComboBox::CreateHandleFinished()
         PlaceWindow(Left(), Top(), Width());
 }
 
-void TCustomComboBox::DestroyWnd()
-{
+void TCustomComboBox::DestroyWnd() {
     if (HWND window = WindowHandle()) {
         itemIndex_ = static_cast<int>(SendMessageA(window, CB_GETCURSEL, 0, 0));
         StoreCaption(Text());
@@ -571,8 +531,7 @@ void TCustomComboBox::DestroyWnd()
     TWinControl::DestroyWnd();
 }
 
-void TCustomComboBox::FontChanged()
-{
+void TCustomComboBox::FontChanged() {
     TWinControl::FontChanged();
     if (WindowHandle() && style_ != csSimple) {
         ApplyHeights();
@@ -580,22 +539,19 @@ void TCustomComboBox::FontChanged()
     }
 }
 
-void TCustomComboBox::ItemsChanged(TObject*)
-{
+void TCustomComboBox::ItemsChanged(TObject*) {
     mirror_->Sync(WindowHandle(), DefWndProc(), items_.Lines());
     if (!WindowHandle() && itemIndex_ >= items_.Count())
         itemIndex_ = -1;
 }
 
-int TCustomComboBox::ItemIndex() const
-{
+int TCustomComboBox::ItemIndex() const {
     if (HWND window = WindowHandle())
         return static_cast<int>(SendMessageA(window, CB_GETCURSEL, 0, 0));
     return itemIndex_;
 }
 
-void TCustomComboBox::SetItemIndex(int index)
-{
+void TCustomComboBox::SetItemIndex(int index) {
     if (index < -1 || index >= items_.Count())
         index = -1;
     itemIndex_ = index;
@@ -605,8 +561,7 @@ void TCustomComboBox::SetItemIndex(int index)
         SendMessageA(window, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-std::string TCustomComboBox::Text() const
-{
+std::string TCustomComboBox::Text() const {
     if (!HasEdit()) {
         int index = ItemIndex();
         return index >= 0 && index < items_.Count() ? items_[index] : std::string();
@@ -620,8 +575,7 @@ std::string TCustomComboBox::Text() const
     return text;
 }
 
-void TCustomComboBox::SetText(const std::string& text)
-{
+void TCustomComboBox::SetText(const std::string& text) {
     if (HasEdit()) {
         itemIndex_ = -1;
         SetCaption(text);
@@ -630,23 +584,20 @@ void TCustomComboBox::SetText(const std::string& text)
     SetItemIndex(items_.IndexOf(text));
 }
 
-void TCustomComboBox::SetStyle(TComboBoxStyle style)
-{
+void TCustomComboBox::SetStyle(TComboBoxStyle style) {
     if (style == style_)
         return;
     style_ = style;
     RecreateWnd();
 }
 
-int TCustomComboBox::ItemHeight() const
-{
+int TCustomComboBox::ItemHeight() const {
     if (HWND window = WindowHandle(); window && !IsOwnerDraw())
         return static_cast<int>(SendMessageA(window, CB_GETITEMHEIGHT, 0, 0));
     return IsOwnerDraw() ? itemHeight_ : FontLineHeight(Font());
 }
 
-void TCustomComboBox::SetItemHeight(int height)
-{
+void TCustomComboBox::SetItemHeight(int height) {
     if (height <= 0 || height == itemHeight_)
         return;
     itemHeight_ = height;
@@ -656,8 +607,7 @@ void TCustomComboBox::SetItemHeight(int height)
     }
 }
 
-void TCustomComboBox::SetDropDownCount(int count)
-{
+void TCustomComboBox::SetDropDownCount(int count) {
     if (count <= 0 || count == dropDownCount_)
         return;
     dropDownCount_ = count;
@@ -665,27 +615,23 @@ void TCustomComboBox::SetDropDownCount(int count)
         PlaceWindow(Left(), Top(), Width());
 }
 
-void TCustomComboBox::SetSorted(bool value)
-{
+void TCustomComboBox::SetSorted(bool value) {
     if (value == items_.Sorted())
         return;
     items_.SetSorted(value);
 }
 
-bool TCustomComboBox::DroppedDown() const
-{
+bool TCustomComboBox::DroppedDown() const {
     HWND window = WindowHandle();
     return window && SendMessageA(window, CB_GETDROPPEDSTATE, 0, 0) != 0;
 }
 
-void TCustomComboBox::SetDroppedDown(bool value)
-{
+void TCustomComboBox::SetDroppedDown(bool value) {
     if (HWND window = WindowHandle())
         SendMessageA(window, CB_SHOWDROPDOWN, value, 0);
 }
 
-void TCustomComboBox::ApplyHeights()
-{
+void TCustomComboBox::ApplyHeights() {
     HWND window = WindowHandle();
     if (!window || !IsOwnerDraw())
         return;
@@ -696,7 +642,7 @@ void TCustomComboBox::ApplyHeights()
     // the box gets the height asked for. Some systems report the field a
     // little larger than it was set, so the result is measured and corrected.
     auto closedHeight = [window] {
-        RECT outer {};
+        RECT outer{};
         GetWindowRect(window, &outer);
         return static_cast<int>(outer.bottom - outer.top);
     };
@@ -714,10 +660,9 @@ void TCustomComboBox::ApplyHeights()
     }
 }
 
-void TCustomComboBox::PlaceWindow(int left, int top, int width)
-{
+void TCustomComboBox::PlaceWindow(int left, int top, int width) {
     HWND window = WindowHandle();
-    RECT outer {};
+    RECT outer{};
     GetWindowRect(window, &outer);
     int closed = outer.bottom - outer.top;
     SetWindowPos(window, nullptr, left, top, width, closed + ItemHeight() * dropDownCount_ + 2,
@@ -725,8 +670,7 @@ void TCustomComboBox::PlaceWindow(int left, int top, int width)
     UpdateBoundsFromWindow();
 }
 
-void TCustomComboBox::SetBounds(int left, int top, int width, int height)
-{
+void TCustomComboBox::SetBounds(int left, int top, int width, int height) {
     if (style_ == csSimple || !WindowHandle()) {
         if (style_ != csSimple)
             requestedHeight_ = height;
@@ -740,8 +684,7 @@ void TCustomComboBox::SetBounds(int left, int top, int width, int height)
     RequestAlign();
 }
 
-void TCustomComboBox::DrawItem(int index, const RECT& rect, TOwnerDrawState state)
-{
+void TCustomComboBox::DrawItem(int index, const RECT& rect, TOwnerDrawState state) {
     if (OnDrawItem) {
         OnDrawItem(this, index, rect, state);
         return;
@@ -749,20 +692,17 @@ void TCustomComboBox::DrawItem(int index, const RECT& rect, TOwnerDrawState stat
     DrawItemText(canvas_, items_[index], rect);
 }
 
-void TCustomComboBox::MeasureItem(int index, int& height)
-{
+void TCustomComboBox::MeasureItem(int index, int& height) {
     if (OnMeasureItem)
         OnMeasureItem(this, index, height);
 }
 
-void TCustomComboBox::Change()
-{
+void TCustomComboBox::Change() {
     if (OnChange)
         OnChange(this);
 }
 
-void TCustomComboBox::DrawItemMessage(const DRAWITEMSTRUCT& draw)
-{
+void TCustomComboBox::DrawItemMessage(const DRAWITEMSTRUCT& draw) {
     TCanvasLoan loan(canvas_, draw.hDC);
     auto index = static_cast<int>(draw.itemID);
     TOwnerDrawState state = draw.itemState;
@@ -775,8 +715,7 @@ void TCustomComboBox::DrawItemMessage(const DRAWITEMSTRUCT& draw)
         DrawFocusRect(draw.hDC, &draw.rcItem);
 }
 
-void TCustomComboBox::WndProc(TMessage& message)
-{
+void TCustomComboBox::WndProc(TMessage& message) {
     switch (message.Msg) {
     case CN_DRAWITEM:
         DrawItemMessage(*reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam));
@@ -831,7 +770,7 @@ void TCustomComboBox::WndProc(TMessage& message)
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORSTATIC: {
         // The box's own edit and list ask their parent, the box, for colours.
-        TMessage colour {CN_BASE + message.Msg, message.WParam, message.LParam, 0};
+        TMessage colour{CN_BASE + message.Msg, message.WParam, message.LParam, 0};
         TWinControl::WndProc(colour);
         message.Result = colour.Result;
         return;

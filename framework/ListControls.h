@@ -39,7 +39,8 @@ using TMeasureItemEvent = TMethod<void(TWinControl* control, int index, int& hei
 // a letter selects the next line that begins with it.
 enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual };
 template <> struct TEnumNames<TListBoxStyle> {
-    static constexpr const char* Names[] = {"lbStandard", "lbOwnerDrawFixed", "lbOwnerDrawVariable", "lbVirtual"};
+    static constexpr const char* Names[] = {"lbStandard", "lbOwnerDrawFixed", "lbOwnerDrawVariable",
+                                            "lbVirtual"};
     static constexpr size_t Count = 4;
 };
 
@@ -57,7 +58,7 @@ class TItemsMirror;
 // ---- list boxes
 
 class TCustomListBox : public TWinControl {
-public:
+  public:
     explicit TCustomListBox(TComponent* owner);
     ~TCustomListBox() override;
     const char* ClassName() const override { return "TCustomListBox"; }
@@ -101,7 +102,7 @@ public:
     TDrawItemEvent OnDrawItem;
     TMeasureItemEvent OnMeasureItem;
 
-protected:
+  protected:
     void CreateParams(TCreateParams& params) override;
     void CreateHandleFinished() override;
     void DestroyWnd() override;
@@ -113,7 +114,7 @@ protected:
     virtual void MeasureItem(int index, int& height);
     bool IsOwnerDraw() const { return style_ != lbStandard; }
 
-private:
+  private:
     void ItemsChanged(TObject* sender);
     void ApplyItemHeight();
     int IntegralHeightFor(int height) const;
@@ -126,12 +127,12 @@ private:
     TListBoxStyle style_ = lbStandard;
     int itemHeight_ = 16;
     bool integralHeight_ = false;
-    int itemIndex_ = -1;   // kept while there is no window
+    int itemIndex_ = -1; // kept while there is no window
     int requestedHeight_ = -1;
 };
 
 class TListBox : public TCustomListBox {
-public:
+  public:
     using TCustomListBox::TCustomListBox;
     const char* ClassName() const override { return "TListBox"; }
 };
@@ -139,7 +140,7 @@ public:
 // ---- combo boxes
 
 class TCustomComboBox : public TWinControl {
-public:
+  public:
     explicit TCustomComboBox(TComponent* owner);
     ~TCustomComboBox() override;
     const char* ClassName() const override { return "TCustomComboBox"; }
@@ -178,7 +179,7 @@ public:
     TDrawItemEvent OnDrawItem;
     TMeasureItemEvent OnMeasureItem;
 
-protected:
+  protected:
     void CreateParams(TCreateParams& params) override;
     void CreateHandleFinished() override;
     void DestroyWnd() override;
@@ -189,7 +190,7 @@ protected:
     bool IsOwnerDraw() const { return style_ == csOwnerDrawFixed || style_ == csOwnerDrawVariable; }
     bool HasEdit() const { return style_ == csDropDown || style_ == csSimple; }
 
-private:
+  private:
     void ItemsChanged(TObject* sender);
     void ApplyHeights();
     void PlaceWindow(int left, int top, int width);
@@ -206,7 +207,7 @@ private:
 };
 
 class TComboBox : public TCustomComboBox {
-public:
+  public:
     using TCustomComboBox::TCustomComboBox;
     const char* ClassName() const override { return "TComboBox"; }
 };

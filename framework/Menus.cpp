@@ -10,14 +10,12 @@
 #include <map>
 
 namespace {
-std::map<WORD, TMenuItem*>& Commands()
-{
+std::map<WORD, TMenuItem*>& Commands() {
     static std::map<WORD, TMenuItem*> commands;
     return commands;
 }
 
-WORD NextCommand()
-{
+WORD NextCommand() {
     static WORD next = 100;
     auto& commands = Commands();
     for (int tries = 0; tries < 0xFF00; ++tries) {
@@ -31,8 +29,7 @@ WORD NextCommand()
 }
 
 // The menu item of a measured or drawn entry travels in its item data.
-TMenuItem* ItemFromData(ULONG_PTR data)
-{
+TMenuItem* ItemFromData(ULONG_PTR data) {
     auto* item = reinterpret_cast<TMenuItem*>(data);
     for (auto& entry : Commands())
         if (entry.second == item)
@@ -43,14 +40,12 @@ TMenuItem* ItemFromData(ULONG_PTR data)
 
 // ---- TMenuItem
 
-TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner)
-{
+TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner) {
     command_ = NextCommand();
     Commands()[command_] = this;
 }
 
-TMenuItem::~TMenuItem()
-{
+TMenuItem::~TMenuItem() {
     Commands().erase(command_);
     while (!items_.empty()) {
         TMenuItem* child = items_.back();
@@ -63,8 +58,7 @@ TMenuItem::~TMenuItem()
         parentItem_->Remove(this);
 }
 
-const TPropertyInfo* TMenuItem::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TMenuItem::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TMenuItem::Caption, &TMenuItem::SetCaption>("Caption"),
         Prop<&TMenuItem::Checked, &TMenuItem::SetChecked>("Checked"),
@@ -76,30 +70,26 @@ const TPropertyInfo* TMenuItem::FindProperty(std::string_view name) const
     return TComponent::FindProperty(name);
 }
 
-TMenu* TMenuItem::Menu() const
-{
+TMenu* TMenuItem::Menu() const {
     const TMenuItem* item = this;
     while (item->parentItem_)
         item = item->parentItem_;
     return item->menu_;
 }
 
-void TMenuItem::Changed()
-{
+void TMenuItem::Changed() {
     if (TMenu* menu = Menu())
         menu->MenuChanged();
 }
 
-void TMenuItem::SetCaption(const std::string& caption)
-{
+void TMenuItem::SetCaption(const std::string& caption) {
     if (caption == caption_)
         return;
     caption_ = caption;
     Changed();
 }
 
-void TMenuItem::SetChecked(bool checked)
-{
+void TMenuItem::SetChecked(bool checked) {
     if (checked == checked_)
         return;
     checked_ = checked;
@@ -111,24 +101,21 @@ void TMenuItem::SetChecked(bool checked)
     Changed();
 }
 
-void TMenuItem::SetEnabled(bool enabled)
-{
+void TMenuItem::SetEnabled(bool enabled) {
     if (enabled == enabled_)
         return;
     enabled_ = enabled;
     Changed();
 }
 
-void TMenuItem::SetVisible(bool visible)
-{
+void TMenuItem::SetVisible(bool visible) {
     if (visible == visible_)
         return;
     visible_ = visible;
     Changed();
 }
 
-void TMenuItem::SetRadioItem(bool value)
-{
+void TMenuItem::SetRadioItem(bool value) {
     if (value == radioItem_)
         return;
     radioItem_ = value;
@@ -142,18 +129,18 @@ void TMenuItem::SetImageIndex(int value) {
     Changed();
 }
 
-void TMenuItem::SetDefault(bool value)
-{
+void TMenuItem::SetDefault(bool value) {
     if (value == default_)
         return;
     default_ = value;
     Changed();
 }
 
-void TMenuItem::Add(TMenuItem* item) { Insert(Count(), item); }
+void TMenuItem::Add(TMenuItem* item) {
+    Insert(Count(), item);
+}
 
-void TMenuItem::Insert(int index, TMenuItem* item)
-{
+void TMenuItem::Insert(int index, TMenuItem* item) {
     if (item->parentItem_)
         throw Exception("Menu item is already in a menu");
     index = std::clamp(index, 0, Count());
@@ -162,8 +149,7 @@ void TMenuItem::Insert(int index, TMenuItem* item)
     Changed();
 }
 
-void TMenuItem::Remove(TMenuItem* item)
-{
+void TMenuItem::Remove(TMenuItem* item) {
     auto it = std::find(items_.begin(), items_.end(), item);
     if (it == items_.end())
         return;
@@ -172,14 +158,12 @@ void TMenuItem::Remove(TMenuItem* item)
     Changed();
 }
 
-int TMenuItem::IndexOf(const TMenuItem* item) const
-{
+int TMenuItem::IndexOf(const TMenuItem* item) const {
     auto it = std::find(items_.begin(), items_.end(), item);
     return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
 }
 
-void TMenuItem::Click()
-{
+void TMenuItem::Click() {
     if (!enabled_)
         return;
     if (autoCheck_)
@@ -188,12 +172,11 @@ void TMenuItem::Click()
         OnClick(this);
 }
 
-void TMenuItem::AppendTo(HMENU menu, bool ownerDraw) const
-{
+void TMenuItem::AppendTo(HMENU menu, bool ownerDraw) const {
     for (TMenuItem* item : items_) {
         if (!item->visible_)
             continue;
-        MENUITEMINFOA info {};
+        MENUITEMINFOA info{};
         info.cbSize = sizeof info;
         info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_DATA | MIIM_STRING;
         info.fType = item->IsLine() ? MFT_SEPARATOR : MFT_STRING;
@@ -216,8 +199,7 @@ void TMenuItem::AppendTo(HMENU menu, bool ownerDraw) const
     }
 }
 
-TMenuItem* TMenuItem::FindByCommand(WORD command)
-{
+TMenuItem* TMenuItem::FindByCommand(WORD command) {
     auto& commands = Commands();
     auto it = commands.find(command);
     return it == commands.end() ? nullptr : it->second;
@@ -225,8 +207,7 @@ TMenuItem* TMenuItem::FindByCommand(WORD command)
 
 // ---- TMenu
 
-TMenu::TMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(this))
-{
+TMenu::TMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(this)) {
     items_->menu_ = this;
 }
 
@@ -236,8 +217,7 @@ TMenu::~TMenu() {
     items_->menu_ = nullptr;
 }
 
-HMENU TMenu::Handle()
-{
+HMENU TMenu::Handle() {
     if (!handle_) {
         handle_.Reset(CreatePopupMenu());
         items_->AppendTo(handle_.Get(), ownerDraw_);
@@ -245,15 +225,16 @@ HMENU TMenu::Handle()
     return handle_.Get();
 }
 
-void TMenu::SetOwnerDraw(bool value)
-{
+void TMenu::SetOwnerDraw(bool value) {
     if (value == ownerDraw_)
         return;
     ownerDraw_ = value;
     MenuChanged();
 }
 
-void TMenu::MenuChanged() { InvalidateHandle(); }
+void TMenu::MenuChanged() {
+    InvalidateHandle();
+}
 
 void TMenu::SetImages(TImageList* images) {
     if (images == images_)
@@ -266,10 +247,11 @@ void TMenu::SetImages(TImageList* images) {
 
 TPopupMenu::TPopupMenu(TComponent* owner) : TMenu(owner) {}
 
-HMENU TPopupMenu::Handle() { return TMenu::Handle(); }
+HMENU TPopupMenu::Handle() {
+    return TMenu::Handle();
+}
 
-void TPopupMenu::Popup(int x, int y)
-{
+void TPopupMenu::Popup(int x, int y) {
     if (OnPopup)
         OnPopup(this);
     // Every change to an item rebuilds the menu (see Changed): an unchanged one is shown as it
@@ -280,8 +262,7 @@ void TPopupMenu::Popup(int x, int y)
 
 // ---- TMainMenu
 
-HMENU TMainMenu::Handle()
-{
+HMENU TMainMenu::Handle() {
     if (!handle_) {
         handle_.Reset(CreateMenu());
         Items().AppendTo(handle_.Get(), ownerDraw_);
@@ -289,8 +270,7 @@ HMENU TMainMenu::Handle()
     return handle_.Get();
 }
 
-void TMainMenu::MenuChanged()
-{
+void TMainMenu::MenuChanged() {
     bool hadHandle = static_cast<bool>(handle_);
     auto* form = dynamic_cast<TCustomForm*>(Owner());
     if (hadHandle && form && form->WindowHandle() && form->Menu() == this) {
@@ -306,8 +286,7 @@ void TMainMenu::MenuChanged()
 
 // ---- dispatch
 
-bool DispatchMenuCommand(WORD command)
-{
+bool DispatchMenuCommand(WORD command) {
     TMenuItem* item = TMenuItem::FindByCommand(command);
     if (!item)
         return false;
@@ -315,8 +294,7 @@ bool DispatchMenuCommand(WORD command)
     return true;
 }
 
-bool DispatchMenuOwnerDraw(TMessage& message)
-{
+bool DispatchMenuOwnerDraw(TMessage& message) {
     if (message.Msg == WM_MEASUREITEM) {
         auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam);
         TMenuItem* item = ItemFromData(measure->itemData);
@@ -365,8 +343,7 @@ bool DispatchMenuOwnerDraw(TMessage& message)
 }
 
 namespace {
-LRESULT CALLBACK PopupListProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK PopupListProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     try {
         switch (msg) {
         case WM_COMMAND:
@@ -375,7 +352,7 @@ LRESULT CALLBACK PopupListProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPar
             break;
         case WM_DRAWITEM:
         case WM_MEASUREITEM: {
-            TMessage message {msg, wParam, lParam, 0};
+            TMessage message{msg, wParam, lParam, 0};
             if (DispatchMenuOwnerDraw(message))
                 return message.Result;
             break;
@@ -391,10 +368,9 @@ LRESULT CALLBACK PopupListProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPar
 }
 } // namespace
 
-HWND PopupListWindow()
-{
+HWND PopupListWindow() {
     static HWND window = [] {
-        WNDCLASSA wc {};
+        WNDCLASSA wc{};
         wc.lpfnWndProc = PopupListProc;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "TPUtilWindow";

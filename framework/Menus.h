@@ -20,7 +20,7 @@ using TMenuDrawItemEvent = TMethod<void(TObject* sender, TCanvas& canvas, RECT r
 using TMenuMeasureItemEvent = TMethod<void(TObject* sender, TCanvas& canvas, int& width, int& height)>;
 
 class TMenuItem : public TComponent {
-public:
+  public:
     explicit TMenuItem(TComponent* owner);
     ~TMenuItem() override;
     const char* ClassName() const override { return "TMenuItem"; }
@@ -70,7 +70,7 @@ public:
     void AppendTo(HMENU menu, bool ownerDraw) const;
     static TMenuItem* FindByCommand(WORD command);
 
-private:
+  private:
     void Changed();
 
     std::string caption_;
@@ -86,7 +86,7 @@ private:
 };
 
 class TMenu : public TComponent {
-public:
+  public:
     explicit TMenu(TComponent* owner);
     ~TMenu() override;
     const char* ClassName() const override { return "TMenu"; }
@@ -108,13 +108,13 @@ public:
     TOwnedMenu handle_;
     bool ownerDraw_ = false;
 
-private:
+  private:
     TMenuItem* items_;
     TImageList* images_ = nullptr;
 };
 
 class TPopupMenu : public TMenu {
-public:
+  public:
     explicit TPopupMenu(TComponent* owner);
     const char* ClassName() const override { return "TPopupMenu"; }
     HMENU Handle() override;
@@ -127,13 +127,13 @@ public:
     virtual void Popup(int x, int y);
     TNotifyEvent OnPopup;
 
-private:
+  private:
     bool autoPopup_ = true;
     TControl* popupComponent_ = nullptr;
 };
 
 class TMainMenu : public TMenu {
-public:
+  public:
     using TMenu::TMenu;
     const char* ClassName() const override { return "TMainMenu"; }
     HMENU Handle() override;

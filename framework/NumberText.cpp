@@ -1,7 +1,6 @@
 #include "NumberText.h"
 
-bool TryParseInteger(std::string_view text, std::int32_t& value)
-{
+bool TryParseInteger(std::string_view text, std::int32_t& value) {
     size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
@@ -48,8 +47,7 @@ bool TryParseInteger(std::string_view text, std::int32_t& value)
     return true;
 }
 
-std::int32_t ParseIntegerOr(std::string_view text, std::int32_t fallback)
-{
+std::int32_t ParseIntegerOr(std::string_view text, std::int32_t fallback) {
     std::int32_t value = 0;
     return TryParseInteger(text, value) ? value : fallback;
 }

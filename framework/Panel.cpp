@@ -1,13 +1,11 @@
 #include "Panel.h"
 
-TCustomPanel::TCustomPanel(TComponent* owner) : TCustomControl(owner)
-{
+TCustomPanel::TCustomPanel(TComponent* owner) : TCustomControl(owner) {
     SetBounds(0, 0, 185, 41);
     SetParentBackground(true);
 }
 
-const TPropertyInfo* TCustomPanel::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TCustomPanel::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TWinControl::ParentBackground, &TWinControl::SetParentBackground>("ParentBackground"),
         Prop<&TCustomPanel::Transparent, &TCustomPanel::SetTransparent>("Transparent"),
@@ -18,8 +16,7 @@ const TPropertyInfo* TCustomPanel::FindProperty(std::string_view name) const
     return TCustomControl::FindProperty(name);
 }
 
-void TCustomPanel::SetBevelOuter(TBevelCut value)
-{
+void TCustomPanel::SetBevelOuter(TBevelCut value) {
     if (value == bevelOuter_)
         return;
     bevelOuter_ = value;
@@ -27,8 +24,7 @@ void TCustomPanel::SetBevelOuter(TBevelCut value)
     Invalidate();
 }
 
-void TCustomPanel::SetBevelInner(TBevelCut value)
-{
+void TCustomPanel::SetBevelInner(TBevelCut value) {
     if (value == bevelInner_)
         return;
     bevelInner_ = value;
@@ -36,8 +32,7 @@ void TCustomPanel::SetBevelInner(TBevelCut value)
     Invalidate();
 }
 
-void TCustomPanel::SetBevelWidth(int value)
-{
+void TCustomPanel::SetBevelWidth(int value) {
     if (value == bevelWidth_)
         return;
     bevelWidth_ = value;
@@ -45,30 +40,26 @@ void TCustomPanel::SetBevelWidth(int value)
     Invalidate();
 }
 
-void TCustomPanel::SetAlignment(TAlignment value)
-{
+void TCustomPanel::SetAlignment(TAlignment value) {
     if (value == alignment_)
         return;
     alignment_ = value;
     Invalidate();
 }
 
-void TCustomPanel::SetTransparent(bool value)
-{
+void TCustomPanel::SetTransparent(bool value) {
     if (value == transparent_)
         return;
     transparent_ = value;
     Invalidate();
 }
 
-void TCustomPanel::AdjustClientRect(RECT& rect) const
-{
+void TCustomPanel::AdjustClientRect(RECT& rect) const {
     int inset = (bevelOuter_ != bvNone ? bevelWidth_ : 0) + (bevelInner_ != bvNone ? bevelWidth_ : 0);
     InflateRect(&rect, -inset, -inset);
 }
 
-void TCustomPanel::Paint()
-{
+void TCustomPanel::Paint() {
     TCanvas& canvas = Canvas();
     RECT rect = ClientRect();
     canvas.Brush().SetColor(Color());
@@ -91,6 +82,8 @@ void TCustomPanel::Paint()
     canvas.Font().Assign(Font());
     canvas.Brush().SetStyle(bsClear);
     UINT format = DT_SINGLELINE | DT_VCENTER | DT_EXPANDTABS |
-                  (alignment_ == taLeftJustify ? DT_LEFT : alignment_ == taRightJustify ? DT_RIGHT : DT_CENTER);
+                  (alignment_ == taLeftJustify    ? DT_LEFT
+                   : alignment_ == taRightJustify ? DT_RIGHT
+                                                  : DT_CENTER);
     canvas.DrawText(Caption().c_str(), -1, rect, format);
 }

@@ -7,7 +7,7 @@ enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 class TCustomPanel : public TCustomControl {
-public:
+  public:
     explicit TCustomPanel(TComponent* owner);
     const char* ClassName() const override { return "TPanel"; }
     const TPropertyInfo* FindProperty(std::string_view name) const override;
@@ -23,11 +23,11 @@ public:
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool value);
 
-protected:
+  protected:
     void Paint() override;
     void AdjustClientRect(RECT& rect) const override;
 
-private:
+  private:
     TBevelCut bevelOuter_ = bvRaised;
     TBevelCut bevelInner_ = bvNone;
     int bevelWidth_ = 1;
@@ -36,6 +36,6 @@ private:
 };
 
 class TPanel : public TCustomPanel {
-public:
+  public:
     using TCustomPanel::TCustomPanel;
 };

@@ -22,7 +22,7 @@ struct TPropertyInfo {
 };
 
 class TObject {
-public:
+  public:
     TObject() = default;
     TObject(const TObject&) = delete;
     TObject& operator=(const TObject&) = delete;
@@ -34,7 +34,7 @@ public:
 using TNotifyEvent = TMethod<void(TObject* sender)>;
 
 class TPersistent : public TObject {
-public:
+  public:
     const char* ClassName() const override { return "TPersistent"; }
 
     // The property of that name (case-insensitive), or null.
@@ -65,9 +65,7 @@ void PropFromText(std::string_view text, long long& value);
 template <class E> struct TEnumNames;
 
 template <class E>
-    requires std::is_enum_v<E>
-std::string PropToText(E value)
-{
+requires std::is_enum_v<E> std::string PropToText(E value) {
     auto index = static_cast<size_t>(value);
     return index < TEnumNames<E>::Count ? TEnumNames<E>::Names[index] : std::to_string(index);
 }
@@ -75,9 +73,8 @@ std::string PropToText(E value)
 bool EnumIndexFromText(std::string_view text, const char* const* names, size_t count, size_t& index);
 
 template <class E>
-    requires std::is_enum_v<E>
-void PropFromText(std::string_view text, E& value)
-{
+requires std::is_enum_v<E>
+void PropFromText(std::string_view text, E& value) {
     size_t index = 0;
     if (EnumIndexFromText(text, TEnumNames<E>::Names, TEnumNames<E>::Count, index))
         value = static_cast<E>(index);
@@ -97,10 +94,9 @@ template <class C, class A> struct SetterTraits<void (C::*)(A)> {
 } // namespace property_detail
 
 // Prop<&TControl::Caption, &TControl::SetCaption>("Caption")
-template <auto Getter, auto Setter = nullptr> constexpr TPropertyInfo Prop(const char* name)
-{
+template <auto Getter, auto Setter = nullptr> constexpr TPropertyInfo Prop(const char* name) {
     using G = property_detail::GetterTraits<decltype(Getter)>;
-    TPropertyInfo info {name, nullptr, nullptr, nullptr};
+    TPropertyInfo info{name, nullptr, nullptr, nullptr};
     info.Get = [](const TPersistent& object) -> std::string {
         return PropToText((static_cast<const typename G::Class&>(object).*Getter)());
     };
@@ -117,10 +113,9 @@ template <auto Getter, auto Setter = nullptr> constexpr TPropertyInfo Prop(const
 }
 
 // ObjectProp<&TControl::Font>("Font"): the getter returns a reference.
-template <auto Getter> constexpr TPropertyInfo ObjectProp(const char* name)
-{
+template <auto Getter> constexpr TPropertyInfo ObjectProp(const char* name) {
     using G = property_detail::GetterTraits<decltype(Getter)>;
-    TPropertyInfo info {name, nullptr, nullptr, nullptr};
+    TPropertyInfo info{name, nullptr, nullptr, nullptr};
     info.Get = [](const TPersistent&) -> std::string { return {}; };
     info.Object = [](const TPersistent& object) -> TPersistent* {
         return const_cast<TPersistent*>(
@@ -131,7 +126,7 @@ template <auto Getter> constexpr TPropertyInfo ObjectProp(const char* name)
 
 const TPropertyInfo* FindPropertyIn(const TPropertyInfo* table, size_t count, std::string_view name);
 
-template <size_t N> const TPropertyInfo* FindPropertyIn(const TPropertyInfo (&table)[N], std::string_view name)
-{
+template <size_t N>
+const TPropertyInfo* FindPropertyIn(const TPropertyInfo (&table)[N], std::string_view name) {
     return FindPropertyIn(table, N, name);
 }

@@ -1,7 +1,7 @@
 #include "Screen.h"
 
-#include "WinControl.h"
 #include "Form.h"
+#include "WinControl.h"
 
 #include <algorithm>
 
@@ -11,8 +11,7 @@ TScreen theScreen;
 
 TScreen* const Screen = &theScreen;
 
-void TScreen::SetCursor(TCursor cursor)
-{
+void TScreen::SetCursor(TCursor cursor) {
     if (cursor == cursor_)
         return;
     cursor_ = cursor;
@@ -20,14 +19,13 @@ void TScreen::SetCursor(TCursor cursor)
         ::SetCursor(CursorHandle(cursor));
     } else {
         // Let the window under the mouse choose again.
-        POINT p {};
+        POINT p{};
         GetCursorPos(&p);
         SetCursorPos(p.x, p.y);
     }
 }
 
-HCURSOR TScreen::CursorHandle(TCursor cursor) const
-{
+HCURSOR TScreen::CursorHandle(TCursor cursor) const {
     LPCSTR id = IDC_ARROW;
     switch (cursor) {
     case crHourGlass:
@@ -42,12 +40,11 @@ HCURSOR TScreen::CursorHandle(TCursor cursor) const
     return LoadCursorA(nullptr, id);
 }
 
-void TScreen::ReadSystemFonts()
-{
+void TScreen::ReadSystemFonts() {
     if (fontsRead_)
         return;
     fontsRead_ = true;
-    NONCLIENTMETRICSA metrics {};
+    NONCLIENTMETRICSA metrics{};
     metrics.cbSize = sizeof metrics;
     if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
         return;
@@ -56,34 +53,31 @@ void TScreen::ReadSystemFonts()
     menuFont_.Reset(CreateFontIndirectA(&metrics.lfMenuFont));
 }
 
-HFONT TScreen::MessageFont()
-{
+HFONT TScreen::MessageFont() {
     ReadSystemFonts();
     return messageFont_.Get();
 }
 
-HFONT TScreen::StatusFont()
-{
+HFONT TScreen::StatusFont() {
     ReadSystemFonts();
     return statusFont_.Get();
 }
 
-HFONT TScreen::MenuFont()
-{
+HFONT TScreen::MenuFont() {
     ReadSystemFonts();
     return menuFont_.Get();
 }
 
-void TScreen::AddForm(TCustomForm* form)
-{
+void TScreen::AddForm(TCustomForm* form) {
     if (std::find(forms_.begin(), forms_.end(), form) == forms_.end())
         forms_.push_back(form);
 }
 
-void TScreen::RemoveForm(TCustomForm* form) { forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end()); }
+void TScreen::RemoveForm(TCustomForm* form) {
+    forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+}
 
-TCustomForm* TScreen::ActiveForm() const
-{
+TCustomForm* TScreen::ActiveForm() const {
     HWND active = GetActiveWindow();
     for (TCustomForm* form : forms_)
         if (form->WindowHandle() == active)

@@ -9,7 +9,7 @@
 class TCustomForm;
 
 class TScreen {
-public:
+  public:
     TCursor Cursor() const { return cursor_; }
     // Anything but crDefault overrides every control's own cursor.
     void SetCursor(TCursor cursor);
@@ -30,7 +30,7 @@ public:
     int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
     int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
 
-private:
+  private:
     void ReadSystemFonts();
 
     TCursor cursor_ = crDefault;

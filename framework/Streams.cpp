@@ -5,28 +5,24 @@
 #include <algorithm>
 #include <cstring>
 
-std::int64_t TStream::Size()
-{
+std::int64_t TStream::Size() {
     std::int64_t position = Seek(0, soCurrent);
     std::int64_t size = Seek(0, soEnd);
     Seek(position, soBeginning);
     return size;
 }
 
-void TStream::ReadBuffer(void* buffer, size_t count)
-{
+void TStream::ReadBuffer(void* buffer, size_t count) {
     if (count && Read(buffer, count) != count)
         throw EReadError("Stream read error");
 }
 
-void TStream::WriteBuffer(const void* buffer, size_t count)
-{
+void TStream::WriteBuffer(const void* buffer, size_t count) {
     if (count && Write(buffer, count) != count)
         throw EWriteError("Stream write error");
 }
 
-std::int64_t TStream::CopyFrom(TStream& source, std::int64_t count)
-{
+std::int64_t TStream::CopyFrom(TStream& source, std::int64_t count) {
     if (count == 0) {
         source.SetPosition(0);
         count = source.Size();
@@ -34,7 +30,8 @@ std::int64_t TStream::CopyFrom(TStream& source, std::int64_t count)
     std::vector<std::uint8_t> buffer(64 * 1024);
     std::int64_t left = count;
     while (left > 0) {
-        size_t chunk = static_cast<size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(buffer.size())));
+        size_t chunk =
+            static_cast<size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(buffer.size())));
         source.ReadBuffer(buffer.data(), chunk);
         WriteBuffer(buffer.data(), chunk);
         left -= static_cast<std::int64_t>(chunk);
@@ -44,8 +41,7 @@ std::int64_t TStream::CopyFrom(TStream& source, std::int64_t count)
 
 // ---- TMemoryStream
 
-size_t TMemoryStream::Read(void* buffer, size_t count)
-{
+size_t TMemoryStream::Read(void* buffer, size_t count) {
     if (position_ >= data_.size())
         return 0;
     size_t n = std::min(count, data_.size() - position_);
@@ -54,8 +50,7 @@ size_t TMemoryStream::Read(void* buffer, size_t count)
     return n;
 }
 
-size_t TMemoryStream::Write(const void* buffer, size_t count)
-{
+size_t TMemoryStream::Write(const void* buffer, size_t count) {
     if (!count)
         return 0;
     if (position_ + count > data_.size())
@@ -65,8 +60,7 @@ size_t TMemoryStream::Write(const void* buffer, size_t count)
     return count;
 }
 
-std::int64_t TMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin)
-{
+std::int64_t TMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin) {
     std::int64_t base = origin == soBeginning ? 0
                         : origin == soCurrent ? static_cast<std::int64_t>(position_)
                                               : static_cast<std::int64_t>(data_.size());
@@ -75,20 +69,17 @@ std::int64_t TMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin)
     return static_cast<std::int64_t>(position_);
 }
 
-void TMemoryStream::SetSize(size_t size)
-{
+void TMemoryStream::SetSize(size_t size) {
     data_.resize(size);
     position_ = std::min(position_, size);
 }
 
-void TMemoryStream::Clear()
-{
+void TMemoryStream::Clear() {
     data_.clear();
     position_ = 0;
 }
 
-void TMemoryStream::LoadFromStream(TStream& stream)
-{
+void TMemoryStream::LoadFromStream(TStream& stream) {
     stream.SetPosition(0);
     std::int64_t size = stream.Size();
     data_.resize(static_cast<size_t>(size));
@@ -96,24 +87,23 @@ void TMemoryStream::LoadFromStream(TStream& stream)
     position_ = 0;
 }
 
-void TMemoryStream::LoadFromFile(const std::string& fileName)
-{
+void TMemoryStream::LoadFromFile(const std::string& fileName) {
     TFileStream stream(fileName, fmOpenRead);
     LoadFromStream(stream);
 }
 
-void TMemoryStream::SaveToStream(TStream& stream) const { stream.WriteBuffer(data_.data(), data_.size()); }
+void TMemoryStream::SaveToStream(TStream& stream) const {
+    stream.WriteBuffer(data_.data(), data_.size());
+}
 
-void TMemoryStream::SaveToFile(const std::string& fileName) const
-{
+void TMemoryStream::SaveToFile(const std::string& fileName) const {
     TFileStream stream(fileName, fmCreate);
     SaveToStream(stream);
 }
 
 // ---- TFileStream
 
-TFileStream::TFileStream(const std::string& fileName, unsigned mode) : fileName_(fileName)
-{
+TFileStream::TFileStream(const std::string& fileName, unsigned mode) : fileName_(fileName) {
     if (mode == fmCreate) {
         handle_.Reset(CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -124,15 +114,14 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : fileName_
                        : (mode & 3) == fmOpenReadWrite ? GENERIC_READ | GENERIC_WRITE
                                                        : GENERIC_READ;
         DWORD share = (mode & 3) == fmOpenRead ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ;
-        handle_.Reset(CreateFileA(fileName.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
+        handle_.Reset(CreateFileA(fileName.c_str(), access, share, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!handle_)
             throw EFOpenError(fileName, LastErrorMessage());
     }
 }
 
-size_t TFileStream::Read(void* buffer, size_t count)
-{
+size_t TFileStream::Read(void* buffer, size_t count) {
     size_t total = 0;
     auto* bytes = static_cast<std::uint8_t*>(buffer);
     while (total < count) {
@@ -145,8 +134,7 @@ size_t TFileStream::Read(void* buffer, size_t count)
     return total;
 }
 
-size_t TFileStream::Write(const void* buffer, size_t count)
-{
+size_t TFileStream::Write(const void* buffer, size_t count) {
     size_t total = 0;
     auto* bytes = static_cast<const std::uint8_t*>(buffer);
     while (total < count) {
@@ -159,8 +147,7 @@ size_t TFileStream::Write(const void* buffer, size_t count)
     return total;
 }
 
-std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin)
-{
+std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
     LARGE_INTEGER distance, result;
     distance.QuadPart = offset;
     DWORD method = origin == soBeginning ? FILE_BEGIN : origin == soCurrent ? FILE_CURRENT : FILE_END;
@@ -169,28 +156,26 @@ std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin)
     return result.QuadPart;
 }
 
-void TFileStream::Flush()
-{
+void TFileStream::Flush() {
     if (!FlushFileBuffers(handle_.Get()))
         throw EWriteError(LastErrorMessage());
 }
 
 // ---- TResourceStream
 
-TResourceStream::TResourceStream(HINSTANCE instance, const char* name, const char* type)
-{
+TResourceStream::TResourceStream(HINSTANCE instance, const char* name, const char* type) {
     HRSRC info = FindResourceA(instance, name, type);
     HGLOBAL global = info ? LoadResource(instance, info) : nullptr;
     if (!global) {
-        std::string text = IS_INTRESOURCE(name) ? "#" + IntToStr(reinterpret_cast<std::uintptr_t>(name)) : name;
+        std::string text =
+            IS_INTRESOURCE(name) ? "#" + IntToStr(reinterpret_cast<std::uintptr_t>(name)) : name;
         throw Exception("Resource " + text + " not found");
     }
     data_ = static_cast<const std::uint8_t*>(LockResource(global));
     size_ = SizeofResource(instance, info);
 }
 
-size_t TResourceStream::Read(void* buffer, size_t count)
-{
+size_t TResourceStream::Read(void* buffer, size_t count) {
     if (position_ >= size_)
         return 0;
     size_t n = std::min(count, size_ - position_);
@@ -199,10 +184,11 @@ size_t TResourceStream::Read(void* buffer, size_t count)
     return n;
 }
 
-size_t TResourceStream::Write(const void*, size_t) { throw EWriteError("Cannot write to a resource stream"); }
+size_t TResourceStream::Write(const void*, size_t) {
+    throw EWriteError("Cannot write to a resource stream");
+}
 
-std::int64_t TResourceStream::Seek(std::int64_t offset, TSeekOrigin origin)
-{
+std::int64_t TResourceStream::Seek(std::int64_t offset, TSeekOrigin origin) {
     std::int64_t base = origin == soBeginning ? 0
                         : origin == soCurrent ? static_cast<std::int64_t>(position_)
                                               : static_cast<std::int64_t>(size_);

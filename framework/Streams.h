@@ -18,7 +18,7 @@ enum TFileMode : unsigned {
 };
 
 class TStream : public TObject {
-public:
+  public:
     const char* ClassName() const override { return "TStream"; }
     virtual size_t Read(void* buffer, size_t count) = 0;
     virtual size_t Write(const void* buffer, size_t count) = 0;
@@ -35,7 +35,7 @@ public:
 };
 
 class TMemoryStream : public TStream {
-public:
+  public:
     const char* ClassName() const override { return "TMemoryStream"; }
     size_t Read(void* buffer, size_t count) override;
     size_t Write(const void* buffer, size_t count) override;
@@ -52,13 +52,13 @@ public:
     void SaveToStream(TStream& stream) const;
     void SaveToFile(const std::string& fileName) const;
 
-private:
+  private:
     std::vector<std::uint8_t> data_;
     size_t position_ = 0;
 };
 
 class TFileStream : public TStream {
-public:
+  public:
     // fmCreate creates or truncates; the others open an existing file.
     // Raises EFCreateError / EFOpenError with the system's reason.
     TFileStream(const std::string& fileName, unsigned mode);
@@ -71,14 +71,14 @@ public:
     // Forces the written bytes to the disk.
     void Flush();
 
-private:
+  private:
     std::string fileName_;
     TOwnedHandle handle_;
 };
 
 // A read-only view of a resource of the module.
 class TResourceStream : public TStream {
-public:
+  public:
     TResourceStream(HINSTANCE instance, const char* name, const char* type);
     const char* ClassName() const override { return "TResourceStream"; }
     size_t Read(void* buffer, size_t count) override;
@@ -87,7 +87,7 @@ public:
     std::int64_t Size() override { return static_cast<std::int64_t>(size_); }
     const void* Memory() const { return data_; }
 
-private:
+  private:
     const std::uint8_t* data_ = nullptr;
     size_t size_ = 0;
     size_t position_ = 0;

@@ -7,8 +7,7 @@
 
 #include <algorithm>
 
-void TStringList::Assign(const TPersistent& source)
-{
+void TStringList::Assign(const TPersistent& source) {
     auto* other = dynamic_cast<const TStringList*>(&source);
     if (!other)
         return TPersistent::Assign(source);
@@ -20,32 +19,28 @@ void TStringList::Assign(const TPersistent& source)
     Changed();
 }
 
-const std::string& TStringList::Strings(int index) const
-{
+const std::string& TStringList::Strings(int index) const {
     if (index < 0 || index >= Count())
         throw Exception("List index out of bounds (" + IntToStr(index) + ")");
     return lines_[static_cast<size_t>(index)];
 }
 
-void TStringList::SetString(int index, const std::string& value)
-{
+void TStringList::SetString(int index, const std::string& value) {
     if (index < 0 || index >= Count())
         throw Exception("List index out of bounds (" + IntToStr(index) + ")");
     lines_[static_cast<size_t>(index)] = value;
     Changed();
 }
 
-int TStringList::Compare(const std::string& a, const std::string& b) const
-{
+int TStringList::Compare(const std::string& a, const std::string& b) const {
     if (caseSensitive_)
         return a.compare(b);
-    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
-                          static_cast<int>(b.size())) -
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                          b.data(), static_cast<int>(b.size())) -
            2;
 }
 
-bool TStringList::Find(const std::string& line, int& index) const
-{
+bool TStringList::Find(const std::string& line, int& index) const {
     int low = 0, high = Count() - 1;
     bool found = false;
     while (low <= high) {
@@ -63,8 +58,7 @@ bool TStringList::Find(const std::string& line, int& index) const
     return found;
 }
 
-int TStringList::Add(const std::string& line)
-{
+int TStringList::Add(const std::string& line) {
     if (!sorted_) {
         lines_.push_back(line);
         Changed();
@@ -82,46 +76,40 @@ int TStringList::Add(const std::string& line)
     return index;
 }
 
-void TStringList::Insert(int index, const std::string& line)
-{
+void TStringList::Insert(int index, const std::string& line) {
     if (index < 0 || index > Count())
         throw Exception("List index out of bounds (" + IntToStr(index) + ")");
     lines_.insert(lines_.begin() + index, line);
     Changed();
 }
 
-void TStringList::Delete(int index)
-{
+void TStringList::Delete(int index) {
     if (index < 0 || index >= Count())
         throw Exception("List index out of bounds (" + IntToStr(index) + ")");
     lines_.erase(lines_.begin() + index);
     Changed();
 }
 
-void TStringList::Clear()
-{
+void TStringList::Clear() {
     if (lines_.empty())
         return;
     lines_.clear();
     Changed();
 }
 
-void TStringList::AddStrings(const TStringList& other)
-{
+void TStringList::AddStrings(const TStringList& other) {
     BeginUpdate();
     for (const std::string& line : other.lines_)
         Add(line);
     EndUpdate();
 }
 
-void TStringList::Exchange(int a, int b)
-{
+void TStringList::Exchange(int a, int b) {
     std::swap(lines_.at(static_cast<size_t>(a)), lines_.at(static_cast<size_t>(b)));
     Changed();
 }
 
-int TStringList::IndexOf(std::string_view line) const
-{
+int TStringList::IndexOf(std::string_view line) const {
     std::string key(line);
     if (sorted_) {
         int index = 0;
@@ -133,22 +121,19 @@ int TStringList::IndexOf(std::string_view line) const
     return -1;
 }
 
-std::string TStringList::Names(int index) const
-{
+std::string TStringList::Names(int index) const {
     const std::string& line = Strings(index);
     size_t eq = line.find('=');
     return eq == std::string::npos ? std::string() : line.substr(0, eq);
 }
 
-std::string TStringList::ValueFromIndex(int index) const
-{
+std::string TStringList::ValueFromIndex(int index) const {
     const std::string& line = Strings(index);
     size_t eq = line.find('=');
     return eq == std::string::npos ? std::string() : line.substr(eq + 1);
 }
 
-int TStringList::IndexOfName(std::string_view name) const
-{
+int TStringList::IndexOfName(std::string_view name) const {
     for (int i = 0; i < Count(); ++i) {
         const std::string& line = lines_[static_cast<size_t>(i)];
         size_t eq = line.find('=');
@@ -158,14 +143,12 @@ int TStringList::IndexOfName(std::string_view name) const
     return -1;
 }
 
-std::string TStringList::Values(std::string_view name) const
-{
+std::string TStringList::Values(std::string_view name) const {
     int index = IndexOfName(name);
     return index < 0 ? std::string() : ValueFromIndex(index);
 }
 
-void TStringList::SetSorted(bool sorted)
-{
+void TStringList::SetSorted(bool sorted) {
     if (sorted == sorted_)
         return;
     if (sorted)
@@ -173,15 +156,13 @@ void TStringList::SetSorted(bool sorted)
     sorted_ = sorted;
 }
 
-void TStringList::Sort()
-{
+void TStringList::Sort() {
     std::stable_sort(lines_.begin(), lines_.end(),
                      [this](const std::string& a, const std::string& b) { return Compare(a, b) < 0; });
     Changed();
 }
 
-void TStringList::SetCaseSensitive(bool caseSensitive)
-{
+void TStringList::SetCaseSensitive(bool caseSensitive) {
     if (caseSensitive == caseSensitive_)
         return;
     caseSensitive_ = caseSensitive;
@@ -189,50 +170,45 @@ void TStringList::SetCaseSensitive(bool caseSensitive)
         Sort();
 }
 
-std::string TStringList::Text() const { return JoinLines(lines_); }
+std::string TStringList::Text() const {
+    return JoinLines(lines_);
+}
 
-void TStringList::SetText(std::string_view text)
-{
+void TStringList::SetText(std::string_view text) {
     lines_ = SplitLines(text);
     if (sorted_)
         Sort();
     Changed();
 }
 
-void TStringList::LoadFromStream(TStream& stream)
-{
+void TStringList::LoadFromStream(TStream& stream) {
     std::int64_t size = stream.Size() - stream.Position();
     std::string text(static_cast<size_t>(std::max<std::int64_t>(size, 0)), '\0');
     text.resize(stream.Read(text.data(), text.size()));
     SetText(text);
 }
 
-void TStringList::LoadFromFile(const std::string& fileName)
-{
+void TStringList::LoadFromFile(const std::string& fileName) {
     TFileStream stream(fileName, fmOpenRead);
     LoadFromStream(stream);
 }
 
-void TStringList::SaveToStream(TStream& stream) const
-{
+void TStringList::SaveToStream(TStream& stream) const {
     std::string text = Text();
     stream.WriteBuffer(text.data(), text.size());
 }
 
-void TStringList::SaveToFile(const std::string& fileName) const
-{
+void TStringList::SaveToFile(const std::string& fileName) const {
     std::string text = Text();
     WriteFileReplacing(fileName, text.data(), text.size());
 }
 
-void TStringList::EndUpdate()
-{
+void TStringList::EndUpdate() {
     if (updateCount_ > 0 && --updateCount_ == 0)
         Changed();
 }
 
-void TStringList::Changed()
-{
+void TStringList::Changed() {
     if (updateCount_ == 0 && OnChange)
         OnChange(this);
 }

@@ -18,7 +18,7 @@ class TStream;
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
 class TStringList : public TPersistent {
-public:
+  public:
     TStringList() = default;
     const char* ClassName() const override { return "TStringList"; }
     void Assign(const TPersistent& source) override;
@@ -67,7 +67,7 @@ public:
     void EndUpdate();
     TNotifyEvent OnChange;
 
-private:
+  private:
     int Compare(const std::string& a, const std::string& b) const;
     bool Find(const std::string& line, int& index) const;
     void Changed();

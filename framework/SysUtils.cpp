@@ -5,8 +5,7 @@
 #include <cctype>
 
 namespace {
-std::string Replace1(const char* pattern, const std::string& a, const std::string& b = {})
-{
+std::string Replace1(const char* pattern, const std::string& a, const std::string& b = {}) {
     std::string out;
     int arg = 0;
     for (const char* p = pattern; *p; ++p) {
@@ -22,22 +21,15 @@ std::string Replace1(const char* pattern, const std::string& a, const std::strin
 } // namespace
 
 EFOpenError::EFOpenError(const std::string& fileName, const std::string& reason)
-    : Exception(Replace1("Cannot open file \"%s\". %s", fileName, reason))
-{
-}
+    : Exception(Replace1("Cannot open file \"%s\". %s", fileName, reason)) {}
 
 EFCreateError::EFCreateError(const std::string& fileName, const std::string& reason)
-    : Exception(Replace1("Cannot create file \"%s\". %s", fileName, reason))
-{
-}
+    : Exception(Replace1("Cannot create file \"%s\". %s", fileName, reason)) {}
 
 EIniFileException::EIniFileException(const std::string& fileName)
-    : Exception(Replace1("Unable to write to %s", fileName))
-{
-}
+    : Exception(Replace1("Unable to write to %s", fileName)) {}
 
-std::string SysErrorMessage(unsigned long code)
-{
+std::string SysErrorMessage(unsigned long code) {
     char buffer[512] = {};
     DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
                                  FORMAT_MESSAGE_ARGUMENT_ARRAY,
@@ -50,15 +42,15 @@ std::string SysErrorMessage(unsigned long code)
     return text;
 }
 
-std::string LastErrorMessage() { return SysErrorMessage(GetLastError()); }
+std::string LastErrorMessage() {
+    return SysErrorMessage(GetLastError());
+}
 
-void RaiseLastOSError(const std::string& context)
-{
+void RaiseLastOSError(const std::string& context) {
     throw Exception(context.empty() ? LastErrorMessage() : context + ": " + LastErrorMessage());
 }
 
-std::string ChangeFileExt(std::string_view fileName, std::string_view extension)
-{
+std::string ChangeFileExt(std::string_view fileName, std::string_view extension) {
     size_t cut = fileName.size();
     for (size_t i = fileName.size(); i-- > 0;) {
         char c = fileName[i];
@@ -74,48 +66,41 @@ std::string ChangeFileExt(std::string_view fileName, std::string_view extension)
     return out;
 }
 
-std::string ExtractFilePath(std::string_view fileName)
-{
+std::string ExtractFilePath(std::string_view fileName) {
     size_t pos = fileName.find_last_of("\\/:");
     return pos == std::string_view::npos ? std::string() : std::string(fileName.substr(0, pos + 1));
 }
 
-std::string ExtractFileName(std::string_view fileName)
-{
+std::string ExtractFileName(std::string_view fileName) {
     size_t pos = fileName.find_last_of("\\/:");
     return std::string(pos == std::string_view::npos ? fileName : fileName.substr(pos + 1));
 }
 
-std::string IncludeTrailingBackslash(std::string_view path)
-{
+std::string IncludeTrailingBackslash(std::string_view path) {
     std::string out(path);
     if (out.empty() || out.back() != '\\')
         out += '\\';
     return out;
 }
 
-std::string ExcludeTrailingBackslash(std::string_view path)
-{
+std::string ExcludeTrailingBackslash(std::string_view path) {
     std::string out(path);
     if (!out.empty() && out.back() == '\\')
         out.pop_back();
     return out;
 }
 
-bool FileExists(const std::string& fileName)
-{
+bool FileExists(const std::string& fileName) {
     DWORD attributes = GetFileAttributesA(fileName.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool DirectoryExists(const std::string& path)
-{
+bool DirectoryExists(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::string ExeFileName()
-{
+std::string ExeFileName() {
     std::string buffer(MAX_PATH, '\0');
     for (;;) {
         DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
@@ -127,8 +112,7 @@ std::string ExeFileName()
     }
 }
 
-std::string LowerCase(std::string_view text)
-{
+std::string LowerCase(std::string_view text) {
     std::string out(text);
     for (char& c : out)
         if (c >= 'A' && c <= 'Z')
@@ -136,8 +120,7 @@ std::string LowerCase(std::string_view text)
     return out;
 }
 
-std::string UpperCase(std::string_view text)
-{
+std::string UpperCase(std::string_view text) {
     std::string out(text);
     for (char& c : out)
         if (c >= 'a' && c <= 'z')
@@ -145,9 +128,10 @@ std::string UpperCase(std::string_view text)
     return out;
 }
 
-bool SameText(std::string_view a, std::string_view b)
-{
+bool SameText(std::string_view a, std::string_view b) {
     return a.size() == b.size() && LowerCase(a) == LowerCase(b);
 }
 
-std::string IntToStr(long long value) { return std::to_string(value); }
+std::string IntToStr(long long value) {
+    return std::to_string(value);
+}

@@ -7,38 +7,38 @@
 
 // Every error the toolkit raises; its text is what the user is shown.
 class Exception : public std::runtime_error {
-public:
+  public:
     explicit Exception(const std::string& message) : std::runtime_error(message) {}
     std::string Message() const { return what(); }
 };
 
 class EFOpenError : public Exception {
-public:
+  public:
     EFOpenError(const std::string& fileName, const std::string& reason);
 };
 
 class EFCreateError : public Exception {
-public:
+  public:
     EFCreateError(const std::string& fileName, const std::string& reason);
 };
 
 class EReadError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 class EWriteError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 class EIniFileException : public Exception {
-public:
+  public:
     explicit EIniFileException(const std::string& fileName);
 };
 
 class EOutOfResources : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
@@ -54,11 +54,11 @@ std::string ExtractFileName(std::string_view fileName);
 std::string IncludeTrailingBackslash(std::string_view path);
 std::string ExcludeTrailingBackslash(std::string_view path);
 
-bool FileExists(const std::string& fileName);      // an existing file, not a folder
-bool DirectoryExists(const std::string& path);     // attributes readable and the directory bit set
-std::string ExeFileName();                          // full path of the running executable
+bool FileExists(const std::string& fileName);  // an existing file, not a folder
+bool DirectoryExists(const std::string& path); // attributes readable and the directory bit set
+std::string ExeFileName();                     // full path of the running executable
 
-std::string LowerCase(std::string_view text);      // ASCII only, as class-name comparisons need
+std::string LowerCase(std::string_view text); // ASCII only, as class-name comparisons need
 std::string UpperCase(std::string_view text);
 bool SameText(std::string_view a, std::string_view b);
 std::string IntToStr(long long value);

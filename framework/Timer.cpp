@@ -6,10 +6,9 @@ namespace {
 constexpr UINT_PTR TimerId = 1;
 }
 
-TTimer::TTimer(TComponent* owner) : TComponent(owner)
-{
+TTimer::TTimer(TComponent* owner) : TComponent(owner) {
     static const ATOM registered = [] {
-        WNDCLASSA wc {};
+        WNDCLASSA wc{};
         wc.lpfnWndProc = &TTimer::WindowProc;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "TTimerWindow";
@@ -22,32 +21,28 @@ TTimer::TTimer(TComponent* owner) : TComponent(owner)
     Update();
 }
 
-TTimer::~TTimer()
-{
+TTimer::~TTimer() {
     if (running_)
         KillTimer(window_, TimerId);
     if (window_)
         DestroyWindow(window_);
 }
 
-void TTimer::SetEnabled(bool value)
-{
+void TTimer::SetEnabled(bool value) {
     if (value == enabled_)
         return;
     enabled_ = value;
     Update();
 }
 
-void TTimer::SetInterval(unsigned ms)
-{
+void TTimer::SetInterval(unsigned ms) {
     if (ms == interval_)
         return;
     interval_ = ms;
     Update();
 }
 
-void TTimer::Update()
-{
+void TTimer::Update() {
     if (running_) {
         KillTimer(window_, TimerId);
         running_ = false;
@@ -56,8 +51,7 @@ void TTimer::Update()
         running_ = SetTimer(window_, TimerId, interval_, nullptr) != 0;
 }
 
-LRESULT CALLBACK TTimer::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK TTimer::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_TIMER) {
         auto* timer = reinterpret_cast<TTimer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
         try {

@@ -7,7 +7,7 @@
 #include <windows.h>
 
 class TTimer : public TComponent {
-public:
+  public:
     explicit TTimer(TComponent* owner);
     ~TTimer() override;
     const char* ClassName() const override { return "TTimer"; }
@@ -17,7 +17,7 @@ public:
     void SetInterval(unsigned ms);
     TNotifyEvent OnTimer;
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     void Update();
 

@@ -18,13 +18,14 @@
 namespace {
 
 // The window procedure each registered class came with.
-std::map<std::string, WNDPROC>& ClassProcs()
-{
+std::map<std::string, WNDPROC>& ClassProcs() {
     static std::map<std::string, WNDPROC> procs;
     return procs;
 }
 
-HINSTANCE ModuleInstance() { return GetModuleHandleA(nullptr); }
+HINSTANCE ModuleInstance() {
+    return GetModuleHandleA(nullptr);
+}
 
 // The control of each window, also kept here: every message to one of our windows looks its
 // control up, and a window property is a round trip to the window server on some systems.
@@ -40,8 +41,7 @@ TControlTable& ControlTable() {
 }
 } // namespace
 
-ATOM ControlAtom()
-{
+ATOM ControlAtom() {
     static const ATOM atom = [] {
         char name[64];
         std::snprintf(name, sizeof name, "ControlOfs%.8llX%.8lX",
@@ -52,8 +52,7 @@ ATOM ControlAtom()
     return atom;
 }
 
-TWinControl* FindControl(HWND window)
-{
+TWinControl* FindControl(HWND window) {
     if (!window)
         return nullptr;
     TControlTable& table = ControlTable();
@@ -68,8 +67,7 @@ TWinControl* FindControl(HWND window)
     return nullptr;
 }
 
-TWinControl* FindVCLWindow(POINT screenPoint)
-{
+TWinControl* FindVCLWindow(POINT screenPoint) {
     HWND window = WindowFromPoint(screenPoint);
     while (window) {
         if (TWinControl* control = FindControl(window))
@@ -79,8 +77,7 @@ TWinControl* FindVCLWindow(POINT screenPoint)
     return nullptr;
 }
 
-TWinControl* ControlFromCreation(HWND window, const CREATESTRUCTA* creation)
-{
+TWinControl* ControlFromCreation(HWND window, const CREATESTRUCTA* creation) {
     if (!window || !creation)
         return nullptr;
     // Only our own classes carry a control in their creation record.
@@ -92,8 +89,7 @@ TWinControl* ControlFromCreation(HWND window, const CREATESTRUCTA* creation)
 namespace {
 // The procedure the window's class was made from, for the few messages a top-level window
 // receives before WM_NCCREATE links it to its control.
-WNDPROC OriginalClassProc(HWND window)
-{
+WNDPROC OriginalClassProc(HWND window) {
     char name[256] = {};
     if (GetClassNameA(window, name, sizeof name) > 0) {
         auto known = ClassProcs().find(name);
@@ -104,8 +100,7 @@ WNDPROC OriginalClassProc(HWND window)
 }
 } // namespace
 
-LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     TWinControl* control = FindControl(window);
     if (!control) {
         // The control comes with the creation record, so that a creation hook can find it
@@ -116,7 +111,7 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM 
             return CallWindowProcA(OriginalClassProc(window), window, msg, wParam, lParam);
         control->AttachWindow(window);
     }
-    TMessage message {msg, wParam, lParam, 0};
+    TMessage message{msg, wParam, lParam, 0};
     try {
         // A copy: a hook may replace the handler while it runs.
         if (TWndMethod handler = control->WindowProc())
@@ -132,16 +127,16 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM 
 
 // ---- TWinControl
 
-TWinControl::TWinControl(TComponent* owner) : TControl(owner) { SetColor(clBtnFace); }
+TWinControl::TWinControl(TComponent* owner) : TControl(owner) {
+    SetColor(clBtnFace);
+}
 
-TWinControl::~TWinControl()
-{
+TWinControl::~TWinControl() {
     if (handle_)
         DestroyHandle();
 }
 
-void TWinControl::BeforeDestruction()
-{
+void TWinControl::BeforeDestruction() {
     TControl::BeforeDestruction();
     // The window goes first, while the whole object can still answer it.
     DestroyHandle();
@@ -153,8 +148,7 @@ void TWinControl::BeforeDestruction()
     }
 }
 
-const TPropertyInfo* TWinControl::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TWinControl::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TWinControl::TabStop, &TWinControl::SetTabStop>("TabStop"),
         Prop<&TWinControl::TabOrder, &TWinControl::SetTabOrder>("TabOrder"),
@@ -164,8 +158,7 @@ const TPropertyInfo* TWinControl::FindProperty(std::string_view name) const
     return TControl::FindProperty(name);
 }
 
-void TWinControl::AttachWindow(HWND window)
-{
+void TWinControl::AttachWindow(HWND window) {
     handle_ = window;
     SetPropA(window, MAKEINTATOM(ControlAtom()), this);
     TControlTable& table = ControlTable();
@@ -173,8 +166,7 @@ void TWinControl::AttachWindow(HWND window)
     table.controls[window] = this;
 }
 
-void TWinControl::DetachWindow()
-{
+void TWinControl::DetachWindow() {
     if (handle_) {
         RemovePropA(handle_, MAKEINTATOM(ControlAtom()));
         TControlTable& table = ControlTable();
@@ -187,8 +179,7 @@ void TWinControl::DetachWindow()
     trackingLeave_ = false;
 }
 
-HWND TWinControl::Handle()
-{
+HWND TWinControl::Handle() {
     if (!handle_) {
         if (Parent())
             Parent()->HandleNeeded(); // makes ours too
@@ -198,8 +189,7 @@ HWND TWinControl::Handle()
     return handle_;
 }
 
-void TWinControl::CreateParams(TCreateParams& params)
-{
+void TWinControl::CreateParams(TCreateParams& params) {
     params.Caption = Caption();
     params.Style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     if (Visible())
@@ -216,21 +206,19 @@ void TWinControl::CreateParams(TCreateParams& params)
     params.WinClassName = ClassName();
 }
 
-void TWinControl::CreateSubClass(TCreateParams& params, const char* systemClass)
-{
+void TWinControl::CreateSubClass(TCreateParams& params, const char* systemClass) {
     params.BaseClassName = systemClass;
     params.Style &= ~static_cast<DWORD>(WS_CLIPCHILDREN);
 }
 
-void TWinControl::CreateWnd()
-{
+void TWinControl::CreateWnd() {
     if (creating_)
         return;
     creating_ = true;
     struct TResetFlag {
         bool& flag;
         ~TResetFlag() { flag = false; }
-    } resetFlag {creating_};
+    } resetFlag{creating_};
 
     TCreateParams params;
     CreateParams(params);
@@ -241,7 +229,7 @@ void TWinControl::CreateWnd()
     auto& procs = ClassProcs();
     auto known = procs.find(params.WinClassName);
     if (known == procs.end()) {
-        WNDCLASSA wc {};
+        WNDCLASSA wc{};
         WNDPROC original = DefWindowProcA;
         if (!params.BaseClassName.empty()) {
             if (!GetClassInfoA(nullptr, params.BaseClassName.c_str(), &wc))
@@ -273,8 +261,7 @@ void TWinControl::CreateWnd()
 namespace {
 // Child windows get ids of their own, so that the notifications that carry only an id find
 // their control. Ids below 0x100 are left to dialog conventions (IDOK, IDCANCEL, ...).
-HMENU NextChildId()
-{
+HMENU NextChildId() {
     static unsigned next = 0x100;
     const unsigned id = next;
     next = next >= 0xFFFF ? 0x100 : next + 1;
@@ -282,32 +269,28 @@ HMENU NextChildId()
 }
 } // namespace
 
-void TWinControl::CreateWindowHandle(const TCreateParams& params)
-{
+void TWinControl::CreateWindowHandle(const TCreateParams& params) {
     HMENU id = (params.Style & WS_CHILD) ? NextChildId() : nullptr;
-    HWND window = CreateWindowExA(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style,
-                                  params.X, params.Y, params.Width, params.Height, params.WndParent, id,
-                                  ModuleInstance(), this);
+    HWND window = CreateWindowExA(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(),
+                                  params.Style, params.X, params.Y, params.Width, params.Height,
+                                  params.WndParent, id, ModuleInstance(), this);
     if (!window)
         handle_ = nullptr;
 }
 
-void TWinControl::CreateChildHandles()
-{
+void TWinControl::CreateChildHandles() {
     const std::vector<TControl*> children = controls_;
     for (TControl* child : children)
         if (auto* windowed = dynamic_cast<TWinControl*>(child); windowed && !windowed->handle_)
             windowed->CreateWnd();
 }
 
-void TWinControl::DestroyWnd()
-{
+void TWinControl::DestroyWnd() {
     if (handle_)
         DestroyWindow(handle_);
 }
 
-void TWinControl::DestroyHandle()
-{
+void TWinControl::DestroyHandle() {
     if (!handle_)
         return;
     DestroyWnd();
@@ -315,14 +298,12 @@ void TWinControl::DestroyHandle()
         DetachWindow();
 }
 
-void TWinControl::RecreateWnd()
-{
+void TWinControl::RecreateWnd() {
     if (handle_)
         Perform(CM_RECREATEWND);
 }
 
-void TWinControl::SetParent(TWinControl* parent)
-{
+void TWinControl::SetParent(TWinControl* parent) {
     if (parent == Parent())
         return;
     // A window cannot follow its control to another parent: make it anew.
@@ -332,8 +313,7 @@ void TWinControl::SetParent(TWinControl* parent)
         CreateWnd();
 }
 
-void TWinControl::InsertControl(TControl* control)
-{
+void TWinControl::InsertControl(TControl* control) {
     controls_.push_back(control);
     if (auto* windowed = dynamic_cast<TWinControl*>(control))
         tabList_.push_back(windowed);
@@ -347,8 +327,7 @@ void TWinControl::InsertControl(TControl* control)
     control->Invalidate();
 }
 
-void TWinControl::RemoveControl(TControl* control)
-{
+void TWinControl::RemoveControl(TControl* control) {
     auto it = std::find(controls_.begin(), controls_.end(), control);
     if (it == controls_.end())
         return;
@@ -362,8 +341,7 @@ void TWinControl::RemoveControl(TControl* control)
         Realign();
 }
 
-void TWinControl::Broadcast(TMessage& message)
-{
+void TWinControl::Broadcast(TMessage& message) {
     const std::vector<TControl*> children = controls_;
     for (TControl* child : children) {
         if (std::find(controls_.begin(), controls_.end(), child) == controls_.end())
@@ -374,8 +352,7 @@ void TWinControl::Broadcast(TMessage& message)
     }
 }
 
-TControl* TWinControl::ControlAtPos(POINT point, bool allowDisabled) const
-{
+TControl* TWinControl::ControlAtPos(POINT point, bool allowDisabled) const {
     for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
         TControl* child = *it;
         if (child->IsWindowed() || !child->Visible() || (!allowDisabled && !child->Enabled()))
@@ -387,8 +364,7 @@ TControl* TWinControl::ControlAtPos(POINT point, bool allowDisabled) const
     return nullptr;
 }
 
-int TWinControl::TabOrder() const
-{
+int TWinControl::TabOrder() const {
     if (!Parent())
         return -1;
     const auto& list = Parent()->tabList_;
@@ -396,8 +372,7 @@ int TWinControl::TabOrder() const
     return it == list.end() ? -1 : static_cast<int>(it - list.begin());
 }
 
-void TWinControl::SetTabOrder(int order)
-{
+void TWinControl::SetTabOrder(int order) {
     if (!Parent())
         return;
     auto& list = Parent()->tabList_;
@@ -409,42 +384,39 @@ void TWinControl::SetTabOrder(int order)
     list.insert(list.begin() + order, this);
 }
 
-void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) const
-{
+void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) const {
     for (TWinControl* child : tabList_) {
         list.push_back(child);
         child->GetTabOrderList(list);
     }
 }
 
-bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
+bool TWinControl::Focused() const {
+    return handle_ && GetFocus() == handle_;
+}
 
-bool TWinControl::CanFocus() const
-{
+bool TWinControl::CanFocus() const {
     for (const TControl* control = this; control; control = control->Parent())
         if (!control->Visible() || !control->Enabled())
             return false;
     return true;
 }
 
-void TWinControl::SetFocus()
-{
+void TWinControl::SetFocus() {
     if (TCustomForm* form = ParentForm(); form && form != this)
         form->SetActiveControl(this);
     if (CanFocus())
         ::SetFocus(Handle());
 }
 
-void TWinControl::SetParentBackground(bool value)
-{
+void TWinControl::SetParentBackground(bool value) {
     if (value == parentBackground_)
         return;
     parentBackground_ = value;
     Invalidate();
 }
 
-void TWinControl::SetBounds(int left, int top, int width, int height)
-{
+void TWinControl::SetBounds(int left, int top, int width, int height) {
     Constraints().Apply(width, height);
     if (left == Left() && top == Top() && width == Width() && height == Height())
         return;
@@ -462,11 +434,10 @@ void TWinControl::SetBounds(int left, int top, int width, int height)
     RequestAlign();
 }
 
-void TWinControl::UpdateBoundsFromWindow()
-{
+void TWinControl::UpdateBoundsFromWindow() {
     if (!handle_)
         return;
-    RECT r {};
+    RECT r{};
     GetWindowRect(handle_, &r);
     if (GetWindowLongA(handle_, GWL_STYLE) & WS_CHILD) {
         if (HWND parent = GetParent(handle_))
@@ -477,40 +448,35 @@ void TWinControl::UpdateBoundsFromWindow()
 
 void TWinControl::BoundsChanged() {}
 
-RECT TWinControl::ClientRect() const
-{
+RECT TWinControl::ClientRect() const {
     if (handle_) {
-        RECT r {};
+        RECT r{};
         GetClientRect(handle_, &r);
         return r;
     }
     return TControl::ClientRect();
 }
 
-POINT TWinControl::ClientOrigin() const
-{
+POINT TWinControl::ClientOrigin() const {
     if (handle_) {
-        POINT p {0, 0};
+        POINT p{0, 0};
         ::ClientToScreen(handle_, &p);
         return p;
     }
     return TControl::ClientOrigin();
 }
 
-void TWinControl::Invalidate()
-{
+void TWinControl::Invalidate() {
     if (handle_)
         InvalidateRect(handle_, nullptr, TRUE);
 }
 
-void TWinControl::Update()
-{
+void TWinControl::Update() {
     if (handle_)
         UpdateWindow(handle_);
 }
 
-void TWinControl::Realign()
-{
+void TWinControl::Realign() {
     if (aligning_ || IsLoading() || IsDestroying())
         return;
     RECT rect = ClientRect();
@@ -527,8 +493,7 @@ void TWinControl::Realign()
 
 void TWinControl::AdjustClientRect(RECT&) const {}
 
-void TWinControl::AlignControls(TControl*, RECT& rect)
-{
+void TWinControl::AlignControls(TControl*, RECT& rect) {
     static const TAlign order[] = {alTop, alBottom, alLeft, alRight, alClient};
     const std::vector<TControl*> children = controls_;
     for (TAlign align : order) {
@@ -561,8 +526,7 @@ void TWinControl::AlignControls(TControl*, RECT& rect)
     }
 }
 
-void TWinControl::FontChanged()
-{
+void TWinControl::FontChanged() {
     if (handle_) {
         SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), 0);
         Invalidate();
@@ -571,68 +535,60 @@ void TWinControl::FontChanged()
         child->Perform(CM_PARENTFONTCHANGED);
 }
 
-void TWinControl::ColorChanged()
-{
+void TWinControl::ColorChanged() {
     Invalidate();
     for (TControl* child : std::vector<TControl*>(ControlList()))
         child->Perform(CM_PARENTCOLORCHANGED);
 }
 
-void TWinControl::TextChanged()
-{
+void TWinControl::TextChanged() {
     if (handle_)
         SetWindowTextA(handle_, Caption().c_str());
 }
 
-void TWinControl::VisibleChanged()
-{
+void TWinControl::VisibleChanged() {
     if (handle_)
         ShowWindow(handle_, Visible() ? SW_SHOWNOACTIVATE : SW_HIDE);
 }
 
-void TWinControl::EnabledChanged()
-{
+void TWinControl::EnabledChanged() {
     if (handle_)
         EnableWindow(handle_, Enabled());
     Invalidate();
 }
 
-bool TWinControl::EraseBackground(HDC dc)
-{
-    RECT r {};
+bool TWinControl::EraseBackground(HDC dc) {
+    RECT r{};
     GetClientRect(handle_, &r);
     background_.SetColor(Color());
     FillRect(dc, &r, background_.Handle());
     return true;
 }
 
-void TWinControl::PaintWindow(HDC dc)
-{
+void TWinControl::PaintWindow(HDC dc) {
     // A standard control paints itself into a given context.
-    TMessage message {WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
+    TMessage message{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
     DefaultHandler(message);
 }
 
-void TWinControl::PaintControls(HDC dc, const RECT& clip)
-{
+void TWinControl::PaintControls(HDC dc, const RECT& clip) {
     for (TControl* child : std::vector<TControl*>(ControlList())) {
         if (child->IsWindowed() || !child->Visible())
             continue;
-        RECT bounds = child->BoundsRect(), visible {};
+        RECT bounds = child->BoundsRect(), visible{};
         if (!IntersectRect(&visible, &bounds, &clip))
             continue;
         TSaveDCGuard saved(dc);
         IntersectClipRect(dc, bounds.left, bounds.top, bounds.right, bounds.bottom);
-        POINT oldOrigin {};
+        POINT oldOrigin{};
         OffsetViewportOrgEx(dc, bounds.left, bounds.top, &oldOrigin);
         child->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
     }
 }
 
-void TWinControl::PaintTo(HDC dc, int x, int y)
-{
+void TWinControl::PaintTo(HDC dc, int x, int y) {
     TSaveDCGuard saved(dc);
-    POINT oldOrigin {};
+    POINT oldOrigin{};
     OffsetViewportOrgEx(dc, x, y, &oldOrigin);
     RECT client = ClientRect();
     IntersectClipRect(dc, 0, 0, client.right, client.bottom);
@@ -645,12 +601,12 @@ void TWinControl::PaintTo(HDC dc, int x, int y)
     PaintWindow(dc);
     PaintControls(dc, client);
     for (TControl* child : std::vector<TControl*>(ControlList()))
-        if (auto* windowed = dynamic_cast<TWinControl*>(child); windowed && windowed->Visible() && windowed->handle_)
+        if (auto* windowed = dynamic_cast<TWinControl*>(child);
+            windowed && windowed->Visible() && windowed->handle_)
             windowed->PaintTo(dc, windowed->Left(), windowed->Top());
 }
 
-void TWinControl::PaintHandler(TMessage& message)
-{
+void TWinControl::PaintHandler(TMessage& message) {
     if (message.WParam) {
         HDC dc = reinterpret_cast<HDC>(message.WParam);
         RECT client = ClientRect();
@@ -671,7 +627,7 @@ void TWinControl::PaintHandler(TMessage& message)
     if (IsRectEmpty(&area))
         return;
     // Only the area to paint is buffered, so small repaints of a large window stay cheap.
-    RECT bufferArea {};
+    RECT bufferArea{};
     if (!IntersectRect(&bufferArea, &area, &client))
         return;
     TBufferDC buffer(paint.Get(), bufferArea);
@@ -683,8 +639,7 @@ void TWinControl::PaintHandler(TMessage& message)
     buffer.CopyToArea(paint.Get());
 }
 
-void TWinControl::ReflectNotification(TMessage& message, HWND child)
-{
+void TWinControl::ReflectNotification(TMessage& message, HWND child) {
     if (child && child != handle_ && FindControl(child)) {
         message.Result = SendMessageA(child, CN_BASE + message.Msg, message.WParam, message.LParam);
         return;
@@ -692,8 +647,7 @@ void TWinControl::ReflectNotification(TMessage& message, HWND child)
     DefaultHandler(message);
 }
 
-bool TWinControl::DoKeyDown(WORD& key, TShiftState shift)
-{
+bool TWinControl::DoKeyDown(WORD& key, TShiftState shift) {
     TWinControl* form = ParentForm();
     if (form && form != this && static_cast<TCustomForm*>(form)->KeyPreview() && form->DoKeyDown(key, shift))
         return true;
@@ -701,38 +655,32 @@ bool TWinControl::DoKeyDown(WORD& key, TShiftState shift)
     return key == 0;
 }
 
-void TWinControl::KeyDown(WORD& key, TShiftState shift)
-{
+void TWinControl::KeyDown(WORD& key, TShiftState shift) {
     if (OnKeyDown)
         OnKeyDown(this, key, shift);
 }
 
-void TWinControl::KeyUp(WORD& key, TShiftState shift)
-{
+void TWinControl::KeyUp(WORD& key, TShiftState shift) {
     if (OnKeyUp)
         OnKeyUp(this, key, shift);
 }
 
-void TWinControl::KeyPress(char& key)
-{
+void TWinControl::KeyPress(char& key) {
     if (OnKeyPress)
         OnKeyPress(this, key);
 }
 
-void TWinControl::DoEnter()
-{
+void TWinControl::DoEnter() {
     if (OnEnter)
         OnEnter(this);
 }
 
-void TWinControl::DoExit()
-{
+void TWinControl::DoExit() {
     if (OnExit)
         OnExit(this);
 }
 
-bool TWinControl::HandleKeyNavigation(TMessage& message)
-{
+bool TWinControl::HandleKeyNavigation(TMessage& message) {
     auto key = static_cast<WORD>(message.WParam);
     LRESULT mask = 0;
     switch (key) {
@@ -760,8 +708,7 @@ bool TWinControl::HandleKeyNavigation(TMessage& message)
     return form && form->Perform(CM_DIALOGKEY, key, message.LParam) != 0;
 }
 
-void TWinControl::WndProc(TMessage& message)
-{
+void TWinControl::WndProc(TMessage& message) {
     switch (message.Msg) {
     case WM_PAINT:
         PaintHandler(message);
@@ -816,9 +763,10 @@ void TWinControl::WndProc(TMessage& message)
     case WM_MEASUREITEM:
     case WM_COMPAREITEM:
     case WM_DELETEITEM: {
-        UINT controlType = message.Msg == WM_DRAWITEM      ? reinterpret_cast<DRAWITEMSTRUCT*>(message.LParam)->CtlType
-                           : message.Msg == WM_MEASUREITEM ? reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam)->CtlType
-                                                           : 0;
+        UINT controlType =
+            message.Msg == WM_DRAWITEM      ? reinterpret_cast<DRAWITEMSTRUCT*>(message.LParam)->CtlType
+            : message.Msg == WM_MEASUREITEM ? reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam)->CtlType
+                                            : 0;
         if (controlType == ODT_MENU) {
             if (!DispatchMenuOwnerDraw(message))
                 DefaultHandler(message);
@@ -905,7 +853,7 @@ void TWinControl::WndProc(TMessage& message)
         HandleNeeded();
         return;
     case WM_MOUSEWHEEL: {
-        POINT pos {GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+        POINT pos{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
         int delta = GET_WHEEL_DELTA_WPARAM(message.WParam);
         if (DoMouseWheel(MouseShiftState(GET_KEYSTATE_WPARAM(message.WParam)), delta, pos))
             return;
@@ -917,13 +865,13 @@ void TWinControl::WndProc(TMessage& message)
         return;
     }
     case WM_CONTEXTMENU: {
-        POINT screen {GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+        POINT screen{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
         TControl* target = this;
         if (screen.x != -1 || screen.y != -1) {
             if (TControl* child = ControlAtPos(ScreenToClient(screen)))
                 target = child;
         } else {
-            screen = ClientToScreen(POINT {0, 0});
+            screen = ClientToScreen(POINT{0, 0});
         }
         for (TControl* c = target; c; c = c->Parent()) {
             if (TPopupMenu* menu = c->PopupMenu(); menu && menu->AutoPopup()) {
@@ -952,13 +900,13 @@ void TWinControl::WndProc(TMessage& message)
         break;
     case WM_MOUSEMOVE:
         if (!trackingLeave_) {
-            TRACKMOUSEEVENT track {sizeof track, TME_LEAVE, handle_, 0};
+            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, handle_, 0};
             trackingLeave_ = TrackMouseEvent(&track) != FALSE;
             Perform(CM_MOUSEENTER);
         }
         // The windowless child under the mouse hears when the mouse comes and goes.
         if (GetCapture() != handle_)
-            SetMouseChild(ControlAtPos(POINT {GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)}));
+            SetMouseChild(ControlAtPos(POINT{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)}));
         break;
     case WM_MOUSELEAVE:
         trackingLeave_ = false;
@@ -977,7 +925,7 @@ void TWinControl::WndProc(TMessage& message)
         bool up = message.Msg == WM_LBUTTONUP || message.Msg == WM_RBUTTONUP || message.Msg == WM_MBUTTONUP;
         // Windowless children get the mouse where they lie, unless we hold it.
         if (GetCapture() != handle_) {
-            POINT point {GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+            POINT point{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
             if (TControl* child = ControlAtPos(point)) {
                 LPARAM local = MAKELPARAM(point.x - child->Left(), point.y - child->Top());
                 message.Result = child->Perform(message.Msg, message.WParam, local);
@@ -998,8 +946,7 @@ void TWinControl::WndProc(TMessage& message)
     TControl::WndProc(message);
 }
 
-void TWinControl::SetMouseChild(TControl* child)
-{
+void TWinControl::SetMouseChild(TControl* child) {
     if (child == mouseChild_)
         return;
     TControl* left = mouseChild_;
@@ -1010,8 +957,7 @@ void TWinControl::SetMouseChild(TControl* child)
         child->Perform(CM_MOUSEENTER);
 }
 
-void TWinControl::DefaultHandler(TMessage& message)
-{
+void TWinControl::DefaultHandler(TMessage& message) {
     if (!handle_) {
         TControl::DefaultHandler(message);
         return;
@@ -1022,11 +968,10 @@ void TWinControl::DefaultHandler(TMessage& message)
 // ---- TCustomControl
 
 class TCustomControl::TControlCanvas : public TCanvas {
-public:
+  public:
     explicit TControlCanvas(TCustomControl& control) : control_(control) {}
     ~TControlCanvas() override { ReleaseOwned(); }
-    void ReleaseOwned()
-    {
+    void ReleaseOwned() {
         if (!ownedDC_)
             return;
         SetHandle(nullptr);
@@ -1034,36 +979,39 @@ public:
         ownedDC_ = nullptr;
     }
 
-protected:
-    void CreateHandle() override
-    {
+  protected:
+    void CreateHandle() override {
         window_ = control_.Handle();
         ownedDC_ = GetDC(window_);
         SetHandle(ownedDC_);
     }
 
-private:
+  private:
     TCustomControl& control_;
     HWND window_ = nullptr;
     HDC ownedDC_ = nullptr;
 };
 
-TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner)
-{
+TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {
     opaquePaint_ = true;
     canvas_ = std::make_unique<TControlCanvas>(*this);
 }
 
 TCustomControl::~TCustomControl() = default;
 
-TCanvas& TCustomControl::Canvas() { return *canvas_; }
+TCanvas& TCustomControl::Canvas() {
+    return *canvas_;
+}
 
-void TCustomControl::ReleaseCanvas() { canvas_->ReleaseOwned(); }
+void TCustomControl::ReleaseCanvas() {
+    canvas_->ReleaseOwned();
+}
 
-bool TCustomControl::EraseBackground(HDC) { return true; }
+bool TCustomControl::EraseBackground(HDC) {
+    return true;
+}
 
-void TCustomControl::PaintWindow(HDC dc)
-{
+void TCustomControl::PaintWindow(HDC dc) {
     canvas_->ReleaseOwned();
     canvas_->SetHandle(dc);
     try {
@@ -1075,8 +1023,7 @@ void TCustomControl::PaintWindow(HDC dc)
     canvas_->SetHandle(nullptr);
 }
 
-void TCustomControl::WndProc(TMessage& message)
-{
+void TCustomControl::WndProc(TMessage& message) {
     TWinControl::WndProc(message);
     // A context taken for drawing outside painting is given back at once.
     canvas_->ReleaseOwned();

@@ -14,8 +14,8 @@ struct TCreateParams {
     DWORD ExStyle = 0;
     int X = 0, Y = 0, Width = 0, Height = 0;
     HWND WndParent = nullptr;
-    std::string WinClassName;   // the class to register, normally ClassName()
-    std::string BaseClassName;  // the system class it is made from (superclassing), or empty
+    std::string WinClassName;  // the class to register, normally ClassName()
+    std::string BaseClassName; // the system class it is made from (superclassing), or empty
     UINT ClassStyle = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
 };
 
@@ -32,7 +32,7 @@ TWinControl* ControlFromCreation(HWND window, const CREATESTRUCTA* creation);
 TWinControl* FindVCLWindow(POINT screenPoint);
 
 class TWinControl : public TControl {
-public:
+  public:
     explicit TWinControl(TComponent* owner);
     ~TWinControl() override;
     const char* ClassName() const override { return "TWinControl"; }
@@ -95,7 +95,7 @@ public:
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
 
-protected:
+  protected:
     virtual void CreateParams(TCreateParams& params);
     // Superclasses a system window class under this control's class name.
     void CreateSubClass(TCreateParams& params, const char* systemClass);
@@ -134,7 +134,7 @@ protected:
     // Windows whose painting we do fully skip the erase step.
     bool opaquePaint_ = false;
 
-private:
+  private:
     friend LRESULT CALLBACK ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
     friend class TCustomForm;
     void AttachWindow(HWND window);
@@ -160,7 +160,7 @@ private:
 
 // A windowed control that paints itself on a canvas, double-buffered.
 class TCustomControl : public TWinControl {
-public:
+  public:
     explicit TCustomControl(TComponent* owner);
     ~TCustomControl() override;
     const char* ClassName() const override { return "TCustomControl"; }
@@ -171,12 +171,12 @@ public:
     void ReleaseCanvas();
     void WndProc(TMessage& message) override;
 
-protected:
+  protected:
     virtual void Paint() {}
     void PaintWindow(HDC dc) override;
     bool EraseBackground(HDC dc) override;
 
-private:
+  private:
     class TControlCanvas;
     std::unique_ptr<TControlCanvas> canvas_;
 };

@@ -11,21 +11,18 @@
 
 namespace {
 // Any negative value names a system colour by its low byte, not only 0xFF0000nn.
-COLORREF PlainRGB(TColor colour)
-{
+COLORREF PlainRGB(TColor colour) {
     if (colour < 0)
         return GetSysColor(colour & 0xFF);
     return static_cast<COLORREF>(colour) & 0x00FFFFFF;
 }
 
-int BytesPerPixel(const TBitmap& bitmap)
-{
+int BytesPerPixel(const TBitmap& bitmap) {
     return bitmap.PixelFormat() == pf32bit ? 4 : 3;
 }
 
 // The pixels top row first as 0x00RRGGBB (the layout of a DIB's memory).
-std::vector<std::uint32_t> ReadPixels(const TBitmap& bitmap)
-{
+std::vector<std::uint32_t> ReadPixels(const TBitmap& bitmap) {
     const int width = bitmap.Width(), height = bitmap.Height(), bpp = BytesPerPixel(bitmap);
     std::vector<std::uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
     for (int y = 0; y < height; ++y) {
@@ -39,8 +36,7 @@ std::vector<std::uint32_t> ReadPixels(const TBitmap& bitmap)
     return pixels;
 }
 
-void WritePixels(TBitmap& bitmap, const std::vector<std::uint32_t>& pixels)
-{
+void WritePixels(TBitmap& bitmap, const std::vector<std::uint32_t>& pixels) {
     const int width = bitmap.Width(), height = bitmap.Height(), bpp = BytesPerPixel(bitmap);
     for (int y = 0; y < height; ++y) {
         auto* row = static_cast<std::uint8_t*>(bitmap.ScanLine(y));
@@ -52,8 +48,7 @@ void WritePixels(TBitmap& bitmap, const std::vector<std::uint32_t>& pixels)
 }
 
 // new(x, y) = old(source(x, y)) on a bitmap whose new size is newWidth x newHeight.
-template <class Source> void Remap(TBitmap& bitmap, int newWidth, int newHeight, Source source)
-{
+template <class Source> void Remap(TBitmap& bitmap, int newWidth, int newHeight, Source source) {
     if (bitmap.Empty())
         return;
     const int oldWidth = bitmap.Width();
@@ -71,14 +66,12 @@ template <class Source> void Remap(TBitmap& bitmap, int newWidth, int newHeight,
     WritePixels(bitmap, pixels);
 }
 
-int Channel(COLORREF colour, int shift)
-{
+int Channel(COLORREF colour, int shift) {
     return static_cast<int>((colour >> shift) & 0xFF);
 }
 
 // Entry index of a ramp of length colours from start to end.
-COLORREF RampColour(int index, int length, COLORREF start, COLORREF end)
-{
+COLORREF RampColour(int index, int length, COLORREF start, COLORREF end) {
     const std::int64_t d = length - 1;
     COLORREF colour = 0;
     for (int shift = 0; shift <= 16; shift += 8) {
@@ -99,8 +92,7 @@ struct TUser32Calls {
     using TGetScrollBarInfo = BOOL(WINAPI*)(HWND, LONG, PSCROLLBARINFO);
     using TTrackMouseEvent = BOOL(WINAPI*)(LPTRACKMOUSEEVENT);
 
-    TUser32Calls() : library(LoadLibraryA("user32.dll"))
-    {
+    TUser32Calls() : library(LoadLibraryA("user32.dll")) {
         if (!library)
             return;
         // Casting through FARPROC is how looked-up entry points get their real type.
@@ -109,8 +101,7 @@ struct TUser32Calls {
         trackMouseEvent = reinterpret_cast<TTrackMouseEvent>(
             reinterpret_cast<void*>(GetProcAddress(library, "TrackMouseEvent")));
     }
-    ~TUser32Calls()
-    {
+    ~TUser32Calls() {
         if (library)
             FreeLibrary(library);
     }
@@ -122,15 +113,13 @@ struct TUser32Calls {
     TTrackMouseEvent trackMouseEvent = nullptr;
 };
 
-const TUser32Calls& User32Calls()
-{
+const TUser32Calls& User32Calls() {
     static const TUser32Calls calls;
     return calls;
 }
 } // namespace
 
-TColor MixColours(TColor c1, TColor c2, int weight)
-{
+TColor MixColours(TColor c1, TColor c2, int weight) {
     const COLORREF a = PlainRGB(c1), b = PlainRGB(c2);
     const std::int64_t scale = weight < 100 ? 100 : 1000;
     TColor result = 0;
@@ -145,8 +134,7 @@ TColor MixColours(TColor c1, TColor c2, int weight)
     return result;
 }
 
-int ColourSaturation(TColor colour)
-{
+int ColourSaturation(TColor colour) {
     const COLORREF rgb = PlainRGB(colour);
     const int r = Channel(rgb, 0), g = Channel(rgb, 8), b = Channel(rgb, 16);
     const int high = std::max({r, g, b}), low = std::min({r, g, b});
@@ -156,8 +144,7 @@ int ColourSaturation(TColor colour)
     return static_cast<int>(std::nearbyint((high - low) * 255.0 / high));
 }
 
-const std::vector<COLORREF>& TGradientRampCache::Ramp(int length, COLORREF start, COLORREF end)
-{
+const std::vector<COLORREF>& TGradientRampCache::Ramp(int length, COLORREF start, COLORREF end) {
     for (int i = SlotCount - 1; i >= 0; --i) {
         const TSlot& slot = slots_[static_cast<size_t>(i)];
         if (!slot.ramp.empty() && slot.length == length && slot.start == start && slot.end == end)
@@ -175,21 +162,18 @@ const std::vector<COLORREF>& TGradientRampCache::Ramp(int length, COLORREF start
     return slot.ramp;
 }
 
-void TGradientRampCache::Clear()
-{
+void TGradientRampCache::Clear() {
     for (TSlot& slot : slots_)
         slot = TSlot{};
     next_ = 0;
 }
 
-TGradientRampCache& GradientRampCache()
-{
+TGradientRampCache& GradientRampCache() {
     static TGradientRampCache cache;
     return cache;
 }
 
-void GradientFill(HDC dc, const RECT& rect, TColor start, bool vertical, TColor end)
-{
+void GradientFill(HDC dc, const RECT& rect, TColor start, bool vertical, TColor end) {
     const std::int64_t span =
         vertical ? std::int64_t{rect.bottom} - rect.top : std::int64_t{rect.right} - rect.left;
     if (span <= 0 || span > INT32_MAX || !RectVisible(dc, &rect))
@@ -215,8 +199,7 @@ void GradientFill(HDC dc, const RECT& rect, TColor start, bool vertical, TColor 
     }
 }
 
-void ReplaceMagenta(TBitmap& bitmap, TColor colour)
-{
+void ReplaceMagenta(TBitmap& bitmap, TColor colour) {
     bitmap.SetPixelFormat(pf24bit);
     const COLORREF rgb = PlainRGB(colour);
     for (int y = 0; y < bitmap.Height(); ++y) {
@@ -232,14 +215,12 @@ void ReplaceMagenta(TBitmap& bitmap, TColor colour)
     }
 }
 
-void MirrorBitmap(TBitmap& bitmap)
-{
+void MirrorBitmap(TBitmap& bitmap) {
     const int width = bitmap.Width();
     Remap(bitmap, width, bitmap.Height(), [width](int x, int y) { return POINT{width - 1 - x, y}; });
 }
 
-void MirrorCells(TBitmap& bitmap, int cells)
-{
+void MirrorCells(TBitmap& bitmap, int cells) {
     const int width = bitmap.Width();
     const int cellWidth = cells > 0 ? width / cells : 0;
     if (cellWidth <= 0)
@@ -253,22 +234,19 @@ void MirrorCells(TBitmap& bitmap, int cells)
     });
 }
 
-void FlipBitmap(TBitmap& bitmap)
-{
+void FlipBitmap(TBitmap& bitmap) {
     const int height = bitmap.Height();
     Remap(bitmap, bitmap.Width(), height, [height](int x, int y) { return POINT{x, height - 1 - y}; });
 }
 
-void RotateClockwise(TBitmap& bitmap)
-{
+void RotateClockwise(TBitmap& bitmap) {
     const int oldHeight = bitmap.Height();
     Remap(bitmap, oldHeight, bitmap.Width(), [oldHeight](int x, int y) {
         return POINT{y, oldHeight - 1 - x};
     });
 }
 
-void RotateCounterClockwise(TBitmap& bitmap)
-{
+void RotateCounterClockwise(TBitmap& bitmap) {
     const int oldWidth = bitmap.Width();
     Remap(bitmap, bitmap.Height(), oldWidth, [oldWidth](int x, int y) { return POINT{oldWidth - 1 - y, x}; });
 }
@@ -291,8 +269,7 @@ TBitmap& CompositionBuffer(int width, int height, std::unique_ptr<TBitmap>& larg
 } // namespace
 
 void DrawNineSlice(HDC dc, const RECT& dest, const TBitmap& image, const RECT& cell, const RECT& margins,
-                   bool tile, bool transparent)
-{
+                   bool tile, bool transparent) {
     const int width = dest.right - dest.left, height = dest.bottom - dest.top;
     const int cellWidth = cell.right - cell.left, cellHeight = cell.bottom - cell.top;
     if (width <= 0 || height <= 0 || cellWidth <= 0 || cellHeight <= 0 || image.Empty())
@@ -374,8 +351,7 @@ void DrawNineSlice(HDC dc, const RECT& dest, const TBitmap& image, const RECT& c
         BitBlt(dc, dest.left, dest.top, width, height, target, 0, 0, SRCCOPY);
 }
 
-void FillBitmap(TBitmap& bitmap, TColor colour)
-{
+void FillBitmap(TBitmap& bitmap, TColor colour) {
     if (bitmap.Empty())
         return;
     TOwnedBrush brush(CreateSolidBrush(ColorToRGB(colour)));
@@ -383,8 +359,7 @@ void FillBitmap(TBitmap& bitmap, TColor colour)
     FillRect(bitmap.MemoryDC(), &all, brush.Get());
 }
 
-HICON WindowIcon(HWND window)
-{
+HICON WindowIcon(HWND window) {
     if (!window)
         return nullptr;
     auto icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
@@ -393,16 +368,14 @@ HICON WindowIcon(HWND window)
     return icon;
 }
 
-HICON ApplicationIcon()
-{
+HICON ApplicationIcon() {
     if (!Application)
         return nullptr;
     HICON icon = WindowIcon(Application->Handle());
     return icon ? icon : Application->SmallIcon();
 }
 
-void DrawIconOnMagenta(TBitmap& bitmap, HICON icon)
-{
+void DrawIconOnMagenta(TBitmap& bitmap, HICON icon) {
     const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
     bitmap.SetSize(cx, cy);
     FillBitmap(bitmap, clFuchsia);
@@ -413,8 +386,7 @@ void DrawIconOnMagenta(TBitmap& bitmap, HICON icon)
     bitmap.SetTransparentColor(clFuchsia);
 }
 
-std::wstring AnsiToWide(const std::string& text)
-{
+std::wstring AnsiToWide(const std::string& text) {
     if (text.empty())
         return std::wstring();
     const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -425,8 +397,7 @@ std::wstring AnsiToWide(const std::string& text)
     return wide;
 }
 
-int DrawSkinText(HDC dc, const std::wstring& text, RECT& rect, UINT format)
-{
+int DrawSkinText(HDC dc, const std::wstring& text, RECT& rect, UINT format) {
     // The high bit of GetVersion marks the Windows 95 family, which has no DrawTextW.
     if ((GetVersion() & 0x80000000u) == 0)
         return DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
@@ -443,19 +414,16 @@ int DrawSkinText(HDC dc, const std::wstring& text, RECT& rect, UINT format)
     return DrawTextA(dc, ansi.c_str(), -1, &rect, format);
 }
 
-bool HasSkinGetScrollBarInfo()
-{
+bool HasSkinGetScrollBarInfo() {
     return User32Calls().getScrollBarInfo != nullptr;
 }
 
-BOOL SkinGetScrollBarInfo(HWND window, LONG objectId, SCROLLBARINFO* info)
-{
+BOOL SkinGetScrollBarInfo(HWND window, LONG objectId, SCROLLBARINFO* info) {
     const auto call = User32Calls().getScrollBarInfo;
     return call ? call(window, objectId, info) : FALSE;
 }
 
-void SkinTrackMouseLeave(HWND window)
-{
+void SkinTrackMouseLeave(HWND window) {
     const auto call = User32Calls().trackMouseEvent;
     if (!call)
         return;

@@ -6,25 +6,21 @@
 
 namespace {
 
-std::uint32_t ReadU32(const std::uint8_t* p)
-{
+std::uint32_t ReadU32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-std::int32_t ReadI32(const std::uint8_t* p)
-{
+std::int32_t ReadI32(const std::uint8_t* p) {
     return static_cast<std::int32_t>(ReadU32(p));
 }
 
-void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value)
-{
+void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
     for (int i = 0; i < 4; ++i)
         out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
-TSkinArchiveError Parse(const std::uint8_t* data, size_t size, TSkinArchive& archive)
-{
+TSkinArchiveError Parse(const std::uint8_t* data, size_t size, TSkinArchive& archive) {
     if (size < 4)
         return TSkinArchiveError::HeaderIncomplete;
     archive.Version = ReadU32(data);
@@ -38,7 +34,8 @@ TSkinArchiveError Parse(const std::uint8_t* data, size_t size, TSkinArchive& arc
     if (archive.NameListLength < 0 || static_cast<size_t>(archive.NameListLength) > size - pos)
         return TSkinArchiveError::BadNameListLength;
 
-    std::string_view text(reinterpret_cast<const char*>(data + pos), static_cast<size_t>(archive.NameListLength));
+    std::string_view text(reinterpret_cast<const char*>(data + pos),
+                          static_cast<size_t>(archive.NameListLength));
     pos += static_cast<size_t>(archive.NameListLength);
     // Checked before splitting: a count of lines needs no allocation.
     size_t lineBreaks = 0;
@@ -73,8 +70,7 @@ TSkinArchiveError Parse(const std::uint8_t* data, size_t size, TSkinArchive& arc
 
 } // namespace
 
-std::string SkinArchiveErrorText(TSkinArchiveError error)
-{
+std::string SkinArchiveErrorText(TSkinArchiveError error) {
     switch (error) {
     case TSkinArchiveError::None:
         return {};
@@ -100,8 +96,7 @@ std::string SkinArchiveErrorText(TSkinArchiveError error)
     return "Damaged skin file.";
 }
 
-bool SkinVersionSkip(std::uint32_t version, size_t& skip)
-{
+bool SkinVersionSkip(std::uint32_t version, size_t& skip) {
     switch (version) {
     case 20000:
         skip = 0;
@@ -126,8 +121,7 @@ bool SkinVersionSkip(std::uint32_t version, size_t& skip)
     }
 }
 
-std::string SkinNameLower(std::string_view name)
-{
+std::string SkinNameLower(std::string_view name) {
     std::string lower(name);
     for (char& ch : lower) {
         if (ch >= 'A' && ch <= 'Z')
@@ -136,8 +130,7 @@ std::string SkinNameLower(std::string_view name)
     return lower;
 }
 
-int TSkinArchive::IndexOf(std::string_view name) const
-{
+int TSkinArchive::IndexOf(std::string_view name) const {
     std::string key = SkinNameLower(name);
     for (size_t i = 0; i < Names.size(); ++i) {
         if (Names[i] == key)
@@ -146,8 +139,7 @@ int TSkinArchive::IndexOf(std::string_view name) const
     return -1;
 }
 
-int TSkinArchive::IndexContaining(std::string_view fragment) const
-{
+int TSkinArchive::IndexContaining(std::string_view fragment) const {
     for (size_t i = 0; i < Names.size(); ++i) {
         if (Names[i].find(fragment) != std::string::npos)
             return static_cast<int>(i);
@@ -155,25 +147,22 @@ int TSkinArchive::IndexContaining(std::string_view fragment) const
     return -1;
 }
 
-std::vector<std::uint8_t> TSkinArchive::Entry(int index) const
-{
+std::vector<std::uint8_t> TSkinArchive::Entry(int index) const {
     const std::uint8_t* begin = EntryData(index);
     return std::vector<std::uint8_t>(begin, begin + EntrySize(index));
 }
 
-TSkinArchiveError ParseSkinArchive(const std::uint8_t* data, size_t size, TSkinArchive& archive)
-{
-    archive = TSkinArchive {};
+TSkinArchiveError ParseSkinArchive(const std::uint8_t* data, size_t size, TSkinArchive& archive) {
+    archive = TSkinArchive{};
     TSkinArchiveError error = Parse(data, size, archive);
     if (error != TSkinArchiveError::None)
-        archive = TSkinArchive {};
+        archive = TSkinArchive{};
     return error;
 }
 
 TSkinArchiveError UnpackSkinArchive(const std::uint8_t* packed, size_t size, TSkinArchive& archive,
-                                    std::uint32_t maxSize)
-{
-    archive = TSkinArchive {};
+                                    std::uint32_t maxSize) {
+    archive = TSkinArchive{};
     if (size < 4)
         return TSkinArchiveError::NoSizeHeader;
     TLzhUnpackResult result;
@@ -183,14 +172,14 @@ TSkinArchiveError UnpackSkinArchive(const std::uint8_t* packed, size_t size, TSk
     return ParseSkinArchive(unpacked.data(), unpacked.size(), archive);
 }
 
-std::vector<std::uint8_t> BuildSkinArchive(const std::vector<TSkinArchiveEntry>& entries)
-{
+std::vector<std::uint8_t> BuildSkinArchive(const std::vector<TSkinArchiveEntry>& entries) {
     if (entries.size() > static_cast<size_t>(kSkinMaxEntries))
         throw Exception("A skin holds at most " + std::to_string(kSkinMaxEntries) + " files.");
     std::string names;
     std::uint64_t total = 0;
     for (const TSkinArchiveEntry& entry : entries) {
-        if (entry.Name.empty() || entry.Name.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
+        if (entry.Name.empty() ||
+            entry.Name.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
             throw Exception("The file name \"" + entry.Name + "\" cannot be stored in a skin.");
         names += entry.Name;
         names += "\r\n";
@@ -215,7 +204,6 @@ std::vector<std::uint8_t> BuildSkinArchive(const std::vector<TSkinArchiveEntry>&
     return out;
 }
 
-std::vector<std::uint8_t> PackSkinArchive(const std::vector<TSkinArchiveEntry>& entries)
-{
+std::vector<std::uint8_t> PackSkinArchive(const std::vector<TSkinArchiveEntry>& entries) {
     return LzhPack(BuildSkinArchive(entries));
 }

@@ -21,19 +21,20 @@ inline constexpr std::uint32_t kSkinArchiveVersion = 70000; // what we write
 inline constexpr int kSkinMaxEntries = 1001;
 inline constexpr size_t kSkinHeaderSize = 16;
 
-inline constexpr const char* kSkinOlderFileMessage = "This is Older Skin File\rPlease update to new version !";
+inline constexpr const char* kSkinOlderFileMessage =
+    "This is Older Skin File\rPlease update to new version !";
 
 enum class TSkinArchiveError {
     None,
-    UnknownVersion,     // a version not in the list
-    NoSizeHeader,       // the packed skin is shorter than its 4-byte size
-    TooLarge,           // announced unpacked size over the limit
-    HeaderIncomplete,   // the header or the skipped block runs past the data
-    BadNameListLength,  // negative, or past the data
-    TooManyEntries,     // more than kSkinMaxEntries names
+    UnknownVersion,    // a version not in the list
+    NoSizeHeader,      // the packed skin is shorter than its 4-byte size
+    TooLarge,          // announced unpacked size over the limit
+    HeaderIncomplete,  // the header or the skipped block runs past the data
+    BadNameListLength, // negative, or past the data
+    TooManyEntries,    // more than kSkinMaxEntries names
     SizeTableIncomplete,
     NegativeEntrySize,
-    EntriesPastData,    // the sizes add up to more than the data behind the table
+    EntriesPastData, // the sizes add up to more than the data behind the table
 };
 
 // The text of the message box that reports the problem.
@@ -60,7 +61,9 @@ struct TSkinArchive {
     int IndexOf(std::string_view name) const;
     // First entry whose name contains fragment, -1 when none.
     int IndexContaining(std::string_view fragment) const;
-    const std::uint8_t* EntryData(int index) const { return Data.data() + Offsets[static_cast<size_t>(index)]; }
+    const std::uint8_t* EntryData(int index) const {
+        return Data.data() + Offsets[static_cast<size_t>(index)];
+    }
     size_t EntrySize(int index) const { return static_cast<size_t>(Sizes[static_cast<size_t>(index)]); }
     std::vector<std::uint8_t> Entry(int index) const;
 };

@@ -2,8 +2,7 @@
 
 #include "Dialogs.h"
 
-bool TSkinReader::ReadArchive(TStream& packed)
-{
+bool TSkinReader::ReadArchive(TStream& packed) {
     std::string error;
     if (ReadArchive(packed, error))
         return true;
@@ -11,11 +10,10 @@ bool TSkinReader::ReadArchive(TStream& packed)
     return false;
 }
 
-bool TSkinReader::ReadArchive(TStream& packed, std::string& error)
-{
+bool TSkinReader::ReadArchive(TStream& packed, std::string& error) {
     names_.Clear();
     data_.Clear();
-    archive_ = TSkinArchive {};
+    archive_ = TSkinArchive{};
 
     packed.SetPosition(0);
     std::vector<std::uint8_t> bytes(static_cast<size_t>(packed.Size()));
@@ -37,16 +35,14 @@ bool TSkinReader::ReadArchive(TStream& packed, std::string& error)
     return true;
 }
 
-void TSkinReader::CopyEntry(int index, TMemoryStream& target) const
-{
+void TSkinReader::CopyEntry(int index, TMemoryStream& target) const {
     size_t size = archive_.EntrySize(index);
     if (size)
         target.WriteBuffer(data_.Memory() + archive_.Offsets[static_cast<size_t>(index)], size);
     target.SetPosition(0);
 }
 
-void TSkinReader::ExtractFile(const std::string& name, TMemoryStream& target) const
-{
+void TSkinReader::ExtractFile(const std::string& name, TMemoryStream& target) const {
     target.Clear();
     int index = archive_.IndexOf(name);
     if (index >= 0)
@@ -54,8 +50,7 @@ void TSkinReader::ExtractFile(const std::string& name, TMemoryStream& target) co
 }
 
 bool TSkinReader::ExtractFileContaining(const std::string& fragment, TMemoryStream& target,
-                                        std::string& entryName) const
-{
+                                        std::string& entryName) const {
     target.Clear();
     entryName.clear();
     int index = archive_.IndexContaining(fragment);
@@ -66,8 +61,7 @@ bool TSkinReader::ExtractFileContaining(const std::string& fragment, TMemoryStre
     return true;
 }
 
-void WritePackedSkin(const std::vector<TSkinArchiveEntry>& entries, TStream& target)
-{
+void WritePackedSkin(const std::vector<TSkinArchiveEntry>& entries, TStream& target) {
     std::vector<std::uint8_t> packed = PackSkinArchive(entries);
     target.WriteBuffer(packed.data(), packed.size());
 }

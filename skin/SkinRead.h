@@ -3,15 +3,15 @@
 // and its limits are in SkinArchive.h; this class puts them on the toolkit's streams.
 
 #include "SkinArchive.h"
-#include "StringList.h"
 #include "Streams.h"
+#include "StringList.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 class TSkinReader : public TObject {
-public:
+  public:
     TSkinReader() = default;
     const char* ClassName() const override { return "TSkinReader"; }
 
@@ -28,7 +28,8 @@ public:
     // Clears target; the first entry whose name contains fragment is copied into it (target
     // seeked to 0) and its name returned in entryName. False, target empty and entryName
     // empty when no name contains it.
-    bool ExtractFileContaining(const std::string& fragment, TMemoryStream& target, std::string& entryName) const;
+    bool ExtractFileContaining(const std::string& fragment, TMemoryStream& target,
+                               std::string& entryName) const;
 
     std::uint32_t Version() const { return archive_.Version; }
     std::int32_t NameListLength() const { return archive_.NameListLength; }
@@ -38,7 +39,7 @@ public:
     // Everything behind the size table.
     const TMemoryStream& Data() const { return data_; }
 
-private:
+  private:
     void CopyEntry(int index, TMemoryStream& target) const;
 
     TSkinArchive archive_;

@@ -24,18 +24,16 @@ constexpr int kRingStart = kRingSize - kMaxMatch; // first write position; all b
 struct TPositionTables {
     std::uint8_t Upper[256];
     std::uint8_t Length[256];
-    std::uint8_t Prefix[64];       // the code of each upper value, right-aligned
+    std::uint8_t Prefix[64]; // the code of each upper value, right-aligned
     std::uint8_t PrefixLength[64];
 };
 
-constexpr int UpperCodeLength(int upper)
-{
+constexpr int UpperCodeLength(int upper) {
     return upper < 1 ? 3 : upper < 4 ? 4 : upper < 12 ? 5 : upper < 24 ? 6 : upper < 48 ? 7 : 8;
 }
 
-constexpr TPositionTables MakePositionTables()
-{
-    TPositionTables tables {};
+constexpr TPositionTables MakePositionTables() {
+    TPositionTables tables{};
     int index = 0;
     for (int upper = 0; upper < 64; ++upper) {
         int length = UpperCodeLength(upper);
@@ -62,8 +60,7 @@ struct THuffTree {
     int son[kNodes];
     int parent[kNodes + kSymbols];
 
-    void Start()
-    {
+    void Start() {
         for (int i = 0; i < kSymbols; ++i) {
             freq[i] = 1;
             son[i] = i + kNodes;
@@ -79,8 +76,7 @@ struct THuffTree {
     }
 
     // Halves every leaf and builds the internal nodes again from scratch.
-    void Rebuild()
-    {
+    void Rebuild() {
         int leaves = 0;
         for (int i = 0; i < kNodes; ++i) {
             if (son[i] >= kNodes) {
@@ -108,8 +104,7 @@ struct THuffTree {
         }
     }
 
-    void Update(int symbol)
-    {
+    void Update(int symbol) {
         if (freq[kRoot] >= kMaxFreq)
             Rebuild();
         int c = parent[symbol + kNodes];
@@ -159,14 +154,13 @@ struct TBitBuffer {
 // The code stream, buffered a block at a time. Past the end of the input every byte reads as
 // zero.
 class TByteSource {
-public:
+  public:
     TByteSource(const TLzhReadProc& read, std::uint8_t* block) : read_(read), block_(block) {}
 
     // Tops the buffer up to more than 56 valid bits, most significant bit first; bits are
     // kept left-aligned and count says how many are valid. Taken and given by value: a bit
     // buffer whose address escaped would be reloaded around every byte store of the decoder.
-    TBitBuffer Fill(TBitBuffer b)
-    {
+    TBitBuffer Fill(TBitBuffer b) {
         while (b.count <= 56) {
             if (pos_ == len_ && !NextBlock()) {
                 int zeroBytes = (63 - b.count) / 8;
@@ -182,9 +176,8 @@ public:
     // Bytes taken so far, the zero bytes past the end included.
     std::uint64_t Taken() const { return consumed_ + pos_ + zeros_; }
 
-private:
-    bool NextBlock()
-    {
+  private:
+    bool NextBlock() {
         consumed_ += len_;
         pos_ = len_ = 0;
         if (atEnd_)
@@ -203,8 +196,7 @@ private:
     std::uint64_t zeros_ = 0;
 };
 
-size_t ReadAll(const TLzhReadProc& read, std::uint8_t* buffer, size_t count)
-{
+size_t ReadAll(const TLzhReadProc& read, std::uint8_t* buffer, size_t count) {
     size_t got = 0;
     while (got < count) {
         size_t n = read(buffer + got, count - got);
@@ -215,8 +207,7 @@ size_t ReadAll(const TLzhReadProc& read, std::uint8_t* buffer, size_t count)
     return got;
 }
 
-std::unique_ptr<TDecodeState> AllocateDecodeState()
-{
+std::unique_ptr<TDecodeState> AllocateDecodeState() {
     try {
         return std::make_unique<TDecodeState>();
     } catch (const std::bad_alloc&) {
@@ -225,8 +216,7 @@ std::unique_ptr<TDecodeState> AllocateDecodeState()
 }
 
 void Decode(TDecodeState& state, const TLzhReadProc& read, const TLzhWriteProc& write, std::uint32_t size,
-            TLzhUnpackResult& result)
-{
+            TLzhUnpackResult& result) {
     THuffTree& tree = state.tree;
     tree.Start();
     std::uint8_t* const ring = state.ring;
@@ -304,13 +294,12 @@ void Decode(TDecodeState& state, const TLzhReadProc& read, const TLzhWriteProc& 
 // ---- encoding
 
 class TBitWriter {
-public:
+  public:
     explicit TBitWriter(std::vector<std::uint8_t>& out) : out_(out) {}
 
     // Appends the low n bits of code (n <= 32), most significant first.
-    void Put(std::uint32_t code, int n)
-    {
-        bits_ = (bits_ << n) | (code & ((std::uint64_t {1} << n) - 1));
+    void Put(std::uint32_t code, int n) {
+        bits_ = (bits_ << n) | (code & ((std::uint64_t{1} << n) - 1));
         count_ += n;
         while (count_ >= 8) {
             count_ -= 8;
@@ -318,25 +307,23 @@ public:
         }
     }
     // The last partial byte, padded with zero bits.
-    void Flush()
-    {
+    void Flush() {
         if (count_ > 0)
             out_.push_back(static_cast<std::uint8_t>(bits_ << (8 - count_)));
         count_ = 0;
     }
 
-private:
+  private:
     std::vector<std::uint8_t>& out_;
     std::uint64_t bits_ = 0;
     int count_ = 0;
 };
 
 class TEncoder {
-public:
+  public:
     TEncoder(std::vector<std::uint8_t>& out) : writer_(out) { tree_.Start(); }
 
-    void Symbol(int symbol)
-    {
+    void Symbol(int symbol) {
         // Gathered from the leaf up (a right child sits at the odd index of its pair), sent
         // from the root down.
         std::uint64_t code = 0;
@@ -351,8 +338,7 @@ public:
         tree_.Update(symbol);
     }
 
-    void Position(unsigned position)
-    {
+    void Position(unsigned position) {
         unsigned upper = position >> 6;
         writer_.Put(kPosition.Prefix[upper], kPosition.PrefixLength[upper]);
         writer_.Put(position & 0x3F, 6);
@@ -360,7 +346,7 @@ public:
 
     void Finish() { writer_.Flush(); }
 
-private:
+  private:
     THuffTree tree_;
     TBitWriter writer_;
 };
@@ -368,20 +354,17 @@ private:
 // Hash chains over the input; only bytes already sent are referred to (never the initial
 // spaces of the ring), so any decoder that follows the format reads our streams.
 class TMatchFinder {
-public:
+  public:
     static constexpr int kMaxHashBits = 15;
     static constexpr int kMaxChain = 128;
     static constexpr size_t kMaxDistance = kRingSize - 1;
 
     TMatchFinder(const std::uint8_t* data, size_t size)
-        : data_(data), size_(size), hashBits_(HashBitsFor(size)), head_(size_t {1} << hashBits_, -1),
-          prev_(kRingSize, -1)
-    {
-    }
+        : data_(data), size_(size), hashBits_(HashBitsFor(size)), head_(size_t{1} << hashBits_, -1),
+          prev_(kRingSize, -1) {}
 
     // Makes position pos findable; positions are inserted in increasing order.
-    void Insert(size_t pos)
-    {
+    void Insert(size_t pos) {
         if (pos + kMinMatch > size_)
             return;
         unsigned h = Hash(pos);
@@ -390,8 +373,7 @@ public:
     }
 
     // Longest match for pos (ties: the nearest), length 0 when under kMinMatch.
-    int Find(size_t pos, size_t& distance) const
-    {
+    int Find(size_t pos, size_t& distance) const {
         size_t limit = std::min<size_t>(kMaxMatch, size_ - pos);
         if (limit < static_cast<size_t>(kMinMatch))
             return 0;
@@ -420,18 +402,17 @@ public:
         return best >= kMinMatch ? best : 0;
     }
 
-private:
-    unsigned Hash(size_t pos) const
-    {
-        std::uint32_t v = (std::uint32_t {data_[pos]} << 16) | (std::uint32_t {data_[pos + 1]} << 8) | data_[pos + 2];
+  private:
+    unsigned Hash(size_t pos) const {
+        std::uint32_t v =
+            (std::uint32_t{data_[pos]} << 16) | (std::uint32_t{data_[pos + 1]} << 8) | data_[pos + 2];
         return (v * 2654435761u) >> (32 - hashBits_);
     }
 
     // Small inputs get a small table: setting up the full one would cost more than packing.
-    static int HashBitsFor(size_t size)
-    {
+    static int HashBitsFor(size_t size) {
         int bits = 10;
-        while (bits < kMaxHashBits && (size_t {1} << bits) < size)
+        while (bits < kMaxHashBits && (size_t{1} << bits) < size)
             ++bits;
         return bits;
     }
@@ -443,8 +424,8 @@ private:
     std::vector<std::int64_t> prev_;
 };
 
-void Encode(const std::uint8_t* data, size_t size, const TLzhPackOptions& options, std::vector<std::uint8_t>& out)
-{
+void Encode(const std::uint8_t* data, size_t size, const TLzhPackOptions& options,
+            std::vector<std::uint8_t>& out) {
     auto encoder = std::make_unique<TEncoder>(out);
     TMatchFinder finder(data, size);
     // Searches before inserting, so a position never finds itself.
@@ -483,8 +464,7 @@ void Encode(const std::uint8_t* data, size_t size, const TLzhPackOptions& option
     encoder->Finish();
 }
 
-void PutSize(std::vector<std::uint8_t>& out, std::uint32_t size)
-{
+void PutSize(std::vector<std::uint8_t>& out, std::uint32_t size) {
     for (int i = 0; i < 4; ++i)
         out.push_back(static_cast<std::uint8_t>(size >> (8 * i)));
 }
@@ -493,13 +473,13 @@ void PutSize(std::vector<std::uint8_t>& out, std::uint32_t size)
 
 TLZH::TLZH(TLzhReadProc read, TLzhWriteProc write) : read_(std::move(read)), write_(std::move(write)) {}
 
-TLzhUnpackResult TLZH::Unpack(std::uint32_t maxSize)
-{
+TLzhUnpackResult TLZH::Unpack(std::uint32_t maxSize) {
     TLzhUnpackResult result;
     std::uint8_t header[4] = {};
     result.HeaderComplete = ReadAll(read_, header, sizeof header) == sizeof header;
-    result.AnnouncedSize = static_cast<std::uint32_t>(header[0]) | (static_cast<std::uint32_t>(header[1]) << 8) |
-                           (static_cast<std::uint32_t>(header[2]) << 16) | (static_cast<std::uint32_t>(header[3]) << 24);
+    result.AnnouncedSize =
+        static_cast<std::uint32_t>(header[0]) | (static_cast<std::uint32_t>(header[1]) << 8) |
+        (static_cast<std::uint32_t>(header[2]) << 16) | (static_cast<std::uint32_t>(header[3]) << 24);
     if (result.AnnouncedSize > maxSize) {
         result.TooLarge = true;
         return result;
@@ -511,8 +491,7 @@ TLzhUnpackResult TLZH::Unpack(std::uint32_t maxSize)
     return result;
 }
 
-void TLZH::Pack()
-{
+void TLZH::Pack() {
     std::vector<std::uint8_t> input;
     std::uint8_t block[kInputBlock];
     for (;;) {
@@ -525,8 +504,7 @@ void TLZH::Pack()
     write_(packed.data(), packed.size());
 }
 
-std::vector<std::uint8_t> LzhPack(const std::uint8_t* data, size_t size, const TLzhPackOptions& options)
-{
+std::vector<std::uint8_t> LzhPack(const std::uint8_t* data, size_t size, const TLzhPackOptions& options) {
     if (size > 0xFFFFFFFFu)
         throw ElzhException("LZH : Input too large for a packed skin");
     std::vector<std::uint8_t> out;
@@ -537,14 +515,12 @@ std::vector<std::uint8_t> LzhPack(const std::uint8_t* data, size_t size, const T
     return out;
 }
 
-std::vector<std::uint8_t> LzhPack(const std::uint8_t* data, size_t size)
-{
-    return LzhPack(data, size, TLzhPackOptions {});
+std::vector<std::uint8_t> LzhPack(const std::uint8_t* data, size_t size) {
+    return LzhPack(data, size, TLzhPackOptions{});
 }
 
 std::vector<std::uint8_t> LzhUnpack(const std::uint8_t* packed, size_t size, TLzhUnpackResult* result,
-                                    std::uint32_t maxSize)
-{
+                                    std::uint32_t maxSize) {
     size_t pos = 0;
     std::vector<std::uint8_t> out;
     TLZH lzh(

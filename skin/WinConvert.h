@@ -13,7 +13,7 @@
 #include <vector>
 
 class ElzhException : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
@@ -32,12 +32,12 @@ struct TLzhUnpackResult {
     // Whole bytes of code stream the symbols actually used. Equal to the stream length for the
     // output of a correct encoder; bits read past the end of the input count too.
     std::uint64_t CodeBytesUsed = 0;
-    bool HeaderComplete = false;     // all 4 size bytes were present
-    bool TooLarge = false;           // announced size over the limit: nothing was decoded
+    bool HeaderComplete = false; // all 4 size bytes were present
+    bool TooLarge = false;       // announced size over the limit: nothing was decoded
 };
 
 class TLZH {
-public:
+  public:
     TLZH(TLzhReadProc read, TLzhWriteProc write);
 
     // Reads the size header and decodes exactly that many bytes. Missing input reads as zero
@@ -49,22 +49,22 @@ public:
     // and more cannot be described by the header and raise ElzhException.
     void Pack();
 
-private:
+  private:
     TLzhReadProc read_;
     TLzhWriteProc write_;
 };
 
 // In-memory forms of the above.
 std::vector<std::uint8_t> LzhPack(const std::uint8_t* data, size_t size);
-inline std::vector<std::uint8_t> LzhPack(const std::vector<std::uint8_t>& data)
-{
+inline std::vector<std::uint8_t> LzhPack(const std::vector<std::uint8_t>& data) {
     return LzhPack(data.data(), data.size());
 }
-std::vector<std::uint8_t> LzhUnpack(const std::uint8_t* packed, size_t size, TLzhUnpackResult* result = nullptr,
+std::vector<std::uint8_t> LzhUnpack(const std::uint8_t* packed, size_t size,
+                                    TLzhUnpackResult* result = nullptr,
                                     std::uint32_t maxSize = kLzhMaxUnpackedSize);
-inline std::vector<std::uint8_t> LzhUnpack(const std::vector<std::uint8_t>& packed, TLzhUnpackResult* result = nullptr,
-                                           std::uint32_t maxSize = kLzhMaxUnpackedSize)
-{
+inline std::vector<std::uint8_t> LzhUnpack(const std::vector<std::uint8_t>& packed,
+                                           TLzhUnpackResult* result = nullptr,
+                                           std::uint32_t maxSize = kLzhMaxUnpackedSize) {
     return LzhUnpack(packed.data(), packed.size(), result, maxSize);
 }
 

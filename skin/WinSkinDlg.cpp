@@ -16,14 +16,15 @@ TSkinManage* manager = nullptr;
 // Set when the manager goes: the hook then only passes calls on.
 bool closing = false;
 
-std::string Lower(std::string text)
-{
+std::string Lower(std::string text) {
     for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
 }
 
-HINSTANCE ThisModule() { return GetModuleHandleA(nullptr); }
+HINSTANCE ThisModule() {
+    return GetModuleHandleA(nullptr);
+}
 
 // Whether a menu of this thread is open: its modal loop dispatches our timer too.
 bool ThreadMenuOpen() {
@@ -34,18 +35,18 @@ bool ThreadMenuOpen() {
 }
 } // namespace
 
-std::string WindowClassName(HWND window)
-{
+std::string WindowClassName(HWND window) {
     char name[101] = {};
     if (GetClassNameA(window, name, sizeof name) <= 0)
         return std::string();
     return name;
 }
 
-TSkinManage* SkinManager() { return manager; }
+TSkinManage* SkinManager() {
+    return manager;
+}
 
-bool SkinFrameInsets(TCustomForm& form, const TCreateParams& params, RECT& insets)
-{
+bool SkinFrameInsets(TCustomForm& form, const TCreateParams& params, RECT& insets) {
     if (form.Tag() == 99 || (params.Style & WS_CHILD) || (params.Style & WS_CAPTION) != WS_CAPTION)
         return false;
     const TSkinData* skin = ActiveMainSkinData();
@@ -54,30 +55,27 @@ bool SkinFrameInsets(TCustomForm& form, const TCreateParams& params, RECT& inset
     const TFrameWidths widths = SkinFrameWidths(*skin);
     if (!FrameWidthsUsable(widths))
         return false;
-    insets = RECT {widths.Left, widths.Caption, widths.Right, widths.Bottom};
+    insets = RECT{widths.Left, widths.Caption, widths.Right, widths.Bottom};
     // A main menu is drawn in a strip below the caption.
     if (form.Menu() && form.Menu()->Items().Count() > 0 && skin->Skins(xcMainMenu))
         insets.top += GetSystemMetrics(SM_CYMENU);
     return true;
 }
 
-TSkinManage& EnsureSkinManager()
-{
+TSkinManage& EnsureSkinManager() {
     if (!manager)
         manager = new TSkinManage();
     return *manager;
 }
 
-void FreeSkinManager()
-{
+void FreeSkinManager() {
     delete manager;
     manager = nullptr;
 }
 
 // ---- TSkinManage
 
-TSkinManage::TSkinManage()
-{
+TSkinManage::TSkinManage() {
     closing = false;
     timer_ = std::make_unique<TTimer>(nullptr);
     timer_->SetEnabled(false);
@@ -85,8 +83,7 @@ TSkinManage::TSkinManage()
     timer_->OnTimer = Bind<&TSkinManage::RunAction>(this);
 }
 
-TSkinManage::~TSkinManage()
-{
+TSkinManage::~TSkinManage() {
     state_ = 4;
     skinningEnabled_ = false;
     timer_.reset();
@@ -106,8 +103,7 @@ TSkinManage::~TSkinManage()
         manager = nullptr;
 }
 
-void TSkinManage::RegisterSkinData(TSkinData* skin)
-{
+void TSkinManage::RegisterSkinData(TSkinData* skin) {
     if (!skin || std::find(skinDatas_.begin(), skinDatas_.end(), skin) != skinDatas_.end())
         return;
     skinDatas_.push_back(skin);
@@ -115,8 +111,7 @@ void TSkinManage::RegisterSkinData(TSkinData* skin)
         defaultSkinData_ = skin;
 }
 
-void TSkinManage::UnregisterSkinData(TSkinData* skin)
-{
+void TSkinManage::UnregisterSkinData(TSkinData* skin) {
     skinDatas_.erase(std::remove(skinDatas_.begin(), skinDatas_.end(), skin), skinDatas_.end());
     if (pendingSkinData_ == skin)
         pendingSkinData_ = nullptr;
@@ -135,14 +130,12 @@ void TSkinManage::UnregisterSkinData(TSkinData* skin)
         }
 }
 
-void TSkinManage::InstallHook()
-{
+void TSkinManage::InstallHook() {
     if (!hook_)
         hook_ = SetWindowsHookExA(WH_CBT, &TSkinManage::HookProc, nullptr, GetCurrentThreadId());
 }
 
-LRESULT CALLBACK TSkinManage::HookProc(int code, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK TSkinManage::HookProc(int code, WPARAM wParam, LPARAM lParam) {
     if (closing || !manager)
         return CallNextHookEx(nullptr, code, wParam, lParam);
     try {
@@ -153,8 +146,7 @@ LRESULT CALLBACK TSkinManage::HookProc(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-LRESULT TSkinManage::Hook(int code, WPARAM wParam, LPARAM lParam)
-{
+LRESULT TSkinManage::Hook(int code, WPARAM wParam, LPARAM lParam) {
     const HHOOK hook = hook_;
     auto* window = reinterpret_cast<HWND>(wParam);
     if (code == HCBT_ACTIVATE) {
@@ -179,8 +171,7 @@ LRESULT TSkinManage::Hook(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(hook, code, wParam, lParam);
 }
 
-void TSkinManage::ScheduleAction(int action, unsigned intervalMs)
-{
+void TSkinManage::ScheduleAction(int action, unsigned intervalMs) {
     pendingAction_ = action;
     timer_->SetInterval(intervalMs);
     if (state_ != 0) {
@@ -195,15 +186,13 @@ void TSkinManage::ScheduleAction(int action, unsigned intervalMs)
         skinningEnabled_ = false;
 }
 
-void TSkinManage::RefreshFrames()
-{
+void TSkinManage::RefreshFrames() {
     for (TWinSkinForm* frame : frames_)
         if (frame->SkinData() == pendingSkinData_)
             frame->ReleaseCaptionObjects();
 }
 
-void TSkinManage::PurgeFrames()
-{
+void TSkinManage::PurgeFrames() {
     for (size_t i = frames_.size(); i-- > 0;) {
         TWinSkinForm* frame = frames_[i];
         if (frame->FrameState() == fsDestroyed) {
@@ -279,30 +268,27 @@ const TBitmap* TSkinManage::FindMenuBitmap(HMENU menu) const {
     return nullptr;
 }
 
-TWinSkinForm* TSkinManage::FindFrame(HWND window) const
-{
+TWinSkinForm* TSkinManage::FindFrame(HWND window) const {
     for (TWinSkinForm* frame : frames_)
         if (frame->Handle() == window)
             return frame;
     return nullptr;
 }
 
-void TSkinManage::ForgetFrame(HWND window)
-{
+void TSkinManage::ForgetFrame(HWND window) {
     if (state_ == 4)
         return;
-    auto it = std::find_if(frames_.begin(), frames_.end(), [&](TWinSkinForm* f) { return f->Handle() == window; });
+    auto it =
+        std::find_if(frames_.begin(), frames_.end(), [&](TWinSkinForm* f) { return f->Handle() == window; });
     if (it != frames_.end())
         frames_.erase(it);
 }
 
-void TSkinManage::RemoveFrame(TWinSkinForm* frame)
-{
+void TSkinManage::RemoveFrame(TWinSkinForm* frame) {
     frames_.erase(std::remove(frames_.begin(), frames_.end(), frame), frames_.end());
 }
 
-bool TSkinManage::MaySkinWindow(HWND window, const std::string& className) const
-{
+bool TSkinManage::MaySkinWindow(HWND window, const std::string& className) const {
     if (!defaultSkinData_)
         return true;
     bool doSkin = true;
@@ -317,12 +303,12 @@ bool TSkinManage::MaySkinWindow(HWND window, const std::string& className) const
     return doSkin;
 }
 
-TSkinData* TSkinManage::ChooseSkinData(HWND window, const std::string& className) const
-{
+TSkinData* TSkinManage::ChooseSkinData(HWND window, const std::string& className) const {
     TSkinData* chosen = nullptr;
     for (TSkinData* skin : skinDatas_)
         if (skin->SkinFormtype() == sfOnlyThisForm)
-            if (auto* owner = dynamic_cast<TWinControl*>(skin->Owner()); owner && owner->WindowHandle() == window)
+            if (auto* owner = dynamic_cast<TWinControl*>(skin->Owner());
+                owner && owner->WindowHandle() == window)
                 chosen = skin;
     if (chosen)
         return chosen;
@@ -341,8 +327,7 @@ TSkinData* TSkinManage::ChooseSkinData(HWND window, const std::string& className
     return skinDatas_.empty() ? nullptr : skinDatas_.front();
 }
 
-bool TSkinManage::SkinWindow(HWND window, const CREATESTRUCTA* creating)
-{
+bool TSkinManage::SkinWindow(HWND window, const CREATESTRUCTA* creating) {
     if (!skinningEnabled_ || !window || !IsWindow(window))
         return false;
     PurgeFrames();
@@ -367,7 +352,7 @@ bool TSkinManage::SkinWindow(HWND window, const CREATESTRUCTA* creating)
     const bool ours = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)) == ThisModule();
     if (!form && !ours && className != "#32770")
         return false;
-    RECT rect {};
+    RECT rect{};
     GetWindowRect(window, &rect);
     bool hasArea = rect.right > rect.left && rect.bottom > rect.top;
     if (creating)
@@ -398,8 +383,7 @@ bool TSkinManage::SkinWindow(HWND window, const CREATESTRUCTA* creating)
     return true;
 }
 
-bool TSkinManage::SkinForm(TCustomForm* form)
-{
+bool TSkinManage::SkinForm(TCustomForm* form) {
     if (!form || !form->HandleAllocated() || !IsWindowVisible(form->WindowHandle()))
         return false;
     if (GetWindowLongA(form->WindowHandle(), GWL_STYLE) & WS_CHILD)
@@ -407,8 +391,7 @@ bool TSkinManage::SkinForm(TCustomForm* form)
     return SkinWindow(form->WindowHandle());
 }
 
-void TSkinManage::UnskinAll(TSkinData* only)
-{
+void TSkinManage::UnskinAll(TSkinData* only) {
     for (size_t i = frames_.size(); i-- > 0;) {
         // Giving a window back can end other frames (a dialog closes with its owner).
         if (i >= frames_.size())

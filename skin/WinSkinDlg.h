@@ -38,7 +38,7 @@ constexpr LPARAM SKIN_MAGIC = 0x41A2;
 enum TSkinAction { saNone = 0, saSkinAll = 1, saUnskinAll = 2, saSkinChanged = 3 };
 
 class TSkinManage : public TObject {
-public:
+  public:
     TSkinManage();
     ~TSkinManage() override;
     const char* ClassName() const override { return "TSkinManage"; }
@@ -103,7 +103,7 @@ public:
     TSkinData* ChooseSkinData(HWND window, const std::string& className) const;
     bool MaySkinWindow(HWND window, const std::string& className) const;
 
-private:
+  private:
     static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
     LRESULT Hook(int code, WPARAM wParam, LPARAM lParam);
     void PurgeFrames();

@@ -15,7 +15,7 @@ struct TDataSkinSysButton;
 enum TNCState { ncNormal = 1, ncPressed = 2, ncHot = 3 };
 
 class TNCObject {
-public:
+  public:
     explicit TNCObject(TWinSkinForm* owner) : owner_(owner) {}
     virtual ~TNCObject() = default;
     TNCObject(const TNCObject&) = delete;
@@ -33,12 +33,12 @@ public:
     int State = ncNormal;
     bool Enabled = true;
 
-private:
+  private:
     TWinSkinForm* owner_;
 };
 
 class TWinSysButton : public TNCObject {
-public:
+  public:
     TWinSysButton(TWinSkinForm* owner, TDataSkinSysButton* element) : TNCObject(owner), element_(element) {}
     void Paint() override;
     TDataSkinSysButton& Element() const { return *element_; }
@@ -48,6 +48,6 @@ public:
     // Draws the button's cell (or the icon) into its rectangle on dc.
     void PaintCell(HDC dc, int cell);
 
-private:
+  private:
     TDataSkinSysButton* element_;
 };

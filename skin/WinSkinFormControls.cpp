@@ -43,7 +43,8 @@ TControlKinds KindsOf(TControl& control) {
     add(tabs, ckTabButtons);
     add(tabs, ckPlainTabs);
     add(dynamic_cast<TRadioGroup*>(&control) != nullptr, ckRadioGroup);
-    add(dynamic_cast<TCustomGroupBox*>(&control) != nullptr && !dynamic_cast<TRadioGroup*>(&control), ckGroupBox);
+    add(dynamic_cast<TCustomGroupBox*>(&control) != nullptr && !dynamic_cast<TRadioGroup*>(&control),
+        ckGroupBox);
     add(dynamic_cast<TTrackBar*>(&control) != nullptr, ckTrackBar);
     add(dynamic_cast<TStatusBar*>(&control) != nullptr, ckStatusBar);
     add(dynamic_cast<TProgressBar*>(&control) != nullptr, ckProgress);
@@ -225,17 +226,19 @@ void TWinSkinForm::CarryOut(const TDiscoveryDecision& decision, TControl* contro
         for (int i = 0; i < windowed->ControlCount(); ++i)
             children.push_back(windowed->Controls(i));
         for (TControl* child : children)
-            AttachAdapter(decision.ChildAdapter, decision.ChildSkinColour, child, nullptr, decision.ChildMode);
+            AttachAdapter(decision.ChildAdapter, decision.ChildSkinColour, child, nullptr,
+                          decision.ChildMode);
     }
     if (!decision.Property.empty() && decision.Adapter != acNone)
         control->SetPropText(decision.Property, decision.PropertyValue);
     // Band colours, drop-down menus and tool-bar painters belong to control families this
     // program does not have; nothing to set up for them here.
     if (decision.Adapter != acNone) {
-        TSkinControl* adapter =
-            AttachAdapter(decision.Adapter, decision.SkinColour, decision.AttachByWindow ? nullptr : control,
-                          decision.AttachByWindow ? WindowOf(*control) : nullptr, decision.Mode, decision.Extended);
-        if (auto* glyphButton = dynamic_cast<TSkinBitButton*>(adapter); glyphButton && !decision.GlyphProperty.empty()) {
+        TSkinControl* adapter = AttachAdapter(
+            decision.Adapter, decision.SkinColour, decision.AttachByWindow ? nullptr : control,
+            decision.AttachByWindow ? WindowOf(*control) : nullptr, decision.Mode, decision.Extended);
+        if (auto* glyphButton = dynamic_cast<TSkinBitButton*>(adapter);
+            glyphButton && !decision.GlyphProperty.empty()) {
             glyphButton->SetGlyphProperty(decision.GlyphProperty);
             glyphButton->Repaint();
         }
@@ -277,7 +280,8 @@ void TWinSkinForm::SkinWindowByClass(HWND window) {
         return;
     HWND target = decision.FirstChildWindow ? GetWindow(window, GW_CHILD) : window;
     if (target)
-        AttachAdapter(decision.Adapter, decision.SkinColour, nullptr, target, decision.Mode, decision.Extended);
+        AttachAdapter(decision.Adapter, decision.SkinColour, nullptr, target, decision.Mode,
+                      decision.Extended);
 }
 
 // ---- The adapters

@@ -3,13 +3,11 @@
 #include <algorithm>
 
 namespace {
-bool IsBlank(char c)
-{
+bool IsBlank(char c) {
     return static_cast<unsigned char>(c) <= 32;
 }
 
-std::string_view Trim(std::string_view text)
-{
+std::string_view Trim(std::string_view text) {
     while (!text.empty() && IsBlank(text.front()))
         text.remove_prefix(1);
     while (!text.empty() && IsBlank(text.back()))
@@ -17,13 +15,11 @@ std::string_view Trim(std::string_view text)
     return text;
 }
 
-char LowerAscii(char c)
-{
+char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
+bool EqualNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
@@ -33,22 +29,19 @@ bool EqualNoCase(std::string_view a, std::string_view b)
     return true;
 }
 
-bool LessNoCase(std::string_view a, std::string_view b)
-{
+bool LessNoCase(std::string_view a, std::string_view b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return static_cast<unsigned char>(LowerAscii(x)) < static_cast<unsigned char>(LowerAscii(y));
     });
 }
 
 // The name between the brackets of a header line, untrimmed: blanks there are part of it.
-std::string_view HeaderName(std::string_view header)
-{
+std::string_view HeaderName(std::string_view header) {
     return header.substr(1, header.size() - 2);
 }
 } // namespace
 
-void TQuickIni::LoadFromText(std::string_view text)
-{
+void TQuickIni::LoadFromText(std::string_view text) {
     if (auto nul = text.find('\0'); nul != std::string_view::npos)
         text = text.substr(0, nul);
     if (text.size() > MaxTextSize)
@@ -85,19 +78,16 @@ void TQuickIni::LoadFromText(std::string_view text)
     });
 }
 
-std::string_view TQuickIni::Line(std::size_t index) const
-{
+std::string_view TQuickIni::Line(std::size_t index) const {
     return View(lines_.at(index));
 }
 
-bool TQuickIni::IsHeader(std::size_t line) const
-{
+bool TQuickIni::IsHeader(std::size_t line) const {
     std::string_view text = View(lines_[line]);
     return text.size() >= 2 && text.front() == '[' && text.back() == ']';
 }
 
-std::size_t TQuickIni::FindSection(std::string_view section) const
-{
+std::size_t TQuickIni::FindSection(std::string_view section) const {
     auto found = std::lower_bound(headersByName_.begin(), headersByName_.end(), section,
                                   [this](std::uint32_t line, std::string_view name) {
                                       return LessNoCase(HeaderName(Line(line)), name);
@@ -108,8 +98,7 @@ std::size_t TQuickIni::FindSection(std::string_view section) const
 }
 
 std::string TQuickIni::ReadString(std::string_view section, std::string_view key,
-                                  std::string_view fallback) const
-{
+                                  std::string_view fallback) const {
     std::size_t header = FindSection(section);
     if (header == std::string_view::npos)
         return std::string(fallback);
@@ -126,8 +115,7 @@ std::string TQuickIni::ReadString(std::string_view section, std::string_view key
     return std::string(fallback);
 }
 
-int TQuickIni::ReadInteger(std::string_view section, std::string_view key, int fallback) const
-{
+int TQuickIni::ReadInteger(std::string_view section, std::string_view key, int fallback) const {
     std::string text = ReadString(section, key, "");
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
         text.replace(0, 2, "$");
@@ -135,16 +123,14 @@ int TQuickIni::ReadInteger(std::string_view section, std::string_view key, int f
     return TryParseSkinInteger(text, value) ? value : fallback;
 }
 
-void TQuickIni::ReadSections(std::vector<std::string>& list) const
-{
+void TQuickIni::ReadSections(std::vector<std::string>& list) const {
     list.clear();
     list.reserve(headers_.size());
     for (std::uint32_t line : headers_)
         list.emplace_back(Trim(HeaderName(Line(line))));
 }
 
-bool TryParseSkinInteger(std::string_view text, int& value)
-{
+bool TryParseSkinInteger(std::string_view text, int& value) {
     std::size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
@@ -187,8 +173,7 @@ bool TryParseSkinInteger(std::string_view text, int& value)
     return true;
 }
 
-TSkinColour ParseColour(std::string_view text, TSkinColour fallback)
-{
+TSkinColour ParseColour(std::string_view text, TSkinColour fallback) {
     if (text.empty())
         return fallback;
     text = Trim(text);
@@ -210,8 +195,7 @@ TSkinColour ParseColour(std::string_view text, TSkinColour fallback)
     return static_cast<TSkinColour>(channels[0] | (channels[1] << 8) | (channels[2] << 16));
 }
 
-bool ReadRGB(const TQuickIni& ini, std::string_view section, std::string_view prefix, TSkinColour& colour)
-{
+bool ReadRGB(const TQuickIni& ini, std::string_view section, std::string_view prefix, TSkinColour& colour) {
     std::string key(prefix);
     key += 'R';
     int red = ini.ReadInteger(section, key, -1);

@@ -11,8 +11,7 @@
 // 0x00BBGGRR, or 0xFF0000nn for system colour nn; the same values as the toolkit's TColor.
 using TSkinColour = std::int32_t;
 
-constexpr TSkinColour SkinSystemColour(int index)
-{
+constexpr TSkinColour SkinSystemColour(int index) {
     return static_cast<TSkinColour>(0xFF000000u | static_cast<unsigned>(index));
 }
 
@@ -42,8 +41,7 @@ class TQuickIni {
     struct TSpan {
         std::uint32_t start, length;
     };
-    std::string_view View(TSpan span) const
-    {
+    std::string_view View(TSpan span) const {
         return std::string_view(text_).substr(span.start, span.length);
     }
     bool IsHeader(std::size_t line) const;
@@ -70,8 +68,7 @@ TSkinColour ParseColour(std::string_view text, TSkinColour fallback);
 // change. Returns whether it did.
 bool ReadRGB(const TQuickIni& ini, std::string_view section, std::string_view prefix, TSkinColour& colour);
 
-template <class Stream> void TQuickIni::LoadFromStream(Stream& stream)
-{
+template <class Stream> void TQuickIni::LoadFromStream(Stream& stream) {
     auto remaining = stream.Size() - stream.Position();
     if (remaining < 0)
         remaining = 0;

@@ -8,13 +8,11 @@
 // ---- TSkinCollectionItem
 
 TSkinCollectionItem::TSkinCollectionItem(TSkinCollection* collection)
-    : collection_(collection), id_(collection->TakeNextID()), name_("SkinItem" + std::to_string(id_))
-{
+    : collection_(collection), id_(collection->TakeNextID()), name_("SkinItem" + std::to_string(id_)) {
     collection->items_.emplace_back(this);
 }
 
-const TPropertyInfo* TSkinCollectionItem::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TSkinCollectionItem::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         Prop<&TSkinCollectionItem::Name, &TSkinCollectionItem::SetName>("Name"),
         Prop<&TSkinCollectionItem::SkinData, &TSkinCollectionItem::SetSkinData>("SkinData"),
@@ -25,8 +23,7 @@ const TPropertyInfo* TSkinCollectionItem::FindProperty(std::string_view name) co
     return TPersistent::FindProperty(name);
 }
 
-int TSkinCollectionItem::Index() const
-{
+int TSkinCollectionItem::Index() const {
     for (int i = 0; i < collection_->Count(); ++i) {
         if (collection_->Items(i) == this)
             return i;
@@ -34,8 +31,7 @@ int TSkinCollectionItem::Index() const
     return -1;
 }
 
-void TSkinCollectionItem::SetName(const std::string& name)
-{
+void TSkinCollectionItem::SetName(const std::string& name) {
     if (name == name_)
         return;
     for (int i = 0; i < collection_->Count(); ++i) {
@@ -46,8 +42,7 @@ void TSkinCollectionItem::SetName(const std::string& name)
     name_ = name;
 }
 
-void TSkinCollectionItem::ReadDataStream(TStream& value)
-{
+void TSkinCollectionItem::ReadDataStream(TStream& value) {
     // Into a scratch stream first, so a failing read leaves the old skin in place.
     TMemoryStream fresh;
     fresh.LoadFromStream(value);
@@ -57,15 +52,13 @@ void TSkinCollectionItem::ReadDataStream(TStream& value)
     data_.SetPosition(0);
 }
 
-void TSkinCollectionItem::WriteDataStream(TStream& target) const
-{
+void TSkinCollectionItem::WriteDataStream(TStream& target) const {
     const std::vector<std::uint8_t>& bytes = data_.Bytes();
     if (!bytes.empty())
         target.WriteBuffer(bytes.data(), bytes.size());
 }
 
-void TSkinCollectionItem::Assign(const TPersistent& source)
-{
+void TSkinCollectionItem::Assign(const TPersistent& source) {
     const auto* other = dynamic_cast<const TSkinCollectionItem*>(&source);
     if (!other) {
         TPersistent::Assign(source);
@@ -84,8 +77,7 @@ void TSkinCollectionItem::Assign(const TPersistent& source)
 
 // ---- TSkinCollection
 
-TSkinCollectionItem* TSkinCollection::FindItemID(int id) const
-{
+TSkinCollectionItem* TSkinCollection::FindItemID(int id) const {
     for (const auto& item : items_) {
         if (item->ID() == id)
             return item.get();
@@ -93,25 +85,21 @@ TSkinCollectionItem* TSkinCollection::FindItemID(int id) const
     return nullptr;
 }
 
-TSkinCollectionItem* TSkinCollection::Add()
-{
+TSkinCollectionItem* TSkinCollection::Add() {
     return new TSkinCollectionItem(this); // adopted by items_ in its constructor
 }
 
-void TSkinCollection::Delete(int index)
-{
+void TSkinCollection::Delete(int index) {
     if (index < 0 || index >= Count())
         throw std::out_of_range("TSkinCollection::Delete");
     items_.erase(items_.begin() + index);
 }
 
-void TSkinCollection::Clear()
-{
+void TSkinCollection::Clear() {
     items_.clear();
 }
 
-void TSkinCollection::Assign(const TPersistent& source)
-{
+void TSkinCollection::Assign(const TPersistent& source) {
     const auto* other = dynamic_cast<const TSkinCollection*>(&source);
     if (!other) {
         TPersistent::Assign(source);
@@ -126,10 +114,10 @@ void TSkinCollection::Assign(const TPersistent& source)
 
 // ---- TSkinStore
 
-TSkinStore::TSkinStore(TComponent* owner) : TComponent(owner), store_(std::make_unique<TSkinCollection>(this)) {}
+TSkinStore::TSkinStore(TComponent* owner)
+    : TComponent(owner), store_(std::make_unique<TSkinCollection>(this)) {}
 
-const TPropertyInfo* TSkinStore::FindProperty(std::string_view name) const
-{
+const TPropertyInfo* TSkinStore::FindProperty(std::string_view name) const {
     static const TPropertyInfo props[] = {
         ObjectProp<static_cast<const TSkinCollection& (TSkinStore::*)() const>(&TSkinStore::Store)>("Store"),
     };
@@ -138,16 +126,14 @@ const TPropertyInfo* TSkinStore::FindProperty(std::string_view name) const
     return TComponent::FindProperty(name);
 }
 
-void TSkinStore::SetStore(const TSkinCollection* value)
-{
+void TSkinStore::SetStore(const TSkinCollection* value) {
     if (value)
         store_->Assign(*value);
 }
 
 // ---- stored forms
 
-void WriteSkinStream(TStream& target, const TMemoryStream& packed)
-{
+void WriteSkinStream(TStream& target, const TMemoryStream& packed) {
     const std::vector<std::uint8_t>& bytes = packed.Bytes();
     if (bytes.size() > 0x7FFFFFFFu)
         throw EWriteError("A packed skin of 2 GiB or more cannot be stored");
@@ -159,14 +145,12 @@ void WriteSkinStream(TStream& target, const TMemoryStream& packed)
         target.WriteBuffer(bytes.data(), bytes.size());
 }
 
-bool ReadSkinStream(TStream& source, TMemoryStream& packed)
-{
+bool ReadSkinStream(TStream& source, TMemoryStream& packed) {
     std::uint8_t header[4];
     source.ReadBuffer(header, sizeof header);
-    auto count = static_cast<std::int32_t>(static_cast<std::uint32_t>(header[0]) |
-                                           (static_cast<std::uint32_t>(header[1]) << 8) |
-                                           (static_cast<std::uint32_t>(header[2]) << 16) |
-                                           (static_cast<std::uint32_t>(header[3]) << 24));
+    auto count = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(header[0]) | (static_cast<std::uint32_t>(header[1]) << 8) |
+        (static_cast<std::uint32_t>(header[2]) << 16) | (static_cast<std::uint32_t>(header[3]) << 24));
     if (count <= 0)
         return false;
     // The count comes from stored data: trust it only as far as the bytes behind it reach.
@@ -186,15 +170,13 @@ namespace {
 // RT_RCDATA in its ANSI form, whatever UNICODE says.
 const char* const kRcData = MAKEINTRESOURCEA(10);
 
-bool HasResource(HINSTANCE module, const std::string& name)
-{
+bool HasResource(HINSTANCE module, const std::string& name) {
     return FindResourceA(module, name.c_str(), kRcData) != nullptr;
 }
 
 } // namespace
 
-int LoadSkinStoreResources(TSkinStore& store, HINSTANCE module)
-{
+int LoadSkinStoreResources(TSkinStore& store, HINSTANCE module) {
     int count = 0;
     for (;;) {
         std::string name = kSkinItemResourcePrefix + std::to_string(count);
@@ -207,8 +189,7 @@ int LoadSkinStoreResources(TSkinStore& store, HINSTANCE module)
     return count;
 }
 
-bool LoadSkinStreamResource(TMemoryStream& packed, HINSTANCE module)
-{
+bool LoadSkinStreamResource(TMemoryStream& packed, HINSTANCE module) {
     if (!HasResource(module, kSkinStreamResource))
         return false;
     TResourceStream value(module, kSkinStreamResource, kRcData);

@@ -14,7 +14,7 @@ class TSkinCollection;
 class TSkinStore;
 
 class TSkinCollectionItem : public TPersistent {
-public:
+  public:
     // Adds itself to collection and takes the name "SkinItem<ID>".
     explicit TSkinCollectionItem(TSkinCollection* collection);
     const char* ClassName() const override { return "TSkinCollectionItem"; }
@@ -45,7 +45,7 @@ public:
     // Copies the name and the packed skin of another item.
     void Assign(const TPersistent& source) override;
 
-private:
+  private:
     TSkinCollection* collection_;
     int id_;
     std::string name_;
@@ -53,7 +53,7 @@ private:
 };
 
 class TSkinCollection : public TPersistent {
-public:
+  public:
     explicit TSkinCollection(TSkinStore* owner) : owner_(owner) {}
     const char* ClassName() const override { return "TSkinCollection"; }
 
@@ -67,7 +67,7 @@ public:
     // Replaces the items by copies of the source collection's items.
     void Assign(const TPersistent& source) override;
 
-private:
+  private:
     friend class TSkinCollectionItem;
     int TakeNextID() { return nextId_++; }
 
@@ -77,7 +77,7 @@ private:
 };
 
 class TSkinStore : public TComponent {
-public:
+  public:
     explicit TSkinStore(TComponent* owner);
     const char* ClassName() const override { return "TSkinStore"; }
     const TPropertyInfo* FindProperty(std::string_view name) const override;
@@ -87,7 +87,7 @@ public:
     // Copies the items of value; null is ignored.
     void SetStore(const TSkinCollection* value);
 
-private:
+  private:
     std::unique_ptr<TSkinCollection> store_;
 };
 

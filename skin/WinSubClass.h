@@ -170,10 +170,10 @@ class TSkinControl : public TComponent {
 };
 
 // Every adapter class, so that whoever creates adapters needs this one header.
+#include "WinSubClassBar.h"
 #include "WinSubClassBox.h"
 #include "WinSubClassButton.h"
 #include "WinSubClassCheck.h"
-#include "WinSubClassBar.h"
 #include "WinSubClassCombo.h"
-#include "WinSubClassTab.h"
 #include "WinSubClassScroll.h"
+#include "WinSubClassTab.h"

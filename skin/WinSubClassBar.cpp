@@ -15,28 +15,27 @@
 
 namespace {
 
-RECT ToRect(const TFrameRect& r) { return RECT {r.Left, r.Top, r.Right, r.Bottom}; }
+RECT ToRect(const TFrameRect& r) {
+    return RECT{r.Left, r.Top, r.Right, r.Bottom};
+}
 
-void FillColour(HDC dc, const RECT& rect, TColor colour)
-{
+void FillColour(HDC dc, const RECT& rect, TColor colour) {
     TOwnedBrush brush(CreateSolidBrush(ColorToRGB(colour)));
     FillRect(dc, &rect, brush.Get());
 }
 
 // Cell (from 1) of cells side by side, nine-sliced into dest with the element's margins.
 void DrawCellOf(HDC dc, const RECT& dest, const TDataSkinObject& element, int cells, int cell, bool tile,
-                bool transparent)
-{
+                bool transparent) {
     const TFrameRect source = StripCellRect(element.Bitmap.Width(), element.Bitmap.Height(), cells, cell);
     if (source.Width() <= 0 || source.Height() <= 0 || dest.right <= dest.left || dest.bottom <= dest.top)
         return;
     DrawNineSlice(dc, dest, element.Bitmap, ToRect(source),
-                  RECT {element.LeftWidth, element.TopHeight, element.RightWidth, element.BottomHeight}, tile,
+                  RECT{element.LeftWidth, element.TopHeight, element.RightWidth, element.BottomHeight}, tile,
                   transparent);
 }
 
-std::wstring StatusText(HWND window, int part, WORD& flags)
-{
+std::wstring StatusText(HWND window, int part, WORD& flags) {
     const LRESULT info = SendMessageW(window, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0);
     flags = HIWORD(info);
     const size_t length = LOWORD(info);
@@ -65,8 +64,7 @@ const TDataSkinObject* UsableProgress(const TSkinData* skin) {
 }
 
 // The shared buffer of every status bar (one bar paints at a time).
-TBitmap& StatusBuffer()
-{
+TBitmap& StatusBuffer() {
     static TBitmap buffer;
     return buffer;
 }
@@ -75,8 +73,7 @@ TBitmap& StatusBuffer()
 
 // ---- TSkinProgress
 
-bool TSkinProgress::BeforeMessage(TMessage& message)
-{
+bool TSkinProgress::BeforeMessage(TMessage& message) {
     if (!UsableProgress(skin_))
         return TSkinControl::BeforeMessage(message);
     switch (message.Msg) {
@@ -92,8 +89,7 @@ bool TSkinProgress::BeforeMessage(TMessage& message)
     }
 }
 
-void TSkinProgress::Paint(HDC dc, const RECT& rect)
-{
+void TSkinProgress::Paint(HDC dc, const RECT& rect) {
     const TDataSkinObject* progress = UsableProgress(skin_);
     if (!dc || !progress)
         return;
@@ -107,7 +103,7 @@ void TSkinProgress::Paint(HDC dc, const RECT& rect)
         std::swap(width, height);
     TBitmap buffer(width, height);
     HDC target = buffer.MemoryDC();
-    const RECT all {0, 0, width, height};
+    const RECT all{0, 0, width, height};
     FillColour(target, all, skin_->Colour(scButtonFace));
     const int position = static_cast<int>(SendMessageA(handle_, PBM_GETPOS, 0, 0));
     const int upper = static_cast<int>(SendMessageA(handle_, PBM_GETRANGE, FALSE, 0));
@@ -116,7 +112,7 @@ void TSkinProgress::Paint(HDC dc, const RECT& rect)
         const int lower = static_cast<int>(SendMessageA(handle_, PBM_GETRANGE, TRUE, 0));
         const int filled = ProgressFillWidth(width, position, lower, upper);
         if (filled > 0)
-            DrawCellOf(target, RECT {0, 0, filled, height}, *progress, 2, 2, progress->Tile == 1, true);
+            DrawCellOf(target, RECT{0, 0, filled, height}, *progress, 2, 2, progress->Tile == 1, true);
     } else {
         DrawCellOf(target, all, *progress, 1, 1, false, true);
         const int filled = ProgressChunkFillWidth(width, position, upper);
@@ -130,7 +126,8 @@ void TSkinProgress::Paint(HDC dc, const RECT& rect)
                 for (int at = 0; at < filled; at += std::max(image.Width(), 1))
                     BitBlt(target, x + at, y, image.Width(), image.Height(), image.MemoryDC(), 0, 0, SRCCOPY);
             } else {
-                DrawCellOf(target, RECT {2, 2, 2 + filled, height - 2}, *chunk, 1, 1, false, chunk->Trans == 1);
+                DrawCellOf(target, RECT{2, 2, 2 + filled, height - 2}, *chunk, 1, 1, false,
+                           chunk->Trans == 1);
             }
         }
     }
@@ -141,8 +138,7 @@ void TSkinProgress::Paint(HDC dc, const RECT& rect)
 
 // ---- TSkinStatusBar
 
-bool TSkinStatusBar::BeforeMessage(TMessage& message)
-{
+bool TSkinStatusBar::BeforeMessage(TMessage& message) {
     switch (message.Msg) {
     case WM_PAINT:
         FullPaint(message);
@@ -155,8 +151,7 @@ bool TSkinStatusBar::BeforeMessage(TMessage& message)
     }
 }
 
-void TSkinStatusBar::DrawEdge(HDC dc, const RECT& rect, int cell) const
-{
+void TSkinStatusBar::DrawEdge(HDC dc, const RECT& rect, int cell) const {
     const TDataSkinObject* edges = skin_->Slot(ssStatusBarEdges);
     if (edges && !edges->Bitmap.Empty()) {
         DrawCellOf(dc, rect, *edges, 3, cell, edges->Tile == 1, edges->Trans == 1);
@@ -169,8 +164,7 @@ void TSkinStatusBar::DrawEdge(HDC dc, const RECT& rect, int cell) const
     ::DrawEdge(dc, &frame, raised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
 }
 
-void TSkinStatusBar::Paint(HDC dc, const RECT& rect)
-{
+void TSkinStatusBar::Paint(HDC dc, const RECT& rect) {
     if (!dc || !skin_)
         return;
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
@@ -180,7 +174,7 @@ void TSkinStatusBar::Paint(HDC dc, const RECT& rect)
     if (buffer.Width() != width || buffer.Height() != height)
         buffer.SetSize(width, height);
     HDC target = buffer.MemoryDC();
-    const RECT all {0, 0, width, height};
+    const RECT all{0, 0, width, height};
     FillColour(target, all, skin_->Colour(scButtonFace));
     TSelectGuard font(target, WindowFont());
     const TDataSkinObject* edges = skin_->Slot(ssStatusBarEdges);
@@ -203,11 +197,13 @@ void TSkinStatusBar::Paint(HDC dc, const RECT& rect)
             text = L" ";
         area.left += 2;
         area.right -= 2;
-        DrawSkinText(target, text, area, align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | (rtl ? DT_RTLREADING : 0));
+        DrawSkinText(target, text, area,
+                     align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | (rtl ? DT_RTLREADING : 0));
     };
 
     int parts[256] = {};
-    const int count = static_cast<int>(SendMessageA(handle_, SB_GETPARTS, 256, reinterpret_cast<LPARAM>(parts)));
+    const int count =
+        static_cast<int>(SendMessageA(handle_, SB_GETPARTS, 256, reinterpret_cast<LPARAM>(parts)));
     const bool simple = SendMessageA(handle_, SB_ISSIMPLE, 0, 0) != 0 || count <= 0;
     if (simple) {
         WORD flags = 0;
@@ -215,7 +211,7 @@ void TSkinStatusBar::Paint(HDC dc, const RECT& rect)
         drawText(StatusText(handle_, 0, flags), all);
     } else {
         for (int i = 0; i < std::min(count, 256); ++i) {
-            RECT part {};
+            RECT part{};
             if (!SendMessageA(handle_, SB_GETRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&part)))
                 continue;
             part.left += 2;
@@ -223,7 +219,9 @@ void TSkinStatusBar::Paint(HDC dc, const RECT& rect)
                 part.right = width;
             WORD flags = 0;
             const std::wstring text = StatusText(handle_, i, flags);
-            const int cell = StatusEdgeCell((flags & SBT_NOBORDERS) ? pbNone : (flags & SBT_POPOUT) ? pbRaised : pbLowered);
+            const int cell = StatusEdgeCell((flags & SBT_NOBORDERS) ? pbNone
+                                            : (flags & SBT_POPOUT)  ? pbRaised
+                                                                    : pbLowered);
             DrawEdge(target, part, cell);
             if (!(flags & SBT_OWNERDRAW))
                 drawText(text, part);
@@ -235,7 +233,7 @@ void TSkinStatusBar::Paint(HDC dc, const RECT& rect)
         const int cellWidth = StripCellWidth(extra->Bitmap.Width(), cells);
         if (cells >= 5 && cellWidth > 0) {
             const int gripHeight = extra->Bitmap.Height();
-            const RECT grip {width - 1 - cellWidth, height - 1 - gripHeight, width - 1, height - 1};
+            const RECT grip{width - 1 - cellWidth, height - 1 - gripHeight, width - 1, height - 1};
             DrawStripCell(target, grip, extra->Bitmap, cells, 5);
         }
     }
@@ -244,17 +242,17 @@ void TSkinStatusBar::Paint(HDC dc, const RECT& rect)
 
 // ---- TSkinUpDown
 
-bool TSkinUpDown::BeforeMessage(TMessage& message)
-{
+bool TSkinUpDown::BeforeMessage(TMessage& message) {
     switch (message.Msg) {
     case WM_PAINT:
         FullPaint(message);
         return false;
     case WM_ERASEBKGND:
         if (!control_) {
-            RECT client {};
+            RECT client{};
             GetClientRect(handle_, &client);
-            FillRect(reinterpret_cast<HDC>(message.WParam), &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+            FillRect(reinterpret_cast<HDC>(message.WParam), &client,
+                     static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         }
         message.Result = 1;
         return false;
@@ -281,8 +279,7 @@ bool TSkinUpDown::BeforeMessage(TMessage& message)
     }
 }
 
-void TSkinUpDown::AfterMessage(TMessage& message)
-{
+void TSkinUpDown::AfterMessage(TMessage& message) {
     // The control's timer steps the value while a half is held: the face follows the mouse.
     if (message.Msg == WM_MOUSEMOVE || message.Msg == WM_CAPTURECHANGED) {
         if (message.Msg == WM_CAPTURECHANGED)
@@ -296,37 +293,34 @@ void TSkinUpDown::AfterMessage(TMessage& message)
     TSkinControl::AfterMessage(message);
 }
 
-int TSkinUpDown::HoverHalf() const
-{
-    RECT window {};
+int TSkinUpDown::HoverHalf() const {
+    RECT window{};
     if (!handle_ || !GetWindowRect(handle_, &window))
         return 0;
     OffsetRect(&window, -window.left, -window.top);
     return HoverHalf(window);
 }
 
-int TSkinUpDown::HoverHalf(const RECT& rect) const
-{
+int TSkinUpDown::HoverHalf(const RECT& rect) const {
     const bool horizontal = horizontalHint_ || (GetWindowLongA(handle_, GWL_STYLE) & UDS_HORZ);
-    POINT cursor {};
+    POINT cursor{};
     GetCursorPos(&cursor);
     ScreenToClient(handle_, &cursor);
     return UpDownHalfAt(rect.right - rect.left, rect.bottom - rect.top, horizontal, cursor.x - rect.left,
                         cursor.y - rect.top);
 }
 
-void TSkinUpDown::Paint(HDC dc, const RECT& window)
-{
+void TSkinUpDown::Paint(HDC dc, const RECT& window) {
     if (!dc || !skin_)
         return;
     RECT rect = window;
     if (embedded_) {
-        RECT client {};
+        RECT client{};
         GetClientRect(handle_, &client);
         FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         // The field's skinned border (three rings) runs over the edge of its client area.
         if (HWND parent = GetParent(handle_)) {
-            RECT outer {};
+            RECT outer{};
             GetWindowRect(parent, &outer);
             MapWindowPoints(nullptr, handle_, reinterpret_cast<POINT*>(&outer), 2);
             rect.top = std::max<LONG>(rect.top, outer.top + 3);
@@ -346,30 +340,34 @@ void TSkinUpDown::Paint(HDC dc, const RECT& window)
 
     TBitmap buffer(width, height);
     HDC target = buffer.MemoryDC();
-    FillColour(target, RECT {0, 0, width, height}, skin_->Colour(scButtonFace));
-    const auto* element = static_cast<const TDataSkinBorder*>(skin_->Slot(horizontal ? ssUpDownHorz : ssUpDownVert));
+    FillColour(target, RECT{0, 0, width, height}, skin_->Colour(scButtonFace));
+    const auto* element =
+        static_cast<const TDataSkinBorder*>(skin_->Slot(horizontal ? ssUpDownHorz : ssUpDownVert));
     const RECT firstHalf = ToRect(halves.First), secondHalf = ToRect(halves.Second);
     // An image too narrow for its eight cells counts as none: the halves are drawn in lines.
     if (element && StripCellWidth(element->Bitmap.Width(), 8) > 0 && element->Bitmap.Height() > 0) {
-        for (auto [half, cell] : {std::pair {firstHalf, halves.FirstCell}, std::pair {secondHalf, halves.SecondCell}}) {
+        for (auto [half, cell] :
+             {std::pair{firstHalf, halves.FirstCell}, std::pair{secondHalf, halves.SecondCell}}) {
             DrawCellOf(target, half, *element, 8, cell, element->Tile == 1, element->Trans == 1);
             const int glyphWidth = StripCellWidth(element->Bitmap2.Width(), 8);
             if (glyphWidth > 0) {
                 const int gx = half.left + CentreOffset(half.right - half.left, glyphWidth);
                 const int gy = half.top + CentreOffset(half.bottom - half.top, element->Bitmap2.Height());
-                DrawStripCell(target, RECT {gx, gy, gx + glyphWidth, gy + element->Bitmap2.Height()},
+                DrawStripCell(target, RECT{gx, gy, gx + glyphWidth, gy + element->Bitmap2.Height()},
                               element->Bitmap2, 8, cell);
             }
         }
     } else {
         // No images: outlined halves with arrows drawn in lines.
         int index = 0;
-        for (auto [half, cell] : {std::pair {firstHalf, halves.FirstCell}, std::pair {secondHalf, halves.SecondCell}}) {
+        for (auto [half, cell] :
+             {std::pair{firstHalf, halves.FirstCell}, std::pair{secondHalf, halves.SecondCell}}) {
             const int state = (cell - 1) % 4 + 1;
             FillColour(target, half, skin_->Colour(state == 2 || state == 4 ? scButtonShadow : scButtonFace));
             TOwnedBrush outline(CreateSolidBrush(ColorToRGB(skin_->Colour(scButtonDkShadow))));
             FrameRect(target, &half, outline.Get());
-            TOwnedPen pen(CreatePen(PS_SOLID, 1, ColorToRGB(enabled_ ? skin_->Colour(scButtonText) : clBtnShadow)));
+            TOwnedPen pen(
+                CreatePen(PS_SOLID, 1, ColorToRGB(enabled_ ? skin_->Colour(scButtonText) : clBtnShadow)));
             TSelectGuard selected(target, pen.Get());
             const int cx = (half.left + half.right) / 2, cy = (half.top + half.bottom) / 2;
             for (int step = 0; step < 3; ++step) {
@@ -392,8 +390,7 @@ void TSkinUpDown::Paint(HDC dc, const RECT& window)
 
 // ---- TSkinTrackBar
 
-bool TSkinTrackBar::BeforeMessage(TMessage& message)
-{
+bool TSkinTrackBar::BeforeMessage(TMessage& message) {
     if ((message.Msg != WM_NOTIFY && message.Msg != CN_NOTIFY) || !skin_)
         return TSkinControl::BeforeMessage(message);
     auto* draw = reinterpret_cast<NMCUSTOMDRAW*>(message.LParam);
@@ -412,7 +409,7 @@ bool TSkinTrackBar::BeforeMessage(TMessage& message)
     const bool vertical = (GetWindowLongA(handle_, GWL_STYLE) & TBS_VERT) != 0;
     HDC dc = draw->hdc;
     if (draw->dwItemSpec == TBCD_THUMB) {
-        RECT thumb {};
+        RECT thumb{};
         SendMessageA(handle_, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
         const TDataSkinObject* vert = skin_->Slot(ssTrackThumbVert);
         const TDataSkinObject* horz = skin_->Slot(ssTrackThumbHorz);
@@ -427,24 +424,24 @@ bool TSkinTrackBar::BeforeMessage(TMessage& message)
         return false;
     }
     if (draw->dwItemSpec == TBCD_CHANNEL) {
-        RECT channel {};
+        RECT channel{};
         SendMessageA(handle_, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
         const TDataSkinObject* track = skin_->Slot(vertical ? ssTrackVert : ssTrack);
         if (track && !track->Bitmap.Empty()) {
             const TBitmap& image = track->Bitmap;
-            RECT dest {};
+            RECT dest{};
             if (vertical) {
                 // The control reports a vertical channel as if it lay horizontally.
-                const RECT turned {channel.top, channel.left, channel.bottom, channel.right};
+                const RECT turned{channel.top, channel.left, channel.bottom, channel.right};
                 const int across = (turned.left + turned.right) / 2 - image.Width() / 2;
-                dest = RECT {across, turned.top, across + image.Width(), turned.bottom};
-                DrawNineSlice(dc, dest, image, RECT {0, 0, image.Width(), image.Height()},
-                              RECT {0, track->TopHeight, 0, track->BottomHeight}, false, true);
+                dest = RECT{across, turned.top, across + image.Width(), turned.bottom};
+                DrawNineSlice(dc, dest, image, RECT{0, 0, image.Width(), image.Height()},
+                              RECT{0, track->TopHeight, 0, track->BottomHeight}, false, true);
             } else {
                 const int across = (channel.top + channel.bottom) / 2 - image.Height() / 2;
-                dest = RECT {channel.left, across, channel.right, across + image.Height()};
-                DrawNineSlice(dc, dest, image, RECT {0, 0, image.Width(), image.Height()},
-                              RECT {track->LeftWidth, 0, track->RightWidth, 0}, false, true);
+                dest = RECT{channel.left, across, channel.right, across + image.Height()};
+                DrawNineSlice(dc, dest, image, RECT{0, 0, image.Width(), image.Height()},
+                              RECT{track->LeftWidth, 0, track->RightWidth, 0}, false, true);
             }
             message.Result = CDRF_SKIPDEFAULT;
             return false;
@@ -456,8 +453,7 @@ bool TSkinTrackBar::BeforeMessage(TMessage& message)
     return false;
 }
 
-void TSkinTrackBar::SkinChanged()
-{
+void TSkinTrackBar::SkinChanged() {
     // The repaint runs the control's custom drawing again with the new skin.
     TSkinControl::SkinChanged();
 }

@@ -10,8 +10,7 @@
 
 #include <algorithm>
 
-TSkinBitButton::TLook TSkinBitButton::CurrentLook()
-{
+TSkinBitButton::TLook TSkinBitButton::CurrentLook() {
     RefreshWindowState();
     bool isDefault = false;
     if (auto* button = dynamic_cast<TButton*>(control_))
@@ -19,19 +18,18 @@ TSkinBitButton::TLook TSkinBitButton::CurrentLook()
     else if (handle_)
         isDefault = (GetWindowLongA(handle_, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
     TLook look;
-    look.Cell = ButtonCell((mouseState_ & msPressed) != 0, (mouseState_ & msHot) != 0, focused_ || isDefault, enabled_);
+    look.Cell = ButtonCell((mouseState_ & msPressed) != 0, (mouseState_ & msHot) != 0, focused_ || isDefault,
+                           enabled_);
     return look;
 }
 
-void TSkinBitButton::Paint(HDC dc, const RECT& rect)
-{
+void TSkinBitButton::Paint(HDC dc, const RECT& rect) {
     if (!skin_ || !dc || skin_->Buttons().Bitmap.Empty())
         return;
     PaintButton(dc, rect, CurrentLook());
 }
 
-void TSkinBitButton::PaintButton(HDC dc, const RECT& rect, const TLook& look)
-{
+void TSkinBitButton::PaintButton(HDC dc, const RECT& rect, const TLook& look) {
     const TDataSkinButton& element = skin_->Buttons();
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0)
@@ -41,7 +39,7 @@ void TSkinBitButton::PaintButton(HDC dc, const RECT& rect, const TLook& look)
     if (glyphBuffer_->Width() != width || glyphBuffer_->Height() != height)
         glyphBuffer_->SetSize(width, height);
     HDC target = glyphBuffer_->MemoryDC();
-    const RECT all {0, 0, width, height};
+    const RECT all{0, 0, width, height};
     const TColor face = skin_->Colour(scButtonFace);
     if (Transparent() && handle_) {
         PaintParentBackground(handle_, target, face);
@@ -61,12 +59,12 @@ void TSkinBitButton::PaintButton(HDC dc, const RECT& rect, const TLook& look)
         glyph = &glyphs->Glyph();
         numGlyphs = glyphs->NumGlyphs();
     }
-    SIZE glyphSize {0, 0};
+    SIZE glyphSize{0, 0};
     const TImageList* images = glyphs ? glyphs->Images() : nullptr;
     if (glyph && !glyph->Empty())
-        glyphSize = SIZE {glyph->Width() / std::max(numGlyphs, 1), glyph->Height()};
+        glyphSize = SIZE{glyph->Width() / std::max(numGlyphs, 1), glyph->Height()};
     else if (images && glyphs->ImageIndex() >= 0 && glyphs->ImageIndex() < images->Count())
-        glyphSize = SIZE {images->Width(), images->Height()};
+        glyphSize = SIZE{images->Width(), images->Height()};
 
     std::wstring caption;
     if (control_) {
@@ -84,7 +82,7 @@ void TSkinBitButton::PaintButton(HDC dc, const RECT& rect, const TLook& look)
     HFONT font = control_ ? control_->Font().Handle() : WindowFont();
     TSelectGuard selectFont(target, font);
     const int drop = DropDownWidth();
-    RECT box {2, 2, width - 2 - drop, height - 2};
+    RECT box{2, 2, width - 2 - drop, height - 2};
     RECT measured = box;
     if (horizontal)
         measured.right -= glyphSize.cx + 2;
@@ -94,7 +92,7 @@ void TSkinBitButton::PaintButton(HDC dc, const RECT& rect, const TLook& look)
     if (!text.empty())
         DrawSkinText(target, text, measured, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOCLIP | rtl);
     else
-        measured = RECT {0, 0, 0, 0};
+        measured = RECT{0, 0, 0, 0};
 
     TGlyphLayoutInput in;
     in.ClientWidth = box.right - box.left;
@@ -142,13 +140,15 @@ void TSkinBitButton::PaintButton(HDC dc, const RECT& rect, const TLook& look)
             colour = static_cast<TColor>(GetSysColor(COLOR_BTNSHADOW));
         SetBkMode(target, TRANSPARENT);
         SetTextColor(target, ColorToRGB(colour));
-        RECT place {box.left + at.TextX, box.top + at.TextY, box.left + at.TextX + in.TextWidth,
-                    box.top + at.TextY + in.TextHeight};
-        const UINT align = at.TextAlign == gtaLeft ? DT_LEFT : at.TextAlign == gtaRight ? DT_RIGHT : DT_CENTER;
+        RECT place{box.left + at.TextX, box.top + at.TextY, box.left + at.TextX + in.TextWidth,
+                   box.top + at.TextY + in.TextHeight};
+        const UINT align = at.TextAlign == gtaLeft    ? DT_LEFT
+                           : at.TextAlign == gtaRight ? DT_RIGHT
+                                                      : DT_CENTER;
         RECT drawn = place;
         DrawSkinText(target, text, drawn, align | DT_WORDBREAK | DT_EXPANDTABS | DT_NOCLIP | rtl);
         if (focused_ && !SkinOption(xoNoFocusRect)) {
-            RECT focus {place.left - 2, place.top - 2, place.right + 2, place.bottom + 2};
+            RECT focus{place.left - 2, place.top - 2, place.right + 2, place.bottom + 2};
             SetTextColor(target, RGB(0, 0, 0));
             SetBkColor(target, RGB(255, 255, 255));
             DrawFocusRect(target, &focus);
@@ -161,7 +161,8 @@ void TSkinBitButton::PaintButton(HDC dc, const RECT& rect, const TLook& look)
         TSelectGuard pen(target, shadow.Get());
         MoveToEx(target, x, 4, nullptr);
         LineTo(target, x, height - 4);
-        TOwnedPen ink(CreatePen(PS_SOLID, 1, enabled ? ColorToRGB(skin_->Colour(scButtonText)) : GetSysColor(COLOR_BTNSHADOW)));
+        TOwnedPen ink(CreatePen(
+            PS_SOLID, 1, enabled ? ColorToRGB(skin_->Colour(scButtonText)) : GetSysColor(COLOR_BTNSHADOW)));
         TSelectGuard arrowPen(target, ink.Get());
         const int cx = x + drop / 2 + 1, cy = height / 2 - 1;
         for (int row = 0; row < 3; ++row) {
@@ -175,8 +176,8 @@ void TSkinBitButton::PaintButton(HDC dc, const RECT& rect, const TLook& look)
 
 // ---- TSkinSpeedButton
 
-void TSkinSpeedButton::AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSkinColour, TCanvas* canvas)
-{
+void TSkinSpeedButton::AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSkinColour,
+                                     TCanvas* canvas) {
     if (attached_)
         return;
     TSkinButton::AttachControl(frame, skin, useSkinColour, canvas);
@@ -186,8 +187,7 @@ void TSkinSpeedButton::AttachControl(TWinSkinForm* frame, TSkinData* skin, bool 
     SetRepaintTarget(control_);
 }
 
-TSkinBitButton::TLook TSkinSpeedButton::CurrentLook()
-{
+TSkinBitButton::TLook TSkinSpeedButton::CurrentLook() {
     TLook look;
     auto* speed = dynamic_cast<TSpeedButton*>(control_);
     if (!speed)
@@ -200,12 +200,11 @@ TSkinBitButton::TLook TSkinSpeedButton::CurrentLook()
     return look;
 }
 
-bool TSkinSpeedButton::BeforeMessage(TMessage& message)
-{
+bool TSkinSpeedButton::BeforeMessage(TMessage& message) {
     if (message.Msg == WM_PAINT && skin_ && !skin_->Buttons().Bitmap.Empty() && control_) {
         if (!control_->Visible())
             return false;
-        const RECT rect {0, 0, control_->Width(), control_->Height()};
+        const RECT rect{0, 0, control_->Width(), control_->Height()};
         try {
             PaintButton(reinterpret_cast<HDC>(message.WParam), rect, CurrentLook());
         } catch (...) {
@@ -217,8 +216,7 @@ bool TSkinSpeedButton::BeforeMessage(TMessage& message)
     return TSkinControl::BeforeMessage(message);
 }
 
-void TSkinSpeedButton::AfterMessage(TMessage& message)
-{
+void TSkinSpeedButton::AfterMessage(TMessage& message) {
     switch (message.Msg) {
     case CM_ENABLEDCHANGED:
     case CM_MOUSEENTER:

@@ -53,23 +53,21 @@ struct TSkin {
     std::string File;
     std::vector<std::uint8_t> Packed;
     size_t BytesOut = 0;
-    std::array<double, DecoderCount> Seconds {}; // best single decode
-    std::array<TCount, DecoderCount> Instructions {};
+    std::array<double, DecoderCount> Seconds{}; // best single decode
+    std::array<TCount, DecoderCount> Instructions{};
 };
 
 class TDecoders {
-public:
+  public:
     // What a decode needs besides the decoding itself (the reference's files written and
     // rewound), done outside what is timed or counted.
-    void Prepare(TDecoder decoder, const std::vector<std::uint8_t>& packed)
-    {
+    void Prepare(TDecoder decoder, const std::vector<std::uint8_t>& packed) {
         packed_ = &packed;
         if (decoder != Ours)
             files_.Prepare(packed);
     }
     // The decode that is timed, and that callgrind counts.
-    void Decode(TDecoder decoder)
-    {
+    void Decode(TDecoder decoder) {
         switch (decoder) {
         case Ours:
             ours_ = MeasuredDecodeOurs(*packed_);
@@ -85,8 +83,7 @@ public:
         }
     }
     // The same decode without going through the measured functions.
-    void DecodeUncounted(TDecoder decoder)
-    {
+    void DecodeUncounted(TDecoder decoder) {
         switch (decoder) {
         case Ours:
             ours_ = LzhUnpack(*packed_);
@@ -101,25 +98,22 @@ public:
             break;
         }
     }
-    std::vector<std::uint8_t> Result(TDecoder decoder) const
-    {
+    std::vector<std::uint8_t> Result(TDecoder decoder) const {
         return decoder == Ours ? ours_ : files_.Output(size_);
     }
 
-    std::vector<std::uint8_t> Run(TDecoder decoder, const std::vector<std::uint8_t>& packed)
-    {
+    std::vector<std::uint8_t> Run(TDecoder decoder, const std::vector<std::uint8_t>& packed) {
         Prepare(decoder, packed);
         Decode(decoder);
         return Result(decoder);
     }
-    std::vector<std::uint8_t> RunUncounted(TDecoder decoder, const std::vector<std::uint8_t>& packed)
-    {
+    std::vector<std::uint8_t> RunUncounted(TDecoder decoder, const std::vector<std::uint8_t>& packed) {
         Prepare(decoder, packed);
         DecodeUncounted(decoder);
         return Result(decoder);
     }
 
-private:
+  private:
     TReferenceLzhuf<TReferenceIo::Stdio> reference_;
     TReferenceLzhuf<TReferenceIo::Unlocked> unlocked_;
     TReferenceFiles files_;
@@ -128,16 +122,14 @@ private:
     long size_ = 0;
 };
 
-std::vector<std::uint8_t> ReadBytes(const std::string& path)
-{
+std::vector<std::uint8_t> ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw Exception(path + ": cannot open");
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::vector<TSkin> ReadSkinList(const std::string& listFile)
-{
+std::vector<TSkin> ReadSkinList(const std::string& listFile) {
     std::ifstream in(listFile);
     if (!in)
         throw Exception(listFile + ": cannot open");
@@ -159,8 +151,7 @@ std::vector<TSkin> ReadSkinList(const std::string& listFile)
 
 // The decoders must agree with each other and with what the archive format promises; a fast
 // decoder that gets a byte wrong measures nothing.
-std::string Verify(TSkin& skin, TDecoders& decoders)
-{
+std::string Verify(TSkin& skin, TDecoders& decoders) {
     TLzhUnpackResult result;
     std::vector<std::uint8_t> ours = LzhUnpack(skin.Packed, &result);
     skin.BytesOut = ours.size();
@@ -186,8 +177,7 @@ std::string Verify(TSkin& skin, TDecoders& decoders)
     return {};
 }
 
-double TimeOnce(TDecoders& decoders, TDecoder decoder, const std::vector<std::uint8_t>& packed)
-{
+double TimeOnce(TDecoders& decoders, TDecoder decoder, const std::vector<std::uint8_t>& packed) {
     decoders.Prepare(decoder, packed);
     auto start = std::chrono::steady_clock::now();
     decoders.Decode(decoder);
@@ -199,9 +189,8 @@ double TimeOnce(TDecoders& decoders, TDecoder decoder, const std::vector<std::ui
 
 // Best of alternating rounds: whatever else the machine does slows all decoders alike, and the
 // fastest round is the one least disturbed.
-void Time(TSkin& skin, TDecoders& decoders)
-{
-    std::array<double, DecoderCount> total {};
+void Time(TSkin& skin, TDecoders& decoders) {
+    std::array<double, DecoderCount> total{};
     for (int d = 0; d < DecoderCount; ++d) {
         TimeOnce(decoders, static_cast<TDecoder>(d), skin.Packed);
         skin.Seconds[d] = 1e30;
@@ -218,8 +207,7 @@ void Time(TSkin& skin, TDecoders& decoders)
     }
 }
 
-std::string ShellQuote(const std::string& text)
-{
+std::string ShellQuote(const std::string& text) {
     std::string quoted = "'";
     for (char ch : text) {
         if (ch == '\'')
@@ -230,10 +218,11 @@ std::string ShellQuote(const std::string& text)
     return quoted + "'";
 }
 
-bool ValgrindPresent() { return std::system("valgrind --version >/dev/null 2>&1") == 0; }
+bool ValgrindPresent() {
+    return std::system("valgrind --version >/dev/null 2>&1") == 0;
+}
 
-TCount CallgrindTotal(const fs::path& outFile)
-{
+TCount CallgrindTotal(const fs::path& outFile) {
     std::ifstream in(outFile);
     std::string line;
     TCount total;
@@ -249,8 +238,7 @@ TCount CallgrindTotal(const fs::path& outFile)
 
 // Instructions of decoding every file once with the decoder.
 TCount CountInstructions(const std::string& self, const fs::path& workDir, const std::string& label,
-                         TDecoder decoder, const std::vector<std::string>& files)
-{
+                         TDecoder decoder, const std::vector<std::string>& files) {
     fs::path base = workDir / (label + "-" + kDecoders[decoder].Name);
     fs::path outFile = base;
     outFile += ".callgrind";
@@ -272,8 +260,7 @@ TCount CountInstructions(const std::string& self, const fs::path& workDir, const
     return CallgrindTotal(outFile);
 }
 
-int CountMode(const std::string& name, const std::vector<std::string>& files)
-{
+int CountMode(const std::string& name, const std::vector<std::string>& files) {
     auto info = std::find_if(kDecoders.begin(), kDecoders.end(),
                              [&](const TDecoderInfo& d) { return name == d.Name; });
     if (info == kDecoders.end()) {
@@ -294,13 +281,11 @@ int CountMode(const std::string& name, const std::vector<std::string>& files)
     return 0;
 }
 
-double MegabytesPerSecond(size_t bytes, double seconds)
-{
+double MegabytesPerSecond(size_t bytes, double seconds) {
     return seconds > 0 ? static_cast<double>(bytes) / seconds / 1e6 : 0;
 }
 
-std::string PerByte(TCount instructions, size_t bytes)
-{
+std::string PerByte(TCount instructions, size_t bytes) {
     if (!instructions || bytes == 0)
         return "n/a";
     char text[32];
@@ -308,8 +293,7 @@ std::string PerByte(TCount instructions, size_t bytes)
     return text;
 }
 
-std::string Ratio(TCount ours, TCount reference)
-{
+std::string Ratio(TCount ours, TCount reference) {
     if (!ours || !reference || *reference == 0)
         return "n/a";
     char text[32];
@@ -317,8 +301,7 @@ std::string Ratio(TCount ours, TCount reference)
     return text;
 }
 
-std::string TimeRatio(double ours, double reference)
-{
+std::string TimeRatio(double ours, double reference) {
     if (!(reference > 0))
         return "n/a";
     char text[32];
@@ -326,11 +309,12 @@ std::string TimeRatio(double ours, double reference)
     return text;
 }
 
-TCount Sum(TCount a, TCount b) { return a && b ? TCount(*a + *b) : std::nullopt; }
+TCount Sum(TCount a, TCount b) {
+    return a && b ? TCount(*a + *b) : std::nullopt;
+}
 
 void PrintRow(const std::string& label, size_t bytes, const std::array<double, DecoderCount>& seconds,
-              const std::array<TCount, DecoderCount>& instructions)
-{
+              const std::array<TCount, DecoderCount>& instructions) {
     std::printf("%-22s %10zu %10.1f %10.1f %12s %12s %7s %7s\n", label.c_str(), bytes,
                 MegabytesPerSecond(bytes, seconds[Ours]), MegabytesPerSecond(bytes, seconds[Reference]),
                 PerByte(instructions[Ours], bytes).c_str(), PerByte(instructions[Reference], bytes).c_str(),
@@ -338,8 +322,7 @@ void PrintRow(const std::string& label, size_t bytes, const std::array<double, D
                 TimeRatio(seconds[Ours], seconds[Reference]).c_str());
 }
 
-int BenchMode(const std::string& self, const std::string& listFile)
-{
+int BenchMode(const std::string& self, const std::string& listFile) {
     std::vector<TSkin> skins = ReadSkinList(listFile);
     if (skins.empty()) {
         std::printf("lzh_decode_bench: no packed skins listed in %s\n", listFile.c_str());
@@ -384,9 +367,9 @@ int BenchMode(const std::string& self, const std::string& listFile)
     std::printf("%-22s %10s %10s %10s %12s %12s %7s %7s\n", "skin", "bytes out", "ours MB/s", "ref MB/s",
                 "ours instr/B", "ref instr/B", "instr", "time");
     size_t totalBytes = 0;
-    std::array<double, DecoderCount> seconds {};
-    std::array<TCount, DecoderCount> instructions {};
-    instructions[Ours] = instructions[Reference] = std::uint64_t {0};
+    std::array<double, DecoderCount> seconds{};
+    std::array<TCount, DecoderCount> instructions{};
+    instructions[Ours] = instructions[Reference] = std::uint64_t{0};
     for (const TSkin& skin : skins) {
         PrintRow(skin.Item + " " + skin.Name, skin.BytesOut, skin.Seconds, skin.Instructions);
         totalBytes += skin.BytesOut;
@@ -428,8 +411,7 @@ int BenchMode(const std::string& self, const std::string& listFile)
     return 0;
 }
 
-std::string SelfPath(const char* argv0)
-{
+std::string SelfPath(const char* argv0) {
     std::error_code ec;
     fs::path self = fs::read_symlink("/proc/self/exe", ec);
     return ec ? fs::absolute(argv0).string() : self.string();
@@ -437,8 +419,7 @@ std::string SelfPath(const char* argv0)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     try {
         std::vector<std::string> args(argv + 1, argv + argc);
         if (args.size() >= 3 && args[0] == "--count")

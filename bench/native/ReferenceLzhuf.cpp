@@ -6,9 +6,7 @@
 
 #include <unistd.h>
 
-template <TReferenceIo Io>
-TReferenceLzhuf<Io>::TReferenceLzhuf()
-{
+template <TReferenceIo Io> TReferenceLzhuf<Io>::TReferenceLzhuf() {
     std::memset(textBuf_, 0, sizeof textBuf_);
     // The position code's tables: how many of the 256 leading-byte values each code length
     // takes, and with it how many upper-position values share one length.
@@ -27,27 +25,21 @@ TReferenceLzhuf<Io>::TReferenceLzhuf()
     }
 }
 
-template <TReferenceIo Io>
-int TReferenceLzhuf<Io>::GetC()
-{
+template <TReferenceIo Io> int TReferenceLzhuf<Io>::GetC() {
     if constexpr (Io == TReferenceIo::Stdio)
         return std::getc(in_);
     else
         return getc_unlocked(in_);
 }
 
-template <TReferenceIo Io>
-void TReferenceLzhuf<Io>::PutC(int c)
-{
+template <TReferenceIo Io> void TReferenceLzhuf<Io>::PutC(int c) {
     if constexpr (Io == TReferenceIo::Stdio)
         std::putc(c, out_);
     else
         putc_unlocked(c, out_);
 }
 
-template <TReferenceIo Io>
-int TReferenceLzhuf<Io>::GetBit()
-{
+template <TReferenceIo Io> int TReferenceLzhuf<Io>::GetBit() {
     while (getLen_ <= 8) {
         int i = GetC();
         if (i < 0)
@@ -61,9 +53,7 @@ int TReferenceLzhuf<Io>::GetBit()
     return i >> 15;
 }
 
-template <TReferenceIo Io>
-int TReferenceLzhuf<Io>::GetByte()
-{
+template <TReferenceIo Io> int TReferenceLzhuf<Io>::GetByte() {
     while (getLen_ <= 8) {
         int i = GetC();
         if (i < 0)
@@ -77,9 +67,7 @@ int TReferenceLzhuf<Io>::GetByte()
     return i >> 8;
 }
 
-template <TReferenceIo Io>
-void TReferenceLzhuf<Io>::StartHuff()
-{
+template <TReferenceIo Io> void TReferenceLzhuf<Io>::StartHuff() {
     for (int i = 0; i < N_CHAR; i++) {
         freq_[i] = 1;
         son_[i] = i + T;
@@ -98,9 +86,7 @@ void TReferenceLzhuf<Io>::StartHuff()
     prnt_[R] = 0;
 }
 
-template <TReferenceIo Io>
-void TReferenceLzhuf<Io>::Reconst()
-{
+template <TReferenceIo Io> void TReferenceLzhuf<Io>::Reconst() {
     int j = 0;
     for (int i = 0; i < T; i++) {
         if (son_[i] >= T) {
@@ -130,9 +116,7 @@ void TReferenceLzhuf<Io>::Reconst()
     }
 }
 
-template <TReferenceIo Io>
-void TReferenceLzhuf<Io>::Update(int c)
-{
+template <TReferenceIo Io> void TReferenceLzhuf<Io>::Update(int c) {
     if (freq_[R] == MAX_FREQ)
         Reconst();
     c = prnt_[c + T];
@@ -164,9 +148,7 @@ void TReferenceLzhuf<Io>::Update(int c)
     } while ((c = prnt_[c]) != 0);
 }
 
-template <TReferenceIo Io>
-int TReferenceLzhuf<Io>::DecodeChar()
-{
+template <TReferenceIo Io> int TReferenceLzhuf<Io>::DecodeChar() {
     int c = son_[R];
     while (c < T) {
         c += GetBit();
@@ -177,9 +159,7 @@ int TReferenceLzhuf<Io>::DecodeChar()
     return c;
 }
 
-template <TReferenceIo Io>
-int TReferenceLzhuf<Io>::DecodePosition()
-{
+template <TReferenceIo Io> int TReferenceLzhuf<Io>::DecodePosition() {
     int i = GetByte();
     int c = dCode_[i] << 6;
     int j = dLen_[i];
@@ -189,9 +169,7 @@ int TReferenceLzhuf<Io>::DecodePosition()
     return c | (i & 0x3f);
 }
 
-template <TReferenceIo Io>
-long TReferenceLzhuf<Io>::Decode(std::FILE* in, std::FILE* out)
-{
+template <TReferenceIo Io> long TReferenceLzhuf<Io>::Decode(std::FILE* in, std::FILE* out) {
     in_ = in;
     out_ = out;
     getBuf_ = 0;
@@ -234,8 +212,7 @@ long TReferenceLzhuf<Io>::Decode(std::FILE* in, std::FILE* out)
     return static_cast<long>(textSize);
 }
 
-TReferenceFiles::TReferenceFiles() : in_(std::tmpfile()), out_(std::tmpfile())
-{
+TReferenceFiles::TReferenceFiles() : in_(std::tmpfile()), out_(std::tmpfile()) {
     if (!in_ || !out_) {
         if (in_)
             std::fclose(in_);
@@ -245,14 +222,12 @@ TReferenceFiles::TReferenceFiles() : in_(std::tmpfile()), out_(std::tmpfile())
     }
 }
 
-TReferenceFiles::~TReferenceFiles()
-{
+TReferenceFiles::~TReferenceFiles() {
     std::fclose(in_);
     std::fclose(out_);
 }
 
-void TReferenceFiles::Prepare(const std::vector<std::uint8_t>& packed)
-{
+void TReferenceFiles::Prepare(const std::vector<std::uint8_t>& packed) {
     std::rewind(in_);
     if (ftruncate(fileno(in_), 0) != 0 ||
         std::fwrite(packed.data(), 1, packed.size(), in_) != packed.size() || std::fflush(in_) != 0)
@@ -263,8 +238,7 @@ void TReferenceFiles::Prepare(const std::vector<std::uint8_t>& packed)
         throw std::runtime_error("cannot empty the reference decoder's output");
 }
 
-std::vector<std::uint8_t> TReferenceFiles::Output(long size) const
-{
+std::vector<std::uint8_t> TReferenceFiles::Output(long size) const {
     if (size <= 0)
         return {};
     std::vector<std::uint8_t> text(static_cast<size_t>(size));

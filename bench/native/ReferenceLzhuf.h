@@ -21,9 +21,8 @@
 // was first built with; the stricter yardstick.
 enum class TReferenceIo { Stdio, Unlocked };
 
-template <TReferenceIo Io>
-class TReferenceLzhuf {
-public:
+template <TReferenceIo Io> class TReferenceLzhuf {
+  public:
     TReferenceLzhuf();
 
     // A packed skin (4-byte size, code stream) read from in, the text written to out (a final
@@ -31,7 +30,7 @@ public:
     // size, or -1 for a stream too short or announcing 0 or over 64 MiB. out is flushed.
     long Decode(std::FILE* in, std::FILE* out);
 
-private:
+  private:
     // Under the names the format's descriptions use, so the code reads side by side with them.
     static constexpr int N = 4096;
     static constexpr int F = 60;
@@ -70,7 +69,7 @@ private:
 // read from the start, and the file its text goes to. Setting up and reading back happen
 // outside what the benchmark measures.
 class TReferenceFiles {
-public:
+  public:
     TReferenceFiles();
     TReferenceFiles(const TReferenceFiles&) = delete;
     TReferenceFiles& operator=(const TReferenceFiles&) = delete;
@@ -83,7 +82,7 @@ public:
     // The first size bytes written to the output.
     std::vector<std::uint8_t> Output(long size) const;
 
-private:
+  private:
     std::FILE* in_ = nullptr;
     std::FILE* out_ = nullptr;
 };

@@ -17,16 +17,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::uint8_t> ReadBytes(const fs::path& path)
-{
+std::vector<std::uint8_t> ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw Exception(path.string() + ": cannot open");
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes)
-{
+void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
     // Renamed into place, so an interrupted build never leaves a short file that looks current.
     fs::path temp = path;
     temp += ".tmp";
@@ -39,8 +37,7 @@ void WriteBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes)
     fs::rename(temp, path);
 }
 
-std::vector<TSkinArchiveEntry> SkinEntries(const fs::path& dir)
-{
+std::vector<TSkinArchiveEntry> SkinEntries(const fs::path& dir) {
     std::vector<fs::path> bitmaps;
     std::vector<fs::path> descriptions;
     for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
@@ -54,8 +51,9 @@ std::vector<TSkinArchiveEntry> SkinEntries(const fs::path& dir)
     }
     if (descriptions.size() != 1)
         throw Exception(dir.string() + ": a skin folder needs exactly one .ini file");
-    std::sort(bitmaps.begin(), bitmaps.end(),
-              [](const fs::path& a, const fs::path& b) { return a.filename().string() < b.filename().string(); });
+    std::sort(bitmaps.begin(), bitmaps.end(), [](const fs::path& a, const fs::path& b) {
+        return a.filename().string() < b.filename().string();
+    });
     bitmaps.push_back(descriptions.front());
 
     std::vector<TSkinArchiveEntry> entries;
@@ -66,8 +64,7 @@ std::vector<TSkinArchiveEntry> SkinEntries(const fs::path& dir)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 3) {
         std::cerr << "usage: bench_skin_pack DIR OUT\n";
         return 2;

@@ -31,17 +31,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void WriteText(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+void WriteText(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
 
-std::string ReadText(const fs::path& path)
-{
+std::string ReadText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // A shell drop handle, as the shell hands one to a drop target.
-HGLOBAL MakeDrop(const std::vector<fs::path>& paths, POINT pos, bool wide)
-{
+HGLOBAL MakeDrop(const std::vector<fs::path>& paths, POINT pos, bool wide) {
     std::string list;
     for (const fs::path& path : paths) {
         if (wide) {
@@ -73,8 +73,7 @@ struct TShellCall {
     TCursor Cursor = crDefault;
 };
 
-std::vector<std::wstring> SplitList(const wchar_t* list)
-{
+std::vector<std::wstring> SplitList(const wchar_t* list) {
     std::vector<std::wstring> items;
     for (; *list; list += wcslen(list) + 1)
         items.emplace_back(list);
@@ -82,15 +81,14 @@ std::vector<std::wstring> SplitList(const wchar_t* list)
 }
 
 class DropTest : public TUiTest {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         TUiTest::SetUp();
-        wchar_t temp[MAX_PATH] {};
+        wchar_t temp[MAX_PATH]{};
         GetTempPathW(MAX_PATH, temp);
         static int counter = 0;
-        root = fs::path(temp) / (L"pp-drop-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                 std::to_wstring(++counter));
+        root = fs::path(temp) /
+               (L"pp-drop-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
         targetA = root / "Target A";
         targetB = root / "target B";
         fs::create_directories(root / "source");
@@ -98,8 +96,7 @@ protected:
         fs::create_directories(targetB);
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         form.reset();
         PumpFor(20);
         std::error_code error;
@@ -109,8 +106,7 @@ protected:
         TUiTest::TearDown();
     }
 
-    void MakeForm(const std::vector<std::string>& entries)
-    {
+    void MakeForm(const std::vector<std::string>& entries) {
         std::string list;
         for (const std::string& entry : entries)
             list += entry + "\r\n";
@@ -126,43 +122,37 @@ protected:
         PumpFor(50);
     }
 
-    fs::path Source(const std::wstring& name, const std::string& text = "data")
-    {
+    fs::path Source(const std::wstring& name, const std::string& text = "data") {
         fs::path path = root / "source" / name;
         WriteText(path, text);
         return path;
     }
 
     // Posts the drop to the control's window and waits until its receiver has handled it.
-    void Drop(TWinControl* target, const std::vector<fs::path>& paths, POINT pos, bool wide = true)
-    {
+    void Drop(TWinControl* target, const std::vector<fs::path>& paths, POINT pos, bool wide = true) {
         const int before = drops;
         PostMessageA(target->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths, pos, wide)), 0);
         ASSERT_TRUE(PumpUntil([&] { return drops > before; }, 120000)) << "the drop was not handled";
     }
 
-    POINT CentreOf(int index)
-    {
+    POINT CentreOf(int index) {
         RECT r = form->panels1->ItemRect(index);
-        return POINT {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
 
     // The middle of the lamp as the bottom strip paints it.
-    TColor LedPixel()
-    {
+    TColor LedPixel() {
         return RenderControl(*form->Panel1)->PixelColor(form->JvLED1->Left() + 8, form->JvLED1->Top() + 8);
     }
 
     // Drops on the bottom strip with a dialog answerer watching; TimeoutMs short when none should come.
-    TDialogReport DropOnStrip(const std::vector<fs::path>& paths, TAnswer answer)
-    {
+    TDialogReport DropOnStrip(const std::vector<fs::path>& paths, TAnswer answer) {
         TDialogAnswerer answerer(answer);
-        Drop(form->Panel1, paths, POINT {150, 10});
+        Drop(form->Panel1, paths, POINT{150, 10});
         return answerer.Wait();
     }
 
-    int FileOperation(TObject*, SHFILEOPSTRUCTW& request)
-    {
+    int FileOperation(TObject*, SHFILEOPSTRUCTW& request) {
         TShellCall call;
         call.Function = request.wFunc;
         call.From = SplitList(request.pFrom);
@@ -185,13 +175,11 @@ protected:
         }
         return SHFileOperationW(&request);
     }
-    void PanelDrop(TObject* sender, POINT pos, TStringList& value)
-    {
+    void PanelDrop(TObject* sender, POINT pos, TStringList& value) {
         panelDrop(sender, pos, value);
         ++drops;
     }
-    void StripDrop(TObject* sender, POINT pos, TStringList& value)
-    {
+    void StripDrop(TObject* sender, POINT pos, TStringList& value) {
         stripDrop(sender, pos, value);
         ++drops;
     }
@@ -213,20 +201,21 @@ protected:
     std::optional<TRefusal> refusal;
 };
 
-TEST_F(DropTest, CopiesTheDroppedFilesIntoTheTargetInOneShellRequestWithTheLampLit)
-{
+TEST_F(DropTest, CopiesTheDroppedFilesIntoTheTargetInOneShellRequestWithTheLampLit) {
     MakeForm({AnsiPath(targetA.wstring()), AnsiPath(targetB.wstring()) + "=B"});
     // A name outside the ANSI code page arrives as it is.
     const std::wstring unicode = L"\u03a9mega \u0444\u0430\u0439\u043b \u65e5\u672c.txt";
     ASSERT_FALSE(IsAnsiPath(unicode));
-    const std::vector<fs::path> files = {Source(L"one.txt", "1"), Source(unicode, "2"), Source(L"three.txt", "3")};
+    const std::vector<fs::path> files = {Source(L"one.txt", "1"), Source(unicode, "2"),
+                                         Source(L"three.txt", "3")};
     EXPECT_EQ(LedPixel(), clRed);
     Drop(form->panels1, files, CentreOf(1));
 
     ASSERT_EQ(calls.size(), 1u);
     const TShellCall& call = calls[0];
     EXPECT_EQ(call.Function, static_cast<UINT>(FO_COPY));
-    EXPECT_EQ(call.From, (std::vector<std::wstring> {files[0].wstring(), files[1].wstring(), files[2].wstring()}));
+    EXPECT_EQ(call.From,
+              (std::vector<std::wstring>{files[0].wstring(), files[1].wstring(), files[2].wstring()}));
     EXPECT_EQ(call.To, targetB.wstring() + L"\\" + std::wstring(2, L'\0'));
     EXPECT_EQ(call.Owner, Application->Handle());
     EXPECT_EQ(call.Flags, 0);
@@ -244,8 +233,7 @@ TEST_F(DropTest, CopiesTheDroppedFilesIntoTheTargetInOneShellRequestWithTheLampL
     EXPECT_EQ(Screen->Cursor(), crDefault);
 }
 
-TEST_F(DropTest, MovesWhenTheSwitchIsOnAndReadsAnsiDropHandlesToo)
-{
+TEST_F(DropTest, MovesWhenTheSwitchIsOnAndReadsAnsiDropHandlesToo) {
     MakeForm({AnsiPath(targetA.wstring())});
     form->movchk->SetChecked(true);
     const fs::path file = Source(L"moved.txt", "m");
@@ -256,8 +244,7 @@ TEST_F(DropTest, MovesWhenTheSwitchIsOnAndReadsAnsiDropHandlesToo)
     EXPECT_FALSE(fs::exists(file));
 }
 
-TEST_F(DropTest, ReceiversRegisterTheirWindowsAgainAfterRecreationAndLetGoWhenSwitchedOff)
-{
+TEST_F(DropTest, ReceiversRegisterTheirWindowsAgainAfterRecreationAndLetGoWhenSwitchedOff) {
     MakeForm({AnsiPath(targetA.wstring())});
     auto accepts = [](TWinControl* control) {
         return (GetWindowLongA(control->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0;
@@ -281,14 +268,13 @@ TEST_F(DropTest, ReceiversRegisterTheirWindowsAgainAfterRecreationAndLetGoWhenSw
     EXPECT_EQ(calls.size(), 1u);
 }
 
-TEST_F(DropTest, IgnoresADropBelowTheButtons)
-{
+TEST_F(DropTest, IgnoresADropBelowTheButtons) {
     MakeForm({AnsiPath(targetA.wstring()), AnsiPath(targetB.wstring())});
     // The strip below the last button that the even split leaves over belongs to no target.
     TItemsPanel* panel = form->panels1;
     for (int grow = 0; grow < 3 && panel->Height() % 2 == 0; ++grow)
         form->SetClientSize(form->ClientWidth(), form->ClientHeight() + 1);
-    POINT below {panel->Width() / 2, panel->Height() - 1};
+    POINT below{panel->Width() / 2, panel->Height() - 1};
     ASSERT_EQ(panel->ItemIndexAt(below.x, below.y), -1);
 
     Drop(panel, {Source(L"file.txt")}, below);
@@ -298,8 +284,7 @@ TEST_F(DropTest, IgnoresADropBelowTheButtons)
     EXPECT_FALSE(fs::exists(targetB / "file.txt"));
 }
 
-TEST_F(DropTest, SaysWhenTheTargetFolderIsGoneAndNeverLightsTheLamp)
-{
+TEST_F(DropTest, SaysWhenTheTargetFolderIsGoneAndNeverLightsTheLamp) {
     MakeForm({AnsiPath(targetA.wstring())});
     fs::remove(targetA);
     TDialogAnswerer answerer(TAnswer::Press("TMessageForm", "OK"));
@@ -315,8 +300,7 @@ TEST_F(DropTest, SaysWhenTheTargetFolderIsGoneAndNeverLightsTheLamp)
     EXPECT_EQ(LedPixel(), clRed);
 }
 
-TEST_F(DropTest, ADropArrivingDuringTheShellsDialogLeavesTheFirstDropIntact)
-{
+TEST_F(DropTest, ADropArrivingDuringTheShellsDialogLeavesTheFirstDropIntact) {
     MakeForm({AnsiPath(targetA.wstring()), AnsiPath(targetB.wstring())});
     const fs::path first = Source(L"first.txt"), second = Source(L"second.txt");
     bool nestedSeen = false;
@@ -325,7 +309,7 @@ TEST_F(DropTest, ADropArrivingDuringTheShellsDialogLeavesTheFirstDropIntact)
             return;
         // The shell's dialog runs a message loop, in which another drop can arrive.
         Drop(form->panels1, {second}, CentreOf(1));
-        EXPECT_EQ(form->JvDragDrop1->WideFiles(), (std::vector<std::wstring> {first.wstring()}));
+        EXPECT_EQ(form->JvDragDrop1->WideFiles(), (std::vector<std::wstring>{first.wstring()}));
         EXPECT_TRUE(form->JvLED1->Status());
     };
     Drop(form->panels1, {first}, CentreOf(0));
@@ -333,14 +317,13 @@ TEST_F(DropTest, ADropArrivingDuringTheShellsDialogLeavesTheFirstDropIntact)
     EXPECT_TRUE(fs::exists(targetA / "first.txt"));
     EXPECT_TRUE(fs::exists(targetB / "second.txt"));
     EXPECT_FALSE(form->JvLED1->Status());
-    EXPECT_EQ(form->JvDragDrop1->WideFiles(), (std::vector<std::wstring> {second.wstring()}));
+    EXPECT_EQ(form->JvDragDrop1->WideFiles(), (std::vector<std::wstring>{second.wstring()}));
 }
 
 // Ten thousand names, long and short, reach the shell in one request, each whole and in their
 // order; the shell's answer is the test's own (the real copy of ten thousand files, minutes under
 // Wine, is the drop benchmark's).
-TEST_F(DropTest, TenThousandFilesArriveInOneRequest)
-{
+TEST_F(DropTest, TenThousandFilesArriveInOneRequest) {
     MakeForm({AnsiPath(targetA.wstring())});
     std::vector<fs::path> files;
     std::vector<std::wstring> names;
@@ -350,7 +333,7 @@ TEST_F(DropTest, TenThousandFilesArriveInOneRequest)
         files.push_back(root / "source" / std::to_wstring(i / 100) / name);
         names.push_back(files.back().wstring());
     }
-    refusal = TRefusal {0, FALSE};
+    refusal = TRefusal{0, FALSE};
     Drop(form->panels1, files, CentreOf(0));
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].Function, static_cast<UINT>(FO_COPY));
@@ -360,8 +343,7 @@ TEST_F(DropTest, TenThousandFilesArriveInOneRequest)
 }
 
 // Every file below the folder with its content, by path relative to it.
-std::map<std::wstring, std::string> Tree(const fs::path& folder)
-{
+std::map<std::wstring, std::string> Tree(const fs::path& folder) {
     std::map<std::wstring, std::string> tree;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
         const std::wstring name = fs::relative(entry.path(), folder).wstring();
@@ -373,9 +355,8 @@ std::map<std::wstring, std::string> Tree(const fs::path& folder)
 // The same sources moved (one request, one destination each) and copied (one request into the
 // folder): what arrives must be the same, and a move leaves no source behind.
 class SeveralSourcesDrop : public DropTest {
-protected:
-    void MoveAndCompareWithCopy(const std::vector<fs::path>& sources)
-    {
+  protected:
+    void MoveAndCompareWithCopy(const std::vector<fs::path>& sources) {
         MakeForm({AnsiPath(targetA.wstring()), AnsiPath(targetB.wstring())});
         Drop(form->panels1, sources, CentreOf(1));
         ASSERT_EQ(calls.size(), 1u);
@@ -402,13 +383,11 @@ protected:
     }
 };
 
-TEST_F(SeveralSourcesDrop, ThreeFilesAreMovedInOneRequest)
-{
+TEST_F(SeveralSourcesDrop, ThreeFilesAreMovedInOneRequest) {
     MoveAndCompareWithCopy({Source(L"one.txt", "1"), Source(L"two.txt", "22"), Source(L"three.txt", "333")});
 }
 
-TEST_F(SeveralSourcesDrop, FilesAndAFolderWithContentAreMovedInOneRequest)
-{
+TEST_F(SeveralSourcesDrop, FilesAndAFolderWithContentAreMovedInOneRequest) {
     const fs::path folder = root / "source" / "Album";
     fs::create_directories(folder / "inner");
     WriteText(folder / "cover.txt", "c");
@@ -416,8 +395,7 @@ TEST_F(SeveralSourcesDrop, FilesAndAFolderWithContentAreMovedInOneRequest)
     MoveAndCompareWithCopy({Source(L"one.txt", "1"), folder, Source(L"two.txt", "2")});
 }
 
-TEST_F(SeveralSourcesDrop, NamesOutsideTheAnsiCodePageAreMoved)
-{
+TEST_F(SeveralSourcesDrop, NamesOutsideTheAnsiCodePageAreMoved) {
     const std::wstring greek = L"\u03a9mega.txt", cyrillic = L"\u0444\u0430\u0439\u043b.txt";
     ASSERT_FALSE(IsAnsiPath(greek));
     const fs::path folder = root / "source" / L"\u65e5\u672c";
@@ -427,8 +405,7 @@ TEST_F(SeveralSourcesDrop, NamesOutsideTheAnsiCodePageAreMoved)
 }
 
 // What the screen itself shows (not the window's own picture) at the middle of the lamp.
-TColor ScreenPixel(HWND strip, POINT at)
-{
+TColor ScreenPixel(HWND strip, POINT at) {
     ClientToScreen(strip, &at);
     HDC screen = GetDC(nullptr);
     const COLORREF pixel = GetPixel(screen, at.x, at.y);
@@ -436,13 +413,12 @@ TColor ScreenPixel(HWND strip, POINT at)
     return static_cast<TColor>(pixel);
 }
 
-TEST_F(DropTest, TheLitLampIsOnTheScreenWhileTheShellWorks)
-{
+TEST_F(DropTest, TheLitLampIsOnTheScreenWhileTheShellWorks) {
     MakeForm({AnsiPath(targetA.wstring())});
     // Wholly opaque, so that the screen shows the lamp's own colour.
     form->SetAlphaBlendValue(255);
     PumpFor(100);
-    const POINT lamp {form->JvLED1->Left() + 8, form->JvLED1->Top() + 8};
+    const POINT lamp{form->JvLED1->Left() + 8, form->JvLED1->Top() + 8};
     const HWND strip = form->Panel1->Handle();
     EXPECT_EQ(ScreenPixel(strip, lamp), clRed);
     TColor during = clNone;
@@ -454,13 +430,12 @@ TEST_F(DropTest, TheLitLampIsOnTheScreenWhileTheShellWorks)
     EXPECT_EQ(ScreenPixel(strip, lamp), clRed);
 }
 
-TEST_F(DropTest, AFailedTransferIsReportedAndAnAbortedOneIsNot)
-{
+TEST_F(DropTest, AFailedTransferIsReportedAndAnAbortedOneIsNot) {
     MakeForm({AnsiPath(targetA.wstring())});
     form->movchk->SetChecked(true);
     const std::vector<fs::path> files = {Source(L"one.txt"), Source(L"two.txt")};
 
-    refusal = TRefusal {ERROR_ACCESS_DENIED, FALSE};
+    refusal = TRefusal{ERROR_ACCESS_DENIED, FALSE};
     {
         TDialogAnswerer answer(TAnswer::Press("TMessageForm", "OK", "Perchpoints"));
         Drop(form->panels1, files, CentreOf(0));
@@ -478,7 +453,7 @@ TEST_F(DropTest, AFailedTransferIsReportedAndAnAbortedOneIsNot)
 
     // The shell's own codes are not system error codes: their own words.
     form->movchk->SetChecked(false);
-    refusal = TRefusal {0x7C, FALSE};
+    refusal = TRefusal{0x7C, FALSE};
     {
         TDialogAnswerer answer(TAnswer::Press("TMessageForm", "OK", "Perchpoints"));
         Drop(form->panels1, files, CentreOf(0));
@@ -487,7 +462,7 @@ TEST_F(DropTest, AFailedTransferIsReportedAndAnAbortedOneIsNot)
     }
 
     // The user stopped it in the shell's own dialog: nothing more to say.
-    refusal = TRefusal {ERROR_CANCELLED, TRUE};
+    refusal = TRefusal{ERROR_CANCELLED, TRUE};
     TDialogAnswerer none(TAnswer::Press("TMessageForm", "OK").Within(500));
     Drop(form->panels1, files, CentreOf(0));
     EXPECT_FALSE(none.Wait().Found);
@@ -521,17 +496,15 @@ TEST_F(DropTest, TheWindowIsActiveAgainAfterATransferWithOrWithoutTheShellsDialo
 }
 
 class BottomStripDrop : public DropTest {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         DropTest::SetUp();
         MakeForm({AnsiPath(targetA.wstring())});
     }
     std::vector<std::string> Targets() { return form->panels1->Items().Lines(); }
 };
 
-TEST_F(BottomStripDrop, AsksAndAppendsAPlainFolderOnYesOnly)
-{
+TEST_F(BottomStripDrop, AsksAndAppendsAPlainFolderOnYesOnly) {
     const fs::path folder = root / "New Place", other = root / "Other";
     fs::create_directories(folder);
     fs::create_directories(other);
@@ -546,11 +519,10 @@ TEST_F(BottomStripDrop, AsksAndAppendsAPlainFolderOnYesOnly)
 
     // Only the first of several paths is offered.
     EXPECT_TRUE(DropOnStrip({folder, other}, TAnswer::PressId("#32770", IDYES)).Answered);
-    EXPECT_EQ(Targets(), (std::vector<std::string> {AnsiPath(targetA.wstring()), AnsiPath(folder.wstring())}));
+    EXPECT_EQ(Targets(), (std::vector<std::string>{AnsiPath(targetA.wstring()), AnsiPath(folder.wstring())}));
 }
 
-TEST_F(BottomStripDrop, IgnoresFilesAndFoldersWithMoreThanTheDirectoryAttribute)
-{
+TEST_F(BottomStripDrop, IgnoresFilesAndFoldersWithMoreThanTheDirectoryAttribute) {
     std::vector<fs::path> ignored = {Source(L"plain.txt"), root / "gone"};
     for (DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_SYSTEM}) {
         const fs::path folder = root / ("folder" + std::to_string(attribute));
@@ -562,18 +534,19 @@ TEST_F(BottomStripDrop, IgnoresFilesAndFoldersWithMoreThanTheDirectoryAttribute)
     }
     ASSERT_GE(ignored.size(), 3u);
     for (const fs::path& path : ignored)
-        EXPECT_FALSE(DropOnStrip({path}, TAnswer::PressId("#32770", IDYES).Within(300)).Found) << path.string();
+        EXPECT_FALSE(DropOnStrip({path}, TAnswer::PressId("#32770", IDYES).Within(300)).Found)
+            << path.string();
     EXPECT_EQ(Targets().size(), 1u);
 }
 
-TEST_F(BottomStripDrop, RefusesAFolderWhosePathTheTargetListCannotHold)
-{
+TEST_F(BottomStripDrop, RefusesAFolderWhosePathTheTargetListCannotHold) {
     const fs::path folder = root / L"\u0444\u0430\u0439\u043b\u044b";
     fs::create_directories(folder);
     TDialogReport report = DropOnStrip({folder}, TAnswer::Press("TMessageForm", "OK"));
     ASSERT_TRUE(report.Answered);
-    EXPECT_EQ(report.Text,
-              "This folder cannot be a target: its path contains characters that the target list cannot store.");
+    EXPECT_EQ(
+        report.Text,
+        "This folder cannot be a target: its path contains characters that the target list cannot store.");
     EXPECT_EQ(Targets().size(), 1u);
 }
 
@@ -1061,13 +1034,12 @@ TEST_F(KeyedTransferTest, AClipboardHeldByAnotherProgramIsWaitedForThenReported)
     struct TLetGo {
         std::atomic<bool>& Release;
         std::thread& Holder;
-        ~TLetGo()
-        {
+        ~TLetGo() {
             Release = true;
             if (Holder.joinable())
                 Holder.join();
         }
-    } letGo {release, holder};
+    } letGo{release, holder};
     while (!holding)
         Sleep(5);
     {

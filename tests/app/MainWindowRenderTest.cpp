@@ -12,11 +12,12 @@
 #include <string>
 
 namespace {
-TColor Sys(int index) { return static_cast<TColor>(GetSysColor(index)); }
+TColor Sys(int index) {
+    return static_cast<TColor>(GetSysColor(index));
+}
 
 // Set PP_TEST_CAPTURES to a folder to keep the pictures for a look.
-void Keep(const TBitmap& picture, const std::string& name)
-{
+void Keep(const TBitmap& picture, const std::string& name) {
     char folder[MAX_PATH] = {};
     if (GetEnvironmentVariableA("PP_TEST_CAPTURES", folder, sizeof folder))
         SaveCapture(picture, std::string(folder) + "\\" + name + ".bmp");
@@ -24,9 +25,8 @@ void Keep(const TBitmap& picture, const std::string& name)
 } // namespace
 
 class MainWindowRender : public TUiTest {
-protected:
-    void TearDown() override
-    {
+  protected:
+    void TearDown() override {
         form_.reset();
         TUiTest::TearDown();
     }
@@ -35,8 +35,7 @@ protected:
     TOwnedComponent<TForm1> form_;
 };
 
-TEST_F(MainWindowRender, ButtonsAreRaisedFramesAroundMaroonText)
-{
+TEST_F(MainWindowRender, ButtonsAreRaisedFramesAroundMaroonText) {
     folder_.Write("perchpoints.dat",
                   JoinLines({"C:\\Music=Tunes", "C:\\Tools & Toys",
                              "C:\\A folder with a name far too long to fit on any button of this window"}));
@@ -74,9 +73,9 @@ TEST_F(MainWindowRender, ButtonsAreRaisedFramesAroundMaroonText)
         TBitmap expected(r.right - r.left, r.bottom - r.top);
         TCanvas& canvas = expected.Canvas();
         canvas.Brush().SetColor(panel.Color());
-        canvas.FillRect(RECT {0, 0, expected.Width(), expected.Height()});
+        canvas.FillRect(RECT{0, 0, expected.Width(), expected.Height()});
         canvas.Font().Assign(panel.Font());
-        RECT text {canvas.TextWidth(" "), 0, expected.Width() - canvas.TextWidth("  "), expected.Height()};
+        RECT text{canvas.TextWidth(" "), 0, expected.Width() - canvas.TextWidth("  "), expected.Height()};
         std::string shown = i == 0 ? "Tunes" : panel.Items()[i];
         canvas.DrawText(shown.c_str(), static_cast<int>(shown.size()), text, 0xA824 | DT_CENTER);
         int maroonPixels = 0;

@@ -15,10 +15,11 @@
 namespace {
 using TLines = std::vector<std::string>;
 
-std::string Lines(const TLines& lines) { return JoinLines(lines); }
+std::string Lines(const TLines& lines) {
+    return JoinLines(lines);
+}
 
-BYTE Opacity(HWND window)
-{
+BYTE Opacity(HWND window) {
     BYTE alpha = 0;
     DWORD flags = 0;
     COLORREF key = 0;
@@ -26,17 +27,17 @@ BYTE Opacity(HWND window)
     return alpha;
 }
 
-RECT WindowRect(HWND window)
-{
-    RECT r {};
+RECT WindowRect(HWND window) {
+    RECT r{};
     GetWindowRect(window, &r);
     return r;
 }
 
-bool OnSomeMonitor(const RECT& r) { return MonitorFromRect(&r, MONITOR_DEFAULTTONULL) != nullptr; }
+bool OnSomeMonitor(const RECT& r) {
+    return MonitorFromRect(&r, MONITOR_DEFAULTTONULL) != nullptr;
+}
 
-std::string IniText(int left, int top, int width, int height, int move, int skin, int alpha, int fontSize)
-{
+std::string IniText(int left, int top, int width, int height, int move, int skin, int alpha, int fontSize) {
     return "[Settings]\r\nLeft=" + std::to_string(left) + "\r\nTop=" + std::to_string(top) +
            "\r\nRight=" + std::to_string(width) + "\r\nBottom=" + std::to_string(height) +
            "\r\nMove=" + std::to_string(move) + "\r\nSkin=" + std::to_string(skin) +
@@ -48,16 +49,14 @@ const char* const IniName = "perchpoints.ini";
 } // namespace
 
 class MainWindowTest : public TUiTest {
-protected:
-    void TearDown() override
-    {
+  protected:
+    void TearDown() override {
         form_.reset();
         TUiTest::TearDown();
     }
 
     // The window as the program makes it, with its files in this test's folder.
-    TForm1& Start()
-    {
+    TForm1& Start() {
         form_.reset(new TForm1(&TestApplication(), folder_.Path("perchpoints.exe")));
         form_->OnOpenFolder = Bind<&MainWindowTest::FolderOpened>(this);
         form_->Show();
@@ -66,8 +65,7 @@ protected:
         RedrawWindow(form_->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         return *form_;
     }
-    TForm1& StartWith(const std::string& ini)
-    {
+    TForm1& StartWith(const std::string& ini) {
         folder_.Write(IniName, ini);
         return Start();
     }
@@ -76,16 +74,14 @@ protected:
     HWND Window() { return form_->Handle(); }
     TLines Items() { return form_->panels1->Items().Lines(); }
 
-    POINT ItemCentre(int index)
-    {
+    POINT ItemCentre(int index) {
         RECT r = form_->panels1->ItemRect(index);
-        return POINT {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
 
     // A right click at the point opens the popup menu; the item is chosen from it (none:
     // the menu is dismissed).
-    TDialogReport Menu(POINT at, const std::string& item)
-    {
+    TDialogReport Menu(POINT at, const std::string& item) {
         TDialogAnswerer answer(TAnswer::ChooseMenu(item));
         PostRightClick(Panel(), at.x, at.y);
         EXPECT_TRUE(PumpUntil([&] { return answer.Done(); })) << "no popup menu for " << item;
@@ -96,8 +92,7 @@ protected:
         return report;
     }
     // The same menu opened from the keyboard: no mouse press names a new current item.
-    TDialogReport KeyboardMenu(const std::string& item)
-    {
+    TDialogReport KeyboardMenu(const std::string& item) {
         TDialogAnswerer answer(TAnswer::ChooseMenu(item));
         PostContextMenuKey(Panel());
         EXPECT_TRUE(PumpUntil([&] { return answer.Done(); })) << "no popup menu for " << item;
@@ -107,10 +102,10 @@ protected:
         return report;
     }
     // A short title typed into the input box (empty: the box is cancelled).
-    TDialogReport ShortTitle(POINT at, const std::string& title)
-    {
-        TDialogAnswerer input(title.empty() ? TAnswer::Press("TForm", "Cancel", "Enter short title")
-                                            : TAnswer::Press("TForm", "OK", "Enter short title").Typing(title));
+    TDialogReport ShortTitle(POINT at, const std::string& title) {
+        TDialogAnswerer input(title.empty()
+                                  ? TAnswer::Press("TForm", "Cancel", "Enter short title")
+                                  : TAnswer::Press("TForm", "OK", "Enter short title").Typing(title));
         Menu(at, "Set perchpoint short title");
         EXPECT_TRUE(PumpUntil([&] { return input.Done(); })) << "no input box";
         PumpPending();
@@ -118,8 +113,7 @@ protected:
     }
 
     // Closes the window expecting a message box with one OK button; gives its text.
-    std::string CloseExpectingError()
-    {
+    std::string CloseExpectingError() {
         TDialogAnswerer answer(TAnswer::Press("#32770", "OK", "Perchpoints"));
         PostMessageA(Window(), WM_CLOSE, 0, 0);
         EXPECT_TRUE(PumpUntil([&] { return answer.Done(); })) << "no message box";
@@ -138,13 +132,12 @@ protected:
 
 // ---- start-up
 
-TEST_F(MainWindowTest, FirstStartWithoutSettingsUsesTheLayoutAndTheDefaults)
-{
+TEST_F(MainWindowTest, FirstStartWithoutSettingsUsesTheLayoutAndTheDefaults) {
     TForm1& form = Start();
     RECT r = WindowRect(Window());
     EXPECT_EQ(r.left, 859);
     EXPECT_EQ(r.top, 266);
-    RECT client {};
+    RECT client{};
     GetClientRect(Window(), &client);
     EXPECT_EQ(client.right, 272);
     EXPECT_EQ(client.bottom, 156);
@@ -174,10 +167,9 @@ TEST_F(MainWindowTest, FirstStartWithoutSettingsUsesTheLayoutAndTheDefaults)
     EXPECT_EQ(GetFocus(), Panel());
 }
 
-TEST_F(MainWindowTest, TheSettingsFileGivesPositionSizeOpacityFontSkinAndMode)
-{
-    TForm1& form = StartWith(
-        "[Settings]\r\nLeft=100\r\nTop=120\r\nRight=300\r\nBottom=200\r\nMove=1\r\nSkin=3\r\nAlpha=300\r\nfSize=12\r\n");
+TEST_F(MainWindowTest, TheSettingsFileGivesPositionSizeOpacityFontSkinAndMode) {
+    TForm1& form = StartWith("[Settings]\r\nLeft=100\r\nTop=120\r\nRight=300\r\nBottom=200\r\nMove=1\r\nSkin="
+                             "3\r\nAlpha=300\r\nfSize=12\r\n");
     RECT r = WindowRect(Window());
     EXPECT_EQ(r.left, 100);
     EXPECT_EQ(r.top, 120);
@@ -192,8 +184,7 @@ TEST_F(MainWindowTest, TheSettingsFileGivesPositionSizeOpacityFontSkinAndMode)
     EXPECT_EQ(form.Label1->Caption(), "Move files");
 }
 
-TEST_F(MainWindowTest, HexValuesAreReadAndGarbageGivesTheDefaults)
-{
+TEST_F(MainWindowTest, HexValuesAreReadAndGarbageGivesTheDefaults) {
     TForm1& hex = StartWith("[Settings]\r\nLeft=0x1F\r\nTop=0X20\r\nAlpha=0xC8\r\nfSize=0xA\r\nMove=0x1\r\n");
     EXPECT_EQ(WindowRect(Window()).left, 31);
     EXPECT_EQ(WindowRect(Window()).top, 32);
@@ -201,8 +192,9 @@ TEST_F(MainWindowTest, HexValuesAreReadAndGarbageGivesTheDefaults)
     EXPECT_EQ(hex.panels1->Font().Size(), 10);
     EXPECT_TRUE(hex.movchk->Checked());
 
-    TForm1& garbage = StartWith("[Settings]\r\nLeft=12abc\r\nTop=\r\nRight=wide\r\nAlpha=lots\r\nfSize=9.5\r\n"
-                                "Move=yes\r\nSkin=0x\r\n\x01\xFF garbage line\r\n");
+    TForm1& garbage =
+        StartWith("[Settings]\r\nLeft=12abc\r\nTop=\r\nRight=wide\r\nAlpha=lots\r\nfSize=9.5\r\n"
+                  "Move=yes\r\nSkin=0x\r\n\x01\xFF garbage line\r\n");
     EXPECT_EQ(WindowRect(Window()).left, 859);
     EXPECT_EQ(WindowRect(Window()).top, 266);
     EXPECT_EQ(Opacity(Window()), 220);
@@ -217,22 +209,20 @@ TEST_F(MainWindowTest, HexValuesAreReadAndGarbageGivesTheDefaults)
     EXPECT_EQ(Opacity(Window()), 220);
 }
 
-TEST_F(MainWindowTest, TheWindowIsNeverNarrowerThanItsMinimum)
-{
+TEST_F(MainWindowTest, TheWindowIsNeverNarrowerThanItsMinimum) {
     StartWith("[Settings]\r\nRight=100\r\nBottom=200\r\n");
     RECT r = WindowRect(Window());
     EXPECT_EQ(r.right - r.left, 210);
     EXPECT_EQ(r.bottom - r.top, 200);
 }
 
-TEST_F(MainWindowTest, APositionOnNoMonitorComesBackAndAVisibleOneStays)
-{
+TEST_F(MainWindowTest, APositionOnNoMonitorComesBackAndAVisibleOneStays) {
     StartWith("[Settings]\r\nLeft=5000\r\nTop=4000\r\nRight=300\r\nBottom=200\r\n");
     RECT r = WindowRect(Window());
-    MONITORINFO monitor {};
+    MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor);
-    RECT inside {};
+    RECT inside{};
     IntersectRect(&inside, &r, &monitor.rcWork);
     EXPECT_TRUE(EqualRect(&inside, &r)) << r.left << "," << r.top;
     EXPECT_EQ(r.right - r.left, 300);
@@ -245,8 +235,7 @@ TEST_F(MainWindowTest, APositionOnNoMonitorComesBackAndAVisibleOneStays)
     EXPECT_EQ(WindowRect(Window()).top, -20);
 }
 
-TEST_F(MainWindowTest, HugeAndNegativeNumbersStartAUsableWindow)
-{
+TEST_F(MainWindowTest, HugeAndNegativeNumbersStartAUsableWindow) {
     TForm1& form = StartWith("[Settings]\r\nLeft=2147483647\r\nTop=-2147483648\r\nRight=2147483647\r\n"
                              "Bottom=-2147483648\r\nAlpha=-1\r\nfSize=-3\r\nSkin=-7\r\nMove=-1\r\n");
     RECT r = WindowRect(Window());
@@ -257,13 +246,13 @@ TEST_F(MainWindowTest, HugeAndNegativeNumbersStartAUsableWindow)
     EXPECT_EQ(form.SkinNumber(), -7);
 }
 
-TEST_F(MainWindowTest, AnUnreadableListFileIsReportedAndStartUpGoesNoFurther)
-{
+TEST_F(MainWindowTest, AnUnreadableListFileIsReportedAndStartUpGoesNoFurther) {
     const std::string list = Lines({"C:\\Data", "C:\\Other=Title"});
     const std::string settings = "[Settings]\r\nLeft=100\r\nTop=100\r\nAlpha=100\r\nMove=1\r\n";
     folder_.Write(DatName, list);
     folder_.Write(IniName, settings);
-    HANDLE lock = CreateFileA(folder_.Path(DatName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE lock =
+        CreateFileA(folder_.Path(DatName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     TDialogAnswerer answer(TAnswer::Press("#32770", "OK", "Perchpoints"));
     TForm1& form = Start();
@@ -285,11 +274,11 @@ TEST_F(MainWindowTest, AnUnreadableListFileIsReportedAndStartUpGoesNoFurther)
     EXPECT_EQ(folder_.Read(IniName), settings);
 }
 
-TEST_F(MainWindowTest, ALockedSettingsFileGivesTheDefaultsAndIsNotOverwritten)
-{
+TEST_F(MainWindowTest, ALockedSettingsFileGivesTheDefaultsAndIsNotOverwritten) {
     const std::string settings = "[Settings]\r\nLeft=100\r\nAlpha=100\r\n";
     folder_.Write(IniName, settings);
-    HANDLE lock = CreateFileA(folder_.Path(IniName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE lock =
+        CreateFileA(folder_.Path(IniName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     Start();
     CloseHandle(lock);
@@ -303,10 +292,9 @@ TEST_F(MainWindowTest, ALockedSettingsFileGivesTheDefaultsAndIsNotOverwritten)
 
 // ---- the popup menu and its commands
 
-TEST_F(MainWindowTest, ThePopupMenuHoldsTheTwelveCommandsInOrder)
-{
+TEST_F(MainWindowTest, ThePopupMenuHoldsTheTwelveCommandsInOrder) {
     Start();
-    TDialogReport menu = Menu(POINT {10, 10}, "");
+    TDialogReport menu = Menu(POINT{10, 10}, "");
     ASSERT_TRUE(menu.Answered);
     TLines captions;
     TLines ticked;
@@ -315,47 +303,44 @@ TEST_F(MainWindowTest, ThePopupMenuHoldsTheTwelveCommandsInOrder)
         if (entry.Checked)
             ticked.push_back(entry.Caption);
     }
-    EXPECT_EQ(captions, (TLines {"Create new perchpoint", "Set perchpoint short title", "Delete current perchpoint", "-",
-                                 "Use short titles", "Reload targets", "Font size+", "Font size-", "Change skin", "-",
-                                 "EXIT", "About"}));
-    EXPECT_EQ(ticked, (TLines {"Use short titles"}));
+    EXPECT_EQ(captions, (TLines{"Create new perchpoint", "Set perchpoint short title",
+                                "Delete current perchpoint", "-", "Use short titles", "Reload targets",
+                                "Font size+", "Font size-", "Change skin", "-", "EXIT", "About"}));
+    EXPECT_EQ(ticked, (TLines{"Use short titles"}));
 }
 
-TEST_F(MainWindowTest, DeleteRemovesTheRightClickedEntry)
-{
+TEST_F(MainWindowTest, DeleteRemovesTheRightClickedEntry) {
     folder_.Write(DatName, Lines({"C:\\A", "C:\\B", "C:\\C"}));
     TForm1& form = Start();
     Menu(ItemCentre(1), "Delete current perchpoint");
-    EXPECT_EQ(Items(), (TLines {"C:\\A", "C:\\C"}));
+    EXPECT_EQ(Items(), (TLines{"C:\\A", "C:\\C"}));
     // Deleting the last entry leaves the current item past the end; deleting again without a
     // new press does nothing.
     Menu(ItemCentre(1), "Delete current perchpoint");
-    EXPECT_EQ(Items(), (TLines {"C:\\A"}));
+    EXPECT_EQ(Items(), (TLines{"C:\\A"}));
     EXPECT_EQ(form.CurrentItem(), 1);
     KeyboardMenu("Delete current perchpoint");
-    EXPECT_EQ(Items(), (TLines {"C:\\A"}));
+    EXPECT_EQ(Items(), (TLines{"C:\\A"}));
 }
 
-TEST_F(MainWindowTest, AShortTitleIsSetThenReplacedAndACancelKeepsIt)
-{
+TEST_F(MainWindowTest, AShortTitleIsSetThenReplacedAndACancelKeepsIt) {
     folder_.Write(DatName, Lines({"C:\\Data", "C:\\Other"}));
     Start();
     TDialogReport box = ShortTitle(ItemCentre(0), "Work");
     EXPECT_EQ(box.Text, "Short title: ");
-    EXPECT_EQ(box.Buttons, (TLines {"OK", "Cancel"}));
-    EXPECT_EQ(Items(), (TLines {"C:\\Data=Work", "C:\\Other"}));
+    EXPECT_EQ(box.Buttons, (TLines{"OK", "Cancel"}));
+    EXPECT_EQ(Items(), (TLines{"C:\\Data=Work", "C:\\Other"}));
     EXPECT_EQ(ShortTitle(ItemCentre(0), "Home").Text, "Short title: Work");
-    EXPECT_EQ(Items(), (TLines {"C:\\Data=Home", "C:\\Other"}));
+    EXPECT_EQ(Items(), (TLines{"C:\\Data=Home", "C:\\Other"}));
     EXPECT_TRUE(ShortTitle(ItemCentre(0), "").Answered);
-    EXPECT_EQ(Items(), (TLines {"C:\\Data=Home", "C:\\Other"}));
+    EXPECT_EQ(Items(), (TLines{"C:\\Data=Home", "C:\\Other"}));
 }
 
-TEST_F(MainWindowTest, BelowTheLastButtonOnlyUseShortTitlesDoesAnything)
-{
+TEST_F(MainWindowTest, BelowTheLastButtonOnlyUseShortTitlesDoesAnything) {
     // Five buttons in 132 pixels: 26 each, and two pixels below the last that belong to none.
     folder_.Write(DatName, Lines({"C:\\A=One", "C:\\B", "C:\\C", "C:\\D", "C:\\E"}));
     TForm1& form = Start();
-    const POINT below {10, 131};
+    const POINT below{10, 131};
     ASSERT_EQ(form.panels1->ItemIndexAt(below.x, below.y), -1);
     const TLines all = Items();
     Menu(below, "Delete current perchpoint");
@@ -373,44 +358,43 @@ TEST_F(MainWindowTest, BelowTheLastButtonOnlyUseShortTitlesDoesAnything)
     EXPECT_FALSE(Menu(below, "").MenuItems.at(4).Checked);
 }
 
-TEST_F(MainWindowTest, ReloadReadsTheFileAgainOrKeepsTheListWhenItCannot)
-{
+TEST_F(MainWindowTest, ReloadReadsTheFileAgainOrKeepsTheListWhenItCannot) {
     folder_.Write(DatName, Lines({"C:\\A", "C:\\B"}));
     Start();
     folder_.Write(DatName, Lines({"C:\\X"}));
-    Menu(POINT {10, 10}, "Reload targets");
-    EXPECT_EQ(Items(), (TLines {"C:\\X"}));
+    Menu(POINT{10, 10}, "Reload targets");
+    EXPECT_EQ(Items(), (TLines{"C:\\X"}));
 
     // A locked file is reported, and the list in hand stays (it would be saved on close).
     folder_.Write(DatName, Lines({"C:\\Y"}));
-    HANDLE lock = CreateFileA(folder_.Path(DatName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE lock =
+        CreateFileA(folder_.Path(DatName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     {
         TDialogAnswerer answer(TAnswer::Press("#32770", "OK", "Perchpoints"));
-        Menu(POINT {10, 10}, "Reload targets");
+        Menu(POINT{10, 10}, "Reload targets");
         EXPECT_EQ(answer.Wait().Text.rfind("Cannot open file \"" + folder_.Path(DatName) + "\". ", 0), 0u);
     }
     CloseHandle(lock);
-    EXPECT_EQ(Items(), (TLines {"C:\\X"}));
+    EXPECT_EQ(Items(), (TLines{"C:\\X"}));
 
     // A file that is gone changes nothing; closing writes the list anew.
     folder_.Remove(DatName);
-    Menu(POINT {10, 10}, "Reload targets");
-    EXPECT_EQ(Items(), (TLines {"C:\\X"}));
+    Menu(POINT{10, 10}, "Reload targets");
+    EXPECT_EQ(Items(), (TLines{"C:\\X"}));
     PostMessageA(Window(), WM_CLOSE, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); })) << "the window did not close";
     EXPECT_EQ(folder_.Read(DatName), "C:\\X\r\n");
 }
 
-TEST_F(MainWindowTest, FontSizeStepsAndTheAboutBoxHasNoButtons)
-{
+TEST_F(MainWindowTest, FontSizeStepsAndTheAboutBoxHasNoButtons) {
     TForm1& form = Start();
-    Menu(POINT {10, 10}, "Font size+");
-    Menu(POINT {10, 10}, "Font size+");
-    Menu(POINT {10, 10}, "Font size-");
+    Menu(POINT{10, 10}, "Font size+");
+    Menu(POINT{10, 10}, "Font size+");
+    Menu(POINT{10, 10}, "Font size-");
     EXPECT_EQ(form.panels1->Font().Size(), 10);
 
     TDialogAnswerer about(TAnswer::Close("TMessageForm", "Information"));
-    Menu(POINT {10, 10}, "About");
+    Menu(POINT{10, 10}, "About");
     const TDialogReport& box = about.Wait();
     EXPECT_TRUE(box.Answered);
     EXPECT_TRUE(box.Buttons.empty());
@@ -420,21 +404,20 @@ TEST_F(MainWindowTest, FontSizeStepsAndTheAboutBoxHasNoButtons)
 
 // ---- mouse and wheel
 
-TEST_F(MainWindowTest, AClickCountsForTheButtonUnderTheRelease)
-{
+TEST_F(MainWindowTest, AClickCountsForTheButtonUnderTheRelease) {
     TLines folders;
     for (const char* name : {"A", "B", "C", "D", "E"})
         folders.push_back(folder_.MakeFolder(name));
     folder_.Write(DatName, Lines(folders));
     TForm1& form = Start();
-    const POINT below {10, 131};
+    const POINT below{10, 131};
 
     PostLeftDrag(Panel(), ItemCentre(0), ItemCentre(1));
     PumpPending();
-    EXPECT_EQ(opened_, (TLines {folders[1]}));
+    EXPECT_EQ(opened_, (TLines{folders[1]}));
     PostLeftDrag(Panel(), below, ItemCentre(0));
     PumpPending();
-    EXPECT_EQ(opened_, (TLines {folders[1], folders[0]}));
+    EXPECT_EQ(opened_, (TLines{folders[1], folders[0]}));
     // Released on no button: no click.
     PostLeftDrag(Panel(), ItemCentre(2), below);
     PumpPending();
@@ -452,9 +435,8 @@ TEST_F(MainWindowTest, AClickCountsForTheButtonUnderTheRelease)
     EXPECT_EQ(opened_.size(), 2u);
 }
 
-TEST_F(MainWindowTest, AClickOnAMissingFolderSaysSoAndKeepsTheEntry)
-{
-    const TLines entries {folder_.MakeFolder("here"), folder_.Path("gone") + "=Gone"};
+TEST_F(MainWindowTest, AClickOnAMissingFolderSaysSoAndKeepsTheEntry) {
+    const TLines entries{folder_.MakeFolder("here"), folder_.Path("gone") + "=Gone"};
     folder_.Write(DatName, Lines(entries));
     Start();
     TDialogAnswerer answer(TAnswer::Press("TMessageForm", "OK", "Perchpoints"));
@@ -464,14 +446,13 @@ TEST_F(MainWindowTest, AClickOnAMissingFolderSaysSoAndKeepsTheEntry)
     const TDialogReport& box = answer.Wait();
     EXPECT_TRUE(box.Answered);
     EXPECT_EQ(box.Text, "Target folder not available!");
-    EXPECT_EQ(box.Buttons, (TLines {"OK"}));
+    EXPECT_EQ(box.Buttons, (TLines{"OK"}));
     EXPECT_EQ(box.Icons, 0);
     EXPECT_TRUE(opened_.empty());
     EXPECT_EQ(Items(), entries);
 }
 
-TEST_F(MainWindowTest, TheWheelMovesTheOpacityWithinItsBounds)
-{
+TEST_F(MainWindowTest, TheWheelMovesTheOpacityWithinItsBounds) {
     Start();
     for (int i = 0; i < 20; ++i)
         PostWheel(Panel(), -1); // towards the user: more opaque
@@ -495,9 +476,8 @@ TEST_F(MainWindowTest, TheWheelMovesTheOpacityWithinItsBounds)
 enum class TCloseWay { CloseBox, CloseMessage, AltF4, ExitCommand };
 
 class MainWindowClosing : public MainWindowTest, public ::testing::WithParamInterface<TCloseWay> {
-protected:
-    void CloseBy(TCloseWay way)
-    {
+  protected:
+    void CloseBy(TCloseWay way) {
         switch (way) {
         case TCloseWay::CloseBox:
             PostMessageA(Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -509,15 +489,14 @@ protected:
             PostKey(Panel(), VK_F4, true);
             break;
         case TCloseWay::ExitCommand:
-            Menu(POINT {10, 10}, "EXIT");
+            Menu(POINT{10, 10}, "EXIT");
             break;
         }
         ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); })) << "the window did not close";
     }
 };
 
-TEST_P(MainWindowClosing, WritesBothFilesByteForByte)
-{
+TEST_P(MainWindowClosing, WritesBothFilesByteForByte) {
     const std::string list = "C:\\B\r\nC:\\A=A title\r\n\r\nC:\\B\r\n";
     folder_.Write(DatName, list);
     TForm1& form = Start();
@@ -525,7 +504,7 @@ TEST_P(MainWindowClosing, WritesBothFilesByteForByte)
     PostLeftClick(form.movchk->Handle(), 4, 4);
     PostWheel(Panel(), 1);
     PumpPending();
-    Menu(POINT {10, 10}, "Font size+");
+    Menu(POINT{10, 10}, "Font size+");
     ASSERT_TRUE(form.movchk->Checked());
     EXPECT_EQ(form.Label1->Caption(), "Move files");
     RECT r = WindowRect(Window());
@@ -540,8 +519,7 @@ INSTANTIATE_TEST_SUITE_P(EveryWay, MainWindowClosing,
                          ::testing::Values(TCloseWay::CloseBox, TCloseWay::CloseMessage, TCloseWay::AltF4,
                                            TCloseWay::ExitCommand));
 
-TEST_F(MainWindowTest, AListFileThatCannotBeReplacedIsReportedAndNothingIsLost)
-{
+TEST_F(MainWindowTest, AListFileThatCannotBeReplacedIsReportedAndNothingIsLost) {
     folder_.Write(DatName, Lines({"C:\\A"}));
     Start();
     ShortTitle(ItemCentre(0), "Work");
@@ -554,13 +532,14 @@ TEST_F(MainWindowTest, AListFileThatCannotBeReplacedIsReportedAndNothingIsLost)
 
     // Written beside it and moved over it: a failure at the last step leaves the old file whole
     // and no half-written copy behind.
-    HANDLE lock = CreateFileA(folder_.Path(DatName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE lock =
+        CreateFileA(folder_.Path(DatName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_EQ(CloseExpectingError().rfind(failed, 0), 0u);
     CloseHandle(lock);
     EXPECT_TRUE(IsWindowVisible(Window()));
     EXPECT_EQ(folder_.Read(DatName), "C:\\A\r\n");
-    EXPECT_EQ(folder_.Files(), (TLines {DatName}));
-    EXPECT_EQ(Items(), (TLines {"C:\\A=Work"}));
+    EXPECT_EQ(folder_.Files(), (TLines{DatName}));
+    EXPECT_EQ(Items(), (TLines{"C:\\A=Work"}));
 
     PostMessageA(Window(), WM_CLOSE, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); })) << "the window did not close";
@@ -568,8 +547,7 @@ TEST_F(MainWindowTest, AListFileThatCannotBeReplacedIsReportedAndNothingIsLost)
     EXPECT_TRUE(folder_.Exists(IniName));
 }
 
-TEST_F(MainWindowTest, ClosedWhileMinimizedItSavesWhereItComesBack)
-{
+TEST_F(MainWindowTest, ClosedWhileMinimizedItSavesWhereItComesBack) {
     StartWith("[Settings]\r\nLeft=100\r\nTop=120\r\nRight=300\r\nBottom=200\r\n");
     ShowWindow(Window(), SW_MINIMIZE);
     PumpPending();
@@ -579,8 +557,7 @@ TEST_F(MainWindowTest, ClosedWhileMinimizedItSavesWhereItComesBack)
     EXPECT_EQ(folder_.Read(IniName), IniText(100, 120, 300, 200, 0, 0, 220, 9));
 }
 
-TEST_F(MainWindowTest, AReadOnlySettingsFileIsReportedAndNothingIsLost)
-{
+TEST_F(MainWindowTest, AReadOnlySettingsFileIsReportedAndNothingIsLost) {
     const std::string settings = "[Settings]\r\nAlpha=200\r\n";
     folder_.Write(IniName, settings);
     folder_.SetReadOnly(IniName, true);
@@ -607,10 +584,11 @@ struct TBadList {
 };
 
 // Only the name: the bytes may be a megabyte.
-void PrintTo(const TBadList& list, std::ostream* out) { *out << list.Name; }
+void PrintTo(const TBadList& list, std::ostream* out) {
+    *out << list.Name;
+}
 
-std::string Garbage()
-{
+std::string Garbage() {
     std::string bytes;
     unsigned seed = 12345;
     for (int i = 0; i < 65536; ++i) {
@@ -620,19 +598,18 @@ std::string Garbage()
     return bytes;
 }
 
-std::string ManyLines()
-{
+std::string ManyLines() {
     TLines lines;
     for (int i = 0; i < 100000; ++i)
-        lines.push_back("C:\\Targets\\Folder " + std::to_string(i) + (i % 3 ? "" : "=Title " + std::to_string(i)));
+        lines.push_back("C:\\Targets\\Folder " + std::to_string(i) +
+                        (i % 3 ? "" : "=Title " + std::to_string(i)));
     return Lines(lines);
 }
 } // namespace
 
 class MainWindowBadList : public MainWindowTest, public ::testing::WithParamInterface<TBadList> {};
 
-TEST_P(MainWindowBadList, StartsShowsAndLosesNothingOnClose)
-{
+TEST_P(MainWindowBadList, StartsShowsAndLosesNothingOnClose) {
     const std::string& bytes = GetParam().Bytes;
     folder_.Write(DatName, bytes);
     Start();
@@ -644,22 +621,22 @@ TEST_P(MainWindowBadList, StartsShowsAndLosesNothingOnClose)
     EXPECT_EQ(folder_.Read(DatName), JoinLines(expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Inputs, MainWindowBadList,
-    ::testing::Values(TBadList {"BinaryGarbage", Garbage()},
-                      TBadList {"OneMegabyteLine", "C:\\" + std::string(1 << 20, 'x')},
-                      TBadList {"MixedLineEnds", "C:\\A\rC:\\B\nC:\\C\r\n\r\rC:\\D\n\r"},
-                      TBadList {"HundredThousandLines", ManyLines()}),
-    [](const ::testing::TestParamInfo<TBadList>& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Inputs, MainWindowBadList,
+                         ::testing::Values(TBadList{"BinaryGarbage", Garbage()},
+                                           TBadList{"OneMegabyteLine", "C:\\" + std::string(1 << 20, 'x')},
+                                           TBadList{"MixedLineEnds", "C:\\A\rC:\\B\nC:\\C\r\n\r\rC:\\D\n\r"},
+                                           TBadList{"HundredThousandLines", ManyLines()}),
+                         [](const ::testing::TestParamInfo<TBadList>& info) {
+                             return std::string(info.param.Name);
+                         });
 
 // ---- a list that ends before its file does
 
-TEST_F(MainWindowTest, ANulEndsTheListAndTheWholeFileIsKeptAsABackup)
-{
+TEST_F(MainWindowTest, ANulEndsTheListAndTheWholeFileIsKeptAsABackup) {
     const std::string bytes("C:\\A\r\nC:\\B\0C:\\C\r\nC:\\D\r\n", 23);
     folder_.Write(DatName, bytes);
     Start();
-    EXPECT_EQ(Items(), (TLines {"C:\\A", "C:\\B"}));
+    EXPECT_EQ(Items(), (TLines{"C:\\A", "C:\\B"}));
     PostMessageA(Window(), WM_CLOSE, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); }));
     EXPECT_EQ(folder_.Read(DatName), "C:\\A\r\nC:\\B\r\n");
@@ -673,11 +650,10 @@ TEST_F(MainWindowTest, ANulEndsTheListAndTheWholeFileIsKeptAsABackup)
     ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); }));
     EXPECT_EQ(folder_.Read(DatName), "C:\\X\r\n");
     EXPECT_EQ(folder_.Read("perchpoints.dat.bak"), bytes);
-    EXPECT_EQ(folder_.Files(), (TLines {DatName, "perchpoints.dat.bak", IniName}));
+    EXPECT_EQ(folder_.Files(), (TLines{DatName, "perchpoints.dat.bak", IniName}));
 }
 
-TEST_F(MainWindowTest, NoBackupWhenNothingFollowsTheNulOrTheListWasReloadedWhole)
-{
+TEST_F(MainWindowTest, NoBackupWhenNothingFollowsTheNulOrTheListWasReloadedWhole) {
     folder_.Write(DatName, std::string("C:\\A\r\n\0", 7));
     Start();
     PostMessageA(Window(), WM_CLOSE, 0, 0);
@@ -688,8 +664,8 @@ TEST_F(MainWindowTest, NoBackupWhenNothingFollowsTheNulOrTheListWasReloadedWhole
     folder_.Write(DatName, std::string("C:\\A\0C:\\B\r\n", 11));
     Start();
     folder_.Write(DatName, "C:\\C\r\n");
-    Menu(POINT {10, 10}, "Reload targets");
-    EXPECT_EQ(Items(), (TLines {"C:\\C"}));
+    Menu(POINT{10, 10}, "Reload targets");
+    EXPECT_EQ(Items(), (TLines{"C:\\C"}));
     PostMessageA(Window(), WM_CLOSE, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); }));
     EXPECT_EQ(folder_.Read(DatName), "C:\\C\r\n");
@@ -699,10 +675,9 @@ TEST_F(MainWindowTest, NoBackupWhenNothingFollowsTheNulOrTheListWasReloadedWhole
 // ---- a list that could not be read at start
 
 class MainWindowLockedAtStart : public MainWindowTest {
-protected:
+  protected:
     // Starts with the list file locked by another program (the error is answered), then lets go.
-    void StartLockedThenRelease()
-    {
+    void StartLockedThenRelease() {
         folder_.Write(DatName, list_);
         folder_.Write(IniName, settings_);
         HANDLE lock =
@@ -715,17 +690,15 @@ protected:
         ASSERT_TRUE(Items().empty());
     }
     // A folder dropped on the bottom strip, and Yes to the question.
-    void AddTarget(const std::string& folder)
-    {
+    void AddTarget(const std::string& folder) {
         TDialogAnswerer yes(TAnswer::PressId("#32770", IDYES, "NEW TARGET"));
         TStringList dropped;
         dropped.Add(folder);
-        form_->JvDragDrop2Drop(nullptr, POINT {10, 10}, dropped);
+        form_->JvDragDrop2Drop(nullptr, POINT{10, 10}, dropped);
         ASSERT_TRUE(yes.Wait().Answered);
     }
     // Closes; the question about the list, if any comes, is answered with the button given.
-    TDialogReport CloseAnswering(int button, unsigned waitMs = 10000)
-    {
+    TDialogReport CloseAnswering(int button, unsigned waitMs = 10000) {
         TDialogAnswerer answer(TAnswer::PressId("#32770", button, "Perchpoints").Within(waitMs));
         PostMessageA(Window(), WM_CLOSE, 0, 0);
         EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(Window()); }, 15000));
@@ -736,11 +709,10 @@ protected:
     const std::string settings_ = "[Settings]\r\nLeft=100\r\nAlpha=100\r\n";
 };
 
-TEST_F(MainWindowLockedAtStart, AReloadMakesTheListTheFilesAgainAndCloseSavesIt)
-{
+TEST_F(MainWindowLockedAtStart, AReloadMakesTheListTheFilesAgainAndCloseSavesIt) {
     StartLockedThenRelease();
-    Menu(POINT {10, 10}, "Reload targets");
-    EXPECT_EQ(Items(), (TLines {"C:\\Data", "C:\\Other=Title"}));
+    Menu(POINT{10, 10}, "Reload targets");
+    EXPECT_EQ(Items(), (TLines{"C:\\Data", "C:\\Other=Title"}));
     const std::string added = folder_.MakeFolder("New");
     AddTarget(added);
     EXPECT_FALSE(CloseAnswering(IDNO, 1500).Found);
@@ -749,21 +721,19 @@ TEST_F(MainWindowLockedAtStart, AReloadMakesTheListTheFilesAgainAndCloseSavesIt)
     EXPECT_EQ(folder_.Read(IniName), settings_);
 }
 
-TEST_F(MainWindowLockedAtStart, AChangedListIsSavedOverTheFileOnlyOnYes)
-{
+TEST_F(MainWindowLockedAtStart, AChangedListIsSavedOverTheFileOnlyOnYes) {
     StartLockedThenRelease();
     const std::string added = folder_.MakeFolder("New");
     AddTarget(added);
     TDialogReport no = CloseAnswering(IDNO);
     ASSERT_TRUE(no.Answered);
-    EXPECT_EQ(no.Buttons, (TLines {"&Yes", "&No"}));
+    EXPECT_EQ(no.Buttons, (TLines{"&Yes", "&No"}));
     EXPECT_NE(no.Text.find(folder_.Path(DatName)), std::string::npos) << no.Text;
     EXPECT_EQ(folder_.Read(DatName), list_);
     EXPECT_EQ(folder_.Read(IniName), settings_);
 }
 
-TEST_F(MainWindowLockedAtStart, YesSavesTheChangedListThroughTheSameReplace)
-{
+TEST_F(MainWindowLockedAtStart, YesSavesTheChangedListThroughTheSameReplace) {
     StartLockedThenRelease();
     const std::string added = folder_.MakeFolder("New");
     AddTarget(added);
@@ -771,11 +741,10 @@ TEST_F(MainWindowLockedAtStart, YesSavesTheChangedListThroughTheSameReplace)
     EXPECT_EQ(folder_.Read(DatName), Lines({added}));
     EXPECT_EQ(folder_.Read(IniName), settings_);
     // Nothing left over from the replace.
-    EXPECT_EQ(folder_.Files(), (TLines {DatName, IniName}));
+    EXPECT_EQ(folder_.Files(), (TLines{DatName, IniName}));
 }
 
-TEST_F(MainWindowLockedAtStart, AnUnchangedListLeavesTheFileAloneWithoutAsking)
-{
+TEST_F(MainWindowLockedAtStart, AnUnchangedListLeavesTheFileAloneWithoutAsking) {
     StartLockedThenRelease();
     EXPECT_FALSE(CloseAnswering(IDYES, 1500).Found);
     EXPECT_EQ(folder_.Read(DatName), list_);
@@ -784,17 +753,16 @@ TEST_F(MainWindowLockedAtStart, AnUnchangedListLeavesTheFileAloneWithoutAsking)
 
 // ---- the window's least height
 
-TEST_F(MainWindowTest, TheBottomStripAndOneRowOfButtonsStayInView)
-{
+TEST_F(MainWindowTest, TheBottomStripAndOneRowOfButtonsStayInView) {
     TForm1& form = StartWith("[Settings]\r\nRight=300\r\nBottom=50\r\n");
-    RECT client {};
+    RECT client{};
     GetClientRect(Window(), &client);
     EXPECT_EQ(client.bottom, 24 + 70);
     EXPECT_EQ(form.panels1->Height(), 70);
     EXPECT_EQ(form.Panel1->Top(), 70);
     EXPECT_EQ(form.Panel1->Top() + form.Panel1->Height(), client.bottom);
     // Dragging an edge is held at the same height.
-    MINMAXINFO limits {};
+    MINMAXINFO limits{};
     SendMessageA(Window(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
     EXPECT_EQ(limits.ptMinTrackSize.y, WindowRect(Window()).bottom - WindowRect(Window()).top);
     EXPECT_EQ(limits.ptMinTrackSize.x, 210);
@@ -811,8 +779,7 @@ struct TPromptSeen {
 };
 TPromptSeen promptSeen;
 
-void CALLBACK LookAtInputBox(HWND, UINT, UINT_PTR, DWORD)
-{
+void CALLBACK LookAtInputBox(HWND, UINT, UINT_PTR, DWORD) {
     HWND box = FindWindowA(nullptr, "Enter short title");
     if (promptSeen.Seen || !box || GetWindowThreadProcessId(box, nullptr) != GetCurrentThreadId() ||
         !IsWindowVisible(box))
@@ -828,8 +795,7 @@ void CALLBACK LookAtInputBox(HWND, UINT, UINT_PTR, DWORD)
 }
 } // namespace
 
-TEST_F(MainWindowTest, AnAmpersandInAShortTitleIsShownAsItIs)
-{
+TEST_F(MainWindowTest, AnAmpersandInAShortTitleIsShownAsItIs) {
     folder_.Write(DatName, Lines({"C:\\Data=\xE4rger & Co"}));
     Start();
     promptSeen = {};
@@ -841,5 +807,5 @@ TEST_F(MainWindowTest, AnAmpersandInAShortTitleIsShownAsItIs)
     // An "&" is a character here, not the mark of an access key.
     EXPECT_FALSE(promptSeen.AccessKeys);
     // Closed like Cancel: the entry stays.
-    EXPECT_EQ(Items(), (TLines {"C:\\Data=\xE4rger & Co"}));
+    EXPECT_EQ(Items(), (TLines{"C:\\Data=\xE4rger & Co"}));
 }

@@ -21,9 +21,8 @@ const char* const Lamp[17] = {
 constexpr TColor Background = 0x30A0C0;
 
 class LedTest : public TUiTest {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         TUiTest::SetUp();
         form.reset(new TForm(&TestApplication()));
         form->SetBounds(40, 40, 200, 120);
@@ -39,15 +38,13 @@ protected:
     }
 
     // The panel as it paints itself, with the LED on it.
-    TBitmap& Capture()
-    {
+    TBitmap& Capture() {
         capture = RenderControl(*panel);
         return *capture;
     }
 
     // Mismatches against the lamp drawn at (x, y) in the given colour; empty when none.
-    std::string CompareLamp(const TBitmap& picture, int x, int y, TColor lamp)
-    {
+    std::string CompareLamp(const TBitmap& picture, int x, int y, TColor lamp) {
         std::string errors;
         for (int row = 0; row < 17; ++row) {
             for (int col = 0; col < 17; ++col) {
@@ -79,8 +76,7 @@ protected:
     TJvLED* led = nullptr;
 };
 
-TEST_F(LedTest, DrawsTheGreenLampWhenOnAndTheRedOneWhenOff)
-{
+TEST_F(LedTest, DrawsTheGreenLampWhenOnAndTheRedOneWhenOff) {
     EXPECT_TRUE(led->Status());
     EXPECT_EQ(led->Color(), clLime);
     EXPECT_EQ(CompareLamp(Capture(), 10, 10, clLime), "");
@@ -92,8 +88,7 @@ TEST_F(LedTest, DrawsTheGreenLampWhenOnAndTheRedOneWhenOff)
     EXPECT_EQ(Capture().PixelColor(9, 9), Background);
 }
 
-TEST_F(LedTest, CentresTheLampInALargerControl)
-{
+TEST_F(LedTest, CentresTheLampInALargerControl) {
     led->SetBounds(10, 10, 20, 20);
     EXPECT_EQ(CompareLamp(Capture(), 11, 11, clLime), "");
 
@@ -102,13 +97,12 @@ TEST_F(LedTest, CentresTheLampInALargerControl)
     EXPECT_EQ(led->Height(), 17);
 }
 
-TEST_F(LedTest, AnOffColourChangedWhileOnShowsOnlyWhenTheLampGoesOff)
-{
+TEST_F(LedTest, AnOffColourChangedWhileOnShowsOnlyWhenTheLampGoesOff) {
     int changes = 0;
     struct TCounter {
         int* Count;
         void Changed(TObject*) { ++*Count; }
-    } counter {&changes};
+    } counter{&changes};
     led->OnChange = Bind<&TCounter::Changed>(&counter);
 
     led->SetColorOff(clBlue);
@@ -126,8 +120,7 @@ TEST_F(LedTest, AnOffColourChangedWhileOnShowsOnlyWhenTheLampGoesOff)
     EXPECT_EQ(CompareLamp(Capture(), 10, 10, clYellow), "");
 }
 
-TEST_F(LedTest, BlinksWhileActiveExceptWhileTheApplicationIsMinimized)
-{
+TEST_F(LedTest, BlinksWhileActiveExceptWhileTheApplicationIsMinimized) {
     // The application must not keep the form as its main form once the fixture frees it, even
     // when an assertion ends the test early.
     struct TMainFormGuard {
@@ -140,7 +133,7 @@ TEST_F(LedTest, BlinksWhileActiveExceptWhileTheApplicationIsMinimized)
     struct TCounter {
         int* Count;
         void Changed(TObject*) { ++*Count; }
-    } counter {&flips};
+    } counter{&flips};
     led->OnChange = Bind<&TCounter::Changed>(&counter);
     led->SetInterval(40);
     led->SetActive(true);

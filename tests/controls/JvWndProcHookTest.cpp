@@ -21,10 +21,9 @@ using TLog = std::vector<std::string>;
 
 // A windowless control that notes when its own handling sees the probe.
 class TProbeControl : public TGraphicControl {
-public:
+  public:
     explicit TProbeControl(TLog& log) : TGraphicControl(nullptr), log_(log) {}
-    void WndProc(TMessage& message) override
-    {
+    void WndProc(TMessage& message) override {
         if (message.Msg == ProbeMsg) {
             log_.push_back("control");
             message.Result = 42;
@@ -33,7 +32,7 @@ public:
         TGraphicControl::WndProc(message);
     }
 
-private:
+  private:
     TLog& log_;
 };
 
@@ -44,8 +43,7 @@ struct TProbeHook {
     std::function<void(TMessage&)> Action;
     UINT Watched = ProbeMsg;
 
-    bool Hook(TMessage& message)
-    {
+    bool Hook(TMessage& message) {
         if (message.Msg != Watched)
             return false;
         Log->push_back(Name);
@@ -57,26 +55,23 @@ struct TProbeHook {
 };
 
 class HookRegistry : public ::testing::Test {
-protected:
-    TProbeHook MakeHook(const char* name) { return TProbeHook {name, &log, false, nullptr}; }
-    TLog Perform(WPARAM wParam = 0)
-    {
+  protected:
+    TProbeHook MakeHook(const char* name) { return TProbeHook{name, &log, false, nullptr}; }
+    TLog Perform(WPARAM wParam = 0) {
         log.clear();
         control->Perform(ProbeMsg, wParam, 0);
         return log;
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         control.reset();
         PumpPending(); // lets the releaser free the record
     }
 
     TLog log;
-    TOwnedComponent<TProbeControl> control {new TProbeControl(log)};
+    TOwnedComponent<TProbeControl> control{new TProbeControl(log)};
 };
 
-TEST_F(HookRegistry, RunsTheChainsInAttachmentOrderUntilAHookHandlesTheMessage)
-{
+TEST_F(HookRegistry, RunsTheChainsInAttachmentOrderUntilAHookHandlesTheMessage) {
     TProbeHook a1 = MakeHook("a1"), a2 = MakeHook("a2"), b1 = MakeHook("b1"), b2 = MakeHook("b2");
     ASSERT_TRUE(AttachHook(control.get(), a1.Method(), hoAfterMsg));
     ASSERT_TRUE(AttachHook(control.get(), b1.Method(), hoBeforeMsg));
@@ -84,7 +79,7 @@ TEST_F(HookRegistry, RunsTheChainsInAttachmentOrderUntilAHookHandlesTheMessage)
     ASSERT_TRUE(AttachHook(control.get(), a2.Method(), hoAfterMsg));
     LRESULT seen = 0;
     a1.Action = [&](TMessage& m) { seen = m.Result; };
-    EXPECT_EQ(Perform(), (TLog {"b1", "b2", "control", "a1", "a2"}));
+    EXPECT_EQ(Perform(), (TLog{"b1", "b2", "control", "a1", "a2"}));
     EXPECT_EQ(seen, 42); // after hooks see the control's answer
 
     // A hook that handles the message stops the chain and the control's own handling.
@@ -92,11 +87,10 @@ TEST_F(HookRegistry, RunsTheChainsInAttachmentOrderUntilAHookHandlesTheMessage)
     b1.Action = [](TMessage& m) { m.Result = 7; };
     log.clear();
     EXPECT_EQ(control->Perform(ProbeMsg), 7);
-    EXPECT_EQ(log, (TLog {"b1"}));
+    EXPECT_EQ(log, (TLog{"b1"}));
 }
 
-TEST_F(HookRegistry, GivesTheHandlerBackWhenTheLastHookGoesAndRefusesBadRequests)
-{
+TEST_F(HookRegistry, GivesTheHandlerBackWhenTheLastHookGoesAndRefusesBadRequests) {
     const TWndMethod own = control->WindowProc();
     TProbeHook b1 = MakeHook("b1"), a1 = MakeHook("a1");
     AttachHook(control.get(), b1.Method(), hoBeforeMsg);
@@ -106,9 +100,9 @@ TEST_F(HookRegistry, GivesTheHandlerBackWhenTheLastHookGoesAndRefusesBadRequests
     EXPECT_FALSE(control->WindowProc() == own);
     EXPECT_TRUE(DetachHook(control.get(), a1.Method(), hoAfterMsg));
     EXPECT_TRUE(control->WindowProc() == own);
-    EXPECT_EQ(Perform(), (TLog {"control"}));
+    EXPECT_EQ(Perform(), (TLog{"control"}));
 
-    TJvControlHook lowAddress(&b1, reinterpret_cast<TJvControlHook::Thunk>(std::uintptr_t {0xFFFF}));
+    TJvControlHook lowAddress(&b1, reinterpret_cast<TJvControlHook::Thunk>(std::uintptr_t{0xFFFF}));
     EXPECT_FALSE(AttachHook(control.get(), lowAddress));
     EXPECT_FALSE(DetachHook(control.get(), lowAddress));
     EXPECT_FALSE(AttachHook(static_cast<TControl*>(nullptr), b1.Method()));
@@ -117,32 +111,29 @@ TEST_F(HookRegistry, GivesTheHandlerBackWhenTheLastHookGoesAndRefusesBadRequests
     EXPECT_FALSE(DetachHook(&never, b1.Method())); // no record for it
 }
 
-TEST_F(HookRegistry, LeavesALaterSubclasserInPlaceWhenTheLastHookGoes)
-{
+TEST_F(HookRegistry, LeavesALaterSubclasserInPlaceWhenTheLastHookGoes) {
     TProbeHook b1 = MakeHook("b1");
     AttachHook(control.get(), b1.Method());
     // Someone else replaces the handler after us and passes on to ours.
     struct TLater {
         TWndMethod Previous;
         TLog* Log;
-        void Handle(TMessage& m)
-        {
+        void Handle(TMessage& m) {
             if (m.Msg == ProbeMsg)
                 Log->push_back("later");
             Previous(m);
         }
-    } later {control->WindowProc(), &log};
+    } later{control->WindowProc(), &log};
     const TWndMethod laterMethod = Bind<&TLater::Handle>(&later);
     control->SetWindowProc(laterMethod);
 
     DetachHook(control.get(), b1.Method());
     EXPECT_TRUE(control->WindowProc() == laterMethod);
-    EXPECT_EQ(Perform(), (TLog {"later", "control"}));
+    EXPECT_EQ(Perform(), (TLog{"later", "control"}));
     control->SetWindowProc(later.Previous);
 }
 
-TEST_F(HookRegistry, HooksMayDetachAndAttachHooksWhileBeingCalled)
-{
+TEST_F(HookRegistry, HooksMayDetachAndAttachHooksWhileBeingCalled) {
     TProbeHook b1 = MakeHook("b1"), b2 = MakeHook("b2"), b3 = MakeHook("b3"), a1 = MakeHook("a1");
     AttachHook(control.get(), b1.Method());
     AttachHook(control.get(), b2.Method());
@@ -150,13 +141,13 @@ TEST_F(HookRegistry, HooksMayDetachAndAttachHooksWhileBeingCalled)
 
     // Itself: not called again, and the next hook still runs.
     b1.Action = [&](TMessage&) { DetachHook(control.get(), b1.Method()); };
-    EXPECT_EQ(Perform(), (TLog {"b1", "b2", "control", "a1"}));
-    EXPECT_EQ(Perform(), (TLog {"b2", "control", "a1"}));
+    EXPECT_EQ(Perform(), (TLog{"b1", "b2", "control", "a1"}));
+    EXPECT_EQ(Perform(), (TLog{"b2", "control", "a1"}));
 
     // The next one: skipped at once.
     AttachHook(control.get(), b3.Method());
     b2.Action = [&](TMessage&) { DetachHook(control.get(), b3.Method()); };
-    EXPECT_EQ(Perform(), (TLog {"b2", "control", "a1"}));
+    EXPECT_EQ(Perform(), (TLog{"b2", "control", "a1"}));
     EXPECT_EQ(control->Perform(ProbeMsg), 42);
 
     // A hook attached while the last one runs is called for the same message.
@@ -166,11 +157,10 @@ TEST_F(HookRegistry, HooksMayDetachAndAttachHooksWhileBeingCalled)
             AttachHook(control.get(), b1.Method());
     };
     b1.Action = nullptr;
-    EXPECT_EQ(Perform(), (TLog {"b2", "b1", "control", "a1"}));
+    EXPECT_EQ(Perform(), (TLog{"b2", "b1", "control", "a1"}));
 }
 
-TEST_F(HookRegistry, NestedMessagesRunTheirOwnChainsAndSeeChangesMadeInsideThem)
-{
+TEST_F(HookRegistry, NestedMessagesRunTheirOwnChainsAndSeeChangesMadeInsideThem) {
     TProbeHook b1 = MakeHook("b1"), b2 = MakeHook("b2"), b3 = MakeHook("b3");
     AttachHook(control.get(), b1.Method());
     AttachHook(control.get(), b2.Method());
@@ -184,11 +174,10 @@ TEST_F(HookRegistry, NestedMessagesRunTheirOwnChainsAndSeeChangesMadeInsideThem)
             DetachHook(control.get(), b3.Method());
     };
     // The outer level is about to call b3 when the inner message removes it.
-    EXPECT_EQ(Perform(0), (TLog {"b1", "b2", "b1", "b2", "control", "control"}));
+    EXPECT_EQ(Perform(0), (TLog{"b1", "b2", "b1", "b2", "control", "control"}));
 }
 
-TEST_F(HookRegistry, AControlDestroyedInsideAHookStopsDispatchAndIsReleasedAfterIt)
-{
+TEST_F(HookRegistry, AControlDestroyedInsideAHookStopsDispatchAndIsReleasedAfterIt) {
     TProbeHook b1 = MakeHook("b1"), b2 = MakeHook("b2"), a1 = MakeHook("a1");
     AttachHook(control.get(), b1.Method());
     AttachHook(control.get(), b2.Method());
@@ -206,7 +195,7 @@ TEST_F(HookRegistry, AControlDestroyedInsideAHookStopsDispatchAndIsReleasedAfter
     };
     log.clear();
     doomed->Perform(ProbeMsg);
-    EXPECT_EQ(log, (TLog {"b1"}));
+    EXPECT_EQ(log, (TLog{"b1"}));
     EXPECT_EQ(pendingInside, 0);
     EXPECT_EQ(TJvReleaser::Instance().PendingCount(), 1);
     PumpPending();
@@ -242,17 +231,16 @@ TEST_F(HookRegistry, AHookThatThrowsLeavesTheChainsWorkingAndTheRecordReleasable
     EXPECT_EQ(TJvReleaser::Instance().PendingCount(), 0);
 }
 
-TEST(HookRegistryWindows, AFrameworkControlFreedWhileHookedLeavesTheRegistry)
-{
+TEST(HookRegistryWindows, AFrameworkControlFreedWhileHookedLeavesTheRegistry) {
     TOwnedComponent<TForm> form(new TForm(&TestApplication()));
     auto* panel = new TPanel(form.get());
     panel->SetParent(form.get());
     panel->HandleNeeded();
     TLog log;
-    TProbeHook hook {"hook", &log, false, nullptr};
+    TProbeHook hook{"hook", &log, false, nullptr};
     ASSERT_TRUE(AttachHook(panel, hook.Method()));
     SendMessageA(panel->Handle(), ProbeMsg, 0, 0);
-    EXPECT_EQ(log, (TLog {"hook"}));
+    EXPECT_EQ(log, (TLog{"hook"}));
     const int before = JvWndProcHook()->Count();
     TComponent::Free(panel);
     EXPECT_EQ(JvWndProcHook()->Count(), before - 1);
@@ -263,8 +251,7 @@ TEST(HookRegistryWindows, AFrameworkControlFreedWhileHookedLeavesTheRegistry)
 // A window that is no control of ours.
 struct TRawWindow {
     static inline TLog* log = nullptr;
-    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
-    {
+    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (msg == ProbeMsg) {
             log->push_back("window");
             return 99;
@@ -273,36 +260,34 @@ struct TRawWindow {
             log->push_back("ncdestroy");
         return DefWindowProcA(window, msg, wParam, lParam);
     }
-    HWND Create()
-    {
-        WNDCLASSA wc {};
+    HWND Create() {
+        WNDCLASSA wc{};
         wc.lpfnWndProc = Proc;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "HookRegistryRawWindow";
         RegisterClassA(&wc);
-        return CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
-                               nullptr);
+        return CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                               wc.hInstance, nullptr);
     }
 };
 
-TEST(HookRegistryWindows, HooksARawWindowThroughItsWindowProcedure)
-{
+TEST(HookRegistryWindows, HooksARawWindowThroughItsWindowProcedure) {
     TLog log;
     TRawWindow::log = &log;
     HWND window = TRawWindow().Create();
     ASSERT_NE(window, nullptr);
     const LONG_PTR original = GetWindowLongPtrA(window, GWLP_WNDPROC);
-    TProbeHook before {"before", &log, false, nullptr}, after {"after", &log, false, nullptr};
+    TProbeHook before{"before", &log, false, nullptr}, after{"after", &log, false, nullptr};
     ASSERT_TRUE(AttachHook(window, before.Method(), hoBeforeMsg));
     ASSERT_TRUE(AttachHook(window, after.Method(), hoAfterMsg));
     EXPECT_NE(GetWindowLongPtrA(window, GWLP_WNDPROC), original);
     EXPECT_EQ(SendMessageA(window, ProbeMsg, 0, 0), 99);
-    EXPECT_EQ(log, (TLog {"before", "window", "after"}));
+    EXPECT_EQ(log, (TLog{"before", "window", "after"}));
 
     before.Handles = true;
     log.clear();
     EXPECT_EQ(SendMessageA(window, ProbeMsg, 0, 0), 0);
-    EXPECT_EQ(log, (TLog {"before"}));
+    EXPECT_EQ(log, (TLog{"before"}));
 
     DetachHook(window, before.Method(), hoBeforeMsg);
     DetachHook(window, after.Method(), hoAfterMsg);
@@ -314,7 +299,7 @@ TEST(HookRegistryWindows, HooksARawWindowThroughItsWindowProcedure)
     after.Watched = WM_NCDESTROY;
     log.clear();
     DestroyWindow(window);
-    EXPECT_EQ(log, (TLog {"ncdestroy"}));
+    EXPECT_EQ(log, (TLog{"ncdestroy"}));
     EXPECT_EQ(JvWndProcHook()->Find(window), nullptr);
     PumpPending();
     EXPECT_EQ(TJvReleaser::Instance().PendingCount(), 0);

@@ -24,24 +24,21 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-long long MillisecondsSince(TClock::time_point start)
-{
+long long MillisecondsSince(TClock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(TClock::now() - start).count();
 }
 
-std::string CurrentDirectory()
-{
+std::string CurrentDirectory() {
     char path[MAX_PATH + 1] = {};
     GetCurrentDirectoryA(sizeof path, path);
     return path;
 }
 
-HWND FindShown(const std::string& className)
-{
+HWND FindShown(const std::string& className) {
     struct TSearch {
         const std::string* Name;
         HWND Found;
-    } search {&className, nullptr};
+    } search{&className, nullptr};
     EnumWindows(
         [](HWND window, LPARAM param) -> BOOL {
             auto* s = reinterpret_cast<TSearch*>(param);
@@ -60,13 +57,11 @@ HWND FindShown(const std::string& className)
 
 // ---- helpers for a script's thread
 
-void OnUi(const std::function<void()>& work)
-{
+void OnUi(const std::function<void()>& work) {
     EXPECT_TRUE(RunOnUiThread(work)) << "the dialog did not respond, or the work failed";
 }
 
-bool WaitOnUi(const std::function<bool()>& condition, unsigned timeoutMs = 5000)
-{
+bool WaitOnUi(const std::function<bool()>& condition, unsigned timeoutMs = 5000) {
     auto start = TClock::now();
     for (;;) {
         bool met = false;
@@ -79,44 +74,40 @@ bool WaitOnUi(const std::function<bool()>& condition, unsigned timeoutMs = 5000)
     }
 }
 
-void Type(HWND window, const std::string& text)
-{
+void Type(HWND window, const std::string& text) {
     for (char c : text)
         PostMessageA(window, WM_CHAR, static_cast<unsigned char>(c), 1);
 }
 
-void PostDoubleClick(HWND window, POINT at)
-{
+void PostDoubleClick(HWND window, POINT at) {
     PostMouse(window, WM_LBUTTONDOWN, at.x, at.y, MK_LBUTTON);
     PostMouse(window, WM_LBUTTONUP, at.x, at.y, 0);
     PostMouse(window, WM_LBUTTONDBLCLK, at.x, at.y, MK_LBUTTON);
     PostMouse(window, WM_LBUTTONUP, at.x, at.y, 0);
 }
 
-void Press(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+void Press(HWND button) {
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
 
 // Drives a window of one class from a helper thread while the test thread runs the modal loop
 // that shows it. The script reaches the window's objects only through OnUi. A window the script
 // leaves open is closed after a grace period, so the modal loop always ends and a failed script
 // fails its test instead of hanging it.
 class TScript {
-public:
+  public:
     TScript(std::string className, std::function<void(HWND)> body)
-        : className_(std::move(className)), body_(std::move(body)), thread_([this] { Run(); })
-    {
-    }
+        : className_(std::move(className)), body_(std::move(body)), thread_([this] { Run(); }) {}
     TScript(const TScript&) = delete;
     TScript& operator=(const TScript&) = delete;
-    ~TScript()
-    {
+    ~TScript() {
         PumpUntil([this] { return done_.load(); }, 30000);
         if (thread_.joinable())
             thread_.join();
     }
 
-private:
-    void Run()
-    {
+  private:
+    void Run() {
         auto start = TClock::now();
         HWND window = nullptr;
         while (!(window = FindShown(className_)) && MillisecondsSince(start) < 15000)
@@ -138,29 +129,28 @@ private:
 
     std::string className_;
     std::function<void(HWND)> body_;
-    std::atomic<bool> done_ {false};
+    std::atomic<bool> done_{false};
     std::thread thread_;
 };
 
-TSelectDirDlg* DialogOf(HWND window)
-{
+TSelectDirDlg* DialogOf(HWND window) {
     TSelectDirDlg* dialog = nullptr;
     RunOnUiThread([&] { dialog = dynamic_cast<TSelectDirDlg*>(FindControl(window)); });
     return dialog;
 }
 
-int LineOf(const TCustomListBox& list, const std::string& text) { return list.Items().IndexOf(text); }
+int LineOf(const TCustomListBox& list, const std::string& text) {
+    return list.Items().IndexOf(text);
+}
 
-POINT LineCentre(TCustomListBox& list, int index)
-{
+POINT LineCentre(TCustomListBox& list, int index) {
     RECT r = list.ItemRect(index);
-    return POINT {r.left + 30, (r.top + r.bottom) / 2};
+    return POINT{r.left + 30, (r.top + r.bottom) / 2};
 }
 
 class SelectDirectoryTest : public TUiTest {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         TUiTest::SetUp();
         saved_ = CurrentDirectory();
         root_ = folder_.Path();
@@ -177,8 +167,7 @@ protected:
         SetFileAttributesA(folder_.Path("system.sys").c_str(), FILE_ATTRIBUTE_SYSTEM);
         SetCurrentDirectoryA(root_.c_str());
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         SetCurrentDirectoryA(saved_.c_str());
         TUiTest::TearDown();
     }
@@ -190,8 +179,7 @@ protected:
 
 } // namespace
 
-TEST_F(SelectDirectoryTest, OpensAtTheCurrentFolderLaidOutAsDesignedWithWorkingKeys)
-{
+TEST_F(SelectDirectoryTest, OpensAtTheCurrentFolderLaidOutAsDesignedWithWorkingKeys) {
     TJvSelectDirectory chooser(nullptr);
     TScript script("TSelectDirDlg", [&](HWND window) {
         TSelectDirDlg* dialog = DialogOf(window);
@@ -202,7 +190,7 @@ TEST_F(SelectDirectoryTest, OpensAtTheCurrentFolderLaidOutAsDesignedWithWorkingK
             GetWindowTextA(window, caption, sizeof caption);
             EXPECT_STREQ(caption, "Select Directory");
             auto scaled = [&](int v) { return MulDiv(v, dialog->PixelsPerInch(), 96); };
-            RECT client {}, frame {}, work {};
+            RECT client{}, frame{}, work{};
             GetClientRect(window, &client);
             EXPECT_EQ(client.right, scaled(424));
             EXPECT_EQ(client.bottom, scaled(255));
@@ -217,10 +205,10 @@ TEST_F(SelectDirectoryTest, OpensAtTheCurrentFolderLaidOutAsDesignedWithWorkingK
                 TControl* Control;
                 int Left, Top, Width, Height;
             } expected[] = {
-                {dialog->DirNameLabel, 8, 8, 92, 13}, {dialog->EditBox, 8, 24, 313, 20},
+                {dialog->DirNameLabel, 8, 8, 92, 13},      {dialog->EditBox, 8, 24, 313, 20},
                 {dialog->DirectoriesLabel, 8, 56, 66, 13}, {dialog->FilesLabel, 232, 56, 57, 13},
-                {dialog->FileList, 232, 72, 185, 93}, {dialog->DrivesLabel, 232, 176, 41, 13},
-                {dialog->DriveList, 232, 192, 185, 19}, {dialog->OKButton, 256, 224, 77, 27},
+                {dialog->FileList, 232, 72, 185, 93},      {dialog->DrivesLabel, 232, 176, 41, 13},
+                {dialog->DriveList, 232, 192, 185, 19},    {dialog->OKButton, 256, 224, 77, 27},
                 {dialog->CancelButton, 340, 224, 77, 27},
             };
             for (const TExpected& e : expected) {
@@ -245,9 +233,9 @@ TEST_F(SelectDirectoryTest, OpensAtTheCurrentFolderLaidOutAsDesignedWithWorkingK
 
             std::vector<TWinControl*> order;
             dialog->GetTabOrderList(order);
-            std::vector<TWinControl*> designed {dialog->DirList,  dialog->EditBox,      dialog->DriveList,
-                                                dialog->NetButton, dialog->OKButton,     dialog->CancelButton,
-                                                dialog->FileList, dialog->HelpButton};
+            std::vector<TWinControl*> designed{dialog->DirList,   dialog->EditBox,   dialog->DriveList,
+                                               dialog->NetButton, dialog->OKButton,  dialog->CancelButton,
+                                               dialog->FileList,  dialog->HelpButton};
             EXPECT_EQ(order, designed);
 
             focusedAtStart = GetFocus();
@@ -257,7 +245,7 @@ TEST_F(SelectDirectoryTest, OpensAtTheCurrentFolderLaidOutAsDesignedWithWorkingK
             EXPECT_EQ(dirs.Items()[dirs.PathLineCount() + 1], "delta");
             EXPECT_EQ(dirs.Items()[dirs.PathLineCount() + 2], "Gamma") << "case-blind order";
             EXPECT_EQ(dirs.ItemIndex(), dirs.PathLineCount() - 1);
-            EXPECT_EQ(dialog->FileList->Items().Lines(), (std::vector<std::string> {"file1.txt", "Zeta.doc"}))
+            EXPECT_EQ(dialog->FileList->Items().Lines(), (std::vector<std::string>{"file1.txt", "Zeta.doc"}))
                 << "no hidden or system files, case-blind order";
             EXPECT_EQ(dialog->EditBox->Text(), root_);
             DWORD from = 0, to = 0;
@@ -299,8 +287,7 @@ TEST_F(SelectDirectoryTest, OpensAtTheCurrentFolderLaidOutAsDesignedWithWorkingK
     EXPECT_EQ(chooser.Directory(), "") << "Cancel leaves the empty start folder";
 }
 
-TEST_F(SelectDirectoryTest, FoldersAreEnteredByDoubleClickAndEnterAndTheNextRunStartsThere)
-{
+TEST_F(SelectDirectoryTest, FoldersAreEnteredByDoubleClickAndEnterAndTheNextRunStartsThere) {
     std::string alpha = root_ + "\\alpha", beta = alpha + "\\beta";
     TJvSelectDirectory chooser(nullptr);
     TScript script("TSelectDirDlg", [&](HWND window) {
@@ -308,7 +295,7 @@ TEST_F(SelectDirectoryTest, FoldersAreEnteredByDoubleClickAndEnterAndTheNextRunS
         ASSERT_NE(dialog, nullptr);
         TDirectoryListBox& dirs = *dialog->DirList;
         HWND list = nullptr;
-        POINT at {};
+        POINT at{};
         OnUi([&] {
             list = dirs.Handle();
             at = LineCentre(dirs, LineOf(dirs, "alpha"));
@@ -319,7 +306,7 @@ TEST_F(SelectDirectoryTest, FoldersAreEnteredByDoubleClickAndEnterAndTheNextRunS
             EXPECT_EQ(CurrentDirectory(), alpha) << "the current directory follows the dialog";
             EXPECT_EQ(dialog->EditBox->Text(), alpha);
             EXPECT_EQ(dialog->DirLabel->Caption(), alpha);
-            EXPECT_EQ(dialog->FileList->Items().Lines(), std::vector<std::string> {"inside.txt"});
+            EXPECT_EQ(dialog->FileList->Items().Lines(), std::vector<std::string>{"inside.txt"});
             int current = dirs.PathLineCount() - 1;
             EXPECT_EQ(dirs.Items()[current], "alpha");
             EXPECT_EQ(dirs.ItemKind(0), dlOpenFolder);
@@ -371,8 +358,7 @@ TEST_F(SelectDirectoryTest, FoldersAreEnteredByDoubleClickAndEnterAndTheNextRunS
     EXPECT_FALSE(chooser.ChooseFolder());
 }
 
-TEST_F(SelectDirectoryTest, TheDriveListShowsTheDrivesAndMovesTheFolderList)
-{
+TEST_F(SelectDirectoryTest, TheDriveListShowsTheDrivesAndMovesTheFolderList) {
     TJvSelectDirectory chooser(nullptr);
     TScript script("TSelectDirDlg", [&](HWND window) {
         TSelectDirDlg* dialog = DialogOf(window);
@@ -415,8 +401,7 @@ TEST_F(SelectDirectoryTest, TheDriveListShowsTheDrivesAndMovesTheFolderList)
     EXPECT_EQ(CurrentDirectory(), root_);
 }
 
-TEST_F(SelectDirectoryTest, ATypedNewNestedPathIsMadeAndBecomesTheLastTarget)
-{
+TEST_F(SelectDirectoryTest, ATypedNewNestedPathIsMadeAndBecomesTheLastTarget) {
     std::string target = root_ + "\\New\\Sub";
     TOwnedComponent<TForm1> form(new TForm1(&TestApplication(), folder_.Path("perch.exe")));
     ASSERT_NE(form->sd1, nullptr);
@@ -439,11 +424,10 @@ TEST_F(SelectDirectoryTest, ATypedNewNestedPathIsMadeAndBecomesTheLastTarget)
     EXPECT_TRUE(DirectoryExists(root_ + "\\New"));
     EXPECT_TRUE(DirectoryExists(target));
     EXPECT_EQ(form->sd1->Directory(), target);
-    EXPECT_EQ(form->panels1->Items().Lines(), (std::vector<std::string> {"C:\\Earlier", target}));
+    EXPECT_EQ(form->panels1->Items().Lines(), (std::vector<std::string>{"C:\\Earlier", target}));
 }
 
-TEST_F(SelectDirectoryTest, NoKeepsTheDialogAndCancelChangesNothing)
-{
+TEST_F(SelectDirectoryTest, NoKeepsTheDialogAndCancelChangesNothing) {
     std::string alpha = root_ + "\\alpha";
     TJvSelectDirectory chooser(nullptr);
     chooser.SetInitialDir(alpha);
@@ -473,8 +457,7 @@ TEST_F(SelectDirectoryTest, NoKeepsTheDialogAndCancelChangesNothing)
     EXPECT_FALSE(DirectoryExists(alpha + "\\missing"));
 }
 
-TEST_F(SelectDirectoryTest, WithoutTypingAndWithHelpThePathLabelAndHelpButtonShow)
-{
+TEST_F(SelectDirectoryTest, WithoutTypingAndWithHelpThePathLabelAndHelpButtonShow) {
     TJvSelectDirectory chooser(nullptr);
     chooser.SetOptions(sdPerformCreate | sdPrompt);
     chooser.SetHelpContext(7);
@@ -497,15 +480,14 @@ TEST_F(SelectDirectoryTest, WithoutTypingAndWithHelpThePathLabelAndHelpButtonSho
     EXPECT_EQ(chooser.Directory(), root_);
 }
 
-TEST_F(SelectDirectoryTest, TheShellBrowserOpensOverDisabledWindowsAndCancels)
-{
+TEST_F(SelectDirectoryTest, TheShellBrowserOpensOverDisabledWindowsAndCancels) {
     TOwnedComponent<TForm> other(new TForm(&TestApplication()));
     other->Show();
     TJvSelectDirectory chooser(nullptr);
     chooser.SetClassicDialog(false);
     chooser.SetInitialDir(root_);
     chooser.SetTitle("Pick a perch");
-    std::atomic<bool> otherWasDisabled {false};
+    std::atomic<bool> otherWasDisabled{false};
     TScript script("#32770", [&](HWND window) {
         OnUi([&] { otherWasDisabled = !IsWindowEnabled(other->Handle()); });
         PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
@@ -516,8 +498,7 @@ TEST_F(SelectDirectoryTest, TheShellBrowserOpensOverDisabledWindowsAndCancels)
     EXPECT_EQ(chooser.Directory(), root_);
 }
 
-TEST_F(SelectDirectoryTest, PathsThatCannotBeMadeAreReportedAndNothingIsChosen)
-{
+TEST_F(SelectDirectoryTest, PathsThatCannotBeMadeAreReportedAndNothingIsChosen) {
     char freeDrive = 0;
     for (char letter = 'Q'; letter <= 'Y' && !freeDrive; ++letter)
         if (!(GetLogicalDrives() & (1u << (letter - 'A'))))
@@ -551,8 +532,7 @@ TEST_F(SelectDirectoryTest, PathsThatCannotBeMadeAreReportedAndNothingIsChosen)
     EXPECT_FALSE(DirectoryExists(std::string(1, freeDrive) + ":\\perch"));
 }
 
-TEST_F(SelectDirectoryTest, ARelativePathIsMadeInTheFolderShownAndAMissingStartFolderFallsBack)
-{
+TEST_F(SelectDirectoryTest, ARelativePathIsMadeInTheFolderShownAndAMissingStartFolderFallsBack) {
     TJvSelectDirectory chooser(nullptr);
     chooser.SetInitialDir("Q:\\no\\such\\folder");
     TDialogAnswerer confirm(TAnswer::Press("TMessageForm", "Yes"));
@@ -573,8 +553,7 @@ TEST_F(SelectDirectoryTest, ARelativePathIsMadeInTheFolderShownAndAMissingStartF
     EXPECT_TRUE(DirectoryExists(root_ + "\\made\\here"));
 }
 
-TEST_F(SelectDirectoryTest, AFolderThatCannotBeReadIsReportedAndTheListStays)
-{
+TEST_F(SelectDirectoryTest, AFolderThatCannotBeReadIsReportedAndTheListStays) {
     std::string vanishing = folder_.MakeFolder("vanishing");
     TJvSelectDirectory chooser(nullptr);
     TDialogAnswerer error(TAnswer::Press("#32770", "OK"));
@@ -583,7 +562,7 @@ TEST_F(SelectDirectoryTest, AFolderThatCannotBeReadIsReportedAndTheListStays)
         ASSERT_NE(dialog, nullptr);
         TDirectoryListBox& dirs = *dialog->DirList;
         HWND list = nullptr;
-        POINT at {};
+        POINT at{};
         OnUi([&] {
             list = dirs.Handle();
             at = LineCentre(dirs, LineOf(dirs, "vanishing"));
@@ -628,7 +607,7 @@ TEST_F(SelectDirectoryTest, AFolderOfTwentyThousandSubfoldersIsListedWholeAndUsa
 
     TJvSelectDirectory chooser(nullptr);
     chooser.SetInitialDir(many);
-    std::atomic<long long> openMs {-1}, endMs {-1}, leaveMs {-1}, reenterMs {-1};
+    std::atomic<long long> openMs{-1}, endMs{-1}, leaveMs{-1}, reenterMs{-1};
     auto start = TClock::now();
     TScript script("TSelectDirDlg", [&](HWND window) {
         TSelectDirDlg* dialog = DialogOf(window);
@@ -664,16 +643,16 @@ TEST_F(SelectDirectoryTest, AFolderOfTwentyThousandSubfoldersIsListedWholeAndUsa
     EXPECT_FALSE(chooser.ChooseFolder());
     // How fast is a benchmark's question (select_directory_bench), not this test's: under ctest -j
     // other suites share the machine. The figures are printed for the log only.
-    std::printf("[ figures  ] %d subfolders: dialog open %lld ms, End key %lld ms, left %lld ms, entered %lld ms\n",
-                count, openMs.load(), endMs.load(), leaveMs.load(), reenterMs.load());
+    std::printf(
+        "[ figures  ] %d subfolders: dialog open %lld ms, End key %lld ms, left %lld ms, entered %lld ms\n",
+        count, openMs.load(), endMs.load(), leaveMs.load(), reenterMs.load());
     EXPECT_GE(openMs, 0);
     EXPECT_GE(endMs, 0);
     EXPECT_GE(leaveMs, 0);
     EXPECT_GE(reenterMs, 0) << "the script did not get through";
 }
 
-TEST_F(SelectDirectoryTest, TheDialogScalesWithTheScreenDensity)
-{
+TEST_F(SelectDirectoryTest, TheDialogScalesWithTheScreenDensity) {
     TOwnedComponent<TSelectDirDlg> dialog(new TSelectDirDlg(&TestApplication()));
     dialog->ScaleTo(144);
     EXPECT_EQ(dialog->ClientWidth(), 636);
@@ -694,8 +673,7 @@ TEST_F(SelectDirectoryTest, TheDialogScalesWithTheScreenDensity)
     EXPECT_TRUE(dialog->HelpButton->Visible());
 }
 
-TEST(PathText, FolderNamesGiveWayToDotsThenTheDriveGoes)
-{
+TEST(PathText, FolderNamesGiveWayToDotsThenTheDriveGoes) {
     auto measure = [](const std::string& text) { return static_cast<int>(text.size()); };
     const std::string path = "C:\\alpha\\beta\\gamma\\file";
     EXPECT_EQ(MinimizePath(path, 24, measure), path);

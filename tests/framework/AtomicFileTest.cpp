@@ -21,16 +21,17 @@ const std::string NewList = "C:\\New\r\n";
 // Which step fails, and how.
 TReplaceStep faultyStep = TReplaceStep::Write;
 DWORD faultCode = 0;
-unsigned long Fault(TReplaceStep step) { return step == faultyStep ? faultCode : 0; }
+unsigned long Fault(TReplaceStep step) {
+    return step == faultyStep ? faultCode : 0;
+}
 
 class AtomicFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { folder_.Write(Name, OldList); }
     void TearDown() override { SetReplaceFault(nullptr); }
 
     // The text of the error the replace raised; empty when it succeeded.
-    std::string Replace(const std::string& bytes)
-    {
+    std::string Replace(const std::string& bytes) {
         try {
             WriteFileReplacing(folder_.Path(Name), bytes.data(), bytes.size());
         } catch (const EFCreateError& error) {
@@ -38,31 +39,27 @@ protected:
         }
         return {};
     }
-    std::string Expected(DWORD code)
-    {
+    std::string Expected(DWORD code) {
         return "Cannot create file \"" + folder_.Path(Name) + "\". " + SysErrorMessage(code);
     }
-    void ExpectUntouched()
-    {
+    void ExpectUntouched() {
         EXPECT_EQ(folder_.Read(Name), OldList);
-        EXPECT_EQ(folder_.Files(), (TNames {Name}));
+        EXPECT_EQ(folder_.Files(), (TNames{Name}));
     }
 
     static constexpr const char* Name = "perchpoints.dat";
     TTempFolder folder_;
 };
 
-TEST_F(AtomicFileTest, ReplacesTheFileWholeAndLeavesNothingElse)
-{
+TEST_F(AtomicFileTest, ReplacesTheFileWholeAndLeavesNothingElse) {
     EXPECT_EQ(Replace(NewList), "");
     EXPECT_EQ(folder_.Read(Name), NewList);
-    EXPECT_EQ(folder_.Files(), (TNames {Name}));
+    EXPECT_EQ(folder_.Files(), (TNames{Name}));
     EXPECT_EQ(Replace(""), "");
     EXPECT_EQ(folder_.Read(Name), "");
 }
 
-TEST_F(AtomicFileTest, AFullDiskWhileWritingOrFlushingKeepsTheOldFile)
-{
+TEST_F(AtomicFileTest, AFullDiskWhileWritingOrFlushingKeepsTheOldFile) {
     SetReplaceFault(Fault);
     for (TReplaceStep step : {TReplaceStep::Write, TReplaceStep::Flush}) {
         faultyStep = step;
@@ -77,8 +74,7 @@ TEST_F(AtomicFileTest, AFullDiskWhileWritingOrFlushingKeepsTheOldFile)
     ExpectUntouched();
 }
 
-TEST_F(AtomicFileTest, AFolderThatTakesNoNewFileKeepsTheOldFile)
-{
+TEST_F(AtomicFileTest, AFolderThatTakesNoNewFileKeepsTheOldFile) {
     SetReplaceFault(Fault);
     faultyStep = TReplaceStep::CreateTemp;
     faultCode = ERROR_ACCESS_DENIED;
@@ -98,8 +94,7 @@ TEST_F(AtomicFileTest, AFolderThatTakesNoNewFileKeepsTheOldFile)
     ExpectUntouched();
 }
 
-TEST_F(AtomicFileTest, AHiddenOrReadOnlyListIsNotReplaced)
-{
+TEST_F(AtomicFileTest, AHiddenOrReadOnlyListIsNotReplaced) {
     for (DWORD attribute : {FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN}) {
         SetFileAttributesA(folder_.Path(Name).c_str(), attribute);
         if (!(GetFileAttributesA(folder_.Path(Name).c_str()) & attribute)) {
@@ -113,8 +108,7 @@ TEST_F(AtomicFileTest, AHiddenOrReadOnlyListIsNotReplaced)
     }
 }
 
-TEST_F(AtomicFileTest, ASymbolicLinkIsNotReplacedByAPlainFile)
-{
+TEST_F(AtomicFileTest, ASymbolicLinkIsNotReplacedByAPlainFile) {
     folder_.Write("real.dat", OldList);
     folder_.Remove(Name);
     const std::string link = folder_.Path(Name);
@@ -125,6 +119,6 @@ TEST_F(AtomicFileTest, ASymbolicLinkIsNotReplacedByAPlainFile)
     EXPECT_EQ(Replace(NewList), Expected(ERROR_ACCESS_DENIED));
     EXPECT_TRUE(GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
     EXPECT_EQ(folder_.Read("real.dat"), OldList);
-    EXPECT_EQ(folder_.Files(), (TNames {Name, "real.dat"}));
+    EXPECT_EQ(folder_.Files(), (TNames{Name, "real.dat"}));
 }
 } // namespace

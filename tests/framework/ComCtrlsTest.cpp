@@ -18,34 +18,29 @@
 
 namespace {
 
-std::string ClassOf(HWND window)
-{
+std::string ClassOf(HWND window) {
     char name[64] = {};
     GetClassNameA(window, name, sizeof name);
     return name;
 }
 
-WNDPROC SystemProc(const char* systemClass)
-{
-    WNDCLASSA info {};
+WNDPROC SystemProc(const char* systemClass) {
+    WNDCLASSA info{};
     return GetClassInfoA(nullptr, systemClass, &info) ? info.lpfnWndProc : nullptr;
 }
 
 class ComCtrlsTest : public TUiTest {
   protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         TUiTest::SetUp();
         form_.reset(new TForm(&TestApplication()));
         form_->SetBounds(40, 40, 420, 320);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         form_.reset();
         TUiTest::TearDown();
     }
-    template <class T> T* Make(int left, int top, int width, int height)
-    {
+    template <class T> T* Make(int left, int top, int width, int height) {
         auto* control = new T(form_.get());
         control->SetParent(form_.get());
         control->SetBounds(left, top, width, height);
@@ -62,8 +57,7 @@ struct TEvents {
 
 } // namespace
 
-TEST(ScrollTarget, RequestsMoveWithinTheRangeLessThePage)
-{
+TEST(ScrollTarget, RequestsMoveWithinTheRangeLessThePage) {
     // position 50 in 0..100, page 11: the last position is 90.
     EXPECT_EQ(ScrollTarget(SB_LINEDOWN, 50, 0, 0, 100, 11, 1, 10), 51);
     EXPECT_EQ(ScrollTarget(SB_LINEUP, 0, 0, 0, 100, 11, 1, 10), 0);
@@ -79,8 +73,7 @@ TEST(ScrollTarget, RequestsMoveWithinTheRangeLessThePage)
     EXPECT_EQ(ScrollTarget(SB_PAGEDOWN, 0x7FFFFFF0, 0, 0, 0x7FFFFFFF, 0, 1, 0x7FFFFFFF), 0x7FFFFFFF);
 }
 
-TEST_F(ComCtrlsTest, EachCommonControlIsTheSystemsControlAndKeepsItsValuesWhenMadeAgain)
-{
+TEST_F(ComCtrlsTest, EachCommonControlIsTheSystemsControlAndKeepsItsValuesWhenMadeAgain) {
     auto* progress = Make<TProgressBar>(8, 8, 150, 16);
     progress->SetRange(10, 60);
     progress->SetPosition(30);
@@ -94,7 +87,7 @@ TEST_F(ComCtrlsTest, EachCommonControlIsTheSystemsControlAndKeepsItsValuesWhenMa
     tabs->TabsChanged();
     tabs->SetTabIndex(2);
     auto* picker = Make<TDateTimePicker>(8, 80, 150, 21);
-    SYSTEMTIME day {};
+    SYSTEMTIME day{};
     day.wYear = 2024;
     day.wMonth = 2;
     day.wDay = 29;
@@ -140,8 +133,7 @@ TEST_F(ComCtrlsTest, EachCommonControlIsTheSystemsControlAndKeepsItsValuesWhenMa
     EXPECT_EQ(SendMessageA(progress->Handle(), PBM_GETPOS, 0, 0), 30);
 }
 
-TEST_F(ComCtrlsTest, TheUsersChangesComeBackAsOneEventEach)
-{
+TEST_F(ComCtrlsTest, TheUsersChangesComeBackAsOneEventEach) {
     auto* track = Make<TTrackBar>(8, 8, 200, 40);
     auto* tabs = Make<TTabControl>(8, 60, 300, 100);
     tabs->Tabs().Add("First");
@@ -163,7 +155,7 @@ TEST_F(ComCtrlsTest, TheUsersChangesComeBackAsOneEventEach)
     ASSERT_TRUE(PumpUntil([&] { return trackEvents.changes == 1; }));
     EXPECT_EQ(track->Position(), 1);
 
-    RECT second {};
+    RECT second{};
     SendMessageA(tabs->Handle(), TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
     PostLeftClick(tabs->Handle(), (second.left + second.right) / 2, (second.top + second.bottom) / 2);
     ASSERT_TRUE(PumpUntil([&] { return tabEvents.changes == 1; }));
@@ -175,14 +167,13 @@ TEST_F(ComCtrlsTest, TheUsersChangesComeBackAsOneEventEach)
     PumpFor(100);
     EXPECT_EQ(bar->Position(), 10);
     EXPECT_EQ(barEvents.changes, 1);
-    SCROLLINFO info {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+    SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
     GetScrollInfo(bar->Handle(), SB_CTL, &info);
     EXPECT_EQ(info.nPos, 10);
     EXPECT_EQ(info.nPage, 10u);
 }
 
-TEST_F(ComCtrlsTest, StatusBarPanelsAndSimpleTextReachTheBar)
-{
+TEST_F(ComCtrlsTest, StatusBarPanelsAndSimpleTextReachTheBar) {
     auto* status = Make<TStatusBar>(0, 0, 400, 20);
     status->AddPanel("Ready", 100);
     status->AddPanel("12 files", 80);
@@ -203,8 +194,7 @@ TEST_F(ComCtrlsTest, StatusBarPanelsAndSimpleTextReachTheBar)
     EXPECT_TRUE(SendMessageA(status->Handle(), SB_ISSIMPLE, 0, 0));
 }
 
-TEST_F(ComCtrlsTest, ARadioGroupMakesItsButtonsAndReportsTheUsersChoice)
-{
+TEST_F(ComCtrlsTest, ARadioGroupMakesItsButtonsAndReportsTheUsersChoice) {
     auto* group = Make<TRadioGroup>(8, 8, 200, 120);
     group->SetCaption("Mode");
     group->Items().Add("Copy");
@@ -224,9 +214,9 @@ TEST_F(ComCtrlsTest, ARadioGroupMakesItsButtonsAndReportsTheUsersChoice)
     ASSERT_TRUE(PumpUntil([&] { return events.clicks == 1; }));
     EXPECT_EQ(group->ItemIndex(), 2);
     EXPECT_EQ(SendMessageA(group->Buttons(0)->Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    RECT first {};
+    RECT first{};
     GetWindowRect(group->Buttons(0)->Handle(), &first);
-    RECT box {};
+    RECT box{};
     GetWindowRect(group->Handle(), &box);
     EXPECT_GT(first.top, box.top + 8) << "the buttons start under the caption";
 
@@ -236,8 +226,7 @@ TEST_F(ComCtrlsTest, ARadioGroupMakesItsButtonsAndReportsTheUsersChoice)
     EXPECT_EQ(group->ItemIndex(), -1) << "the chosen line is gone";
 }
 
-TEST_F(ComCtrlsTest, MemoAndSpinEditKeepTheirTextAndNumbers)
-{
+TEST_F(ComCtrlsTest, MemoAndSpinEditKeepTheirTextAndNumbers) {
     auto* memo = Make<TMemo>(8, 8, 200, 80);
     memo->SetScrollBars(ssBoth);
     memo->SetWordWrap(false);
@@ -251,9 +240,10 @@ TEST_F(ComCtrlsTest, MemoAndSpinEditKeepTheirTextAndNumbers)
     EXPECT_TRUE(style & ES_MULTILINE);
     EXPECT_TRUE(style & WS_VSCROLL);
     EXPECT_TRUE(style & WS_HSCROLL);
-    EXPECT_EQ(memo->Lines(), (std::vector<std::string> {"first", "", "third"}));
+    EXPECT_EQ(memo->Lines(), (std::vector<std::string>{"first", "", "third"}));
     memo->SetWordWrap(true);
-    EXPECT_FALSE(GetWindowLongA(memo->Handle(), GWL_STYLE) & WS_HSCROLL) << "a wrapped memo does not scroll sideways";
+    EXPECT_FALSE(GetWindowLongA(memo->Handle(), GWL_STYLE) & WS_HSCROLL)
+        << "a wrapped memo does not scroll sideways";
     EXPECT_EQ(memo->Lines().size(), 3u) << "the text survives the new window";
 
     HWND buddy = reinterpret_cast<HWND>(SendMessageA(spin->Button().Handle(), UDM_GETBUDDY, 0, 0));
@@ -268,8 +258,7 @@ TEST_F(ComCtrlsTest, MemoAndSpinEditKeepTheirTextAndNumbers)
     EXPECT_EQ(spin->Value(), 10);
 }
 
-TEST_F(ComCtrlsTest, GlyphButtonsDrawTheirGlyphAndClickLikeButtons)
-{
+TEST_F(ComCtrlsTest, GlyphButtonsDrawTheirGlyphAndClickLikeButtons) {
     auto* bit = Make<TBitBtn>(8, 8, 100, 40);
     bit->SetCaption("Open");
     bit->Glyph().SetSize(16, 16);

@@ -4,8 +4,7 @@
 
 namespace {
 
-TGlyphLayoutInput Button(TButtonLayout layout, int margin, int spacing, int textWidth = 30, int glyph = 16)
-{
+TGlyphLayoutInput Button(TButtonLayout layout, int margin, int spacing, int textWidth = 30, int glyph = 16) {
     TGlyphLayoutInput in;
     in.ClientWidth = 100;
     in.ClientHeight = 40;
@@ -20,8 +19,7 @@ TGlyphLayoutInput Button(TButtonLayout layout, int margin, int spacing, int text
 
 } // namespace
 
-TEST(GlyphLayout, MarginAndSpacingOfMinusOneSpreadTheGapsEvenly)
-{
+TEST(GlyphLayout, MarginAndSpacingOfMinusOneSpreadTheGapsEvenly) {
     const TGlyphLayout at = LayoutGlyphButton(Button(blGlyphLeft, -1, -1));
     // 100 - 16 - 30 = 54 of free space: three gaps of 18.
     EXPECT_EQ(at.Margin, 18);
@@ -33,8 +31,7 @@ TEST(GlyphLayout, MarginAndSpacingOfMinusOneSpreadTheGapsEvenly)
     EXPECT_EQ(at.TextY, 14);
 }
 
-TEST(GlyphLayout, AnEmptyCaptionCentresTheGlyphAlone)
-{
+TEST(GlyphLayout, AnEmptyCaptionCentresTheGlyphAlone) {
     for (int spacing : {-1, 0, 4, 30}) {
         const TGlyphLayout at = LayoutGlyphButton(Button(blGlyphLeft, -1, spacing, 0));
         EXPECT_EQ(at.Spacing, 0) << spacing;
@@ -42,8 +39,7 @@ TEST(GlyphLayout, AnEmptyCaptionCentresTheGlyphAlone)
     }
 }
 
-TEST(GlyphLayout, EachLayoutPlacesGlyphAndTextOnItsSide)
-{
+TEST(GlyphLayout, EachLayoutPlacesGlyphAndTextOnItsSide) {
     TGlyphLayout at = LayoutGlyphButton(Button(blGlyphRight, 4, 2));
     EXPECT_EQ(at.GlyphX, 100 - 4 - 16);
     EXPECT_EQ(at.TextX, at.GlyphX - 2 - 30);
@@ -67,8 +63,7 @@ TEST(GlyphLayout, EachLayoutPlacesGlyphAndTextOnItsSide)
     EXPECT_EQ(at.TextY, 3 + 16 + 4);
 }
 
-TEST(GlyphLayout, HostileSizesStayWithinRange)
-{
+TEST(GlyphLayout, HostileSizesStayWithinRange) {
     TGlyphLayoutInput in = Button(blGlyphLeft, -1, -1, 0x7FFFFFFF, 0x7FFFFFFF);
     in.ClientWidth = -5;
     const TGlyphLayout at = LayoutGlyphButton(in);

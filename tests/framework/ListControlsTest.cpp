@@ -14,8 +14,7 @@
 
 namespace {
 
-std::vector<std::string> WindowLines(HWND list)
-{
+std::vector<std::string> WindowLines(HWND list) {
     std::vector<std::string> lines;
     auto count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
@@ -27,28 +26,24 @@ std::vector<std::string> WindowLines(HWND list)
     return lines;
 }
 
-std::string ClassOf(HWND window)
-{
+std::string ClassOf(HWND window) {
     char name[64] = {};
     GetClassNameA(window, name, sizeof name);
     return name;
 }
 
 class ListControlsTest : public TUiTest {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         TUiTest::SetUp();
         form_.reset(new TForm(&TestApplication()));
         form_->SetBounds(40, 40, 320, 260);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         form_.reset();
         TUiTest::TearDown();
     }
-    template <class T> T* Make(int left, int top, int width, int height)
-    {
+    template <class T> T* Make(int left, int top, int width, int height) {
         auto* control = new T(form_.get());
         control->SetParent(form_.get());
         control->SetBounds(left, top, width, height);
@@ -66,8 +61,7 @@ struct TEvents {
 
 } // namespace
 
-TEST_F(ListControlsTest, ListLinesReachTheWindowAndTheSelectionStaysOnItsLine)
-{
+TEST_F(ListControlsTest, ListLinesReachTheWindowAndTheSelectionStaysOnItsLine) {
     auto* list = Make<TListBox>(8, 8, 120, 100);
     list->Items().Add("a");
     list->Items().Add("b");
@@ -76,11 +70,11 @@ TEST_F(ListControlsTest, ListLinesReachTheWindowAndTheSelectionStaysOnItsLine)
     HWND window = list->Handle();
     EXPECT_EQ(ClassOf(window), "TListBox");
     EXPECT_NE(dynamic_cast<TCustomListBox*>(FindControl(window)), nullptr);
-    EXPECT_EQ(WindowLines(window), (std::vector<std::string> {"a", "b", "c"}));
+    EXPECT_EQ(WindowLines(window), (std::vector<std::string>{"a", "b", "c"}));
     EXPECT_EQ(list->ItemIndex(), 1);
 
     list->Items().Insert(0, "z");
-    EXPECT_EQ(WindowLines(window), (std::vector<std::string> {"z", "a", "b", "c"}));
+    EXPECT_EQ(WindowLines(window), (std::vector<std::string>{"z", "a", "b", "c"}));
     EXPECT_EQ(list->ItemIndex(), 2) << "the selection follows \"b\"";
     list->Items().Delete(2);
     EXPECT_EQ(list->ItemIndex(), -1) << "the selected line is gone";
@@ -102,24 +96,23 @@ TEST_F(ListControlsTest, ListLinesReachTheWindowAndTheSelectionStaysOnItsLine)
     EXPECT_EQ(list->ItemIndex(), 200) << "the last line, refilled, is still the selected one";
     EXPECT_EQ(WindowLines(window).size(), 201u);
     list->Items().SetText("x\ny\n");
-    EXPECT_EQ(WindowLines(window), (std::vector<std::string> {"x", "y"}));
+    EXPECT_EQ(WindowLines(window), (std::vector<std::string>{"x", "y"}));
     EXPECT_EQ(list->ItemIndex(), -1);
 
     list->SetItemIndex(1);
     list->RecreateWnd();
     EXPECT_NE(list->Handle(), window);
-    EXPECT_EQ(WindowLines(list->Handle()), (std::vector<std::string> {"x", "y"}));
+    EXPECT_EQ(WindowLines(list->Handle()), (std::vector<std::string>{"x", "y"}));
     EXPECT_EQ(list->ItemIndex(), 1) << "a new window keeps lines and selection";
 
     list->Items().SetText("beta\nAlpha\ngamma\n");
     list->SetSorted(true);
-    EXPECT_EQ(WindowLines(list->Handle()), (std::vector<std::string> {"Alpha", "beta", "gamma"}));
+    EXPECT_EQ(WindowLines(list->Handle()), (std::vector<std::string>{"Alpha", "beta", "gamma"}));
     list->Items().Add("Delta");
-    EXPECT_EQ(WindowLines(list->Handle()), (std::vector<std::string> {"Alpha", "beta", "Delta", "gamma"}));
+    EXPECT_EQ(WindowLines(list->Handle()), (std::vector<std::string>{"Alpha", "beta", "Delta", "gamma"}));
 }
 
-TEST_F(ListControlsTest, OwnerDrawnListsDrawThroughTheEventAtTheirLineHeight)
-{
+TEST_F(ListControlsTest, OwnerDrawnListsDrawThroughTheEventAtTheirLineHeight) {
     auto* fixed = Make<TListBox>(8, 8, 120, 100);
     fixed->SetStyle(lbOwnerDrawFixed);
     fixed->SetItemHeight(17);
@@ -132,19 +125,18 @@ TEST_F(ListControlsTest, OwnerDrawnListsDrawThroughTheEventAtTheirLineHeight)
     struct TPainter {
         std::vector<std::pair<int, TOwnerDrawState>>* drawn;
         TListBox* list;
-        void Draw(TWinControl*, int index, const RECT& rect, TOwnerDrawState state)
-        {
+        void Draw(TWinControl*, int index, const RECT& rect, TOwnerDrawState state) {
             drawn->emplace_back(index, state);
             list->Canvas().Brush().SetColor(index == 2 ? clRed : clWhite);
             list->Canvas().FillRect(rect);
         }
-    } painter {&drawn, fixed};
+    } painter{&drawn, fixed};
     fixed->OnDrawItem = Bind<&TPainter::Draw>(&painter);
     form_->Show();
     auto picture = CaptureClient(fixed->Handle());
 
     EXPECT_EQ(SendMessageA(fixed->Handle(), LB_GETITEMHEIGHT, 0, 0), 17);
-    RECT outer {}, inner {};
+    RECT outer{}, inner{};
     GetWindowRect(fixed->Handle(), &outer);
     GetClientRect(fixed->Handle(), &inner);
     EXPECT_EQ(inner.bottom % 17, 0) << "the height is cut to whole lines";
@@ -171,8 +163,7 @@ TEST_F(ListControlsTest, OwnerDrawnListsDrawThroughTheEventAtTheirLineHeight)
         EXPECT_EQ(SendMessageA(variable->Handle(), LB_GETITEMHEIGHT, i, 0), 10 + 5 * i);
 }
 
-TEST_F(ListControlsTest, AClickAndADoubleClickEachNotifyOnce)
-{
+TEST_F(ListControlsTest, AClickAndADoubleClickEachNotifyOnce) {
     auto* list = Make<TListBox>(8, 8, 120, 100);
     for (const char* line : {"one", "two", "three"})
         list->Items().Add(line);
@@ -193,8 +184,7 @@ TEST_F(ListControlsTest, AClickAndADoubleClickEachNotifyOnce)
     EXPECT_EQ(events.doubleClicks, 1);
 }
 
-TEST_F(ListControlsTest, AVirtualListHoldsOnlyTheCountAndFindsLinesByLetter)
-{
+TEST_F(ListControlsTest, AVirtualListHoldsOnlyTheCountAndFindsLinesByLetter) {
     auto* list = Make<TListBox>(8, 8, 120, 100);
     list->SetStyle(lbVirtual);
     for (const char* line : {"apple", "banana", "Blueberry", "cherry"})
@@ -217,8 +207,7 @@ TEST_F(ListControlsTest, AVirtualListHoldsOnlyTheCountAndFindsLinesByLetter)
     EXPECT_EQ(list->ItemIndex(), 0) << "the selection stays on \"banana\"";
 }
 
-TEST_F(ListControlsTest, ComboBoxesKeepLinesIndexAndTextAndNotifyOnce)
-{
+TEST_F(ListControlsTest, ComboBoxesKeepLinesIndexAndTextAndNotifyOnce) {
     auto* pick = Make<TComboBox>(8, 8, 150, 21);
     pick->SetStyle(csDropDownList);
     for (const char* line : {"x", "y", "z"})
@@ -263,7 +252,7 @@ TEST_F(ListControlsTest, ComboBoxesKeepLinesIndexAndTextAndNotifyOnce)
     struct TFieldWatch {
         TOwnerDrawState* state;
         void Draw(TWinControl*, int, const RECT&, TOwnerDrawState s) { *state |= s; }
-    } watch {&fieldState};
+    } watch{&fieldState};
     drawn->OnDrawItem = Bind<&TFieldWatch::Draw>(&watch);
     drawn->SetBounds(8, 80, 150, 19);
     UpdateWindow(drawn->Handle());
@@ -278,8 +267,7 @@ TEST_F(ListControlsTest, ComboBoxesKeepLinesIndexAndTextAndNotifyOnce)
     drawn->SetDroppedDown(false);
 }
 
-TEST(ImageList, CutsCellsAndLeavesTheTransparentColourOut)
-{
+TEST(ImageList, CutsCellsAndLeavesTheTransparentColourOut) {
     TestApplication();
     TImageList pictures(nullptr, 16, 16);
     TBitmap strip(32, 16);

@@ -25,23 +25,21 @@
 namespace {
 // Writes down what happens to it: its notices, its Loaded and its end.
 class TProbe : public TComponent {
-public:
-    TProbe(TComponent* owner, std::string name, std::vector<std::string>& log) : TComponent(owner), log_(log)
-    {
+  public:
+    TProbe(TComponent* owner, std::string name, std::vector<std::string>& log)
+        : TComponent(owner), log_(log) {
         SetName(std::move(name));
     }
     ~TProbe() override { log_.push_back("free " + Name()); }
     using TComponent::Notification;
 
-protected:
-    void Notification(TComponent* component, TOperation operation) override
-    {
+  protected:
+    void Notification(TComponent* component, TOperation operation) override {
         TComponent::Notification(component, operation);
         if (operation == opRemove)
             log_.push_back(Name() + " hears " + component->Name());
     }
-    void Loaded() override
-    {
+    void Loaded() override {
         TComponent::Loaded();
         std::string others;
         if (Owner())
@@ -51,7 +49,7 @@ protected:
         log_.push_back("loaded " + Name() + (others.empty() ? "" : " while" + others));
     }
 
-private:
+  private:
     std::vector<std::string>& log_;
 };
 
@@ -60,8 +58,7 @@ using TLog = std::vector<std::string>;
 
 // ---- components
 
-TEST(Components, AnOwnerFreesWhatItOwnsLastCreatedFirst)
-{
+TEST(Components, AnOwnerFreesWhatItOwnsLastCreatedFirst) {
     TLog log;
     auto* root = new TProbe(nullptr, "root", log);
     new TProbe(root, "a", log);
@@ -70,14 +67,13 @@ TEST(Components, AnOwnerFreesWhatItOwnsLastCreatedFirst)
     // Freeing one directly takes it out of its owner, which hears of it.
     TComponent::Free(b);
     EXPECT_EQ(root->ComponentCount(), 2);
-    EXPECT_EQ(log, (TLog {"free b", "a hears b", "c hears b", "root hears b"}));
+    EXPECT_EQ(log, (TLog{"free b", "a hears b", "c hears b", "root hears b"}));
     log.clear();
     TComponent::Free(root);
-    EXPECT_EQ(log, (TLog {"free root", "free c", "free a"}));
+    EXPECT_EQ(log, (TLog{"free root", "free c", "free a"}));
 }
 
-TEST(Components, FreeNoticesReachTheOtherSideOnce)
-{
+TEST(Components, FreeNoticesReachTheOtherSideOnce) {
     TLog log;
     auto* x = new TProbe(nullptr, "x", log);
     auto* y = new TProbe(nullptr, "y", log);
@@ -86,17 +82,16 @@ TEST(Components, FreeNoticesReachTheOtherSideOnce)
     x->FreeNotification(y);
     z->FreeNotification(x);
     TComponent::Free(y);
-    EXPECT_EQ(log, (TLog {"free y", "x hears y"}));
+    EXPECT_EQ(log, (TLog{"free y", "x hears y"}));
     log.clear();
     TComponent::Free(x);
-    EXPECT_EQ(log, (TLog {"free x", "z hears x"}));
+    EXPECT_EQ(log, (TLog{"free x", "z hears x"}));
     log.clear();
     TComponent::Free(z); // nobody is left to hear of it, and nothing dangles
-    EXPECT_EQ(log, (TLog {"free z"}));
+    EXPECT_EQ(log, (TLog{"free z"}));
 }
 
-TEST(Components, NoticesBetweenComponentsOfOneOwnerWhileItGoes)
-{
+TEST(Components, NoticesBetweenComponentsOfOneOwnerWhileItGoes) {
     // c was made last, so it goes first; a asked to hear of it.
     TLog log;
     auto* root = new TProbe(nullptr, "root", log);
@@ -104,11 +99,10 @@ TEST(Components, NoticesBetweenComponentsOfOneOwnerWhileItGoes)
     auto* c = new TProbe(root, "c", log);
     c->FreeNotification(a);
     TComponent::Free(root);
-    EXPECT_EQ(log, (TLog {"free root", "free c", "a hears c", "free a"}));
+    EXPECT_EQ(log, (TLog{"free root", "free c", "a hears c", "free a"}));
 }
 
-TEST(Components, ChildControlsGoWithTheirParentWhoeverOwnsThem)
-{
+TEST(Components, ChildControlsGoWithTheirParentWhoeverOwnsThem) {
     // The button is owned by the form but sits on the panel made after it: the panel frees it,
     // and the form must not free it a second time.
     TestApplication();
@@ -142,8 +136,7 @@ TEST(Components, AMenuFreesTheItemsItOwnsWithoutBeingCalledBackHalfGone) {
     EXPECT_EQ(TMenuItem::FindByCommand(unowned), nullptr);
 }
 
-TEST(Components, LoadedRunsInCreationOrderAfterTheLayoutIsBuilt)
-{
+TEST(Components, LoadedRunsInCreationOrderAfterTheLayoutIsBuilt) {
     TLog log;
     auto* root = new TProbe(nullptr, "root", log);
     root->BeginLoading();
@@ -152,7 +145,7 @@ TEST(Components, LoadedRunsInCreationOrderAfterTheLayoutIsBuilt)
     EXPECT_TRUE(a->IsLoading());
     EXPECT_TRUE(log.empty());
     root->EndLoading();
-    EXPECT_EQ(log, (TLog {"loaded a while b", "loaded b", "loaded root"}));
+    EXPECT_EQ(log, (TLog{"loaded a while b", "loaded b", "loaded root"}));
     EXPECT_FALSE(a->IsLoading());
     EXPECT_FALSE(root->IsLoading());
     // Made after the layout: not loading, no Loaded.
@@ -165,20 +158,17 @@ TEST(Components, LoadedRunsInCreationOrderAfterTheLayoutIsBuilt)
 // ---- windows and messages
 
 class WindowTest : public TUiTest {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         TUiTest::SetUp();
         form_.reset(new TForm(&TestApplication()));
         form_->SetBounds(100, 100, 320, 240);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         form_.reset();
         TUiTest::TearDown();
     }
-    template <class T> T* Add(TWinControl* parent = nullptr)
-    {
+    template <class T> T* Add(TWinControl* parent = nullptr) {
         auto* control = new T(form_.get());
         control->SetParent(parent ? parent : form_.get());
         return control;
@@ -193,8 +183,7 @@ struct THook {
     std::vector<UINT> Seen;
     TControl* Control = nullptr;
     bool RestoreInside = false;
-    void Handle(TMessage& message)
-    {
+    void Handle(TMessage& message) {
         Seen.push_back(message.Msg);
         if (message.Msg == WM_SETTEXT) // swallowed: the window never sees it
             return;
@@ -207,8 +196,7 @@ struct THook {
 };
 } // namespace
 
-TEST_F(WindowTest, AReplacedWindowProcSeesEveryMessageUntilRestored)
-{
+TEST_F(WindowTest, AReplacedWindowProcSeesEveryMessageUntilRestored) {
     auto* panel = Add<TPanel>();
     HWND window = panel->Handle();
     THook hook;
@@ -218,7 +206,7 @@ TEST_F(WindowTest, AReplacedWindowProcSeesEveryMessageUntilRestored)
     panel->SetWindowProc(Bind<&THook::Handle>(&hook));
 
     SendMessageA(window, WM_USER + 1, 0, 0); // from the system
-    panel->SetColor(clRed);                   // the toolkit's own notice
+    panel->SetColor(clRed);                  // the toolkit's own notice
     SetWindowTextA(window, "swallowed");
     EXPECT_TRUE(hook.Saw(WM_USER + 1));
     EXPECT_TRUE(hook.Saw(CM_COLORCHANGED));
@@ -280,14 +268,14 @@ TEST_F(WindowTest, TheLoopIsIdleOnlyWhenEverythingPostedIsHandledAndPainted) {
     EXPECT_TRUE(hook.Saw(WM_PAINT));
 }
 
-TEST_F(WindowTest, TheControlIsFoundFromItsWindowThroughTheControlAtom)
-{
+TEST_F(WindowTest, TheControlIsFoundFromItsWindowThroughTheControlAtom) {
     auto* panel = Add<TPanel>();
     auto* button = Add<TButton>(panel);
     char expected[64];
-    std::snprintf(expected, sizeof expected, "ControlOfs%.8llX%.8lX",
-                  static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr))),
-                  static_cast<unsigned long>(GetCurrentThreadId()));
+    std::snprintf(
+        expected, sizeof expected, "ControlOfs%.8llX%.8lX",
+        static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr))),
+        static_cast<unsigned long>(GetCurrentThreadId()));
     ATOM atom = GlobalFindAtomA(expected);
     ASSERT_NE(atom, 0);
     EXPECT_EQ(atom, ControlAtom());
@@ -311,7 +299,7 @@ TEST_F(WindowTest, TheControlIsFoundFromItsWindowThroughTheControlAtom)
 
     form_->Show();
     PumpPending();
-    POINT centre = button->ClientToScreen(POINT {button->Width() / 2, button->Height() / 2});
+    POINT centre = button->ClientToScreen(POINT{button->Width() / 2, button->Height() / 2});
     EXPECT_EQ(FindVCLWindow(centre), button);
 
     // A control that goes takes its window out of the lookup, also when the window went first.
@@ -334,8 +322,7 @@ struct TCreationWatch {
     std::vector<std::pair<HWND, TWinControl*>> Seen;
     TPanel* Nested = nullptr;
     TWinControl* NestedParent = nullptr;
-    static LRESULT CALLBACK Proc(int code, WPARAM wParam, LPARAM lParam)
-    {
+    static LRESULT CALLBACK Proc(int code, WPARAM wParam, LPARAM lParam) {
         TCreationWatch* self = Current;
         if (self && code == HCBT_CREATEWND) {
             auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
@@ -349,18 +336,15 @@ struct TCreationWatch {
         }
         return CallNextHookEx(self ? self->Hook : nullptr, code, wParam, lParam);
     }
-    TCreationWatch()
-    {
+    TCreationWatch() {
         Current = this;
         Hook = SetWindowsHookExA(WH_CBT, Proc, nullptr, GetCurrentThreadId());
     }
-    ~TCreationWatch()
-    {
+    ~TCreationWatch() {
         UnhookWindowsHookEx(Hook);
         Current = nullptr;
     }
-    TWinControl* SeenFor(HWND window) const
-    {
+    TWinControl* SeenFor(HWND window) const {
         for (const auto& [seen, control] : Seen)
             if (seen == window)
                 return control;
@@ -369,8 +353,7 @@ struct TCreationWatch {
 };
 } // namespace
 
-TEST_F(WindowTest, ACreationHookFindsTheControlAndNestedCreationsDoNotStealIt)
-{
+TEST_F(WindowTest, ACreationHookFindsTheControlAndNestedCreationsDoNotStealIt) {
     auto* host = Add<TPanel>();
     host->HandleNeeded();
     TOwnedComponent<TForm> other(new TForm(&TestApplication()));
@@ -384,8 +367,9 @@ TEST_F(WindowTest, ACreationHookFindsTheControlAndNestedCreationsDoNotStealIt)
         EXPECT_EQ(watch.SeenFor(watch.Nested->Handle()), watch.Nested);
     }
     EXPECT_EQ(FindControl(other->Handle()), other.get());
-    EXPECT_EQ(FindControl(host->Controls(0)->IsWindowed() ? static_cast<TWinControl*>(host->Controls(0))->Handle()
-                                                          : nullptr),
+    EXPECT_EQ(FindControl(host->Controls(0)->IsWindowed()
+                              ? static_cast<TWinControl*>(host->Controls(0))->Handle()
+                              : nullptr),
               host->Controls(0));
     // Foreign windows carry no control, whatever their creation record holds.
     TCreationWatch watch;
@@ -395,8 +379,7 @@ TEST_F(WindowTest, ACreationHookFindsTheControlAndNestedCreationsDoNotStealIt)
     DestroyWindow(foreign);
 }
 
-TEST_F(WindowTest, ChildrenHaveIdsOfTheirOwnAndOwnerDrawingFindsTheWindow)
-{
+TEST_F(WindowTest, ChildrenHaveIdsOfTheirOwnAndOwnerDrawingFindsTheWindow) {
     std::vector<TWinControl*> children;
     for (int i = 0; i < 6; ++i)
         children.push_back(i % 2 ? static_cast<TWinControl*>(Add<TButton>()) : Add<TPanel>());
@@ -414,8 +397,7 @@ TEST_F(WindowTest, ChildrenHaveIdsOfTheirOwnAndOwnerDrawingFindsTheWindow)
     struct TDrawWatch {
         TWndMethod Saved;
         int Drawn = 0;
-        void Handle(TMessage& message)
-        {
+        void Handle(TMessage& message) {
             if (message.Msg == CN_BASE + WM_DRAWITEM) {
                 ++Drawn;
                 message.Result = TRUE;
@@ -429,7 +411,7 @@ TEST_F(WindowTest, ChildrenHaveIdsOfTheirOwnAndOwnerDrawingFindsTheWindow)
     second.Saved = children[3]->WindowProc();
     children[1]->SetWindowProc(Bind<&TDrawWatch::Handle>(&first));
     children[3]->SetWindowProc(Bind<&TDrawWatch::Handle>(&second));
-    DRAWITEMSTRUCT draw {};
+    DRAWITEMSTRUCT draw{};
     draw.CtlType = ODT_BUTTON;
     draw.CtlID = static_cast<UINT>(GetWindowLongPtrA(children[1]->Handle(), GWLP_ID));
     draw.hwndItem = children[3]->Handle();
@@ -441,17 +423,15 @@ TEST_F(WindowTest, ChildrenHaveIdsOfTheirOwnAndOwnerDrawingFindsTheWindow)
 }
 
 namespace {
-bool SkinLikeInsets(TCustomForm&, const TCreateParams& params, RECT& insets)
-{
+bool SkinLikeInsets(TCustomForm&, const TCreateParams& params, RECT& insets) {
     if (!(params.Style & WS_CAPTION))
         return false;
-    insets = RECT {3, 20, 5, 7};
+    insets = RECT{3, 20, 5, 7};
     return true;
 }
 } // namespace
 
-TEST_F(WindowTest, ClientSizeBeforeTheWindowExistsAsksWhoeverDrawsTheFrame)
-{
+TEST_F(WindowTest, ClientSizeBeforeTheWindowExistsAsksWhoeverDrawsTheFrame) {
     TOwnedComponent<TForm> other(new TForm(&TestApplication()));
     other->SetBounds(10, 10, 300, 200);
     SetFrameInsetsQuery(SkinLikeInsets);
@@ -464,14 +444,13 @@ TEST_F(WindowTest, ClientSizeBeforeTheWindowExistsAsksWhoeverDrawsTheFrame)
     EXPECT_EQ(width, 100 + 3 + 5);
     EXPECT_EQ(height, 50 + 20 + 7);
     // Without one, the system's frame for the style.
-    RECT frame {0, 0, 0, 0};
+    RECT frame{0, 0, 0, 0};
     AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
     other->SetBounds(10, 10, 300, 200);
     EXPECT_EQ(other->ClientRect().right, 300 - (frame.right - frame.left));
 }
 
-TEST_F(WindowTest, PublishedPropertiesAreReadAndWrittenByName)
-{
+TEST_F(WindowTest, PublishedPropertiesAreReadAndWrittenByName) {
     auto* panel = Add<TPanel>();
     auto* box = Add<TCheckBox>();
     EXPECT_TRUE(panel->SetPropText("caption", "Hello"));
@@ -517,8 +496,7 @@ TEST_F(WindowTest, PublishedPropertiesAreReadAndWrittenByName)
     EXPECT_EQ(panel->PropText("NoSuchThing"), "");
 }
 
-TEST_F(WindowTest, AlignedChildrenShareTheClientAreaAndHonourConstraints)
-{
+TEST_F(WindowTest, AlignedChildrenShareTheClientAreaAndHonourConstraints) {
     form_->SetClientSize(300, 200);
     auto place = [&](TAlign align, int size) {
         auto* panel = Add<TPanel>();
@@ -535,15 +513,15 @@ TEST_F(WindowTest, AlignedChildrenShareTheClientAreaAndHonourConstraints)
     PumpPending();
     auto bounds = [](TControl* c) {
         RECT r = c->BoundsRect();
-        return std::vector<int> {r.left, r.top, r.right, r.bottom};
+        return std::vector<int>{r.left, r.top, r.right, r.bottom};
     };
-    EXPECT_EQ(bounds(top), (std::vector<int> {0, 0, 300, 20}));
-    EXPECT_EQ(bounds(bottom), (std::vector<int> {0, 170, 300, 200}));
-    EXPECT_EQ(bounds(left), (std::vector<int> {0, 20, 40, 170}));
-    EXPECT_EQ(bounds(right), (std::vector<int> {250, 20, 300, 170}));
-    EXPECT_EQ(bounds(client), (std::vector<int> {40, 20, 250, 170}));
+    EXPECT_EQ(bounds(top), (std::vector<int>{0, 0, 300, 20}));
+    EXPECT_EQ(bounds(bottom), (std::vector<int>{0, 170, 300, 200}));
+    EXPECT_EQ(bounds(left), (std::vector<int>{0, 20, 40, 170}));
+    EXPECT_EQ(bounds(right), (std::vector<int>{250, 20, 300, 170}));
+    EXPECT_EQ(bounds(client), (std::vector<int>{40, 20, 250, 170}));
     // The windows are where the controls say.
-    RECT r {};
+    RECT r{};
     GetWindowRect(client->Handle(), &r);
     MapWindowPoints(HWND_DESKTOP, form_->Handle(), reinterpret_cast<POINT*>(&r), 2);
     EXPECT_EQ(r.left, 40);
@@ -551,7 +529,7 @@ TEST_F(WindowTest, AlignedChildrenShareTheClientAreaAndHonourConstraints)
 
     // A hidden child gives its room to the others.
     top->Hide();
-    EXPECT_EQ(bounds(client), (std::vector<int> {40, 0, 250, 170}));
+    EXPECT_EQ(bounds(client), (std::vector<int>{40, 0, 250, 170}));
 
     // The user resizing the window: everything follows, and a minimum stays a minimum.
     client->Constraints().SetMinHeight(150);
@@ -571,22 +549,21 @@ TEST_F(WindowTest, AlignedChildrenShareTheClientAreaAndHonourConstraints)
 // ---- files
 
 class FileTest : public ::testing::Test {
-protected:
+  protected:
     TTempFolder folder_;
 };
 
-TEST_F(FileTest, StringListsLoadEveryLineEndAndSaveCrLf)
-{
+TEST_F(FileTest, StringListsLoadEveryLineEndAndSaveCrLf) {
     TStringList list;
     folder_.Write("mixed.dat", std::string("a\rb\nc\r\n\r\nd\xE9\x01", 13));
     list.LoadFromFile(folder_.Path("mixed.dat"));
-    EXPECT_EQ(list.Lines(), (std::vector<std::string> {"a", "b", "c", "", "d\xE9\x01"}));
+    EXPECT_EQ(list.Lines(), (std::vector<std::string>{"a", "b", "c", "", "d\xE9\x01"}));
     list.SaveToFile(folder_.Path("out.dat"));
     EXPECT_EQ(folder_.Read("out.dat"), "a\r\nb\r\nc\r\n\r\nd\xE9\x01\r\n");
 
     folder_.Write("zero.dat", std::string("first\r\nsec\0ond\r\nthird\r\n", 24));
     list.LoadFromFile(folder_.Path("zero.dat"));
-    EXPECT_EQ(list.Lines(), (std::vector<std::string> {"first", "sec"}));
+    EXPECT_EQ(list.Lines(), (std::vector<std::string>{"first", "sec"}));
 
     folder_.Write("empty.dat", "");
     list.LoadFromFile(folder_.Path("empty.dat"));
@@ -597,14 +574,14 @@ TEST_F(FileTest, StringListsLoadEveryLineEndAndSaveCrLf)
     EXPECT_EQ(folder_.Read("out.dat"), "");
 }
 
-TEST_F(FileTest, AFailedSaveLeavesTheOldFileAndNoLitter)
-{
+TEST_F(FileTest, AFailedSaveLeavesTheOldFileAndNoLitter) {
     TStringList list;
     list.Add("new");
     folder_.Write("list.dat", "old\r\n");
     std::string prefix = "Cannot create file \"" + folder_.Path("list.dat") + "\". ";
 
-    HANDLE lock = CreateFileA(folder_.Path("list.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE lock =
+        CreateFileA(folder_.Path("list.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     try {
         list.SaveToFile(folder_.Path("list.dat"));
@@ -618,7 +595,7 @@ TEST_F(FileTest, AFailedSaveLeavesTheOldFileAndNoLitter)
     folder_.SetReadOnly("list.dat", true);
     EXPECT_THROW(list.SaveToFile(folder_.Path("list.dat")), EFCreateError);
     EXPECT_EQ(folder_.Read("list.dat"), "old\r\n");
-    EXPECT_EQ(folder_.Files(), (std::vector<std::string> {"list.dat"}));
+    EXPECT_EQ(folder_.Files(), (std::vector<std::string>{"list.dat"}));
 
     EXPECT_THROW(list.SaveToFile(folder_.Path("missing\\list.dat")), EFCreateError);
     try {
@@ -630,10 +607,10 @@ TEST_F(FileTest, AFailedSaveLeavesTheOldFileAndNoLitter)
     }
 }
 
-TEST_F(FileTest, ProfileFilesReadDecimalAndHexAndFallBackOnGarbage)
-{
-    folder_.Write("s.ini", "[Settings]\r\nHex=0x1F\r\nUpper=0X1f\r\nNeg=-12\r\nSpaced=  42  \r\nGarbage=12abc\r\n"
-                           "Empty=\r\nHuge=99999999999\r\nQuoted=\"7\"\r\nAllBits=0xFFFFFFFF\r\nLong=0x100000000\r\n");
+TEST_F(FileTest, ProfileFilesReadDecimalAndHexAndFallBackOnGarbage) {
+    folder_.Write("s.ini",
+                  "[Settings]\r\nHex=0x1F\r\nUpper=0X1f\r\nNeg=-12\r\nSpaced=  42  \r\nGarbage=12abc\r\n"
+                  "Empty=\r\nHuge=99999999999\r\nQuoted=\"7\"\r\nAllBits=0xFFFFFFFF\r\nLong=0x100000000\r\n");
     TIniFile ini(folder_.Path("s.ini"));
     EXPECT_EQ(ini.ReadInteger("Settings", "Hex", 0), 31);
     EXPECT_EQ(ini.ReadInteger("Settings", "Upper", 0), 31);
@@ -669,8 +646,7 @@ TEST_F(FileTest, ProfileFilesReadDecimalAndHexAndFallBackOnGarbage)
 // ---- bitmaps
 
 namespace {
-TBmpImage Image(int width, int height, std::vector<uint32_t> pixels)
-{
+TBmpImage Image(int width, int height, std::vector<uint32_t> pixels) {
     TBmpImage image;
     image.Width = width;
     image.Height = height;
@@ -678,14 +654,15 @@ TBmpImage Image(int width, int height, std::vector<uint32_t> pixels)
     return image;
 }
 
-std::string Bytes(const std::vector<uint8_t>& data) { return std::string(data.begin(), data.end()); }
+std::string Bytes(const std::vector<uint8_t>& data) {
+    return std::string(data.begin(), data.end());
+}
 
 // A 2 x 2 16-bit 5-6-5 file, rows bottom-up: red, green / blue, white.
-std::string Bmp565()
-{
-    std::vector<uint8_t> d = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 66, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1,
-                              0, 16, 0, 3, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                              0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0,
+std::string Bmp565() {
+    std::vector<uint8_t> d = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 66, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0,
+                              0, 1, 0, 16, 0, 3, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                              0, 0, 0, 0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0,
                               // bottom row: blue, white
                               0x1F, 0x00, 0xFF, 0xFF,
                               // top row: red, green
@@ -695,8 +672,7 @@ std::string Bmp565()
 }
 } // namespace
 
-TEST_F(FileTest, BitmapsLoadTheCommonFormatsWithTheirColours)
-{
+TEST_F(FileTest, BitmapsLoadTheCommonFormatsWithTheirColours) {
     // 0x00RRGGBB pixels in, TColor (0x00BBGGRR) out.
     TBmpImage rgb = Image(2, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF});
     TBmpImage paletted = rgb;
@@ -728,13 +704,13 @@ TEST_F(FileTest, BitmapsLoadTheCommonFormatsWithTheirColours)
     TBitmap bitmap;
     bitmap.LoadFromFile(folder_.Path("24.bmp"));
     bitmap.Canvas().Brush().SetColor(clYellow);
-    bitmap.Canvas().FillRect(RECT {0, 0, 1, 1});
+    bitmap.Canvas().FillRect(RECT{0, 0, 1, 1});
     EXPECT_EQ(bitmap.PixelColor(0, 0), clYellow);
     folder_.Write("bad.bmp", "BM not a bitmap");
     EXPECT_THROW(bitmap.LoadFromFile(folder_.Path("bad.bmp")), EReadError);
     EXPECT_EQ(bitmap.PixelColor(0, 0), clYellow);
     bitmap.LoadFromFile(folder_.Path("565.bmp"));
-    bitmap.Canvas().FillRect(RECT {1, 1, 2, 2});
+    bitmap.Canvas().FillRect(RECT{1, 1, 2, 2});
     EXPECT_EQ(bitmap.PixelColor(1, 1), clYellow);
     EXPECT_EQ(bitmap.PixelColor(0, 0), clRed);
     bitmap.SaveToFile(folder_.Path("copy.bmp"));
@@ -748,8 +724,7 @@ TEST_F(FileTest, BitmapsLoadTheCommonFormatsWithTheirColours)
 
 class DialogTest : public TUiTest {};
 
-TEST_F(DialogTest, AMessageDialogWithoutButtonsClosesByItsCloseBox)
-{
+TEST_F(DialogTest, AMessageDialogWithoutButtonsClosesByItsCloseBox) {
     TDialogAnswerer answer(TAnswer::Close("TMessageForm", "Information"));
     EXPECT_EQ(MessageDlg("Nothing to press here.", mtInformation, {}), mrCancel);
     const TDialogReport& report = answer.Wait();
@@ -759,21 +734,20 @@ TEST_F(DialogTest, AMessageDialogWithoutButtonsClosesByItsCloseBox)
     EXPECT_EQ(report.Text, "Nothing to press here.");
 }
 
-TEST_F(DialogTest, MessagesAndQuestionsAnswerWithTheButtonPressed)
-{
+TEST_F(DialogTest, MessagesAndQuestionsAnswerWithTheButtonPressed) {
     {
         TDialogAnswerer answer(TAnswer::Press("TMessageForm", "OK"));
         ShowMessage("Plain & simple");
         const TDialogReport& report = answer.Wait();
         EXPECT_EQ(report.Caption, "Perchpoints");
         EXPECT_EQ(report.Text, "Plain & simple");
-        EXPECT_EQ(report.Buttons, (std::vector<std::string> {"OK"}));
+        EXPECT_EQ(report.Buttons, (std::vector<std::string>{"OK"}));
         EXPECT_EQ(report.Icons, 0);
     }
     {
         TDialogAnswerer answer(TAnswer::Press("TMessageForm", "No", "Confirmation"));
         EXPECT_EQ(MessageDlg("Sure?", mtConfirmation, {mbYes, mbNo}), mrNo);
-        EXPECT_EQ(answer.Wait().Buttons, (std::vector<std::string> {"&Yes", "&No"}));
+        EXPECT_EQ(answer.Wait().Buttons, (std::vector<std::string>{"&Yes", "&No"}));
     }
     {
         TDialogAnswerer answer(TAnswer::Press("TForm", "OK", "Name").Typing("typed & kept"));
@@ -794,16 +768,14 @@ TEST_F(DialogTest, MessagesAndQuestionsAnswerWithTheButtonPressed)
 namespace {
 struct TFailingClick {
     int Clicks = 0;
-    void Click(TObject*)
-    {
+    void Click(TObject*) {
         ++Clicks;
         throw Exception("The disk is on fire");
     }
 };
 } // namespace
 
-TEST_F(DialogTest, AnErrorInAClickIsShownAndTheProgramGoesOn)
-{
+TEST_F(DialogTest, AnErrorInAClickIsShownAndTheProgramGoesOn) {
     TOwnedComponent<TForm> form(new TForm(&TestApplication()));
     auto* button = new TButton(form.get());
     button->SetParent(form.get());
@@ -827,13 +799,12 @@ namespace {
 // A control whose painting fails once, and a click handler that throws something that is not
 // an exception class.
 class TBrokenPaint : public TCustomControl {
-public:
+  public:
     using TCustomControl::TCustomControl;
     bool Fail = true;
 
-protected:
-    void Paint() override
-    {
+  protected:
+    void Paint() override {
         if (!Fail)
             return;
         Fail = false;
@@ -846,8 +817,7 @@ struct TOddClick {
 };
 } // namespace
 
-TEST_F(DialogTest, AnErrorWhilePaintingIsShownAfterThePaintAndOddThrowsAreCaught)
-{
+TEST_F(DialogTest, AnErrorWhilePaintingIsShownAfterThePaintAndOddThrowsAreCaught) {
     TOwnedComponent<TForm> form(new TForm(&TestApplication()));
     form->SetBounds(100, 100, 200, 150);
     auto* broken = new TBrokenPaint(form.get());

@@ -25,8 +25,7 @@ bool Blank(char c) {
     return static_cast<unsigned char>(c) <= 32;
 }
 
-std::string_view Trim(std::string_view s)
-{
+std::string_view Trim(std::string_view s) {
     while (!s.empty() && Blank(s.front()))
         s.remove_prefix(1);
     while (!s.empty() && Blank(s.back()))
@@ -34,8 +33,7 @@ std::string_view Trim(std::string_view s)
     return s;
 }
 
-std::string Lower(std::string_view s)
-{
+std::string Lower(std::string_view s) {
     std::string out(s);
     for (char& c : out)
         if (c >= 'A' && c <= 'Z')
@@ -164,8 +162,7 @@ void Check(bool condition) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
     TQuickIni ini;
     ini.LoadFromText(text);

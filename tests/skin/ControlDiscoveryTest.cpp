@@ -377,7 +377,8 @@ TEST_F(ControlDiscoveryTest, AMessageDialogsButtonsAreSkinnedAndPressedByMouseAn
                         continue;
                     ++skinned;
                     RedrawWindow(button->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-                    ringMismatches += ButtonRingMismatches(button->Handle(), Skin(), RestingButtonCell(button->Handle()));
+                    ringMismatches +=
+                        ButtonRingMismatches(button->Handle(), Skin(), RestingButtonCell(button->Handle()));
                 }
                 EXPECT_EQ(skinned, static_cast<int>(buttons.size()));
                 HWND target = ChildWithText(dialog, c.Press);
@@ -409,7 +410,8 @@ TEST_F(ControlDiscoveryTest, TheShortTitleInputBoxHasSkinnedButtonsThatWork) {
                         if (dynamic_cast<TSkinButton*>(AdapterOf(dialog, button))) {
                             ++skinned;
                             RedrawWindow(button->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-                            mismatches += ButtonRingMismatches(button->Handle(), Skin(), RestingButtonCell(button->Handle()));
+                            mismatches += ButtonRingMismatches(button->Handle(), Skin(),
+                                                               RestingButtonCell(button->Handle()));
                         }
                 HWND edit = FindWindowExA(dialog, nullptr, "TEdit", nullptr);
                 if (edit)
@@ -445,7 +447,8 @@ TEST_F(ControlDiscoveryTest, TheFolderChoosersButtonsAreSkinnedAndCancelAndOkWor
                         continue;
                     ++skinned;
                     RedrawWindow(button->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-                    mismatches += ButtonRingMismatches(button->Handle(), Skin(), RestingButtonCell(button->Handle()));
+                    mismatches +=
+                        ButtonRingMismatches(button->Handle(), Skin(), RestingButtonCell(button->Handle()));
                 }
                 // The lists (their scroll bars), the drive box and the edit are skinned as well.
                 for (TControl* control : std::initializer_list<TControl*>{form->DirList, form->FileList,

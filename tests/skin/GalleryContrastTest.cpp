@@ -183,8 +183,8 @@ class GalleryContrastTest : public TUiTest {
     // Shows built-in skin index with the gallery active, and waits for the engine to apply it.
     void ShowSkin(int index) {
         form_->ShowSkin(index);
-        EXPECT_TRUE(
-            PumpUntil([&] { return SkinActionDone() && Frame() && Frame()->FrameState() == fsRunning; }, 5000));
+        EXPECT_TRUE(PumpUntil(
+            [&] { return SkinActionDone() && Frame() && Frame()->FrameState() == fsRunning; }, 5000));
         SetForegroundWindow(Window());
         SetActiveWindow(Window());
         PumpPending();
@@ -414,7 +414,6 @@ TEST_F(GalleryContrastTest, HeldComboButtonShowsItsArrow) {
         PumpPending();
     }
 }
-
 
 TEST_F(GalleryContrastTest, MenuGlyphsAndTicksStandOutNormalAndSelected) {
     // Two ticked items in the popup menu and in the View menu, so that the first (selected) and

@@ -10,8 +10,7 @@ namespace {
 using Pixels = std::vector<std::vector<TColor>>; // [row][column]
 
 // Bitmaps are not copyable, so the helper hands out an owned one.
-std::unique_ptr<TBitmap> MakeBitmap(const Pixels& rows, TPixelFormat format = pf24bit)
-{
+std::unique_ptr<TBitmap> MakeBitmap(const Pixels& rows, TPixelFormat format = pf24bit) {
     auto bitmap =
         std::make_unique<TBitmap>(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()), format);
     for (size_t y = 0; y < rows.size(); ++y)
@@ -20,8 +19,7 @@ std::unique_ptr<TBitmap> MakeBitmap(const Pixels& rows, TPixelFormat format = pf
     return bitmap;
 }
 
-Pixels Read(const TBitmap& bitmap)
-{
+Pixels Read(const TBitmap& bitmap) {
     Pixels rows(static_cast<size_t>(bitmap.Height()),
                 std::vector<TColor>(static_cast<size_t>(bitmap.Width())));
     for (int y = 0; y < bitmap.Height(); ++y)
@@ -30,8 +28,7 @@ Pixels Read(const TBitmap& bitmap)
     return rows;
 }
 
-TEST(MixColours, WeightsBelow100ArePercentagesAndAboveArePerMille)
-{
+TEST(MixColours, WeightsBelow100ArePercentagesAndAboveArePerMille) {
     EXPECT_EQ(MixColours(0x000000, 0xFFFFFF, 50), 0x808080);
     EXPECT_EQ(MixColours(0x0000FF, 0xFF0000, 0), 0xFF0000);
     // 100 is 10 % of c1 on the per-mille scale, not all of it.
@@ -43,16 +40,14 @@ TEST(MixColours, WeightsBelow100ArePercentagesAndAboveArePerMille)
     EXPECT_EQ(MixColours(0xFFFFFF, 0x000000, -50), 0x000000);
 }
 
-TEST(MixColours, ResolvesSystemColoursFirst)
-{
+TEST(MixColours, ResolvesSystemColoursFirst) {
     const COLORREF face = GetSysColor(COLOR_BTNFACE), text = GetSysColor(COLOR_WINDOWTEXT);
     EXPECT_EQ(MixColours(clBtnFace, clWindowText, 99),
               MixColours(static_cast<TColor>(face), static_cast<TColor>(text), 99));
     EXPECT_EQ(MixColours(clBtnFace, 0, 0), 0);
 }
 
-TEST(ColourSaturation, BrightColoursGetTheirSaturationDarkOnes200)
-{
+TEST(ColourSaturation, BrightColoursGetTheirSaturationDarkOnes200) {
     EXPECT_EQ(ColourSaturation(0x0000FF), 255);
     EXPECT_EQ(ColourSaturation(0x000080), 200);
     EXPECT_EQ(ColourSaturation(0x9F9F9F), 200);
@@ -62,8 +57,7 @@ TEST(ColourSaturation, BrightColoursGetTheirSaturationDarkOnes200)
     EXPECT_EQ(ColourSaturation(0xA9A9AA), 2);
 }
 
-TEST(GradientRamp, EndsAtBothColoursAndTruncatesTowardZero)
-{
+TEST(GradientRamp, EndsAtBothColoursAndTruncatesTowardZero) {
     TGradientRampCache cache;
     const std::vector<COLORREF>& up = cache.Ramp(40, RGB(0, 0, 0), RGB(255, 255, 255));
     ASSERT_EQ(up.size(), 40u);
@@ -75,8 +69,7 @@ TEST(GradientRamp, EndsAtBothColoursAndTruncatesTowardZero)
     EXPECT_EQ(cache.Ramp(1, RGB(10, 0, 200), RGB(21, 0, 0)), (std::vector<COLORREF>{RGB(15, 0, 100)}));
 }
 
-TEST(GradientRamp, KeepsTheLast16RampsAndReplacesTheOldest)
-{
+TEST(GradientRamp, KeepsTheLast16RampsAndReplacesTheOldest) {
     TGradientRampCache cache;
     for (int i = 0; i < 16; ++i)
         cache.Ramp(10 + i, RGB(0, 0, 0), RGB(255, 0, 0));
@@ -94,8 +87,7 @@ TEST(GradientRamp, KeepsTheLast16RampsAndReplacesTheOldest)
     EXPECT_EQ(cache.BuildCount(), 18u);
 }
 
-TEST(GradientFill, PaintsOnlyVisibleLinesOfTheFullRamp)
-{
+TEST(GradientFill, PaintsOnlyVisibleLinesOfTheFullRamp) {
     TBitmap bitmap(3, 40);
     HDC dc = bitmap.MemoryDC();
     IntersectClipRect(dc, 0, 10, 3, 20);
@@ -122,8 +114,7 @@ TEST(GradientFill, PaintsOnlyVisibleLinesOfTheFullRamp)
     EXPECT_EQ(GradientRampCache().BuildCount(), 2u);
 }
 
-TEST(BitmapTransforms, MirrorFlipAndRotateMovePixelsExactly)
-{
+TEST(BitmapTransforms, MirrorFlipAndRotateMovePixelsExactly) {
     const Pixels input = {{1, 2, 3}, {4, 5, 6}};
     auto bitmap = MakeBitmap(input);
     MirrorBitmap(*bitmap);
@@ -149,16 +140,14 @@ TEST(BitmapTransforms, MirrorFlipAndRotateMovePixelsExactly)
     EXPECT_TRUE(empty.Empty());
 }
 
-TEST(BitmapTransforms, ReplaceMagentaTouchesOnlyExactMagentaAndMakes24Bit)
-{
+TEST(BitmapTransforms, ReplaceMagentaTouchesOnlyExactMagentaAndMakes24Bit) {
     auto bitmap = MakeBitmap({{0xFF00FF, 0xFF00FE, 0xFE00FF, 0x000000}}, pf32bit);
     ReplaceMagenta(*bitmap, 0x123456);
     EXPECT_EQ(bitmap->PixelFormat(), pf24bit);
     EXPECT_EQ(Read(*bitmap), (Pixels{{0x123456, 0xFF00FE, 0xFE00FF, 0x000000}}));
 }
 
-TEST(DrawNineSlice, KeepsCornersStretchesEdgesAndTilesTheCentre)
-{
+TEST(DrawNineSlice, KeepsCornersStretchesEdgesAndTilesTheCentre) {
     // One 4 x 3 cell at x = 4 of an 8-pixel-wide image; margins 1 all round leave a 2 x 1 centre.
     const TColor A = 0x0000AA, B = 0x00BB00, C = 0xCC0000, M = 0xFF00FF;
     auto imageOwner =

@@ -25,23 +25,26 @@ const std::uint8_t kPackedAbc[] = {
 
 // Three times the same sentence with a line break: matches at many distances and lengths.
 const std::uint8_t kPackedText[] = {
-    0x08, 0x01, 0x00, 0x00, 0xF0, 0x7D, 0x3E, 0x3A, 0xCF, 0xFF, 0xDF, 0xEB,
-    0xFA, 0xC2, 0xC3, 0xBE, 0xF9, 0xDF, 0xDC, 0xBB, 0x73, 0xFD, 0x77, 0xDB,
-    0xF0, 0xC1, 0xB9, 0x64, 0x02, 0xC4, 0x70, 0x56, 0xC5, 0x5F, 0x2B, 0x6F,
-    0xDF, 0xE6, 0xAF, 0xE5, 0xAF, 0xBF, 0x02, 0x7B, 0x4A, 0xA8, 0xD1, 0xA1,
-    0xC4, 0xB2, 0x05, 0x3C, 0x9C, 0x7A, 0xAB, 0xE8, 0x43, 0x5B, 0x20, 0x56,
-    0x9E, 0x15, 0x97, 0xA5, 0xCD, 0xBA, 0xCC, 0xE5, 0xBC, 0x04, 0xBB, 0x99,
-    0x2F, 0xFF, 0x25, 0xC0,
+    0x08, 0x01, 0x00, 0x00, 0xF0, 0x7D, 0x3E, 0x3A, 0xCF, 0xFF, 0xDF, 0xEB, 0xFA, 0xC2, 0xC3, 0xBE,
+    0xF9, 0xDF, 0xDC, 0xBB, 0x73, 0xFD, 0x77, 0xDB, 0xF0, 0xC1, 0xB9, 0x64, 0x02, 0xC4, 0x70, 0x56,
+    0xC5, 0x5F, 0x2B, 0x6F, 0xDF, 0xE6, 0xAF, 0xE5, 0xAF, 0xBF, 0x02, 0x7B, 0x4A, 0xA8, 0xD1, 0xA1,
+    0xC4, 0xB2, 0x05, 0x3C, 0x9C, 0x7A, 0xAB, 0xE8, 0x43, 0x5B, 0x20, 0x56, 0x9E, 0x15, 0x97, 0xA5,
+    0xCD, 0xBA, 0xCC, 0xE5, 0xBC, 0x04, 0xBB, 0x99, 0x2F, 0xFF, 0x25, 0xC0,
 };
-const char kText[] = "The skin engine reads its skins from packed archives; the skin engine reads them once.\r\n";
+const char kText[] =
+    "The skin engine reads its skins from packed archives; the skin engine reads them once.\r\n";
 
 // Literals only, 200000 bytes of TestBytes(200000, 7): the tree is rebuilt several times, so
 // equal streams show that both sides rebuild alike.
 constexpr size_t kLiteralStreamSize = 200235;
 constexpr std::uint32_t kLiteralStreamCrc = 0x3E581C41;
 
-template <size_t N> Bytes FromArray(const std::uint8_t (&data)[N]) { return Bytes(data, data + N); }
-Bytes FromText(const std::string& text) { return Bytes(text.begin(), text.end()); }
+template <size_t N> Bytes FromArray(const std::uint8_t (&data)[N]) {
+    return Bytes(data, data + N);
+}
+Bytes FromText(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
 
 // The same linear congruential generator as make_lzh_vectors.py's lcg_bytes.
 Bytes TestBytes(size_t size, std::uint32_t seed) {
@@ -103,7 +106,7 @@ TEST(LzhKnownAnswers, EncodesLiteralsAndRebuildsTheTreeLikeTheSeparateImplementa
     EXPECT_EQ(LzhPack(FromText("A")), FromArray(kPackedA));
 
     Bytes data = TestBytes(200000, 7);
-    Bytes packed = LzhPack(data.data(), data.size(), TLzhPackOptions {false});
+    Bytes packed = LzhPack(data.data(), data.size(), TLzhPackOptions{false});
     EXPECT_EQ(packed.size(), kLiteralStreamSize);
     EXPECT_EQ(Crc32(packed), kLiteralStreamCrc);
     EXPECT_TRUE(LzhUnpack(packed) == data);
@@ -111,9 +114,9 @@ TEST(LzhKnownAnswers, EncodesLiteralsAndRebuildsTheTreeLikeTheSeparateImplementa
 
 TEST(LzhRoundTrip, SmallAndDegenerateInputs) {
     ExpectRoundTrip({}, "empty");
-    EXPECT_EQ(LzhPack(Bytes {}), (Bytes {0, 0, 0, 0}));
+    EXPECT_EQ(LzhPack(Bytes{}), (Bytes{0, 0, 0, 0}));
     for (int b = 0; b < 256; ++b)
-        ExpectRoundTrip(Bytes {static_cast<std::uint8_t>(b)}, "one byte " + std::to_string(b));
+        ExpectRoundTrip(Bytes{static_cast<std::uint8_t>(b)}, "one byte " + std::to_string(b));
     ExpectRoundTrip(FromText("ab"), "two bytes");
     ExpectRoundTrip(FromText("aaa"), "shortest match length");
     ExpectRoundTrip(FromText("    "), "spaces, as in the initial ring");
@@ -166,7 +169,7 @@ TEST(LzhRoundTrip, DeepTreesOfFibonacciFrequencies) {
         for (int order = 0; order < 2; ++order) {
             if (order == 1)
                 std::sort(data.begin(), data.end(), [](std::uint8_t x, std::uint8_t y) { return x > y; });
-            Bytes packed = LzhPack(data.data(), data.size(), TLzhPackOptions {false});
+            Bytes packed = LzhPack(data.data(), data.size(), TLzhPackOptions{false});
             TLzhUnpackResult result;
             EXPECT_TRUE(LzhUnpack(packed, &result) == data) << start << " " << order;
             EXPECT_EQ(result.CodeBytesUsed, packed.size() - 4);
@@ -182,7 +185,8 @@ TEST(LzhRoundTrip, OneMegabyteOfRandomBytesAndOfText) {
     ExpectRoundTrip(random, "1 MiB random");
 
     Bytes text;
-    const char* words[] = {"skin ", "frame ", "button ", "caption ", "\r\n", "0x00FF00FF ", "= ", "[Colours]"};
+    const char* words[] = {"skin ", "frame ",      "button ", "caption ",
+                           "\r\n",  "0x00FF00FF ", "= ",      "[Colours]"};
     while (text.size() < (1 << 20)) {
         std::string w = words[rng() % 8];
         text.insert(text.end(), w.begin(), w.end());
@@ -227,12 +231,12 @@ TEST(LzhUnpack, ReadsBytesPastTheEndAsZero) {
 
 TEST(LzhUnpack, HeaderShorterThanFourBytesAndRefusedSizes) {
     TLzhUnpackResult result;
-    EXPECT_TRUE(LzhUnpack(Bytes {}, &result).empty());
+    EXPECT_TRUE(LzhUnpack(Bytes{}, &result).empty());
     EXPECT_FALSE(result.HeaderComplete);
     EXPECT_EQ(result.AnnouncedSize, 0u);
 
     // Two bytes: the rest of the header reads as zero, so 0x0102 bytes are announced.
-    Bytes out = LzhUnpack(Bytes {0x02, 0x01}, &result);
+    Bytes out = LzhUnpack(Bytes{0x02, 0x01}, &result);
     EXPECT_FALSE(result.HeaderComplete);
     EXPECT_EQ(result.AnnouncedSize, 0x0102u);
     EXPECT_EQ(out.size(), 0x0102u);
@@ -269,7 +273,9 @@ TEST(LzhStreams, CallbacksMayDeliverOneByteAtATime) {
             readPos += n;
             return n;
         },
-        [&](const std::uint8_t* buffer, size_t count) { packed.insert(packed.end(), buffer, buffer + count); });
+        [&](const std::uint8_t* buffer, size_t count) {
+            packed.insert(packed.end(), buffer, buffer + count);
+        });
     packer.Pack();
     EXPECT_EQ(packed, LzhPack(data));
 
@@ -280,9 +286,9 @@ TEST(LzhStreams, CallbacksMayDeliverOneByteAtATime) {
         [&](std::uint8_t* buffer, size_t count) {
             ++reads;
             if (pos == packed.size() || count == 0)
-                return size_t {0};
+                return size_t{0};
             *buffer = packed[pos++];
-            return size_t {1};
+            return size_t{1};
         },
         [&](const std::uint8_t* buffer, size_t count) { out.insert(out.end(), buffer, buffer + count); });
     TLzhUnpackResult result = unpacker.Unpack();

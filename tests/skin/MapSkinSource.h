@@ -10,18 +10,16 @@
 #include <vector>
 
 class TMapSource : public TSkinEntrySource {
-public:
+  public:
     std::map<std::string, std::vector<std::uint8_t>> entries;
-    std::vector<std::uint8_t> Extract(const std::string& name) const override
-    {
+    std::vector<std::uint8_t> Extract(const std::string& name) const override {
         auto found = entries.find(name);
         return found == entries.end() ? std::vector<std::uint8_t>() : found->second;
     }
 };
 
 // A 24-bit BMP file of one colour, for skins made up by a test.
-inline std::vector<std::uint8_t> SolidBmp(int width, int height, TColor colour)
-{
+inline std::vector<std::uint8_t> SolidBmp(int width, int height, TColor colour) {
     TBmpImage image;
     image.Width = width;
     image.Height = height;

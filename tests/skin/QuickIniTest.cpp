@@ -7,15 +7,13 @@
 
 namespace {
 
-TQuickIni Ini(std::string_view text)
-{
+TQuickIni Ini(std::string_view text) {
     TQuickIni ini;
     ini.LoadFromText(text);
     return ini;
 }
 
-TEST(QuickIni, KeepsTrimmedLinesAndDropsCommentsAndBlanks)
-{
+TEST(QuickIni, KeepsTrimmedLinesAndDropsCommentsAndBlanks) {
     TQuickIni ini = Ini(" [A] \r\n; comment\r\n\r\n\t key = value \rnext=1\n#hash=2\n  ;also comment");
     ASSERT_EQ(ini.LineCount(), 4u);
     EXPECT_EQ(ini.Line(0), "[A]");
@@ -27,15 +25,13 @@ TEST(QuickIni, KeepsTrimmedLinesAndDropsCommentsAndBlanks)
     EXPECT_EQ(ini.ReadString("A", "key", "-"), "value");
 }
 
-TEST(QuickIni, NulEndsTheTextAndBytesAbove127AreNotBlanks)
-{
+TEST(QuickIni, NulEndsTheTextAndBytesAbove127AreNotBlanks) {
     TQuickIni ini = Ini(std::string_view("[A]\nk=\xA0v\xA0\n\0[B]\nk=2\n", 20));
     EXPECT_EQ(ini.ReadString("A", "k", "-"), "\xA0v\xA0");
     EXPECT_EQ(ini.ReadString("B", "k", "-"), "-");
 }
 
-TEST(QuickIni, SectionsAndKeysIgnoreCaseAndTheFirstOneWins)
-{
+TEST(QuickIni, SectionsAndKeysIgnoreCaseAndTheFirstOneWins) {
     TQuickIni ini = Ini("[buttons]\nRightwidth=8\nTrans=\nTrans=1\nLeftWidth=3\nLEFTWIDTH=4\n"
                         "[Buttons]\nTopHeight=5\n[Other]\nRightWidth=9\n");
     EXPECT_EQ(ini.ReadInteger("Buttons", "RightWidth", 0), 8);
@@ -49,8 +45,7 @@ TEST(QuickIni, SectionsAndKeysIgnoreCaseAndTheFirstOneWins)
     EXPECT_EQ(ini.ReadString("Missing", "RightWidth", "-"), "-");
 }
 
-TEST(QuickIni, BlanksInsideBracketsBelongToTheSectionName)
-{
+TEST(QuickIni, BlanksInsideBracketsBelongToTheSectionName) {
     TQuickIni ini = Ini("[ Padded ]\nk=1\n[Tab.Pane]\nk=2\n[]\nk=3\n");
     EXPECT_EQ(ini.ReadString(" Padded ", "k", "-"), "1");
     EXPECT_EQ(ini.ReadString("Padded", "k", "-"), "-");
@@ -61,23 +56,20 @@ TEST(QuickIni, BlanksInsideBracketsBelongToTheSectionName)
     EXPECT_EQ(sections, (std::vector<std::string>{"Padded", "Tab.Pane", ""}));
 }
 
-TEST(QuickIni, ValuesKeepEverythingAfterTheFirstEquals)
-{
+TEST(QuickIni, ValuesKeepEverythingAfterTheFirstEquals) {
     TQuickIni ini = Ini("[S]\nImage = Skins\\A=B.bmp \nnoequals\n=empty key\nEmpty=\n");
     EXPECT_EQ(ini.ReadString("S", "image", "-"), "Skins\\A=B.bmp");
     EXPECT_EQ(ini.ReadString("S", "Empty", "-"), "-");
     EXPECT_EQ(ini.ReadString("S", "noequals", "-"), "-");
 }
 
-TEST(QuickIni, ReadsFromAStreamPosition)
-{
+TEST(QuickIni, ReadsFromAStreamPosition) {
     struct TFakeStream {
         std::string data;
         long long position = 4;
         long long Size() const { return static_cast<long long>(data.size()); }
         long long Position() const { return position; }
-        size_t Read(void* buffer, size_t count)
-        {
+        size_t Read(void* buffer, size_t count) {
             data.copy(static_cast<char*>(buffer), count, static_cast<size_t>(position));
             return count;
         }
@@ -87,8 +79,7 @@ TEST(QuickIni, ReadsFromAStreamPosition)
     EXPECT_EQ(ini.ReadString("A", "k", "-"), "v");
 }
 
-TEST(QuickIni, IntegersInDecimalAndBothHexForms)
-{
+TEST(QuickIni, IntegersInDecimalAndBothHexForms) {
     TQuickIni ini =
         Ini("[S]\na=0x10\nb=$10\nc=0X1f\nd=-12\ne=+7\nf=12px\ng=5 ; note\nh=0x\ni=$\n"
             "j=2147483647\nk=2147483648\nl=-2147483648\nm=$FFFFFFFF\nn=$123456789\no=-0x10\np=-$10\n");
@@ -110,8 +101,7 @@ TEST(QuickIni, IntegersInDecimalAndBothHexForms)
     EXPECT_EQ(ini.ReadInteger("S", "p", 0), -16);
 }
 
-TEST(QuickIni, ManySectionsAreFoundByNameAndOnlyTheFirstOfEachCounts)
-{
+TEST(QuickIni, ManySectionsAreFoundByNameAndOnlyTheFirstOfEachCounts) {
     std::string text;
     for (int i = 0; i < 3000; ++i)
         text += "[S" + std::to_string(i % 1000) + "]\nk=" + std::to_string(i) + "\n";
@@ -123,16 +113,14 @@ TEST(QuickIni, ManySectionsAreFoundByNameAndOnlyTheFirstOfEachCounts)
     EXPECT_EQ(sections.size(), 3000u);
 }
 
-TEST(QuickIni, TextBeyondTheLimitIsCut)
-{
+TEST(QuickIni, TextBeyondTheLimitIsCut) {
     std::string text = "[A]\nk=1\n" + std::string(TQuickIni::MaxTextSize, '\n') + "[B]\nk=2\n";
     TQuickIni ini = Ini(text);
     EXPECT_EQ(ini.ReadString("A", "k", "-"), "1");
     EXPECT_EQ(ini.ReadString("B", "k", "-"), "-");
 }
 
-TEST(ParseColour, ThreeNumbersInAnyNotation)
-{
+TEST(ParseColour, ThreeNumbersInAnyNotation) {
     EXPECT_EQ(ParseColour("222 222 222", -5), 0xDEDEDE);
     EXPECT_EQ(ParseColour("255 0", -5), 0x0000FF); // pure red: missing blue is 0
     EXPECT_EQ(ParseColour("1,2,3", -5), 0x030201); // red in the low byte
@@ -145,8 +133,7 @@ TEST(ParseColour, ThreeNumbersInAnyNotation)
     EXPECT_EQ(ParseColour("", SkinSystemColour(15)), static_cast<TSkinColour>(0xFF00000F));
 }
 
-TEST(ReadRGB, SetsTheColourOnlyWhenAllThreeAreThere)
-{
+TEST(ReadRGB, SetsTheColourOnlyWhenAllThreeAreThere) {
     TQuickIni ini = Ini("[P]\nActiveTextR=255\nActiveTextG=255\nInActiveTextR=1\nInActiveTextG=258\n"
                         "InActiveTextB=0x10\nBadR=1\nBadG=-1\nBadB=1\n");
     TSkinColour colour = 0x1FFFFFFF;

@@ -10,7 +10,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes FromText(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes FromText(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
 
 void PutU32(Bytes& out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
@@ -30,7 +32,8 @@ struct TRawArchive {
     Bytes Build() const {
         Bytes out;
         PutU32(out, version);
-        PutU32(out, static_cast<std::uint32_t>(nameListLength.value_or(static_cast<std::int32_t>(names.size()))));
+        PutU32(out,
+               static_cast<std::uint32_t>(nameListLength.value_or(static_cast<std::int32_t>(names.size()))));
         PutU32(out, 0xDEADBEEF); // reserved: any value
         PutU32(out, 0x12345678);
         out.insert(out.end(), skip, 0xAA);
@@ -47,8 +50,8 @@ TSkinArchiveError Parse(const Bytes& bytes, TSkinArchive& archive) {
 }
 
 TEST(SkinArchive, ReadsEveryListedVersionWithItsSkippedBlock) {
-    const std::pair<std::uint32_t, size_t> versions[] = {
-        {20000, 0}, {30000, 256}, {40000, 80}, {50000, 48}, {60000, 117}, {70000, 69}};
+    const std::pair<std::uint32_t, size_t> versions[] = {{20000, 0},  {30000, 256}, {40000, 80},
+                                                         {50000, 48}, {60000, 117}, {70000, 69}};
     for (auto [version, skip] : versions) {
         TRawArchive raw;
         raw.version = version;
@@ -57,7 +60,7 @@ TEST(SkinArchive, ReadsEveryListedVersionWithItsSkippedBlock) {
         ASSERT_EQ(Parse(raw.Build(), archive), TSkinArchiveError::None) << version;
         EXPECT_EQ(archive.Version, version);
         EXPECT_EQ(archive.NameListLength, 23);
-        EXPECT_EQ(archive.Names, (std::vector<std::string> {"buttons.bmp", "skin.ini"}));
+        EXPECT_EQ(archive.Names, (std::vector<std::string>{"buttons.bmp", "skin.ini"}));
         EXPECT_EQ(archive.Entry(0), FromText("BMP"));
         EXPECT_EQ(archive.Entry(1), FromText("i="));
     }
@@ -80,7 +83,7 @@ TEST(SkinArchive, NameListRules) {
     TRawArchive raw;
     raw.names = "Buttons.BMP\r\nSKIN.ini"; // no final line break: still two names
     ASSERT_EQ(Parse(raw.Build(), archive), TSkinArchiveError::None);
-    EXPECT_EQ(archive.Names, (std::vector<std::string> {"buttons.bmp", "skin.ini"}));
+    EXPECT_EQ(archive.Names, (std::vector<std::string>{"buttons.bmp", "skin.ini"}));
 
     // A NUL ends the text, as it did for the string list that always read these names; the
     // bytes after it are not names, and the size table follows the full length.
@@ -92,7 +95,7 @@ TEST(SkinArchive, NameListRules) {
     // Lines end at CR, LF or CR LF alike.
     raw.names = "a.bmp\nb.ini\r";
     ASSERT_EQ(Parse(raw.Build(), archive), TSkinArchiveError::None);
-    EXPECT_EQ(archive.Names, (std::vector<std::string> {"a.bmp", "b.ini"}));
+    EXPECT_EQ(archive.Names, (std::vector<std::string>{"a.bmp", "b.ini"}));
 
     // Only ASCII letters fold.
     EXPECT_EQ(SkinNameLower("Ab\xC9Z.BMP"), "ab\xC9z.bmp");
@@ -106,7 +109,8 @@ TEST(SkinArchive, WriterLaysOutVersion70000) {
     ASSERT_EQ(built.size(), dataStart + 6);
     EXPECT_EQ(built[0] | (built[1] << 8) | (built[2] << 16), 70000);
     EXPECT_EQ(built[4], names.size());
-    EXPECT_EQ(std::string(built.begin() + 85, built.begin() + 85 + static_cast<std::ptrdiff_t>(names.size())), names);
+    EXPECT_EQ(std::string(built.begin() + 85, built.begin() + 85 + static_cast<std::ptrdiff_t>(names.size())),
+              names);
     EXPECT_EQ(built[85 + names.size()], 3);
     EXPECT_EQ(built[89 + names.size()], 3);
     EXPECT_EQ(std::string(built.begin() + static_cast<std::ptrdiff_t>(dataStart), built.end()), "xyzk=v");
@@ -124,20 +128,20 @@ TEST(SkinArchive, WriterLaysOutVersion70000) {
 }
 
 TEST(SkinArchive, EveryTruncationIsRefusedAndHoldsNothing) {
-    Bytes full = TRawArchive {}.Build();
+    Bytes full = TRawArchive{}.Build();
     std::set<TSkinArchiveError> seen;
     for (size_t keep = 0; keep < full.size(); ++keep) {
         TSkinArchive archive;
-        TSkinArchiveError error = Parse(Bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(keep)), archive);
+        TSkinArchiveError error =
+            Parse(Bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(keep)), archive);
         EXPECT_NE(error, TSkinArchiveError::None) << keep;
         EXPECT_EQ(archive.Count(), 0);
         EXPECT_TRUE(archive.Data.empty());
         seen.insert(error);
     }
-    EXPECT_EQ(seen, (std::set<TSkinArchiveError> {TSkinArchiveError::HeaderIncomplete,
-                                                  TSkinArchiveError::BadNameListLength,
-                                                  TSkinArchiveError::SizeTableIncomplete,
-                                                  TSkinArchiveError::EntriesPastData}));
+    EXPECT_EQ(seen, (std::set<TSkinArchiveError>{
+                        TSkinArchiveError::HeaderIncomplete, TSkinArchiveError::BadNameListLength,
+                        TSkinArchiveError::SizeTableIncomplete, TSkinArchiveError::EntriesPastData}));
 }
 
 TEST(SkinArchive, RefusesHostileCountsAndSizes) {

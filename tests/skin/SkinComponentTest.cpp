@@ -27,8 +27,7 @@ struct TChangeCounter {
 struct TFormFilter {
     std::vector<std::string> Names;
     bool Answer = true;
-    void Decide(TObject*, const std::string& name, bool& doSkin)
-    {
+    void Decide(TObject*, const std::string& name, bool& doSkin) {
         Names.push_back(name);
         doSkin = Answer;
     }
@@ -36,17 +35,15 @@ struct TFormFilter {
 } // namespace
 
 class SkinComponentTest : public TUiTest {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         TUiTest::SetUp();
         FreeSkinManager();
         store_.reset(new TSkinStore(nullptr));
         LoadSkinStoreResources(*store_, GetModuleHandleA(nullptr));
         ASSERT_EQ(store_->Store().Count(), PP_PACKED_SKIN_COUNT);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         forms_.clear();
         skin_.reset();
         FreeSkinManager();
@@ -54,8 +51,7 @@ protected:
         TUiTest::TearDown();
     }
     // A skin component as a form would hold it: loading ends after its properties are set.
-    TSkinData& MakeSkin(bool active, bool withSkin, TSkinControlTypes controls = 0)
-    {
+    TSkinData& MakeSkin(bool active, bool withSkin, TSkinControlTypes controls = 0) {
         skin_.reset(new TSkinData(nullptr));
         skin_->BeginLoading();
         if (controls)
@@ -67,8 +63,7 @@ protected:
         skin_->EndLoading();
         return *skin_;
     }
-    TForm& ShowForm(int tag = 0)
-    {
+    TForm& ShowForm(int tag = 0) {
         forms_.emplace_back(new TForm(&TestApplication()));
         TForm& form = *forms_.back();
         form.SetTag(tag);
@@ -78,7 +73,9 @@ protected:
         PumpPending();
         return form;
     }
-    bool WaitForAction() { return PumpUntil([] { return !SkinManager()->TimerEnabled(); }, 3000); }
+    bool WaitForAction() {
+        return PumpUntil([] { return !SkinManager()->TimerEnabled(); }, 3000);
+    }
 
     std::unique_ptr<TSkinStore> store_;
     TOwnedComponent<TSkinData> skin_;
@@ -86,8 +83,7 @@ protected:
     TChangeCounter changes_;
 };
 
-TEST_F(SkinComponentTest, SwitchingOnTwiceMakesOneRequestAndALaterRequestReplacesAnEarlierOne)
-{
+TEST_F(SkinComponentTest, SwitchingOnTwiceMakesOneRequestAndALaterRequestReplacesAnEarlierOne) {
     TSkinData& skin = MakeSkin(false, true);
     TSkinManage& manager = *SkinManager();
     manager.SetState(1);
@@ -108,8 +104,7 @@ TEST_F(SkinComponentTest, SwitchingOnTwiceMakesOneRequestAndALaterRequestReplace
     EXPECT_EQ(manager.PendingSkinData(), nullptr);
 }
 
-TEST_F(SkinComponentTest, BeforeAnyActivationARequestOnlyRecordsWhetherSkinningIsOn)
-{
+TEST_F(SkinComponentTest, BeforeAnyActivationARequestOnlyRecordsWhetherSkinningIsOn) {
     TSkinData& skin = MakeSkin(false, true);
     TSkinManage& manager = *SkinManager();
     ASSERT_EQ(manager.State(), 0);
@@ -122,8 +117,7 @@ TEST_F(SkinComponentTest, BeforeAnyActivationARequestOnlyRecordsWhetherSkinningI
     EXPECT_EQ(changes_.Changes, 0);
 }
 
-TEST_F(SkinComponentTest, SwitchingOnWithoutASkinSkinsNothingUntilOneIsLoaded)
-{
+TEST_F(SkinComponentTest, SwitchingOnWithoutASkinSkinsNothingUntilOneIsLoaded) {
     // At load completion an active component without a usable skin is switched off.
     EXPECT_FALSE(MakeSkin(true, false).Active());
 
@@ -145,8 +139,7 @@ TEST_F(SkinComponentTest, SwitchingOnWithoutASkinSkinsNothingUntilOneIsLoaded)
     EXPECT_EQ(changes_.Changes, 1);
 }
 
-TEST_F(SkinComponentTest, LoadFromStoreTakesOnlyIndicesOfTheStore)
-{
+TEST_F(SkinComponentTest, LoadFromStoreTakesOnlyIndicesOfTheStore) {
     TSkinData& skin = MakeSkin(false, false);
     skin.LoadFromStore(*store_, 3);
     const std::string third = skin.SkinName();
@@ -163,8 +156,7 @@ TEST_F(SkinComponentTest, LoadFromStoreTakesOnlyIndicesOfTheStore)
     EXPECT_EQ(skin.SkinStore(), "(none)");
 }
 
-TEST_F(SkinComponentTest, LoadCompletionAdjustsTheMenuKinds)
-{
+TEST_F(SkinComponentTest, LoadCompletionAdjustsTheMenuKinds) {
     const TSkinControlTypes both = SkinControlBit(xcMainMenu) | SkinControlBit(xcMenuItem) |
                                    SkinControlBit(xcSystemMenu) | SkinControlBit(xcButton);
     TSkinData& withBar = MakeSkin(false, true, both);
@@ -175,8 +167,7 @@ TEST_F(SkinComponentTest, LoadCompletionAdjustsTheMenuKinds)
     EXPECT_FALSE(withoutBar.Skins(xcSystemMenu));
 }
 
-TEST_F(SkinComponentTest, TheFormFilterLeavesCalendarsAndReportPreviewsAlone)
-{
+TEST_F(SkinComponentTest, TheFormFilterLeavesCalendarsAndReportPreviewsAlone) {
     TSkinData& skin = MakeSkin(false, true);
     auto decide = [&](const std::string& name) {
         bool doSkin = true;
@@ -194,11 +185,10 @@ TEST_F(SkinComponentTest, TheFormFilterLeavesCalendarsAndReportPreviewsAlone)
     EXPECT_TRUE(decide("SysMonthCal32"));
     filter.Answer = false;
     EXPECT_FALSE(decide("TForm"));
-    EXPECT_EQ(filter.Names, (std::vector<std::string> {"SysMonthCal32", "TForm"}));
+    EXPECT_EQ(filter.Names, (std::vector<std::string>{"SysMonthCal32", "TForm"}));
 }
 
-TEST_F(SkinComponentTest, FormsAreSkinnedWhenActivatedExceptWithTag99)
-{
+TEST_F(SkinComponentTest, FormsAreSkinnedWhenActivatedExceptWithTag99) {
     MakeSkin(true, true);
     TForm& plain = ShowForm();
     TForm& marked = ShowForm(99);
@@ -211,8 +201,7 @@ TEST_F(SkinComponentTest, FormsAreSkinnedWhenActivatedExceptWithTag99)
     EXPECT_EQ(SendMessageA(plain.Handle(), SKM_PROBE, 0, SKIN_MAGIC), SKIN_MAGIC);
 }
 
-TEST_F(SkinComponentTest, AFrameTheSkinCannotHoldLeavesTheSystemFrame)
-{
+TEST_F(SkinComponentTest, AFrameTheSkinCannotHoldLeavesTheSystemFrame) {
     // A caption two pixels high and borders wider than any window.
     TMapSource images;
     images.entries["left.bmp"] = SolidBmp(400, 10, 0x203040);
@@ -223,13 +212,13 @@ TEST_F(SkinComponentTest, AFrameTheSkinCannotHoldLeavesTheSystemFrame)
     TSkinData& skin = MakeSkin(false, false);
     skin.LoadElements(ini, images);
     ASSERT_TRUE(skin.SkinReady());
-    RECT insets {};
+    RECT insets{};
     TCreateParams params;
     params.Style = WS_OVERLAPPEDWINDOW;
     skin.SetActive(true);
     TForm& form = ShowForm();
     EXPECT_FALSE(SkinFrameInsets(form, params, insets));
-    RECT before {};
+    RECT before{};
     GetClientRect(form.Handle(), &before);
     SkinManager()->SetPendingSkinData(&skin);
     SkinManager()->SetSkinningEnabled(true);
@@ -239,20 +228,20 @@ TEST_F(SkinComponentTest, AFrameTheSkinCannotHoldLeavesTheSystemFrame)
     ASSERT_NE(frame, nullptr);
     EXPECT_FALSE(frame->FrameApplied());
     EXPECT_EQ(frame->Region(), nullptr);
-    RECT after {};
+    RECT after{};
     GetClientRect(form.Handle(), &after);
     EXPECT_EQ(after.right, before.right);
     EXPECT_EQ(after.bottom, before.bottom);
     // The window still answers the system's way: its caption moves it.
-    RECT window {};
+    RECT window{};
     GetWindowRect(form.Handle(), &window);
     const LRESULT hit =
-        SendMessageA(form.Handle(), WM_NCHITTEST, 0, MAKELPARAM(window.left + 60, window.top + GetSystemMetrics(SM_CYFRAME) + 4));
+        SendMessageA(form.Handle(), WM_NCHITTEST, 0,
+                     MAKELPARAM(window.left + 60, window.top + GetSystemMetrics(SM_CYFRAME) + 4));
     EXPECT_EQ(hit, HTCAPTION);
 }
 
-TEST_F(SkinComponentTest, WindowsThatGoWhileAnActionIsPendingAreForgotten)
-{
+TEST_F(SkinComponentTest, WindowsThatGoWhileAnActionIsPendingAreForgotten) {
     TSkinData& skin = MakeSkin(true, true);
     TForm& form = ShowForm();
     ASSERT_TRUE(PumpUntil([&] { return SkinManager()->FindFrame(form.Handle()) != nullptr; }));
@@ -272,8 +261,7 @@ TEST_F(SkinComponentTest, WindowsThatGoWhileAnActionIsPendingAreForgotten)
     EXPECT_TRUE(SkinManager()->Frames().empty());
 }
 
-TEST_F(SkinComponentTest, AFormMadeWhileSkinningIsOnIsSkinnedBeforeItIsShown)
-{
+TEST_F(SkinComponentTest, AFormMadeWhileSkinningIsOnIsSkinnedBeforeItIsShown) {
     MakeSkin(true, true);
     forms_.emplace_back(new TForm(&TestApplication()));
     TForm& form = *forms_.back();
@@ -285,7 +273,7 @@ TEST_F(SkinComponentTest, AFormMadeWhileSkinningIsOnIsSkinnedBeforeItIsShown)
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->FrameState(), fsRunning);
     EXPECT_NE(frame->Region(), nullptr);
-    RECT client {}, window {};
+    RECT client{}, window{};
     GetClientRect(form.Handle(), &client);
     GetWindowRect(form.Handle(), &window);
     EXPECT_EQ(client.right, 180);
@@ -301,8 +289,7 @@ TEST_F(SkinComponentTest, AFormMadeWhileSkinningIsOnIsSkinnedBeforeItIsShown)
     EXPECT_EQ(client.bottom, 90);
 }
 
-TEST_F(SkinComponentTest, AStoredSkinIsUnpackedOnlyWhenFirstNeeded)
-{
+TEST_F(SkinComponentTest, AStoredSkinIsUnpackedOnlyWhenFirstNeeded) {
     // As the main window holds it: switched on, its own copy not unpacked yet.
     skin_.reset(new TSkinData(nullptr));
     skin_->BeginLoading();

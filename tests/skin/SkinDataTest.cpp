@@ -22,8 +22,7 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr TColor kMagenta = 0xFF00FF;
 
 // A 24-bit BMP file whose pixel (x, y) is colour(x, y).
-Bytes Bmp(int width, int height, const std::function<TColor(int, int)>& colour)
-{
+Bytes Bmp(int width, int height, const std::function<TColor(int, int)>& colour) {
     TBmpImage image;
     image.Width = width;
     image.Height = height;
@@ -37,15 +36,13 @@ Bytes Bmp(int width, int height, const std::function<TColor(int, int)>& colour)
     return EncodeBmp24(image);
 }
 
-Bytes Solid(int width, int height, TColor colour)
-{
+Bytes Solid(int width, int height, TColor colour) {
     return Bmp(width, height, [colour](int, int) { return colour; });
 }
 
 class SkinLoader : public ::testing::Test {
   protected:
-    void Load(const std::string& description)
-    {
+    void Load(const std::string& description) {
         TQuickIni ini;
         ini.LoadFromText(description);
         skin->LoadElements(ini, images);
@@ -55,8 +52,7 @@ class SkinLoader : public ::testing::Test {
     TOwnedComponent<TSkinData> skin = MakeComponent<TSkinData>(nullptr);
 };
 
-TEST_F(SkinLoader, FrameBordersTakeTheirSideKeysAndDefaults)
-{
+TEST_F(SkinLoader, FrameBordersTakeTheirSideKeysAndDefaults) {
     images.entries["frameleft.bmp"] = Solid(4, 30, 0x112233);
     images.entries["frametop.bmp"] =
         Bmp(60, 40, [](int x, int y) { return x == 20 && y == 6 ? TColor(0x0000FF) : TColor(0x00FF00); });
@@ -81,8 +77,7 @@ TEST_F(SkinLoader, FrameBordersTakeTheirSideKeysAndDefaults)
     EXPECT_TRUE(skin->SkinReady());
 }
 
-TEST_F(SkinLoader, ImageValuesNameArchiveEntriesByFileNameAndExactExtension)
-{
+TEST_F(SkinLoader, ImageValuesNameArchiveEntriesByFileNameAndExactExtension) {
     images.entries["gripper.bmp"] = Solid(5, 3, 0x010203);
     images.entries["damaged.bmp"] = Bytes{'B', 'M', 1, 2, 3};
     Bytes huge = Solid(2, 2, 0);
@@ -107,8 +102,7 @@ TEST_F(SkinLoader, ImageValuesNameArchiveEntriesByFileNameAndExactExtension)
     EXPECT_EQ(skin->Slot(ssHorzScroll), nullptr); // no Image= at all
 }
 
-TEST_F(SkinLoader, ColoursExtraColoursAndCustomColours)
-{
+TEST_F(SkinLoader, ColoursExtraColoursAndCustomColours) {
     Load("[Colours]\nButtonFace=212 208 200\nButtonText=1 2 3\nHilight=\n"
          "[Colour0]\ncolor=1 2 3\n[COLOUR1]\nx=1\n[Colours2]\ncolor=9 9 9\n[Customcolors]\nColor3=9 9 9\n");
     EXPECT_EQ(skin->Colour(scButtonFace), 0xC8D0D4);
@@ -125,8 +119,7 @@ TEST_F(SkinLoader, ColoursExtraColoursAndCustomColours)
     EXPECT_NE(skin->ButtonFaceBrush(), nullptr);
 }
 
-TEST_F(SkinLoader, CaptionButtonsAreFilteredSharePositionsAndCountTheirCells)
-{
+TEST_F(SkinLoader, CaptionButtonsAreFilteredSharePositionsAndCountTheirCells) {
     images.entries["close.bmp"] = Solid(57, 19, 0x0000FF);
     images.entries["max.bmp"] = Solid(114, 19, 0x00FF00);
     images.entries["mdi.bmp"] = Bmp(48, 10, [](int x, int) { return TColor(x / 4); });
@@ -160,8 +153,7 @@ TEST_F(SkinLoader, CaptionButtonsAreFilteredSharePositionsAndCountTheirCells)
     }
 }
 
-TEST_F(SkinLoader, CaptionButtonSectionsAreCapped)
-{
+TEST_F(SkinLoader, CaptionButtonSectionsAreCapped) {
     std::string description;
     for (int i = 0; i < 1000; ++i)
         description += "[Button" + std::to_string(i) + "]\nAction=" + std::to_string(i) + "\n";
@@ -169,8 +161,7 @@ TEST_F(SkinLoader, CaptionButtonSectionsAreCapped)
     EXPECT_EQ(skin->SysButtons().size(), static_cast<size_t>(TSkinData::MaxCaptionButtons + 3));
 }
 
-TEST_F(SkinLoader, ButtonsAndTitle)
-{
+TEST_F(SkinLoader, ButtonsAndTitle) {
     images.entries["buttons.bmp"] = Solid(80, 21, 0x808080);
     images.entries["check.bmp"] = Solid(104, 13, 0);
     images.entries["radio.bmp"] = Solid(32, 16, 0);
@@ -204,8 +195,7 @@ TEST_F(SkinLoader, ButtonsAndTitle)
     EXPECT_EQ(title.InactiveTextColour, 0x030201);
 }
 
-TEST_F(SkinLoader, SlotsReadTheirSectionsAndGetFixedCellCounts)
-{
+TEST_F(SkinLoader, SlotsReadTheirSectionsAndGetFixedCellCounts) {
     for (const char* name : {"a.bmp", "b.bmp"})
         images.entries[name] = Solid(46, 10, 0x404040);
     Load("[Progress]\nBitmap=a.bmp\nTile=3\nFrame=9\n[Progress.Chunk]\nStyle=1\n"
@@ -265,8 +255,7 @@ class ComboSkin : public SkinLoader {
     // Light: it stands out from the dark buttons and is drawn as it is.
     static constexpr TColor kArrow = 0xF0E0D0;
 
-    void SetUp() override
-    {
+    void SetUp() override {
         images.entries["sunk.bmp"] = Bmp(40, 21, [](int x, int) { return kSunk[x / 10]; });
         images.entries["button.bmp"] =
             Bmp(68, 21, [](int x, int y) { return x % 17 == 0 && y == 0 ? kMagenta : kButton[x / 17]; });
@@ -276,8 +265,7 @@ class ComboSkin : public SkinLoader {
     int button = 0;
 };
 
-TEST_F(ComboSkin, ComboFramesComposeEdgeButtonAndArrowPerState)
-{
+TEST_F(ComboSkin, ComboFramesComposeEdgeButtonAndArrowPerState) {
     Load("[SunkEdge]\nImage=sunk.bmp\nTopHeight=3\nBottomHeight=2\n[ComboButton]\nImage=button.bmp\n"
          "[ExtraImages]\nImage=arrow.bmp\n");
     const TDataSkinBorder* combo = skin->ComboButton();
@@ -322,8 +310,7 @@ TEST_F(ComboSkin, AnArrowThatWouldNotStandOutFromItsButtonIsDrawnInWhiteOrBlack)
             << cell;
 }
 
-TEST_F(ComboSkin, WithoutSunkenEdgeTheArrowIsTheButtonOnButtonFace)
-{
+TEST_F(ComboSkin, WithoutSunkenEdgeTheArrowIsTheButtonOnButtonFace) {
     Load("[Colours]\nButtonFace=1 2 3\n[ComboButton]\nImage=button.bmp\n");
     const TDataSkinBorder* combo = skin->ComboButton();
     EXPECT_EQ(combo->Style, 0);
@@ -345,8 +332,7 @@ TEST_F(ComboSkin, WithoutSunkenEdgeTheArrowIsTheButtonOnButtonFace)
     EXPECT_TRUE(skin->Slot(ssComboArrow)->Bitmap.Empty());
 }
 
-TEST_F(SkinLoader, ToolbarGradientFollowsTheCaptionColour)
-{
+TEST_F(SkinLoader, ToolbarGradientFollowsTheCaptionColour) {
     Load("[Colours]\nButtonFace=200 200 200\n");
     const TDataSkinObject* toolbar = skin->Slot(ssToolbar);
     ASSERT_NE(toolbar, nullptr);
@@ -363,8 +349,7 @@ TEST_F(SkinLoader, ToolbarGradientFollowsTheCaptionColour)
     EXPECT_EQ(toolbar->Bitmap.PixelColor(0, 39), 0x8D8DFF); // towards 0x8C8CFF
 }
 
-TEST_F(SkinLoader, DescriptionOfTheLoadedSkin)
-{
+TEST_F(SkinLoader, DescriptionOfTheLoadedSkin) {
     images.entries["buttons.bmp"] = Solid(80, 21, 0);
     Load("[TitlebarSkin]\nSkinName=Test\n[Personality]\nTopFrame=2\n[Colours]\nButtonFace=212 208 200\n"
          "[Button0]\nAction=0\n[Buttons]\nLeftWidth=4\nBitmap=buttons.bmp\n");
@@ -387,8 +372,7 @@ TEST_F(SkinLoader, DescriptionOfTheLoadedSkin)
     EXPECT_EQ(unique.size(), lines.size()); // every line names one value once
 }
 
-TEST(SkinData, UnpacksAPackedSkinThroughTheArchive)
-{
+TEST(SkinData, UnpacksAPackedSkinThroughTheArchive) {
     const std::string description = "[Personality]\nTop=Skins\\FrameTop.bmp\n[Buttons]\nBitmap=buttons.bmp\n";
     Bytes packed = PackSkinArchive({{"FrameTop.bmp", Solid(9, 6, 0x00FF00)},
                                     {"buttons.bmp", Solid(10, 4, 0)},
@@ -404,8 +388,7 @@ TEST(SkinData, UnpacksAPackedSkinThroughTheArchive)
 }
 
 // Every skin built into the program, as the store carries it.
-TEST(BuiltInSkins, LoadWithEveryElementTheyAreMadeFor)
-{
+TEST(BuiltInSkins, LoadWithEveryElementTheyAreMadeFor) {
     auto store = MakeComponent<TSkinStore>(nullptr);
     const int count = LoadSkinStoreResources(*store, GetModuleHandleA(nullptr));
     for (int index = 0; index < count; ++index) {

@@ -9,7 +9,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes FromText(const std::string& text) { return Bytes(text.begin(), text.end()); }
+Bytes FromText(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
 
 std::string StreamText(const TMemoryStream& stream) {
     return std::string(stream.Bytes().begin(), stream.Bytes().end());
@@ -29,7 +31,7 @@ Bytes PackedWithVersion(std::uint32_t version) {
 }
 
 class SkinReaderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         TMemoryStream packed;
         WritePackedSkin({{"Buttons.bmp", FromText("first")},
@@ -140,7 +142,8 @@ TEST_F(SkinReaderMessageTest, ADamagedSkinIsReportedInAMessageBox) {
     EXPECT_FALSE(reader.ReadArchive(packed));
     const TDialogReport& report = answer.Wait();
     ASSERT_TRUE(report.Answered);
-    EXPECT_NE(report.Text.find("Damaged skin file: the entry sizes add up past the end of the data."), std::string::npos)
+    EXPECT_NE(report.Text.find("Damaged skin file: the entry sizes add up past the end of the data."),
+              std::string::npos)
         << report.Text;
 }
 

@@ -190,21 +190,21 @@ std::unique_ptr<TBitmap> TopStrip(const TBitmap& shot, int rows, HWND window) {
     return strip;
 }
 
-DWORD GuiObjects(DWORD kind) { return kind == GR_GDIOBJECTS ? GdiObjectCount() : UserObjectCount(); }
+DWORD GuiObjects(DWORD kind) {
+    return kind == GR_GDIOBJECTS ? GdiObjectCount() : UserObjectCount();
+}
 
 } // namespace
 
 class SkinFrameTest : public TUiTest {
-protected:
-    void TearDown() override
-    {
+  protected:
+    void TearDown() override {
         others_.clear();
         form_.reset();
         PumpPending();
         TUiTest::TearDown();
     }
-    void Start(const std::string& settings = std::string())
-    {
+    void Start(const std::string& settings = std::string()) {
         if (!settings.empty())
             folder_.Write(IniName, settings);
         form_.reset(new TForm1(&TestApplication(), folder_.Path("perchpoints.exe")));
@@ -221,7 +221,9 @@ protected:
         PumpPending();
     }
     HWND Window() const { return form_->Handle(); }
-    TWinSkinForm* Frame() const { return SkinManager() ? SkinManager()->FindFrame(form_->Handle()) : nullptr; }
+    TWinSkinForm* Frame() const {
+        return SkinManager() ? SkinManager()->FindFrame(form_->Handle()) : nullptr;
+    }
     TSkinData& Skin() const { return *form_->SkinData1; }
 
     // "Change skin", then the manager's deferred refresh.
@@ -876,7 +878,8 @@ TEST_F(SkinFrameTest, CtrlSSwitchesSkinningOffAndOnKeepingTheClientArea) {
         const TColor active = ColorToRGB(GetSysColor(COLOR_ACTIVECAPTION));
         const TColor inactive = ColorToRGB(GetSysColor(COLOR_INACTIVECAPTION));
         auto distance = [](TColor a, TColor b) {
-            return std::abs(int(a & 0xFF) - int(b & 0xFF)) + std::abs(int((a >> 8) & 0xFF) - int((b >> 8) & 0xFF)) +
+            return std::abs(int(a & 0xFF) - int(b & 0xFF)) +
+                   std::abs(int((a >> 8) & 0xFF) - int((b >> 8) & 0xFF)) +
                    std::abs(int((a >> 16) & 0xFF) - int((b >> 16) & 0xFF));
         };
         const TColor activeEnd = ColorToRGB(GetSysColor(COLOR_GRADIENTACTIVECAPTION));
@@ -1222,7 +1225,7 @@ TEST_F(SkinFrameTest, WindowsDestroyedBeforeTheirFrameStartedLeaveNothingBehind)
     const HWND formWindow = form->Handle();
     TWinSkinForm* frame = SkinManager()->FindFrame(formWindow);
     ASSERT_NE(frame, nullptr);
-    MSG pending {};
+    MSG pending{};
     EXPECT_TRUE(PeekMessageA(&pending, formWindow, SKM_START, SKM_START, PM_NOREMOVE));
     TComponent::Free(form);
     EXPECT_EQ(SkinManager()->FindFrame(formWindow), nullptr);
@@ -1322,9 +1325,9 @@ TEST_F(SkinFrameTest, ManySkinChangesAndSwitchesLeakNoGdiOrUserObjects) {
 // The least height keeps the bottom strip and one row of buttons in view under any frame.
 TEST_F(SkinFrameTest, TheLeastHeightFollowsTheFrameTheWindowWears) {
     auto leastClientHeight = [&] {
-        MINMAXINFO limits {};
+        MINMAXINFO limits{};
         SendMessageA(Window(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-        RECT window {}, client {};
+        RECT window{}, client{};
         GetWindowRect(Window(), &window);
         GetClientRect(Window(), &client);
         return limits.ptMinTrackSize.y - ((window.bottom - window.top) - client.bottom);

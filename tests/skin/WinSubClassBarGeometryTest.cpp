@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(BarGeometry, ProgressFillFollowsPositionWithinTheRange)
-{
+TEST(BarGeometry, ProgressFillFollowsPositionWithinTheRange) {
     EXPECT_EQ(ProgressFillWidth(200, 0, 0, 100), 0) << "at the lower limit only the empty cell";
     EXPECT_EQ(ProgressFillWidth(200, 100, 0, 100), 200);
     EXPECT_EQ(ProgressFillWidth(200, 50, 0, 100), 100);
@@ -22,11 +21,10 @@ TEST(BarGeometry, ProgressFillFollowsPositionWithinTheRange)
     EXPECT_EQ(MulDivRound(5, 5, 0), 0);
 }
 
-TEST(BarGeometry, UpDownHalvesAndTheirCells)
-{
+TEST(BarGeometry, UpDownHalvesAndTheirCells) {
     TUpDownHalves halves = UpDownHalves(17, 31, false, 2, true, true);
-    EXPECT_EQ(halves.First, (TFrameRect {0, 0, 17, 15}));
-    EXPECT_EQ(halves.Second, (TFrameRect {0, 15, 17, 31}));
+    EXPECT_EQ(halves.First, (TFrameRect{0, 0, 17, 15}));
+    EXPECT_EQ(halves.Second, (TFrameRect{0, 15, 17, 31}));
     EXPECT_EQ(halves.FirstCell, 1);
     EXPECT_EQ(halves.SecondCell, 6) << "the pressed lower half";
     halves = UpDownHalves(17, 31, false, 2, false, true);
@@ -35,7 +33,7 @@ TEST(BarGeometry, UpDownHalvesAndTheirCells)
     EXPECT_EQ(halves.FirstCell, 3);
     EXPECT_EQ(halves.SecondCell, 7);
     halves = UpDownHalves(41, 20, true, 1, true, true);
-    EXPECT_EQ(halves.First, (TFrameRect {0, 0, 20, 20}));
+    EXPECT_EQ(halves.First, (TFrameRect{0, 0, 20, 20}));
     EXPECT_EQ(halves.FirstCell, 2);
     halves = UpDownHalves(-3, -3, true, 0, false, true);
     EXPECT_EQ(halves.Second.Width(), 0);

@@ -33,16 +33,14 @@ namespace {
 
 constexpr TColor Magenta = 0xFF00FF;
 
-std::string Hex(TColor c)
-{
+std::string Hex(TColor c) {
     std::ostringstream out;
     out << std::hex << "0x" << static_cast<unsigned>(c);
     return out.str();
 }
 
 // Pixel (x, y) of cell `cell` of `cells` side by side; magenta shows `behind`.
-TColor CellPixel(const TBitmap& image, int cells, int cell, int x, int y, TColor behind)
-{
+TColor CellPixel(const TBitmap& image, int cells, int cell, int x, int y, TColor behind) {
     const int width = StripCellWidth(image.Width(), cells);
     const TColor c = image.PixelColor(width * (cell - 1) + x, y);
     return c == Magenta ? behind : c;
@@ -52,13 +50,11 @@ TColor CellPixel(const TBitmap& image, int cells, int cell, int x, int y, TColor
 
 class SkinBarTest : public TSkinnedUiTest {
   protected:
-    void TearDown() override
-    {
+    void TearDown() override {
         form_.reset();
         TSkinnedUiTest::TearDown();
     }
-    void MakeForm()
-    {
+    void MakeForm() {
         form_.reset(new TForm(&TestApplication()));
         form_->SetBounds(100, 100, 420, 300);
         progress_ = Place<TProgressBar>(10, 10, 200, 20);
@@ -79,36 +75,32 @@ class SkinBarTest : public TSkinnedUiTest {
         frame_ = SkinManager()->FindFrame(form_->Handle());
         PumpPending();
     }
-    template <class T> T* Place(int left, int top, int width, int height)
-    {
+    template <class T> T* Place(int left, int top, int width, int height) {
         auto* control = new T(form_.get());
         control->SetParent(form_.get());
         control->SetBounds(left, top, width, height);
         return control;
     }
-    template <class T> T* Skin(TControl* control)
-    {
+    template <class T> T* Skin(TControl* control) {
         auto* adapter = new T(control);
         adapter->AttachControl(frame_, skin_.get(), false, nullptr);
         return adapter;
     }
     // Discovery gives every control of the form its adapter when the frame starts.
-    void SkinAll()
-    {
+    void SkinAll() {
         ASSERT_TRUE(PumpUntil([&] { return frame_->Adapters().size() >= 5; }));
-        for (TWinControl* control : std::initializer_list<TWinControl*> {progress_, vertical_, upDown_, track_, status_})
+        for (TWinControl* control :
+             std::initializer_list<TWinControl*>{progress_, vertical_, upDown_, track_, status_})
             ASSERT_EQ(SendMessageA(control->Handle(), SKM_ISSKINNED, 0, 0), 1) << control->ClassName();
         PumpPending();
     }
-    void UseSkin(int index)
-    {
+    void UseSkin(int index) {
         skin_->LoadFromStore(*store_, index);
         ASSERT_TRUE(PumpUntil(SkinActionDone, 3000));
         PumpPending();
     }
     TColor Face() const { return static_cast<TColor>(ColorToRGB(skin_->Colour(scButtonFace))); }
-    std::unique_ptr<TBitmap> Shot(TWinControl* control)
-    {
+    std::unique_ptr<TBitmap> Shot(TWinControl* control) {
         RedrawWindow(control->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         return CaptureClient(control->Handle());
     }
@@ -121,8 +113,7 @@ class SkinBarTest : public TSkinnedUiTest {
     TStatusBar* status_ = nullptr;
 };
 
-TEST_F(SkinBarTest, ProgressBarsShowTheEmptyAndFilledCellsAndVerticalOnesFillFromTheBottom)
-{
+TEST_F(SkinBarTest, ProgressBarsShowTheEmptyAndFilledCellsAndVerticalOnesFillFromTheBottom) {
     MakeForm();
     SkinAll();
     int checked = 0;
@@ -191,8 +182,7 @@ TEST_F(SkinBarTest, ProgressBarsWithoutAUsableImagePaintThemselves) {
     }
 }
 
-TEST_F(SkinBarTest, StatusBarDrawsEdgesTextAndTheSizeGripFromTheSkin)
-{
+TEST_F(SkinBarTest, StatusBarDrawsEdgesTextAndTheSizeGripFromTheSkin) {
     MakeForm();
     SkinAll();
     int grips = 0;
@@ -220,7 +210,7 @@ TEST_F(SkinBarTest, StatusBarDrawsEdgesTextAndTheSizeGripFromTheSkin)
             EXPECT_EQ(difference, "");
             ++grips;
         }
-        RECT first {};
+        RECT first{};
         SendMessageA(status_->Handle(), SB_GETRECT, 0, reinterpret_cast<LPARAM>(&first));
         const TDataSkinObject* edges = skin_->Slot(ssStatusBarEdges);
         if (edges && !edges->Bitmap.Empty()) {
@@ -238,8 +228,7 @@ TEST_F(SkinBarTest, StatusBarDrawsEdgesTextAndTheSizeGripFromTheSkin)
     EXPECT_GE(grips, 1);
 }
 
-TEST_F(SkinBarTest, UpDownShowsThePressedHalfUntilReleaseAndTheDisabledCells)
-{
+TEST_F(SkinBarTest, UpDownShowsThePressedHalfUntilReleaseAndTheDisabledCells) {
     MakeForm();
     SkinAll();
     int checked = 0;
@@ -250,7 +239,7 @@ TEST_F(SkinBarTest, UpDownShowsThePressedHalfUntilReleaseAndTheDisabledCells)
         if (!element || element->Bitmap.Empty())
             continue;
         const TBitmap& image = element->Bitmap;
-        RECT r {};
+        RECT r{};
         GetWindowRect(upDown_->Handle(), &r);
         // Press the lower half where the mouse is.
         EXPECT_TRUE(MovePointerTo(r.left + 8, r.top + 30));
@@ -275,8 +264,7 @@ TEST_F(SkinBarTest, UpDownShowsThePressedHalfUntilReleaseAndTheDisabledCells)
     EXPECT_GE(checked, 2);
 }
 
-TEST_F(SkinBarTest, TrackBarDrawsThumbAndChannelFromTheSkinAndKeepsWorking)
-{
+TEST_F(SkinBarTest, TrackBarDrawsThumbAndChannelFromTheSkinAndKeepsWorking) {
     MakeForm();
     SkinAll();
     // Skinning of the one control switched off and on again.
@@ -284,7 +272,7 @@ TEST_F(SkinBarTest, TrackBarDrawsThumbAndChannelFromTheSkinAndKeepsWorking)
     auto before = Shot(track_);
     SendMessageA(track_->Handle(), SKM_SKINONOFF, 1, 0);
     auto after = Shot(track_);
-    RECT thumb {};
+    RECT thumb{};
     SendMessageA(track_->Handle(), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
     const TDataSkinObject* element = skin_->Slot(ssTrackThumbHorz);
     ASSERT_TRUE(element && !element->Bitmap.Empty());
@@ -308,8 +296,8 @@ TEST_F(SkinBarTest, TrackBarDrawsThumbAndChannelFromTheSkinAndKeepsWorking)
             ++compared;
             const TColor got = after->PixelColor(thumb.left + x, thumb.top + y);
             if (got != want && ++mismatches <= 3)
-                ADD_FAILURE() << "thumb pixel " << x << ", " << y << ": " << Hex(got) << " instead of the skin's "
-                              << Hex(want);
+                ADD_FAILURE() << "thumb pixel " << x << ", " << y << ": " << Hex(got)
+                              << " instead of the skin's " << Hex(want);
         }
     EXPECT_GT(compared, thumbWidth * thumbHeight / 4) << "too few pixels of the thumb's cell compared";
     EXPECT_EQ(mismatches, 0);
@@ -325,8 +313,7 @@ TEST_F(SkinBarTest, TrackBarDrawsThumbAndChannelFromTheSkinAndKeepsWorking)
     EXPECT_TRUE(PumpUntil([&] { return track_->Position() == 1; }));
 }
 
-TEST_F(SkinBarTest, AttachingAndRestoringManyTimesLeavesNoObjectsBehind)
-{
+TEST_F(SkinBarTest, AttachingAndRestoringManyTimesLeavesNoObjectsBehind) {
     MakeForm();
     SkinAll();
     frame_->ReleaseAdapters();

@@ -9,16 +9,14 @@
 #include <chrono>
 
 namespace {
-std::string ClassOf(HWND window)
-{
+std::string ClassOf(HWND window) {
     char name[128] = {};
     GetClassNameA(window, name, sizeof name);
     return name;
 }
 
 // The caption without asking the window's thread (which may be busy): helper threads use it.
-std::string CaptionOf(HWND window)
-{
+std::string CaptionOf(HWND window) {
     wchar_t text[512] = {};
     int length = InternalGetWindowText(window, text, 512);
     char ansi[1024] = {};
@@ -26,23 +24,24 @@ std::string CaptionOf(HWND window)
     return std::string(ansi, static_cast<size_t>(n > 0 ? n : 0));
 }
 
-std::string WithoutAmpersands(std::string text)
-{
+std::string WithoutAmpersands(std::string text) {
     text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
     return text;
 }
 
-bool IsButtonClass(const std::string& name) { return _stricmp(name.c_str(), "Button") == 0 || name == "TButton"; }
-bool IsEditClass(const std::string& name) { return _stricmp(name.c_str(), "Edit") == 0 || name == "TEdit"; }
+bool IsButtonClass(const std::string& name) {
+    return _stricmp(name.c_str(), "Button") == 0 || name == "TButton";
+}
+bool IsEditClass(const std::string& name) {
+    return _stricmp(name.c_str(), "Edit") == 0 || name == "TEdit";
+}
 
-bool IsPushButton(HWND window)
-{
+bool IsPushButton(HWND window) {
     LONG type = GetWindowLongA(window, GWL_STYLE) & BS_TYPEMASK;
     return IsButtonClass(ClassOf(window)) && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
 }
 
-std::vector<HWND> Children(HWND window)
-{
+std::vector<HWND> Children(HWND window) {
     std::vector<HWND> children;
     EnumChildWindows(
         window,
@@ -54,8 +53,7 @@ std::vector<HWND> Children(HWND window)
     return children;
 }
 
-void AppendLine(std::string& text, const std::string& line)
-{
+void AppendLine(std::string& text, const std::string& line) {
     if (line.empty())
         return;
     if (!text.empty())
@@ -63,8 +61,7 @@ void AppendLine(std::string& text, const std::string& line)
     text += line;
 }
 
-std::string WindowText(HWND window)
-{
+std::string WindowText(HWND window) {
     char text[4096] = {};
     GetWindowTextA(window, text, sizeof text);
     return text;
@@ -72,8 +69,7 @@ std::string WindowText(HWND window)
 
 // Runs on the user-interface thread: the toolkit's windowless labels and images are only
 // reachable there.
-void Inspect(HWND window, TDialogReport& report)
-{
+void Inspect(HWND window, TDialogReport& report) {
     report.ClassName = ClassOf(window);
     report.Caption = WindowText(window);
     if (report.ClassName == "#32768") {
@@ -81,7 +77,7 @@ void Inspect(HWND window, TDialogReport& report)
         int count = menu ? GetMenuItemCount(menu) : 0;
         for (int i = 0; i < count; ++i) {
             char caption[256] = {};
-            MENUITEMINFOA info {};
+            MENUITEMINFOA info{};
             info.cbSize = sizeof info;
             info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
             info.dwTypeData = caption;
@@ -119,8 +115,7 @@ void Inspect(HWND window, TDialogReport& report)
 }
 } // namespace
 
-TAnswer TAnswer::Press(std::string className, std::string button, std::string caption)
-{
+TAnswer TAnswer::Press(std::string className, std::string button, std::string caption) {
     TAnswer answer;
     answer.ClassName = std::move(className);
     answer.Button = std::move(button);
@@ -128,8 +123,7 @@ TAnswer TAnswer::Press(std::string className, std::string button, std::string ca
     return answer;
 }
 
-TAnswer TAnswer::PressId(std::string className, int buttonId, std::string caption)
-{
+TAnswer TAnswer::PressId(std::string className, int buttonId, std::string caption) {
     TAnswer answer;
     answer.ClassName = std::move(className);
     answer.ButtonId = buttonId;
@@ -137,8 +131,7 @@ TAnswer TAnswer::PressId(std::string className, int buttonId, std::string captio
     return answer;
 }
 
-TAnswer TAnswer::Close(std::string className, std::string caption)
-{
+TAnswer TAnswer::Close(std::string className, std::string caption) {
     TAnswer answer;
     answer.ClassName = std::move(className);
     answer.CloseWindow = true;
@@ -146,34 +139,29 @@ TAnswer TAnswer::Close(std::string className, std::string caption)
     return answer;
 }
 
-TAnswer TAnswer::ChooseMenu(std::string item)
-{
+TAnswer TAnswer::ChooseMenu(std::string item) {
     TAnswer answer;
     answer.ClassName = "#32768";
     answer.MenuItem = std::move(item);
     return answer;
 }
 
-TAnswer& TAnswer::Typing(std::string text)
-{
+TAnswer& TAnswer::Typing(std::string text) {
     Input = std::move(text);
     return *this;
 }
 
-TAnswer& TAnswer::Within(unsigned timeoutMs)
-{
+TAnswer& TAnswer::Within(unsigned timeoutMs) {
     TimeoutMs = timeoutMs;
     return *this;
 }
 
-TDialogAnswerer::TDialogAnswerer(TAnswer answer) : answer_(std::move(answer))
-{
+TDialogAnswerer::TDialogAnswerer(TAnswer answer) : answer_(std::move(answer)) {
     TestApplication();
     thread_ = std::thread([this] { Run(); });
 }
 
-TDialogAnswerer::~TDialogAnswerer()
-{
+TDialogAnswerer::~TDialogAnswerer() {
     stop_ = true;
     // The thread may be waiting for this thread to run its inspection.
     PumpUntil([this] { return done_.load(); }, 10000);
@@ -181,20 +169,18 @@ TDialogAnswerer::~TDialogAnswerer()
         thread_.join();
 }
 
-const TDialogReport& TDialogAnswerer::Wait()
-{
+const TDialogReport& TDialogAnswerer::Wait() {
     PumpUntil([this] { return done_.load(); }, answer_.TimeoutMs + 10000);
     if (done_ && thread_.joinable())
         thread_.join();
     return report_;
 }
 
-HWND TDialogAnswerer::FindWindowNow() const
-{
+HWND TDialogAnswerer::FindWindowNow() const {
     struct TSearch {
         const TAnswer* Answer;
         HWND Found;
-    } search {&answer_, nullptr};
+    } search{&answer_, nullptr};
     EnumWindows(
         [](HWND window, LPARAM param) -> BOOL {
             auto* s = reinterpret_cast<TSearch*>(param);
@@ -213,8 +199,7 @@ HWND TDialogAnswerer::FindWindowNow() const
     return search.Found;
 }
 
-void TDialogAnswerer::Run()
-{
+void TDialogAnswerer::Run() {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(answer_.TimeoutMs);
     while (!stop_ && std::chrono::steady_clock::now() < deadline) {
         if (HWND window = FindWindowNow()) {
@@ -228,8 +213,7 @@ void TDialogAnswerer::Run()
     done_ = true;
 }
 
-void TDialogAnswerer::Act(HWND window)
-{
+void TDialogAnswerer::Act(HWND window) {
     if (report_.ClassName == "#32768") {
         if (answer_.MenuItem.empty()) {
             PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -255,7 +239,8 @@ void TDialogAnswerer::Act(HWND window)
     }
     std::vector<HWND> children = Children(window);
     if (!answer_.Input.empty()) {
-        auto edit = std::find_if(children.begin(), children.end(), [](HWND c) { return IsEditClass(ClassOf(c)); });
+        auto edit =
+            std::find_if(children.begin(), children.end(), [](HWND c) { return IsEditClass(ClassOf(c)); });
         if (edit == children.end()) {
             PostMessageA(window, WM_CLOSE, 0, 0);
             return;
@@ -273,7 +258,8 @@ void TDialogAnswerer::Act(HWND window)
         button = GetDlgItem(window, answer_.ButtonId);
     } else {
         for (HWND child : children)
-            if (IsPushButton(child) && WithoutAmpersands(CaptionOf(child)) == WithoutAmpersands(answer_.Button))
+            if (IsPushButton(child) &&
+                WithoutAmpersands(CaptionOf(child)) == WithoutAmpersands(answer_.Button))
                 button = child;
     }
     if (button) {

@@ -26,12 +26,12 @@ struct TAnswer {
     TAnswer& Typing(std::string text);
     TAnswer& Within(unsigned timeoutMs);
 
-    std::string ClassName;   // "#32770", "TMessageForm", "TForm", "#32768"
-    std::string Caption;     // the window's caption; empty: any
+    std::string ClassName; // "#32770", "TMessageForm", "TForm", "#32768"
+    std::string Caption;   // the window's caption; empty: any
     std::string Input;
-    std::string Button;      // press the push button with this caption ("&" is ignored)
-    int ButtonId = 0;        // or the one with this control id (IDOK, IDCANCEL, ...)
-    std::string MenuItem;    // popup menus: choose this item; empty: dismiss the menu
+    std::string Button;       // press the push button with this caption ("&" is ignored)
+    int ButtonId = 0;         // or the one with this control id (IDOK, IDCANCEL, ...)
+    std::string MenuItem;     // popup menus: choose this item; empty: dismiss the menu
     bool CloseWindow = false; // close the window (WM_CLOSE) instead of pressing a button
     unsigned TimeoutMs = 10000;
 };
@@ -54,7 +54,7 @@ struct TDialogReport {
 };
 
 class TDialogAnswerer {
-public:
+  public:
     explicit TDialogAnswerer(TAnswer answer);
     TDialogAnswerer(const TDialogAnswerer&) = delete;
     TDialogAnswerer& operator=(const TDialogAnswerer&) = delete;
@@ -66,14 +66,14 @@ public:
     // Handles messages until Done(), then gives what was seen.
     const TDialogReport& Wait();
 
-private:
+  private:
     void Run();
     HWND FindWindowNow() const;
     void Act(HWND window);
 
     TAnswer answer_;
     TDialogReport report_;
-    std::atomic<bool> done_ {false};
-    std::atomic<bool> stop_ {false};
+    std::atomic<bool> done_{false};
+    std::atomic<bool> stop_{false};
     std::thread thread_;
 };

@@ -6,8 +6,7 @@
 
 #include <string>
 
-inline std::string WindowsPath(const std::string& path)
-{
+inline std::string WindowsPath(const std::string& path) {
     if (path.empty() || path[0] != '/')
         return path;
     using TToDos = WCHAR*(CDECL*)(const char*);

@@ -7,9 +7,8 @@
 #include <stdexcept>
 
 namespace {
-void RemoveTree(const std::string& folder)
-{
-    WIN32_FIND_DATAA found {};
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA found{};
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
@@ -29,9 +28,8 @@ void RemoveTree(const std::string& folder)
 }
 } // namespace
 
-TTempFolder::TTempFolder()
-{
-    static std::atomic<unsigned> counter {0};
+TTempFolder::TTempFolder() {
+    static std::atomic<unsigned> counter{0};
     char base[MAX_PATH + 1] = {};
     GetTempPathA(sizeof base, base);
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -45,12 +43,13 @@ TTempFolder::TTempFolder()
     throw std::runtime_error("cannot make a temporary folder");
 }
 
-TTempFolder::~TTempFolder() { RemoveTree(path_); }
+TTempFolder::~TTempFolder() {
+    RemoveTree(path_);
+}
 
-void TTempFolder::Write(const std::string& name, const std::string& bytes) const
-{
-    HANDLE file = CreateFileA(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+void TTempFolder::Write(const std::string& name, const std::string& bytes) const {
+    HANDLE file = CreateFileA(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         throw std::runtime_error("cannot write " + Path(name));
     DWORD done = 0;
@@ -60,13 +59,12 @@ void TTempFolder::Write(const std::string& name, const std::string& bytes) const
         throw std::runtime_error("cannot write " + Path(name));
 }
 
-std::string TTempFolder::Read(const std::string& name) const
-{
+std::string TTempFolder::Read(const std::string& name) const {
     HANDLE file = CreateFileA(Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return {};
-    LARGE_INTEGER size {};
+    LARGE_INTEGER size{};
     GetFileSizeEx(file, &size);
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     DWORD done = 0;
@@ -77,26 +75,22 @@ std::string TTempFolder::Read(const std::string& name) const
     return bytes;
 }
 
-bool TTempFolder::Exists(const std::string& name) const
-{
+bool TTempFolder::Exists(const std::string& name) const {
     return GetFileAttributesA(Path(name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void TTempFolder::Remove(const std::string& name) const
-{
+void TTempFolder::Remove(const std::string& name) const {
     SetFileAttributesA(Path(name).c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(Path(name).c_str());
 }
 
-void TTempFolder::SetReadOnly(const std::string& name, bool readOnly) const
-{
+void TTempFolder::SetReadOnly(const std::string& name, bool readOnly) const {
     SetFileAttributesA(Path(name).c_str(), readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
 }
 
-std::vector<std::string> TTempFolder::Files() const
-{
+std::vector<std::string> TTempFolder::Files() const {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found {};
+    WIN32_FIND_DATAA found{};
     HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
@@ -109,8 +103,7 @@ std::vector<std::string> TTempFolder::Files() const
     return names;
 }
 
-std::string TTempFolder::MakeFolder(const std::string& name) const
-{
+std::string TTempFolder::MakeFolder(const std::string& name) const {
     CreateDirectoryA(Path(name).c_str(), nullptr);
     return Path(name);
 }

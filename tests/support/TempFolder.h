@@ -6,7 +6,7 @@
 #include <vector>
 
 class TTempFolder {
-public:
+  public:
     TTempFolder();
     TTempFolder(const TTempFolder&) = delete;
     TTempFolder& operator=(const TTempFolder&) = delete;
@@ -28,6 +28,6 @@ public:
     // A folder inside it (made), for targets that must exist.
     std::string MakeFolder(const std::string& name) const;
 
-private:
+  private:
     std::string path_;
 };

@@ -41,8 +41,7 @@ bool RunCatching(const std::function<void()>& work, std::string& error) {
     return false;
 }
 
-LRESULT CALLBACK SinkProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK SinkProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg != WM_RUN_JOB)
         return DefWindowProcA(window, msg, wParam, lParam);
     std::unique_ptr<std::shared_ptr<TJob>> holder(reinterpret_cast<std::shared_ptr<TJob>*>(lParam));
@@ -55,16 +54,14 @@ LRESULT CALLBACK SinkProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
     return 1;
 }
 
-bool IsDialogClass(const std::string& name)
-{
+bool IsDialogClass(const std::string& name) {
     return name == "#32770" || name == "TMessageForm" || name == "#32768";
 }
 
 class TUiEnvironment : public ::testing::Environment {
-public:
+  public:
     void SetUp() override { Start(); }
-    void TearDown() override
-    {
+    void TearDown() override {
         StopWatchdog();
         if (sink_)
             DestroyWindow(sink_);
@@ -72,8 +69,7 @@ public:
         application_.reset();
     }
 
-    TApplication& Application()
-    {
+    TApplication& Application() {
         Start();
         return *application_;
     }
@@ -81,25 +77,24 @@ public:
     DWORD UiThread() const { return uiThread_; }
     int Unanswered() const { return unanswered_; }
 
-private:
-    void Start()
-    {
+  private:
+    void Start() {
         if (application_)
             return;
         uiThread_ = GetCurrentThreadId();
         application_ = std::make_unique<TApplication>();
         application_->SetTitle("Perchpoints");
-        WNDCLASSA wc {};
+        WNDCLASSA wc{};
         wc.lpfnWndProc = SinkProc;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "PPTestSink";
         RegisterClassA(&wc);
-        sink_ = CreateWindowExA(0, "PPTestSink", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        sink_ =
+            CreateWindowExA(0, "PPTestSink", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
         watchdog_ = std::thread([this] { Watch(); });
     }
 
-    void StopWatchdog()
-    {
+    void StopWatchdog() {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             stopping_ = true;
@@ -110,8 +105,7 @@ private:
     }
 
     // Closes dialogs that nobody answers, so a test that forgot one fails instead of hanging.
-    void Watch()
-    {
+    void Watch() {
         std::map<HWND, std::chrono::steady_clock::time_point> seen;
         std::unique_lock<std::mutex> lock(mutex_);
         while (!wake_.wait_for(lock, std::chrono::milliseconds(250), [this] { return stopping_; })) {
@@ -121,7 +115,7 @@ private:
                 std::map<HWND, std::chrono::steady_clock::time_point>* Seen;
                 std::map<HWND, std::chrono::steady_clock::time_point>* Still;
                 std::chrono::steady_clock::time_point Now;
-            } scan {&seen, &still, now};
+            } scan{&seen, &still, now};
             EnumWindows(
                 [](HWND window, LPARAM param) -> BOOL {
                     auto* s = reinterpret_cast<TScan*>(param);
@@ -162,17 +156,18 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     bool stopping_ = false;
-    std::atomic<int> unanswered_ {0};
+    std::atomic<int> unanswered_{0};
 };
 
 TUiEnvironment* const environment =
     static_cast<TUiEnvironment*>(::testing::AddGlobalTestEnvironment(new TUiEnvironment));
 } // namespace
 
-TApplication& TestApplication() { return environment->Application(); }
+TApplication& TestApplication() {
+    return environment->Application();
+}
 
-bool PumpUntil(const std::function<bool()>& done, unsigned timeoutMs)
-{
+bool PumpUntil(const std::function<bool()>& done, unsigned timeoutMs) {
     TApplication& application = TestApplication();
     DWORD start = GetTickCount();
     for (;;) {
@@ -185,15 +180,15 @@ bool PumpUntil(const std::function<bool()>& done, unsigned timeoutMs)
     }
 }
 
-void PumpFor(unsigned milliseconds)
-{
+void PumpFor(unsigned milliseconds) {
     PumpUntil([] { return false; }, milliseconds);
 }
 
-void PumpPending() { TestApplication().ProcessMessages(); }
+void PumpPending() {
+    TestApplication().ProcessMessages();
+}
 
-bool RunOnUiThread(const std::function<void()>& work, unsigned timeoutMs)
-{
+bool RunOnUiThread(const std::function<void()>& work, unsigned timeoutMs) {
     TestApplication();
     if (GetCurrentThreadId() == environment->UiThread()) {
         std::string error;
@@ -206,8 +201,8 @@ bool RunOnUiThread(const std::function<void()>& work, unsigned timeoutMs)
     job->Work = work;
     auto* holder = new std::shared_ptr<TJob>(job);
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(environment->Sink(), WM_RUN_JOB, 0, reinterpret_cast<LPARAM>(holder), SMTO_NORMAL,
-                             timeoutMs, &result)) {
+    if (!SendMessageTimeoutA(environment->Sink(), WM_RUN_JOB, 0, reinterpret_cast<LPARAM>(holder),
+                             SMTO_NORMAL, timeoutMs, &result)) {
         // Not run in time: it must not run later, when the caller's data may be gone. Work that
         // did start has finished once the lock is ours; what it threw still counts.
         std::lock_guard<std::mutex> lock(job->Lock);
@@ -226,30 +221,29 @@ bool RunOnUiThread(const std::function<void()>& work, unsigned timeoutMs)
     return true;
 }
 
-int UnansweredDialogs() { return environment->Unanswered(); }
+int UnansweredDialogs() {
+    return environment->Unanswered();
+}
 
-void TUiTest::SetUp()
-{
+void TUiTest::SetUp() {
     TestApplication();
     unansweredAtStart_ = UnansweredDialogs();
 }
 
-void TUiTest::TearDown()
-{
+void TUiTest::TearDown() {
     EXPECT_EQ(UnansweredDialogs(), unansweredAtStart_) << "the test left a dialog for the watchdog to close";
 }
 
-HWND FindVisibleThreadWindow(const char* className)
-{
+HWND FindVisibleThreadWindow(const char* className) {
     struct TSearch {
         const char* ClassName;
         HWND Found;
-    } search {className, nullptr};
+    } search{className, nullptr};
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND window, LPARAM param) -> BOOL {
             auto* s = reinterpret_cast<TSearch*>(param);
-            char name[256] {};
+            char name[256]{};
             GetClassNameA(window, name, sizeof name);
             if (IsWindowVisible(window) && lstrcmpA(name, s->ClassName) == 0) {
                 s->Found = window;

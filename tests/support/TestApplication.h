@@ -34,10 +34,10 @@ int UnansweredDialogs();
 
 // Base of UI test fixtures: fails the test when it left a dialog unanswered.
 class TUiTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
-private:
+  private:
     int unansweredAtStart_ = 0;
 };

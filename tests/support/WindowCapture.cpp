@@ -3,10 +3,9 @@
 #include "Handles.h"
 #include "WinControl.h"
 
-std::unique_ptr<TBitmap> CaptureClient(HWND window)
-{
+std::unique_ptr<TBitmap> CaptureClient(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    RECT client {};
+    RECT client{};
     GetClientRect(window, &client);
     auto bitmap = std::make_unique<TBitmap>(client.right, client.bottom, pf24bit);
     TWindowDC dc(window);
@@ -28,8 +27,7 @@ std::unique_ptr<TBitmap> CaptureWindow(HWND window) {
     return bitmap;
 }
 
-std::unique_ptr<TBitmap> RenderControl(TWinControl& control)
-{
+std::unique_ptr<TBitmap> RenderControl(TWinControl& control) {
     RECT client = control.ClientRect();
     auto bitmap = std::make_unique<TBitmap>(client.right, client.bottom, pf24bit);
     control.PaintTo(bitmap->MemoryDC(), 0, 0);
@@ -37,8 +35,7 @@ std::unique_ptr<TBitmap> RenderControl(TWinControl& control)
     return bitmap;
 }
 
-int DifferingPixels(const TBitmap& a, const TBitmap& b)
-{
+int DifferingPixels(const TBitmap& a, const TBitmap& b) {
     if (a.Width() != b.Width() || a.Height() != b.Height())
         return a.Width() * a.Height() + b.Width() * b.Height() + 1;
     int count = 0;
@@ -48,4 +45,6 @@ int DifferingPixels(const TBitmap& a, const TBitmap& b)
     return count;
 }
 
-void SaveCapture(const TBitmap& bitmap, const std::string& fileName) { bitmap.SaveToFile(fileName); }
+void SaveCapture(const TBitmap& bitmap, const std::string& fileName) {
+    bitmap.SaveToFile(fileName);
+}

@@ -22,6 +22,8 @@ std::unique_ptr<TBitmap> CaptureWindow(HWND window);
 std::unique_ptr<TBitmap> RenderControl(TWinControl& control);
 // The pixels in which two pictures differ; more than either has when their sizes differ.
 int DifferingPixels(const TBitmap& a, const TBitmap& b);
-inline bool SameBitmaps(const TBitmap& a, const TBitmap& b) { return DifferingPixels(a, b) == 0; }
+inline bool SameBitmaps(const TBitmap& a, const TBitmap& b) {
+    return DifferingPixels(a, b) == 0;
+}
 // Keeps a picture as a .bmp file, for a person to look at.
 void SaveCapture(const TBitmap& bitmap, const std::string& fileName);

@@ -25,15 +25,14 @@ namespace fs = std::filesystem;
 namespace {
 
 class TToolError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // Packed skins hold at most 64 MiB unpacked; a file far beyond that is not a skin.
 constexpr std::uintmax_t kMaxInputFile = 256u * 1024u * 1024u;
 
-std::vector<std::uint8_t> ReadFile(const fs::path& path)
-{
+std::vector<std::uint8_t> ReadFile(const fs::path& path) {
     std::error_code ec;
     std::uintmax_t size = fs::file_size(path, ec);
     if (ec)
@@ -49,8 +48,7 @@ std::vector<std::uint8_t> ReadFile(const fs::path& path)
     return bytes;
 }
 
-void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes)
-{
+void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
     // Written beside the target and renamed over it, so a failed run leaves no half file that
     // a later build step would take for a good one.
     fs::path temp = path;
@@ -72,20 +70,17 @@ void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes)
     }
 }
 
-std::string LowerExtension(const fs::path& path)
-{
+std::string LowerExtension(const fs::path& path) {
     return SkinNameLower(path.extension().string());
 }
 
 // A message box text on one line.
-std::string OneLine(std::string text)
-{
+std::string OneLine(std::string text) {
     std::replace(text.begin(), text.end(), '\r', ' ');
     return text;
 }
 
-TSkinArchive ReadSkin(const std::string& file)
-{
+TSkinArchive ReadSkin(const std::string& file) {
     std::vector<std::uint8_t> packed = ReadFile(file);
     TSkinArchive archive;
     TSkinArchiveError error = UnpackSkinArchive(packed.data(), packed.size(), archive);
@@ -94,8 +89,7 @@ TSkinArchive ReadSkin(const std::string& file)
     return archive;
 }
 
-int Pack(const std::string& dir, const std::string& out)
-{
+int Pack(const std::string& dir, const std::string& out) {
     std::vector<fs::path> bitmaps;
     std::vector<fs::path> descriptions;
     for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
@@ -112,8 +106,9 @@ int Pack(const std::string& dir, const std::string& out)
                          std::to_string(descriptions.size()));
     // Byte order of the names, so the archive is the same on every machine; the description
     // goes last, where the stored skins have always had it.
-    std::sort(bitmaps.begin(), bitmaps.end(),
-              [](const fs::path& a, const fs::path& b) { return a.filename().string() < b.filename().string(); });
+    std::sort(bitmaps.begin(), bitmaps.end(), [](const fs::path& a, const fs::path& b) {
+        return a.filename().string() < b.filename().string();
+    });
     bitmaps.push_back(descriptions.front());
 
     std::vector<TSkinArchiveEntry> entries;
@@ -127,8 +122,7 @@ int Pack(const std::string& dir, const std::string& out)
     return 0;
 }
 
-bool SafeEntryName(const std::string& name)
-{
+bool SafeEntryName(const std::string& name) {
     if (name.empty() || name == "." || name == "..")
         return false;
     return std::none_of(name.begin(), name.end(), [](char ch) {
@@ -136,8 +130,7 @@ bool SafeEntryName(const std::string& name)
     });
 }
 
-int Unpack(const std::string& file, const std::string& dir)
-{
+int Unpack(const std::string& file, const std::string& dir) {
     TSkinArchive archive = ReadSkin(file);
     fs::create_directories(dir);
     std::set<std::string> written;
@@ -162,8 +155,7 @@ int Unpack(const std::string& file, const std::string& dir)
     return skipped ? 2 : 0;
 }
 
-int List(const std::string& file)
-{
+int List(const std::string& file) {
     TSkinArchive archive = ReadSkin(file);
     std::uint64_t total = 0;
     for (int i = 0; i < archive.Count(); ++i) {
@@ -176,30 +168,27 @@ int List(const std::string& file)
     return 0;
 }
 
-int Stream(const std::string& file, const std::string& out)
-{
+int Stream(const std::string& file, const std::string& out) {
     std::vector<std::uint8_t> packed = ReadFile(file);
     if (packed.size() > 0x7FFFFFFFu)
         throw TToolError(file + ": too large");
     auto count = static_cast<std::uint32_t>(packed.size());
-    std::vector<std::uint8_t> bytes = {static_cast<std::uint8_t>(count), static_cast<std::uint8_t>(count >> 8),
-                                       static_cast<std::uint8_t>(count >> 16),
-                                       static_cast<std::uint8_t>(count >> 24)};
+    std::vector<std::uint8_t> bytes = {
+        static_cast<std::uint8_t>(count), static_cast<std::uint8_t>(count >> 8),
+        static_cast<std::uint8_t>(count >> 16), static_cast<std::uint8_t>(count >> 24)};
     bytes.insert(bytes.end(), packed.begin(), packed.end());
     WriteFile(out, bytes);
     return 0;
 }
 
-int Usage()
-{
+int Usage() {
     std::cerr << "usage: perchskin pack DIR OUT | unpack IN DIR | list IN | stream IN OUT | info IN\n";
     return 64;
 }
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty())
         return Usage();

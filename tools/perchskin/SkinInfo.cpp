@@ -13,34 +13,27 @@ class TLines {
   public:
     explicit TLines(std::vector<std::string>& lines) : lines_(lines) {}
 
-    void Add(const std::string& element, const std::string& value)
-    {
+    void Add(const std::string& element, const std::string& value) {
         lines_.push_back(element + " = " + value);
     }
-    void Int(const std::string& element, const char* field, int value)
-    {
+    void Int(const std::string& element, const char* field, int value) {
         Add(Field(element, field), std::to_string(value));
     }
-    void Colour(const std::string& element, const char* field, TColor value)
-    {
+    void Colour(const std::string& element, const char* field, TColor value) {
         Add(Field(element, field), Hex(value));
     }
-    void Flag(const std::string& element, const char* field, bool value)
-    {
+    void Flag(const std::string& element, const char* field, bool value) {
         Add(Field(element, field), value ? "true" : "false");
     }
-    void Image(const std::string& element, const char* field, const TBitmap& image)
-    {
+    void Image(const std::string& element, const char* field, const TBitmap& image) {
         Add(Field(element, field),
             image.Empty() ? "empty" : std::to_string(image.Width()) + "x" + std::to_string(image.Height()));
     }
-    void Text(const std::string& element, const char* field, const std::string& value)
-    {
+    void Text(const std::string& element, const char* field, const std::string& value) {
         Add(Field(element, field), value);
     }
 
-    static std::string Hex(TColor value)
-    {
+    static std::string Hex(TColor value) {
         char text[16];
         std::snprintf(text, sizeof(text), "0x%08X", static_cast<unsigned>(value));
         return text;
@@ -51,8 +44,7 @@ class TLines {
     std::vector<std::string>& lines_;
 };
 
-void DescribeObject(TLines& out, const std::string& element, const TDataSkinObject& object)
-{
+void DescribeObject(TLines& out, const std::string& element, const TDataSkinObject& object) {
     out.Int(element, "LeftWidth", object.LeftWidth);
     out.Int(element, "TopHeight", object.TopHeight);
     out.Int(element, "RightWidth", object.RightWidth);
@@ -87,8 +79,7 @@ void DescribeObject(TLines& out, const std::string& element, const TDataSkinObje
     }
 }
 
-void DescribeSlot(TLines& out, const TSkinData& skin, TSkinSlot slot)
-{
+void DescribeSlot(TLines& out, const TSkinData& skin, TSkinSlot slot) {
     const std::string name = SkinSlotName(slot);
     const TDataSkinObject* element = skin.Slot(slot);
     out.Add(name, !element ? "absent" : skin.IsBuiltIn(slot) ? "builtin" : "present");
@@ -97,8 +88,7 @@ void DescribeSlot(TLines& out, const TSkinData& skin, TSkinSlot slot)
 }
 } // namespace
 
-std::vector<std::string> DescribeSkin(const TSkinData& skin)
-{
+std::vector<std::string> DescribeSkin(const TSkinData& skin) {
     std::vector<std::string> lines;
     TLines out(lines);
     out.Add("SkinName", skin.SkinName());
@@ -153,8 +143,7 @@ std::vector<std::string> DescribeSkin(const TSkinData& skin)
     return lines;
 }
 
-int RunInfo(const std::string& file)
-{
+int RunInfo(const std::string& file) {
     TMemoryStream packed;
     packed.LoadFromFile(file);
     TSkinReader reader;

@@ -18,8 +18,8 @@
 
 namespace {
 
-template <class T> T* Place(TWinControl* parent, TComponent* owner, int left, int top, int width, int height)
-{
+template <class T>
+T* Place(TWinControl* parent, TComponent* owner, int left, int top, int width, int height) {
     auto* control = new T(owner);
     control->SetParent(parent);
     control->SetBounds(left, top, width, height);
@@ -28,8 +28,7 @@ template <class T> T* Place(TWinControl* parent, TComponent* owner, int left, in
 
 // A 16 x 16 glyph of our own: a filled square of one colour with a darker border, on white
 // (the transparent colour of glyph bitmaps is their bottom-left pixel).
-void MakeGlyph(TBitmap& glyph, TColor fill, int cells = 1)
-{
+void MakeGlyph(TBitmap& glyph, TColor fill, int cells = 1) {
     glyph.SetSize(16 * cells, 16);
     for (int cell = 0; cell < cells; ++cell)
         for (int y = 0; y < 16; ++y)
@@ -38,14 +37,15 @@ void MakeGlyph(TBitmap& glyph, TColor fill, int cells = 1)
                 const bool edge = inside && (x == 2 || x == 13 || y == 3 || y == 13);
                 const TColor colour = cell == 1 ? TColor(0x808080) : fill;
                 glyph.SetPixelColor(cell * 16 + x, y,
-                                    !inside ? TColor(0xFFFFFF) : edge ? TColor((colour >> 1) & 0x7F7F7F) : colour);
+                                    !inside ? TColor(0xFFFFFF)
+                                    : edge  ? TColor((colour >> 1) & 0x7F7F7F)
+                                            : colour);
             }
 }
 
 } // namespace
 
-TGalleryForm::TGalleryForm(TComponent* owner, const std::string& skinFile) : TForm(owner)
-{
+TGalleryForm::TGalleryForm(TComponent* owner, const std::string& skinFile) : TForm(owner) {
     BeginLoading();
     BuildSkin(skinFile);
     SetName("GalleryForm");
@@ -62,8 +62,7 @@ TGalleryForm::TGalleryForm(TComponent* owner, const std::string& skinFile) : TFo
         ShowSkin(0);
 }
 
-void TGalleryForm::BuildSkin(const std::string& skinFile)
-{
+void TGalleryForm::BuildSkin(const std::string& skinFile) {
     HINSTANCE module = GetModuleHandleA(nullptr);
     skinStore_ = new TSkinStore(this);
     skinStore_->SetName("SkinStore1");
@@ -72,9 +71,10 @@ void TGalleryForm::BuildSkin(const std::string& skinFile)
     skinData_->SetName("SkinData1");
     skinData_->SetActive(true);
     TSkinControlTypes controls = 0;
-    for (TSkinControlType type : {xcMainMenu, xcPopupMenu, xcMenuItem, xcControlbar, xcCombo, xcCheckBox,
-                                  xcRadioButton, xcProgress, xcScrollbar, xcEdit, xcButton, xcBitBtn, xcSpeedButton,
-                                  xcSpin, xcPanel, xcGroupBox, xcStatusBar, xcTab, xcTrackBar, xcSystemMenu})
+    for (TSkinControlType type :
+         {xcMainMenu, xcPopupMenu, xcMenuItem,  xcControlbar, xcCombo,    xcCheckBox,    xcRadioButton,
+          xcProgress, xcScrollbar, xcEdit,      xcButton,     xcBitBtn,   xcSpeedButton, xcSpin,
+          xcPanel,    xcGroupBox,  xcStatusBar, xcTab,        xcTrackBar, xcSystemMenu})
         controls |= SkinControlBit(type);
     skinData_->SetSkinControls(controls);
     skinData_->SetOptions(SkinOptionBit(xoPreview) | SkinOptionBit(xoToolbarBK) | SkinOptionBit(xoMenuBG) |
@@ -87,8 +87,7 @@ void TGalleryForm::BuildSkin(const std::string& skinFile)
         skinData_->UnpackSkinWhenNeeded();
 }
 
-void TGalleryForm::BuildMenus()
-{
+void TGalleryForm::BuildMenus() {
     auto* mainMenu = new TMainMenu(this);
     auto item = [this](TMenuItem& parent, const char* caption, TNotifyEvent onClick = {}) {
         auto* entry = new TMenuItem(this);
@@ -137,8 +136,7 @@ void TGalleryForm::BuildMenus()
     item(buttonMenu_->Items(), "Second choice");
 }
 
-void TGalleryForm::BuildControls()
-{
+void TGalleryForm::BuildControls() {
     // Column 1: buttons, check boxes, radio buttons, group boxes.
     auto* push = Place<TButton>(this, this, 12, 12, 90, 25);
     push->SetCaption("&Push");
@@ -211,7 +209,8 @@ void TGalleryForm::BuildControls()
     memo->SetScrollBars(ssBoth);
     std::vector<std::string> lines;
     for (int i = 1; i <= 30; ++i)
-        lines.push_back("Line " + std::to_string(i) + " of a memo with both scroll bars, wider than its window");
+        lines.push_back("Line " + std::to_string(i) +
+                        " of a memo with both scroll bars, wider than its window");
     memo->SetLines(lines);
     auto* list = Place<TListBox>(this, this, 12, 404, 136, 100);
     for (int i = 1; i <= 30; ++i)
@@ -301,10 +300,11 @@ void TGalleryForm::BuildControls()
     timer_->SetEnabled(true);
 }
 
-int TGalleryForm::SkinCount() const { return skinStore_->Store().Count(); }
+int TGalleryForm::SkinCount() const {
+    return skinStore_->Store().Count();
+}
 
-void TGalleryForm::ShowSkin(int index)
-{
+void TGalleryForm::ShowSkin(int index) {
     const int count = SkinCount();
     if (count <= 0)
         return;
@@ -314,24 +314,24 @@ void TGalleryForm::ShowSkin(int index)
     if (skinList_)
         skinList_->SetItemIndex(index);
     if (status_)
-        status_->SetPanelText(1, "Skin " + std::to_string(index) + ": " + skinStore_->Store().Items(index)->Name());
+        status_->SetPanelText(1, "Skin " + std::to_string(index) + ": " +
+                                     skinStore_->Store().Items(index)->Name());
 }
 
-void TGalleryForm::ToggleSkinning() { skinData_->SetActive(!skinData_->Active()); }
+void TGalleryForm::ToggleSkinning() {
+    skinData_->SetActive(!skinData_->Active());
+}
 
-void TGalleryForm::StopMoving()
-{
+void TGalleryForm::StopMoving() {
     timer_->SetEnabled(false);
 }
 
-void TGalleryForm::SkinChosen(TObject*)
-{
+void TGalleryForm::SkinChosen(TObject*) {
     if (skinList_->ItemIndex() >= 0 && skinList_->ItemIndex() != skinIndex_)
         ShowSkin(skinList_->ItemIndex());
 }
 
-void TGalleryForm::KeyDown(TObject*, WORD& key, TShiftState shift)
-{
+void TGalleryForm::KeyDown(TObject*, WORD& key, TShiftState shift) {
     if ((shift & ssCtrl) && key == 'S') {
         ToggleSkinning();
         key = 0;
@@ -344,25 +344,26 @@ void TGalleryForm::KeyDown(TObject*, WORD& key, TShiftState shift)
     }
 }
 
-void TGalleryForm::Tick(TObject*) { progress_->StepIt(); }
+void TGalleryForm::Tick(TObject*) {
+    progress_->StepIt();
+}
 
-void TGalleryForm::MenuButtonClick(TObject*)
-{
-    RECT bounds {};
+void TGalleryForm::MenuButtonClick(TObject*) {
+    RECT bounds{};
     GetWindowRect(menuButton_->Handle(), &bounds);
     buttonMenu_->Popup(bounds.left, bounds.bottom);
 }
 
-void TGalleryForm::MenuSkinClick(TObject* sender)
-{
+void TGalleryForm::MenuSkinClick(TObject* sender) {
     if (!fromFile_)
         ShowSkin(static_cast<TMenuItem*>(sender)->TagInt());
 }
 
-void TGalleryForm::NextSkinClick(TObject*)
-{
+void TGalleryForm::NextSkinClick(TObject*) {
     if (!fromFile_)
         ShowSkin(skinIndex_ + 1);
 }
 
-void TGalleryForm::ExitClick(TObject*) { Close(); }
+void TGalleryForm::ExitClick(TObject*) {
+    Close();
+}

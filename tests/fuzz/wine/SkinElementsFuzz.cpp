@@ -14,12 +14,12 @@
 // A failure (an exception out of the loader, an image over the loader's own bounds, a crash)
 // writes the input to <artifact_prefix>crash-<hash> and ends with exit code 1.
 
+#include "HostPath.h"
 #include "SkinArchive.h"
 #include "SkinInfo.h"
 #include "WinSkinData.h"
 #include "WinSkinIni.h"
 #include "WinSkinStore.h"
-#include "HostPath.h"
 
 #include <windows.h>
 
@@ -55,7 +55,6 @@ struct TOptions {
     std::string ArtifactPrefix;
     std::vector<std::string> Folders;
 };
-
 
 std::uint64_t Hash(const Bytes& bytes) {
     std::uint64_t h = 1469598103934665603ull;
