@@ -19,6 +19,7 @@ packages=(
     ninja-build
     googletest
     clang
+    clang-format
     valgrind
     python3
 )
