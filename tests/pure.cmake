@@ -12,18 +12,18 @@ set(PP_PURE_TEST_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/app/WindowPlacementTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/app/SkinChoiceTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tools/GalleryArgumentsTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/skin/LzhCodecTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/skin/SkinArchiveTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/skin/QuickIniTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/skin/WinSkinFormGeometryTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassGeometryTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassBarGeometryTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/skin/ControlDiscoveryRulesTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/skin/WinSkinMenuGeometryTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassComboGeometryTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassTabGeometryTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/skin/WinSubClassScrollGeometryTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/skin/SkinContrastTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/data/LzhCodecTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/data/SkinArchiveTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/data/QuickIniTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/frame/WinSkinFormGeometryTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/controls/WinSubClassGeometryTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/controls/WinSubClassBarGeometryTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/controls/ControlDiscoveryRulesTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/menus/WinSkinMenuGeometryTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/controls/WinSubClassComboGeometryTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/controls/WinSubClassTabGeometryTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/controls/WinSubClassScrollGeometryTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/data/SkinContrastTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/HostileSkinValuesTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/app/TransferUndoTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/app/TransferChoiceTest.cpp

@@ -10,7 +10,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Known answers from tests/skin/make_lzh_vectors.py, a separate plain implementation of the
+// Known answers from tests/skin/data/make_lzh_vectors.py, a separate plain implementation of the
 // format (greedy matches, nearest distance first).
 
 // "A": one literal, coded from the initial tree as 111001101.

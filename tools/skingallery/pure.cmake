@@ -1,0 +1,7 @@
+# The skin gallery's sources that need no windows.h. framework/CMakeLists.txt gathers every layer's list
+# into the pppure library, which is also built natively for the sanitizer and fuzz runs: keep
+# Windows headers out of these files.
+list(APPEND PP_PURE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/GalleryArguments.cpp
+)
+list(APPEND PP_PURE_INCLUDE_DIRS ${CMAKE_CURRENT_LIST_DIR})
