@@ -8,7 +8,9 @@ FUZZ_BUILD_DIR   ?= $(BUILD_DIR)-fuzz
 BENCH_NATIVE_BUILD_DIR ?= $(BUILD_DIR)-native-bench
 BUILD_TYPE       ?= Release
 JOBS             ?= $(shell nproc)
-CTEST_JOBS       ?= 2
+CTEST_JOBS       ?= 3
+# Display lanes for the tests that need a display to themselves (scripts/wine-run).
+UI_LANES         ?= 2
 FUZZ_SECONDS     ?= 30
 FUZZ_JOBS        ?= 2
 
@@ -46,7 +48,8 @@ run: build
 	$(IN_WINE) $(APP_EXE)
 
 test: lint build native-test
-	$(IN_WINE) --host ctest --test-dir $(BUILD_DIR) --output-on-failure -j$(CTEST_JOBS)
+	PP_DISPLAY_LANES=$(UI_LANES) $(IN_WINE) --host ctest --test-dir $(BUILD_DIR) --output-on-failure \
+	    -j$(CTEST_JOBS) --resource-spec-file $(BUILD_ABS)/display-lanes.json
 
 # make test also runs every fuzz target, 15 s each and two at a time whatever FUZZ_SECONDS and
 # FUZZ_JOBS say in the environment; a crash fails it. `make fuzz` runs them as long as asked.
