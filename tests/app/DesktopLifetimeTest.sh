@@ -4,15 +4,16 @@
 # Wine's desktop process would end, move the window by its caption, close it with Alt+F4. The
 # program must end normally and write both files.
 #
-#   DesktopLifetimeTest.sh PERCHPOINTS.EXE WINE-RUN WORK-DIR
+#   DesktopLifetimeTest.sh PERCHPOINTS.EXE WINE-RUN WORK-DIR [PREFIX]
 #
-# WORK-DIR gets a Wine prefix of its own (made on the first run), so that the desktop seen here
-# is not the one the other tests share.
+# WORK-DIR gets a Wine prefix of its own, so that the desktop seen here is not the one the other
+# tests share: a copy of PREFIX (the build's) when there is one, else made on the first run.
 set -uo pipefail
 
 exe=$1
 wine_run=$2
 work=$3
+seed=${4:-}
 fail() {
     echo "FAIL: $*" >&2
     exit 1
@@ -22,6 +23,10 @@ for tool in xdotool Xvfb; do
 done
 
 mkdir -p "$work"
+if [[ ! -f $work/wineprefix/.pp-ready && -n $seed && -f $seed/.pp-ready ]]; then
+    rm -rf "$work/wineprefix"
+    cp -a --reflink=auto "$seed" "$work/wineprefix" || rm -rf "$work/wineprefix"
+fi
 run=$work/run
 rm -rf "$run"
 mkdir -p "$run/Target folder"
