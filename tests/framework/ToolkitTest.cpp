@@ -844,3 +844,37 @@ TEST_F(DialogTest, AnErrorWhilePaintingIsShownAfterThePaintAndOddThrowsAreCaught
     ASSERT_TRUE(PumpUntil([&] { return answer.Done(); }));
     EXPECT_EQ(answer.Wait().Text, "Unknown error");
 }
+
+// What a swallowing catch traces reaches the debugger's output: OutputDebugStringA raises
+// DBG_PRINTEXCEPTION_C, which a vectored handler sees before any debugger would.
+namespace {
+std::vector<std::string>* debuggerOutput = nullptr;
+LONG CALLBACK CaptureDebuggerOutput(EXCEPTION_POINTERS* info) {
+    const EXCEPTION_RECORD* record = info->ExceptionRecord;
+    if (record->ExceptionCode == DBG_PRINTEXCEPTION_C && debuggerOutput && record->NumberParameters >= 2)
+        debuggerOutput->push_back(reinterpret_cast<const char*>(record->ExceptionInformation[1]));
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+} // namespace
+
+TEST(Exceptions, ASwallowedErrorIsTracedWithWhereAndWhat) {
+    std::vector<std::string> output;
+    debuggerOutput = &output;
+    PVOID handler = AddVectoredExceptionHandler(1, CaptureDebuggerOutput);
+    ASSERT_NE(handler, nullptr);
+    try {
+        throw Exception("'x' is not a valid integer value");
+    } catch (...) {
+        TraceSwallowed("TPanel::Paint");
+    }
+    try {
+        throw 42;
+    } catch (...) {
+        TraceSwallowed("TForm::WndProc");
+    }
+    RemoveVectoredExceptionHandler(handler);
+    debuggerOutput = nullptr;
+    ASSERT_EQ(output.size(), 2u);
+    EXPECT_EQ(output[0], "Perchpoints: TPanel::Paint: 'x' is not a valid integer value\n");
+    EXPECT_EQ(output[1], "Perchpoints: TForm::WndProc: an exception of unknown type\n");
+}
