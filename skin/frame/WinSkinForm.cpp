@@ -134,7 +134,7 @@ void TWinSkinForm::Start(TSkinData* skin) {
     if (subclassed_)
         return;
     if (TSkinManage* manager = SkinManager())
-        manager->SetState(1);
+        manager->SetState(TManagerState::msRunning);
     skin_ = skin;
     skinFrame_ = skin->Skins(xcMainMenu);
     style_ = static_cast<DWORD>(GetWindowLongA(handle_, GWL_STYLE));
