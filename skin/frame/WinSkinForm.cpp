@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "Bitmap.h"
 #include "Form.h"
+#include "SkinPropertyNames.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinFormMenuBar.h"
@@ -118,7 +119,7 @@ void TWinSkinForm::TakeOverForm(TSkinData* skin, TCustomForm* form) {
     if (skin->OnBeforeSkinForm)
         skin->OnBeforeSkinForm(form, handle_, skinName_);
     if (skin->Skins(xcMenuItem))
-        form->SetPropText("AutoScroll", "False");
+        form->SetPropText(SkinProperty::AutoScroll, "False");
     Start(skin);
     if (skin->Skins(xcMenuItem))
         SetMainMenusOwnerDraw(*form, skin, true);
