@@ -35,7 +35,8 @@ constexpr UINT SKM_SKINNED = 0xBC4E;
 constexpr LPARAM SKIN_MAGIC = 0x41A2;
 
 // Where the manager is in its life: idle until a window was activated or skinning was switched
-// on, then running until the manager is destroyed.
+// on, running from then on, closing while it is destroyed (frames are no longer forgotten one by
+// one then).
 enum class TManagerState { msIdle = 0, msRunning = 1, msClosing = 4 };
 
 // The deferred actions.
