@@ -1,5 +1,7 @@
 #include "ControlDiscoveryRules.h"
 
+#include "SkinPropertyNames.h"
+
 #include <algorithm>
 #include <array>
 #include <initializer_list>
@@ -159,7 +161,7 @@ TDiscoveryDecision Skin3rdDecision(std::string_view kindText, const TSkin3rdFact
     };
     const auto transparent = [](TDiscoveryDecision decision) {
         if (decision.Adapter != acNone) {
-            decision.Property = "Transparent";
+            decision.Property = SkinProperty::Transparent;
             decision.PropertyValue = "True";
         }
         return decision;
@@ -193,7 +195,7 @@ TDiscoveryDecision Skin3rdDecision(std::string_view kindText, const TSkin3rdFact
     if (kind == "pngbitbtn" || kind == "pngspeedbutton") {
         TDiscoveryDecision decision = gated(xcButton, kind == "pngbitbtn" ? acBitButton : acSpeedButton);
         if (decision.Adapter != acNone)
-            decision.GlyphProperty = "PngImage";
+            decision.GlyphProperty = SkinProperty::PngImage;
         return decision;
     }
     if (kind == "menubtn")
@@ -506,7 +508,7 @@ TDiscoveryDecision Result(const TRule& rule, const TControlFacts& facts) {
         decision.Before = cpChildControls;
         break;
     case rrToolBar:
-        decision.Property = "Flat";
+        decision.Property = SkinProperty::Flat;
         decision.PropertyValue = "True";
         decision.ToolbarPainters = true;
         decision.MenuItems = true;

@@ -13,6 +13,7 @@
 #include "GroupBox.h"
 #include "ListControls.h"
 #include "Panel.h"
+#include "SkinPropertyNames.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSubClass.h"
@@ -167,9 +168,9 @@ void TWinSkinForm::SkinControl(TControl* control, TControl* form) {
     facts.SkinHasTabs = skin_->Tabs() != nullptr;
     facts.FrameMenuSkinning = skin_->Skins(xcMainMenu);
     std::string text;
-    if (control->GetPropText("Style", text))
+    if (control->GetPropText(SkinProperty::Style, text))
         facts.TabsStyle = text == "tsTabs";
-    if (control->GetPropText("NumButtons", text))
+    if (control->GetPropText(SkinProperty::NumButtons, text))
         facts.NumButtons = std::atoi(text.c_str());
     CarryOut(BuiltInDecision(facts), control);
 }
@@ -186,7 +187,7 @@ bool TWinSkinForm::ApplySkin3rd(const std::string& upperClassName, TControl* con
     facts.SkinHasTabs = skin_->Tabs() != nullptr;
     facts.HasBorder = HasBorder(WindowOf(*control));
     std::string text;
-    facts.DropDownKind = control->GetPropText("Kind", text) && text == "cxbkDropDownButton";
+    facts.DropDownKind = control->GetPropText(SkinProperty::Kind, text) && text == "cxbkDropDownButton";
     const TDiscoveryDecision decision = Skin3rdDecision(*kind, facts);
     if (decision.EmbeddedScrollbars) {
         if (auto* windowed = dynamic_cast<TWinControl*>(control))

@@ -4,6 +4,7 @@
 #include "Bitmap.h"
 #include "Handles.h"
 #include "ImgUtil.h"
+#include "SkinPropertyNames.h"
 #include "SysUtils.h"
 #include "WinControl.h"
 #include "WinSkinData.h"
@@ -301,11 +302,11 @@ void TSkinControl::AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* fram
 }
 
 void TSkinControl::ApplyParentBackgroundRule() {
-    if (!control_ || SkinOption(xoParentBackGround) || !control_->HasProperty("ParentBackground"))
+    if (!control_ || SkinOption(xoParentBackGround) || !control_->HasProperty(SkinProperty::ParentBackground))
         return;
     std::string value;
-    if (control_->GetPropText("ParentBackground", value) && SameText(value, "true")) {
-        control_->SetPropText("ParentBackground", "False");
+    if (control_->GetPropText(SkinProperty::ParentBackground, value) && SameText(value, "true")) {
+        control_->SetPropText(SkinProperty::ParentBackground, "False");
         parentBackgroundWasOn_ = true;
         mode_ = 1;
     }
@@ -314,7 +315,7 @@ void TSkinControl::ApplyParentBackgroundRule() {
 void TSkinControl::UndoParentBackgroundRule() {
     if (!control_ || !parentBackgroundWasOn_)
         return;
-    control_->SetPropText("ParentBackground", "True");
+    control_->SetPropText(SkinProperty::ParentBackground, "True");
     parentBackgroundWasOn_ = false;
 }
 
@@ -523,7 +524,7 @@ void TSkinControl::EraseTransparent(HDC dc) {
     TColor colour = face;
     if (TWinControl* parent = FindControl(GetParent(handle_))) {
         std::string text;
-        if (parent->GetPropText("Color", text))
+        if (parent->GetPropText(SkinProperty::Color, text))
             colour = parent->Color();
     }
     RECT client{};

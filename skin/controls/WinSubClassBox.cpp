@@ -2,6 +2,7 @@
 
 #include "Handles.h"
 #include "ImgUtil.h"
+#include "SkinPropertyNames.h"
 #include "WinControl.h"
 #include "WinSkinData.h"
 
@@ -94,7 +95,7 @@ void TSkinGroupBox::Paint(HDC dc, const RECT& rect) {
     std::wstring caption;
     if (control_) {
         std::string text;
-        control_->GetPropText("Caption", text);
+        control_->GetPropText(SkinProperty::Caption, text);
         caption = AnsiToWide(text);
     } else {
         caption = WindowTextOf();

@@ -3,6 +3,7 @@
 #include "Bitmap.h"
 #include "Handles.h"
 #include "ImgUtil.h"
+#include "SkinPropertyNames.h"
 #include "SysUtils.h"
 #include "WinControl.h"
 #include "WinSkinData.h"
@@ -171,11 +172,11 @@ void TSkinButton::Paint(HDC dc, const RECT& rect) {
     bool isDefault = false;
     std::wstring caption;
     if (control_) {
-        isDefault = PropertyIsTrue(*control_, "Default");
+        isDefault = PropertyIsTrue(*control_, SkinProperty::Default);
         std::string text;
-        control_->GetPropText("Caption", text);
+        control_->GetPropText(SkinProperty::Caption, text);
         caption = AnsiToWide(text);
-        multiLine_ = PropertyIsTrue(*control_, "MultiLine");
+        multiLine_ = PropertyIsTrue(*control_, SkinProperty::MultiLine);
     } else {
         isDefault = (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
         caption = WindowTextOf();

@@ -3,6 +3,7 @@
 #include "Bitmap.h"
 #include "Handles.h"
 #include "ImgUtil.h"
+#include "SkinPropertyNames.h"
 #include "SysUtils.h"
 #include "WinSkinData.h"
 #include "WinSubClassGeometry.h"
@@ -138,13 +139,13 @@ int TSkinCheckBox::ChooseCell() {
     facts.ImageCells = ImageCells();
     if (control_) {
         std::string text;
-        if (control_->HasProperty("State") && control_->GetPropText("State", text))
+        if (control_->HasProperty(SkinProperty::State) && control_->GetPropText(SkinProperty::State, text))
             facts.PropertyCell = CheckStateCell(text);
-        else if (control_->HasProperty("Checked"))
-            facts.PropertyCell = PropertyIsTrue(*control_, "Checked") ? 2 : 1;
-        facts.HasDataField = control_->HasProperty("DataField");
+        else if (control_->HasProperty(SkinProperty::Checked))
+            facts.PropertyCell = PropertyIsTrue(*control_, SkinProperty::Checked) ? 2 : 1;
+        facts.HasDataField = control_->HasProperty(SkinProperty::DataField);
         facts.LastCheckState = lastCheckState_;
-        facts.HasDataBinding = control_->HasProperty("DataBinding");
+        facts.HasDataBinding = control_->HasProperty(SkinProperty::DataBinding);
     }
     return CheckBoxCell(facts);
 }
@@ -184,7 +185,7 @@ void TSkinCheckBox::Paint(HDC dc, const RECT& rect) {
     TColor colour = clBtnText;
     if (control_) {
         std::string text;
-        control_->GetPropText("Caption", text);
+        control_->GetPropText(SkinProperty::Caption, text);
         caption = AnsiToWide(text);
         font = control_->Font().Handle();
         colour = control_->Font().Color();
@@ -232,8 +233,8 @@ int TSkinRadioButton::ImageCells() const {
 
 int TSkinRadioButton::ChooseCell() {
     bool checked = (SendMessageA(handle_, BM_GETCHECK, 0, 0) & BST_CHECKED) != 0;
-    if (control_ && control_->HasProperty("Checked"))
-        checked = PropertyIsTrue(*control_, "Checked");
+    if (control_ && control_->HasProperty(SkinProperty::Checked))
+        checked = PropertyIsTrue(*control_, SkinProperty::Checked);
     const bool disabled = (GetWindowLongA(handle_, GWL_STYLE) & WS_DISABLED) != 0;
     return RadioButtonCell(checked, disabled, ImageCells());
 }

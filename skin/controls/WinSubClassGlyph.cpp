@@ -4,6 +4,7 @@
 #include "GlyphButtons.h"
 #include "Handles.h"
 #include "ImgUtil.h"
+#include "SkinPropertyNames.h"
 #include "TransparentBlit.h"
 #include "WinSkinData.h"
 #include "WinSubClassGeometry.h"
@@ -69,7 +70,7 @@ void TSkinBitButton::PaintButton(HDC dc, const RECT& rect, const TLook& look) {
     std::wstring caption;
     if (control_) {
         std::string text;
-        control_->GetPropText("Caption", text);
+        control_->GetPropText(SkinProperty::Caption, text);
         caption = AnsiToWide(text);
     } else {
         caption = WindowTextOf();

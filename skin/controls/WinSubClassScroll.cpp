@@ -4,6 +4,7 @@
 #include "Bitmap.h"
 #include "Handles.h"
 #include "ImgUtil.h"
+#include "SkinPropertyNames.h"
 #include "SysUtils.h"
 #include "TransparentBlit.h"
 #include "WinSkinData.h"
@@ -259,7 +260,7 @@ void TWScrollbar::SetTarget(TSkinControl* adapter, TControl* control, HWND windo
     kind_ = kind;
     if (kind == wkControl) {
         std::string text;
-        if (control && control->GetPropText("Kind", text))
+        if (control && control->GetPropText(SkinProperty::Kind, text))
             vertical_ = !SameText(text, "sbhorizontal");
         else
             vertical_ = (GetWindowLongA(window, GWL_STYLE) & SBS_VERT) != 0;
@@ -573,7 +574,7 @@ void TSkinScrollbar::AttachScrollbar(TWinControl* control, TSkinData* skin, TWin
         return;
     std::string borderStyle;
     const bool noBorderStyle =
-        control->GetPropText("BorderStyle", borderStyle) && SameText(borderStyle, "bsNone");
+        control->GetPropText(SkinProperty::BorderStyle, borderStyle) && SameText(borderStyle, "bsNone");
     HWND window = control->Handle();
     // Our border replaces the system's edge; a window without one keeps its client area clean.
     const bool hasEdge = (GetWindowLongA(window, GWL_EXSTYLE) & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) != 0 ||
@@ -603,16 +604,17 @@ void TSkinScrollbar::AttachScrollbar(TWinControl* control, TSkinData* skin, TWin
 }
 
 void TSkinScrollbar::ApplyFixedColour() {
-    if (!control_ || !skin_ || !control_->HasProperty("FixedColor"))
+    if (!control_ || !skin_ || !control_->HasProperty(SkinProperty::FixedColor))
         return;
     if (!useSkinColour_) {
         std::string saved;
-        if (!control_->GetPropText("FixedColor", saved))
+        if (!control_->GetPropText(SkinProperty::FixedColor, saved))
             return;
         savedColour_ = static_cast<TColor>(std::stoll(saved.empty() ? std::string("0") : saved, nullptr, 0));
         useSkinColour_ = true;
     }
-    control_->SetPropText("FixedColor", std::to_string(static_cast<long long>(skin_->Colour(scButtonFace))));
+    control_->SetPropText(SkinProperty::FixedColor,
+                          std::to_string(static_cast<long long>(skin_->Colour(scButtonFace))));
 }
 
 void TSkinScrollbar::SkinChanged() {
@@ -637,8 +639,8 @@ void TSkinScrollbar::Restore() {
         return;
     restoredBars_ = true;
     const bool destroying = state_ == asDestroyed || !control_ || control_->IsDestroying();
-    if (!destroying && useSkinColour_ && control_->HasProperty("FixedColor"))
-        control_->SetPropText("FixedColor", std::to_string(static_cast<long long>(savedColour_)));
+    if (!destroying && useSkinColour_ && control_->HasProperty(SkinProperty::FixedColor))
+        control_->SetPropText(SkinProperty::FixedColor, std::to_string(static_cast<long long>(savedColour_)));
     // The base would set the control's Color: FixedColor is the only colour changed here.
     useSkinColour_ = false;
     TSkinControl::Restore();

@@ -3,6 +3,7 @@
 #include "Handles.h"
 #include "ImgUtil.h"
 #include "Messages.h"
+#include "SkinPropertyNames.h"
 #include "SysUtils.h"
 #include "WinControl.h"
 #include "WinSkinData.h"
@@ -136,7 +137,8 @@ void TSkinTab::AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSkinC
         std::transform(kind.begin(), kind.end(), kind.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         // An owner-drawn page control draws its tabs itself, close marks included.
-        const bool ownDrawn = control_->GetPropText("OwnerDraw", ownerDraw) && SameText(ownerDraw, "true");
+        const bool ownDrawn =
+            control_->GetPropText(SkinProperty::OwnerDraw, ownerDraw) && SameText(ownerDraw, "true");
         closeButtons_ = kind.find("pagecontrol") != std::string::npos && !ownDrawn;
     }
     AfterAttach();
@@ -360,7 +362,7 @@ void TSkinTab::PaintTabs(HDC dc, const RECT& rect, bool rowOnly) {
     TColor background = skin_->Colour(scButtonFace);
     if (TWinControl* parent = FindControl(GetParent(handle_))) {
         std::string text;
-        if (parent->GetPropText("Color", text))
+        if (parent->GetPropText(SkinProperty::Color, text))
             background = parent->Color();
     }
     {

@@ -260,7 +260,7 @@ void TSkinData::SetActive(bool value) {
                 return;
             manager.SetPendingSkinData(this);
             manager.ScheduleAction(saSkinAll, 250);
-            manager.SetState(1);
+            manager.SetState(TManagerState::msRunning);
         } else {
             manager.SetPendingSkinData(this);
             manager.ScheduleAction(saUnskinAll, 250);
@@ -321,7 +321,7 @@ void TSkinData::ApplyNewSkin() {
     TSkinManage& manager = EnsureSkinManager();
     manager.SetPendingSkinData(this);
     manager.RefreshFrames();
-    if (manager.State() == 1)
+    if (manager.State() == TManagerState::msRunning)
         manager.ScheduleAction(saSkinChanged, 250);
 }
 
@@ -337,7 +337,7 @@ void TSkinData::Loaded() {
     MakeCaptionFont();
     if (formType_ != sfMainform) {
         manager.SetSkinningEnabled(true);
-        manager.SetState(manager.State() + 1);
+        manager.SetState(TManagerState::msRunning);
         if (auto* form = dynamic_cast<TWinControl*>(Owner()); form && active_)
             manager.SkinWindow(form->Handle());
         return;

@@ -84,7 +84,7 @@ TSkinManage::TSkinManage() {
 }
 
 TSkinManage::~TSkinManage() {
-    state_ = 4;
+    state_ = TManagerState::msClosing;
     skinningEnabled_ = false;
     timer_.reset();
     // Every window gets its own procedures back; nothing is resized on the way out.
@@ -122,7 +122,7 @@ void TSkinManage::UnregisterSkinData(TSkinData* skin) {
     for (TWinSkinForm* frame : frames)
         if (frame->SkinData() == skin) {
             RemoveFrame(frame);
-            if (state_ != 4)
+            if (state_ != TManagerState::msClosing)
                 frame->Unskin();
             else
                 frame->Detach();
@@ -150,8 +150,8 @@ LRESULT TSkinManage::Hook(int code, WPARAM wParam, LPARAM lParam) {
     const HHOOK hook = hook_;
     auto* window = reinterpret_cast<HWND>(wParam);
     if (code == HCBT_ACTIVATE) {
-        if (state_ == 0)
-            state_ = 1;
+        if (state_ == TManagerState::msIdle)
+            state_ = TManagerState::msRunning;
         SkinWindow(window);
     } else if (code == HCBT_DESTROYWND) {
         ReleasePopupMenuWindow(window);
@@ -174,7 +174,7 @@ LRESULT TSkinManage::Hook(int code, WPARAM wParam, LPARAM lParam) {
 void TSkinManage::ScheduleAction(int action, unsigned intervalMs) {
     pendingAction_ = action;
     timer_->SetInterval(intervalMs);
-    if (state_ != 0) {
+    if (state_ != TManagerState::msIdle) {
         // A later request replaces the pending one and starts the wait again.
         timer_->SetEnabled(false);
         timer_->SetEnabled(true);
@@ -276,7 +276,7 @@ TWinSkinForm* TSkinManage::FindFrame(HWND window) const {
 }
 
 void TSkinManage::ForgetFrame(HWND window) {
-    if (state_ == 4)
+    if (state_ == TManagerState::msClosing)
         return;
     auto it =
         std::find_if(frames_.begin(), frames_.end(), [&](TWinSkinForm* f) { return f->Handle() == window; });

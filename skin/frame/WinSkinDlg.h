@@ -34,6 +34,11 @@ constexpr UINT SKM_PROBE = 0xBC4D;
 constexpr UINT SKM_SKINNED = 0xBC4E;
 constexpr LPARAM SKIN_MAGIC = 0x41A2;
 
+// Where the manager is in its life: idle until a window was activated or skinning was switched
+// on, running from then on, closing while it is destroyed (frames are no longer forgotten one by
+// one then).
+enum class TManagerState { msIdle = 0, msRunning = 1, msClosing = 4 };
+
 // The deferred actions.
 enum TSkinAction { saNone = 0, saSkinAll = 1, saUnskinAll = 2, saSkinChanged = 3 };
 
@@ -47,7 +52,7 @@ class TSkinManage : public TObject {
     void UnregisterSkinData(TSkinData* skin);
     void InstallHook();
 
-    // Asks for an action after intervalMs. Before any window was activated (State 0) only
+    // Asks for an action after intervalMs. Before any window was activated (idle) only
     // records whether skinning is on; the first activation then skins through the hook.
     // A later request replaces a pending one.
     void ScheduleAction(int action, unsigned intervalMs);
@@ -64,8 +69,8 @@ class TSkinManage : public TObject {
     // Runs the pending action now (the timer's handler).
     void RunAction(TObject* sender = nullptr);
 
-    int State() const { return state_; }
-    void SetState(int value) { state_ = value; }
+    TManagerState State() const { return state_; }
+    void SetState(TManagerState value) { state_ = value; }
     bool SkinningEnabled() const { return skinningEnabled_; }
     void SetSkinningEnabled(bool value) { skinningEnabled_ = value; }
     int PendingAction() const { return pendingAction_; }
@@ -115,7 +120,7 @@ class TSkinManage : public TObject {
     std::vector<TSkinData*> skinDatas_;
     bool skinningEnabled_ = false;
     bool skinAllPass_ = false;
-    int state_ = 0;
+    TManagerState state_ = TManagerState::msIdle;
     int nextMenuKind_ = 0;
     bool menuFromBar_ = false;
     std::vector<std::unique_ptr<TWinSkinPopMenu>> popupMenus_;

@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "Bitmap.h"
 #include "Form.h"
+#include "SkinPropertyNames.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinFormMenuBar.h"
@@ -118,7 +119,7 @@ void TWinSkinForm::TakeOverForm(TSkinData* skin, TCustomForm* form) {
     if (skin->OnBeforeSkinForm)
         skin->OnBeforeSkinForm(form, handle_, skinName_);
     if (skin->Skins(xcMenuItem))
-        form->SetPropText("AutoScroll", "False");
+        form->SetPropText(SkinProperty::AutoScroll, "False");
     Start(skin);
     if (skin->Skins(xcMenuItem))
         SetMainMenusOwnerDraw(*form, skin, true);
@@ -134,7 +135,7 @@ void TWinSkinForm::Start(TSkinData* skin) {
     if (subclassed_)
         return;
     if (TSkinManage* manager = SkinManager())
-        manager->SetState(1);
+        manager->SetState(TManagerState::msRunning);
     skin_ = skin;
     skinFrame_ = skin->Skins(xcMainMenu);
     style_ = static_cast<DWORD>(GetWindowLongA(handle_, GWL_STYLE));

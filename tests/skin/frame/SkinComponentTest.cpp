@@ -86,7 +86,7 @@ class SkinComponentTest : public TUiTest {
 TEST_F(SkinComponentTest, SwitchingOnTwiceMakesOneRequestAndALaterRequestReplacesAnEarlierOne) {
     TSkinData& skin = MakeSkin(false, true);
     TSkinManage& manager = *SkinManager();
-    manager.SetState(1);
+    manager.SetState(TManagerState::msRunning);
     skin.SetActive(true);
     skin.SetActive(true);
     EXPECT_EQ(manager.PendingAction(), saSkinAll);
@@ -107,7 +107,7 @@ TEST_F(SkinComponentTest, SwitchingOnTwiceMakesOneRequestAndALaterRequestReplace
 TEST_F(SkinComponentTest, BeforeAnyActivationARequestOnlyRecordsWhetherSkinningIsOn) {
     TSkinData& skin = MakeSkin(false, true);
     TSkinManage& manager = *SkinManager();
-    ASSERT_EQ(manager.State(), 0);
+    ASSERT_EQ(manager.State(), TManagerState::msIdle);
     manager.SetPendingSkinData(&skin);
     manager.ScheduleAction(saSkinAll, 250);
     EXPECT_FALSE(manager.TimerEnabled());
@@ -131,12 +131,27 @@ TEST_F(SkinComponentTest, SwitchingOnWithoutASkinSkinsNothingUntilOneIsLoaded) {
     EXPECT_TRUE(skin.SkinReady());
     EXPECT_FALSE(SkinManager()->TimerEnabled());
     // ... while it runs, the windows are refreshed after the pause.
-    SkinManager()->SetState(1);
+    SkinManager()->SetState(TManagerState::msRunning);
     skin.LoadFromStore(*store_, 2);
     EXPECT_EQ(SkinManager()->PendingAction(), saSkinChanged);
     EXPECT_TRUE(SkinManager()->TimerEnabled());
     ASSERT_TRUE(WaitForAction());
     EXPECT_EQ(changes_.Changes, 1);
+}
+
+TEST_F(SkinComponentTest, ADialogSkinComponentLoadingLeavesARunningManagerRunning) {
+    TSkinData& skin = MakeSkin(false, false);
+    TSkinManage& manager = *SkinManager();
+    manager.SetState(TManagerState::msRunning);
+    auto dialogSkin = MakeComponent<TSkinData>(nullptr);
+    dialogSkin->BeginLoading();
+    dialogSkin->SetSkinFormtype(sfDialog);
+    dialogSkin->EndLoading();
+    EXPECT_EQ(manager.State(), TManagerState::msRunning);
+    // A skin loaded afterwards still reaches the windows.
+    skin.LoadFromStore(*store_, 2);
+    EXPECT_EQ(manager.PendingAction(), saSkinChanged);
+    EXPECT_TRUE(manager.TimerEnabled());
 }
 
 TEST_F(SkinComponentTest, LoadFromStoreTakesOnlyIndicesOfTheStore) {
