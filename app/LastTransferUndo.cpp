@@ -1,6 +1,7 @@
 #include "LastTransferUndo.h"
 
 #include "Handles.h"
+#include "SysUtils.h"
 
 #include <map>
 #include <set>
@@ -93,6 +94,7 @@ TLastTransferUndo::TWatch::~TWatch() {
         undo_.Changed();
     } catch (...) {
         // Only the menu's look is at stake; the record is right.
+        TraceSwallowed("TLastTransferUndo::TWatch::~TWatch");
     }
 }
 
@@ -157,6 +159,7 @@ std::vector<TUndoStep> TLastTransferUndo::Undo(HWND owner, const TShellOperation
             try {
                 undo_.Changed();
             } catch (...) {
+                TraceSwallowed("TLastTransferUndo::TUndoing::~TUndoing");
             }
         }
 

@@ -7,7 +7,6 @@
 #include "WinControl.h"
 
 #include <algorithm>
-#include <exception>
 
 TApplication* Application = nullptr;
 
@@ -70,28 +69,6 @@ void HandleCurrentException(bool deferDialog) noexcept {
         Application->HandleExceptionLater(text);
     } catch (...) {
         // The handler itself failed (no memory for the text): nothing more can be done here.
-    }
-}
-
-void TraceSwallowed(const char* where) noexcept {
-    const std::exception_ptr caught = std::current_exception();
-    try {
-        std::string text = "Perchpoints: ";
-        text += where ? where : "?";
-        text += ": ";
-        try {
-            if (caught)
-                std::rethrow_exception(caught);
-            text += "nothing was thrown";
-        } catch (const std::exception& error) {
-            text += error.what();
-        } catch (...) {
-            text += "an exception of unknown type";
-        }
-        text += '\n';
-        OutputDebugStringA(text.c_str());
-    } catch (...) {
-        OutputDebugStringA("Perchpoints: an exception was swallowed\n");
     }
 }
 

@@ -126,10 +126,6 @@ void HandleApplicationException(const std::exception& error);
 // handler. With deferDialog (painting, non-client code) the message box is shown once the
 // current message is done, never from inside the paint.
 void HandleCurrentException(bool deferDialog = false) noexcept;
-// Call from a catch (...) block that must swallow what it caught (paint code, destructors, clean-up
-// that goes on whatever happens): writes where and what to the debugger's output ("Perchpoints:
-// <where>: <message>"), so that a fault that shows only as something missing can still be found.
-void TraceSwallowed(const char* where) noexcept;
 // Messages during which no dialog may open: painting, non-client work, owner drawing.
 bool PaintingMessage(UINT msg) noexcept;
 

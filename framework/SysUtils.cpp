@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cctype>
+#include <exception>
 
 namespace {
 std::string Replace1(const char* pattern, const std::string& a, const std::string& b = {}) {
@@ -134,4 +135,26 @@ bool SameText(std::string_view a, std::string_view b) {
 
 std::string IntToStr(long long value) {
     return std::to_string(value);
+}
+
+void TraceSwallowed(const char* where) noexcept {
+    const std::exception_ptr caught = std::current_exception();
+    try {
+        std::string text = "Perchpoints: ";
+        text += where ? where : "?";
+        text += ": ";
+        try {
+            if (caught)
+                std::rethrow_exception(caught);
+            text += "nothing was thrown";
+        } catch (const std::exception& error) {
+            text += error.what();
+        } catch (...) {
+            text += "an exception of unknown type";
+        }
+        text += '\n';
+        OutputDebugStringA(text.c_str());
+    } catch (...) {
+        OutputDebugStringA("Perchpoints: an exception was swallowed\n");
+    }
 }

@@ -42,6 +42,11 @@ class EOutOfResources : public Exception {
     using Exception::Exception;
 };
 
+// Call from a catch (...) block that must swallow what it caught (paint code, destructors, clean-up
+// that goes on whatever happens): writes where and what to the debugger's output ("Perchpoints:
+// <where>: <message>"), so that a fault that shows only as something missing can still be found.
+void TraceSwallowed(const char* where) noexcept;
+
 // Text of a system error code, without the trailing line end.
 std::string SysErrorMessage(unsigned long code);
 // Text of GetLastError(); "error N" when the system has none.

@@ -23,6 +23,8 @@ void* FindSystemFunction(const char* library, const char* name) noexcept {
     try {
         return reinterpret_cast<void*>(GetProcAddress(LoadSystemLibrary(library), name));
     } catch (...) {
+        // The caller goes on without it; the reason is traced.
+        TraceSwallowed(name);
         return nullptr;
     }
 }
