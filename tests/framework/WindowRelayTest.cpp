@@ -124,6 +124,11 @@ TEST(WindowRelay, EveryProcedureOfTheChainRunsOncePerMessageWhateverTheOrderOfCo
             const HWND window = MakeWindow(unicode);
             ASSERT_NE(window, nullptr);
             const LONG_PTR own = GetWindowLongPtrA(window, GWLP_WNDPROC);
+            const auto setProc = [&](WNDPROC proc) {
+                const auto value = reinterpret_cast<LONG_PTR>(proc);
+                return reinterpret_cast<WNDPROC>(unicode ? SetWindowLongPtrW(window, GWLP_WNDPROC, value)
+                                                         : SetWindowLongPtrA(window, GWLP_WNDPROC, value));
+            };
             TRelayUser user;
             bool destroyed = false;
             for (TStep step : row.Steps) {
@@ -132,16 +137,9 @@ TEST(WindowRelay, EveryProcedureOfTheChainRunsOncePerMessageWhateverTheOrderOfCo
                 } else if (step == RemoveRelay) {
                     user.Relay.reset();
                 } else if (step == Subclass) {
-                    foreignPrevious = reinterpret_cast<WNDPROC>(
-                        unicode ? SetWindowLongPtrW(window, GWLP_WNDPROC,
-                                                    reinterpret_cast<LONG_PTR>(&ForeignProc))
-                                : SetWindowLongPtrA(window, GWLP_WNDPROC,
-                                                    reinterpret_cast<LONG_PTR>(&ForeignProc)));
+                    foreignPrevious = setProc(&ForeignProc);
                 } else if (step == Unsubclass) {
-                    unicode
-                        ? SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(foreignPrevious))
-                        : SetWindowLongPtrA(window, GWLP_WNDPROC,
-                                            reinterpret_cast<LONG_PTR>(foreignPrevious));
+                    setProc(foreignPrevious);
                 } else {
                     user.DestroyOnProbe = true;
                     calls = {};
