@@ -8,13 +8,8 @@
 namespace {
 constexpr std::uintptr_t LowestCodeAddress = 0x10000;
 
-// The window property through which the window-procedure wrapper finds the
-// record of a raw window.
-const char* const HookInfosProperty = "JvHookInfos";
-
-TJvHookInfos* InfosOfWindow(HWND window) {
-    return static_cast<TJvHookInfos*>(GetPropA(window, HookInfosProperty));
-}
+// The registry's relay on a raw window.
+constexpr char HookRelay[] = "JvHookInfos";
 
 std::unique_ptr<TJvWndProcHook, TComponentDeleter>& RegistrySlot() {
     static std::unique_ptr<TJvWndProcHook, TComponentDeleter> slot;
@@ -33,8 +28,8 @@ TJvHookInfos::TJvHookInfos(TJvWndProcHook* controller, HWND window)
 TJvHookInfos::~TJvHookInfos() {
     if (!controlDestroyed_)
         UnhookControl();
-    if (!control_ && handle_ && InfosOfWindow(handle_) == this)
-        RemovePropA(handle_, HookInfosProperty);
+    // A relay still in place under a later subclasser stays behind as a pass-through.
+    relay_.reset();
 }
 
 int TJvHookInfos::HookCount(TJvHookOrder order) const {
@@ -86,7 +81,7 @@ void TJvHookInfos::Delete(const TJvControlHook& hook, TJvHookOrder order) {
 bool TJvHookInfos::OursIsCurrent() const {
     if (control_)
         return control_->WindowProc() == const_cast<TJvHookInfos*>(this)->Dispatcher();
-    return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(handle_, GWLP_WNDPROC)) == &HookedWindowProc;
+    return relay_ && relay_->IsCurrent();
 }
 
 void TJvHookInfos::HookControl() {
@@ -96,9 +91,13 @@ void TJvHookInfos::HookControl() {
         oldWndMethod_ = control_->WindowProc();
         control_->SetWindowProc(Dispatcher());
     } else {
-        SetPropA(handle_, HookInfosProperty, this);
-        oldWndProc_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HookedWindowProc)));
+        auto relay =
+            std::make_unique<TWindowRelay>(RelayKind<HookRelay>, Bind<&TJvHookInfos::RelayedMessage>(this));
+        if (!relay->Install(handle_))
+            return;
+        relay_ = std::move(relay);
+        oldWndProc_ = relay_->Previous();
+        unicode_ = relay_->Unicode();
     }
     hooked_ = true;
 }
@@ -112,8 +111,7 @@ void TJvHookInfos::UnhookControl() {
     if (control_) {
         control_->SetWindowProc(oldWndMethod_);
     } else {
-        SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldWndProc_));
-        RemovePropA(handle_, HookInfosProperty);
+        relay_.reset();
     }
     hooked_ = false;
 }
@@ -125,11 +123,12 @@ void TJvHookInfos::SetControlDestroyed() {
     if (control_) {
         // The control is already half destroyed: it is not touched any more.
         oldWndMethod_ = nullptr;
-    } else if (hooked_ && OursIsCurrent()) {
-        // The rest of the window's destruction goes straight to its own procedure.
-        SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldWndProc_));
-        RemovePropA(handle_, HookInfosProperty);
-        oldWndProc_ = nullptr;
+    } else {
+        // The rest of the window's destruction goes straight to its own procedure, or, under a
+        // later subclasser, through our relay left behind as a pass-through.
+        if (hooked_ && OursIsCurrent())
+            oldWndProc_ = nullptr;
+        relay_.reset();
     }
     hooked_ = false;
     if (controller_)
@@ -160,9 +159,8 @@ void TJvHookInfos::CallPrevious(TMessage& message) {
             previous(message);
         return;
     }
-    message.Result = oldWndProc_
-                         ? CallWindowProcA(oldWndProc_, handle_, message.Msg, message.WParam, message.LParam)
-                         : DefWindowProcA(handle_, message.Msg, message.WParam, message.LParam);
+    message.Result =
+        TWindowRelay::CallProc(oldWndProc_, unicode_, handle_, message.Msg, message.WParam, message.LParam);
 }
 
 void TJvHookInfos::Dispatch(TMessage& message) {
@@ -187,26 +185,15 @@ void TJvHookInfos::Dispatch(TMessage& message) {
     RunChain(hoAfterMsg, level, message);
 }
 
-LRESULT CALLBACK TJvHookInfos::HookedWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    TJvHookInfos* infos = InfosOfWindow(window);
-    if (!infos)
-        return DefWindowProcA(window, msg, wParam, lParam);
-    if (infos->controlDestroyed_) {
-        // Someone subclassed over us: we stay a plain relay until the window is gone.
-        LRESULT result = infos->oldWndProc_ ? CallWindowProcA(infos->oldWndProc_, window, msg, wParam, lParam)
-                                            : DefWindowProcA(window, msg, wParam, lParam);
-        if (msg == WM_NCDESTROY)
-            RemovePropA(window, HookInfosProperty);
-        return result;
-    }
+LRESULT TJvHookInfos::RelayedMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     TMessage message{msg, wParam, lParam, 0};
     try {
-        infos->Dispatch(message);
+        Dispatch(message);
     } catch (...) {
         HandleCurrentException(PaintingMessage(msg));
     }
     if (msg == WM_DESTROY)
-        infos->SetControlDestroyed();
+        SetControlDestroyed();
     return message.Result;
 }
 

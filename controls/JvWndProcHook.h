@@ -8,6 +8,7 @@
 
 #include "Component.h"
 #include "Control.h"
+#include "WindowRelay.h"
 
 #include <windows.h>
 
@@ -53,7 +54,7 @@ class TJvHookInfos : public TObject {
         THookRecord* Next[2]{nullptr, nullptr};
     };
 
-    static LRESULT CALLBACK HookedWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT RelayedMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     TWndMethod Dispatcher() { return Bind<&TJvHookInfos::Dispatch>(this); }
     void Dispatch(TMessage& message);
     // True when a hook handled the message or the control went away.
@@ -75,7 +76,9 @@ class TJvHookInfos : public TObject {
     // dispatch of it is under way, then goes to the releaser.
     std::unique_ptr<TJvHookInfos> self_;
     TWndMethod oldWndMethod_;
+    std::unique_ptr<TWindowRelay> relay_;
     WNDPROC oldWndProc_ = nullptr;
+    bool unicode_ = false;
     bool hooked_ = false;
     TJvWndProcHook* controller_ = nullptr;
 };

@@ -653,9 +653,8 @@ bool TDateTimePicker::CalendarKey(UINT msg, WPARAM key) {
 }
 
 namespace {
-// On the calendar window: the picker it belongs to, and the procedure it had before.
-const char* const CalendarPickerProp = "PPCalendarPicker";
-const char* const CalendarProcProp = "PPCalendarProc";
+// The picker's relay on its calendar window.
+constexpr char CalendarRelay[] = "PPCalendarPicker";
 } // namespace
 
 void TDateTimePicker::HookCalendar() {
@@ -663,71 +662,31 @@ void TDateTimePicker::HookCalendar() {
     if (!calendar || calendar == calendar_)
         return;
     UnhookCalendar();
-    if (GetPropA(calendar, CalendarProcProp)) {
-        // Our procedure stayed in its chain from an earlier picker window: it only relays.
-        if (SetPropA(calendar, CalendarPickerProp, this))
-            calendar_ = calendar;
+    // A relay of an earlier picker window that stayed in the calendar's chain is taken over.
+    auto relay = std::make_unique<TWindowRelay>(RelayKind<CalendarRelay>,
+                                                Bind<&TDateTimePicker::CalendarMessage>(this));
+    if (!relay->Install(calendar))
         return;
-    }
-    const bool wide = IsWindowUnicode(calendar) != FALSE;
-    const auto ours = reinterpret_cast<LONG_PTR>(&TDateTimePicker::CalendarProc);
-    const LONG_PTR old =
-        wide ? GetWindowLongPtrW(calendar, GWLP_WNDPROC) : GetWindowLongPtrA(calendar, GWLP_WNDPROC);
-    if (!old || !SetPropA(calendar, CalendarProcProp, reinterpret_cast<HANDLE>(old)))
-        return;
-    if (!SetPropA(calendar, CalendarPickerProp, this)) {
-        RemovePropA(calendar, CalendarProcProp);
-        return;
-    }
-    if (wide)
-        SetWindowLongPtrW(calendar, GWLP_WNDPROC, ours);
-    else
-        SetWindowLongPtrA(calendar, GWLP_WNDPROC, ours);
+    calendarRelay_ = std::move(relay);
     calendar_ = calendar;
 }
 
 void TDateTimePicker::UnhookCalendar() {
-    HWND calendar = calendar_;
     calendar_ = nullptr;
-    if (!calendar || !IsWindow(calendar))
-        return;
-    RemovePropA(calendar, CalendarPickerProp);
-    const bool wide = IsWindowUnicode(calendar) != FALSE;
-    const auto ours = reinterpret_cast<LONG_PTR>(&TDateTimePicker::CalendarProc);
-    const LONG_PTR current =
-        wide ? GetWindowLongPtrW(calendar, GWLP_WNDPROC) : GetWindowLongPtrA(calendar, GWLP_WNDPROC);
     // Someone who subclassed the calendar after us keeps our procedure as a relay.
-    if (current != ours)
-        return;
-    const auto old = reinterpret_cast<LONG_PTR>(RemovePropA(calendar, CalendarProcProp));
-    if (wide)
-        SetWindowLongPtrW(calendar, GWLP_WNDPROC, old);
-    else
-        SetWindowLongPtrA(calendar, GWLP_WNDPROC, old);
+    calendarRelay_.reset();
 }
 
-LRESULT CALLBACK TDateTimePicker::CalendarProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    const auto old = reinterpret_cast<WNDPROC>(GetPropA(window, CalendarProcProp));
-    const bool wide = IsWindowUnicode(window) != FALSE;
-    try {
-        auto* picker = static_cast<TDateTimePicker*>(GetPropA(window, CalendarPickerProp));
-        if (picker && (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) && picker->CalendarKey(msg, wParam))
-            return 0;
-        if (msg == WM_NCDESTROY) {
-            if (picker)
-                picker->UnhookCalendar();
-            RemovePropA(window, CalendarPickerProp);
-            RemovePropA(window, CalendarProcProp);
-        }
-    } catch (...) {
-        HandleCurrentException();
+LRESULT TDateTimePicker::CalendarMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Read first: a key may close the calendar, which lets go of it.
+    const WNDPROC old = calendarRelay_->Previous();
+    const bool unicode = calendarRelay_->Unicode();
+    const HWND window = calendarRelay_->Window();
+    if ((msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) && CalendarKey(msg, wParam))
         return 0;
-    }
-    if (!old)
-        return wide ? DefWindowProcW(window, msg, wParam, lParam)
-                    : DefWindowProcA(window, msg, wParam, lParam);
-    return wide ? CallWindowProcW(old, window, msg, wParam, lParam)
-                : CallWindowProcA(old, window, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY)
+        UnhookCalendar();
+    return TWindowRelay::CallProc(old, unicode, window, msg, wParam, lParam);
 }
 
 void TDateTimePicker::WndProc(TMessage& message) {

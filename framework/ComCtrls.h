@@ -6,9 +6,11 @@
 
 #include "StringList.h"
 #include "WinControl.h"
+#include "WindowRelay.h"
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -238,7 +240,7 @@ class TDateTimePicker : public TWinControl {
     // The open calendar is a pop-up window of the system's: its keys reach it, not the picker.
     void HookCalendar();
     void UnhookCalendar();
-    static LRESULT CALLBACK CalendarProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT CalendarMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     // True when the key opened or closed the calendar.
     bool CalendarKey(UINT msg, WPARAM key);
     HWND Calendar() const;
@@ -247,6 +249,7 @@ class TDateTimePicker : public TWinControl {
     TDateTimeKind kind_ = dtkDate;
     TDTDateMode dateMode_ = dmComboBox;
     HWND calendar_ = nullptr;
+    std::unique_ptr<TWindowRelay> calendarRelay_;
 };
 
 struct TListColumn {

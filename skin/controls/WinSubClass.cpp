@@ -10,6 +10,7 @@
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
+#include "WindowRelay.h"
 
 #include <algorithm>
 #include <cctype>
@@ -54,105 +55,9 @@ class TSkinRelayKeeper : public TComponent {
     std::unique_ptr<TSkinControlRelay> relay_;
 };
 
-const char* const WindowRelayProperty = "PPSkinControlRelay";
+// The relay of a bare window skinned by an adapter.
+constexpr char AdapterRelay[] = "PPSkinControlRelay";
 } // namespace
-
-// The window procedure of a bare window skinned by an adapter; found through a window property.
-// It frees itself when it is released and no message of it is under way, or, orphaned behind a
-// later subclasser, when the window is destroyed.
-class TSkinWindowRelay {
-  public:
-    TSkinWindowRelay(TSkinControl* adapter, HWND window, bool unicode)
-        : adapter_(adapter), window_(window), unicode_(unicode) {}
-
-    bool Install() {
-        if (!SetPropA(window_, WindowRelayProperty, this))
-            return false;
-        const auto proc = reinterpret_cast<LONG_PTR>(&TSkinWindowRelay::Proc);
-        oldProc_ = reinterpret_cast<WNDPROC>(unicode_ ? SetWindowLongPtrW(window_, GWLP_WNDPROC, proc)
-                                                      : SetWindowLongPtrA(window_, GWLP_WNDPROC, proc));
-        return true;
-    }
-
-    WNDPROC OldProc() const { return oldProc_; }
-
-    LRESULT CallOld(UINT msg, WPARAM wParam, LPARAM lParam) const {
-        if (unicode_)
-            return oldProc_ ? CallWindowProcW(oldProc_, window_, msg, wParam, lParam)
-                            : DefWindowProcW(window_, msg, wParam, lParam);
-        return oldProc_ ? CallWindowProcA(oldProc_, window_, msg, wParam, lParam)
-                        : DefWindowProcA(window_, msg, wParam, lParam);
-    }
-
-    // The adapter lets go: the old procedure goes back when ours is still the window's, else
-    // the relay stays a pass-through until the window is destroyed.
-    void Release() {
-        adapter_ = nullptr;
-        if (IsWindow(window_) && OursIsCurrent()) {
-            if (unicode_)
-                SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
-            else
-                SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
-            Unlink();
-        } else if (!IsWindow(window_) || windowGone_) {
-            Unlink();
-        }
-        FreeWhenIdle();
-    }
-
-    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-        auto* relay = static_cast<TSkinWindowRelay*>(GetPropA(window, WindowRelayProperty));
-        if (!relay)
-            return IsWindowUnicode(window) ? DefWindowProcW(window, msg, wParam, lParam)
-                                           : DefWindowProcA(window, msg, wParam, lParam);
-        ++relay->depth_;
-        LRESULT result = 0;
-        try {
-            if (TSkinControl* adapter = relay->adapter_) {
-                TMessage message{msg, wParam, lParam, 0};
-                adapter->Route(message);
-                result = message.Result;
-            } else {
-                result = relay->CallOld(msg, wParam, lParam);
-            }
-        } catch (...) {
-            HandleCurrentException(PaintingMessage(msg));
-        }
-        if (msg == WM_NCDESTROY) {
-            relay->windowGone_ = true;
-            if (!relay->adapter_)
-                relay->Unlink();
-        }
-        --relay->depth_;
-        relay->FreeWhenIdle();
-        return result;
-    }
-
-  private:
-    bool OursIsCurrent() const {
-        // Asked in the window's own character set: the other one may answer with a converting stub.
-        const LONG_PTR current =
-            unicode_ ? GetWindowLongPtrW(window_, GWLP_WNDPROC) : GetWindowLongPtrA(window_, GWLP_WNDPROC);
-        return reinterpret_cast<WNDPROC>(current) == &TSkinWindowRelay::Proc;
-    }
-    void Unlink() {
-        if (linked_ && IsWindow(window_) && GetPropA(window_, WindowRelayProperty) == this)
-            RemovePropA(window_, WindowRelayProperty);
-        linked_ = false;
-    }
-    void FreeWhenIdle() {
-        if (depth_ == 0 && !linked_ && !adapter_)
-            delete this;
-    }
-
-    TSkinControl* adapter_;
-    HWND window_;
-    bool unicode_;
-    WNDPROC oldProc_ = nullptr;
-    int depth_ = 0;
-    bool linked_ = true;
-    bool windowGone_ = false;
-};
 
 // ---- Shared drawing
 
@@ -240,11 +145,15 @@ void TSkinControl::Unhook() {
     }
     if (control_ && !controlGone_)
         control_->RemoveFreeNotification(this);
-    if (windowRelay_) {
-        TSkinWindowRelay* relay = windowRelay_;
-        windowRelay_ = nullptr;
-        relay->Release();
-    }
+    // A bare window's procedure goes back, or stays behind as a pass-through under a later subclasser.
+    windowRelay_.reset();
+}
+
+LRESULT TSkinControl::RelayedMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Nothing of the adapter is read after the call: the call may free it.
+    TMessage message{msg, wParam, lParam, 0};
+    Route(message);
+    return message.Result;
 }
 
 void TSkinControl::AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSkinColour, TCanvas* canvas) {
@@ -291,10 +200,11 @@ void TSkinControl::AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* fram
         frame_->RegisterAdapter(this);
     isUnicode_ = IsWindowUnicode(window) != FALSE;
     caption_ = WindowTextOf();
-    auto relay = std::make_unique<TSkinWindowRelay>(this, window, isUnicode_);
-    if (relay->Install()) {
-        windowRelay_ = relay.release();
-        oldWindowProc_ = windowRelay_->OldProc();
+    auto relay =
+        std::make_unique<TWindowRelay>(RelayKind<AdapterRelay>, Bind<&TSkinControl::RelayedMessage>(this));
+    if (relay->Install(window)) {
+        windowRelay_ = std::move(relay);
+        oldWindowProc_ = windowRelay_->Previous();
     }
     InvalidateRect(window, nullptr, TRUE);
     attached_ = true;
@@ -346,7 +256,7 @@ void TSkinControl::PassOn(TMessage& message) {
         return;
     }
     if (windowRelay_) {
-        message.Result = windowRelay_->CallOld(message.Msg, message.WParam, message.LParam);
+        message.Result = windowRelay_->CallPrevious(message.Msg, message.WParam, message.LParam);
         return;
     }
     if (handle_ && IsWindow(handle_))

@@ -13,6 +13,7 @@
 #include "Component.h"
 #include "Control.h"
 #include "Graphics.h"
+#include "WindowRelay.h"
 
 #include <windows.h>
 
@@ -46,7 +47,6 @@ void DrawElementCell(HDC dc, const RECT& dest, const TDataSkinObject& element, i
 void PaintParentBackground(HWND window, HDC dc, TColor fallback);
 
 class TSkinControlRelay;
-class TSkinWindowRelay;
 
 class TSkinControl : public TComponent {
   public:
@@ -156,6 +156,7 @@ class TSkinControl : public TComponent {
 
   private:
     void Unhook();
+    LRESULT RelayedMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void ApplyParentBackgroundRule();
     void UndoParentBackgroundRule();
 
@@ -166,7 +167,7 @@ class TSkinControl : public TComponent {
     // The control went away before us: it is not touched any more.
     bool controlGone_ = false;
     std::unique_ptr<TSkinControlRelay> controlRelay_;
-    TSkinWindowRelay* windowRelay_ = nullptr;
+    std::unique_ptr<TWindowRelay> windowRelay_;
 };
 
 // Every adapter class, so that whoever creates adapters needs this one header.

@@ -10,6 +10,7 @@
 #include "WinSkinDlg.h"
 #include "WinSubClassComboGeometry.h"
 #include "WinSubClassGeometry.h"
+#include "WindowRelay.h"
 
 #include <commctrl.h>
 
@@ -116,79 +117,10 @@ void DrawLegibleGlyph(HDC dc, const RECT& dest, const TBitmap& image, const RECT
 
 // ---- The combo box's edit part
 
-// Stands in front of the edit part's window procedure while its combo box is skinned. Found
-// through a window property; frees itself once released and idle, or with its window.
-class TComboEditStub {
-  public:
-    TComboEditStub(TSkinComBox* combo, HWND edit) : combo_(combo), edit_(edit) {}
-
-    bool Install() {
-        if (!SetPropA(edit_, Property, this))
-            return false;
-        old_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TComboEditStub::Proc)));
-        return true;
-    }
-
-    // The combo lets go: the old procedure goes back when ours is still in place, else the stub
-    // stays as a pass-through until its window goes.
-    void Release() {
-        combo_ = nullptr;
-        if (IsWindow(edit_) &&
-            reinterpret_cast<WNDPROC>(GetWindowLongPtrA(edit_, GWLP_WNDPROC)) == &TComboEditStub::Proc) {
-            SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old_));
-            Unlink();
-        } else if (!IsWindow(edit_)) {
-            Unlink();
-        }
-        FreeWhenIdle();
-    }
-
-    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-        auto* stub = static_cast<TComboEditStub*>(GetPropA(window, Property));
-        if (!stub)
-            return DefWindowProcA(window, msg, wParam, lParam);
-        ++stub->depth_;
-        LRESULT result = 0;
-        try {
-            result = stub->old_ ? CallWindowProcA(stub->old_, window, msg, wParam, lParam)
-                                : DefWindowProcA(window, msg, wParam, lParam);
-            if (TSkinComBox* combo = stub->combo_)
-                combo->EditMessage(msg);
-        } catch (...) {
-            HandleCurrentException(PaintingMessage(msg));
-        }
-        if (msg == WM_NCDESTROY) {
-            if (TSkinComBox* combo = stub->combo_) {
-                combo->editStub_ = nullptr;
-                combo->editWindow_ = nullptr;
-            }
-            stub->combo_ = nullptr;
-            stub->Unlink();
-        }
-        --stub->depth_;
-        stub->FreeWhenIdle();
-        return result;
-    }
-
-  private:
-    static constexpr const char* Property = "PPSkinComboEdit";
-    void Unlink() {
-        if (linked_ && IsWindow(edit_) && GetPropA(edit_, Property) == this)
-            RemovePropA(edit_, Property);
-        linked_ = false;
-    }
-    void FreeWhenIdle() {
-        if (depth_ == 0 && !linked_ && !combo_)
-            delete this;
-    }
-
-    TSkinComBox* combo_;
-    HWND edit_;
-    WNDPROC old_ = nullptr;
-    int depth_ = 0;
-    bool linked_ = true;
-};
+namespace {
+// The combo box's relay on its edit part.
+constexpr char ComboEditRelay[] = "PPSkinComboEdit";
+} // namespace
 
 // ---- TSkinComBox
 
@@ -278,21 +210,34 @@ void TSkinComBox::RefreshParts() {
 }
 
 void TSkinComBox::HookEdit(HWND edit) {
-    if (editStub_ || !edit)
+    if (editRelay_ || !edit)
         return;
-    auto stub = std::make_unique<TComboEditStub>(this, edit);
-    if (stub->Install()) {
-        editStub_ = stub.release();
+    auto relay =
+        std::make_unique<TWindowRelay>(RelayKind<ComboEditRelay>, Bind<&TSkinComBox::EditRelayMessage>(this));
+    if (relay->Install(edit)) {
+        editRelay_ = std::move(relay);
         editWindow_ = edit;
     }
 }
 
 void TSkinComBox::UnhookEdit() {
-    if (TComboEditStub* stub = editStub_) {
-        editStub_ = nullptr;
-        stub->Release();
-    }
+    // The edit's procedure goes back, or the relay stays a pass-through under a later subclasser.
+    editRelay_.reset();
     editWindow_ = nullptr;
+}
+
+LRESULT TSkinComBox::EditRelayMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const TAliveToken alive = AliveToken();
+    const LRESULT result = editRelay_->CallPrevious(msg, wParam, lParam);
+    // The combo box may have let go of its edit, or gone, on the way.
+    if (!alive || !editRelay_)
+        return result;
+    EditMessage(msg);
+    if (msg == WM_NCDESTROY && alive) {
+        editRelay_.reset();
+        editWindow_ = nullptr;
+    }
+    return result;
 }
 
 void TSkinComBox::ReleaseListAdapters() {

@@ -4,10 +4,9 @@
 // for the combo box and the picker, the drop-down button.
 #include "WinSubClass.h"
 #include "WinSubClassScroll.h"
+#include "WindowRelay.h"
 
 #include <memory>
-
-class TComboEditStub;
 
 // Draws cell `cell` of a glyph image (magenta transparent) at its own size into dest; when its
 // colour would not stand out from background (contrast below 4.5:1) the glyph is drawn in black
@@ -46,12 +45,14 @@ class TSkinComBox : public TSkinControl {
     TSkinControl* ChildListAdapter() const { return childListAdapter_; }
 
   private:
-    friend class TComboEditStub;
+    friend class TWindowRelay;
     void AttachParts(bool programControl);
     // After the control made its window anew, its parts are new windows: skinned again.
     void RefreshParts();
     void HookEdit(HWND edit);
     void UnhookEdit();
+    // The edit part's messages: its own procedure first, then EditMessage.
+    LRESULT EditRelayMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void ReleaseListAdapters();
     // The edit part saw a message (after its own procedure).
     void EditMessage(UINT msg);
@@ -66,7 +67,7 @@ class TSkinComBox : public TSkinControl {
     DWORD comboExStyle_ = 0;
     HWND listWindow_ = nullptr;
     HWND editWindow_ = nullptr;
-    TComboEditStub* editStub_ = nullptr;
+    std::unique_ptr<TWindowRelay> editRelay_;
     bool droppedDown_ = false;
     COMBOBOXINFO comboInfo_{};
     RECT buttonRect_{};

@@ -9,44 +9,21 @@
 #include "WinSkinFormMenuBar.h"
 #include "WinSkinMenuPaint.h"
 #include "WinSubClass.h"
+#include "WindowRelay.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
 
 namespace {
-// What the frame's shared window procedure needs of a window: the procedure it replaced and
-// the frame it serves now. The record belongs to the window, not to a frame. When skinning
-// ends while a later subclasser still calls us, taking our procedure out would cut that
-// subclasser off: the record stays, without a frame, and relays every message to the replaced
-// procedure until the window is gone. A later frame of the same window takes the record over
-// instead of subclassing again: subclassing again would make it pass on to the later
-// subclasser, which passes on to the relay, which is that frame again.
-const char* const LinkProperty = "PerchpointsSkinFrame";
-
-struct TFrameLink {
-    WNDPROC OldProc = nullptr;
-    bool Unicode = false;
-    TWinSkinForm* Frame = nullptr;
-};
-
-TFrameLink* LinkOf(HWND window) {
-    return static_cast<TFrameLink*>(GetPropA(window, LinkProperty));
-}
-
-void FreeLink(HWND window) {
-    if (TFrameLink* link = LinkOf(window)) {
-        RemovePropA(window, LinkProperty);
-        delete link;
-    }
-}
+// The frame's relay on its window. When skinning ends while a later subclasser still calls us,
+// taking our procedure out would cut that subclasser off: the relay's record stays behind as a
+// pass-through until the window is gone, and the window's next frame takes it over instead of
+// subclassing again.
+constexpr char FrameRelay[] = "PerchpointsSkinFrame";
 
 LRESULT CallProc(WNDPROC proc, bool unicode, HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (!proc)
-        return unicode ? DefWindowProcW(window, msg, wParam, lParam)
-                       : DefWindowProcA(window, msg, wParam, lParam);
-    return unicode ? CallWindowProcW(proc, window, msg, wParam, lParam)
-                   : CallWindowProcA(proc, window, msg, wParam, lParam);
+    return TWindowRelay::CallProc(proc, unicode, window, msg, wParam, lParam);
 }
 
 constexpr UINT SC_MASK = 0xFFF0;
@@ -184,24 +161,13 @@ void TWinSkinForm::Start(TSkinData* skin) {
 }
 
 void TWinSkinForm::Subclass() {
-    if (TFrameLink* link = LinkOf(handle_)) {
-        // Our procedure is still in the window's chain, under someone who subclassed after an
-        // earlier frame: this frame serves from there.
-        link->Frame = this;
-        oldWndProc_ = link->OldProc;
-        isUnicode_ = link->Unicode;
-        subclassed_ = true;
+    auto relay =
+        std::make_unique<TWindowRelay>(RelayKind<FrameRelay>, Bind<&TWinSkinForm::RelayedMessage>(this));
+    if (!relay->Install(handle_))
         return;
-    }
-    auto* link = new TFrameLink{nullptr, isUnicode_, this};
-    if (!SetPropA(handle_, LinkProperty, link)) {
-        delete link;
-        return;
-    }
-    const auto proc = reinterpret_cast<LONG_PTR>(&TWinSkinForm::FrameProc);
-    oldWndProc_ = reinterpret_cast<WNDPROC>(isUnicode_ ? SetWindowLongPtrW(handle_, GWLP_WNDPROC, proc)
-                                                       : SetWindowLongPtrA(handle_, GWLP_WNDPROC, proc));
-    link->OldProc = oldWndProc_;
+    relay_ = std::move(relay);
+    oldWndProc_ = relay_->Previous();
+    isUnicode_ = relay_->Unicode();
     subclassed_ = true;
 }
 
@@ -209,43 +175,16 @@ void TWinSkinForm::RestoreProc() {
     if (!subclassed_)
         return;
     subclassed_ = false;
-    TFrameLink* link = LinkOf(handle_);
-    if (!link || link->Frame != this)
-        return;
-    link->Frame = nullptr;
-    const auto current =
-        link->Unicode ? GetWindowLongPtrW(handle_, GWLP_WNDPROC) : GetWindowLongPtrA(handle_, GWLP_WNDPROC);
-    if (current != reinterpret_cast<LONG_PTR>(&TWinSkinForm::FrameProc))
-        return; // a later subclasser calls us: the record relays from now on
-    if (link->Unicode)
-        SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(link->OldProc));
-    else
-        SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(link->OldProc));
-    FreeLink(handle_);
+    relay_.reset();
 }
 
-LRESULT CALLBACK TWinSkinForm::FrameProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    TFrameLink* link = LinkOf(window);
-    if (!link)
-        return IsWindowUnicode(window) ? DefWindowProcW(window, msg, wParam, lParam)
-                                       : DefWindowProcA(window, msg, wParam, lParam);
-    if (!link->Frame) {
-        const TFrameLink relay = *link;
-        if (msg == WM_NCDESTROY)
-            FreeLink(window);
-        return CallProc(relay.OldProc, relay.Unicode, window, msg, wParam, lParam);
-    }
-    LRESULT result = 0;
+LRESULT TWinSkinForm::RelayedMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     try {
-        result = link->Frame->WindowProc(msg, wParam, lParam);
+        return WindowProc(msg, wParam, lParam);
     } catch (...) {
         HandleCurrentException(true);
+        return 0;
     }
-    // The frame let go of the window on the way (it may be gone by now); what is left of the
-    // record goes with the window.
-    if (msg == WM_NCDESTROY)
-        FreeLink(window);
-    return result;
 }
 
 LRESULT TWinSkinForm::PassOn(UINT msg, WPARAM wParam, LPARAM lParam) {

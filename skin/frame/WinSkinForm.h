@@ -11,6 +11,7 @@
 #include "Timer.h"
 #include "WinSkinFormButtons.h"
 #include "WinSkinFormGeometry.h"
+#include "WindowRelay.h"
 
 #include <memory>
 #include <string>
@@ -150,7 +151,7 @@ class TWinSkinForm : public TComponent {
     void CarryOut(const TDiscoveryDecision& decision, TControl* control);
     TSkinControl* AttachAdapter(TAdapterClass adapterClass, bool skinColour, TControl* control, HWND window,
                                 int mode = 0, bool extended = false);
-    static LRESULT CALLBACK FrameProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT RelayedMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Stage2(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Stage3(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -222,6 +223,7 @@ class TWinSkinForm : public TComponent {
     WNDPROC oldWndProc_ = nullptr;
     bool subclassed_ = false;
     bool isUnicode_ = false;
+    std::unique_ptr<TWindowRelay> relay_;
     std::unique_ptr<TTimer> hoverTimer_;
     std::wstring titlePrefix_ = L"  ";
     std::wstring titleSuffix_ = L" ";

@@ -6,93 +6,56 @@
 #include "Menus.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
+#include "WindowRelay.h"
 
 #include <memory>
 
 namespace {
-// The window property under which a popup window's link to its skin is found.
-constexpr wchar_t LinkProperty[] = L"PerchSkinPopMenu";
+// The relay of a popup window skinned by us. It outlives the skin when someone subclassed the
+// window after us (our procedure is then still called) and goes with the window.
+constexpr char PopupRelay[] = "PerchSkinPopMenu";
 constexpr UINT MN_GETHMENU_MSG = 0x01E1;
 } // namespace
-
-// What our procedure needs to run: the procedure it replaced, and the skin while one is
-// attached. It outlives the skin when someone subclassed the window after us (our procedure is
-// then still called) and goes with the window.
-struct TWinSkinPopMenu::TLink {
-    WNDPROC OldProc = nullptr;
-    TWinSkinPopMenu* Owner = nullptr;
-};
 
 TWinSkinPopMenu::~TWinSkinPopMenu() {
     Detach();
 }
 
 bool TWinSkinPopMenu::Attach(HWND window, TSkinData* skin) {
-    if (link_ || !window)
+    if (relay_ || !window)
         return false;
-    // Our procedure finds its link through the property: without it the window keeps its own.
-    auto link = std::make_unique<TLink>();
-    link->Owner = this;
-    if (!SetPropW(window, LinkProperty, link.get()))
+    // Without the relay's record the window keeps its own procedure.
+    auto relay =
+        std::make_unique<TWindowRelay>(RelayKind<PopupRelay>, Bind<&TWinSkinPopMenu::RelayedMessage>(this));
+    if (!relay->Install(window))
         return false;
     handle_ = window;
     skin_ = skin;
-    link_ = link.release();
-    link_->OldProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinSkinPopMenu::PopupProc)));
+    relay_ = std::move(relay);
     return true;
 }
 
 void TWinSkinPopMenu::Detach() {
     background_.SetSize(0, 0);
-    if (!link_)
-        return;
-    TLink* link = link_;
-    link_ = nullptr;
-    link->Owner = nullptr;
-    const bool ours =
-        IsWindow(handle_) &&
-        reinterpret_cast<WNDPROC>(GetWindowLongPtrW(handle_, GWLP_WNDPROC)) == &TWinSkinPopMenu::PopupProc;
-    if (ours) {
-        SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(link->OldProc));
-        RemovePropW(handle_, LinkProperty);
-        delete link;
-    } else if (!IsWindow(handle_)) {
-        delete link;
-    }
-    // Otherwise a later subclasser calls our procedure still: the link stays with the window
+    // Otherwise a later subclasser calls our procedure still: the relay stays with the window
     // and passes everything on until the window goes.
+    relay_.reset();
 }
 
-LRESULT CALLBACK TWinSkinPopMenu::PopupProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* link = static_cast<TLink*>(GetPropW(window, LinkProperty));
-    if (!link)
-        return DefWindowProcW(window, msg, wParam, lParam);
+LRESULT TWinSkinPopMenu::RelayedMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCDESTROY) {
-        // The last message: whatever is left of the link goes with the window.
-        const WNDPROC old = link->OldProc;
-        if (link->Owner)
-            link->Owner->Detach();
-        if (GetPropW(window, LinkProperty) == link) {
-            RemovePropW(window, LinkProperty);
-            delete link;
-        }
-        return old ? CallWindowProcW(old, window, msg, wParam, lParam)
-                   : DefWindowProcW(window, msg, wParam, lParam);
+        // The last message: the window's own procedure gets it once we let go.
+        const WNDPROC old = relay_->Previous();
+        const bool unicode = relay_->Unicode();
+        const HWND window = handle_;
+        Detach();
+        return TWindowRelay::CallProc(old, unicode, window, msg, wParam, lParam);
     }
-    if (!link->Owner)
-        return CallWindowProcW(link->OldProc, window, msg, wParam, lParam);
-    try {
-        return link->Owner->WindowProc(msg, wParam, lParam);
-    } catch (...) {
-        HandleCurrentException(PaintingMessage(msg));
-        return 0;
-    }
+    return WindowProc(msg, wParam, lParam);
 }
 
 LRESULT TWinSkinPopMenu::PassOn(UINT msg, WPARAM wParam, LPARAM lParam) {
-    return link_ ? CallWindowProcW(link_->OldProc, handle_, msg, wParam, lParam)
-                 : DefWindowProcW(handle_, msg, wParam, lParam);
+    return relay_ ? relay_->CallPrevious(msg, wParam, lParam) : DefWindowProcW(handle_, msg, wParam, lParam);
 }
 
 bool TWinSkinPopMenu::RenderBackground() {
@@ -122,11 +85,11 @@ LRESULT TWinSkinPopMenu::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_DESTROY: {
         // The window goes: it gets its own procedure back first.
-        const WNDPROC old = link_ ? link_->OldProc : nullptr;
+        const WNDPROC old = relay_ ? relay_->Previous() : nullptr;
+        const bool unicode = relay_ ? relay_->Unicode() : true;
         const HWND window = handle_;
         Detach();
-        return old ? CallWindowProcW(old, window, msg, wParam, lParam)
-                   : DefWindowProcW(window, msg, wParam, lParam);
+        return TWindowRelay::CallProc(old, unicode, window, msg, wParam, lParam);
     }
     case WM_ERASEBKGND:
         if (!skin_ || !IsLiveSkinData(skin_) || !skin_->HasOption(xoMenuBG))

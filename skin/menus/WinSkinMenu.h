@@ -5,8 +5,11 @@
 // when the window goes.
 
 #include "Bitmap.h"
+#include "WindowRelay.h"
 
 #include <windows.h>
+
+#include <memory>
 
 class TSkinData;
 
@@ -39,8 +42,7 @@ class TWinSkinPopMenu {
     static constexpr int BorderWidth = 3;
 
   private:
-    struct TLink;
-    static LRESULT CALLBACK PopupProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT RelayedMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT PassOn(UINT msg, WPARAM wParam, LPARAM lParam);
     // Renders MenuBackground at the window's size into Background; false without the picture.
@@ -53,7 +55,7 @@ class TWinSkinPopMenu {
 
     HWND handle_ = nullptr;
     TSkinData* skin_ = nullptr;
-    TLink* link_ = nullptr;
+    std::unique_ptr<TWindowRelay> relay_;
     HMENU menuHandle_ = nullptr;
     bool fromBar_ = false;
     bool lookDecided_ = false;

@@ -353,6 +353,28 @@ TEST(HookRegistryWindows, ARawWindowSubclassedAfterTheRegistryAndThenDestroyedEn
     }
 }
 
+// A registry that goes while someone subclassed a raw window after it leaves its procedure in
+// their chain as a pass-through: the window's own procedure still gets every message.
+TEST(HookRegistryWindows, ARegistryGoneUnderALaterSubclasserLeavesTheWindowWorking) {
+    TLog log;
+    TRawWindow::log = &log;
+    TLaterSubclass::log = &log;
+    HWND window = TRawWindow().Create();
+    ASSERT_NE(window, nullptr);
+    TProbeHook hook{"hook", &log, false, nullptr};
+    {
+        TJvWndProcHook registry;
+        ASSERT_TRUE(registry.RegisterWndProcHook(window, hook.Method(), hoBeforeMsg));
+        TLaterSubclass::previous = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TLaterSubclass::Proc)));
+    }
+    EXPECT_EQ(SendMessageA(window, ProbeMsg, 0, 0), 99);
+    EXPECT_EQ(log, (TLog{"later", "window"}));
+    log.clear();
+    EXPECT_TRUE(DestroyWindow(window));
+    EXPECT_EQ(log, (TLog{"later ncdestroy", "ncdestroy"}));
+}
+
 // An exception from a hook of a raw window stops at the window procedure: the application's
 // error handler gets it, and the window goes on working.
 TEST(HookRegistryWindows, AHookThatThrowsOnARawWindowReachesTheErrorHandler) {
