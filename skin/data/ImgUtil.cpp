@@ -285,13 +285,14 @@ void DrawNineSlice(HDC dc, const RECT& dest, const TBitmap& image, const RECT& c
 
     const bool whole = left == 0 && right == 0 && top == 0 && bottom == 0;
     const bool sameSize = width == cellWidth && height == cellHeight;
-    if (whole && (sameSize || (!tile && !transparent))) {
+    if (whole && (sameSize || !tile)) {
         // The whole cell, stretched or not: one copy straight from the image.
         HDC source = image.MemoryDC();
         GdiFlush();
-        if (sameSize && transparent) {
-            TransparentBlit(dc, dest.left, dest.top, width, height, source, cell.left, cell.top, width,
-                            height, RGB(255, 0, 255));
+        if (transparent) {
+            // Stretched colour on colour, as the composition below would do it.
+            TransparentBlit(dc, dest.left, dest.top, width, height, source, cell.left, cell.top, cellWidth,
+                            cellHeight, RGB(255, 0, 255));
         } else if (sameSize) {
             BitBlt(dc, dest.left, dest.top, width, height, source, cell.left, cell.top, SRCCOPY);
         } else {
