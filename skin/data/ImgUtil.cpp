@@ -398,6 +398,21 @@ std::wstring AnsiToWide(const std::string& text) {
     return wide;
 }
 
+std::wstring WindowTextOf(HWND window) {
+    if (!window || !IsWindow(window))
+        return std::wstring();
+    const int length = GetWindowTextLengthW(window);
+    if (length > 0) {
+        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        const int got = GetWindowTextW(window, text.data(), length + 1);
+        text.resize(static_cast<size_t>(std::max(got, 0)));
+        return text;
+    }
+    char buffer[1000] = {};
+    SendMessageA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    return AnsiToWide(buffer);
+}
+
 int DrawSkinText(HDC dc, const std::wstring& text, RECT& rect, UINT format) {
     // The high bit of GetVersion marks the Windows 95 family, which has no DrawTextW.
     if ((GetVersion() & 0x80000000u) == 0)
