@@ -394,7 +394,7 @@ TSkinControl* TWinSkinForm::AttachAdapter(TAdapterClass adapterClass, bool skinC
             adapter = bar;
         } else {
             auto* scroll = adapterClass == acListView ? new TSkinListView(owner) : new TSkinScrollbar(owner);
-            scroll->SetMode(mode);
+            scroll->SetBorder(mode == ScrollbarSingleMode ? TScrollBorder::sbNone : TScrollBorder::sbFlat);
             scroll->AttachScrollbar(windowed, skin_, this, nullptr);
             adapter = scroll;
         }

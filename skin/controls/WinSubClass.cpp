@@ -10,6 +10,7 @@
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
+#include "WinSubClassGeometry.h"
 #include "WindowRelay.h"
 
 #include <algorithm>
@@ -62,22 +63,36 @@ constexpr char AdapterRelay[] = "PPSkinControlRelay";
 // ---- Shared drawing
 
 void DrawStripCell(HDC dc, const RECT& dest, const TBitmap& image, int cells, int cell) {
-    if (!dc || image.Empty() || cells < 1 || cell < 1 || cell > cells)
+    if (!dc)
         return;
-    const int cellWidth = image.Width() / cells;
-    if (cellWidth <= 0 || dest.right <= dest.left || dest.bottom <= dest.top)
-        return;
-    const RECT source{cellWidth * (cell - 1), 0, cellWidth * cell, image.Height()};
-    DrawNineSlice(dc, dest, image, source, RECT{}, false, true);
+    const TFrameRect source = StripCellRect(image.Width(), image.Height(), cells, cell);
+    DrawNineSlice(dc, dest, image, RECT{source.Left, source.Top, source.Right, source.Bottom}, RECT{}, false,
+                  true);
 }
 
-void DrawElementCell(HDC dc, const RECT& dest, const TDataSkinObject& element, int cell) {
-    const int cells = std::max(element.Frame, 1);
-    if (!dc || element.Bitmap.Empty() || cell < 1 || cell > cells || element.Bitmap.Width() / cells <= 0)
-        return;
-    DrawNineSlice(dc, dest, element.Bitmap, CellRect(element, cell),
-                  RECT{element.LeftWidth, element.TopHeight, element.RightWidth, element.BottomHeight},
-                  element.Tile == 1, element.Trans == 1);
+void DrawCellOf(HDC dc, const RECT& dest, const TDataSkinObject& element, int cells, int cell, bool tile,
+                bool transparent) {
+    const TFrameRect source = StripCellRect(element.Bitmap.Width(), element.Bitmap.Height(), cells, cell);
+    DrawNineSlice(dc, dest, element.Bitmap, RECT{source.Left, source.Top, source.Right, source.Bottom},
+                  RECT{element.LeftWidth, element.TopHeight, element.RightWidth, element.BottomHeight}, tile,
+                  transparent);
+}
+
+bool PropertyIsTrue(const TPersistent& object, std::string_view name) {
+    std::string value;
+    return object.GetPropText(name, value) && SameText(value, "true");
+}
+
+HBRUSH ButtonFaceBrush(const TSkinData& skin, TOwnedBrush& spare) {
+    if (HBRUSH brush = skin.ButtonFaceBrush())
+        return brush;
+    spare.Reset(CreateSolidBrush(ColorToRGB(skin.Colour(scButtonFace))));
+    return spare.Get();
+}
+
+void FillButtonFace(HDC dc, const RECT& rect, const TSkinData& skin) {
+    TOwnedBrush spare;
+    FillRect(dc, &rect, ButtonFaceBrush(skin, spare));
 }
 
 void PaintParentBackground(HWND window, HDC dc, TColor fallback) {
@@ -195,11 +210,10 @@ void TSkinControl::AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* fram
     frame_ = frame;
     handle_ = window;
     enabled_ = true;
-    mode_ = 0;
     if (frame_)
         frame_->RegisterAdapter(this);
     isUnicode_ = IsWindowUnicode(window) != FALSE;
-    caption_ = WindowTextOf();
+    caption_ = WindowTextOf(window);
     auto relay =
         std::make_unique<TWindowRelay>(RelayKind<AdapterRelay>, Bind<&TSkinControl::RelayedMessage>(this));
     if (relay->Install(window)) {
@@ -212,14 +226,11 @@ void TSkinControl::AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* fram
 }
 
 void TSkinControl::ApplyParentBackgroundRule() {
-    if (!control_ || SkinOption(xoParentBackGround) || !control_->HasProperty(SkinProperty::ParentBackground))
+    if (!control_ || SkinOption(xoParentBackGround) ||
+        !PropertyIsTrue(*control_, SkinProperty::ParentBackground))
         return;
-    std::string value;
-    if (control_->GetPropText(SkinProperty::ParentBackground, value) && SameText(value, "true")) {
-        control_->SetPropText(SkinProperty::ParentBackground, "False");
-        parentBackgroundWasOn_ = true;
-        mode_ = 1;
-    }
+    control_->SetPropText(SkinProperty::ParentBackground, "False");
+    parentBackgroundWasOn_ = true;
 }
 
 void TSkinControl::UndoParentBackgroundRule() {
@@ -233,6 +244,10 @@ void TSkinControl::Restore() {
     if (restored_)
         return;
     restored_ = true;
+    DoRestore();
+}
+
+void TSkinControl::DoRestore() {
     active_ = false;
     if (state_ != asDestroyed && useSkinColour_ && control_ && !controlGone_ && !control_->IsDestroying()) {
         UndoParentBackgroundRule();
@@ -443,19 +458,13 @@ void TSkinControl::EraseTransparent(HDC dc) {
     FillRect(dc, &client, brush.Get());
 }
 
-std::wstring TSkinControl::WindowTextOf() const {
-    if (!handle_ || !IsWindow(handle_))
-        return std::wstring();
-    const int length = GetWindowTextLengthW(handle_);
-    if (length > 0) {
-        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-        const int got = GetWindowTextW(handle_, text.data(), length + 1);
-        text.resize(static_cast<size_t>(std::max(got, 0)));
-        return text;
-    }
-    char buffer[1000] = {};
-    SendMessageA(handle_, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
-    return AnsiToWide(buffer);
+bool TSkinControl::TrackMouseHot(bool hot, HWND leaveWindow) {
+    bool now = (mouseState_ & msHot) != 0;
+    if (!TrackHot(now, hot, leaveWindow))
+        return false;
+    mouseState_ = now ? static_cast<unsigned char>(mouseState_ | msHot)
+                      : static_cast<unsigned char>(mouseState_ & ~msHot);
+    return true;
 }
 
 void TSkinControl::RefreshWindowState() {

@@ -13,12 +13,14 @@
 #include "Component.h"
 #include "Control.h"
 #include "Graphics.h"
+#include "Handles.h"
 #include "WindowRelay.h"
 
 #include <windows.h>
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 class TSkinData;
 class TWinSkinForm;
@@ -32,16 +34,27 @@ constexpr unsigned char msHot = 1, msPressed = 2;
 // Adapter states.
 constexpr int asAttached = 1, asRestored = 2, asDestroyed = 6;
 
+// How much of its control an adapter paints: over the control's own painting (its mark, its
+// line), or the whole control itself.
+enum class TPaintCover { pcOverNative, pcWhole };
+
 // Tag of a button, check box or radio button whose background shows its parent's.
 constexpr int TransparentTag = 5555;
 
-// Shared drawing of the adapters (and of the frame).
+// Shared drawing of the adapters. An element's own cells are drawn with DrawElementCell.
 // Cell cell (from 1) of an image of cells equal cells side by side, stretched into dest with
 // magenta transparent. Nothing for an empty image or cells < 1.
 void DrawStripCell(HDC dc, const RECT& dest, const TBitmap& image, int cells, int cell);
-// Cell cell of an element's image (cells side by side) drawn nine-slice into dest with the
-// element's margins, tiling and transparency.
-void DrawElementCell(HDC dc, const RECT& dest, const TDataSkinObject& element, int cell);
+// Cell cell (from 1) of an element's image read as cells equal cells side by side, whatever
+// the element's own count, nine-sliced into dest with the element's margins.
+void DrawCellOf(HDC dc, const RECT& dest, const TDataSkinObject& element, int cells, int cell, bool tile,
+                bool transparent);
+// A published property of object reads "True" (false when object has no such property).
+bool PropertyIsTrue(const TPersistent& object, std::string_view name);
+// The skin's ButtonFace brush: the component's own, or one made into spare while no skin has
+// been loaded.
+HBRUSH ButtonFaceBrush(const TSkinData& skin, TOwnedBrush& spare);
+void FillButtonFace(HDC dc, const RECT& rect, const TSkinData& skin);
 // Paints the part of the parent's client area that lies under window into dc (whose origin is
 // window's top-left corner): the parent's own background drawing, else its brush or colour.
 void PaintParentBackground(HWND window, HDC dc, TColor fallback);
@@ -61,8 +74,9 @@ class TSkinControl : public TComponent {
     // Attaches to a bare window (once) by subclassing its window procedure (the wide one for a
     // Unicode window).
     virtual void AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* frame, TCanvas* canvas);
-    // Gives back colour and parent background (once); the hook stays but passes everything on.
-    virtual void Restore();
+    // Gives back what skinning changed (once: DoRestore runs on the first call only); the hook
+    // stays but passes everything on.
+    void Restore();
     // True lets the control handle the message.
     virtual bool BeforeMessage(TMessage& message);
     virtual void AfterMessage(TMessage& message);
@@ -83,7 +97,6 @@ class TSkinControl : public TComponent {
     bool Active() const { return active_; }
     bool Attached() const { return attached_; }
     int State() const { return state_; }
-    int Mode() const { return mode_; }
     bool IsUnicode() const { return isUnicode_; }
     bool Enabled() const { return enabled_; }
     bool Focused() const { return focused_; }
@@ -107,6 +120,9 @@ class TSkinControl : public TComponent {
 
   protected:
     void Notification(TComponent* component, TOperation operation) override;
+    // What Restore gives back: colour and parent background here; an override gives back its own
+    // and calls this.
+    virtual void DoRestore();
     // False once the adapter was freed: code after a call that may free it (passing a message
     // on, a click) checks this before it touches a member.
     class TAliveToken {
@@ -118,8 +134,8 @@ class TSkinControl : public TComponent {
         std::shared_ptr<bool> flag_;
     };
     TAliveToken AliveToken() const { return TAliveToken(alive_); }
-    // The window's text, wide.
-    std::wstring WindowTextOf() const;
+    // The msHot bit of MouseState set to hot, through TrackHot.
+    bool TrackMouseHot(bool hot, HWND leaveWindow);
     // Reads Enabled and Focused from the window.
     void RefreshWindowState();
     // The font a bare window draws with (WM_GETFONT), else the system's GUI font.
@@ -151,7 +167,6 @@ class TSkinControl : public TComponent {
     bool attached_ = false;
     int state_ = 0;
     TWinSkinForm* frame_ = nullptr;
-    int mode_ = 0;
     bool parentBackgroundWasOn_ = false;
 
   private:

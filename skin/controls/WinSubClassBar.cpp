@@ -24,17 +24,6 @@ void FillColour(HDC dc, const RECT& rect, TColor colour) {
     FillRect(dc, &rect, brush.Get());
 }
 
-// Cell (from 1) of cells side by side, nine-sliced into dest with the element's margins.
-void DrawCellOf(HDC dc, const RECT& dest, const TDataSkinObject& element, int cells, int cell, bool tile,
-                bool transparent) {
-    const TFrameRect source = StripCellRect(element.Bitmap.Width(), element.Bitmap.Height(), cells, cell);
-    if (source.Width() <= 0 || source.Height() <= 0 || dest.right <= dest.left || dest.bottom <= dest.top)
-        return;
-    DrawNineSlice(dc, dest, element.Bitmap, ToRect(source),
-                  RECT{element.LeftWidth, element.TopHeight, element.RightWidth, element.BottomHeight}, tile,
-                  transparent);
-}
-
 std::wstring StatusText(HWND window, int part, WORD& flags) {
     const LRESULT info = SendMessageW(window, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0);
     flags = HIWORD(info);
@@ -104,7 +93,7 @@ void TSkinProgress::Paint(HDC dc, const RECT& rect) {
     TBitmap buffer(width, height);
     HDC target = buffer.MemoryDC();
     const RECT all{0, 0, width, height};
-    FillColour(target, all, skin_->Colour(scButtonFace));
+    FillButtonFace(target, all, *skin_);
     const int position = static_cast<int>(SendMessageA(handle_, PBM_GETPOS, 0, 0));
     const int upper = static_cast<int>(SendMessageA(handle_, PBM_GETRANGE, FALSE, 0));
     if (!chunks) {
@@ -175,7 +164,7 @@ void TSkinStatusBar::Paint(HDC dc, const RECT& rect) {
         buffer.SetSize(width, height);
     HDC target = buffer.MemoryDC();
     const RECT all{0, 0, width, height};
-    FillColour(target, all, skin_->Colour(scButtonFace));
+    FillButtonFace(target, all, *skin_);
     TSelectGuard font(target, WindowFont());
     const TDataSkinObject* edges = skin_->Slot(ssStatusBarEdges);
     SetTextColor(target, ColorToRGB(edges ? edges->NormalColour2 : skin_->Colour(scButtonText)));
@@ -340,7 +329,7 @@ void TSkinUpDown::Paint(HDC dc, const RECT& window) {
 
     TBitmap buffer(width, height);
     HDC target = buffer.MemoryDC();
-    FillColour(target, RECT{0, 0, width, height}, skin_->Colour(scButtonFace));
+    FillButtonFace(target, RECT{0, 0, width, height}, *skin_);
     const auto* element =
         static_cast<const TDataSkinBorder*>(skin_->Slot(horizontal ? ssUpDownHorz : ssUpDownVert));
     const RECT firstHalf = ToRect(halves.First), secondHalf = ToRect(halves.Second);

@@ -10,8 +10,8 @@
 
 TSkinBox::TSkinBox(TComponent* owner) : TSkinControl(owner) {}
 
-void TSkinBox::Restore() {
-    TSkinControl::Restore();
+void TSkinBox::DoRestore() {
+    TSkinControl::DoRestore();
     if (state_ != asDestroyed)
         state_ = asRestored;
 }
@@ -63,13 +63,13 @@ void TSkinGroupBox::AttachControl(TWinSkinForm* frame, TSkinData* skin, bool use
         return;
     TSkinControl::AttachControl(frame, skin, useSkinColour, canvas);
     if (attached_)
-        mode_ = 1;
+        cover_ = TPaintCover::pcWhole;
 }
 
 bool TSkinGroupBox::BeforeMessage(TMessage& message) {
     if (!TSkinControl::BeforeMessage(message))
         return false;
-    if (mode_ != 1)
+    if (cover_ != TPaintCover::pcWhole)
         return true;
     switch (message.Msg) {
     case WM_PAINT:
@@ -98,7 +98,7 @@ void TSkinGroupBox::Paint(HDC dc, const RECT& rect) {
         control_->GetPropText(SkinProperty::Caption, text);
         caption = AnsiToWide(text);
     } else {
-        caption = WindowTextOf();
+        caption = WindowTextOf(handle_);
     }
     caption_ = caption;
 
@@ -108,9 +108,10 @@ void TSkinGroupBox::Paint(HDC dc, const RECT& rect) {
     GetTextExtentPoint32A(dc, "0", 1, &zero);
     const int lineTop = rect.top + zero.cy / 2;
     const COLORREF face = ColorToRGB(skin_->Colour(scButtonFace));
-    TOwnedBrush faceBrush(CreateSolidBrush(face));
-    if (mode_ == 1) {
-        FillRect(dc, &rect, faceBrush.Get());
+    TOwnedBrush spare;
+    HBRUSH faceBrush = ButtonFaceBrush(*skin_, spare);
+    if (cover_ == TPaintCover::pcWhole) {
+        FillRect(dc, &rect, faceBrush);
     } else {
         // The system drew the box; only the band where its line and caption lie is covered, so
         // that the controls inside the box (its siblings) stay as they are.
@@ -122,13 +123,13 @@ void TSkinGroupBox::Paint(HDC dc, const RECT& rect) {
             {rect.right - band, lineTop, rect.right, rect.bottom},
         };
         for (const RECT& piece : bands)
-            FillRect(dc, &piece, faceBrush.Get());
+            FillRect(dc, &piece, faceBrush);
     }
     TOwnedPen linePen(CreatePen(PS_SOLID, 1, ColorToRGB(skin_->Colour(scButtonShadow))));
     SelectObject(dc, GetStockObject(NULL_BRUSH));
     SelectObject(dc, linePen.Get());
     RoundRect(dc, rect.left + 1, lineTop, rect.right - 1, rect.bottom - 1, 5, 5);
-    if (mode_ != 1) {
+    if (cover_ != TPaintCover::pcWhole) {
         TOwnedPen ringPen(CreatePen(PS_SOLID, 1, face));
         SelectObject(dc, ringPen.Get());
         Rectangle(dc, rect.left, lineTop - 1, rect.right, rect.bottom);
@@ -146,7 +147,7 @@ void TSkinGroupBox::Paint(HDC dc, const RECT& rect) {
         SetTextColor(dc, ColorToRGB(textColour));
         DrawSkinText(dc, caption, place, DT_SINGLELINE | (right ? DT_RIGHT : DT_LEFT));
     }
-    if (mode_ == 1) {
+    if (cover_ == TPaintCover::pcWhole) {
         if (auto* windowed = dynamic_cast<TWinControl*>(control_)) {
             RECT client = windowed->ClientRect();
             windowed->PaintControls(dc, client);

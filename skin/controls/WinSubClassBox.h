@@ -8,9 +8,11 @@ class TSkinBox : public TSkinControl {
   public:
     explicit TSkinBox(TComponent* owner);
     const char* ClassName() const override { return "TSkinBox"; }
-    void Restore() override;
     bool BeforeMessage(TMessage& message) override;
     void AfterMessage(TMessage& message) override;
+
+  protected:
+    void DoRestore() override;
 };
 
 // Bare container windows (nested dialogs): background and static colours from ButtonFace.
@@ -22,7 +24,7 @@ class TSkinBoxH : public TSkinControl {
     void AfterMessage(TMessage& message) override;
 };
 
-// Group boxes: full paint for program controls (Mode 1), overlay for bare windows.
+// Group boxes: full paint for program controls, overlay for bare windows.
 class TSkinGroupBox : public TSkinControl {
   public:
     explicit TSkinGroupBox(TComponent* owner);
@@ -30,6 +32,12 @@ class TSkinGroupBox : public TSkinControl {
     void AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSkinColour, TCanvas* canvas) override;
     bool BeforeMessage(TMessage& message) override;
     void Paint(HDC dc, const RECT& rect) override;
+    TPaintCover Cover() const { return cover_; }
+    // The cover as a number: 1 whole, 0 over the native look.
+    int Mode() const { return static_cast<int>(cover_); }
+
+  private:
+    TPaintCover cover_ = TPaintCover::pcOverNative;
 };
 
 // Size grips: filled with ButtonFace.

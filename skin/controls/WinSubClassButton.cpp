@@ -23,11 +23,6 @@ std::string LowerClassName(HWND window) {
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return lower;
 }
-
-bool PropertyIsTrue(const TPersistent& object, std::string_view name) {
-    std::string value;
-    return object.HasProperty(name) && object.GetPropText(name, value) && SameText(value, "true");
-}
 } // namespace
 
 TSkinButton::TSkinButton(TComponent* owner) : TSkinControl(owner) {}
@@ -44,7 +39,8 @@ void TSkinButton::AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSk
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     // These families handle their mouse presses themselves.
-    mode_ = lower.rfind("trz", 0) == 0 || lower.rfind("tel", 0) == 0 ? 1 : 0;
+    pressReport_ = lower.rfind("trz", 0) == 0 || lower.rfind("tel", 0) == 0 ? TPressReport::prByControl
+                                                                            : TPressReport::prByAdapter;
     transparent_ = control_->TagInt() == TransparentTag || SkinOption(xoTransparent);
 }
 
@@ -80,7 +76,7 @@ bool TSkinButton::BeforeMessage(TMessage& message) {
         PaintFrame(nullptr);
         // The press ends when the mouse leaves, even when it never moved over the button before.
         SkinTrackMouseLeave(handle_);
-        if (mode_ == 0 && control_ && control_->OnMouseDown) {
+        if (pressReport_ == TPressReport::prByAdapter && control_ && control_->OnMouseDown) {
             POINT at{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
             if (control_->Width() > 32768 || control_->Height() > 32768) {
                 GetCursorPos(&at);
@@ -118,11 +114,9 @@ void TSkinButton::AfterMessage(TMessage& message) {
         }
         break;
     case WM_MOUSEMOVE:
-        if (IsWindowEnabled(handle_) && !(mouseState_ & msHot)) {
-            mouseState_ |= msHot;
+        // A disabled button does not light up; the leave is watched all the same.
+        if (TrackMouseHot((mouseState_ & msHot) || IsWindowEnabled(handle_), handle_))
             Repaint();
-        }
-        SkinTrackMouseLeave(handle_);
         break;
     case WM_LBUTTONUP:
         if (mouseState_ & msPressed) {
@@ -179,7 +173,7 @@ void TSkinButton::Paint(HDC dc, const RECT& rect) {
         multiLine_ = PropertyIsTrue(*control_, SkinProperty::MultiLine);
     } else {
         isDefault = (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
-        caption = WindowTextOf();
+        caption = WindowTextOf(handle_);
     }
     caption_ = caption;
     const int cell = ButtonCell((mouseState_ & msPressed) != 0, (mouseState_ & msHot) != 0,
@@ -199,8 +193,7 @@ void TSkinButton::Paint(HDC dc, const RECT& rect) {
     if (transparent_) {
         PaintParentBackground(handle_, target, face);
     } else {
-        TOwnedBrush brush(CreateSolidBrush(ColorToRGB(face)));
-        FillRect(target, &all, brush.Get());
+        FillButtonFace(target, all, *skin_);
     }
     DrawElementCell(target, all, element, cell);
 

@@ -21,7 +21,11 @@ class TSkinButton : public TSkinControl {
     int LastCell() const { return lastCell_; }
 
   private:
+    // Who hears of a press: the control's OnMouseDown through the adapter, or the control
+    // alone (families that handle their presses themselves).
+    enum class TPressReport { prByAdapter, prByControl };
     void Click();
+    TPressReport pressReport_ = TPressReport::prByAdapter;
     std::unique_ptr<TBitmap> buffer_;
     bool multiLine_ = false;
     bool transparent_ = false;

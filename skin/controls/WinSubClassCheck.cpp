@@ -14,11 +14,6 @@ const TBitmap& NoImage() {
     return empty;
 }
 
-bool PropertyIsTrue(const TPersistent& object, std::string_view name) {
-    std::string value;
-    return object.GetPropText(name, value) && SameText(value, "true");
-}
-
 // Windows of major version 6 draw no focus rectangle around a check box's caption.
 bool SystemDrawsCheckFocus() {
     OSVERSIONINFOA info{};
@@ -46,8 +41,9 @@ int TSkinCheckBox::ImageCells() const {
     return skin_ ? skin_->Buttons().CheckFrame : 0;
 }
 
-void TSkinCheckBox::ChooseMode() {
-    mode_ = control_ && !Image().Empty() && ImageCells() > 0 ? 1 : 0;
+void TSkinCheckBox::ChooseCover() {
+    cover_ =
+        control_ && !Image().Empty() && ImageCells() > 0 ? TPaintCover::pcWhole : TPaintCover::pcOverNative;
 }
 
 void TSkinCheckBox::AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSkinColour, TCanvas* canvas) {
@@ -57,7 +53,7 @@ void TSkinCheckBox::AttachControl(TWinSkinForm* frame, TSkinData* skin, bool use
     if (!attached_)
         return;
     lastCheckState_ = 0;
-    ChooseMode();
+    ChooseCover();
     transparent_ = control_->TagInt() == TransparentTag || SkinOption(xoTransparent);
     Repaint();
 }
@@ -67,13 +63,13 @@ void TSkinCheckBox::AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* fra
         return;
     TSkinControl::AttachWindow(window, skin, frame, canvas);
     lastCheckState_ = 0;
-    mode_ = 0;
+    cover_ = TPaintCover::pcOverNative;
     transparent_ = SkinOption(xoTransparent);
 }
 
 void TSkinCheckBox::SkinChanged() {
     if (control_)
-        ChooseMode();
+        ChooseCover();
     TSkinControl::SkinChanged();
 }
 
@@ -83,7 +79,7 @@ bool TSkinCheckBox::BeforeMessage(TMessage& message) {
     switch (message.Msg) {
     case WM_PAINT:
     case WM_PRINT:
-        if (mode_ == 1) {
+        if (cover_ == TPaintCover::pcWhole) {
             FullPaint(message);
             return false;
         }
@@ -156,7 +152,7 @@ void TSkinCheckBox::Paint(HDC dc, const RECT& rect) {
     const TBitmap& image = Image();
     const int cells = ImageCells();
     if (image.Empty() || cells < 1) {
-        mode_ = 0;
+        cover_ = TPaintCover::pcOverNative;
         return;
     }
     RefreshWindowState();
@@ -170,14 +166,12 @@ void TSkinCheckBox::Paint(HDC dc, const RECT& rect) {
     const TColor face = skin_->Colour(scButtonFace);
 
     TSaveDCGuard saved(dc);
-    if (mode_ == 1 && !transparent_) {
-        TOwnedBrush brush(CreateSolidBrush(ColorToRGB(face)));
-        FillRect(dc, &rect, brush.Get());
-    }
+    if (cover_ == TPaintCover::pcWhole && !transparent_)
+        FillButtonFace(dc, rect, *skin_);
     const RECT imageRect{rect.left + layout.Image.Left, rect.top + layout.Image.Top,
                          rect.left + layout.Image.Right, rect.top + layout.Image.Bottom};
     DrawStripCell(dc, imageRect, image, cells, cell);
-    if (mode_ != 1)
+    if (cover_ != TPaintCover::pcWhole)
         return;
 
     std::wstring caption;
@@ -190,7 +184,7 @@ void TSkinCheckBox::Paint(HDC dc, const RECT& rect) {
         font = control_->Font().Handle();
         colour = control_->Font().Color();
     } else {
-        caption = WindowTextOf();
+        caption = WindowTextOf(handle_);
         font = WindowFont();
         colour = skin_->Colour(scButtonText);
     }

@@ -17,6 +17,9 @@ class TSkinCheckBox : public TSkinControl {
     int LastCheckState() const { return lastCheckState_; }
     bool Transparent() const { return transparent_; }
     int LastCell() const { return lastCell_; }
+    TPaintCover Cover() const { return cover_; }
+    // The cover as a number: 1 whole, 0 over the native look.
+    int Mode() const { return static_cast<int>(cover_); }
 
   protected:
     virtual bool IsRadio() const { return false; }
@@ -24,7 +27,8 @@ class TSkinCheckBox : public TSkinControl {
     virtual int ImageCells() const;
     virtual int ChooseCell();
     // Full paint for a program control when the skin has the image, else overlay.
-    void ChooseMode();
+    void ChooseCover();
+    TPaintCover cover_ = TPaintCover::pcOverNative;
     int lastCheckState_ = 0;
     bool transparent_ = false;
     int lastCell_ = 0;

@@ -250,10 +250,10 @@ void TSkinComBox::ReleaseListAdapters() {
     }
 }
 
-void TSkinComBox::Restore() {
+void TSkinComBox::DoRestore() {
     UnhookEdit();
     ReleaseListAdapters();
-    TSkinControl::Restore();
+    TSkinControl::DoRestore();
     if (state_ != asDestroyed) {
         state_ = asRestored;
         if (handle_ && IsWindow(handle_))
@@ -294,16 +294,9 @@ void TSkinComBox::SetPressed(bool pressed) {
 }
 
 void TSkinComBox::SetHot(bool hot) {
-    if (hot == ((mouseState_ & msHot) != 0))
-        return;
-    if (hot) {
-        mouseState_ |= msHot;
-        if (!control_)
-            SkinTrackMouseLeave(handle_);
-    } else {
-        mouseState_ &= static_cast<unsigned char>(~msHot);
-    }
-    Repaint();
+    // A program control hears of the leave from the framework.
+    if (TrackMouseHot(hot, hot && !control_ ? handle_ : nullptr))
+        Repaint();
 }
 
 bool TSkinComBox::PointOnButton(int clientX, int clientY) const {
@@ -536,9 +529,9 @@ void TSkinEdit::SkinChanged() {
     TSkinControl::SkinChanged();
 }
 
-void TSkinEdit::Restore() {
+void TSkinEdit::DoRestore() {
     ReleaseUpDown();
-    TSkinControl::Restore();
+    TSkinControl::DoRestore();
     if (state_ != asDestroyed) {
         state_ = asRestored;
         // The border is the system's again.
@@ -800,12 +793,12 @@ void TSkinDateTime::MakeArrow() {
     arrow_ = std::make_unique<TArrowButton>(this, handle_);
 }
 
-void TSkinDateTime::Restore() {
+void TSkinDateTime::DoRestore() {
     arrow_.reset();
     if (addedClipChildren_ && handle_ && IsWindow(handle_) && state_ != asDestroyed)
         SetWindowLongA(handle_, GWL_STYLE, GetWindowLongA(handle_, GWL_STYLE) & ~WS_CLIPCHILDREN);
     addedClipChildren_ = false;
-    TSkinControl::Restore();
+    TSkinControl::DoRestore();
     if (state_ != asDestroyed) {
         state_ = asRestored;
         if (handle_ && IsWindow(handle_))

@@ -22,7 +22,6 @@ class TSkinComBox : public TSkinControl {
 
     void AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSkinColour, TCanvas* canvas) override;
     void AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* frame, TCanvas* canvas) override;
-    void Restore() override;
     void AfterMessage(TMessage& message) override;
     void Paint(HDC dc, const RECT& rect) override;
     // The list's adapters follow the skin as well.
@@ -43,6 +42,9 @@ class TSkinComBox : public TSkinControl {
     int LastCell() const { return lastCell_; }
     TSkinControl* ListScrollAdapter() const { return listScrollAdapter_; }
     TSkinControl* ChildListAdapter() const { return childListAdapter_; }
+
+  protected:
+    void DoRestore() override;
 
   private:
     friend class TWindowRelay;
@@ -86,7 +88,6 @@ class TSkinEdit : public TSkinControl {
     const char* ClassName() const override { return "TSkinEdit"; }
     void AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSkinColour, TCanvas* canvas) override;
     void AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* frame, TCanvas* canvas) override;
-    void Restore() override;
     bool BeforeMessage(TMessage& message) override;
     void AfterMessage(TMessage& message) override;
     void Paint(HDC dc, const RECT& rect) override;
@@ -94,6 +95,9 @@ class TSkinEdit : public TSkinControl {
     void SkinChanged() override;
     // The up-down control inside a spin edit, once skinned; none until then.
     TSkinControl* UpDownAdapter() const { return upDownAdapter_; }
+
+  protected:
+    void DoRestore() override;
 
   private:
     void PrintBorder(HDC dc);
@@ -145,12 +149,14 @@ class TSkinDateTime : public TSkinControl {
     const char* ClassName() const override { return "TSkinDateTime"; }
     void AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSkinColour, TCanvas* canvas) override;
     void AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* frame, TCanvas* canvas) override;
-    void Restore() override;
     void AfterMessage(TMessage& message) override;
     void Paint(HDC dc, const RECT& rect) override;
     // The arrow window is a child the picker's repaint does not reach: it is repainted too.
     void SkinChanged() override;
     TArrowButton* Arrow() const { return arrow_.get(); }
+
+  protected:
+    void DoRestore() override;
 
   private:
     void MakeArrow();

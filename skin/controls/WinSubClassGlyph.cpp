@@ -45,8 +45,7 @@ void TSkinBitButton::PaintButton(HDC dc, const RECT& rect, const TLook& look) {
     if (Transparent() && handle_) {
         PaintParentBackground(handle_, target, face);
     } else {
-        TOwnedBrush brush(CreateSolidBrush(ColorToRGB(face)));
-        FillRect(target, &all, brush.Get());
+        FillButtonFace(target, all, *skin_);
     }
     DrawElementCell(target, all, element, look.Cell);
 
@@ -73,7 +72,7 @@ void TSkinBitButton::PaintButton(HDC dc, const RECT& rect, const TLook& look) {
         control_->GetPropText(SkinProperty::Caption, text);
         caption = AnsiToWide(text);
     } else {
-        caption = WindowTextOf();
+        caption = WindowTextOf(handle_);
     }
     caption_ = caption;
     const std::wstring text = SplitCaptionLines(caption);

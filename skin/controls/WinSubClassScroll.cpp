@@ -6,7 +6,6 @@
 #include "ImgUtil.h"
 #include "SkinPropertyNames.h"
 #include "SysUtils.h"
-#include "TransparentBlit.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
@@ -31,57 +30,26 @@ int ElementCells(const TDataSkinObject* element) {
     return element ? std::max(element->Frame, 1) : 1;
 }
 
-// The source rectangle stretched onto the target in one call, magenta left out when transparent.
-// dc's stretch mode is the caller's (COLORONCOLOR for skin images).
-void StretchPiece(HDC dc, const TFrameRect& where, const TBitmap& image, const TFrameRect& source,
-                  bool transparent) {
-    if (transparent)
-        TransparentBlit(dc, where.Left, where.Top, where.Width(), where.Height(), image.MemoryDC(),
-                        source.Left, source.Top, source.Width(), source.Height(), RGB(255, 0, 255));
-    else
-        StretchBlt(dc, where.Left, where.Top, where.Width(), where.Height(), image.MemoryDC(), source.Left,
-                   source.Top, source.Width(), source.Height(), SRCCOPY);
+RECT ToRect(const TFrameRect& r) {
+    return RECT{r.Left, r.Top, r.Right, r.Bottom};
 }
 
-// One cell of an element (cells side by side) drawn nine-slice with the given cell count,
-// tiling and transparency; nothing when the cell is not in the image. A cell that needs no
-// cutting (no margins that fit, no tiling) is stretched straight from the image.
-// With keepEnds (a thumb, lying along `vertical`), end caps longer than the target along its
-// length are shortened rather than dropped.
-void DrawCellOf(HDC dc, const TFrameRect& where, const TDataSkinObject& element, int cells, int cell,
-                bool tile, bool transparent, bool keepEnds = false, bool vertical = false) {
+// A thumb's cell (cells side by side), lying along `vertical`: nine-sliced like any cell, but
+// end caps longer than the target along its length are shortened rather than dropped.
+void DrawThumbCell(HDC dc, const TFrameRect& where, const TDataSkinObject& element, int cells, int cell,
+                   bool tile, bool transparent, bool vertical) {
     const TFrameRect source = StripCellRect(element.Bitmap.Width(), element.Bitmap.Height(), cells, cell);
-    if (source.Width() <= 0 || source.Height() <= 0 || where.Width() <= 0 || where.Height() <= 0)
+    if (source.Width() <= 0 || source.Height() <= 0)
         return;
     RECT margins{element.LeftWidth, element.TopHeight, element.RightWidth, element.BottomHeight};
-    if (keepEnds) {
-        const TThumbCaps caps =
-            vertical ? ShrinkThumbCaps(std::min(element.TopHeight, source.Height()),
-                                       std::min(element.BottomHeight, source.Height()), where.Height())
-                     : ShrinkThumbCaps(std::min(element.LeftWidth, source.Width()),
-                                       std::min(element.RightWidth, source.Width()), where.Width());
-        (vertical ? margins.top : margins.left) = caps.Low;
-        (vertical ? margins.bottom : margins.right) = caps.High;
-    }
-    const auto fit = [](int low, int high, int cellSize, int size) {
-        const int a = std::clamp(low, 0, cellSize), b = std::clamp(high, 0, cellSize);
-        return size >= a + b ? a + b : 0;
-    };
-    const bool whole = fit(margins.left, margins.right, source.Width(), where.Width()) == 0 &&
-                       fit(margins.top, margins.bottom, source.Height(), where.Height()) == 0;
-    if (whole && !tile) {
-        StretchPiece(dc, where, element.Bitmap, source, transparent);
-        return;
-    }
-    DrawNineSlice(dc, RECT{where.Left, where.Top, where.Right, where.Bottom}, element.Bitmap,
-                  RECT{source.Left, source.Top, source.Right, source.Bottom}, margins, tile, transparent);
-}
-
-// Cell cell of a strip of equal cells, stretched onto the target with magenta left out.
-void DrawStrip(HDC dc, const TFrameRect& where, const TBitmap& image, int cells, int cell) {
-    const TFrameRect source = StripCellRect(image.Width(), image.Height(), cells, cell);
-    if (where.Width() > 0 && where.Height() > 0 && source.Width() > 0 && source.Height() > 0)
-        StretchPiece(dc, where, image, source, true);
+    const TThumbCaps caps =
+        vertical ? ShrinkThumbCaps(std::min(element.TopHeight, source.Height()),
+                                   std::min(element.BottomHeight, source.Height()), where.Height())
+                 : ShrinkThumbCaps(std::min(element.LeftWidth, source.Width()),
+                                   std::min(element.RightWidth, source.Width()), where.Width());
+    (vertical ? margins.top : margins.left) = caps.Low;
+    (vertical ? margins.bottom : margins.right) = caps.High;
+    DrawNineSlice(dc, ToRect(where), element.Bitmap, ToRect(source), margins, tile, transparent);
 }
 
 int ScrollArrowSize() {
@@ -99,21 +67,6 @@ POINT ClientOffset(HWND window) {
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
     return POINT{origin.x - outer.left, origin.y - outer.top};
-}
-
-// Fills the square between a vertical and a horizontal overlay (their bar rectangles are in
-// client coordinates) on a DC of the window rectangle.
-void FillScrollCorner(HDC dc, HWND window, const TWScrollbar* horizontal, const TWScrollbar* vertical,
-                      const TSkinData* skin) {
-    if (!dc || !horizontal || !vertical || !horizontal->Shown() || !vertical->Shown() || !skin)
-        return;
-    const POINT offset = ClientOffset(window);
-    RECT corner{vertical->BarRect().left + offset.x, horizontal->BarRect().top + offset.y,
-                vertical->BarRect().right + offset.x, horizontal->BarRect().bottom + offset.y};
-    if (corner.right <= corner.left || corner.bottom <= corner.top)
-        return;
-    TOwnedBrush brush(CreateSolidBrush(ColorToRGB(skin->Colour(scButtonFace))));
-    FillRect(dc, &corner, brush.Get());
 }
 
 // A new skin may bring scroll-bar images or take them away: the overlay is placed or hidden to
@@ -200,27 +153,19 @@ void PaintSkinScrollBar(HDC dc, int x, int y, const TSkinData& skin, const TScro
     if (!target || buffer->Width() != facts.Width || buffer->Height() != facts.Height)
         return;
     SetStretchBltMode(target, COLORONCOLOR);
-    {
-        RECT all{0, 0, facts.Width, facts.Height};
-        if (HBRUSH face = skin.ButtonFaceBrush()) {
-            FillRect(target, &all, face);
-        } else {
-            TOwnedBrush brush(CreateSolidBrush(ColorToRGB(skin.Colour(scButtonFace))));
-            FillRect(target, &all, brush.Get());
-        }
-    }
+    FillButtonFace(target, RECT{0, 0, facts.Width, facts.Height}, skin);
     if (layout.HasTrack() && HasImage(track)) {
         const bool tile = horzTrack ? horzTrack->Tile == 1 : track->Tile == 1;
-        DrawCellOf(target, layout.Track, *track, 4, layout.TrackCell, tile, track->Trans == 1);
+        DrawCellOf(target, ToRect(layout.Track), *track, 4, layout.TrackCell, tile, track->Trans == 1);
     }
-    DrawStrip(target, layout.FirstArrow, arrows->Bitmap, 23, layout.FirstArrowCell);
-    DrawStrip(target, layout.SecondArrow, arrows->Bitmap, 23, layout.SecondArrowCell);
+    DrawStripCell(target, ToRect(layout.FirstArrow), arrows->Bitmap, 23, layout.FirstArrowCell);
+    DrawStripCell(target, ToRect(layout.SecondArrow), arrows->Bitmap, 23, layout.SecondArrowCell);
     if (layout.HasThumb() && HasImage(thumb)) {
         const bool transparent = thumbShape->Trans == 1;
-        DrawCellOf(target, layout.Thumb, *thumb, plan.ThumbCells, layout.ThumbCell, thumb->Tile == 1,
-                   transparent, true, facts.Vertical);
+        DrawThumbCell(target, layout.Thumb, *thumb, plan.ThumbCells, layout.ThumbCell, thumb->Tile == 1,
+                      transparent, facts.Vertical);
         if (layout.HasGrip())
-            DrawStrip(target, layout.Grip, arrows->Bitmap, 23, layout.GripCell);
+            DrawStripCell(target, ToRect(layout.Grip), arrows->Bitmap, 23, layout.GripCell);
     }
     GdiFlush();
     BitBlt(dc, x, y, facts.Width, facts.Height, target, 0, 0, SRCCOPY);
@@ -414,12 +359,8 @@ void TWScrollbar::WndProc(TMessage& message) {
         TCustomControl::WndProc(message);
         const int part = HitPart(
             POINT{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))});
-        if (part != hotPart_) {
-            hotPart_ = part;
+        if (TrackHot(hotPart_, part, WindowHandle()))
             Refresh();
-        }
-        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, WindowHandle(), 0};
-        TrackMouseEvent(&track);
         return;
     }
     case WM_MOUSELEAVE:
@@ -552,20 +493,98 @@ void TWScrollbar::PaintOverlay(HDC dc) {
     PaintSkinScrollBar(dc, 0, 0, *skin, facts, &buffer_);
 }
 
+// ---- TScrollOverlays
+
+void TScrollOverlays::Create(TSkinControl* adapter, TControl* control, HWND window) {
+    for (int kind : {wkHorizontal, wkVertical}) {
+        auto* bar = new TWScrollbar(adapter);
+        bars_[kind] = bar;
+        bar->SetTarget(adapter, control, window, kind);
+    }
+}
+
+void TScrollOverlays::Retarget(TSkinControl* adapter, TControl* control, HWND window) {
+    for (int kind : {wkHorizontal, wkVertical})
+        if (bars_[kind])
+            bars_[kind]->SetTarget(adapter, control, window, kind);
+}
+
+void TScrollOverlays::Forget(TComponent* component) {
+    for (TWScrollbar*& bar : bars_)
+        if (bar == component)
+            bar = nullptr;
+}
+
+void TScrollOverlays::Free() {
+    for (TWScrollbar*& bar : bars_) {
+        TWScrollbar* gone = bar;
+        bar = nullptr;
+        if (gone)
+            TComponent::Free(gone);
+    }
+}
+
+void TScrollOverlays::Update(HWND window) {
+    for (TWScrollbar* bar : bars_)
+        if (bar)
+            bar->UpdateBar(window);
+}
+
+void TScrollOverlays::Hide() {
+    for (TWScrollbar* bar : bars_)
+        if (bar && bar->Shown())
+            bar->HideBar();
+}
+
+void TScrollOverlays::RefreshOrHide() {
+    for (TWScrollbar* bar : bars_)
+        if (bar)
+            bar->RefreshOrHide();
+}
+
+void TScrollOverlays::ShowScrollPart(const TMessage& message) {
+    TWScrollbar* bar = message.Msg == WM_HSCROLL ? bars_[0] : message.Msg == WM_VSCROLL ? bars_[1] : nullptr;
+    if (bar)
+        bar->SetHotPart(LOWORD(message.WParam));
+}
+
+bool TScrollOverlays::FollowSkin(HWND window, const TSkinData* skin) {
+    bool uncovered = false;
+    for (TWScrollbar* bar : bars_)
+        uncovered = ::FollowSkin(bar, window, skin) || uncovered;
+    return uncovered;
+}
+
+void TScrollOverlays::FillCorner(HDC dc, HWND window, const TSkinData* skin) const {
+    if (!dc || !BothShown() || !skin)
+        return;
+    const TWScrollbar *horizontal = bars_[0], *vertical = bars_[1];
+    const POINT offset = ClientOffset(window);
+    RECT corner{vertical->BarRect().left + offset.x, horizontal->BarRect().top + offset.y,
+                vertical->BarRect().right + offset.x, horizontal->BarRect().bottom + offset.y};
+    if (corner.right <= corner.left || corner.bottom <= corner.top)
+        return;
+    FillButtonFace(dc, corner, *skin);
+}
+
+void TScrollOverlays::Remove(HWND window) {
+    Free();
+    if (window && IsWindow(window))
+        RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
+}
+
 // ---- TSkinScrollbar
 
 TSkinScrollbar::TSkinScrollbar(TComponent* owner) : TSkinControl(owner) {}
 
 TSkinScrollbar::~TSkinScrollbar() {
-    FreeBars();
+    bars_.Free();
 }
 
 void TSkinScrollbar::Notification(TComponent* component, TOperation operation) {
     TSkinControl::Notification(component, operation);
     if (operation == opRemove)
-        for (TWScrollbar*& bar : bars_)
-            if (bar == component)
-                bar = nullptr;
+        bars_.Forget(component);
 }
 
 void TSkinScrollbar::AttachScrollbar(TWinControl* control, TSkinData* skin, TWinSkinForm* frame,
@@ -579,16 +598,14 @@ void TSkinScrollbar::AttachScrollbar(TWinControl* control, TSkinData* skin, TWin
     // Our border replaces the system's edge; a window without one keeps its client area clean.
     const bool hasEdge = (GetWindowLongA(window, GWL_EXSTYLE) & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) != 0 ||
                          (GetWindowLongA(window, GWL_STYLE) & WS_BORDER) != 0;
-    hasBorder_ =
-        !noBorderStyle && hasEdge && !SameText(control->ClassName(), "TImageScrollBox") && mode_ != 1;
+    hasBorder_ = !noBorderStyle && hasEdge && !SameText(control->ClassName(), "TImageScrollBox") &&
+                 border_ == TScrollBorder::sbFlat;
     TSkinControl::AttachControl(frame, skin, false, canvas);
     if (!attached_)
         return;
     ApplyFixedColour();
-    for (int kind : {wkHorizontal, wkVertical}) {
-        auto* bar = new TWScrollbar(this);
-        bars_[kind] = bar;
-        bar->SetTarget(this, control, handle_, kind);
+    bars_.Create(this, control, handle_);
+    for (TWScrollbar* bar : bars_) {
         bar->SetEnabled(control->Enabled());
         if (!control->Visible())
             bar->HideBar();
@@ -620,9 +637,7 @@ void TSkinScrollbar::ApplyFixedColour() {
 void TSkinScrollbar::SkinChanged() {
     if (useSkinColour_ && control_ && !control_->IsDestroying())
         ApplyFixedColour();
-    bool uncovered = false;
-    for (TWScrollbar* bar : bars_)
-        uncovered = FollowSkin(bar, handle_, skin_) || uncovered;
+    const bool uncovered = bars_.FollowSkin(handle_, skin_);
     if (handle_ && (hasBorder_ || uncovered))
         RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
     for (TWScrollbar* bar : bars_)
@@ -634,42 +649,15 @@ void TSkinScrollbar::SkinChanged() {
         }
 }
 
-void TSkinScrollbar::Restore() {
-    if (restoredBars_)
-        return;
-    restoredBars_ = true;
+void TSkinScrollbar::DoRestore() {
     const bool destroying = state_ == asDestroyed || !control_ || control_->IsDestroying();
     if (!destroying && useSkinColour_ && control_->HasProperty(SkinProperty::FixedColor))
         control_->SetPropText(SkinProperty::FixedColor, std::to_string(static_cast<long long>(savedColour_)));
     // The base would set the control's Color: FixedColor is the only colour changed here.
     useSkinColour_ = false;
-    TSkinControl::Restore();
-    if (!destroying) {
-        FreeBars();
-        if (handle_ && IsWindow(handle_))
-            RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
-    }
-}
-
-void TSkinScrollbar::FreeBars() {
-    for (TWScrollbar*& bar : bars_) {
-        TWScrollbar* gone = bar;
-        bar = nullptr;
-        if (gone)
-            TComponent::Free(gone);
-    }
-}
-
-void TSkinScrollbar::UpdateBars() {
-    for (TWScrollbar* bar : bars_)
-        if (bar)
-            bar->UpdateBar(handle_);
-}
-
-void TSkinScrollbar::HideBars() {
-    for (TWScrollbar* bar : bars_)
-        if (bar)
-            bar->HideBar();
+    TSkinControl::DoRestore();
+    if (!destroying)
+        bars_.Remove(handle_);
 }
 
 void TSkinScrollbar::PaintBorder(HDC dc) {
@@ -684,8 +672,8 @@ void TSkinScrollbar::PaintBorder(HDC dc) {
     const POINT inside = ClientOffset(handle_);
     if (inside.x >= 2 && inside.y >= 2) {
         InflateRect(&rect, -1, -1);
-        TOwnedBrush face(CreateSolidBrush(ColorToRGB(skin_->Colour(scButtonFace))));
-        FrameRect(dc, &rect, face.Get());
+        TOwnedBrush spare;
+        FrameRect(dc, &rect, ButtonFaceBrush(*skin_, spare));
     }
 }
 
@@ -693,14 +681,13 @@ bool TSkinScrollbar::BeforeMessage(TMessage& message) {
     if (!TSkinControl::BeforeMessage(message))
         return false;
     // The control's window was made anew: the frame gives it a fresh adapter.
-    if (!rescrollPosted_ && handle_ && bars_[1] && bars_[1]->TargetWindow() != handle_ && IsWindow(handle_)) {
+    TWScrollbar* vertical = bars_.Vertical();
+    if (!rescrollPosted_ && handle_ && vertical && vertical->TargetWindow() != handle_ && IsWindow(handle_)) {
         if (frame_ && frame_->Handle()) {
             rescrollPosted_ = true;
             PostMessageA(frame_->Handle(), SKM_RESCROLL, reinterpret_cast<WPARAM>(handle_), 0);
         } else {
-            for (int kind : {wkHorizontal, wkVertical})
-                if (bars_[kind])
-                    bars_[kind]->SetTarget(this, control_, handle_, kind);
+            bars_.Retarget(this, control_, handle_);
         }
     }
     switch (message.Msg) {
@@ -735,15 +722,11 @@ void TSkinScrollbar::AfterMessage(TMessage& message) {
     switch (message.Msg) {
     case WM_SIZE:
     case WM_WINDOWPOSCHANGED:
-        UpdateBars();
+        bars_.Update(handle_);
         break;
     case WM_HSCROLL:
-        if (bars_[0])
-            bars_[0]->SetHotPart(LOWORD(message.WParam));
-        break;
     case WM_VSCROLL:
-        if (bars_[1])
-            bars_[1]->SetHotPart(LOWORD(message.WParam));
+        bars_.ShowScrollPart(message);
         break;
     case WM_MOUSEWHEEL:
         for (TWScrollbar* bar : bars_)
@@ -752,9 +735,9 @@ void TSkinScrollbar::AfterMessage(TMessage& message) {
         break;
     case CM_VISIBLECHANGED:
         if (control_ && control_->Visible())
-            UpdateBars();
+            bars_.Update(handle_);
         else
-            HideBars();
+            bars_.Hide();
         break;
     case CM_ENABLEDCHANGED:
         for (TWScrollbar* bar : bars_)
@@ -764,7 +747,7 @@ void TSkinScrollbar::AfterMessage(TMessage& message) {
         break;
     case WM_PAINT:
         // The window's own DC is needed only for the corner between two bars.
-        if (bars_[0] && bars_[1] && bars_[0]->Shown() && bars_[1]->Shown())
+        if (bars_.BothShown())
             TSkinControl::AfterMessage(message);
         else
             RefreshBars();
@@ -776,7 +759,7 @@ void TSkinScrollbar::AfterMessage(TMessage& message) {
 }
 
 void TSkinScrollbar::RefreshBars() {
-    for (TWScrollbar* bar : {bars_[1], bars_[0]}) {
+    for (TWScrollbar* bar : {bars_.Vertical(), bars_.Horizontal()}) {
         if (!bar)
             continue;
         if (bar->Shown())
@@ -790,9 +773,10 @@ bool TSkinScrollbar::BarsCovered() {
     if (!handle_ || !skin_)
         return false;
     const LONG style = GetWindowLongA(handle_, GWL_STYLE);
-    if ((style & WS_HSCROLL) && !(bars_[0] && bars_[0]->CoversNativeBar()))
+    const TWScrollbar *horizontal = bars_.Horizontal(), *vertical = bars_.Vertical();
+    if ((style & WS_HSCROLL) && !(horizontal && horizontal->CoversNativeBar()))
         return false;
-    if ((style & WS_VSCROLL) && !(bars_[1] && bars_[1]->CoversNativeBar()))
+    if ((style & WS_VSCROLL) && !(vertical && vertical->CoversNativeBar()))
         return false;
     // A window with neither bar nor border has nothing of its own to paint here.
     return hasBorder_ || (style & (WS_HSCROLL | WS_VSCROLL));
@@ -817,15 +801,14 @@ void TSkinScrollbar::PaintNonClient() {
             ExcludeClipRect(dc.Get(), place.left, place.top, place.right, place.bottom);
         }
     RECT whole{0, 0, window.right - window.left, window.bottom - window.top};
-    TOwnedBrush face(CreateSolidBrush(ColorToRGB(skin_->Colour(scButtonFace))));
-    FillRect(dc.Get(), &whole, face.Get());
+    FillButtonFace(dc.Get(), whole, *skin_);
     if (hasBorder_)
         PaintBorder(dc.Get());
 }
 
 void TSkinScrollbar::Paint(HDC dc, const RECT&) {
     RefreshBars();
-    FillScrollCorner(dc, handle_, bars_[0], bars_[1], skin_);
+    bars_.FillCorner(dc, handle_, skin_);
 }
 
 // ---- TSkinListView
@@ -894,12 +877,8 @@ void TSkinHeader::AfterMessage(TMessage& message) {
     case WM_MOUSEMOVE: {
         const int section = SectionAt(
             POINT{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))});
-        if (section != hotSection_) {
-            hotSection_ = section;
+        if (TrackHot(hotSection_, section, handle_))
             InvalidateRect(handle_, nullptr, FALSE);
-        }
-        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, handle_, 0};
-        TrackMouseEvent(&track);
         break;
     }
     case WM_MOUSELEAVE:
@@ -935,11 +914,7 @@ void TSkinHeader::Paint(HDC dc, const RECT& rect) {
         return;
     TBufferDC buffer(dc, width, height);
     HDC target = buffer.Get();
-    {
-        TOwnedBrush face(CreateSolidBrush(ColorToRGB(skin_->Colour(scButtonFace))));
-        RECT all{0, 0, width, height};
-        FillRect(target, &all, face.Get());
-    }
+    FillButtonFace(target, RECT{0, 0, width, height}, *skin_);
     const int cells = ElementCells(bar);
     // Cells: 1 normal, 2 pressed, 4 hot (when the image has them).
     auto cellFor = [&](int section) {
@@ -957,8 +932,7 @@ void TSkinHeader::Paint(HDC dc, const RECT& rect) {
             continue;
         right = std::max(right, static_cast<int>(item.right));
         const int cell = cellFor(i);
-        DrawCellOf(target, TFrameRect{item.left, item.top, item.right, item.bottom}, *bar, cells, cell,
-                   bar->Tile == 1, bar->Trans == 1);
+        DrawCellOf(target, item, *bar, cells, cell, bar->Tile == 1, bar->Trans == 1);
         char text[260] = {};
         HDITEMA info{};
         info.mask = HDI_TEXT | HDI_FORMAT;
@@ -983,8 +957,7 @@ void TSkinHeader::Paint(HDC dc, const RECT& rect) {
         DrawSkinText(target, caption, textRect, align | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
     }
     if (right < width)
-        DrawCellOf(target, TFrameRect{right, 0, width, height}, *bar, cells, 1, bar->Tile == 1,
-                   bar->Trans == 1);
+        DrawCellOf(target, RECT{right, 0, width, height}, *bar, cells, 1, bar->Tile == 1, bar->Trans == 1);
     buffer.CopyTo(dc, rect.left, rect.top);
 }
 
@@ -993,15 +966,13 @@ void TSkinHeader::Paint(HDC dc, const RECT& rect) {
 TSkinScrollbarH::TSkinScrollbarH(TComponent* owner) : TSkinControl(owner) {}
 
 TSkinScrollbarH::~TSkinScrollbarH() {
-    FreeBars();
+    bars_.Free();
 }
 
 void TSkinScrollbarH::Notification(TComponent* component, TOperation operation) {
     TSkinControl::Notification(component, operation);
     if (operation == opRemove)
-        for (TWScrollbar*& bar : bars_)
-            if (bar == component)
-                bar = nullptr;
+        bars_.Forget(component);
 }
 
 void TSkinScrollbarH::AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* frame, TCanvas* canvas) {
@@ -1010,71 +981,30 @@ void TSkinScrollbarH::AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* f
     TSkinControl::AttachWindow(window, skin, frame, canvas);
     if (!attached_)
         return;
-    for (int kind : {wkHorizontal, wkVertical}) {
-        auto* bar = new TWScrollbar(this);
-        bars_[kind] = bar;
-        bar->SetTarget(this, nullptr, window, kind);
-    }
+    bars_.Create(this, nullptr, window);
 }
 
-void TSkinScrollbarH::FreeBars() {
-    for (TWScrollbar*& bar : bars_) {
-        TWScrollbar* gone = bar;
-        bar = nullptr;
-        if (gone)
-            TComponent::Free(gone);
-    }
-}
-
-void TSkinScrollbarH::UpdateBars() {
-    for (TWScrollbar* bar : bars_)
-        if (bar)
-            bar->UpdateBar(handle_);
-}
-
-void TSkinScrollbarH::HideBars() {
-    for (TWScrollbar* bar : bars_)
-        if (bar && bar->Shown())
-            bar->HideBar();
-}
-
-void TSkinScrollbarH::Restore() {
-    if (restoredBars_)
-        return;
-    restoredBars_ = true;
-    TSkinControl::Restore();
-    if (state_ != asDestroyed) {
-        FreeBars();
-        if (handle_ && IsWindow(handle_))
-            RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE);
-    }
-}
-
-bool TSkinScrollbarH::BeforeMessage(TMessage& message) {
-    return TSkinControl::BeforeMessage(message);
+void TSkinScrollbarH::DoRestore() {
+    TSkinControl::DoRestore();
+    if (state_ != asDestroyed)
+        bars_.Remove(handle_);
 }
 
 void TSkinScrollbarH::AfterMessage(TMessage& message) {
     if (handle_ && !IsWindowVisible(handle_))
-        HideBars();
+        bars_.Hide();
     switch (message.Msg) {
     case WM_SIZE:
     case WM_NCPAINT:
-        UpdateBars();
-        for (TWScrollbar* bar : bars_)
-            if (bar)
-                bar->RefreshOrHide();
+        bars_.Update(handle_);
+        bars_.RefreshOrHide();
         break;
     case WM_WINDOWPOSCHANGED:
-        UpdateBars();
+        bars_.Update(handle_);
         break;
     case WM_HSCROLL:
-        if (bars_[0])
-            bars_[0]->SetHotPart(LOWORD(message.WParam));
-        break;
     case WM_VSCROLL:
-        if (bars_[1])
-            bars_[1]->SetHotPart(LOWORD(message.WParam));
+        bars_.ShowScrollPart(message);
         break;
     default:
         TSkinControl::AfterMessage(message);
@@ -1083,19 +1013,14 @@ void TSkinScrollbarH::AfterMessage(TMessage& message) {
 }
 
 void TSkinScrollbarH::SkinChanged() {
-    bool uncovered = false;
-    for (TWScrollbar* bar : bars_)
-        uncovered = FollowSkin(bar, handle_, skin_) || uncovered;
-    if (uncovered && handle_)
+    if (bars_.FollowSkin(handle_, skin_) && handle_)
         RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
     TSkinControl::SkinChanged();
 }
 
 void TSkinScrollbarH::Paint(HDC dc, const RECT&) {
-    for (TWScrollbar* bar : bars_)
-        if (bar)
-            bar->RefreshOrHide();
-    FillScrollCorner(dc, handle_, bars_[0], bars_[1], skin_);
+    bars_.RefreshOrHide();
+    bars_.FillCorner(dc, handle_, skin_);
 }
 
 // ---- TSkinScControl
@@ -1136,11 +1061,8 @@ void TSkinScControl::FreeBar() {
         TComponent::Free(gone);
 }
 
-void TSkinScControl::Restore() {
-    if (restoredBars_)
-        return;
-    restoredBars_ = true;
-    TSkinControl::Restore();
+void TSkinScControl::DoRestore() {
+    TSkinControl::DoRestore();
     if (state_ != asDestroyed && control_ && !control_->IsDestroying()) {
         FreeBar();
         if (handle_ && IsWindow(handle_))

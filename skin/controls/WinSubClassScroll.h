@@ -25,6 +25,10 @@ class TSkinData;
 // Overlay kinds: the horizontal or vertical bar of a window, a stand-alone scroll bar control.
 constexpr int wkHorizontal = 0, wkVertical = 1, wkControl = 2;
 
+// The border a control with scroll bars gets: the flat border of ours in place of a sunken
+// edge, or none (a control that shows a single bar).
+enum class TScrollBorder { sbFlat, sbNone };
+
 // What a native bar reports of itself, in screen coordinates.
 struct TNativeScrollBar {
     RECT Bar{};         // the bar's rectangle
@@ -131,6 +135,46 @@ class TWScrollbar : public TCustomControl {
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
+// The two overlays of a window's horizontal and vertical bars, kept by the adapter that owns
+// them (their owner component). The adapter hands on its notifications, so that an overlay
+// freed by somebody else is forgotten here.
+class TScrollOverlays {
+  public:
+    TScrollOverlays() = default;
+    TScrollOverlays(const TScrollOverlays&) = delete;
+    TScrollOverlays& operator=(const TScrollOverlays&) = delete;
+    ~TScrollOverlays() { Free(); }
+
+    // Both overlays, owned by adapter, over the bars of window (control's window when given).
+    void Create(TSkinControl* adapter, TControl* control, HWND window);
+    // The overlays there are cover the bars of another window (made anew for the control).
+    void Retarget(TSkinControl* adapter, TControl* control, HWND window);
+    void Forget(TComponent* component);
+    void Free();
+    // Each overlay follows its native bar of window.
+    void Update(HWND window);
+    void Hide();
+    void RefreshOrHide();
+    // A scroll message of the window (WM_HSCROLL, WM_VSCROLL) shows its part on the overlay.
+    void ShowScrollPart(const TMessage& message);
+    // The overlays follow a new skin; true when one stopped covering its bar (the window must
+    // draw its frame again).
+    bool FollowSkin(HWND window, const TSkinData* skin);
+    // The square between two shown overlays, filled on a DC of window's window rectangle.
+    void FillCorner(HDC dc, HWND window, const TSkinData* skin) const;
+    // Both overlays gone; window draws its own bars and frame again.
+    void Remove(HWND window);
+
+    TWScrollbar* Horizontal() const { return bars_[0]; }
+    TWScrollbar* Vertical() const { return bars_[1]; }
+    bool BothShown() const { return bars_[0] && bars_[1] && bars_[0]->Shown() && bars_[1]->Shown(); }
+    TWScrollbar* const* begin() const { return bars_; }
+    TWScrollbar* const* end() const { return bars_ + 2; }
+
+  private:
+    TWScrollbar* bars_[2] = {nullptr, nullptr};
+};
+
 // Program controls with scroll bars: both native bars covered by overlays, and a flat border
 // in place of the sunken edge.
 class TSkinScrollbar : public TSkinControl {
@@ -140,25 +184,22 @@ class TSkinScrollbar : public TSkinControl {
     const char* ClassName() const override { return "TSkinScrollbar"; }
     // Attaches to control, which must be this adapter's owner (once).
     virtual void AttachScrollbar(TWinControl* control, TSkinData* skin, TWinSkinForm* frame, TCanvas* canvas);
-    void Restore() override;
     bool BeforeMessage(TMessage& message) override;
     void AfterMessage(TMessage& message) override;
     void Paint(HDC dc, const RECT& rect) override;
     void SkinChanged() override;
 
     bool HasBorder() const { return hasBorder_; }
-    TWScrollbar* HorizontalBar() const { return bars_[0]; }
-    TWScrollbar* VerticalBar() const { return bars_[1]; }
-    // 1: single-bar mode (no border of ours).
-    void SetMode(int mode) { mode_ = mode; }
+    TWScrollbar* HorizontalBar() const { return bars_.Horizontal(); }
+    TWScrollbar* VerticalBar() const { return bars_.Vertical(); }
+    // Set before attaching.
+    void SetBorder(TScrollBorder border) { border_ = border; }
 
   protected:
     void Notification(TComponent* component, TOperation operation) override;
+    void DoRestore() override;
     // The flat border (ButtonShadow outside, ButtonFace inside) on a DC of the window rectangle.
     void PaintBorder(HDC dc);
-    void UpdateBars();
-    void HideBars();
-    void FreeBars();
     // Each shown overlay drawn again when its bar changed; a bar that appeared gets placed.
     void RefreshBars();
     // True when every bar the window shows has its overlay exactly over it, so that nothing of
@@ -170,10 +211,10 @@ class TSkinScrollbar : public TSkinControl {
 
   private:
     void ApplyFixedColour();
-    TWScrollbar* bars_[2] = {nullptr, nullptr};
+    TScrollOverlays bars_;
+    TScrollBorder border_ = TScrollBorder::sbFlat;
     bool hasBorder_ = false;
     bool rescrollPosted_ = false;
-    bool restoredBars_ = false;
 };
 
 // List views: the scroll bars as above, and the header drawn from the skin's Headerbar.
@@ -219,23 +260,18 @@ class TSkinScrollbarH : public TSkinControl {
     ~TSkinScrollbarH() override;
     const char* ClassName() const override { return "TSkinScrollbarH"; }
     void AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* frame, TCanvas* canvas) override;
-    void Restore() override;
-    bool BeforeMessage(TMessage& message) override;
     void AfterMessage(TMessage& message) override;
     void Paint(HDC dc, const RECT& rect) override;
     void SkinChanged() override;
-    TWScrollbar* HorizontalBar() const { return bars_[0]; }
-    TWScrollbar* VerticalBar() const { return bars_[1]; }
+    TWScrollbar* HorizontalBar() const { return bars_.Horizontal(); }
+    TWScrollbar* VerticalBar() const { return bars_.Vertical(); }
 
   protected:
     void Notification(TComponent* component, TOperation operation) override;
+    void DoRestore() override;
 
   private:
-    void UpdateBars();
-    void HideBars();
-    void FreeBars();
-    TWScrollbar* bars_[2] = {nullptr, nullptr};
-    bool restoredBars_ = false;
+    TScrollOverlays bars_;
 };
 
 // Stand-alone scroll bar controls: one overlay over the whole control.
@@ -246,7 +282,6 @@ class TSkinScControl : public TSkinControl {
     const char* ClassName() const override { return "TSkinScControl"; }
     // Attaches to control, which must be this adapter's owner (once).
     void AttachScControl(TWinControl* control, TSkinData* skin, TWinSkinForm* frame, TCanvas* canvas);
-    void Restore() override;
     bool BeforeMessage(TMessage& message) override;
     void AfterMessage(TMessage& message) override;
     void Paint(HDC dc, const RECT& rect) override;
@@ -255,11 +290,11 @@ class TSkinScControl : public TSkinControl {
 
   protected:
     void Notification(TComponent* component, TOperation operation) override;
+    void DoRestore() override;
 
   private:
     void FreeBar();
     TWScrollbar* bar_ = nullptr;
-    bool restoredBars_ = false;
 };
 
 // A combo box's drop-down list (attached with AttachWindow): its own non-client scroll bars

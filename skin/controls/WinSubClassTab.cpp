@@ -121,9 +121,9 @@ void TSkinTab::ReleaseScroller() {
     ReleaseChildUpDown(scroller_);
 }
 
-void TSkinTab::Restore() {
+void TSkinTab::DoRestore() {
     ReleaseScroller();
-    TSkinControl::Restore();
+    TSkinControl::DoRestore();
 }
 
 void TSkinTab::AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSkinColour, TCanvas* canvas) {
@@ -258,12 +258,9 @@ void TSkinTab::AfterMessage(TMessage& message) {
 }
 
 void TSkinTab::SetHotTab(int tab) {
-    if (tab == hotTab_)
-        return;
-    hotTab_ = tab;
-    if (tab >= 0 && !control_)
-        SkinTrackMouseLeave(handle_);
-    Repaint();
+    // A program control hears of the leave from the framework.
+    if (TrackHot(hotTab_, tab, tab >= 0 && !control_ ? handle_ : nullptr))
+        Repaint();
 }
 
 bool TSkinTab::PressOnCloseBox(int x, int y) {

@@ -26,7 +26,6 @@ class TSkinTab : public TSkinControl {
     bool BeforeMessage(TMessage& message) override;
     void AfterMessage(TMessage& message) override;
     void SkinChanged() override;
-    void Restore() override;
     void Paint(HDC dc, const RECT& rect) override;
 
     // The skinned scroller the control shows when its tabs do not fit; none until it shows one.
@@ -43,6 +42,7 @@ class TSkinTab : public TSkinControl {
     int HotTab() const { return hotTab_; }
 
   protected:
+    void DoRestore() override;
     // Prepares the tab and page images for the present skin and tab side.
     void PrepareImages();
     // The row of tabs drawn into dc (a bitmap of the whole window); the page frame after it

@@ -285,13 +285,14 @@ void DrawNineSlice(HDC dc, const RECT& dest, const TBitmap& image, const RECT& c
 
     const bool whole = left == 0 && right == 0 && top == 0 && bottom == 0;
     const bool sameSize = width == cellWidth && height == cellHeight;
-    if (whole && (sameSize || (!tile && !transparent))) {
+    if (whole && (sameSize || !tile)) {
         // The whole cell, stretched or not: one copy straight from the image.
         HDC source = image.MemoryDC();
         GdiFlush();
-        if (sameSize && transparent) {
-            TransparentBlit(dc, dest.left, dest.top, width, height, source, cell.left, cell.top, width,
-                            height, RGB(255, 0, 255));
+        if (transparent) {
+            // Stretched colour on colour, as the composition below would do it.
+            TransparentBlit(dc, dest.left, dest.top, width, height, source, cell.left, cell.top, cellWidth,
+                            cellHeight, RGB(255, 0, 255));
         } else if (sameSize) {
             BitBlt(dc, dest.left, dest.top, width, height, source, cell.left, cell.top, SRCCOPY);
         } else {
@@ -395,6 +396,21 @@ std::wstring AnsiToWide(const std::string& text) {
     std::wstring wide(static_cast<size_t>(length), L'\0');
     MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
     return wide;
+}
+
+std::wstring WindowTextOf(HWND window) {
+    if (!window || !IsWindow(window))
+        return std::wstring();
+    const int length = GetWindowTextLengthW(window);
+    if (length > 0) {
+        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        const int got = GetWindowTextW(window, text.data(), length + 1);
+        text.resize(static_cast<size_t>(std::max(got, 0)));
+        return text;
+    }
+    char buffer[1000] = {};
+    SendMessageA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    return AnsiToWide(buffer);
 }
 
 int DrawSkinText(HDC dc, const std::wstring& text, RECT& rect, UINT format) {

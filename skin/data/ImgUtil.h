@@ -83,6 +83,9 @@ void DrawIconOnMagenta(TBitmap& bitmap, HICON icon);
 
 // Converted with the system's ANSI code page.
 std::wstring AnsiToWide(const std::string& text);
+// A window's text, wide (empty for no window). A window that reports no length is still asked
+// for its text, in ANSI.
+std::wstring WindowTextOf(HWND window);
 // DrawText of wide text (through the ANSI call where the system has no wide one). rect is
 // updated as DrawText does with DT_CALCRECT.
 int DrawSkinText(HDC dc, const std::wstring& text, RECT& rect, UINT format);
@@ -93,3 +96,15 @@ bool HasSkinGetScrollBarInfo();
 BOOL SkinGetScrollBarInfo(HWND window, LONG objectId, SCROLLBARINFO* info);
 // Asks for WM_MOUSELEAVE; nothing when the system lacks the call.
 void SkinTrackMouseLeave(HWND window);
+
+// Hot tracking on a mouse move: hot (the part, section or tab under the mouse) becomes item.
+// leaveWindow, when given, is asked for WM_MOUSELEAVE so that the item cools when the mouse
+// leaves (asking again while asked changes nothing). True when hot changed: the caller repaints.
+template <class T> bool TrackHot(T& hot, const T& item, HWND leaveWindow) {
+    if (leaveWindow)
+        SkinTrackMouseLeave(leaveWindow);
+    if (hot == item)
+        return false;
+    hot = item;
+    return true;
+}

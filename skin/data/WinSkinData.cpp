@@ -149,14 +149,6 @@ void CopyBitmapPart(const TBitmap& source, int x, int width, TBitmap& target) {
                     static_cast<size_t>(width) * static_cast<size_t>(bpp));
 }
 
-void DrawElementCell(HDC dc, const RECT& dest, const TDataSkinObject& element, int cell, bool transparent) {
-    if (cell < 1 || cell > std::max(element.Frame, 1))
-        return;
-    DrawNineSlice(dc, dest, element.Bitmap, CellRect(element, cell),
-                  RECT{element.LeftWidth, element.TopHeight, element.RightWidth, element.BottomHeight},
-                  element.Tile == 1, transparent);
-}
-
 class TReaderEntrySource : public TSkinEntrySource {
   public:
     explicit TReaderEntrySource(const TSkinReader& reader) : reader_(reader) {}
@@ -196,6 +188,19 @@ RECT CellRect(const TDataSkinObject& element, int cell, bool stacked) {
     }
     const int width = element.Bitmap.Width() / cells;
     return RECT{width * (cell - 1), 0, width * cell, element.Bitmap.Height()};
+}
+
+void DrawElementCell(HDC dc, const RECT& dest, const TDataSkinObject& element, int cell, bool transparent) {
+    const int cells = std::max(element.Frame, 1);
+    if (!dc || element.Bitmap.Empty() || cell < 1 || cell > cells || element.Bitmap.Width() / cells <= 0)
+        return;
+    DrawNineSlice(dc, dest, element.Bitmap, CellRect(element, cell),
+                  RECT{element.LeftWidth, element.TopHeight, element.RightWidth, element.BottomHeight},
+                  element.Tile == 1, transparent);
+}
+
+void DrawElementCell(HDC dc, const RECT& dest, const TDataSkinObject& element, int cell) {
+    DrawElementCell(dc, dest, element, cell, element.Trans == 1);
 }
 
 bool IsLiveSkinData(const TSkinData* skin) {

@@ -207,6 +207,11 @@ enum TSkinColourIndex {
 // Cell number cell (from 1) of an element's image: cells side by side, or stacked (the top and
 // bottom frame pieces, the menu bar, the title's back image).
 RECT CellRect(const TDataSkinObject& element, int cell, bool stacked = false);
+// Cell cell (from 1) of an element's image (cells side by side) drawn nine-slice into dest with
+// the element's margins and tiling, magenta left out when transparent (by default when the
+// element says so). Nothing for a cell the image does not have.
+void DrawElementCell(HDC dc, const RECT& dest, const TDataSkinObject& element, int cell, bool transparent);
+void DrawElementCell(HDC dc, const RECT& dest, const TDataSkinObject& element, int cell);
 
 class TSkinData;
 // The skin component of the main form when it is switched on and has a skin ready (forms made

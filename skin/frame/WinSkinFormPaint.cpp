@@ -92,16 +92,7 @@ void TWinSkinForm::PaintPiece(HDC dc, int piece, const RECT& rect) {
 }
 
 std::wstring TWinSkinForm::WindowText() const {
-    if (isUnicode_) {
-        const int length = GetWindowTextLengthW(handle_);
-        std::wstring text(static_cast<size_t>(std::max(0, length)) + 1, L'\0');
-        const int got = GetWindowTextW(handle_, text.data(), length + 1);
-        text.resize(static_cast<size_t>(std::max(0, got)));
-        return text;
-    }
-    char buffer[1000] = {};
-    SendMessageA(handle_, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
-    return AnsiToWide(buffer);
+    return WindowTextOf(handle_);
 }
 
 std::wstring TWinSkinForm::TitleText() const {

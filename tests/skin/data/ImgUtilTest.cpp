@@ -175,4 +175,27 @@ TEST(DrawNineSlice, KeepsCornersStretchesEdgesAndTilesTheCentre) {
     EXPECT_NE(thin.PixelColor(0, 0), clWhite);
 }
 
+TEST(DrawNineSlice, AStretchedTransparentCellLeavesOutMagentaAfterStretching) {
+    // The cell {A, M} of a 3 x 1 image at x = 1, stretched or tiled to 4 x 1 over 7s.
+    const TColor A = 0x0000AA, M = 0xFF00FF;
+    auto imageOwner = MakeBitmap({{0x111111, A, M}});
+    const struct {
+        const char* name;
+        RECT margins;
+        bool tile;
+        std::vector<TColor> expected;
+    } cases[] = {
+        {"stretched", RECT{}, false, {A, A, 7, 7}},
+        {"tiled", RECT{}, true, {A, 7, A, 7}},
+        {"margins that do not fit", RECT{1, 0, 1, 0}, false, {A, A, 7, 7}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto under = MakeBitmap({{7, 7, 7, 7}});
+        DrawNineSlice(under->MemoryDC(), RECT{0, 0, 4, 1}, *imageOwner, RECT{1, 0, 3, 1}, c.margins, c.tile,
+                      true);
+        EXPECT_EQ(Read(*under)[0], c.expected);
+    }
+}
+
 } // namespace
