@@ -138,6 +138,7 @@ void TWinSkinForm::SkinControl(TControl* control, TControl* form) {
         try {
             windowed->HandleNeeded();
         } catch (...) {
+            TraceSwallowed("TWinSkinForm::SkinControl");
             return;
         }
         if (!windowed->HandleAllocated())

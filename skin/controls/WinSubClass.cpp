@@ -130,6 +130,7 @@ TSkinControl::~TSkinControl() {
         Unhook();
     } catch (...) {
         // Nothing may escape a destructor.
+        TraceSwallowed("TSkinControl::~TSkinControl");
     }
     if (frame_)
         frame_->UnregisterAdapter(this);
@@ -410,6 +411,7 @@ void TSkinControl::PaintFrame(HDC dc) {
         }
     } catch (...) {
         // The control keeps whatever was drawn.
+        TraceSwallowed("TSkinControl::PaintFrame");
     }
 }
 
@@ -431,6 +433,7 @@ void TSkinControl::FullPaint(TMessage& message) {
             }
         } catch (...) {
             // The control keeps whatever was drawn.
+            TraceSwallowed("TSkinControl::FullPaint");
         }
     }
     if (began)

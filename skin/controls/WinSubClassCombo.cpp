@@ -134,6 +134,7 @@ TSkinComBox::~TSkinComBox() {
         ReleaseListAdapters();
     } catch (...) {
         // Nothing may escape a destructor.
+        TraceSwallowed("TSkinComBox::~TSkinComBox");
     }
 }
 
@@ -480,6 +481,7 @@ TSkinEdit::~TSkinEdit() {
         ReleaseUpDown();
     } catch (...) {
         // Nothing may escape a destructor.
+        TraceSwallowed("TSkinEdit::~TSkinEdit");
     }
 }
 
@@ -762,6 +764,7 @@ TSkinDateTime::~TSkinDateTime() {
         arrow_.reset();
     } catch (...) {
         // Nothing may escape a destructor.
+        TraceSwallowed("TSkinDateTime::~TSkinDateTime");
     }
 }
 

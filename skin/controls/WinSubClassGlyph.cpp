@@ -209,6 +209,7 @@ bool TSkinSpeedButton::BeforeMessage(TMessage& message) {
             PaintButton(reinterpret_cast<HDC>(message.WParam), rect, CurrentLook());
         } catch (...) {
             // The button keeps whatever was drawn.
+            TraceSwallowed("TSkinSpeedButton::BeforeMessage");
         }
         return false;
     }

@@ -106,6 +106,7 @@ TSkinTab::~TSkinTab() {
         ReleaseScroller();
     } catch (...) {
         // Nothing may escape a destructor.
+        TraceSwallowed("TSkinTab::~TSkinTab");
     }
 }
 
@@ -334,6 +335,7 @@ void TSkinTab::PaintOverNative(HDC dc, bool clientDc) {
             PaintPageFrame(windowDc.Get(), rect);
     } catch (...) {
         // The control keeps its own picture.
+        TraceSwallowed("TSkinTab::PaintOverNative");
     }
 }
 
@@ -452,6 +454,7 @@ void TSkinTab::PaintPageFrame(HDC dc, const RECT& rect) {
                       false, tabs && tabs->Trans == 1);
     } catch (...) {
         // The page keeps its background.
+        TraceSwallowed("TSkinTab::PaintPageFrame");
     }
 }
 

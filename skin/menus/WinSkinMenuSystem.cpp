@@ -16,6 +16,7 @@ void LoadMenuGlyphs(TImageList& list) {
         list.AddMasked(glyphs, clWhite);
     } catch (...) {
         // A damaged picture leaves the menu without glyphs.
+        TraceSwallowed("LoadMenuGlyphs");
         list.Clear();
     }
 }
