@@ -481,11 +481,11 @@ void TWinSkinForm::RefreshWindowState() {
         return;
     if (IsIconic(handle_) || placement.showCmd == SW_SHOWMINIMIZED || placement.showCmd == SW_MINIMIZE ||
         placement.showCmd == SW_SHOWMINNOACTIVE)
-        windowState_ = 2;
+        windowState_ = wsMinimized;
     else if (IsZoomed(handle_))
-        windowState_ = 1;
+        windowState_ = wsMaximized;
     else
-        windowState_ = 0;
+        windowState_ = wsNormal;
 }
 
 void TWinSkinForm::DeferredStart() {
@@ -519,7 +519,7 @@ void TWinSkinForm::DeferredStart() {
     else
         SkinChildWindows(handle_);
     if (frameState_ == fsCreated && skinFrame_) {
-        if (!isChild_ && borderKind_ != bkNone && windowState_ != 2) {
+        if (!isChild_ && borderKind_ != bkNone && windowState_ != wsMinimized) {
             frameState_ = fsResizing;
             // A form laid out for the skin's frame keeps its outer size; every other window
             // keeps its client area.
@@ -531,7 +531,7 @@ void TWinSkinForm::DeferredStart() {
             else
                 FitToClient(false);
             frameState_ = fsRunning;
-            if (windowState_ == 1)
+            if (windowState_ == wsMaximized)
                 SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
                              SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
             else
@@ -647,15 +647,15 @@ int TWinSkinForm::CaptionTextWidth() const {
 void TWinSkinForm::OnSize(WPARAM wParam, LPARAM lParam) {
     PassOn(WM_SIZE, wParam, lParam);
     if (wParam == SIZE_RESTORED)
-        windowState_ = 0;
+        windowState_ = wsNormal;
     else if (wParam == SIZE_MINIMIZED)
-        windowState_ = 2;
+        windowState_ = wsMinimized;
     else if (wParam == SIZE_MAXIMIZED)
-        windowState_ = 1;
-    if (windowState_ == 2)
+        windowState_ = wsMaximized;
+    if (windowState_ == wsMinimized)
         return;
     // The client area a minimized window will come back with.
-    if (windowState_ == 0 && frameState_ == fsRunning && !IsIconic(handle_))
+    if (windowState_ == wsNormal && frameState_ == fsRunning && !IsIconic(handle_))
         GetClientRect(handle_, &clientSize_);
     if (frameState_ == fsRunning || frameState_ == fsReskinning)
         UpdateRegion();
@@ -691,7 +691,7 @@ LRESULT TWinSkinForm::NcCalcSize(WPARAM wParam, LPARAM lParam) {
 
 POINT TWinSkinForm::ScreenToFrame(POINT screen) const {
     ScreenToClient(handle_, &screen);
-    if (!(windowState_ == 2 && (exStyle_ & WS_EX_MDICHILD))) {
+    if (!(windowState_ == wsMinimized && (exStyle_ & WS_EX_MDICHILD))) {
         screen.x += widths_.Left;
         screen.y += widths_.Caption + widths_.Menu;
     }
@@ -707,7 +707,8 @@ LRESULT TWinSkinForm::NcHitTest(WPARAM wParam, LPARAM lParam) {
     RECT window{};
     GetWindowRect(handle_, &window);
     const int w = window.right - window.left, h = window.bottom - window.top;
-    if (sizeable_ && windowState_ == 0 && (code == HTCAPTION || code == HTNOWHERE || code == HTCLIENT)) {
+    if (sizeable_ && windowState_ == wsNormal &&
+        (code == HTCAPTION || code == HTNOWHERE || code == HTCLIENT)) {
         const bool left = p.x < widths_.Left, right = p.x >= w - widths_.Right;
         const bool top = p.y < 3, bottom = p.y >= h - widths_.Bottom;
         if (top && left)
@@ -757,11 +758,11 @@ LRESULT TWinSkinForm::SysCommand(WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (command == SC_MINIMIZE)
-        windowState_ = 2;
+        windowState_ = wsMinimized;
     else if (command == SC_MAXIMIZE)
-        windowState_ = 1;
+        windowState_ = wsMaximized;
     else if (command == SC_RESTORE)
-        windowState_ = 0;
+        windowState_ = wsNormal;
     return PassOn(WM_SYSCOMMAND, wParam, lParam);
 }
 
@@ -920,8 +921,8 @@ void TWinSkinForm::Reskin() {
 
 TCaptionFacts TWinSkinForm::CaptionFacts() const {
     TCaptionFacts facts;
-    facts.Maximized = windowState_ == 1;
-    facts.Minimized = windowState_ == 2;
+    facts.Maximized = windowState_ == wsMaximized;
+    facts.Minimized = windowState_ == wsMinimized;
     facts.Active = active_;
     facts.HasSystemMenu = (buttonSet_ & bsSystemMenu) != 0;
     facts.HasMinimizeBox = (buttonSet_ & bsMinimizeBox) != 0;

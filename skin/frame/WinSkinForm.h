@@ -26,8 +26,10 @@ class TPopupMenu;
 class TWinSkinMenu;
 class TMenuBtn;
 
-// Frame states.
-enum TFrameState {
+// Where a frame is in its life: created (subclassed, nothing drawn yet), running, re-skinning
+// (a skin change is being applied), closing (the window is being destroyed), resizing (the
+// start fits the window to the frame), destroyed. The numbers are fixed; 2 is not one of them.
+enum class TFrameState {
     fsCreated = 0,
     fsRunning = 1,
     fsReskinning = 3,
@@ -35,6 +37,7 @@ enum TFrameState {
     fsResizing = 5,
     fsDestroyed = 6
 };
+using enum TFrameState;
 
 // ButtonSet flags.
 constexpr unsigned bsMaximizeBox = 1, bsMinimizeBox = 2, bsHelpButton = 4, bsSystemMenu = 8,
@@ -81,12 +84,12 @@ class TWinSkinForm : public TComponent {
 
     TSkinData* SkinData() const { return skin_; }
     TCustomForm* Form() const { return form_; }
-    int FrameState() const { return frameState_; }
+    TFrameState FrameState() const { return frameState_; }
     bool Active() const { return active_; }
     const TFrameWidths& Widths() const { return widths_; }
     TBorderKind BorderKind() const { return borderKind_; }
     unsigned ButtonSet() const { return buttonSet_; }
-    int WindowState() const { return windowState_; }
+    TWindowState WindowState() const { return windowState_; }
     bool SkinFrame() const { return skinFrame_; }
     // False while the skin's frame is unusable for this window: it keeps the system frame.
     bool FrameApplied() const { return frameApplied_; }
@@ -257,8 +260,8 @@ class TWinSkinForm : public TComponent {
     bool framePainted_ = false;
     TBorderKind borderKind_ = bkSingle;
     unsigned buttonSet_ = 0;
-    int windowState_ = 0;
-    int frameState_ = fsCreated;
+    TWindowState windowState_ = wsNormal;
+    TFrameState frameState_ = fsCreated;
     bool hadSysMenuStyle_ = false;
     bool startedAtCreation_ = false;
     // The start after the creation ran (when the window was first shown, or when asked).

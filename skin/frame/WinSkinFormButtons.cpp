@@ -178,7 +178,7 @@ LRESULT TWinSkinForm::NcMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
             object->MouseDown();
             return 0;
         }
-        if (windowState_ == 1 && active_ && wParam == HTCAPTION)
+        if (windowState_ == wsMaximized && active_ && wParam == HTCAPTION)
             wParam = HTMENU;
         return PassOn(msg, wParam, lParam);
     case WM_NCLBUTTONUP:
@@ -200,7 +200,7 @@ LRESULT TWinSkinForm::NcMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         }
-        if (windowState_ != 0) {
+        if (windowState_ != wsNormal) {
             PostMessageA(handle_, WM_SYSCOMMAND, SC_RESTORE, 0);
             return 0;
         }
@@ -237,11 +237,11 @@ void TWinSkinForm::RunButtonAction(TWinSysButton& button, POINT screen) {
     case 1:
     case 22:
         if (button.Enabled) {
-            if (windowState_ == 1) {
-                windowState_ = 0;
+            if (windowState_ == wsMaximized) {
+                windowState_ = wsNormal;
                 PostMessageA(handle_, WM_SYSCOMMAND, SC_RESTORE, 0);
             } else {
-                windowState_ = 1;
+                windowState_ = wsMaximized;
                 hotObject_ = nullptr;
                 PostMessageA(handle_, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
             }
@@ -250,11 +250,11 @@ void TWinSkinForm::RunButtonAction(TWinSysButton& button, POINT screen) {
     case 2:
     case 23:
         if (button.Enabled) {
-            if (windowState_ == 2) {
-                windowState_ = 0;
+            if (windowState_ == wsMinimized) {
+                windowState_ = wsNormal;
                 PostMessageA(handle_, WM_SYSCOMMAND, SC_RESTORE, 0);
             } else {
-                windowState_ = 2;
+                windowState_ = wsMinimized;
                 if (hadSysMenuStyle_ && !(buttonSet_ & bsKeepSysMenuStyle))
                     SetWindowLongA(handle_, GWL_STYLE, GetWindowLongA(handle_, GWL_STYLE) | WS_SYSMENU);
                 PostMessageA(handle_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -338,7 +338,7 @@ void TWinSkinForm::PopupSystemMenu(POINT screen) {
     if (!systemMenuPopup_)
         systemMenuPopup_ = new TPopupMenu(this);
     TSystemMenuFacts facts;
-    facts.WindowState = windowState_;
+    facts.WindowState = static_cast<int>(windowState_);
     facts.Sizeable = sizeable_;
     facts.HasMinimizeBox = (buttonSet_ & bsMinimizeBox) != 0;
     facts.HasMaximizeBox = (buttonSet_ & bsMaximizeBox) != 0;

@@ -24,6 +24,10 @@ struct TFrameRect {
     }
 };
 
+// The window's size state as the frame tracks it.
+enum class TWindowState { wsNormal = 0, wsMaximized = 1, wsMinimized = 2 };
+using enum TWindowState;
+
 // How a window's frame is drawn, from its styles.
 enum TBorderKind { bkSizeable = 0, bkSingle = 1, bkNone = 2, bkDialog = 3 };
 

@@ -591,12 +591,12 @@ TEST_F(SkinFrameTest, CaptionButtonsGetHotPressedAndActOnlyWhenReleasedOverThems
     SendMessageA(Window(), WM_NCLBUTTONDOWN, HTCAPTION, AsLParam(ScreenPoint(minimize->BoundsRect)));
     SendMessageA(Window(), WM_NCLBUTTONUP, HTCAPTION, AsLParam(ScreenPoint(minimize->BoundsRect)));
     EXPECT_TRUE(PumpUntil([&] { return IsIconic(Window()) != FALSE; }, 2000));
-    EXPECT_EQ(frame->WindowState(), 2);
+    EXPECT_EQ(frame->WindowState(), wsMinimized);
     ShowWindow(Window(), SW_RESTORE);
     PumpPending();
     EXPECT_FALSE(IsIconic(Window()));
     ASSERT_EQ(Frame(), frame);
-    EXPECT_EQ(frame->WindowState(), 0);
+    EXPECT_EQ(frame->WindowState(), wsNormal);
     const SIZE client = ClientSize(Window());
     EXPECT_EQ(client.cx, 272);
     EXPECT_EQ(client.cy, 156);
