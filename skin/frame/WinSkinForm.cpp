@@ -404,6 +404,7 @@ LRESULT TWinSkinForm::Stage2(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOMMAND:
         return SysCommand(wParam, lParam);
     case SKM_MENUATPOINT:
+        RefreshCaptionLayout();
         MenuAtPoint(lParam);
         return 0;
     case CM_MENUCHANGED:
@@ -452,6 +453,8 @@ LRESULT TWinSkinForm::Stage3(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCLBUTTONUP:
     case WM_NCLBUTTONDBLCLK:
     case WM_NCRBUTTONDOWN: {
+        // Found where they are now, whether or not the frame was painted since.
+        RefreshCaptionLayout();
         LRESULT result = 0;
         if (MenuBarMouse(msg, wParam, lParam, result))
             return result;

@@ -94,9 +94,14 @@ class TWinSkinForm : public TComponent {
     // False while the skin's frame is unusable for this window: it keeps the system frame.
     bool FrameApplied() const { return frameApplied_; }
     bool IsSystemDialog() const { return isSystemDialog_; }
-    const TFrameRect& TitleRect() const { return titleRect_; }
+    const TFrameRect& TitleRect() const { return captionLayout_.Title; }
     HRGN Region() const { return region_; }
-    const std::vector<std::unique_ptr<TNCObject>>& CaptionButtons() const { return captionButtons_; }
+    const std::vector<std::unique_ptr<TWinSysButton>>& CaptionButtons() const { return captionButtons_; }
+    // The caption laid out for the window as it is now (not as last painted): the buttons and
+    // the title take their places from it.
+    void RefreshCaptionLayout();
+    // The caption button that a mouse action at p (window coordinates) is for, or null.
+    TWinSysButton* CaptionButtonAt(POINT p) const;
     TNCObject* HotObject() const { return hotObject_; }
     void SetHotObject(TNCObject* object) { hotObject_ = object; }
     TCaptionFacts CaptionFacts() const;
@@ -188,9 +193,10 @@ class TWinSkinForm : public TComponent {
     void PaintPiece(HDC dc, int piece, const RECT& rect);
     void PaintCaption(HDC dc, bool minimized);
     void PaintTitle(HDC dc, const RECT& captionRect);
-    // Which caption buttons show (the title needs it), then where they go (after the title).
+    // Which caption buttons show; the application may be asked.
     void EvaluateCaptionButtons();
-    void LayoutCaptionButtons();
+    // Lays the caption out for a W-wide window, the title measured on dc.
+    void LayOutCaption(HDC dc, int windowWidth, bool minimized);
     void PaintCaptionButtons(HDC dc);
     std::wstring WindowText() const;
     std::wstring TitleText() const;
@@ -239,7 +245,6 @@ class TWinSkinForm : public TComponent {
     HWND ownerWindow_ = nullptr;
     TFrameWidths widths_;
     RECT windowRect_{};
-    TFrameRect titleRect_;
     SIZE systemFrameSize_{};
     bool rightToLeft_ = false;
     bool sizeable_ = false;
@@ -249,12 +254,12 @@ class TWinSkinForm : public TComponent {
     TColor savedColor_ = 0;
     DWORD style_ = 0;
     DWORD exStyle_ = 0;
-    int reservedRight_ = 0;
     TNCObject* hotObject_ = nullptr;
     HRGN region_ = nullptr;
     int regionWidth_ = -1, regionHeight_ = -1;
     std::unique_ptr<TBitmap> iconBitmap_;
-    std::vector<std::unique_ptr<TNCObject>> captionButtons_;
+    std::vector<std::unique_ptr<TWinSysButton>> captionButtons_;
+    TCaptionLayout captionLayout_;
     bool active_ = true;
     // The frame was drawn since the window was last shown.
     bool framePainted_ = false;

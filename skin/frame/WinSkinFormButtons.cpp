@@ -143,21 +143,17 @@ void TWinSkinForm::DrawIcon(HDC dc, const RECT& rect) {
         iconBitmap_->StretchDraw(dc, rect);
 }
 
-namespace {
-TNCObject* FindCaptionObject(const std::vector<std::unique_ptr<TNCObject>>& objects, POINT p) {
-    for (const auto& object : objects) {
-        auto* button = static_cast<TWinSysButton*>(object.get());
+TWinSysButton* TWinSkinForm::CaptionButtonAt(POINT p) const {
+    for (const auto& button : captionButtons_)
         if (button->Visible && button->Element().Action >= 0 && button->BoundsRect.Contains(p.x, p.y))
-            return button;
-    }
+            return button.get();
     return nullptr;
 }
-} // namespace
 
 LRESULT TWinSkinForm::NcMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
     const POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     const POINT p = ScreenToFrame(screen);
-    TNCObject* object = FindCaptionObject(captionButtons_, p);
+    TWinSysButton* object = CaptionButtonAt(p);
     switch (msg) {
     case WM_NCMOUSEMOVE:
         if (!active_)
@@ -185,16 +181,15 @@ LRESULT TWinSkinForm::NcMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
         HideHint();
         if (object) {
             if (object == hotObject_) {
-                auto* button = static_cast<TWinSysButton*>(object);
-                button->MouseUp();
-                RunButtonAction(*button, screen);
+                object->MouseUp();
+                RunButtonAction(*object, screen);
             }
             return 0;
         }
         return PassOn(msg, wParam, lParam);
     case WM_NCLBUTTONDBLCLK:
         if (object) {
-            if (static_cast<TWinSysButton*>(object)->IsIcon()) {
+            if (object->IsIcon()) {
                 StopHoverTimer();
                 PostMessageA(handle_, WM_SYSCOMMAND, SC_CLOSE, 0);
             }

@@ -629,6 +629,27 @@ TEST_F(SkinFrameTest, APressSlidOntoAnotherButtonActsThereAndARepaintForgetsTheP
     PumpPending();
 }
 
+TEST_F(SkinFrameTest, ACaptionButtonIsFoundWhereItIsBeforeTheFrameIsRepainted) {
+    Start();
+    TWinSkinForm* frame = Frame();
+    ASSERT_NE(frame, nullptr);
+    TWinSysButton* close = Button(0);
+    ASSERT_NE(close, nullptr);
+    ASSERT_EQ(close->Element().Align, 1); // anchored to the right edge
+    TFrameRect moved = close->BoundsRect;
+    moved.Left += 40;
+    moved.Right += 40;
+    // Widened while hidden: no paint sees the new size before the press.
+    ShowWindow(Window(), SW_HIDE);
+    form_->Constraints().SetMaxWidth(0);
+    const RECT outer = OuterRect(Window());
+    SetWindowPos(Window(), nullptr, 0, 0, outer.right - outer.left + 40, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(Window(), WM_NCLBUTTONDOWN, HTNOWHERE, AsLParam(ScreenPoint(moved)));
+    EXPECT_EQ(frame->HotObject(), close);
+    EXPECT_EQ(close->BoundsRect, moved);
+}
+
 TEST_F(SkinFrameTest, TheCaptionAnswersTheHitTestAndADoubleClickOnItDoesNotMaximize) {
     Start();
     TWinSkinForm* frame = Frame();
