@@ -252,57 +252,32 @@ LRESULT TWinSkinForm::PassOn(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 // ---- the window procedure
+//
+// One case per message, and each case says which frames it is for:
+// - every frame, also one that leaves the window's frame to the system and only serves the
+//   adapters;
+// - a drawn frame: the skin draws this window's frame (a top-level window or an MDI child);
+// - a started frame: drawn, and the deferred start has run. Before the start nothing of the
+//   frame is drawn, and the system is kept from drawing its own.
+// What no case takes goes on to the window's own procedure.
 
 LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const bool created = frameState_ == fsCreated;
+    const bool drawn = skinFrame_ && (!isChild_ || IsMdiChild());
+    const bool started = drawn && !created;
     switch (msg) {
-    case WM_NCPAINT:
-        if (frameState_ == fsCreated && skinFrame_)
-            return 0;
-        break;
+    // Every frame.
     case WM_ERASEBKGND:
-        if (!form_ && skin_) {
-            RECT client{};
-            GetClientRect(handle_, &client);
-            FillRect(reinterpret_cast<HDC>(wParam), &client, skin_->ButtonFaceBrush());
-            return 1;
-        }
-        return PassOn(msg, wParam, lParam);
-    case WM_NCDESTROY: {
-        frameState_ = fsClosing;
-        const WNDPROC old = oldWndProc_;
-        const bool unicode = isUnicode_;
-        const HWND window = handle_;
-        Detach();
-        frameState_ = fsDestroyed;
-        return CallProc(old, unicode, window, msg, wParam, lParam);
-    }
-    case WM_NCACTIVATE:
-        if (frameState_ == fsCreated && skinFrame_ && !(exStyle_ & WS_EX_MDICHILD)) {
-            active_ = wParam != 0;
-            // Nothing is drawn before the start, but the activation itself goes ahead.
-            return TRUE;
-        }
-        break;
-    case 0x00AE: // the system's caption-button drawing of some themes
-        if (skinFrame_)
-            return 0;
-        break;
+        return EraseBackground(wParam, lParam);
+    case WM_NCDESTROY:
+        return NcDestroy(wParam, lParam);
     case WM_INITMENUPOPUP:
         if (TSkinManage* manager = SkinManager())
             manager->SetNextMenuKind(reinterpret_cast<HMENU>(wParam) == systemMenu_ ? 2 : 1);
-        return PassOn(msg, wParam, lParam);
+        break;
     case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC: {
-        LRESULT result = PassOn(msg, wParam, lParam);
-        if (!form_) {
-            SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-            if (msg == WM_CTLCOLORSTATIC && skin_) {
-                SetBkColor(reinterpret_cast<HDC>(wParam), ColorToRGB(skin_->Colour(scButtonFace)));
-                result = reinterpret_cast<LRESULT>(skin_->ButtonFaceBrush());
-            }
-        }
-        return result;
-    }
+    case WM_CTLCOLORSTATIC:
+        return ControlColour(msg, wParam, lParam);
     case SKM_START:
         if (!deferredStarted_)
             DeferredStart();
@@ -313,12 +288,11 @@ LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         PostMessageA(handle_, SKM_SKINNED, 0, SKIN_MAGIC);
         return 1;
     case SKM_PAINTFRAME:
-        if (lParam == SKIN_MAGIC) {
-            if (wParam)
-                PaintNonClient(reinterpret_cast<HDC>(wParam));
-            return SKIN_MAGIC;
-        }
-        break;
+        if (lParam != SKIN_MAGIC)
+            break;
+        if (wParam)
+            PaintNonClient(reinterpret_cast<HDC>(wParam));
+        return SKIN_MAGIC;
     case SKM_PROBE:
         return lParam == SKIN_MAGIC ? SKIN_MAGIC : 1;
     case SKM_RESKIN:
@@ -327,145 +301,222 @@ LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case SKM_RESCROLL:
         ReplaceScrollAdapter(reinterpret_cast<HWND>(wParam));
         return 0;
-    default:
+
+    // The non-client area.
+    case 0x00AE: // the system's caption-button drawing of some themes
+        if (skinFrame_)
+            return 0;
         break;
-    }
-    if (!skinFrame_)
-        return PassOn(msg, wParam, lParam);
-    return Stage2(msg, wParam, lParam);
-}
-
-LRESULT TWinSkinForm::Stage2(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (isChild_ && !(exStyle_ & WS_EX_MDICHILD))
-        return PassOn(msg, wParam, lParam);
-    switch (msg) {
-    case WM_SIZE:
-        OnSize(wParam, lParam);
-        return 0;
-    case WM_CREATE:
-    case WM_SHOWWINDOW: {
-        if (msg == WM_SHOWWINDOW && wParam)
-            framePainted_ = false;
-        // A form skinned as it was made has its controls take the skin before it is first
-        // seen: its first paint is the skinned one, not a native one painted over at once.
-        if (msg == WM_SHOWWINDOW && wParam && startedAtCreation_ && !deferredStarted_)
-            DeferredStart();
-        // A window skinned as it was made gets its outline before it is first seen.
-        LRESULT result = PassOn(msg, wParam, lParam);
-        if (frameState_ == fsRunning && (msg == WM_CREATE || wParam))
-            UpdateRegion();
-        return result;
-    }
-    case WM_ACTIVATE:
-        active_ = LOWORD(wParam) != WA_INACTIVE;
-        return PassOn(msg, wParam, lParam);
-    case WM_NCACTIVATE:
-        active_ = wParam != 0;
-        return Stage3(msg, wParam, lParam);
-    case WM_GETMINMAXINFO: {
-        LRESULT result = PassOn(msg, wParam, lParam);
-        RefreshWindowState();
-        return result;
-    }
-    case WM_WINDOWPOSCHANGED:
-        RefreshWindowState();
-        return PassOn(msg, wParam, lParam);
-    case WM_SETICON: {
-        LRESULT result = PassOn(msg, wParam, lParam);
-        BuildIconBitmap();
-        return result;
-    }
-    case WM_SETTEXT: {
-        LRESULT result = PassOn(msg, wParam, lParam);
-        // The caption shows the new title at once.
-        if (IsWindowVisible(handle_))
-            PaintNonClient();
-        return result;
-    }
-    case WM_COMMAND:
-        switch (LOWORD(wParam) & SC_MASK) {
-        case SC_SIZE:
-        case SC_MOVE:
-        case SC_MINIMIZE:
-        case SC_MAXIMIZE:
-        case SC_NEXTWINDOW:
-        case SC_PREVWINDOW:
-        case SC_CLOSE:
-        case SC_RESTORE:
-            if (HIWORD(wParam) == 0 && lParam == 0) {
-                PostMessageA(handle_, WM_SYSCOMMAND, LOWORD(wParam), 0);
-                return 0;
-            }
-            break;
-        default:
-            break;
-        }
-        return PassOn(msg, wParam, lParam);
-    case WM_SYSCOMMAND:
-        return SysCommand(wParam, lParam);
-    case SKM_MENUATPOINT:
-        RefreshCaptionLayout();
-        MenuAtPoint(lParam);
-        return 0;
-    case CM_MENUCHANGED:
-        // A form object's menu changes reach the frame through the form's handler.
-        if (form_)
-            return Stage3(msg, wParam, lParam);
-        {
-            const bool painting = skin_ && skin_->FramePainting();
-            if (skin_)
-                skin_->SetFramePainting(false);
-            const LRESULT result = PassOn(msg, wParam, lParam);
-            if (skin_)
-                skin_->SetFramePainting(painting);
-            MenuChanged();
-            return result;
-        }
-    default:
-        return Stage3(msg, wParam, lParam);
-    }
-}
-
-LRESULT TWinSkinForm::Stage3(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (frameState_ == fsCreated)
-        return PassOn(msg, wParam, lParam);
-    switch (msg) {
-    case WM_MEASUREITEM:
-    case WM_DRAWITEM:
-        return MenuItemMessage(msg, wParam, lParam);
-    case WM_NCCALCSIZE:
-        return NcCalcSize(wParam, lParam);
-    case WM_NCHITTEST:
-        return NcHitTest(wParam, lParam);
     case WM_NCPAINT:
-        // Without a caption the system's own border stays.
-        if (borderKind_ == bkNone)
-            return PassOn(msg, wParam, lParam);
-        if (!(buttonSet_ & bsKeepSysMenuStyle) && (GetWindowLongA(handle_, GWL_STYLE) & WS_SYSMENU))
-            SetWindowLongA(handle_, GWL_STYLE, GetWindowLongA(handle_, GWL_STYLE) & ~WS_SYSMENU);
-        if (skin_ && skin_->FramePainting())
-            PaintNonClient();
-        return 0;
+        if (skinFrame_ && created)
+            return 0;
+        if (started)
+            return NcPaint(wParam, lParam);
+        break;
     case WM_NCACTIVATE:
-        return NcActivate(wParam, lParam);
+        if (skinFrame_ && created && !IsMdiChild()) {
+            active_ = wParam != 0;
+            // Nothing is drawn before the start, but the activation itself goes ahead.
+            return TRUE;
+        }
+        if (drawn)
+            active_ = wParam != 0;
+        if (started)
+            return NcActivate(wParam, lParam);
+        break;
+    case WM_NCCALCSIZE:
+        if (started)
+            return NcCalcSize(wParam, lParam);
+        break;
+    case WM_NCHITTEST:
+        if (started)
+            return NcHitTest(wParam, lParam);
+        break;
     case WM_NCMOUSEMOVE:
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONUP:
     case WM_NCLBUTTONDBLCLK:
-    case WM_NCRBUTTONDOWN: {
-        // Found where they are now, whether or not the frame was painted since.
-        RefreshCaptionLayout();
-        LRESULT result = 0;
-        if (MenuBarMouse(msg, wParam, lParam, result))
-            return result;
-        return NcMouse(msg, wParam, lParam);
-    }
+    case WM_NCRBUTTONDOWN:
+        if (started) {
+            // Found where they are now, whether or not the frame was painted since.
+            RefreshCaptionLayout();
+            LRESULT result = 0;
+            if (MenuBarMouse(msg, wParam, lParam, result))
+                return result;
+            return NcMouse(msg, wParam, lParam);
+        }
+        break;
     case SKM_REDRAWFRAME:
-        PaintNonClient();
-        return 0;
+        if (started) {
+            PaintNonClient();
+            return 0;
+        }
+        break;
+
+    // Sizes, states, texts and the menus of a drawn frame.
+    case WM_SIZE:
+        if (drawn) {
+            OnSize(wParam, lParam);
+            return 0;
+        }
+        break;
+    case WM_CREATE:
+    case WM_SHOWWINDOW:
+        if (drawn)
+            return CreatedOrShown(msg, wParam, lParam);
+        break;
+    case WM_ACTIVATE:
+        if (drawn)
+            active_ = LOWORD(wParam) != WA_INACTIVE;
+        break;
+    case WM_GETMINMAXINFO:
+        if (drawn) {
+            const LRESULT result = PassOn(msg, wParam, lParam);
+            RefreshWindowState();
+            return result;
+        }
+        break;
+    case WM_WINDOWPOSCHANGED:
+        if (drawn)
+            RefreshWindowState();
+        break;
+    case WM_SETICON:
+        if (drawn) {
+            const LRESULT result = PassOn(msg, wParam, lParam);
+            BuildIconBitmap();
+            return result;
+        }
+        break;
+    case WM_SETTEXT:
+        if (drawn) {
+            const LRESULT result = PassOn(msg, wParam, lParam);
+            // The caption shows the new title at once.
+            if (IsWindowVisible(handle_))
+                PaintNonClient();
+            return result;
+        }
+        break;
+    case WM_COMMAND:
+        if (drawn && PostSystemCommand(wParam, lParam))
+            return 0;
+        break;
+    case WM_SYSCOMMAND:
+        if (drawn)
+            return SysCommand(wParam, lParam);
+        break;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+        if (started)
+            return MenuItemMessage(msg, wParam, lParam);
+        break;
+    case SKM_MENUATPOINT:
+        if (drawn) {
+            RefreshCaptionLayout();
+            MenuAtPoint(lParam);
+            return 0;
+        }
+        break;
+    case CM_MENUCHANGED:
+        // A form object's menu changes reach the frame through the form's handler.
+        if (drawn && !form_)
+            return WindowMenuChanged(wParam, lParam);
+        break;
     default:
-        return PassOn(msg, wParam, lParam);
+        break;
     }
+    return PassOn(msg, wParam, lParam);
+}
+
+bool TWinSkinForm::IsMdiChild() const {
+    return (exStyle_ & WS_EX_MDICHILD) != 0;
+}
+
+LRESULT TWinSkinForm::EraseBackground(WPARAM wParam, LPARAM lParam) {
+    if (form_ || !skin_)
+        return PassOn(WM_ERASEBKGND, wParam, lParam);
+    RECT client{};
+    GetClientRect(handle_, &client);
+    FillRect(reinterpret_cast<HDC>(wParam), &client, skin_->ButtonFaceBrush());
+    return 1;
+}
+
+LRESULT TWinSkinForm::NcDestroy(WPARAM wParam, LPARAM lParam) {
+    frameState_ = fsClosing;
+    const WNDPROC old = oldWndProc_;
+    const bool unicode = isUnicode_;
+    const HWND window = handle_;
+    Detach();
+    frameState_ = fsDestroyed;
+    return CallProc(old, unicode, window, WM_NCDESTROY, wParam, lParam);
+}
+
+LRESULT TWinSkinForm::ControlColour(UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = PassOn(msg, wParam, lParam);
+    if (!form_) {
+        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        if (msg == WM_CTLCOLORSTATIC && skin_) {
+            SetBkColor(reinterpret_cast<HDC>(wParam), ColorToRGB(skin_->Colour(scButtonFace)));
+            result = reinterpret_cast<LRESULT>(skin_->ButtonFaceBrush());
+        }
+    }
+    return result;
+}
+
+LRESULT TWinSkinForm::NcPaint(WPARAM wParam, LPARAM lParam) {
+    // Without a caption the system's own border stays.
+    if (borderKind_ == bkNone)
+        return PassOn(WM_NCPAINT, wParam, lParam);
+    if (!(buttonSet_ & bsKeepSysMenuStyle) && (GetWindowLongA(handle_, GWL_STYLE) & WS_SYSMENU))
+        SetWindowLongA(handle_, GWL_STYLE, GetWindowLongA(handle_, GWL_STYLE) & ~WS_SYSMENU);
+    if (skin_ && skin_->FramePainting())
+        PaintNonClient();
+    return 0;
+}
+
+LRESULT TWinSkinForm::CreatedOrShown(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const bool shown = msg == WM_SHOWWINDOW && wParam;
+    if (shown)
+        framePainted_ = false;
+    // A form skinned as it was made has its controls take the skin before it is first seen:
+    // its first paint is the skinned one, not a native one painted over at once.
+    if (shown && startedAtCreation_ && !deferredStarted_)
+        DeferredStart();
+    // A window skinned as it was made gets its outline before it is first seen.
+    const LRESULT result = PassOn(msg, wParam, lParam);
+    if (frameState_ == fsRunning && (msg == WM_CREATE || wParam))
+        UpdateRegion();
+    return result;
+}
+
+bool TWinSkinForm::PostSystemCommand(WPARAM wParam, LPARAM lParam) {
+    // A command whose number is one of these system commands is posted as that command.
+    if (HIWORD(wParam) != 0 || lParam != 0)
+        return false;
+    switch (LOWORD(wParam) & SC_MASK) {
+    case SC_SIZE:
+    case SC_MOVE:
+    case SC_MINIMIZE:
+    case SC_MAXIMIZE:
+    case SC_NEXTWINDOW:
+    case SC_PREVWINDOW:
+    case SC_CLOSE:
+    case SC_RESTORE:
+        PostMessageA(handle_, WM_SYSCOMMAND, LOWORD(wParam), 0);
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT TWinSkinForm::WindowMenuChanged(WPARAM wParam, LPARAM lParam) {
+    const bool painting = skin_ && skin_->FramePainting();
+    if (skin_)
+        skin_->SetFramePainting(false);
+    const LRESULT result = PassOn(CM_MENUCHANGED, wParam, lParam);
+    if (skin_)
+        skin_->SetFramePainting(painting);
+    MenuChanged();
+    return result;
 }
 
 // ---- start, sizes, states

@@ -159,10 +159,20 @@ class TWinSkinForm : public TComponent {
     TSkinControl* AttachAdapter(TAdapterClass adapterClass, bool skinColour, TControl* control, HWND window,
                                 int mode = 0, bool extended = false);
     static LRESULT CALLBACK FrameProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    // Every message the frame takes, in one dispatch (WinSkinForm.cpp says which frames each is
+    // for); the rest goes on to the window's own procedure.
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT Stage2(UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT Stage3(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT PassOn(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool IsMdiChild() const;
+    LRESULT EraseBackground(WPARAM wParam, LPARAM lParam);
+    LRESULT NcDestroy(WPARAM wParam, LPARAM lParam);
+    LRESULT ControlColour(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT NcPaint(WPARAM wParam, LPARAM lParam);
+    LRESULT CreatedOrShown(UINT msg, WPARAM wParam, LPARAM lParam);
+    // True when the command was posted as a system command.
+    bool PostSystemCommand(WPARAM wParam, LPARAM lParam);
+    // The menu of a window without a form object changed.
+    LRESULT WindowMenuChanged(WPARAM wParam, LPARAM lParam);
     void Start(TSkinData* skin);
     void DeferredStart();
     void Subclass();
