@@ -192,57 +192,32 @@ LRESULT TWinSkinForm::PassOn(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 // ---- the window procedure
+//
+// One case per message, and each case says which frames it is for:
+// - every frame, also one that leaves the window's frame to the system and only serves the
+//   adapters;
+// - a drawn frame: the skin draws this window's frame (a top-level window or an MDI child);
+// - a started frame: drawn, and the deferred start has run. Before the start nothing of the
+//   frame is drawn, and the system is kept from drawing its own.
+// What no case takes goes on to the window's own procedure.
 
 LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const bool created = frameState_ == fsCreated;
+    const bool drawn = skinFrame_ && (!isChild_ || IsMdiChild());
+    const bool started = drawn && !created;
     switch (msg) {
-    case WM_NCPAINT:
-        if (frameState_ == fsCreated && skinFrame_)
-            return 0;
-        break;
+    // Every frame.
     case WM_ERASEBKGND:
-        if (!form_ && skin_) {
-            RECT client{};
-            GetClientRect(handle_, &client);
-            FillRect(reinterpret_cast<HDC>(wParam), &client, skin_->ButtonFaceBrush());
-            return 1;
-        }
-        return PassOn(msg, wParam, lParam);
-    case WM_NCDESTROY: {
-        frameState_ = fsClosing;
-        const WNDPROC old = oldWndProc_;
-        const bool unicode = isUnicode_;
-        const HWND window = handle_;
-        Detach();
-        frameState_ = fsDestroyed;
-        return CallProc(old, unicode, window, msg, wParam, lParam);
-    }
-    case WM_NCACTIVATE:
-        if (frameState_ == fsCreated && skinFrame_ && !(exStyle_ & WS_EX_MDICHILD)) {
-            active_ = wParam != 0;
-            // Nothing is drawn before the start, but the activation itself goes ahead.
-            return TRUE;
-        }
-        break;
-    case 0x00AE: // the system's caption-button drawing of some themes
-        if (skinFrame_)
-            return 0;
-        break;
+        return EraseBackground(wParam, lParam);
+    case WM_NCDESTROY:
+        return NcDestroy(wParam, lParam);
     case WM_INITMENUPOPUP:
         if (TSkinManage* manager = SkinManager())
             manager->SetNextMenuKind(reinterpret_cast<HMENU>(wParam) == systemMenu_ ? 2 : 1);
-        return PassOn(msg, wParam, lParam);
+        break;
     case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC: {
-        LRESULT result = PassOn(msg, wParam, lParam);
-        if (!form_) {
-            SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-            if (msg == WM_CTLCOLORSTATIC && skin_) {
-                SetBkColor(reinterpret_cast<HDC>(wParam), ColorToRGB(skin_->Colour(scButtonFace)));
-                result = reinterpret_cast<LRESULT>(skin_->ButtonFaceBrush());
-            }
-        }
-        return result;
-    }
+    case WM_CTLCOLORSTATIC:
+        return ControlColour(msg, wParam, lParam);
     case SKM_START:
         if (!deferredStarted_)
             DeferredStart();
@@ -253,12 +228,11 @@ LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         PostMessageA(handle_, SKM_SKINNED, 0, SKIN_MAGIC);
         return 1;
     case SKM_PAINTFRAME:
-        if (lParam == SKIN_MAGIC) {
-            if (wParam)
-                PaintNonClient(reinterpret_cast<HDC>(wParam));
-            return SKIN_MAGIC;
-        }
-        break;
+        if (lParam != SKIN_MAGIC)
+            break;
+        if (wParam)
+            PaintNonClient(reinterpret_cast<HDC>(wParam));
+        return SKIN_MAGIC;
     case SKM_PROBE:
         return lParam == SKIN_MAGIC ? SKIN_MAGIC : 1;
     case SKM_RESKIN:
@@ -267,142 +241,222 @@ LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case SKM_RESCROLL:
         ReplaceScrollAdapter(reinterpret_cast<HWND>(wParam));
         return 0;
-    default:
+
+    // The non-client area.
+    case 0x00AE: // the system's caption-button drawing of some themes
+        if (skinFrame_)
+            return 0;
         break;
-    }
-    if (!skinFrame_)
-        return PassOn(msg, wParam, lParam);
-    return Stage2(msg, wParam, lParam);
-}
-
-LRESULT TWinSkinForm::Stage2(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (isChild_ && !(exStyle_ & WS_EX_MDICHILD))
-        return PassOn(msg, wParam, lParam);
-    switch (msg) {
-    case WM_SIZE:
-        OnSize(wParam, lParam);
-        return 0;
-    case WM_CREATE:
-    case WM_SHOWWINDOW: {
-        if (msg == WM_SHOWWINDOW && wParam)
-            framePainted_ = false;
-        // A form skinned as it was made has its controls take the skin before it is first
-        // seen: its first paint is the skinned one, not a native one painted over at once.
-        if (msg == WM_SHOWWINDOW && wParam && startedAtCreation_ && !deferredStarted_)
-            DeferredStart();
-        // A window skinned as it was made gets its outline before it is first seen.
-        LRESULT result = PassOn(msg, wParam, lParam);
-        if (frameState_ == fsRunning && (msg == WM_CREATE || wParam))
-            UpdateRegion();
-        return result;
-    }
-    case WM_ACTIVATE:
-        active_ = LOWORD(wParam) != WA_INACTIVE;
-        return PassOn(msg, wParam, lParam);
-    case WM_NCACTIVATE:
-        active_ = wParam != 0;
-        return Stage3(msg, wParam, lParam);
-    case WM_GETMINMAXINFO: {
-        LRESULT result = PassOn(msg, wParam, lParam);
-        RefreshWindowState();
-        return result;
-    }
-    case WM_WINDOWPOSCHANGED:
-        RefreshWindowState();
-        return PassOn(msg, wParam, lParam);
-    case WM_SETICON: {
-        LRESULT result = PassOn(msg, wParam, lParam);
-        BuildIconBitmap();
-        return result;
-    }
-    case WM_SETTEXT: {
-        LRESULT result = PassOn(msg, wParam, lParam);
-        // The caption shows the new title at once.
-        if (IsWindowVisible(handle_))
-            PaintNonClient();
-        return result;
-    }
-    case WM_COMMAND:
-        switch (LOWORD(wParam) & SC_MASK) {
-        case SC_SIZE:
-        case SC_MOVE:
-        case SC_MINIMIZE:
-        case SC_MAXIMIZE:
-        case SC_NEXTWINDOW:
-        case SC_PREVWINDOW:
-        case SC_CLOSE:
-        case SC_RESTORE:
-            if (HIWORD(wParam) == 0 && lParam == 0) {
-                PostMessageA(handle_, WM_SYSCOMMAND, LOWORD(wParam), 0);
-                return 0;
-            }
-            break;
-        default:
-            break;
-        }
-        return PassOn(msg, wParam, lParam);
-    case WM_SYSCOMMAND:
-        return SysCommand(wParam, lParam);
-    case SKM_MENUATPOINT:
-        MenuAtPoint(lParam);
-        return 0;
-    case CM_MENUCHANGED:
-        // A form object's menu changes reach the frame through the form's handler.
-        if (form_)
-            return Stage3(msg, wParam, lParam);
-        {
-            const bool painting = skin_ && skin_->FramePainting();
-            if (skin_)
-                skin_->SetFramePainting(false);
-            const LRESULT result = PassOn(msg, wParam, lParam);
-            if (skin_)
-                skin_->SetFramePainting(painting);
-            MenuChanged();
-            return result;
-        }
-    default:
-        return Stage3(msg, wParam, lParam);
-    }
-}
-
-LRESULT TWinSkinForm::Stage3(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (frameState_ == fsCreated)
-        return PassOn(msg, wParam, lParam);
-    switch (msg) {
-    case WM_MEASUREITEM:
-    case WM_DRAWITEM:
-        return MenuItemMessage(msg, wParam, lParam);
-    case WM_NCCALCSIZE:
-        return NcCalcSize(wParam, lParam);
-    case WM_NCHITTEST:
-        return NcHitTest(wParam, lParam);
     case WM_NCPAINT:
-        // Without a caption the system's own border stays.
-        if (borderKind_ == bkNone)
-            return PassOn(msg, wParam, lParam);
-        if (!(buttonSet_ & bsKeepSysMenuStyle) && (GetWindowLongA(handle_, GWL_STYLE) & WS_SYSMENU))
-            SetWindowLongA(handle_, GWL_STYLE, GetWindowLongA(handle_, GWL_STYLE) & ~WS_SYSMENU);
-        if (skin_ && skin_->FramePainting())
-            PaintNonClient();
-        return 0;
+        if (skinFrame_ && created)
+            return 0;
+        if (started)
+            return NcPaint(wParam, lParam);
+        break;
     case WM_NCACTIVATE:
-        return NcActivate(wParam, lParam);
+        if (skinFrame_ && created && !IsMdiChild()) {
+            active_ = wParam != 0;
+            // Nothing is drawn before the start, but the activation itself goes ahead.
+            return TRUE;
+        }
+        if (drawn)
+            active_ = wParam != 0;
+        if (started)
+            return NcActivate(wParam, lParam);
+        break;
+    case WM_NCCALCSIZE:
+        if (started)
+            return NcCalcSize(wParam, lParam);
+        break;
+    case WM_NCHITTEST:
+        if (started)
+            return NcHitTest(wParam, lParam);
+        break;
     case WM_NCMOUSEMOVE:
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONUP:
     case WM_NCLBUTTONDBLCLK:
-    case WM_NCRBUTTONDOWN: {
-        LRESULT result = 0;
-        if (MenuBarMouse(msg, wParam, lParam, result))
-            return result;
-        return NcMouse(msg, wParam, lParam);
-    }
+    case WM_NCRBUTTONDOWN:
+        if (started) {
+            // Found where they are now, whether or not the frame was painted since.
+            RefreshCaptionLayout();
+            LRESULT result = 0;
+            if (MenuBarMouse(msg, wParam, lParam, result))
+                return result;
+            return NcMouse(msg, wParam, lParam);
+        }
+        break;
     case SKM_REDRAWFRAME:
-        PaintNonClient();
-        return 0;
+        if (started) {
+            PaintNonClient();
+            return 0;
+        }
+        break;
+
+    // Sizes, states, texts and the menus of a drawn frame.
+    case WM_SIZE:
+        if (drawn) {
+            OnSize(wParam, lParam);
+            return 0;
+        }
+        break;
+    case WM_CREATE:
+    case WM_SHOWWINDOW:
+        if (drawn)
+            return CreatedOrShown(msg, wParam, lParam);
+        break;
+    case WM_ACTIVATE:
+        if (drawn)
+            active_ = LOWORD(wParam) != WA_INACTIVE;
+        break;
+    case WM_GETMINMAXINFO:
+        if (drawn) {
+            const LRESULT result = PassOn(msg, wParam, lParam);
+            RefreshWindowState();
+            return result;
+        }
+        break;
+    case WM_WINDOWPOSCHANGED:
+        if (drawn)
+            RefreshWindowState();
+        break;
+    case WM_SETICON:
+        if (drawn) {
+            const LRESULT result = PassOn(msg, wParam, lParam);
+            BuildIconBitmap();
+            return result;
+        }
+        break;
+    case WM_SETTEXT:
+        if (drawn) {
+            const LRESULT result = PassOn(msg, wParam, lParam);
+            // The caption shows the new title at once.
+            if (IsWindowVisible(handle_))
+                PaintNonClient();
+            return result;
+        }
+        break;
+    case WM_COMMAND:
+        if (drawn && PostSystemCommand(wParam, lParam))
+            return 0;
+        break;
+    case WM_SYSCOMMAND:
+        if (drawn)
+            return SysCommand(wParam, lParam);
+        break;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+        if (started)
+            return MenuItemMessage(msg, wParam, lParam);
+        break;
+    case SKM_MENUATPOINT:
+        if (drawn) {
+            RefreshCaptionLayout();
+            MenuAtPoint(lParam);
+            return 0;
+        }
+        break;
+    case CM_MENUCHANGED:
+        // A form object's menu changes reach the frame through the form's handler.
+        if (drawn && !form_)
+            return WindowMenuChanged(wParam, lParam);
+        break;
     default:
-        return PassOn(msg, wParam, lParam);
+        break;
     }
+    return PassOn(msg, wParam, lParam);
+}
+
+bool TWinSkinForm::IsMdiChild() const {
+    return (exStyle_ & WS_EX_MDICHILD) != 0;
+}
+
+LRESULT TWinSkinForm::EraseBackground(WPARAM wParam, LPARAM lParam) {
+    if (form_ || !skin_)
+        return PassOn(WM_ERASEBKGND, wParam, lParam);
+    RECT client{};
+    GetClientRect(handle_, &client);
+    FillRect(reinterpret_cast<HDC>(wParam), &client, skin_->ButtonFaceBrush());
+    return 1;
+}
+
+LRESULT TWinSkinForm::NcDestroy(WPARAM wParam, LPARAM lParam) {
+    frameState_ = fsClosing;
+    const WNDPROC old = oldWndProc_;
+    const bool unicode = isUnicode_;
+    const HWND window = handle_;
+    Detach();
+    frameState_ = fsDestroyed;
+    return CallProc(old, unicode, window, WM_NCDESTROY, wParam, lParam);
+}
+
+LRESULT TWinSkinForm::ControlColour(UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = PassOn(msg, wParam, lParam);
+    if (!form_) {
+        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        if (msg == WM_CTLCOLORSTATIC && skin_) {
+            SetBkColor(reinterpret_cast<HDC>(wParam), ColorToRGB(skin_->Colour(scButtonFace)));
+            result = reinterpret_cast<LRESULT>(skin_->ButtonFaceBrush());
+        }
+    }
+    return result;
+}
+
+LRESULT TWinSkinForm::NcPaint(WPARAM wParam, LPARAM lParam) {
+    // Without a caption the system's own border stays.
+    if (borderKind_ == bkNone)
+        return PassOn(WM_NCPAINT, wParam, lParam);
+    if (!(buttonSet_ & bsKeepSysMenuStyle) && (GetWindowLongA(handle_, GWL_STYLE) & WS_SYSMENU))
+        SetWindowLongA(handle_, GWL_STYLE, GetWindowLongA(handle_, GWL_STYLE) & ~WS_SYSMENU);
+    if (skin_ && skin_->FramePainting())
+        PaintNonClient();
+    return 0;
+}
+
+LRESULT TWinSkinForm::CreatedOrShown(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const bool shown = msg == WM_SHOWWINDOW && wParam;
+    if (shown)
+        framePainted_ = false;
+    // A form skinned as it was made has its controls take the skin before it is first seen:
+    // its first paint is the skinned one, not a native one painted over at once.
+    if (shown && startedAtCreation_ && !deferredStarted_)
+        DeferredStart();
+    // A window skinned as it was made gets its outline before it is first seen.
+    const LRESULT result = PassOn(msg, wParam, lParam);
+    if (frameState_ == fsRunning && (msg == WM_CREATE || wParam))
+        UpdateRegion();
+    return result;
+}
+
+bool TWinSkinForm::PostSystemCommand(WPARAM wParam, LPARAM lParam) {
+    // A command whose number is one of these system commands is posted as that command.
+    if (HIWORD(wParam) != 0 || lParam != 0)
+        return false;
+    switch (LOWORD(wParam) & SC_MASK) {
+    case SC_SIZE:
+    case SC_MOVE:
+    case SC_MINIMIZE:
+    case SC_MAXIMIZE:
+    case SC_NEXTWINDOW:
+    case SC_PREVWINDOW:
+    case SC_CLOSE:
+    case SC_RESTORE:
+        PostMessageA(handle_, WM_SYSCOMMAND, LOWORD(wParam), 0);
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT TWinSkinForm::WindowMenuChanged(WPARAM wParam, LPARAM lParam) {
+    const bool painting = skin_ && skin_->FramePainting();
+    if (skin_)
+        skin_->SetFramePainting(false);
+    const LRESULT result = PassOn(CM_MENUCHANGED, wParam, lParam);
+    if (skin_)
+        skin_->SetFramePainting(painting);
+    MenuChanged();
+    return result;
 }
 
 // ---- start, sizes, states
@@ -421,11 +475,11 @@ void TWinSkinForm::RefreshWindowState() {
         return;
     if (IsIconic(handle_) || placement.showCmd == SW_SHOWMINIMIZED || placement.showCmd == SW_MINIMIZE ||
         placement.showCmd == SW_SHOWMINNOACTIVE)
-        windowState_ = 2;
+        windowState_ = wsMinimized;
     else if (IsZoomed(handle_))
-        windowState_ = 1;
+        windowState_ = wsMaximized;
     else
-        windowState_ = 0;
+        windowState_ = wsNormal;
 }
 
 void TWinSkinForm::DeferredStart() {
@@ -459,7 +513,7 @@ void TWinSkinForm::DeferredStart() {
     else
         SkinChildWindows(handle_);
     if (frameState_ == fsCreated && skinFrame_) {
-        if (!isChild_ && borderKind_ != bkNone && windowState_ != 2) {
+        if (!isChild_ && borderKind_ != bkNone && windowState_ != wsMinimized) {
             frameState_ = fsResizing;
             // A form laid out for the skin's frame keeps its outer size; every other window
             // keeps its client area.
@@ -471,7 +525,7 @@ void TWinSkinForm::DeferredStart() {
             else
                 FitToClient(false);
             frameState_ = fsRunning;
-            if (windowState_ == 1)
+            if (windowState_ == wsMaximized)
                 SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
                              SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
             else
@@ -587,15 +641,15 @@ int TWinSkinForm::CaptionTextWidth() const {
 void TWinSkinForm::OnSize(WPARAM wParam, LPARAM lParam) {
     PassOn(WM_SIZE, wParam, lParam);
     if (wParam == SIZE_RESTORED)
-        windowState_ = 0;
+        windowState_ = wsNormal;
     else if (wParam == SIZE_MINIMIZED)
-        windowState_ = 2;
+        windowState_ = wsMinimized;
     else if (wParam == SIZE_MAXIMIZED)
-        windowState_ = 1;
-    if (windowState_ == 2)
+        windowState_ = wsMaximized;
+    if (windowState_ == wsMinimized)
         return;
     // The client area a minimized window will come back with.
-    if (windowState_ == 0 && frameState_ == fsRunning && !IsIconic(handle_))
+    if (windowState_ == wsNormal && frameState_ == fsRunning && !IsIconic(handle_))
         GetClientRect(handle_, &clientSize_);
     if (frameState_ == fsRunning || frameState_ == fsReskinning)
         UpdateRegion();
@@ -631,7 +685,7 @@ LRESULT TWinSkinForm::NcCalcSize(WPARAM wParam, LPARAM lParam) {
 
 POINT TWinSkinForm::ScreenToFrame(POINT screen) const {
     ScreenToClient(handle_, &screen);
-    if (!(windowState_ == 2 && (exStyle_ & WS_EX_MDICHILD))) {
+    if (!(windowState_ == wsMinimized && (exStyle_ & WS_EX_MDICHILD))) {
         screen.x += widths_.Left;
         screen.y += widths_.Caption + widths_.Menu;
     }
@@ -647,7 +701,8 @@ LRESULT TWinSkinForm::NcHitTest(WPARAM wParam, LPARAM lParam) {
     RECT window{};
     GetWindowRect(handle_, &window);
     const int w = window.right - window.left, h = window.bottom - window.top;
-    if (sizeable_ && windowState_ == 0 && (code == HTCAPTION || code == HTNOWHERE || code == HTCLIENT)) {
+    if (sizeable_ && windowState_ == wsNormal &&
+        (code == HTCAPTION || code == HTNOWHERE || code == HTCLIENT)) {
         const bool left = p.x < widths_.Left, right = p.x >= w - widths_.Right;
         const bool top = p.y < 3, bottom = p.y >= h - widths_.Bottom;
         if (top && left)
@@ -697,11 +752,11 @@ LRESULT TWinSkinForm::SysCommand(WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (command == SC_MINIMIZE)
-        windowState_ = 2;
+        windowState_ = wsMinimized;
     else if (command == SC_MAXIMIZE)
-        windowState_ = 1;
+        windowState_ = wsMaximized;
     else if (command == SC_RESTORE)
-        windowState_ = 0;
+        windowState_ = wsNormal;
     return PassOn(WM_SYSCOMMAND, wParam, lParam);
 }
 
@@ -860,8 +915,8 @@ void TWinSkinForm::Reskin() {
 
 TCaptionFacts TWinSkinForm::CaptionFacts() const {
     TCaptionFacts facts;
-    facts.Maximized = windowState_ == 1;
-    facts.Minimized = windowState_ == 2;
+    facts.Maximized = windowState_ == wsMaximized;
+    facts.Minimized = windowState_ == wsMinimized;
     facts.Active = active_;
     facts.HasSystemMenu = (buttonSet_ & bsSystemMenu) != 0;
     facts.HasMinimizeBox = (buttonSet_ & bsMinimizeBox) != 0;

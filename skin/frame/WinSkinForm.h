@@ -27,8 +27,10 @@ class TPopupMenu;
 class TWinSkinMenu;
 class TMenuBtn;
 
-// Frame states.
-enum TFrameState {
+// Where a frame is in its life: created (subclassed, nothing drawn yet), running, re-skinning
+// (a skin change is being applied), closing (the window is being destroyed), resizing (the
+// start fits the window to the frame), destroyed. The numbers are fixed; 2 is not one of them.
+enum class TFrameState {
     fsCreated = 0,
     fsRunning = 1,
     fsReskinning = 3,
@@ -36,6 +38,7 @@ enum TFrameState {
     fsResizing = 5,
     fsDestroyed = 6
 };
+using enum TFrameState;
 
 // ButtonSet flags.
 constexpr unsigned bsMaximizeBox = 1, bsMinimizeBox = 2, bsHelpButton = 4, bsSystemMenu = 8,
@@ -82,19 +85,24 @@ class TWinSkinForm : public TComponent {
 
     TSkinData* SkinData() const { return skin_; }
     TCustomForm* Form() const { return form_; }
-    int FrameState() const { return frameState_; }
+    TFrameState FrameState() const { return frameState_; }
     bool Active() const { return active_; }
     const TFrameWidths& Widths() const { return widths_; }
     TBorderKind BorderKind() const { return borderKind_; }
     unsigned ButtonSet() const { return buttonSet_; }
-    int WindowState() const { return windowState_; }
+    TWindowState WindowState() const { return windowState_; }
     bool SkinFrame() const { return skinFrame_; }
     // False while the skin's frame is unusable for this window: it keeps the system frame.
     bool FrameApplied() const { return frameApplied_; }
     bool IsSystemDialog() const { return isSystemDialog_; }
-    const TFrameRect& TitleRect() const { return titleRect_; }
+    const TFrameRect& TitleRect() const { return captionLayout_.Title; }
     HRGN Region() const { return region_; }
-    const std::vector<std::unique_ptr<TNCObject>>& CaptionButtons() const { return captionButtons_; }
+    const std::vector<std::unique_ptr<TWinSysButton>>& CaptionButtons() const { return captionButtons_; }
+    // The caption laid out for the window as it is now (not as last painted): the buttons and
+    // the title take their places from it.
+    void RefreshCaptionLayout();
+    // The caption button that a mouse action at p (window coordinates) is for, or null.
+    TWinSysButton* CaptionButtonAt(POINT p) const;
     TNCObject* HotObject() const { return hotObject_; }
     void SetHotObject(TNCObject* object) { hotObject_ = object; }
     TCaptionFacts CaptionFacts() const;
@@ -152,10 +160,20 @@ class TWinSkinForm : public TComponent {
     TSkinControl* AttachAdapter(TAdapterClass adapterClass, bool skinColour, TControl* control, HWND window,
                                 int mode = 0, bool extended = false);
     LRESULT RelayedMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Every message the frame takes, in one dispatch (WinSkinForm.cpp says which frames each is
+    // for); the rest goes on to the window's own procedure.
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT Stage2(UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT Stage3(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT PassOn(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool IsMdiChild() const;
+    LRESULT EraseBackground(WPARAM wParam, LPARAM lParam);
+    LRESULT NcDestroy(WPARAM wParam, LPARAM lParam);
+    LRESULT ControlColour(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT NcPaint(WPARAM wParam, LPARAM lParam);
+    LRESULT CreatedOrShown(UINT msg, WPARAM wParam, LPARAM lParam);
+    // True when the command was posted as a system command.
+    bool PostSystemCommand(WPARAM wParam, LPARAM lParam);
+    // The menu of a window without a form object changed.
+    LRESULT WindowMenuChanged(WPARAM wParam, LPARAM lParam);
     void Start(TSkinData* skin);
     void DeferredStart();
     void Subclass();
@@ -186,9 +204,10 @@ class TWinSkinForm : public TComponent {
     void PaintPiece(HDC dc, int piece, const RECT& rect);
     void PaintCaption(HDC dc, bool minimized);
     void PaintTitle(HDC dc, const RECT& captionRect);
-    // Which caption buttons show (the title needs it), then where they go (after the title).
+    // Which caption buttons show; the application may be asked.
     void EvaluateCaptionButtons();
-    void LayoutCaptionButtons();
+    // Lays the caption out for a W-wide window, the title measured on dc.
+    void LayOutCaption(HDC dc, int windowWidth, bool minimized);
     void PaintCaptionButtons(HDC dc);
     std::wstring WindowText() const;
     std::wstring TitleText() const;
@@ -238,7 +257,6 @@ class TWinSkinForm : public TComponent {
     HWND ownerWindow_ = nullptr;
     TFrameWidths widths_;
     RECT windowRect_{};
-    TFrameRect titleRect_;
     SIZE systemFrameSize_{};
     bool rightToLeft_ = false;
     bool sizeable_ = false;
@@ -248,19 +266,19 @@ class TWinSkinForm : public TComponent {
     TColor savedColor_ = 0;
     DWORD style_ = 0;
     DWORD exStyle_ = 0;
-    int reservedRight_ = 0;
     TNCObject* hotObject_ = nullptr;
     HRGN region_ = nullptr;
     int regionWidth_ = -1, regionHeight_ = -1;
     std::unique_ptr<TBitmap> iconBitmap_;
-    std::vector<std::unique_ptr<TNCObject>> captionButtons_;
+    std::vector<std::unique_ptr<TWinSysButton>> captionButtons_;
+    TCaptionLayout captionLayout_;
     bool active_ = true;
     // The frame was drawn since the window was last shown.
     bool framePainted_ = false;
     TBorderKind borderKind_ = bkSingle;
     unsigned buttonSet_ = 0;
-    int windowState_ = 0;
-    int frameState_ = fsCreated;
+    TWindowState windowState_ = wsNormal;
+    TFrameState frameState_ = fsCreated;
     bool hadSysMenuStyle_ = false;
     bool startedAtCreation_ = false;
     // The start after the creation ran (when the window was first shown, or when asked).

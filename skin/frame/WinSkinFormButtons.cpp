@@ -143,21 +143,17 @@ void TWinSkinForm::DrawIcon(HDC dc, const RECT& rect) {
         iconBitmap_->StretchDraw(dc, rect);
 }
 
-namespace {
-TNCObject* FindCaptionObject(const std::vector<std::unique_ptr<TNCObject>>& objects, POINT p) {
-    for (const auto& object : objects) {
-        auto* button = static_cast<TWinSysButton*>(object.get());
+TWinSysButton* TWinSkinForm::CaptionButtonAt(POINT p) const {
+    for (const auto& button : captionButtons_)
         if (button->Visible && button->Element().Action >= 0 && button->BoundsRect.Contains(p.x, p.y))
-            return button;
-    }
+            return button.get();
     return nullptr;
 }
-} // namespace
 
 LRESULT TWinSkinForm::NcMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
     const POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     const POINT p = ScreenToFrame(screen);
-    TNCObject* object = FindCaptionObject(captionButtons_, p);
+    TWinSysButton* object = CaptionButtonAt(p);
     switch (msg) {
     case WM_NCMOUSEMOVE:
         if (!active_)
@@ -178,29 +174,28 @@ LRESULT TWinSkinForm::NcMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
             object->MouseDown();
             return 0;
         }
-        if (windowState_ == 1 && active_ && wParam == HTCAPTION)
+        if (windowState_ == wsMaximized && active_ && wParam == HTCAPTION)
             wParam = HTMENU;
         return PassOn(msg, wParam, lParam);
     case WM_NCLBUTTONUP:
         HideHint();
         if (object) {
             if (object == hotObject_) {
-                auto* button = static_cast<TWinSysButton*>(object);
-                button->MouseUp();
-                RunButtonAction(*button, screen);
+                object->MouseUp();
+                RunButtonAction(*object, screen);
             }
             return 0;
         }
         return PassOn(msg, wParam, lParam);
     case WM_NCLBUTTONDBLCLK:
         if (object) {
-            if (static_cast<TWinSysButton*>(object)->IsIcon()) {
+            if (object->IsIcon()) {
                 StopHoverTimer();
                 PostMessageA(handle_, WM_SYSCOMMAND, SC_CLOSE, 0);
             }
             return 0;
         }
-        if (windowState_ != 0) {
+        if (windowState_ != wsNormal) {
             PostMessageA(handle_, WM_SYSCOMMAND, SC_RESTORE, 0);
             return 0;
         }
@@ -237,11 +232,11 @@ void TWinSkinForm::RunButtonAction(TWinSysButton& button, POINT screen) {
     case 1:
     case 22:
         if (button.Enabled) {
-            if (windowState_ == 1) {
-                windowState_ = 0;
+            if (windowState_ == wsMaximized) {
+                windowState_ = wsNormal;
                 PostMessageA(handle_, WM_SYSCOMMAND, SC_RESTORE, 0);
             } else {
-                windowState_ = 1;
+                windowState_ = wsMaximized;
                 hotObject_ = nullptr;
                 PostMessageA(handle_, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
             }
@@ -250,11 +245,11 @@ void TWinSkinForm::RunButtonAction(TWinSysButton& button, POINT screen) {
     case 2:
     case 23:
         if (button.Enabled) {
-            if (windowState_ == 2) {
-                windowState_ = 0;
+            if (windowState_ == wsMinimized) {
+                windowState_ = wsNormal;
                 PostMessageA(handle_, WM_SYSCOMMAND, SC_RESTORE, 0);
             } else {
-                windowState_ = 2;
+                windowState_ = wsMinimized;
                 if (hadSysMenuStyle_ && !(buttonSet_ & bsKeepSysMenuStyle))
                     SetWindowLongA(handle_, GWL_STYLE, GetWindowLongA(handle_, GWL_STYLE) | WS_SYSMENU);
                 PostMessageA(handle_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -338,7 +333,7 @@ void TWinSkinForm::PopupSystemMenu(POINT screen) {
     if (!systemMenuPopup_)
         systemMenuPopup_ = new TPopupMenu(this);
     TSystemMenuFacts facts;
-    facts.WindowState = windowState_;
+    facts.WindowState = static_cast<int>(windowState_);
     facts.Sizeable = sizeable_;
     facts.HasMinimizeBox = (buttonSet_ & bsMinimizeBox) != 0;
     facts.HasMaximizeBox = (buttonSet_ & bsMaximizeBox) != 0;

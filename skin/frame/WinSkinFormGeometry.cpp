@@ -322,6 +322,39 @@ TDialogTitleFit FitDialogToTitle(int width, int textShift, int textWidth, int te
     return TDialogTitleFit{Clamp(needed), Clamp((needed - width) / 2)};
 }
 
+// ---- The caption's layout
+
+TFrameRect CaptionPieceRect(int windowWidth, bool minimized, const TFrameWidths& widths) {
+    const Wide width = std::max<Wide>(1, windowWidth);
+    if (minimized)
+        return TFrameRect{0, 0, Clamp(width), widths.Caption};
+    return TFrameRect{widths.Left, 0, Clamp(width - widths.Right), widths.Caption};
+}
+
+TCaptionLayout CaptionLayout(const TCaptionLayoutInput& input) {
+    TCaptionLayout layout;
+    layout.Caption = CaptionPieceRect(input.WindowWidth, input.Minimized, input.Widths);
+    auto placed = [](const TCaptionButtonSlot& slot) {
+        return slot.Visible && slot.Info.ImageWidth > 0 && slot.Info.ImageHeight > 0;
+    };
+    for (const TCaptionButtonSlot& slot : input.Buttons)
+        if (placed(slot) && slot.Info.Align == 1)
+            layout.ReservedRight = std::max(layout.ReservedRight, slot.Info.XCoord);
+    layout.Title = LayoutTitle(layout.Caption, input.TitleWidth, input.TitleHeight, input.Title,
+                               layout.ReservedRight, input.RightToLeft, input.Popup, input.BorderKind);
+    layout.Buttons.reserve(input.Buttons.size());
+    for (const TCaptionButtonSlot& slot : input.Buttons) {
+        TCaptionButtonPlace place;
+        if (placed(slot)) {
+            place.Placed = true;
+            place.Bounds = LayoutCaptionButton(slot.Info, input.WindowWidth, layout.Title, input.Widths,
+                                               input.MenuBarLeftWidth);
+        }
+        layout.Buttons.push_back(place);
+    }
+    return layout;
+}
+
 // ---- Three-part strip
 
 std::vector<TStripPart> ThreePartStrip(int cellWidth, int cellHeight, int width, int height, int leftCap,

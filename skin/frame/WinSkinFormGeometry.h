@@ -24,6 +24,10 @@ struct TFrameRect {
     }
 };
 
+// The window's size state as the frame tracks it.
+enum class TWindowState { wsNormal = 0, wsMaximized = 1, wsMinimized = 2 };
+using enum TWindowState;
+
 // How a window's frame is drawn, from its styles.
 enum TBorderKind { bkSizeable = 0, bkSingle = 1, bkNone = 2, bkDialog = 3 };
 
@@ -173,6 +177,54 @@ struct TDialogTitleFit {
     bool operator==(const TDialogTitleFit&) const = default;
 };
 TDialogTitleFit FitDialogToTitle(int width, int textShift, int textWidth, int textRightClip);
+
+// ---- The caption's layout
+
+// The caption piece of a W-wide window, at least one pixel wide: between the side borders, or
+// across the whole window when it is minimized (it then shows its caption only).
+TFrameRect CaptionPieceRect(int windowWidth, bool minimized, const TFrameWidths& widths);
+
+// One caption button as the layout sees it: its description and whether it shows now.
+struct TCaptionButtonSlot {
+    TCaptionButtonInfo Info;
+    bool Visible = false;
+};
+
+// Everything the caption's layout depends on.
+struct TCaptionLayoutInput {
+    int WindowWidth = 0;
+    bool Minimized = false;
+    TFrameWidths Widths;
+    // The title text, prefix and suffix included, as measured in the caption font.
+    int TitleWidth = 0;
+    int TitleHeight = 0;
+    TTitleMetrics Title;
+    bool RightToLeft = false;
+    bool Popup = false;
+    TBorderKind BorderKind = bkSizeable;
+    int MenuBarLeftWidth = 0; // the MenuBar element's left margin, or 0
+    std::vector<TCaptionButtonSlot> Buttons;
+};
+
+// A button has a place when it shows and has an image; one without keeps the one it had.
+struct TCaptionButtonPlace {
+    bool Placed = false;
+    TFrameRect Bounds;
+    bool operator==(const TCaptionButtonPlace&) const = default;
+};
+
+// Where everything of the caption goes, in window coordinates. Painting draws it there and the
+// mouse handling finds the buttons there, so neither depends on the other having run.
+struct TCaptionLayout {
+    TFrameRect Caption;
+    // The largest XCoord of the right-anchored buttons that show (the title stays clear of it).
+    int ReservedRight = 0;
+    TFrameRect Title;
+    std::vector<TCaptionButtonPlace> Buttons; // one per input button, in its order
+};
+
+// The title is placed first; buttons anchored to the title follow it.
+TCaptionLayout CaptionLayout(const TCaptionLayoutInput& input);
 
 // ---- Three-part strip
 

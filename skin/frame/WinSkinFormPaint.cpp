@@ -102,29 +102,12 @@ std::wstring TWinSkinForm::TitleText() const {
 void TWinSkinForm::PaintTitle(HDC dc, const RECT& captionRect) {
     const TDataSkinTitle& title = skin_->Title();
     const std::wstring text = TitleText();
-    reservedRight_ = 0;
-    for (const auto& object : captionButtons_) {
-        auto* button = static_cast<TWinSysButton*>(object.get());
-        if (button->Visible && !button->Element().Bitmap.Empty() && button->Element().Align == 1)
-            reservedRight_ = std::max(reservedRight_, button->Element().XCoord);
-    }
     TSelectGuard font(dc, skin_->CaptionFont());
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const TColor colour = skin_->Colour(active_ ? scTitleTextActive : scTitleTextNoActive);
     SetTextColor(dc, ColorToRGB(colour));
-    RECT measured = captionRect;
-    DrawSkinText(dc, text, measured, DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX);
-    TTitleMetrics metrics;
-    metrics.TextShift = title.TextShift();
-    metrics.TextShiftVert = title.TextShiftVert();
-    metrics.TextRightClip = title.TextRightClip();
-    metrics.TextAlignment = title.TextAlignment;
-    metrics.TextBackLeft = title.TextBackLeft;
-    metrics.TextBackRight = title.TextBackRight;
-    const TFrameRect caption{captionRect.left, captionRect.top, captionRect.right, captionRect.bottom};
-    titleRect_ = LayoutTitle(caption, measured.right - measured.left, measured.bottom - measured.top, metrics,
-                             reservedRight_, rightToLeft_, (style_ & WS_POPUP) != 0, borderKind_);
-    RECT t{titleRect_.Left, titleRect_.Top, titleRect_.Right, titleRect_.Bottom};
+    const TFrameRect& placed = captionLayout_.Title;
+    RECT t{placed.Left, placed.Top, placed.Right, placed.Bottom};
     const TBitmap& back = title.TextBack();
     if (!back.Empty() && t.right > t.left) {
         // The back image: a three-part strip of two stacked cells.
@@ -163,28 +146,60 @@ void TWinSkinForm::EvaluateCaptionButtons() {
     TButtonVisibleQuery query = [self](int code, int action) {
         return static_cast<int>(SendMessageA(self, SKM_BUTTONVISIBLE, static_cast<WPARAM>(code), action));
     };
-    for (const auto& object : captionButtons_) {
-        auto* button = static_cast<TWinSysButton*>(object.get());
+    for (const auto& button : captionButtons_) {
         const TCaptionButtonState state = EvaluateCaptionButton(button->Info(), facts, query);
         button->Visible = state.Visible;
         button->Enabled = state.Enabled;
     }
 }
 
-void TWinSkinForm::LayoutCaptionButtons() {
-    const int width = windowRect_.right - windowRect_.left;
-    const TDataSkinObject* menuBar = skin_->Slot(ssMenuBar);
-    for (const auto& object : captionButtons_) {
-        auto* button = static_cast<TWinSysButton*>(object.get());
-        if (button->Visible && !button->Element().Bitmap.Empty())
-            button->BoundsRect = LayoutCaptionButton(button->Info(), width, titleRect_, widths_,
-                                                     menuBar ? menuBar->LeftWidth : 0);
+void TWinSkinForm::LayOutCaption(HDC dc, int windowWidth, bool minimized) {
+    EvaluateCaptionButtons();
+    TCaptionLayoutInput input;
+    input.WindowWidth = windowWidth;
+    input.Minimized = minimized;
+    input.Widths = widths_;
+    {
+        const TFrameRect piece = CaptionPieceRect(windowWidth, minimized, widths_);
+        RECT measured{piece.Left, piece.Top, piece.Right, piece.Bottom};
+        TSelectGuard font(dc, skin_->CaptionFont());
+        DrawSkinText(dc, TitleText(), measured, DT_CALCRECT | DT_NOCLIP | DT_NOPREFIX);
+        input.TitleWidth = measured.right - measured.left;
+        input.TitleHeight = measured.bottom - measured.top;
     }
+    const TDataSkinTitle& title = skin_->Title();
+    input.Title.TextShift = title.TextShift();
+    input.Title.TextShiftVert = title.TextShiftVert();
+    input.Title.TextRightClip = title.TextRightClip();
+    input.Title.TextAlignment = title.TextAlignment;
+    input.Title.TextBackLeft = title.TextBackLeft;
+    input.Title.TextBackRight = title.TextBackRight;
+    input.RightToLeft = rightToLeft_;
+    input.Popup = (style_ & WS_POPUP) != 0;
+    input.BorderKind = borderKind_;
+    const TDataSkinObject* menuBar = skin_->Slot(ssMenuBar);
+    input.MenuBarLeftWidth = menuBar ? menuBar->LeftWidth : 0;
+    input.Buttons.reserve(captionButtons_.size());
+    for (const auto& button : captionButtons_)
+        input.Buttons.push_back(TCaptionButtonSlot{button->Info(), button->Visible});
+    captionLayout_ = CaptionLayout(input);
+    for (size_t i = 0; i < captionButtons_.size(); ++i)
+        if (captionLayout_.Buttons[i].Placed)
+            captionButtons_[i]->BoundsRect = captionLayout_.Buttons[i].Bounds;
+}
+
+void TWinSkinForm::RefreshCaptionLayout() {
+    if (!skin_ || !skin_->ElementsLoaded() || !skinFrame_ || borderKind_ == bkNone)
+        return;
+    RECT window{};
+    GetWindowRect(handle_, &window);
+    TWindowDC dc(handle_, TWindowDC::Area::Window);
+    if (dc.Get())
+        LayOutCaption(dc.Get(), window.right - window.left, IsIconic(handle_) != FALSE);
 }
 
 void TWinSkinForm::PaintCaptionButtons(HDC dc) {
-    for (const auto& object : captionButtons_) {
-        auto* button = static_cast<TWinSysButton*>(object.get());
+    for (const auto& button : captionButtons_) {
         if (!button->Visible || button->Element().Bitmap.Empty() || button->Element().Visibility == 100)
             continue;
         const int cell = (button->Element().Frame >= 4 && (!active_ || !button->Enabled)) ? 4 : 1;
@@ -198,21 +213,18 @@ void TWinSkinForm::PaintCaption(HDC dc, bool minimized) {
                                  : std::max(1, widths_.Caption);
     TBitmap caption(width, height);
     HDC buffer = caption.MemoryDC();
-    RECT piece{};
+    LayOutCaption(buffer, windowRect_.right - windowRect_.left, minimized);
+    const TFrameRect& placed = captionLayout_.Caption;
+    const RECT piece{placed.Left, placed.Top, placed.Right, placed.Bottom};
     if (minimized) {
         RECT all{0, 0, width, height};
         FillRect(buffer, &all, skin_->ButtonFaceBrush());
-        piece = RECT{0, 0, width, widths_.Caption};
     } else {
         // The corners the side pieces drew stay.
         BitBlt(buffer, 0, 0, width, height, dc, 0, 0, SRCCOPY);
-        piece = RECT{widths_.Left, 0, width - widths_.Right, widths_.Caption};
     }
     PaintPiece(buffer, pieceTop, piece);
-    // The title first decides where it goes; buttons anchored to it follow.
-    EvaluateCaptionButtons();
     PaintTitle(buffer, piece);
-    LayoutCaptionButtons();
     PaintCaptionButtons(buffer);
     GdiFlush();
     BitBlt(dc, 0, 0, width, height, buffer, 0, 0, SRCCOPY);

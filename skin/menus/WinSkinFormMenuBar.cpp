@@ -857,11 +857,8 @@ bool TWinSkinForm::MenuBarMouse(UINT msg, WPARAM, LPARAM lParam, LRESULT& result
         return false;
     const POINT p = ScreenToFrame(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     // Caption objects come first, even inside the strip.
-    for (const auto& object : captionButtons_) {
-        auto* button = static_cast<TWinSysButton*>(object.get());
-        if (button->Visible && button->Element().Action >= 0 && button->BoundsRect.Contains(p.x, p.y))
-            return false;
-    }
+    if (CaptionButtonAt(p))
+        return false;
     TMenuBtn* button = skinMenuBar_->ButtonAt(p);
     if (!button)
         return false;

@@ -190,6 +190,27 @@ void Buttons(FuzzedDataProvider& data) {
     // An ordinary caption clips its title where the skin says.
     if (!rightToLeft && !popup && Fits(Wide(title.Right) - metrics.TextRightClip))
         Check(titleRect.Right <= title.Right - metrics.TextRightClip);
+
+    // The whole caption at once: one place per button, and only a button that shows with an
+    // image has one.
+    TCaptionLayoutInput input;
+    input.WindowWidth = windowWidth;
+    input.Minimized = data.ConsumeBool();
+    input.Widths = widths;
+    input.TitleWidth = Value(data);
+    input.TitleHeight = Value(data);
+    input.Title = metrics;
+    input.RightToLeft = rightToLeft;
+    input.Popup = popup;
+    input.BorderKind = facts.BorderKind;
+    input.MenuBarLeftWidth = Value(data);
+    input.Buttons = {{button, state.Visible}, {button, true}};
+    const TCaptionLayout layout = CaptionLayout(input);
+    Check(layout.Buttons.size() == 2 && layout.ReservedRight >= 0);
+    for (size_t i = 0; i < 2; ++i) {
+        const bool shows = input.Buttons[i].Visible && button.ImageWidth > 0 && button.ImageHeight > 0;
+        Check(layout.Buttons[i].Placed == shows && Ordered(layout.Buttons[i].Bounds));
+    }
 }
 
 void Strip(FuzzedDataProvider& data) {

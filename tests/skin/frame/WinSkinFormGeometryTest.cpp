@@ -453,6 +453,68 @@ TEST(CaptionButtons, LayoutByAlign) {
     EXPECT_LE(rect.Top, rect.Bottom);
 }
 
+// The whole caption laid out at once: the title keeps clear of the right-anchored buttons that
+// show, buttons anchored to the title follow it, a hidden one gets no place, and a minimized
+// window lays its caption across the whole window.
+TEST(CaptionLayout, TitleFirstThenTheButtonsThatShow) {
+    auto button = [](int align, int xCoord, int yCoord, int imageWidth, int imageHeight, int frames) {
+        TCaptionButtonInfo info;
+        info.Align = align;
+        info.XCoord = xCoord;
+        info.YCoord = yCoord;
+        info.ImageWidth = imageWidth;
+        info.ImageHeight = imageHeight;
+        info.Frames = frames;
+        return info;
+    };
+    const TCaptionButtonInfo close = button(1, 30, 5, 64, 16, 4); // 16 wide, from the right edge
+    const TCaptionButtonInfo pin = button(3, 2, 6, 14, 14, 1);    // right of the title
+    const TCaptionButtonInfo help = button(0, 40, 5, 16, 16, 1);  // never shows here
+    const TCaptionButtonInfo blank = button(1, 90, 5, 0, 16, 1);  // shows, but has no image
+    const TCaptionButtonPlace none{};
+    auto at = [](int left, int top, int right, int bottom) {
+        return TCaptionButtonPlace{true, Rect(left, top, right, bottom)};
+    };
+    struct Case {
+        const char* What;
+        bool Minimized, Popup, CloseShows;
+        int TitleWidth;
+        TFrameRect Caption, Title;
+        int Reserved;
+        TCaptionButtonPlace Close, Pin;
+    };
+    const Case cases[] = {
+        {"plain", false, false, true, 50, Rect(4, 0, 194, 30), Rect(24, 7, 74, 23), 30, at(170, 5, 186, 21),
+         at(76, 6, 90, 20)},
+        {"popup, long title", false, true, true, 200, Rect(4, 0, 194, 30), Rect(24, 7, 159, 23), 30,
+         at(170, 5, 186, 21), at(161, 6, 175, 20)},
+        {"popup, long title, close hidden", false, true, false, 200, Rect(4, 0, 194, 30),
+         Rect(24, 7, 224, 23), 0, none, at(226, 6, 240, 20)},
+        {"minimized", true, false, true, 50, Rect(0, 0, 200, 30), Rect(20, 7, 70, 23), 30,
+         at(170, 5, 186, 21), at(72, 6, 86, 20)},
+    };
+    for (const Case& c : cases) {
+        TCaptionLayoutInput input;
+        input.WindowWidth = 200;
+        input.Minimized = c.Minimized;
+        input.Widths = Widths(0);
+        input.TitleWidth = c.TitleWidth;
+        input.TitleHeight = 16;
+        input.Title.TextShift = 20;
+        input.Popup = c.Popup;
+        input.Buttons = {{close, c.CloseShows}, {pin, true}, {help, false}, {blank, true}};
+        const TCaptionLayout layout = CaptionLayout(input);
+        EXPECT_EQ(layout.Caption, c.Caption) << c.What;
+        EXPECT_EQ(layout.Title, c.Title) << c.What;
+        EXPECT_EQ(layout.ReservedRight, c.Reserved) << c.What;
+        ASSERT_EQ(layout.Buttons.size(), 4u) << c.What;
+        EXPECT_EQ(layout.Buttons[0], c.Close) << c.What;
+        EXPECT_EQ(layout.Buttons[1], c.Pin) << c.What;
+        EXPECT_EQ(layout.Buttons[2], none) << c.What;
+        EXPECT_EQ(layout.Buttons[3], none) << c.What;
+    }
+}
+
 TEST(CaptionButtons, HintTextsByAction) {
     const std::pair<int, const char*> hints[] = {
         {0, "Close"},     {9, "Close"},    {62, "Close"},   {1, "Maximize"},

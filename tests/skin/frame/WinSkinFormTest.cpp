@@ -591,12 +591,12 @@ TEST_F(SkinFrameTest, CaptionButtonsGetHotPressedAndActOnlyWhenReleasedOverThems
     SendMessageA(Window(), WM_NCLBUTTONDOWN, HTCAPTION, AsLParam(ScreenPoint(minimize->BoundsRect)));
     SendMessageA(Window(), WM_NCLBUTTONUP, HTCAPTION, AsLParam(ScreenPoint(minimize->BoundsRect)));
     EXPECT_TRUE(PumpUntil([&] { return IsIconic(Window()) != FALSE; }, 2000));
-    EXPECT_EQ(frame->WindowState(), 2);
+    EXPECT_EQ(frame->WindowState(), wsMinimized);
     ShowWindow(Window(), SW_RESTORE);
     PumpPending();
     EXPECT_FALSE(IsIconic(Window()));
     ASSERT_EQ(Frame(), frame);
-    EXPECT_EQ(frame->WindowState(), 0);
+    EXPECT_EQ(frame->WindowState(), wsNormal);
     const SIZE client = ClientSize(Window());
     EXPECT_EQ(client.cx, 272);
     EXPECT_EQ(client.cy, 156);
@@ -627,6 +627,27 @@ TEST_F(SkinFrameTest, APressSlidOntoAnotherButtonActsThereAndARepaintForgetsTheP
     EXPECT_TRUE(IsWindowVisible(Window()));
     ShowWindow(Window(), SW_RESTORE);
     PumpPending();
+}
+
+TEST_F(SkinFrameTest, ACaptionButtonIsFoundWhereItIsBeforeTheFrameIsRepainted) {
+    Start();
+    TWinSkinForm* frame = Frame();
+    ASSERT_NE(frame, nullptr);
+    TWinSysButton* close = Button(0);
+    ASSERT_NE(close, nullptr);
+    ASSERT_EQ(close->Element().Align, 1); // anchored to the right edge
+    TFrameRect moved = close->BoundsRect;
+    moved.Left += 40;
+    moved.Right += 40;
+    // Widened while hidden: no paint sees the new size before the press.
+    ShowWindow(Window(), SW_HIDE);
+    form_->Constraints().SetMaxWidth(0);
+    const RECT outer = OuterRect(Window());
+    SetWindowPos(Window(), nullptr, 0, 0, outer.right - outer.left + 40, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(Window(), WM_NCLBUTTONDOWN, HTNOWHERE, AsLParam(ScreenPoint(moved)));
+    EXPECT_EQ(frame->HotObject(), close);
+    EXPECT_EQ(close->BoundsRect, moved);
 }
 
 TEST_F(SkinFrameTest, TheCaptionAnswersTheHitTestAndADoubleClickOnItDoesNotMaximize) {
