@@ -14,6 +14,7 @@
 #include "ListControls.h"
 #include "Panel.h"
 #include "SkinPropertyNames.h"
+#include "SysUtils.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSubClass.h"

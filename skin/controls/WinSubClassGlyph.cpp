@@ -5,6 +5,7 @@
 #include "Handles.h"
 #include "ImgUtil.h"
 #include "SkinPropertyNames.h"
+#include "SysUtils.h"
 #include "TransparentBlit.h"
 #include "WinSkinData.h"
 #include "WinSubClassGeometry.h"

@@ -3,6 +3,7 @@
 #include "Bitmap.h"
 #include "ImageList.h"
 #include "Menus.h"
+#include "SysUtils.h"
 #include "WinSkinData.h"
 #include "WinSkinMenuPaint.h"
 
