@@ -4,6 +4,7 @@
 #include "Bitmap.h"
 #include "Form.h"
 #include "SkinPropertyNames.h"
+#include "SysUtils.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinFormMenuBar.h"
@@ -82,6 +83,7 @@ TWinSkinForm::~TWinSkinForm() {
         ForgetHint();
     } catch (...) {
         // Nothing may escape a destructor.
+        TraceSwallowed("TWinSkinForm::~TWinSkinForm");
     }
     hoverTimer_.reset();
     captionButtons_.clear();

@@ -4,6 +4,7 @@
 
 #include "Bitmap.h"
 #include "ImgUtil.h"
+#include "SysUtils.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinFormMenuBar.h"
@@ -265,6 +266,7 @@ void TWinSkinForm::PaintNonClient(HDC dc) noexcept {
         }
     } catch (...) {
         // A frame that cannot be drawn now (no memory for a bitmap) is drawn next time.
+        TraceSwallowed("TWinSkinForm::PaintNonClient");
     }
     if (IsWindowVisible(handle_))
         framePainted_ = true;
@@ -325,6 +327,7 @@ void TWinSkinForm::UpdateRegion(bool redraw) noexcept {
             region_ = region.Release();
     } catch (...) {
         // Without a new region the window keeps its outline until the next size change.
+        TraceSwallowed("TWinSkinForm::UpdateRegion");
     }
 }
 
