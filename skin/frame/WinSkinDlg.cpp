@@ -171,7 +171,7 @@ LRESULT TSkinManage::Hook(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(hook, code, wParam, lParam);
 }
 
-void TSkinManage::ScheduleAction(int action, unsigned intervalMs) {
+void TSkinManage::ScheduleAction(TSkinAction action, unsigned intervalMs) {
     pendingAction_ = action;
     timer_->SetInterval(intervalMs);
     if (state_ != TManagerState::msIdle) {
@@ -209,9 +209,9 @@ void TSkinManage::SkinPopupMenuWindow(HWND window) {
     if (!skin || !skin->SkinReady())
         return;
     // The kind of menu a frame announced decides which switch lets it be skinned.
-    const bool allowed = nextMenuKind_ == 1   ? skin->Skins(xcMainMenu) || skin->Skins(xcMenuItem)
-                         : nextMenuKind_ == 2 ? skin->Skins(xcSystemMenu)
-                                              : skin->Skins(xcPopupMenu);
+    const bool allowed = nextMenuKind_ == mkMenuBar      ? skin->Skins(xcMainMenu) || skin->Skins(xcMenuItem)
+                         : nextMenuKind_ == mkSystemMenu ? skin->Skins(xcSystemMenu)
+                                                         : skin->Skins(xcPopupMenu);
     if (!allowed)
         return;
     auto popup = std::make_unique<TWinSkinPopMenu>();
@@ -231,7 +231,7 @@ bool TSkinManage::ReleasePopupMenuWindow(HWND window) {
     popup->Detach();
     if (popupMenus_.empty()) {
         menuFromBar_ = false;
-        nextMenuKind_ = 0;
+        nextMenuKind_ = mkContextMenu;
     }
     return true;
 }
@@ -424,7 +424,7 @@ void TSkinManage::RunAction(TObject*) {
     timer_->SetEnabled(false);
     if (!skin)
         return;
-    const int action = pendingAction_;
+    const TSkinAction action = pendingAction_;
     pendingAction_ = saNone;
     PurgeFrames();
     if (skin->SkinFormtype() == sfOnlyThisForm) {

@@ -40,7 +40,13 @@ constexpr LPARAM SKIN_MAGIC = 0x41A2;
 enum class TManagerState { msIdle = 0, msRunning = 1, msClosing = 4 };
 
 // The deferred actions.
-enum TSkinAction { saNone = 0, saSkinAll = 1, saUnskinAll = 2, saSkinChanged = 3 };
+// What the manager was asked to do after its pause.
+enum class TSkinAction { saNone = 0, saSkinAll = 1, saUnskinAll = 2, saSkinChanged = 3 };
+using enum TSkinAction;
+// The kind of the next popup menu window, announced by a frame while it tracks a menu; it decides
+// which of the skin component's menu switches the popup needs.
+enum class TMenuKind { mkContextMenu = 0, mkMenuBar = 1, mkSystemMenu = 2 };
+using enum TMenuKind;
 
 class TSkinManage : public TObject {
   public:
@@ -55,7 +61,7 @@ class TSkinManage : public TObject {
     // Asks for an action after intervalMs. Before any window was activated (idle) only
     // records whether skinning is on; the first activation then skins through the hook.
     // A later request replaces a pending one.
-    void ScheduleAction(int action, unsigned intervalMs);
+    void ScheduleAction(TSkinAction action, unsigned intervalMs);
     // Every frame of the pending skin component drops its caption buttons (a new skin came).
     void RefreshFrames();
     // Gives a top-level window a frame; true when one was made. With creating (the window's
@@ -73,7 +79,7 @@ class TSkinManage : public TObject {
     void SetState(TManagerState value) { state_ = value; }
     bool SkinningEnabled() const { return skinningEnabled_; }
     void SetSkinningEnabled(bool value) { skinningEnabled_ = value; }
-    int PendingAction() const { return pendingAction_; }
+    TSkinAction PendingAction() const { return pendingAction_; }
     TSkinData* PendingSkinData() const { return pendingSkinData_; }
     void SetPendingSkinData(TSkinData* skin) { pendingSkinData_ = skin; }
     TSkinData* DefaultSkinData() const { return defaultSkinData_; }
@@ -81,8 +87,8 @@ class TSkinManage : public TObject {
     const std::vector<TWinSkinForm*>& Frames() const { return frames_; }
     bool TimerEnabled() const { return timer_ && timer_->Enabled(); }
     // Kind of the next popup menu window: 0 context menu, 1 menu-bar drop-down, 2 system menu.
-    int NextMenuKind() const { return nextMenuKind_; }
-    void SetNextMenuKind(int value) { nextMenuKind_ = value; }
+    TMenuKind NextMenuKind() const { return nextMenuKind_; }
+    void SetNextMenuKind(TMenuKind value) { nextMenuKind_ = value; }
     // Set while a menu-bar menu is opened: new popup-menu skins are marked as the bar's.
     bool MenuFromBar() const { return menuFromBar_; }
     void SetMenuFromBar(bool value) { menuFromBar_ = value; }
@@ -121,10 +127,10 @@ class TSkinManage : public TObject {
     bool skinningEnabled_ = false;
     bool skinAllPass_ = false;
     TManagerState state_ = TManagerState::msIdle;
-    int nextMenuKind_ = 0;
+    TMenuKind nextMenuKind_ = mkContextMenu;
     bool menuFromBar_ = false;
     std::vector<std::unique_ptr<TWinSkinPopMenu>> popupMenus_;
-    int pendingAction_ = saNone;
+    TSkinAction pendingAction_ = saNone;
     TSkinData* pendingSkinData_ = nullptr;
     TSkinData* defaultSkinData_ = nullptr;
     HHOOK hook_ = nullptr;

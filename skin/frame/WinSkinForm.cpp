@@ -215,7 +215,8 @@ LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return NcDestroy(wParam, lParam);
     case WM_INITMENUPOPUP:
         if (TSkinManage* manager = SkinManager())
-            manager->SetNextMenuKind(reinterpret_cast<HMENU>(wParam) == systemMenu_ ? 2 : 1);
+            manager->SetNextMenuKind(reinterpret_cast<HMENU>(wParam) == systemMenu_ ? mkSystemMenu
+                                                                                    : mkMenuBar);
         break;
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:

@@ -321,7 +321,7 @@ void TWinSkinForm::PopupSystemMenu(POINT screen) {
         return;
     }
     if (TSkinManage* manager = SkinManager())
-        manager->SetNextMenuKind(2);
+        manager->SetNextMenuKind(mkSystemMenu);
     lastSysMenuTime_ = now;
     if (!systemMenu_)
         systemMenu_ = GetSystemMenu(handle_, FALSE);
@@ -344,7 +344,7 @@ void TWinSkinForm::PopupSystemMenu(POINT screen) {
     // A system menu the skin's switches left unskinned leaves no announcement behind.
     if (TSkinManage* manager = SkinManager())
         if (manager->PopupMenus().empty())
-            manager->SetNextMenuKind(0);
+            manager->SetNextMenuKind(mkContextMenu);
 }
 
 void TWinSkinForm::SystemMenuClick(TObject* sender) {

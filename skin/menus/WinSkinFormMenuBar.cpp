@@ -737,7 +737,7 @@ bool TWinSkinForm::OpenButtonPopup(TMenuBtn& first) {
         const TLifeWatch watch(this);
         TTrackingScope scope(this, *button);
         if (TSkinManage* manager = SkinManager()) {
-            manager->SetNextMenuKind(1);
+            manager->SetNextMenuKind(mkMenuBar);
             manager->SetMenuFromBar(true);
         }
         TrackPopupMenu(submenu, flags, x, y, 0, handle_, nullptr);
