@@ -5,6 +5,8 @@
 #include "SkinnedUiTest.h"
 #include "UiTestSupport.h"
 
+#include "Application.h"
+#include "Buttons.h"
 #include "Form.h"
 #include "MapSkinSource.h"
 #include "WinSkinForm.h"
@@ -36,6 +38,13 @@ void UsableFrame(TMapSource& images, std::string& ini) {
     ini += "[Personality]\nLeft=side.bmp\nRight=side.bmp\nTop=top.bmp\nBottom=bottom.bmp\n";
 }
 
+// Clicks and resizes of the test's controls and forms.
+struct TCounts {
+    int Clicks = 0, Resizes = 0;
+    void Clicked(TObject*) { ++Clicks; }
+    void Resized(TObject*) { ++Resizes; }
+};
+
 WNDPROC outsidePrevious = nullptr;
 int outsideCalls = 0;
 // Someone else's subclassing of a skinned window.
@@ -52,11 +61,16 @@ class SkinReskinTest : public TSkinnedUiTest {
         PumpPending();
         TSkinnedUiTest::TearDown();
     }
-    TForm& ShowForm() {
-        forms_.emplace_back(new TForm(&TestApplication()));
-        TForm& form = *forms_.back();
+    // Its controls are made before it is shown; an owned form is freed with its owner.
+    TForm& ShowForm(const std::function<void(TForm&)>& populate = {}, TForm* owner = nullptr) {
+        TForm* made = new TForm(owner ? static_cast<TComponent*>(owner) : &TestApplication());
+        if (!owner)
+            forms_.emplace_back(made);
+        TForm& form = *made;
         form.SetCaption("Reskinned");
         form.SetBounds(200, 200, 260, 170);
+        if (populate)
+            populate(form);
         form.Show();
         SetForegroundWindow(form.Handle());
         PumpUntil([&] { return FrameOf(form) && FrameOf(form)->FrameState() == fsRunning; }, 3000);
@@ -321,4 +335,45 @@ TEST_F(SkinReskinTest, AnIconButtonWithoutAnImageShowsTheWindowsIconAndOpensTheS
     EXPECT_TRUE(answer.Wait().Found) << "no system menu";
     PumpPending();
     EXPECT_TRUE(IsWindowVisible(form.Handle()));
+}
+
+TEST_F(SkinReskinTest, TheFormObjectAnswersTheProbeAndPaintsAndReskinsItsFrameWhenAsked) {
+    TForm& form = ShowForm();
+    EXPECT_EQ(form.Perform(SKM_PROBE, 0, SKIN_MAGIC), SKIN_MAGIC);
+    EXPECT_EQ(form.Perform(SKM_PROBE, 0, 0), 1);
+
+    const auto byWindow = PaintedFrame(form.Handle());
+    TBitmap byForm(byWindow->Width(), byWindow->Height());
+    PatBlt(byForm.MemoryDC(), 0, 0, byForm.Width(), byForm.Height(), BLACKNESS);
+    EXPECT_EQ(form.Perform(SKM_PAINTFRAME, reinterpret_cast<WPARAM>(byForm.MemoryDC()), SKIN_MAGIC),
+              SKIN_MAGIC);
+    GdiFlush();
+    EXPECT_NE(byForm.PixelColor(1, 1), clBlack) << "no frame painted";
+    EXPECT_TRUE(SameBitmaps(*byWindow, byForm));
+
+    form.SetColor(0x0000C0);
+    EXPECT_EQ(form.Perform(SKM_RESKIN), 0);
+    EXPECT_EQ(form.Color(), skin_->Colour(scButtonFace));
+}
+
+TEST_F(SkinReskinTest, AKeyNoControlOfAModelessFormTookIsTriedOnTheMainForm) {
+    TCounts counts;
+    TForm& mainForm = ShowForm([&](TForm& form) {
+        auto* go = new TButton(&form);
+        go->SetParent(&form);
+        go->SetBounds(10, 10, 80, 26);
+        go->SetCaption("&Go");
+        go->OnClick = Bind<&TCounts::Clicked>(&counts);
+    });
+    TForm& other = ShowForm();
+    struct TMainFormGuard {
+        TCustomForm* Saved = Application->MainForm();
+        ~TMainFormGuard() { Application->SetMainForm(Saved); }
+    } guard;
+    Application->SetMainForm(&mainForm);
+    EXPECT_EQ(other.Perform(CM_DIALOGCHAR, 'g', 0), 0) << "the main form's answer is not the form's";
+    EXPECT_EQ(counts.Clicks, 1);
+    // The main form itself forwards nothing.
+    EXPECT_EQ(mainForm.Perform(CM_DIALOGCHAR, 'x', 0), 0);
+    EXPECT_EQ(counts.Clicks, 1);
 }
