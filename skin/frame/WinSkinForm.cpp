@@ -408,7 +408,7 @@ LRESULT TWinSkinForm::NcPaint(WPARAM wParam, LPARAM lParam) {
     // Without a caption the system's own border stays.
     if (borderKind_ == bkNone)
         return PassOn(WM_NCPAINT, wParam, lParam);
-    if (!(buttonSet_ & bsKeepSysMenuStyle) && (GetWindowLongA(handle_, GWL_STYLE) & WS_SYSMENU))
+    if (GetWindowLongA(handle_, GWL_STYLE) & WS_SYSMENU)
         SetWindowLongA(handle_, GWL_STYLE, GetWindowLongA(handle_, GWL_STYLE) & ~WS_SYSMENU);
     if (skin_ && skin_->FramePainting())
         PaintNonClient();
@@ -793,7 +793,7 @@ void TWinSkinForm::Unskin() {
 }
 
 void TWinSkinForm::GiveBackSystemFrame(bool framed, bool closing) {
-    if (framed && hadSysMenuStyle_ && !(buttonSet_ & bsKeepSysMenuStyle))
+    if (framed && hadSysMenuStyle_)
         SetWindowLongA(handle_, GWL_STYLE, GetWindowLongA(handle_, GWL_STYLE) | WS_SYSMENU);
     // The frame kept activation changes from the system while it drew the caption: the system's
     // own caption is told whether the window is active now.

@@ -40,9 +40,10 @@ enum class TFrameState {
 };
 using enum TFrameState;
 
-// ButtonSet flags.
-constexpr unsigned bsMaximizeBox = 1, bsMinimizeBox = 2, bsHelpButton = 4, bsSystemMenu = 8,
-                   bsKeepSysMenuStyle = 16;
+// ButtonSet flags. No frame keeps WS_SYSMENU on its window while it draws the caption: with
+// it, current Windows draws its own caption buttons over the skinned ones (on hover, on
+// activation), so the style comes off at every frame paint and goes back when skinning ends.
+constexpr unsigned bsMaximizeBox = 1, bsMinimizeBox = 2, bsHelpButton = 4, bsSystemMenu = 8;
 
 // The frame widths a skin's border images give (no menu strip).
 TFrameWidths SkinFrameWidths(const TSkinData& skin);
