@@ -653,8 +653,9 @@ void TWinSkinForm::OnSize(WPARAM wParam, LPARAM lParam) {
     // The client area a minimized window will come back with.
     if (windowState_ == wsNormal && frameState_ == fsRunning && !IsIconic(handle_))
         GetClientRect(handle_, &clientSize_);
+    // A skin change repaints the whole window once when it is done.
     if (frameState_ == fsRunning || frameState_ == fsReskinning)
-        UpdateRegion();
+        UpdateRegion(frameState_ != fsReskinning);
 }
 
 LRESULT TWinSkinForm::NcCalcSize(WPARAM wParam, LPARAM lParam) {
@@ -897,8 +898,10 @@ void TWinSkinForm::Reskin() {
         regionWidth_ = regionHeight_ = -1;
         UpdateRegion(false);
     }
+        if (form_)
+            NudgeLayout();
     if (form_ && skin_)
-        form_->SetColor(skin_->Colour(scButtonFace));
+        ColourFormFamily(skin_->Colour(scButtonFace));
     for (TSkinControl* adapter : std::vector<TSkinControl*>(adapters_))
         if (std::find(adapters_.begin(), adapters_.end(), adapter) != adapters_.end())
             adapter->SkinChanged();
@@ -918,6 +921,40 @@ void TWinSkinForm::Reskin() {
 TCaptionFacts TWinSkinForm::CaptionFacts() const {
     TCaptionFacts facts;
     facts.Maximized = windowState_ == wsMaximized;
+void TWinSkinForm::NudgeLayout() {
+    // The client area kept its size, so the toolkit saw no reason to lay the form out: one pixel
+    // taller and back makes it align its controls and run its resize handler under the new
+    // skin. Nothing is drawn meanwhile; the skin change repaints the window once afterwards.
+    RECT window{};
+    if (IsIconic(handle_) || IsZoomed(handle_) || !GetWindowRect(handle_, &window))
+        return;
+    const int width = window.right - window.left, height = window.bottom - window.top;
+    constexpr UINT quiet = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_DEFERERASE;
+    SetWindowPos(handle_, nullptr, 0, 0, width, height + 1, quiet);
+    SetWindowPos(handle_, nullptr, 0, 0, width, height, quiet);
+}
+
+void TWinSkinForm::ColourFormFamily(TColor colour) {
+    form_->SetColor(colour);
+    // The forms this one owns take the colour with it when they wear a frame of their own
+    // (which puts their own colour back when skinning ends); a form left unskinned keeps its own.
+    TSkinManage* manager = SkinManager();
+    for (TComponent* component : std::vector<TComponent*>(form_->Components())) {
+        auto* owned = dynamic_cast<TCustomForm*>(component);
+        if (!owned || !owned->HandleAllocated() || !manager)
+            continue;
+        const TWinSkinForm* frame = manager->FindFrame(owned->WindowHandle());
+        if (frame && frame->form_ == owned)
+            owned->SetColor(colour);
+    }
+}
+
+void TWinSkinForm::InvalidateOwnedControls() {
+    for (TComponent* component : std::vector<TComponent*>(form_->Components()))
+        if (auto* control = dynamic_cast<TControl*>(component))
+            control->Invalidate();
+}
+
     facts.Minimized = windowState_ == wsMinimized;
     facts.Active = active_;
     facts.HasSystemMenu = (buttonSet_ & bsSystemMenu) != 0;

@@ -223,6 +223,12 @@ class TWinSkinForm : public TComponent {
     bool MenuBarWanted() const;
     // Keeps the strip's room for a menu the window got while the skin drew its frame.
     void ReserveMenuStrip();
+    // Lays the form out again under a new skin whose frame left its client area as it was.
+    void NudgeLayout();
+    // The form's colour, and that of the skinned forms it owns.
+    void ColourFormFamily(TColor colour);
+    // Every control the form owns paints itself again.
+    void InvalidateOwnedControls();
     // The client area is the one the frame's widths leave.
     bool ClientFitsFrame() const;
     void ReleaseMenuBar(bool giveBack);

@@ -377,3 +377,25 @@ TEST_F(SkinReskinTest, AKeyNoControlOfAModelessFormTookIsTriedOnTheMainForm) {
     EXPECT_EQ(mainForm.Perform(CM_DIALOGCHAR, 'x', 0), 0);
     EXPECT_EQ(counts.Clicks, 1);
 }
+
+TEST_F(SkinReskinTest, ASkinChangeColoursTheOwnedFormsAndLaysTheFormOutAgain) {
+    TForm& form = ShowForm();
+    TForm& owned = ShowForm({}, &form);
+    auto& unskinned = *new TForm(&form);
+    unskinned.SetTag(99);
+    unskinned.SetBounds(480, 200, 200, 120);
+    unskinned.Show();
+    const TColor ownColour = unskinned.Color();
+    TCounts counts;
+    form.OnResize = Bind<&TCounts::Resized>(&counts);
+    const SIZE client = ClientSize(form.Handle());
+    skin_->LoadFromStore(*store_, 4);
+    RunPending();
+    EXPECT_EQ(form.Color(), skin_->Colour(scButtonFace));
+    EXPECT_EQ(owned.Color(), skin_->Colour(scButtonFace));
+    EXPECT_EQ(unskinned.Color(), ownColour) << "a form left unskinned keeps its colour";
+    EXPECT_GT(counts.Resizes, 0) << "the form was not laid out again";
+    EXPECT_EQ(ClientSize(form.Handle()).cx, client.cx);
+    EXPECT_EQ(ClientSize(form.Handle()).cy, client.cy);
+    form.OnResize = {};
+}
