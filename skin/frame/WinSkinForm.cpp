@@ -782,15 +782,18 @@ void TWinSkinForm::Unskin() {
             SetMainMenusOwnerDraw(*form_, skin_, false);
     }
     FreeSystemMenuPopup();
-    if (!subclassed_)
-        return;
-    RestoreProc();
-    UnhookFormHandler();
-    if (form_ && !closing)
-        form_->SetColor(savedColor_);
-    if (!IsWindow(handle_))
-        return;
-    GiveBackSystemFrame(skinFrame_, closing);
+    if (subclassed_) {
+        RestoreProc();
+        UnhookFormHandler();
+        if (form_ && !closing)
+            form_->SetColor(savedColor_);
+        if (IsWindow(handle_))
+            GiveBackSystemFrame(skinFrame_, closing);
+    }
+    // Every control shows its own look again, also those whose adapter had nothing to put back
+    // and would otherwise keep the skin's pixels until something else repaints them.
+    if (form_ && !closing && IsWindow(handle_))
+        InvalidateOwnedControls();
 }
 
 void TWinSkinForm::GiveBackSystemFrame(bool framed, bool closing) {
@@ -895,11 +898,11 @@ void TWinSkinForm::Reskin() {
         // frame change and the new outline then erase nothing, and the client area keeps its
         // size, so the children stay where they are.
         FitToClient(true, false);
+        if (form_)
+            NudgeLayout();
         regionWidth_ = regionHeight_ = -1;
         UpdateRegion(false);
     }
-        if (form_)
-            NudgeLayout();
     if (form_ && skin_)
         ColourFormFamily(skin_->Colour(scButtonFace));
     for (TSkinControl* adapter : std::vector<TSkinControl*>(adapters_))
@@ -918,9 +921,6 @@ void TWinSkinForm::Reskin() {
     frameState_ = fsRunning;
 }
 
-TCaptionFacts TWinSkinForm::CaptionFacts() const {
-    TCaptionFacts facts;
-    facts.Maximized = windowState_ == wsMaximized;
 void TWinSkinForm::NudgeLayout() {
     // The client area kept its size, so the toolkit saw no reason to lay the form out: one pixel
     // taller and back makes it align its controls and run its resize handler under the new
@@ -955,6 +955,9 @@ void TWinSkinForm::InvalidateOwnedControls() {
             control->Invalidate();
 }
 
+TCaptionFacts TWinSkinForm::CaptionFacts() const {
+    TCaptionFacts facts;
+    facts.Maximized = windowState_ == wsMaximized;
     facts.Minimized = windowState_ == wsMinimized;
     facts.Active = active_;
     facts.HasSystemMenu = (buttonSet_ & bsSystemMenu) != 0;

@@ -399,3 +399,25 @@ TEST_F(SkinReskinTest, ASkinChangeColoursTheOwnedFormsAndLaysTheFormOutAgain) {
     EXPECT_EQ(ClientSize(form.Handle()).cy, client.cy);
     form.OnResize = {};
 }
+
+TEST_F(SkinReskinTest, SwitchingOffRepaintsEveryControlInItsOwnLook) {
+    // The window keeps the system frame (nothing resizes it when skinning ends); only its
+    // controls are skinned.
+    skin_->SetSkinControls(skin_->SkinControls() & ~SkinControlBit(xcMainMenu));
+    TButton* button = nullptr;
+    TForm& form = ShowForm([&](TForm& f) {
+        button = new TButton(&f);
+        button->SetParent(&f);
+        button->SetBounds(20, 20, 110, 30);
+        button->SetCaption("Native");
+    });
+    ASSERT_TRUE(PumpUntil([&] { return FrameOf(form) && !FrameOf(form)->Adapters().empty(); }, 3000));
+    RedrawWindow(button->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    const auto skinned = CaptureClient(button->Handle());
+    Switch(false);
+    const auto shown = CaptureClient(button->Handle());
+    RedrawWindow(button->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    const auto native = CaptureClient(button->Handle());
+    EXPECT_FALSE(SameBitmaps(*skinned, *native)) << "the skin does not change the button's look";
+    EXPECT_TRUE(SameBitmaps(*shown, *native)) << "the button still shows the skin";
+}
