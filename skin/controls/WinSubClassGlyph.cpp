@@ -14,6 +14,8 @@
 
 TSkinBitButton::TLook TSkinBitButton::CurrentLook() {
     RefreshWindowState();
+    // As on a push button: the button set as the default shows the default cell whichever
+    // control holds the focus.
     bool isDefault = false;
     if (auto* button = dynamic_cast<TButton*>(control_))
         isDefault = button->Active();

@@ -209,3 +209,19 @@ TEST_F(SkinGlyphTest, SwitchingSkinningOffAndOnKeepsEveryButtonsOwnGlyph) {
         }
     }
 }
+
+TEST_F(SkinGlyphTest, ABitmapButtonSetAsTheDefaultShowsTheDefaultCellWhileAnotherHasTheFocus) {
+    auto focus = [&](TBitBtn* button) {
+        button->SetFocus();
+        return PumpUntil([&] { return button->Focused(); });
+    };
+    ASSERT_TRUE(focus(left_));
+    auto normal = Shot(right_);
+    right_->SetDefault(true);
+    // The focus moves between buttons: the focused one takes Enter, the default one keeps its look.
+    ASSERT_TRUE(focus(right_));
+    ASSERT_TRUE(focus(left_));
+    auto asDefault = Shot(right_);
+    EXPECT_EQ(asDefault->PixelColor(0, 0), CornerOfCell(*skin_, 5));
+    EXPECT_FALSE(SameBitmaps(*normal, *asDefault)) << "the default cell, not the normal one";
+}
