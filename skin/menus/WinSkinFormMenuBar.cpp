@@ -1077,7 +1077,9 @@ LRESULT TWinSkinForm::MenuItemMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (measure->CtlType != ODT_MENU)
             return PassOn(msg, wParam, lParam);
         TMenuItem* item = form_ ? SourceItem(*skinMenuBar_, measure->itemID) : nullptr;
-        if (!item && IsProgramCommand(measure->itemID))
+        // A window without a form object has nobody else to measure the items the bar made
+        // owner-drawn: they are measured as native entries, as they are drawn.
+        if (!item && form_ && IsProgramCommand(measure->itemID))
             return PassOn(msg, wParam, lParam);
         TWindowDC dc(handle_);
         if (!dc.Get())
