@@ -14,9 +14,11 @@
 
 TSkinBitButton::TLook TSkinBitButton::CurrentLook() {
     RefreshWindowState();
+    // As on a push button: the button set as the default shows the default cell whichever
+    // control holds the focus.
     bool isDefault = false;
-    if (auto* button = dynamic_cast<TButton*>(control_))
-        isDefault = button->Active();
+    if (control_)
+        isDefault = PropertyIsTrue(*control_, SkinProperty::Default);
     else if (handle_)
         isDefault = (GetWindowLongA(handle_, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
     TLook look;
@@ -45,6 +47,9 @@ void TSkinBitButton::PaintButton(HDC dc, const RECT& rect, const TLook& look) {
     const TColor face = skin_->Colour(scButtonFace);
     if (Transparent() && handle_) {
         PaintParentBackground(handle_, target, face);
+    } else if (Transparent() && control_ && !control_->IsWindowed()) {
+        // A windowless button is painted on its parent's DC, over what the parent drew there.
+        BitBlt(target, 0, 0, width, height, dc, rect.left, rect.top, SRCCOPY);
     } else {
         FillButtonFace(target, all, *skin_);
     }

@@ -409,7 +409,7 @@ LRESULT TWinSkinForm::NcPaint(WPARAM wParam, LPARAM lParam) {
     // Without a caption the system's own border stays.
     if (borderKind_ == bkNone)
         return PassOn(WM_NCPAINT, wParam, lParam);
-    if (!(buttonSet_ & bsKeepSysMenuStyle) && (GetWindowLongA(handle_, GWL_STYLE) & WS_SYSMENU))
+    if (GetWindowLongA(handle_, GWL_STYLE) & WS_SYSMENU)
         SetWindowLongA(handle_, GWL_STYLE, GetWindowLongA(handle_, GWL_STYLE) & ~WS_SYSMENU);
     if (skin_ && skin_->FramePainting())
         PaintNonClient();
@@ -654,8 +654,9 @@ void TWinSkinForm::OnSize(WPARAM wParam, LPARAM lParam) {
     // The client area a minimized window will come back with.
     if (windowState_ == wsNormal && frameState_ == fsRunning && !IsIconic(handle_))
         GetClientRect(handle_, &clientSize_);
+    // A skin change repaints the whole window once when it is done.
     if (frameState_ == fsRunning || frameState_ == fsReskinning)
-        UpdateRegion();
+        UpdateRegion(frameState_ != fsReskinning);
 }
 
 LRESULT TWinSkinForm::NcCalcSize(WPARAM wParam, LPARAM lParam) {
@@ -782,19 +783,22 @@ void TWinSkinForm::Unskin() {
             SetMainMenusOwnerDraw(*form_, skin_, false);
     }
     FreeSystemMenuPopup();
-    if (!subclassed_)
-        return;
-    RestoreProc();
-    UnhookFormHandler();
-    if (form_ && !closing)
-        form_->SetColor(savedColor_);
-    if (!IsWindow(handle_))
-        return;
-    GiveBackSystemFrame(skinFrame_, closing);
+    if (subclassed_) {
+        RestoreProc();
+        UnhookFormHandler();
+        if (form_ && !closing)
+            form_->SetColor(savedColor_);
+        if (IsWindow(handle_))
+            GiveBackSystemFrame(skinFrame_, closing);
+    }
+    // Every control shows its own look again, also those whose adapter had nothing to put back
+    // and would otherwise keep the skin's pixels until something else repaints them.
+    if (form_ && !closing && IsWindow(handle_))
+        InvalidateOwnedControls();
 }
 
 void TWinSkinForm::GiveBackSystemFrame(bool framed, bool closing) {
-    if (framed && hadSysMenuStyle_ && !(buttonSet_ & bsKeepSysMenuStyle))
+    if (framed && hadSysMenuStyle_)
         SetWindowLongA(handle_, GWL_STYLE, GetWindowLongA(handle_, GWL_STYLE) | WS_SYSMENU);
     // The frame kept activation changes from the system while it drew the caption: the system's
     // own caption is told whether the window is active now.
@@ -895,11 +899,13 @@ void TWinSkinForm::Reskin() {
         // frame change and the new outline then erase nothing, and the client area keeps its
         // size, so the children stay where they are.
         FitToClient(true, false);
+        if (form_)
+            NudgeLayout();
         regionWidth_ = regionHeight_ = -1;
         UpdateRegion(false);
     }
     if (form_ && skin_)
-        form_->SetColor(skin_->Colour(scButtonFace));
+        ColourFormFamily(skin_->Colour(scButtonFace));
     for (TSkinControl* adapter : std::vector<TSkinControl*>(adapters_))
         if (std::find(adapters_.begin(), adapters_.end(), adapter) != adapters_.end())
             adapter->SkinChanged();
@@ -914,6 +920,40 @@ void TWinSkinForm::Reskin() {
     if (skin_ && skin_->OnAfterSkinForm)
         skin_->OnAfterSkinForm(form_, handle_, skinName_);
     frameState_ = fsRunning;
+}
+
+void TWinSkinForm::NudgeLayout() {
+    // The client area kept its size, so the toolkit saw no reason to lay the form out: one pixel
+    // taller and back makes it align its controls and run its resize handler under the new
+    // skin. Nothing is drawn meanwhile; the skin change repaints the window once afterwards.
+    RECT window{};
+    if (IsIconic(handle_) || IsZoomed(handle_) || !GetWindowRect(handle_, &window))
+        return;
+    const int width = window.right - window.left, height = window.bottom - window.top;
+    constexpr UINT quiet = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_DEFERERASE;
+    SetWindowPos(handle_, nullptr, 0, 0, width, height + 1, quiet);
+    SetWindowPos(handle_, nullptr, 0, 0, width, height, quiet);
+}
+
+void TWinSkinForm::ColourFormFamily(TColor colour) {
+    form_->SetColor(colour);
+    // The forms this one owns take the colour with it when they wear a frame of their own
+    // (which puts their own colour back when skinning ends); a form left unskinned keeps its own.
+    TSkinManage* manager = SkinManager();
+    for (TComponent* component : std::vector<TComponent*>(form_->Components())) {
+        auto* owned = dynamic_cast<TCustomForm*>(component);
+        if (!owned || !owned->HandleAllocated() || !manager)
+            continue;
+        const TWinSkinForm* frame = manager->FindFrame(owned->WindowHandle());
+        if (frame && frame->form_ == owned)
+            owned->SetColor(colour);
+    }
+}
+
+void TWinSkinForm::InvalidateOwnedControls() {
+    for (TComponent* component : std::vector<TComponent*>(form_->Components()))
+        if (auto* control = dynamic_cast<TControl*>(component))
+            control->Invalidate();
 }
 
 TCaptionFacts TWinSkinForm::CaptionFacts() const {

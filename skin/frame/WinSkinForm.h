@@ -40,9 +40,10 @@ enum class TFrameState {
 };
 using enum TFrameState;
 
-// ButtonSet flags.
-constexpr unsigned bsMaximizeBox = 1, bsMinimizeBox = 2, bsHelpButton = 4, bsSystemMenu = 8,
-                   bsKeepSysMenuStyle = 16;
+// ButtonSet flags. No frame keeps WS_SYSMENU on its window while it draws the caption: with
+// it, current Windows draws its own caption buttons over the skinned ones (on hover, on
+// activation), so the style comes off at every frame paint and goes back when skinning ends.
+constexpr unsigned bsMaximizeBox = 1, bsMinimizeBox = 2, bsHelpButton = 4, bsSystemMenu = 8;
 
 // The frame widths a skin's border images give (no menu strip).
 TFrameWidths SkinFrameWidths(const TSkinData& skin);
@@ -222,6 +223,12 @@ class TWinSkinForm : public TComponent {
     bool MenuBarWanted() const;
     // Keeps the strip's room for a menu the window got while the skin drew its frame.
     void ReserveMenuStrip();
+    // Lays the form out again under a new skin whose frame left its client area as it was.
+    void NudgeLayout();
+    // The form's colour, and that of the skinned forms it owns.
+    void ColourFormFamily(TColor colour);
+    // Every control the form owns paints itself again.
+    void InvalidateOwnedControls();
     // The client area is the one the frame's widths leave.
     bool ClientFitsFrame() const;
     void ReleaseMenuBar(bool giveBack);

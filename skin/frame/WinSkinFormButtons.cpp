@@ -250,7 +250,7 @@ void TWinSkinForm::RunButtonAction(TWinSysButton& button, POINT screen) {
                 PostMessageA(handle_, WM_SYSCOMMAND, SC_RESTORE, 0);
             } else {
                 windowState_ = wsMinimized;
-                if (hadSysMenuStyle_ && !(buttonSet_ & bsKeepSysMenuStyle))
+                if (hadSysMenuStyle_)
                     SetWindowLongA(handle_, GWL_STYLE, GetWindowLongA(handle_, GWL_STYLE) | WS_SYSMENU);
                 PostMessageA(handle_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
             }

@@ -1006,25 +1006,48 @@ void TWinSkinForm::FormHandler(TMessage& message, const TWndMethod& previous) {
     case CM_DIALOGCHAR: {
         if (previous)
             previous(message);
-        if (message.Result || !skinMenuBar_)
+        if (message.Result)
             return;
         // Alt and nothing else held: the access key of a menu-bar button opens it.
         const bool alt = GetKeyState(VK_MENU) < 0;
         const bool others = GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_SHIFT) < 0;
-        if (!alt || others)
-            return;
-        const std::wstring key = AnsiToWide(std::string(1, static_cast<char>(message.WParam & 0xFF)));
-        if (TMenuBtn* button = key.empty() ? nullptr : skinMenuBar_->ButtonByAccelerator(key[0])) {
-            PostMenuClick(*button);
-            message.Result = 1;
+        if (skinMenuBar_ && alt && !others) {
+            const std::wstring key = AnsiToWide(std::string(1, static_cast<char>(message.WParam & 0xFF)));
+            if (TMenuBtn* button = key.empty() ? nullptr : skinMenuBar_->ButtonByAccelerator(key[0])) {
+                PostMenuClick(*button);
+                message.Result = 1;
+                return;
+            }
         }
+        // A key no control of a non-modal form took is the main form's to try (its menu bar,
+        // its buttons' access keys); what it answers is not this form's answer.
+        TCustomForm* mainForm = Application ? Application->MainForm() : nullptr;
+        if (mainForm && form_ && mainForm != form_ && !form_->Modal() && !IsMdiChild() &&
+            mainForm->HandleAllocated())
+            mainForm->Perform(CM_DIALOGCHAR, message.WParam, message.LParam);
+        message.Result = 0;
         return;
     }
+    // Asked of the form object itself.
+    case SKM_PROBE:
+        message.Result = message.LParam == SKIN_MAGIC ? SKIN_MAGIC : 1;
+        return;
+    case SKM_PAINTFRAME:
+        if (message.LParam != SKIN_MAGIC)
+            break;
+        if (message.WParam)
+            PaintNonClient(reinterpret_cast<HDC>(message.WParam));
+        message.Result = SKIN_MAGIC;
+        return;
+    case SKM_RESKIN:
+        Reskin();
+        message.Result = 0;
+        return;
     default:
-        if (previous)
-            previous(message);
-        return;
+        break;
     }
+    if (previous)
+        previous(message);
 }
 
 // ---- The items of the bar's popups
@@ -1054,7 +1077,9 @@ LRESULT TWinSkinForm::MenuItemMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (measure->CtlType != ODT_MENU)
             return PassOn(msg, wParam, lParam);
         TMenuItem* item = form_ ? SourceItem(*skinMenuBar_, measure->itemID) : nullptr;
-        if (!item && IsProgramCommand(measure->itemID))
+        // A window without a form object has nobody else to measure the items the bar made
+        // owner-drawn: they are measured as native entries, as they are drawn.
+        if (!item && form_ && IsProgramCommand(measure->itemID))
             return PassOn(msg, wParam, lParam);
         TWindowDC dc(handle_);
         if (!dc.Get())

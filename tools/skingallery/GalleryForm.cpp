@@ -188,6 +188,8 @@ void TGalleryForm::BuildControls() {
     bitmap->SetCaption("Bitmap");
     MakeGlyph(bitmap->Glyph(), 0x00A000, 2);
     bitmap->SetNumGlyphs(2);
+    // Shows the default cell like the push button beside "Push".
+    bitmap->SetDefault(true);
     menuButton_ = Place<TBitBtn>(this, this, 108, 232, 90, 30);
     menuButton_->SetCaption("Menu...");
     MakeGlyph(menuButton_->Glyph(), 0xC06000);
@@ -197,6 +199,9 @@ void TGalleryForm::BuildControls() {
         MakeGlyph(speed->Glyph(), i == 0 ? TColor(0x0000C0) : i == 1 ? TColor(0x00A0A0) : TColor(0xA000A0));
         speed->SetGroupIndex(1);
         speed->SetFlat(i == 2);
+        // The last one lets the window show through the clear pixels of the skin's button cell.
+        if (i == 2)
+            speed->SetTagInt(5555);
         if (i == 0)
             speed->SetDown(true);
     }

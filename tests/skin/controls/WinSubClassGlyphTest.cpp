@@ -209,3 +209,43 @@ TEST_F(SkinGlyphTest, SwitchingSkinningOffAndOnKeepsEveryButtonsOwnGlyph) {
         }
     }
 }
+
+TEST_F(SkinGlyphTest, ABitmapButtonSetAsTheDefaultShowsTheDefaultCellWhileAnotherHasTheFocus) {
+    auto focus = [&](TBitBtn* button) {
+        button->SetFocus();
+        return PumpUntil([&] { return button->Focused(); });
+    };
+    ASSERT_TRUE(focus(left_));
+    auto normal = Shot(right_);
+    right_->SetDefault(true);
+    // The focus moves between buttons: the focused one takes Enter, the default one keeps its look.
+    ASSERT_TRUE(focus(right_));
+    ASSERT_TRUE(focus(left_));
+    auto asDefault = Shot(right_);
+    EXPECT_EQ(asDefault->PixelColor(0, 0), CornerOfCell(*skin_, 5));
+    EXPECT_FALSE(SameBitmaps(*normal, *asDefault)) << "the default cell, not the normal one";
+}
+
+TEST_F(SkinGlyphTest, ASpeedButtonTaggedTransparentShowsItsParentThroughTheCellsClearPixels) {
+    // A skin whose button cell leaves its corner clear.
+    int index = 0;
+    for (; index < store_->Store().Count(); ++index) {
+        skin_->LoadFromStore(*store_, index);
+        ASSERT_TRUE(PumpUntil(SkinActionDone, 3000));
+        const TDataSkinButton& b = skin_->Buttons();
+        if (!b.Bitmap.Empty() && b.Bitmap.PixelColor(0, 0) == Magenta)
+            break;
+    }
+    ASSERT_LT(index, store_->Store().Count()) << "no skin's button cell has a clear corner";
+    PumpPending();
+    constexpr TColor Ground = 0x00A000;
+    form_->SetColor(Ground);
+    EXPECT_EQ(ShotOfSpeed()->PixelColor(0, 0), CornerOfCell(*skin_, 1)) << "opaque: the skin's face";
+
+    TComponent::Free(AdapterOf(speed_));
+    speed_->SetTag(TransparentTag);
+    (new TSkinSpeedButton(speed_))->AttachControl(frame_, skin_.get(), false, nullptr);
+    auto shot = ShotOfSpeed();
+    EXPECT_EQ(shot->PixelColor(0, 0), Ground);
+    EXPECT_EQ(ColumnsOf(*shot, GlyphRed).second - ColumnsOf(*shot, GlyphRed).first + 1, 14) << "its glyph";
+}

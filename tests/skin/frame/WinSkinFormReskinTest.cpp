@@ -5,6 +5,8 @@
 #include "SkinnedUiTest.h"
 #include "UiTestSupport.h"
 
+#include "Application.h"
+#include "Buttons.h"
 #include "Form.h"
 #include "MapSkinSource.h"
 #include "WinSkinForm.h"
@@ -36,6 +38,13 @@ void UsableFrame(TMapSource& images, std::string& ini) {
     ini += "[Personality]\nLeft=side.bmp\nRight=side.bmp\nTop=top.bmp\nBottom=bottom.bmp\n";
 }
 
+// Clicks and resizes of the test's controls and forms.
+struct TCounts {
+    int Clicks = 0, Resizes = 0;
+    void Clicked(TObject*) { ++Clicks; }
+    void Resized(TObject*) { ++Resizes; }
+};
+
 WNDPROC outsidePrevious = nullptr;
 int outsideCalls = 0;
 // Someone else's subclassing of a skinned window.
@@ -52,11 +61,16 @@ class SkinReskinTest : public TSkinnedUiTest {
         PumpPending();
         TSkinnedUiTest::TearDown();
     }
-    TForm& ShowForm() {
-        forms_.emplace_back(new TForm(&TestApplication()));
-        TForm& form = *forms_.back();
+    // Its controls are made before it is shown; an owned form is freed with its owner.
+    TForm& ShowForm(const std::function<void(TForm&)>& populate = {}, TForm* owner = nullptr) {
+        TForm* made = new TForm(owner ? static_cast<TComponent*>(owner) : &TestApplication());
+        if (!owner)
+            forms_.emplace_back(made);
+        TForm& form = *made;
         form.SetCaption("Reskinned");
         form.SetBounds(200, 200, 260, 170);
+        if (populate)
+            populate(form);
         form.Show();
         SetForegroundWindow(form.Handle());
         PumpUntil([&] { return FrameOf(form) && FrameOf(form)->FrameState() == fsRunning; }, 3000);
@@ -321,4 +335,89 @@ TEST_F(SkinReskinTest, AnIconButtonWithoutAnImageShowsTheWindowsIconAndOpensTheS
     EXPECT_TRUE(answer.Wait().Found) << "no system menu";
     PumpPending();
     EXPECT_TRUE(IsWindowVisible(form.Handle()));
+}
+
+TEST_F(SkinReskinTest, TheFormObjectAnswersTheProbeAndPaintsAndReskinsItsFrameWhenAsked) {
+    TForm& form = ShowForm();
+    EXPECT_EQ(form.Perform(SKM_PROBE, 0, SKIN_MAGIC), SKIN_MAGIC);
+    EXPECT_EQ(form.Perform(SKM_PROBE, 0, 0), 1);
+
+    const auto byWindow = PaintedFrame(form.Handle());
+    TBitmap byForm(byWindow->Width(), byWindow->Height());
+    PatBlt(byForm.MemoryDC(), 0, 0, byForm.Width(), byForm.Height(), BLACKNESS);
+    EXPECT_EQ(form.Perform(SKM_PAINTFRAME, reinterpret_cast<WPARAM>(byForm.MemoryDC()), SKIN_MAGIC),
+              SKIN_MAGIC);
+    GdiFlush();
+    EXPECT_NE(byForm.PixelColor(1, 1), clBlack) << "no frame painted";
+    EXPECT_TRUE(SameBitmaps(*byWindow, byForm));
+
+    form.SetColor(0x0000C0);
+    EXPECT_EQ(form.Perform(SKM_RESKIN), 0);
+    EXPECT_EQ(form.Color(), skin_->Colour(scButtonFace));
+}
+
+TEST_F(SkinReskinTest, AKeyNoControlOfAModelessFormTookIsTriedOnTheMainForm) {
+    TCounts counts;
+    TForm& mainForm = ShowForm([&](TForm& form) {
+        auto* go = new TButton(&form);
+        go->SetParent(&form);
+        go->SetBounds(10, 10, 80, 26);
+        go->SetCaption("&Go");
+        go->OnClick = Bind<&TCounts::Clicked>(&counts);
+    });
+    TForm& other = ShowForm();
+    struct TMainFormGuard {
+        TCustomForm* Saved = Application->MainForm();
+        ~TMainFormGuard() { Application->SetMainForm(Saved); }
+    } guard;
+    Application->SetMainForm(&mainForm);
+    EXPECT_EQ(other.Perform(CM_DIALOGCHAR, 'g', 0), 0) << "the main form's answer is not the form's";
+    EXPECT_EQ(counts.Clicks, 1);
+    // The main form itself forwards nothing.
+    EXPECT_EQ(mainForm.Perform(CM_DIALOGCHAR, 'x', 0), 0);
+    EXPECT_EQ(counts.Clicks, 1);
+}
+
+TEST_F(SkinReskinTest, ASkinChangeColoursTheOwnedFormsAndLaysTheFormOutAgain) {
+    TForm& form = ShowForm();
+    TForm& owned = ShowForm({}, &form);
+    auto& unskinned = *new TForm(&form);
+    unskinned.SetTag(99);
+    unskinned.SetBounds(480, 200, 200, 120);
+    unskinned.Show();
+    const TColor ownColour = unskinned.Color();
+    TCounts counts;
+    form.OnResize = Bind<&TCounts::Resized>(&counts);
+    const SIZE client = ClientSize(form.Handle());
+    skin_->LoadFromStore(*store_, 4);
+    RunPending();
+    EXPECT_EQ(form.Color(), skin_->Colour(scButtonFace));
+    EXPECT_EQ(owned.Color(), skin_->Colour(scButtonFace));
+    EXPECT_EQ(unskinned.Color(), ownColour) << "a form left unskinned keeps its colour";
+    EXPECT_GT(counts.Resizes, 0) << "the form was not laid out again";
+    EXPECT_EQ(ClientSize(form.Handle()).cx, client.cx);
+    EXPECT_EQ(ClientSize(form.Handle()).cy, client.cy);
+    form.OnResize = {};
+}
+
+TEST_F(SkinReskinTest, SwitchingOffRepaintsEveryControlInItsOwnLook) {
+    // The window keeps the system frame (nothing resizes it when skinning ends); only its
+    // controls are skinned.
+    skin_->SetSkinControls(skin_->SkinControls() & ~SkinControlBit(xcMainMenu));
+    TButton* button = nullptr;
+    TForm& form = ShowForm([&](TForm& f) {
+        button = new TButton(&f);
+        button->SetParent(&f);
+        button->SetBounds(20, 20, 110, 30);
+        button->SetCaption("Native");
+    });
+    ASSERT_TRUE(PumpUntil([&] { return FrameOf(form) && !FrameOf(form)->Adapters().empty(); }, 3000));
+    RedrawWindow(button->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    const auto skinned = CaptureClient(button->Handle());
+    Switch(false);
+    const auto shown = CaptureClient(button->Handle());
+    RedrawWindow(button->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    const auto native = CaptureClient(button->Handle());
+    EXPECT_FALSE(SameBitmaps(*skinned, *native)) << "the skin does not change the button's look";
+    EXPECT_TRUE(SameBitmaps(*shown, *native)) << "the button still shows the skin";
 }

@@ -1024,3 +1024,67 @@ TEST_F(MenuBarTest, OpeningAndClosingPopupsLeavesNoObjectsBehind) {
     EXPECT_LE(GdiObjectCount(), gdi + 4);
     EXPECT_LE(UserObjectCount(), user + 2);
 }
+
+// ---- A window without a form object
+
+namespace {
+LRESULT CALLBACK BareMenuProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, msg, wParam, lParam);
+}
+} // namespace
+
+TEST_F(MenuBarTest, ABareWindowsPopupItemsAreMeasuredAsNativeEntries) {
+    MakeSkin(2);
+    static const bool registered = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = BareMenuProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.lpszClassName = "PPSkinTestBareMenu";
+        return RegisterClassA(&wc) != 0;
+    }();
+    ASSERT_TRUE(registered);
+    HMENU bar = CreateMenu(), file = CreatePopupMenu();
+    AppendMenuA(file, MF_STRING, 101, "Open the whole folder here");
+    AppendMenuA(file, MF_STRING, 102, "Close");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+    HWND window = CreateWindowExA(0, "PPSkinTestBareMenu", "Bare menu", WS_OVERLAPPEDWINDOW, 160, 140, 420,
+                                  260, nullptr, bar, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    auto frame = [&] { return SkinManager() ? SkinManager()->FindFrame(window) : nullptr; };
+    ASSERT_TRUE(PumpUntil(
+        [&] { return frame() && frame()->FrameState() == fsRunning && frame()->SkinMenuBar(); }, 3000));
+    PumpPending();
+
+    RECT item{};
+    TMenuDriver driver([&](TMenuDriver& d) {
+        if (!d.WaitFor([&] { return IsOpen(file); }, "File"))
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        GetMenuItemRect(nullptr, file, 0, &item);
+        d.Key(VK_ESCAPE);
+        d.WaitForNoPopup("File to close");
+    });
+    const TMenuBtn& button = *frame()->SkinMenuBar()->Buttons().front();
+    RECT r{};
+    GetWindowRect(window, &r);
+    const LPARAM at = MAKELPARAM(r.left + (button.BoundsRect.Left + button.BoundsRect.Right) / 2,
+                                 r.top + (button.BoundsRect.Top + button.BoundsRect.Bottom) / 2);
+    PostMessageA(window, WM_NCLBUTTONDOWN, HTMENU, at);
+    PostMessageA(window, WM_NCLBUTTONUP, HTMENU, at);
+    EXPECT_TRUE(PumpUntil([&] { return driver.Done(); }, 15000));
+    TMenuDriver::CloseAll();
+    PumpUntil([&] { return !frame()->MenuTracking(); }, 3000);
+    for (const std::string& failure : driver.Failures())
+        ADD_FAILURE() << failure;
+
+    // The item is as wide as its text (some 26 characters), not empty.
+    EXPECT_GT(item.right - item.left, 100);
+    EXPECT_GT(item.bottom - item.top, 8);
+    DestroyWindow(window);
+    if (IsMenu(bar))
+        DestroyMenu(bar);
+    PumpPending();
+}
