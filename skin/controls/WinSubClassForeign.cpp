@@ -253,8 +253,9 @@ void TWMediaPlayer::PaintOn(HDC dc) {
     TSkinData* skin = adapter_->SkinData();
     if (client.right <= 0 || client.bottom <= 0 || !skin)
         return;
-    TBitmap buffer(client.right, client.bottom);
-    HDC bufferDc = buffer.MemoryDC();
+    if (buffer_.Width() != client.right || buffer_.Height() != client.bottom)
+        buffer_.SetSize(client.right, client.bottom);
+    HDC bufferDc = buffer_.MemoryDC();
     FillButtonFace(bufferDc, client, *skin);
     const TDataSkinButton& buttons = skin->Buttons();
     const TMediaButtons enabled = IsWindowEnabled(player_) ? adapter_->EnabledButtons() : 0;

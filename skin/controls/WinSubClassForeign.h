@@ -45,6 +45,8 @@ class TWMediaPlayer {
     HWND window_ = nullptr;
     std::optional<TMediaButton> hot_;
     std::optional<TMediaButton> pressed_;
+    // The strip is drawn here first and copied in one go; kept, and only resized.
+    TBitmap buffer_;
 };
 
 // Media players: the skinned strip covers the player; which buttons show, which take clicks and
