@@ -97,7 +97,8 @@ void DrawSymbol(HDC dc, const RECT& place, TMediaButton button, COLORREF colour)
         Ellipse(dc, left, top, right + 1, bottom + 1);
         break;
     case TMediaButton::mbEject: {
-        const std::array<POINT, 3> corners{{{left, top + size * 2 / 3}, {right, top + size * 2 / 3}, {middle, top}}};
+        const std::array<POINT, 3> corners{
+            {{left, top + size * 2 / 3}, {right, top + size * 2 / 3}, {middle, top}}};
         Polygon(dc, corners.data(), 3);
         block(left, bottom - bar + 1, right + 1, bottom + 1);
         break;
@@ -127,8 +128,8 @@ bool RegisterStripClass(WNDPROC proc) {
 TWMediaPlayer::TWMediaPlayer(TSkinMP* adapter, HWND player) : adapter_(adapter), player_(player) {
     if (!player_ || !RegisterStripClass(&TWMediaPlayer::Proc))
         return;
-    window_ = CreateWindowExA(0, StripClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, player_,
-                              nullptr, GetModuleHandleA(nullptr), this);
+    window_ = CreateWindowExA(0, StripClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                              player_, nullptr, GetModuleHandleA(nullptr), this);
     Place();
 }
 
@@ -180,7 +181,8 @@ std::optional<TMediaButtonPlace> TWMediaPlayer::ButtonAt(LPARAM point) const {
     RECT client{};
     GetClientRect(window_, &client);
     const auto places = LayOutMediaButtons(client.right, client.bottom, adapter_->VisibleButtons());
-    const auto place = MediaButtonAt(places, static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point)));
+    const auto place =
+        MediaButtonAt(places, static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point)));
     if (!place || !(adapter_->EnabledButtons() & MediaButtonBit(place->Button)) || !IsWindowEnabled(player_))
         return std::nullopt;
     return place;
@@ -260,7 +262,8 @@ void TWMediaPlayer::PaintOn(HDC dc) {
     const TDataSkinButton& buttons = skin->Buttons();
     const TMediaButtons enabled = IsWindowEnabled(player_) ? adapter_->EnabledButtons() : 0;
     const TMediaButtons coloured = adapter_->ColoredButtons();
-    for (const TMediaButtonPlace& place : LayOutMediaButtons(client.right, client.bottom, adapter_->VisibleButtons())) {
+    for (const TMediaButtonPlace& place :
+         LayOutMediaButtons(client.right, client.bottom, adapter_->VisibleButtons())) {
         const TMediaButton button = place.Button;
         const bool on = (enabled & MediaButtonBit(button)) != 0;
         const int cell = ButtonCell(pressed_ == button, hot_ == button, false, on);
@@ -347,7 +350,8 @@ TMediaButtons TSkinMP::ColoredButtons() const {
 void TSkinMP::ForwardClick(const TMediaButtonPlace& place) {
     // The strip lies over the player's client area: the same place on the player is its button.
     HWND player = handle_;
-    const LPARAM centre = MAKELPARAM((place.Rect.Left + place.Rect.Right) / 2, (place.Rect.Top + place.Rect.Bottom) / 2);
+    const LPARAM centre =
+        MAKELPARAM((place.Rect.Left + place.Rect.Right) / 2, (place.Rect.Top + place.Rect.Bottom) / 2);
     SendMessageA(player, WM_LBUTTONDOWN, MK_LBUTTON, centre);
     if (IsWindow(player))
         SendMessageA(player, WM_LBUTTONUP, 0, centre);
@@ -431,7 +435,8 @@ void TSkinObjImage::ApplyImage() {
     TBitmap* glyph = GlyphOfControl();
     if (!glyph || !skin_)
         return;
-    const TBitmap& image = kind_ == TGlyphKind::gkRadio ? skin_->Buttons().RadioBitmap : skin_->Buttons().CheckBitmap;
+    const TBitmap& image =
+        kind_ == TGlyphKind::gkRadio ? skin_->Buttons().RadioBitmap : skin_->Buttons().CheckBitmap;
     if (image.Empty())
         return;
     if (!saved_) {
@@ -482,7 +487,8 @@ void TSkinAdvPage::AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useS
 
 namespace {
 TBitmap* ImageProperty(TControl* control, std::string_view name) {
-    return control && !control->IsDestroying() ? dynamic_cast<TBitmap*>(control->GetObjectProp(name)) : nullptr;
+    return control && !control->IsDestroying() ? dynamic_cast<TBitmap*>(control->GetObjectProp(name))
+                                               : nullptr;
 }
 
 // Cell `cell` of the tab element as a bitmap of its own, magenta transparent when the element

@@ -88,7 +88,8 @@ class TStandInPlayer : public TCustomControl {
 // A check box or radio button that draws its own glyphs from "CustomGlyphs".
 class TStandInGlyphBox : public TCustomControl {
   public:
-    TStandInGlyphBox(TComponent* owner, const char* className) : TCustomControl(owner), className_(className) {
+    TStandInGlyphBox(TComponent* owner, const char* className)
+        : TCustomControl(owner), className_(className) {
         Fill(glyphs_, 3, 3, OldGlyphColour);
     }
     const char* ClassName() const override { return className_; }

@@ -35,10 +35,14 @@ TEST(MediaButtons, VisibleButtonsShareTheStripInTheirOrderWithoutGaps) {
         TMediaButtons Visible;
         std::vector<TMediaButtonPlace> Places;
     } cases[] = {
-        {90, 30, Bit(mbEject) | Bit(mbPlay) | Bit(mbStop),
+        {90,
+         30,
+         Bit(mbEject) | Bit(mbPlay) | Bit(mbStop),
          {{mbPlay, {0, 0, 30, 30}}, {mbStop, {30, 0, 60, 30}}, {mbEject, {60, 0, 90, 30}}}},
         // The remainder spreads over the buttons; the last one ends at the edge.
-        {10, 5, Bit(mbPlay) | Bit(mbPause) | Bit(mbStop),
+        {10,
+         5,
+         Bit(mbPlay) | Bit(mbPause) | Bit(mbStop),
          {{mbPlay, {0, 0, 3, 5}}, {mbPause, {3, 0, 6, 5}}, {mbStop, {6, 0, 10, 5}}}},
         // Too narrow for every button: those without width are left out.
         {1, 5, Bit(mbPlay) | Bit(mbPause), {{mbPause, {0, 0, 1, 5}}}},
