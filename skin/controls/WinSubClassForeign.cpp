@@ -52,7 +52,8 @@ void Triangle(HDC dc, int left, int top, int right, int bottom, bool pointsLeft)
 
 // The button's symbol, centred in place.
 void DrawSymbol(HDC dc, const RECT& place, TMediaButton button, COLORREF colour) {
-    const int size = std::max(4, std::min(place.right - place.left, place.bottom - place.top) * 2 / 5);
+    const int size =
+        std::max(4, static_cast<int>(std::min(place.right - place.left, place.bottom - place.top)) * 2 / 5);
     const int left = place.left + CentreOffset(place.right - place.left, size);
     const int top = place.top + CentreOffset(place.bottom - place.top, size);
     const int right = left + size, bottom = top + size, bar = std::max(1, size / 4);
