@@ -304,6 +304,18 @@ TEST_F(SkinForeignTest, GlyphAndTabImagePropertiesHoldTheSkinsImagesUntilSkinnin
     EXPECT_EQ(rzRadio_->TransparentColour(), 0xFF00FF);
     EXPECT_TRUE(rzCheck_->Glyphs().Transparent());
 
+    // Another skin's images replace the first's; switching off still gives back the originals.
+    skin_->LoadFromStore(*store_, 3);
+    ASSERT_TRUE(PumpUntil(SkinActionDone, 3000));
+    PumpPending();
+    const TBitmap& check = skin_->Buttons().CheckBitmap;
+    const TDataSkinBorder* newTabs = skin_->Tabs();
+    ASSERT_TRUE(newTabs && !newTabs->Bitmap.Empty());
+    EXPECT_EQ(PictureDifference(rzCheck_->Glyphs(), check, 0, check.Width()), "");
+    EXPECT_EQ(PictureDifference(pages_->Normal(), newTabs->Bitmap, 0,
+                                newTabs->Bitmap.Width() / std::max(newTabs->Frame, 1)),
+              "");
+
     SwitchOff();
     for (const auto& c : cases) {
         EXPECT_EQ(c.Image.Width(), c.OldSide) << c.Name;
