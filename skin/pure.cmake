@@ -8,6 +8,7 @@ list(APPEND PP_PURE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/frame/WinSkinFormGeometry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/controls/WinSubClassGeometry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/controls/WinSubClassBarGeometry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/controls/WinSubClassMediaGeometry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/controls/ControlDiscoveryRules.cpp
     ${CMAKE_CURRENT_LIST_DIR}/menus/WinSkinMenuGeometry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/controls/WinSubClassComboGeometry.cpp

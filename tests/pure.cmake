@@ -18,6 +18,7 @@ set(PP_PURE_TEST_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/skin/frame/WinSkinFormGeometryTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/controls/WinSubClassGeometryTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/controls/WinSubClassBarGeometryTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/skin/controls/WinSubClassMediaGeometryTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/controls/ControlDiscoveryRulesTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/menus/WinSkinMenuGeometryTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin/controls/WinSubClassComboGeometryTest.cpp

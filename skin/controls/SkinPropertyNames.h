@@ -21,20 +21,33 @@
 
 // Names only other controls publish: grids and scroll boxes (BorderStyle, FixedColor), data-aware
 // and three-state check boxes (State, DataField, DataBinding), other button, tab, edit and tool
-// bar families (MultiLine, PngImage, OwnerDraw, Style, NumButtons, Flat). No toolkit class has
-// them; a toolkit control simply lacks them.
+// bar families (MultiLine, PngImage, OwnerDraw, Style, NumButtons, Flat), media players
+// (VisibleButtons, EnabledButtons, ColoredButtons), check boxes that draw their own glyphs
+// (UseCustomGlyphs, CustomGlyphs, TransparentColor, Properties with its Glyph) and advanced page
+// controls (TabBackGround, TabBackGroundActive). No toolkit class has them; a toolkit control
+// simply lacks them.
 #define PP_SKIN_FOREIGN_PROPERTIES(X)                                                                        \
     X(BorderStyle)                                                                                           \
+    X(ColoredButtons)                                                                                        \
+    X(CustomGlyphs)                                                                                          \
     X(DataBinding)                                                                                           \
     X(DataField)                                                                                             \
+    X(EnabledButtons)                                                                                        \
     X(FixedColor)                                                                                            \
     X(Flat)                                                                                                  \
+    X(Glyph)                                                                                                 \
     X(MultiLine)                                                                                             \
     X(NumButtons)                                                                                            \
     X(OwnerDraw)                                                                                             \
     X(PngImage)                                                                                              \
+    X(Properties)                                                                                            \
     X(State)                                                                                                 \
-    X(Style)
+    X(Style)                                                                                                 \
+    X(TabBackGround)                                                                                         \
+    X(TabBackGroundActive)                                                                                   \
+    X(TransparentColor)                                                                                      \
+    X(UseCustomGlyphs)                                                                                       \
+    X(VisibleButtons)
 
 namespace SkinProperty {
 #define PP_SKIN_PROPERTY_NAME(name, ...) inline constexpr std::string_view name = #name;

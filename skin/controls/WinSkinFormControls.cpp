@@ -303,7 +303,7 @@ void TWinSkinForm::AttachSupplied(TComponent* supplied) {
     if (!adapter || RegisterAdapter(adapter))
         return;
     // The adapter hooks its owner, which the handler made it for.
-    adapter->AttachControl(this, skin_, adapter->UseSkinColour(), nullptr);
+    adapter->AttachControl(this, skin_, adapter->UseSkinColour(), AdapterCanvas());
 }
 
 TSkinControl* TWinSkinForm::AttachAdapter(TAdapterClass adapterClass, bool skinColour, TControl* control,
@@ -366,9 +366,12 @@ TSkinControl* TWinSkinForm::AttachAdapter(TAdapterClass adapterClass, bool skinC
     case acDateTime:
         adapter = new TSkinDateTime(owner);
         break;
-    case acTab:
-        adapter = new TSkinTab(owner);
+    case acTab: {
+        auto* tab = new TSkinTab(owner);
+        tab->SetMember(mode == TabOtherMode ? TTabMember::tmOtherMember : TTabMember::tmTabControl);
+        adapter = tab;
         break;
+    }
     case acTabBtn:
         adapter = new TSkinTabBtn(owner);
         break;
@@ -392,12 +395,12 @@ TSkinControl* TWinSkinForm::AttachAdapter(TAdapterClass adapterClass, bool skinC
         }
         if (adapterClass == acScControl) {
             auto* bar = new TSkinScControl(owner);
-            bar->AttachScControl(windowed, skin_, this, nullptr);
+            bar->AttachScControl(windowed, skin_, this, AdapterCanvas());
             adapter = bar;
         } else {
             auto* scroll = adapterClass == acListView ? new TSkinListView(owner) : new TSkinScrollbar(owner);
             scroll->SetBorder(mode == ScrollbarSingleMode ? TScrollBorder::sbNone : TScrollBorder::sbFlat);
-            scroll->AttachScrollbar(windowed, skin_, this, nullptr);
+            scroll->AttachScrollbar(windowed, skin_, this, AdapterCanvas());
             adapter = scroll;
         }
         if (!adapter->Attached()) {
@@ -406,15 +409,22 @@ TSkinControl* TWinSkinForm::AttachAdapter(TAdapterClass adapterClass, bool skinC
         }
         return adapter;
     }
+    case acMP:
+        adapter = new TSkinMP(owner);
+        break;
+    case acObjImage:
+        adapter = new TSkinObjImage(owner, mode);
+        break;
+    case acAdvPage:
+        adapter = new TSkinAdvPage(owner);
+        break;
     default:
-        // Media players and foreign image-drawn boxes do not occur in this toolkit: the rules
-        // decide them, and the control keeps its own look.
         return nullptr;
     }
     if (control)
-        adapter->AttachControl(this, skin_, skinColour, nullptr);
+        adapter->AttachControl(this, skin_, skinColour, AdapterCanvas());
     else
-        adapter->AttachWindow(window, skin_, this, nullptr);
+        adapter->AttachWindow(window, skin_, this, AdapterCanvas());
     if (!adapter->Attached()) {
         TComponent::Free(adapter);
         return nullptr;

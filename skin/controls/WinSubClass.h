@@ -191,5 +191,6 @@ class TSkinControl : public TComponent {
 #include "WinSubClassButton.h"
 #include "WinSubClassCheck.h"
 #include "WinSubClassCombo.h"
+#include "WinSubClassForeign.h"
 #include "WinSubClassScroll.h"
 #include "WinSubClassTab.h"

@@ -1343,7 +1343,7 @@ void TWinSkinForm::ReplaceScrollAdapter(HWND window) {
         if (!control || control->IsDestroying())
             return;
         TSkinScrollbar* fresh = listView ? new TSkinListView(control) : new TSkinScrollbar(control);
-        fresh->AttachScrollbar(control, skin_, this, nullptr);
+        fresh->AttachScrollbar(control, skin_, this, AdapterCanvas());
         return;
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The tab adapters: tab controls (tabs on any side, with the page frame), the older tab sets,
 // tab controls in button style, and the pages of a page control.
+#include "ControlDiscoveryRules.h"
 #include "WinSubClass.h"
 #include "WinSubClassTabGeometry.h"
 
@@ -13,6 +14,10 @@
 constexpr UINT SKM_CLOSETAB = 0x3507;
 // Tag of a page control whose tabs carry close boxes.
 constexpr int CloseTabsTag = 7777;
+
+// Which member of the tab family a tab adapter serves: a tab control, or another member (a page
+// control), which discovery marks with its mode.
+enum class TTabMember { tmTabControl, tmOtherMember };
 
 // Tab controls and bare "systabcontrol32" windows: the whole control drawn from the skin's Tabs
 // element and page frame.
@@ -40,6 +45,12 @@ class TSkinTab : public TSkinControl {
     void SetCloseButtons(bool value) { closeButtons_ = value; }
     // The tab under the mouse, -1 for none.
     int HotTab() const { return hotTab_; }
+    // The control's non-windowed children are painted over the tabs for every member: a plain
+    // tab control's would otherwise vanish under the full paint.
+    void SetMember(TTabMember member) { member_ = member; }
+    TTabMember Member() const { return member_; }
+    // The member as discovery's mode.
+    int Mode() const { return member_ == TTabMember::tmOtherMember ? TabOtherMode : 0; }
 
   protected:
     void DoRestore() override;
@@ -63,6 +74,7 @@ class TSkinTab : public TSkinControl {
     bool closeButtons_ = false;
     int hotTab_ = -1;
     TSkinControl* scroller_ = nullptr;
+    TTabMember member_ = TTabMember::tmTabControl;
 
   private:
     // Gives the control's up-down child (made when the tabs stop fitting) the skin's up-down; an

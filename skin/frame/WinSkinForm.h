@@ -7,6 +7,7 @@
 #include "Component.h"
 #include "Control.h"
 #include "ControlDiscoveryRules.h"
+#include "Graphics.h"
 #include "Handles.h"
 #include "Timer.h"
 #include "WinSkinFormButtons.h"
@@ -139,6 +140,8 @@ class TWinSkinForm : public TComponent {
     // Frees the adapters whose window is gone.
     void PurgeAdapters();
     const std::vector<TSkinControl*>& Adapters() const { return adapters_; }
+    // The drawing canvas every adapter of this frame is handed when it is attached.
+    TCanvas* AdapterCanvas() const { return adapterCanvas_.get(); }
     // The window of a scroll-bar control was made anew: its adapter is replaced by a fresh one
     // (WinSubClassScroll.cpp).
     void ReplaceScrollAdapter(HWND window);
@@ -291,6 +294,7 @@ class TWinSkinForm : public TComponent {
     // The start after the creation ran (when the window was first shown, or when asked).
     bool deferredStarted_ = false;
     std::vector<TSkinControl*> adapters_;
+    std::unique_ptr<TCanvas> adapterCanvas_ = std::make_unique<TCanvas>();
     TPopupMenu* systemMenuPopup_ = nullptr;
     TOwnedComponent<TWinSkinMenu> skinMenuBar_;
     TFormHook* formHook_ = nullptr;

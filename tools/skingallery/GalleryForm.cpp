@@ -43,6 +43,28 @@ void MakeGlyph(TBitmap& glyph, TColor fill, int cells = 1) {
             }
 }
 
+// A media player of another library, as the skin finds it: by its class name and the button
+// sets it publishes. Its own look is a plain strip; the skin covers it with its button strip.
+class TGalleryPlayer : public TCustomControl {
+  public:
+    using TCustomControl::TCustomControl;
+    const char* ClassName() const override { return "TMediaPlayer"; }
+    const TPropertyInfo* FindProperty(std::string_view name) const override {
+        static const TPropertyInfo props[] = {
+            Prop<&TGalleryPlayer::VisibleSet>("VisibleButtons"),
+            Prop<&TGalleryPlayer::EnabledSet>("EnabledButtons"),
+            Prop<&TGalleryPlayer::ColouredSet>("ColoredButtons"),
+        };
+        if (auto info = FindPropertyIn(props, name))
+            return info;
+        return TCustomControl::FindProperty(name);
+    }
+    std::string VisibleSet() const { return "[btPlay,btPause,btStop,btPrev,btNext,btRecord,btEject]"; }
+    // Eject shows the disabled cell.
+    std::string EnabledSet() const { return "[btPlay,btPause,btStop,btPrev,btNext,btRecord]"; }
+    std::string ColouredSet() const { return "[btPlay,btStop,btRecord]"; }
+};
+
 } // namespace
 
 TGalleryForm::TGalleryForm(TComponent* owner, const std::string& skinFile) : TForm(owner) {
@@ -290,6 +312,7 @@ void TGalleryForm::BuildControls() {
     for (int i = 0; i < skinStore_->Store().Count(); ++i)
         skinList_->Items().Add(skinStore_->Store().Items(i)->Name());
     skinList_->OnChange = Bind<&TGalleryForm::SkinChosen>(this);
+    Place<TGalleryPlayer>(this, this, 540, 404, 228, 27);
     auto* keys = Place<TLabel>(this, this, 308, 438, 440, 16);
     keys->SetCaption("Page Up / Page Down: previous and next skin.  Ctrl+S: skinning off and on.");
 

@@ -149,6 +149,7 @@ TEST(Skin3rdKinds, EachKindGivesItsAdapterBehindItsGate) {
         {"datetimepicker", AllGates, acDateTime, false, 0},
         {"datetimepicker", Without({xcCombo}), acNone, false, 0},
         {"mediaplayer", AllGates, acMP, false, 0},
+        {"MediaPlayer", Without({xcButton}), acNone, false, 0},
         {"bitbtn", AllGates, acBitButton, false, 0},
         {"bitbtn", Without({xcBitBtn}), acBitButton, false, 0},
         {"bitbtn", Without({xcButton}), acNone, false, 0},
@@ -165,6 +166,7 @@ TEST(Skin3rdKinds, EachKindGivesItsAdapterBehindItsGate) {
         {"groupbox", AllGates, acGroupBox, true, 0},
         {"groupbox", Without({xcGroupBox}), acNone, false, 0},
         {"advpagecontrol", AllGates, acAdvPage, true, 0},
+        {"advpagecontrol", Without({xcTab}), acNone, false, 0},
         {"checkbox", AllGates, acCheckBox, false, 0},
         {"checkbox", Without({xcCheckBox}), acNone, false, 0},
         // Misspelled or unknown kinds leave the control alone.
@@ -195,6 +197,8 @@ TEST(Skin3rdKinds, KindsWithSideConditions) {
     // An edit without a border is left alone; a tab kind needs the skin's tabs.
     EXPECT_EQ(Skin3rdDecision("edit", facts).Adapter, acNone);
     EXPECT_EQ(Skin3rdDecision("tab", facts).Adapter, acNone);
+    // Advanced page controls take the tab cells into their own images, whatever the skin has.
+    EXPECT_EQ(Skin3rdDecision("advpagecontrol", facts).Adapter, acAdvPage);
     facts.HasBorder = true;
     facts.SkinHasTabs = true;
     EXPECT_EQ(Skin3rdDecision("Edit", facts).Adapter, acEdit);
@@ -341,6 +345,13 @@ TEST(BuiltInRules, RowsOfOtherFamiliesInTheirOrderAndGates) {
         {Facts("TRZCHECKBOX", {}), true, acObjImage, ObjImageCheckMode},
         {Facts("TRZDBRADIOBUTTON", {}), true, acObjImage, ObjImageRadioMode},
         {Facts("TCXCHECKBOX", {}), true, acObjImage, ObjImageThirdMode},
+        {Facts("TRZDBCHECKBOX", {}), true, acObjImage, ObjImageCheckMode},
+        {Facts("TRZRADIOBUTTON", {}), true, acObjImage, ObjImageRadioMode},
+        {Facts("TCXDBCHECKBOX", {}), true, acObjImage, ObjImageThirdMode},
+        {Facts("TMEDIAPLAYER", {}, Without({xcButton})), false, acNone, 0},
+        {Facts("TRZCHECKBOX", {}, Without({xcCheckBox})), false, acNone, 0},
+        {Facts("TRZRADIOBUTTON", {}, Without({xcRadioButton})), false, acNone, 0},
+        {Facts("TCXDBCHECKBOX", {}, Without({xcCheckBox})), false, acNone, 0},
         {Facts("TSTATUSBAR", {ckStatusBar}), true, acStatusBar, 0},
         {Facts("TPROGRESSBAR", {ckProgress}), true, acProgress, 0},
         {Facts("TSCROLLBAR", {ckScrollBar}), true, acScControl, 0},
