@@ -182,7 +182,7 @@ LRESULT TToolBar::CustomDraw(NMTBCUSTOMDRAW& draw) {
     }
     if (!how.DefaultDraw)
         return CDRF_SKIPDEFAULT;
-    return how.Edges ? CDRF_DODEFAULT : TBCDRF_NOEDGES;
+    return (how.Edges ? 0 : TBCDRF_NOEDGES) | (how.Background ? 0 : TBCDRF_NOBACKGROUND);
 }
 
 void TToolBar::WndProc(TMessage& message) {

@@ -29,6 +29,8 @@ struct TToolButtonDraw {
     bool DefaultDraw = true;
     // The raised or sunken edges of a hot or pressed button.
     bool Edges = true;
+    // The control's own face of a hot, pressed or checked button.
+    bool Background = true;
 };
 
 using TToolBarCustomDrawEvent = TMethod<void(TToolBar* sender, const RECT& rect, bool& defaultDraw)>;

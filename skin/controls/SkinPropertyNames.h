@@ -15,20 +15,20 @@
     X(Checked, TCheckBox)                                                                                    \
     X(Color, TForm, TPanel, TGroupBox)                                                                       \
     X(Default, TButton, TBitBtn)                                                                             \
+    X(Flat, TToolBar)                                                                                        \
     X(Kind, TScrollBar)                                                                                      \
     X(ParentBackground, TCheckBox, TPanel)                                                                   \
     X(Transparent, TPanel)
 
 // Names only other controls publish: grids and scroll boxes (BorderStyle, FixedColor), data-aware
-// and three-state check boxes (State, DataField, DataBinding), other button, tab, edit and tool
-// bar families (MultiLine, PngImage, OwnerDraw, Style, NumButtons, Flat). No toolkit class has
-// them; a toolkit control simply lacks them.
+// and three-state check boxes (State, DataField, DataBinding), other button, tab and edit
+// families (MultiLine, PngImage, OwnerDraw, Style, NumButtons). No toolkit class has them; a
+// toolkit control simply lacks them.
 #define PP_SKIN_FOREIGN_PROPERTIES(X)                                                                        \
     X(BorderStyle)                                                                                           \
     X(DataBinding)                                                                                           \
     X(DataField)                                                                                             \
     X(FixedColor)                                                                                            \
-    X(Flat)                                                                                                  \
     X(MultiLine)                                                                                             \
     X(NumButtons)                                                                                            \
     X(OwnerDraw)                                                                                             \

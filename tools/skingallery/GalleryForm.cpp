@@ -5,12 +5,14 @@
 #include "Edit.h"
 #include "GlyphButtons.h"
 #include "GroupBox.h"
+#include "ImageList.h"
 #include "Label.h"
 #include "ListControls.h"
 #include "Menus.h"
 #include "Panel.h"
 #include "Spin.h"
 #include "Timer.h"
+#include "ToolBar.h"
 #include "WinSkinData.h"
 #include "WinSkinStore.h"
 
@@ -72,12 +74,13 @@ void TGalleryForm::BuildSkin(const std::string& skinFile) {
     skinData_->SetActive(true);
     TSkinControlTypes controls = 0;
     for (TSkinControlType type :
-         {xcMainMenu, xcPopupMenu, xcMenuItem,  xcControlbar, xcCombo,    xcCheckBox,    xcRadioButton,
-          xcProgress, xcScrollbar, xcEdit,      xcButton,     xcBitBtn,   xcSpeedButton, xcSpin,
-          xcPanel,    xcGroupBox,  xcStatusBar, xcTab,        xcTrackBar, xcSystemMenu})
+         {xcMainMenu,    xcPopupMenu, xcMenuItem,  xcToolbar,   xcControlbar, xcCombo,    xcCheckBox,
+          xcRadioButton, xcProgress,  xcScrollbar, xcEdit,      xcButton,     xcBitBtn,   xcSpeedButton,
+          xcSpin,        xcPanel,     xcGroupBox,  xcStatusBar, xcTab,        xcTrackBar, xcSystemMenu})
         controls |= SkinControlBit(type);
     skinData_->SetSkinControls(controls);
-    skinData_->SetOptions(SkinOptionBit(xoPreview) | SkinOptionBit(xoToolbarBK) | SkinOptionBit(xoMenuBG) |
+    // Unlike the main window, the gallery shows the tool bar on the skin's own background.
+    skinData_->SetOptions(SkinOptionBit(xoPreview) | SkinOptionBit(xoMenuBG) |
                           SkinOptionBit(xoCaptionButtonHint));
     if (!skinFile.empty()) {
         skinData_->SetSkinFile(skinFile);
@@ -200,6 +203,40 @@ void TGalleryForm::BuildControls() {
         if (i == 0)
             speed->SetDown(true);
     }
+
+    // A tool bar: picture buttons, separators, a drop-down button and a disabled one.
+    auto* pictures = new TImageList(this);
+    for (TColor colour : {TColor(0x0000C0), TColor(0x00A000), TColor(0xC06000), TColor(0x00A0A0)}) {
+        TBitmap glyph;
+        MakeGlyph(glyph, colour);
+        pictures->AddMasked(glyph);
+    }
+    toolBar_ = new TToolBar(this);
+    toolBar_->SetAlign(alNone);
+    toolBar_->SetParent(this);
+    toolBar_->SetBounds(308, 464, 460, 28);
+    toolBar_->SetImages(pictures);
+    toolBar_->SetFlat(true);
+    TToolButton next;
+    next.ImageIndex = 0;
+    next.OnClick = Bind<&TGalleryForm::NextSkinClick>(this);
+    toolBar_->AddButton(next);
+    TToolButton plain;
+    plain.ImageIndex = 1;
+    toolBar_->AddButton(plain);
+    TToolButton gap;
+    gap.Style = tbsSeparator;
+    toolBar_->AddButton(gap);
+    TToolButton drop;
+    drop.Style = tbsDropDown;
+    drop.ImageIndex = 2;
+    drop.DropdownMenu = buttonMenu_;
+    toolBar_->AddButton(drop);
+    toolBar_->AddButton(gap);
+    TToolButton off;
+    off.ImageIndex = 3;
+    off.Enabled = false;
+    toolBar_->AddButton(off);
 
     // Edits, lists and combo boxes.
     auto* edit = Place<TEdit>(this, this, 12, 272, 282, 21);
