@@ -217,26 +217,22 @@ void TGalleryForm::BuildControls() {
     toolBar_->SetBounds(308, 464, 460, 28);
     toolBar_->SetImages(pictures);
     toolBar_->SetFlat(true);
-    TToolButton next;
-    next.ImageIndex = 0;
-    next.OnClick = Bind<&TGalleryForm::NextSkinClick>(this);
-    toolBar_->AddButton(next);
-    TToolButton plain;
-    plain.ImageIndex = 1;
-    toolBar_->AddButton(plain);
-    TToolButton gap;
-    gap.Style = tbsSeparator;
-    toolBar_->AddButton(gap);
-    TToolButton drop;
-    drop.Style = tbsDropDown;
-    drop.ImageIndex = 2;
-    drop.DropdownMenu = buttonMenu_;
-    toolBar_->AddButton(drop);
-    toolBar_->AddButton(gap);
-    TToolButton off;
-    off.ImageIndex = 3;
-    off.Enabled = false;
-    toolBar_->AddButton(off);
+    const auto addButton = [this](TToolButtonStyle style, int image, bool enabled = true,
+                                  TNotifyEvent onClick = {}, TPopupMenu* menu = nullptr) {
+        TToolButton button;
+        button.Style = style;
+        button.ImageIndex = image;
+        button.Enabled = enabled;
+        button.OnClick = onClick;
+        button.DropdownMenu = menu;
+        toolBar_->AddButton(button);
+    };
+    addButton(tbsButton, 0, true, Bind<&TGalleryForm::NextSkinClick>(this));
+    addButton(tbsButton, 1);
+    addButton(tbsSeparator, -1);
+    addButton(tbsDropDown, 2, true, {}, buttonMenu_);
+    addButton(tbsSeparator, -1);
+    addButton(tbsButton, 3, false);
 
     // Edits, lists and combo boxes.
     auto* edit = Place<TEdit>(this, this, 12, 272, 282, 21);
