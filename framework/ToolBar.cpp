@@ -208,3 +208,78 @@ void TToolBar::WndProc(TMessage& message) {
     }
     TWinControl::WndProc(message);
 }
+
+// ---- TCoolBar
+
+TCoolBar::TCoolBar(TComponent* owner) : TWinControl(owner) {
+    SetBounds(0, 0, 150, 30);
+    SetAlign(alTop);
+    SetColor(clBtnFace);
+}
+
+void TCoolBar::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    InitCommonControlClasses(ICC_COOL_CLASSES);
+    CreateSubClass(params, REBARCLASSNAMEA);
+    params.Style |= CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER | RBS_VARHEIGHT | RBS_BANDBORDERS;
+}
+
+void TCoolBar::CreateHandleFinished() {
+    for (int i = 0; i < BandCount(); ++i)
+        InsertBand(i);
+}
+
+void TCoolBar::InsertBand(int index) {
+    const TCoolBand& band = Band(index);
+    REBARBANDINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = RBBIM_STYLE | RBBIM_TEXT | RBBIM_COLORS | RBBIM_SIZE;
+    info.fStyle = RBBS_CHILDEDGE;
+    info.clrFore = GetSysColor(COLOR_BTNTEXT);
+    info.clrBack = ColorToRGB(band.Color);
+    info.lpText = const_cast<char*>(band.Text.c_str());
+    info.cx = static_cast<UINT>(band.Width);
+    if (band.Control) {
+        info.fMask |= RBBIM_CHILD | RBBIM_CHILDSIZE;
+        info.hwndChild = band.Control->Handle();
+        info.cyMinChild = static_cast<UINT>(band.Control->Height());
+    }
+    SendMessageA(WindowHandle(), RB_INSERTBANDA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&info));
+}
+
+int TCoolBar::AddBand(TWinControl* control, const std::string& text, int width) {
+    if (control) {
+        // The band places it, not the toolkit's alignment.
+        control->SetAlign(alNone);
+        control->SetParent(this);
+        control->FreeNotification(this);
+    }
+    bands_.push_back(TCoolBand{control, text, width, clBtnFace});
+    const int index = BandCount() - 1;
+    if (HandleAllocated())
+        InsertBand(index);
+    return index;
+}
+
+void TCoolBar::SetBandColor(int index, TColor color) {
+    if (index < 0 || index >= BandCount() || bands_[static_cast<size_t>(index)].Color == color)
+        return;
+    bands_[static_cast<size_t>(index)].Color = color;
+    if (HWND window = WindowHandle()) {
+        REBARBANDINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = RBBIM_COLORS;
+        info.clrFore = GetSysColor(COLOR_BTNTEXT);
+        info.clrBack = ColorToRGB(color);
+        SendMessageA(window, RB_SETBANDINFOA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&info));
+        InvalidateRect(window, nullptr, TRUE);
+    }
+}
+
+void TCoolBar::Notification(TComponent* component, TOperation operation) {
+    TWinControl::Notification(component, operation);
+    if (operation == opRemove)
+        for (TCoolBand& band : bands_)
+            if (band.Control == component)
+                band.Control = nullptr;
+}

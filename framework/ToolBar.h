@@ -3,6 +3,7 @@
 // groups and drop-down buttons that open a popup menu, flat or raised. It is the system's common
 // control under its own class name. Its two custom-draw events let the program paint the bar's
 // background and each button's face under the pictures and texts the control draws itself.
+// The cool bar holds controls (tool bars, say) in bands that the user can move and size.
 
 #include "WinControl.h"
 
@@ -93,4 +94,34 @@ class TToolBar : public TWinControl {
     TImageList* images_ = nullptr;
     bool flat_ = false;
     TCanvas* canvas_;
+};
+
+// One band of a cool bar: the control it holds (not owned), its title, width and colour.
+struct TCoolBand {
+    TWinControl* Control = nullptr;
+    std::string Text;
+    int Width = 100;
+    TColor Color = clBtnFace;
+};
+
+class TCoolBar : public TWinControl {
+  public:
+    explicit TCoolBar(TComponent* owner);
+    const char* ClassName() const override { return "TCoolBar"; }
+
+    // Adds a band at the end holding control (which the bar places from now on); answers its
+    // index.
+    int AddBand(TWinControl* control, const std::string& text, int width);
+    int BandCount() const { return static_cast<int>(bands_.size()); }
+    const TCoolBand& Band(int index) const { return bands_.at(static_cast<size_t>(index)); }
+    void SetBandColor(int index, TColor color);
+
+  protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateHandleFinished() override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+  private:
+    void InsertBand(int index);
+    std::vector<TCoolBand> bands_;
 };

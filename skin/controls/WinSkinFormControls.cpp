@@ -53,6 +53,7 @@ TControlKinds KindsOf(TControl& control) {
         ckGroupBox);
     add(dynamic_cast<TTrackBar*>(&control) != nullptr, ckTrackBar);
     add(dynamic_cast<TToolBar*>(&control) != nullptr, ckToolBar);
+    add(dynamic_cast<TCoolBar*>(&control) != nullptr, ckBandContainer);
     add(dynamic_cast<TStatusBar*>(&control) != nullptr, ckStatusBar);
     add(dynamic_cast<TProgressBar*>(&control) != nullptr, ckProgress);
     add(dynamic_cast<TScrollBar*>(&control) != nullptr, ckScrollBar);
@@ -239,8 +240,12 @@ void TWinSkinForm::CarryOut(const TDiscoveryDecision& decision, TControl* contro
     }
     if (!decision.Property.empty() && decision.Adapter != acNone)
         control->SetPropText(decision.Property, decision.PropertyValue);
-    // Band containers and controls with a drop-down menu of their own are families this toolkit
-    // does not have; a tool bar gets the painters and its drop-down menus drawn by the skin.
+    // A cool bar's bands take the skin's colour; a tool bar gets the painters and its drop-down
+    // menus drawn by the skin. No control of this toolkit has a drop-down menu of its own.
+    if (decision.BandColours)
+        if (auto* coolBar = dynamic_cast<TCoolBar*>(control))
+            for (int i = 0; i < coolBar->BandCount(); ++i)
+                coolBar->SetBandColor(i, skin_->Colour(scButtonFace));
     if (decision.ToolbarPainters)
         if (auto* toolbar = dynamic_cast<TToolBar*>(control))
             HookToolbar(toolbar, decision.MenuItems);

@@ -211,10 +211,13 @@ void TGalleryForm::BuildControls() {
         MakeGlyph(glyph, colour);
         pictures->AddMasked(glyph);
     }
+    // It sits in a band of a cool bar, beside an empty band.
+    auto* coolBar = new TCoolBar(this);
+    coolBar->SetAlign(alNone);
+    coolBar->SetParent(this);
+    coolBar->SetBounds(308, 462, 460, 34);
     toolBar_ = new TToolBar(this);
-    toolBar_->SetAlign(alNone);
-    toolBar_->SetParent(this);
-    toolBar_->SetBounds(308, 464, 460, 28);
+    toolBar_->SetBounds(0, 0, 200, 28);
     toolBar_->SetImages(pictures);
     toolBar_->SetFlat(true);
     const auto addButton = [this](TToolButtonStyle style, int image, bool enabled = true,
@@ -233,6 +236,8 @@ void TGalleryForm::BuildControls() {
     addButton(tbsDropDown, 2, true, {}, buttonMenu_);
     addButton(tbsSeparator, -1);
     addButton(tbsButton, 3, false);
+    coolBar->AddBand(toolBar_, "Tools", 260);
+    coolBar->AddBand(nullptr, "Band", 180);
 
     // Edits, lists and combo boxes.
     auto* edit = Place<TEdit>(this, this, 12, 272, 282, 21);

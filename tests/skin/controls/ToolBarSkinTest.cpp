@@ -136,7 +136,8 @@ TEST_F(SkinToolBarTest, ButtonsShowTheSkinsCellOfTheirStateOnTheToolbarBackgroun
             auto shot = Show(look.Look);
             // The background: the generated image's rows, one for one.
             for (int row : {0, 20, 39})
-                EXPECT_EQ(shot->PixelColor(freeX, row), background->Bitmap.PixelColor(9, row)) << "row " << row;
+                EXPECT_EQ(shot->PixelColor(freeX, row), background->Bitmap.PixelColor(9, row))
+                    << "row " << row;
             const auto expect = [&](int x, int y, int cellX, int cellY) {
                 // The bar's background is the same along a row.
                 const TColor behind = shot->PixelColor(freeX, y);
@@ -191,4 +192,31 @@ TEST_F(SkinToolBarTest, SkinningTakesOverTheEventsAndTheDropDownMenuAndGivesThem
     form_.reset();
     toolbar_ = nullptr;
     PumpPending();
+}
+
+TEST_F(SkinToolBarTest, TheBandsOfACoolBarTakeTheSkinsButtonFace) {
+    form_.reset(new TForm(&TestApplication()));
+    form_->SetBounds(100, 100, 360, 160);
+    auto* coolBar = new TCoolBar(form_.get());
+    coolBar->SetParent(form_.get());
+    auto* tools = new TToolBar(form_.get());
+    tools->AddButton(TToolButton{});
+    coolBar->AddBand(tools, "Tools", 200);
+    coolBar->AddBand(nullptr, "Empty", 100);
+    form_->Show();
+    SetForegroundWindow(form_->Handle());
+    ASSERT_TRUE(PumpUntil([&] { return SkinManager()->FindFrame(form_->Handle()) != nullptr; }));
+    frame_ = SkinManager()->FindFrame(form_->Handle());
+    // The tool bar in the band is skinned like any other.
+    ASSERT_TRUE(PumpUntil([&] { return frame_->Toolbars().size() == 1; }));
+    const COLORREF face = ColorToRGB(skin_->Colour(scButtonFace));
+    ASSERT_NE(face, GetSysColor(COLOR_BTNFACE));
+    for (int i = 0; i < 2; ++i) {
+        REBARBANDINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = RBBIM_COLORS;
+        ASSERT_TRUE(SendMessageA(coolBar->Handle(), RB_GETBANDINFOA, static_cast<WPARAM>(i),
+                                 reinterpret_cast<LPARAM>(&info)));
+        EXPECT_EQ(info.clrBack, face) << "band " << i;
+    }
 }
