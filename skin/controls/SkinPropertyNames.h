@@ -15,13 +15,14 @@
     X(Checked, TCheckBox)                                                                                    \
     X(Color, TForm, TPanel, TGroupBox)                                                                       \
     X(Default, TButton, TBitBtn)                                                                             \
+    X(Flat, TToolBar)                                                                                        \
     X(Kind, TScrollBar)                                                                                      \
     X(ParentBackground, TCheckBox, TPanel)                                                                   \
     X(Transparent, TPanel)
 
 // Names only other controls publish: grids and scroll boxes (BorderStyle, FixedColor), data-aware
-// and three-state check boxes (State, DataField, DataBinding), other button, tab, edit and tool
-// bar families (MultiLine, PngImage, OwnerDraw, Style, NumButtons, Flat), media players
+// and three-state check boxes (State, DataField, DataBinding), other button, tab and edit
+// families (MultiLine, PngImage, OwnerDraw, Style, NumButtons), media players
 // (VisibleButtons, EnabledButtons, ColoredButtons), check boxes that draw their own glyphs
 // (UseCustomGlyphs, CustomGlyphs, TransparentColor, Properties with its Glyph) and advanced page
 // controls (TabBackGround, TabBackGroundActive). No toolkit class has them; a toolkit control
@@ -34,7 +35,6 @@
     X(DataField)                                                                                             \
     X(EnabledButtons)                                                                                        \
     X(FixedColor)                                                                                            \
-    X(Flat)                                                                                                  \
     X(Glyph)                                                                                                 \
     X(MultiLine)                                                                                             \
     X(NumButtons)                                                                                            \

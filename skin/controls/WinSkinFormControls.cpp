@@ -12,13 +12,17 @@
 #include "GlyphButtons.h"
 #include "GroupBox.h"
 #include "ListControls.h"
+#include "Menus.h"
 #include "Panel.h"
 #include "SkinPropertyNames.h"
 #include "SysUtils.h"
+#include "ToolBar.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
+#include "WinSkinMenuPaint.h"
 #include "WinSubClass.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -48,6 +52,8 @@ TControlKinds KindsOf(TControl& control) {
     add(dynamic_cast<TCustomGroupBox*>(&control) != nullptr && !dynamic_cast<TRadioGroup*>(&control),
         ckGroupBox);
     add(dynamic_cast<TTrackBar*>(&control) != nullptr, ckTrackBar);
+    add(dynamic_cast<TToolBar*>(&control) != nullptr, ckToolBar);
+    add(dynamic_cast<TCoolBar*>(&control) != nullptr, ckBandContainer);
     add(dynamic_cast<TStatusBar*>(&control) != nullptr, ckStatusBar);
     add(dynamic_cast<TProgressBar*>(&control) != nullptr, ckProgress);
     add(dynamic_cast<TScrollBar*>(&control) != nullptr, ckScrollBar);
@@ -234,8 +240,15 @@ void TWinSkinForm::CarryOut(const TDiscoveryDecision& decision, TControl* contro
     }
     if (!decision.Property.empty() && decision.Adapter != acNone)
         control->SetPropText(decision.Property, decision.PropertyValue);
-    // Band colours, drop-down menus and tool-bar painters belong to control families this
-    // program does not have; nothing to set up for them here.
+    // A cool bar's bands take the skin's colour; a tool bar gets the painters and its drop-down
+    // menus drawn by the skin. No control of this toolkit has a drop-down menu of its own.
+    if (decision.BandColours)
+        if (auto* coolBar = dynamic_cast<TCoolBar*>(control))
+            for (int i = 0; i < coolBar->BandCount(); ++i)
+                coolBar->SetBandColor(i, skin_->Colour(scButtonFace));
+    if (decision.ToolbarPainters)
+        if (auto* toolbar = dynamic_cast<TToolBar*>(control))
+            HookToolbar(toolbar, decision.MenuItems);
     if (decision.Adapter != acNone) {
         TSkinControl* adapter = AttachAdapter(
             decision.Adapter, decision.SkinColour, decision.AttachByWindow ? nullptr : control,
@@ -285,6 +298,48 @@ void TWinSkinForm::SkinWindowByClass(HWND window) {
     if (target)
         AttachAdapter(decision.Adapter, decision.SkinColour, nullptr, target, decision.Mode,
                       decision.Extended);
+}
+
+// ---- Tool bars
+
+void TWinSkinForm::HookToolbar(TToolBar* toolbar, bool menuItems) {
+    if (std::find(toolbars_.begin(), toolbars_.end(), toolbar) != toolbars_.end())
+        return;
+    toolbars_.push_back(toolbar);
+    toolbar->FreeNotification(this);
+    if (!toolbar->OnCustomDraw)
+        toolbar->OnCustomDraw = Bind<&TWinSkinForm::PaintToolbarBackground>(this);
+    if (!toolbar->OnCustomDrawButton)
+        toolbar->OnCustomDrawButton = Bind<&TWinSkinForm::PaintToolbarButton>(this);
+    if (menuItems)
+        for (int i = 0; i < toolbar->ButtonCount(); ++i)
+            if (TPopupMenu* menu = toolbar->Button(i).DropdownMenu;
+                menu && menu->TagInt() != skin_->DisableTag())
+                SetPopupMenuOwnerDraw(*menu, skin_, true);
+    toolbar->Invalidate();
+}
+
+void TWinSkinForm::ReleaseToolbars() {
+    const std::vector<TToolBar*> toolbars = std::move(toolbars_);
+    toolbars_.clear();
+    for (TToolBar* toolbar : toolbars) {
+        toolbar->RemoveFreeNotification(this);
+        if (toolbar->OnCustomDraw == Bind<&TWinSkinForm::PaintToolbarBackground>(this))
+            toolbar->OnCustomDraw = nullptr;
+        if (toolbar->OnCustomDrawButton == Bind<&TWinSkinForm::PaintToolbarButton>(this))
+            toolbar->OnCustomDrawButton = nullptr;
+        for (int i = 0; skin_ && i < toolbar->ButtonCount(); ++i)
+            if (TPopupMenu* menu = toolbar->Button(i).DropdownMenu)
+                SetPopupMenuOwnerDraw(*menu, skin_, false);
+        if (frameState_ != fsClosing)
+            toolbar->Invalidate();
+    }
+}
+
+void TWinSkinForm::Notification(TComponent* component, TOperation operation) {
+    TComponent::Notification(component, operation);
+    if (operation == opRemove)
+        std::erase(toolbars_, component);
 }
 
 // ---- The adapters

@@ -508,6 +508,7 @@ void TWinSkinForm::UnregisterAdapter(TSkinControl* adapter) {
 }
 
 void TWinSkinForm::ReleaseAdapters() {
+    ReleaseToolbars();
     // Taken out first: freeing an adapter unregisters it.
     std::vector<TSkinControl*> adapters = std::move(adapters_);
     adapters_.clear();

@@ -27,6 +27,8 @@ class TWinControl;
 class TPopupMenu;
 class TWinSkinMenu;
 class TMenuBtn;
+class TToolBar;
+struct TToolButtonDraw;
 
 // Where a frame is in its life: created (subclassed, nothing drawn yet), running, re-skinning
 // (a skin change is being applied), closing (the window is being destroyed), resizing (the
@@ -157,7 +159,23 @@ class TWinSkinForm : public TComponent {
     void SkinChildWindows(HWND window);
     void SkinWindowByClass(HWND window);
 
+    // The tool-bar painters discovery points a tool bar's custom-draw events at
+    // (WinSkinFormPaint.cpp): the skin's generated Toolbar image stretched over the bar, and the
+    // Buttons cell of a pressed, hot or default button under its picture.
+    void PaintToolbarBackground(TToolBar* sender, const RECT& rect, bool& defaultDraw);
+    void PaintToolbarButton(TToolBar* sender, int button, UINT state, TToolButtonDraw& draw);
+    // The tool bars whose events point at the painters.
+    const std::vector<TToolBar*>& Toolbars() const { return toolbars_; }
+
+  protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
   private:
+    // Points the tool bar's unassigned custom-draw events at the painters and, with menuItems,
+    // has the skin draw the items of its drop-down menus (WinSkinFormControls.cpp).
+    void HookToolbar(TToolBar* toolbar, bool menuItems);
+    // Takes the painters and the menus' skinned drawing off every hooked tool bar again.
+    void ReleaseToolbars();
     bool ServedByAdapter(TControl* control, HWND window) const;
     void AttachSupplied(TComponent* supplied);
     void CarryOut(const TDiscoveryDecision& decision, TControl* control);
@@ -295,6 +313,7 @@ class TWinSkinForm : public TComponent {
     bool deferredStarted_ = false;
     std::vector<TSkinControl*> adapters_;
     std::unique_ptr<TCanvas> adapterCanvas_ = std::make_unique<TCanvas>();
+    std::vector<TToolBar*> toolbars_;
     TPopupMenu* systemMenuPopup_ = nullptr;
     TOwnedComponent<TWinSkinMenu> skinMenuBar_;
     TFormHook* formHook_ = nullptr;

@@ -422,3 +422,13 @@ std::vector<TRegionRun> ScanOpaqueRuns(const std::uint32_t* pixels, int width, i
     }
     return runs;
 }
+
+int ToolbarButtonCell(unsigned state) {
+    if (state & cdsSelected)
+        return 2;
+    if (state & (cdsFocus | cdsHot))
+        return 4;
+    if ((state & cdsDefault) && !(state & (cdsGrayed | cdsDisabled)))
+        return 1;
+    return 0;
+}

@@ -264,3 +264,13 @@ std::vector<TRegionRun> ScanOpaqueRuns(const std::uint32_t* pixels, int width, i
 
 // Runs are handed to the system in blocks of at most this many rectangles.
 constexpr int RegionBlockSize = 2000;
+
+// ---- Tool-bar buttons
+
+// The custom-draw state bits of a tool-bar button (the system's CDIS_ values).
+constexpr unsigned cdsSelected = 0x1, cdsGrayed = 0x2, cdsDisabled = 0x4, cdsChecked = 0x8, cdsFocus = 0x10,
+                   cdsDefault = 0x20, cdsHot = 0x40;
+
+// The cell of the skin's Buttons image a tool-bar button in that state is painted with: 2
+// pressed, 4 hot or focused, 1 for the default button unless it is disabled; 0: nothing painted.
+int ToolbarButtonCell(unsigned state);

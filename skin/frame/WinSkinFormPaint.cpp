@@ -5,9 +5,11 @@
 #include "Bitmap.h"
 #include "ImgUtil.h"
 #include "SysUtils.h"
+#include "ToolBar.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinFormMenuBar.h"
+#include "WinSubClass.h"
 
 #include <algorithm>
 #include <optional>
@@ -337,4 +339,54 @@ void TWinSkinForm::RemoveRegion() {
     SetWindowRgn(handle_, nullptr, (exStyle_ & WS_EX_MDICHILD) != 0);
     region_ = nullptr;
     regionWidth_ = regionHeight_ = -1;
+}
+
+// ---- Tool-bar painters
+
+static_assert(cdsSelected == CDIS_SELECTED && cdsGrayed == CDIS_GRAYED && cdsDisabled == CDIS_DISABLED &&
+              cdsChecked == CDIS_CHECKED && cdsFocus == CDIS_FOCUS && cdsDefault == CDIS_DEFAULT &&
+              cdsHot == CDIS_HOT);
+
+void TWinSkinForm::PaintToolbarBackground(TToolBar* sender, const RECT& rect, bool&) {
+    try {
+        if (!sender || !skin_ || skin_->HasOption(xoToolbarBK))
+            return;
+        const TDataSkinObject* toolbar = skin_->Slot(ssToolbar);
+        if (!toolbar || toolbar->Bitmap.Empty())
+            return;
+        HDC dc = sender->Canvas().Handle();
+        const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
+        StretchBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                   toolbar->Bitmap.MemoryDC(), 0, 0, toolbar->Bitmap.Width(), toolbar->Bitmap.Height(),
+                   SRCCOPY);
+        SetStretchBltMode(dc, oldMode);
+    } catch (...) {
+        TraceSwallowed("TWinSkinForm::PaintToolbarBackground");
+    }
+}
+
+void TWinSkinForm::PaintToolbarButton(TToolBar* sender, int button, UINT state, TToolButtonDraw& draw) {
+    try {
+        if (!sender || !skin_ || frameState_ != fsRunning || skin_->HasOption(xoToolbarButton))
+            return;
+        const TDataSkinButton& element = skin_->Buttons();
+        const int cell = ToolbarButtonCell(state);
+        if (element.Bitmap.Empty() || cell == 0)
+            return;
+        TFont& font = sender->Canvas().Font();
+        if (cell == 1 && element.HasNormalColour2)
+            font.SetColor(element.NormalColour2);
+        else if (cell == 4 && element.HasMouseOverColour2)
+            font.SetColor(element.MouseOverColour2);
+        else if (cell == 2 && element.HasPressedColour2)
+            font.SetColor(element.PressedColour2);
+        RECT bounds = sender->ButtonRect(button);
+        InflateRect(&bounds, -1, -1);
+        DrawCellOf(sender->Canvas().Handle(), bounds, element, 5, cell, false, element.Trans == 1);
+        // The cell is the button's face and edge: the control's own would cover it.
+        draw.Edges = false;
+        draw.Background = false;
+    } catch (...) {
+        TraceSwallowed("TWinSkinForm::PaintToolbarButton");
+    }
 }

@@ -535,20 +535,23 @@ template <class Visit> void ForEachOwnedForm(TComponent& form, Visit visit) {
 
 } // namespace
 
+void SetPopupMenuOwnerDraw(TPopupMenu& menu, TSkinData* skin, bool on) {
+    SwitchItems(menu.Items(), SkinMenuPainter(skin), on, true, 1);
+    menu.SetOwnerDraw(on);
+    // Its items are measured again, for this skin.
+    menu.MenuChanged();
+}
+
 void SetPopupMenusOwnerDraw(TComponent& form, TSkinData* skin, bool on) {
     if (std::string(form.ClassName()) == "TwwRichEditForm")
         return;
-    TWinSkinMenuPainter& painter = SkinMenuPainter(skin);
     const int disableTag = IsLiveSkinData(skin) ? skin->DisableTag() : 99;
     ForEachOwnedForm(form, [&](TComponent& owner) {
         for (TComponent* component : owner.Components()) {
             auto* menu = dynamic_cast<TPopupMenu*>(component);
             if (!menu || (on && menu->TagInt() == disableTag))
                 continue;
-            SwitchItems(menu->Items(), painter, on, true, 1);
-            menu->SetOwnerDraw(on);
-            // Its items are measured again, for this skin.
-            menu->MenuChanged();
+            SetPopupMenuOwnerDraw(*menu, skin, on);
         }
     });
 }

@@ -122,4 +122,7 @@ class TCustomForm;
 // DrawSkinnedItem and measured by MeasureMenuItem. Switching off takes exactly our events off
 // again and gives the menus the system's drawing back.
 void SetPopupMenusOwnerDraw(TComponent& form, TSkinData* skin, bool on);
+// The same for one popup menu (a tool bar's drop-down menu), whatever its Tag.
+class TPopupMenu;
+void SetPopupMenuOwnerDraw(TPopupMenu& menu, TSkinData* skin, bool on);
 void SetMainMenusOwnerDraw(TComponent& form, TSkinData* skin, bool on);

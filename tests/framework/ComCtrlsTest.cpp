@@ -9,7 +9,9 @@
 #include "Form.h"
 #include "GlyphButtons.h"
 #include "GroupBox.h"
+#include "Menus.h"
 #include "Spin.h"
+#include "ToolBar.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -299,4 +301,52 @@ TEST_F(ComCtrlsTest, GlyphButtonsDrawTheirGlyphAndClickLikeButtons) {
     speedB->SetAllowAllUp(true);
     speedB->SetDown(false);
     EXPECT_FALSE(speedB->Down());
+}
+
+TEST_F(ComCtrlsTest, ToolBarButtonsClickAndADropDownButtonOpensItsMenu) {
+    auto* bar = new TToolBar(form_.get());
+    bar->SetParent(form_.get());
+    auto* menu = new TPopupMenu(form_.get());
+    auto* pick = new TMenuItem(form_.get());
+    pick->SetCaption("Pick");
+    menu->Items().Add(pick);
+    TEvents plain, drop, chosen;
+    pick->OnClick = Bind<&TEvents::Click>(&chosen);
+    TToolButton button;
+    button.Caption = "One";
+    button.OnClick = Bind<&TEvents::Click>(&plain);
+    bar->AddButton(button);
+    TToolButton gap;
+    gap.Style = tbsSeparator;
+    bar->AddButton(gap);
+    TToolButton dropDown;
+    dropDown.Style = tbsDropDown;
+    dropDown.Caption = "Two";
+    dropDown.DropdownMenu = menu;
+    dropDown.OnClick = Bind<&TEvents::Click>(&drop);
+    bar->AddButton(dropDown);
+    form_->Show();
+    SetForegroundWindow(form_->Handle());
+    PumpPending();
+    EXPECT_EQ(ClassOf(bar->Handle()), "TToolBar");
+    EXPECT_EQ(SendMessageA(bar->Handle(), TB_BUTTONCOUNT, 0, 0), 3);
+
+    const RECT first = bar->ButtonRect(0);
+    PostLeftClick(bar->Handle(), (first.left + first.right) / 2, (first.top + first.bottom) / 2);
+    ASSERT_TRUE(PumpUntil([&] { return plain.clicks == 1; }));
+
+    // The arrow at the drop-down button's right end opens its menu under it.
+    const RECT second = bar->ButtonRect(2);
+    TDialogAnswerer answer(TAnswer::ChooseMenu("Pick"));
+    PostMouse(bar->Handle(), WM_LBUTTONDOWN, second.right - 3, (second.top + second.bottom) / 2, MK_LBUTTON);
+    ASSERT_TRUE(PumpUntil([&] { return chosen.clicks == 1; }));
+    answer.Wait();
+    PostMouse(bar->Handle(), WM_LBUTTONUP, second.right - 3, (second.top + second.bottom) / 2);
+    PumpPending();
+    EXPECT_EQ(plain.clicks, 1);
+    EXPECT_EQ(drop.clicks, 0);
+
+    // Flat by name, as skinning sets it.
+    EXPECT_TRUE(bar->SetPropText("Flat", "True"));
+    EXPECT_NE(GetWindowLongA(bar->Handle(), GWL_STYLE) & TBSTYLE_FLAT, 0);
 }

@@ -5,12 +5,14 @@
 #include "Edit.h"
 #include "GlyphButtons.h"
 #include "GroupBox.h"
+#include "ImageList.h"
 #include "Label.h"
 #include "ListControls.h"
 #include "Menus.h"
 #include "Panel.h"
 #include "Spin.h"
 #include "Timer.h"
+#include "ToolBar.h"
 #include "WinSkinData.h"
 #include "WinSkinStore.h"
 
@@ -94,12 +96,13 @@ void TGalleryForm::BuildSkin(const std::string& skinFile) {
     skinData_->SetActive(true);
     TSkinControlTypes controls = 0;
     for (TSkinControlType type :
-         {xcMainMenu, xcPopupMenu, xcMenuItem,  xcControlbar, xcCombo,    xcCheckBox,    xcRadioButton,
-          xcProgress, xcScrollbar, xcEdit,      xcButton,     xcBitBtn,   xcSpeedButton, xcSpin,
-          xcPanel,    xcGroupBox,  xcStatusBar, xcTab,        xcTrackBar, xcSystemMenu})
+         {xcMainMenu,    xcPopupMenu, xcMenuItem,  xcToolbar,   xcControlbar, xcCombo,    xcCheckBox,
+          xcRadioButton, xcProgress,  xcScrollbar, xcEdit,      xcButton,     xcBitBtn,   xcSpeedButton,
+          xcSpin,        xcPanel,     xcGroupBox,  xcStatusBar, xcTab,        xcTrackBar, xcSystemMenu})
         controls |= SkinControlBit(type);
     skinData_->SetSkinControls(controls);
-    skinData_->SetOptions(SkinOptionBit(xoPreview) | SkinOptionBit(xoToolbarBK) | SkinOptionBit(xoMenuBG) |
+    // Unlike the main window, the gallery shows the tool bar on the skin's own background.
+    skinData_->SetOptions(SkinOptionBit(xoPreview) | SkinOptionBit(xoMenuBG) |
                           SkinOptionBit(xoCaptionButtonHint));
     if (!skinFile.empty()) {
         skinData_->SetSkinFile(skinFile);
@@ -227,6 +230,41 @@ void TGalleryForm::BuildControls() {
         if (i == 0)
             speed->SetDown(true);
     }
+
+    // A tool bar: picture buttons, separators, a drop-down button and a disabled one.
+    auto* pictures = new TImageList(this);
+    for (TColor colour : {TColor(0x0000C0), TColor(0x00A000), TColor(0xC06000), TColor(0x00A0A0)}) {
+        TBitmap glyph;
+        MakeGlyph(glyph, colour);
+        pictures->AddMasked(glyph);
+    }
+    // It sits in a band of a cool bar, beside an empty band.
+    auto* coolBar = new TCoolBar(this);
+    coolBar->SetAlign(alNone);
+    coolBar->SetParent(this);
+    coolBar->SetBounds(308, 462, 460, 34);
+    toolBar_ = new TToolBar(this);
+    toolBar_->SetBounds(0, 0, 200, 28);
+    toolBar_->SetImages(pictures);
+    toolBar_->SetFlat(true);
+    const auto addButton = [this](TToolButtonStyle style, int image, bool enabled = true,
+                                  TNotifyEvent onClick = {}, TPopupMenu* menu = nullptr) {
+        TToolButton button;
+        button.Style = style;
+        button.ImageIndex = image;
+        button.Enabled = enabled;
+        button.OnClick = onClick;
+        button.DropdownMenu = menu;
+        toolBar_->AddButton(button);
+    };
+    addButton(tbsButton, 0, true, Bind<&TGalleryForm::NextSkinClick>(this));
+    addButton(tbsButton, 1);
+    addButton(tbsSeparator, -1);
+    addButton(tbsDropDown, 2, true, {}, buttonMenu_);
+    addButton(tbsSeparator, -1);
+    addButton(tbsButton, 3, false);
+    coolBar->AddBand(toolBar_, "Tools", 260);
+    coolBar->AddBand(nullptr, "Band", 180);
 
     // Edits, lists and combo boxes.
     auto* edit = Place<TEdit>(this, this, 12, 272, 282, 21);

@@ -15,6 +15,7 @@ class TStatusBar;
 class TTimer;
 class TPopupMenu;
 class TBitBtn;
+class TToolBar;
 
 class TGalleryForm : public TForm {
   public:
@@ -30,6 +31,7 @@ class TGalleryForm : public TForm {
     void ToggleSkinning();
     // The progress bar stands still (for pictures that must not change between runs).
     void StopMoving();
+    TToolBar* ToolBar() const { return toolBar_; }
 
   private:
     void BuildSkin(const std::string& skinFile);
@@ -51,6 +53,7 @@ class TGalleryForm : public TForm {
     TTimer* timer_ = nullptr;
     TPopupMenu* buttonMenu_ = nullptr;
     TBitBtn* menuButton_ = nullptr;
+    TToolBar* toolBar_ = nullptr;
     int skinIndex_ = 0;
     bool fromFile_ = false;
 };

@@ -7,6 +7,7 @@
 #include "GlyphButtons.h"
 #include "GroupBox.h"
 #include "Panel.h"
+#include "ToolBar.h"
 
 #include <gtest/gtest.h>
 

@@ -818,3 +818,24 @@ TEST(RegionScan, OffsetsAtTheEndsOfTheRangeDoNotWrap) {
 }
 
 } // namespace
+
+TEST(FrameGeometry, ToolbarButtonCellFollowsTheCustomDrawState) {
+    const struct {
+        unsigned State;
+        int Cell;
+    } cases[] = {
+        {0, 0},
+        {cdsChecked, 0},
+        {cdsSelected, 2},
+        {cdsSelected | cdsHot | cdsDisabled, 2},
+        {cdsHot, 4},
+        {cdsFocus, 4},
+        {cdsHot | cdsDefault, 4},
+        {cdsDefault, 1},
+        {cdsDefault | cdsGrayed, 0},
+        {cdsDefault | cdsDisabled, 0},
+        {cdsGrayed, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ToolbarButtonCell(c.State), c.Cell) << "state 0x" << std::hex << c.State;
+}
