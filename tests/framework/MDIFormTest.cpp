@@ -79,7 +79,12 @@ class MDIFormTest : public TUiTest {
         return texts;
     }
 
+  public:
+    void Destroyed(TObject*) { ++freed_; }
+
+  protected:
     TOwnedComponent<TForm> frame_;
+    int freed_ = 0;
     TForm* first_ = nullptr;
     TForm* second_ = nullptr;
 };
@@ -168,17 +173,12 @@ TEST_F(MDIFormTest, TheWindowMenuListsTheChildrenAndChoosingOneActivatesIt) {
 }
 
 TEST_F(MDIFormTest, AMaximizedChildThatIsClosedIsFreedAndTheOtherGoesOn) {
-    bool freed = false;
-    struct TWatch {
-        bool* Freed;
-        void Destroyed(TObject*) { *Freed = true; }
-    } watch{&freed};
-    second_->OnDestroy = Bind<&TWatch::Destroyed>(&watch);
+    second_->OnDestroy = Bind<&MDIFormTest::Destroyed>(this);
     SendMessageA(second_->Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     EXPECT_TRUE(IsZoomed(second_->Handle()));
     EXPECT_TRUE(frame_->ActiveMDIChildMaximized());
     PostMessageA(second_->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_TRUE(PumpUntil([&] { return freed; }));
+    EXPECT_TRUE(PumpUntil([&] { return freed_ == 1; }));
     EXPECT_EQ(frame_->MDIChildCount(), 1);
     EXPECT_EQ(frame_->ActiveMDIChild(), first_);
     EXPECT_EQ(WindowMenuTexts().size(), 3u) << testing::PrintToString(WindowMenuTexts());
@@ -194,17 +194,16 @@ TEST_F(MDIFormTest, FreeingTheFrameFreesItsChildrenWhoeverOwnsThemAndLeaksNothin
     for (int round = 0; round < 20; ++round) {
         TForm* frame = MakeFrame(&TestApplication());
         MakeChild(frame, "Owned", 0, 0);
-        bool freed = false;
-        struct TWatch {
-            bool* Freed;
-            void Destroyed(TObject*) { *Freed = true; }
-        } watch{&freed};
         TForm* stranger = MakeChild(&TestApplication(), "Stranger", 20, 20);
-        stranger->OnDestroy = Bind<&TWatch::Destroyed>(&watch);
+        stranger->OnDestroy = Bind<&MDIFormTest::Destroyed>(this);
         PumpPending();
-        ASSERT_EQ(frame->MDIChildCount(), 2);
+        EXPECT_EQ(frame->MDIChildCount(), 2);
         TComponent::Free(frame);
-        ASSERT_TRUE(freed);
+        if (freed_ != round + 1) {
+            ADD_FAILURE() << "the frame left a child it does not own";
+            TComponent::Free(stranger);
+            return;
+        }
         PumpPending();
     }
     EXPECT_LE(GdiObjectCount(), gdi + 4);
