@@ -22,6 +22,7 @@ TCustomForm::~TCustomForm() {
 void TCustomForm::BeforeDestruction() {
     if (OnDestroy && !IsDestroying())
         OnDestroy(this);
+    FreeMDIChildren();
     Screen->RemoveForm(this);
     TWinControl::BeforeDestruction();
 }
@@ -80,6 +81,8 @@ void TCustomForm::CreateParams(TCreateParams& params) {
     if (Application && (!Application->MainForm() || Application->MainForm() == this))
         params.ExStyle |= WS_EX_APPWINDOW;
     params.WndParent = Application ? Application->Handle() : nullptr;
+    if (formStyle_ == fsMDIChild)
+        MDIChildParams(params);
 }
 
 namespace {
@@ -110,6 +113,8 @@ void TCustomForm::CreateHandleFinished() {
     }
     if (menu_)
         ::SetMenu(WindowHandle(), menu_->Handle());
+    if (formStyle_ == fsMDIForm)
+        CreateMDIClient();
     ApplyAlpha();
 }
 
@@ -208,8 +213,12 @@ void TCustomForm::SetBorderIcons(TBorderIcons icons) {
 void TCustomForm::SetFormStyle(TFormStyle style) {
     if (style == formStyle_)
         return;
+    const bool windowChanges =
+        formStyle_ == fsMDIChild || formStyle_ == fsMDIForm || style == fsMDIChild || style == fsMDIForm;
     formStyle_ = style;
-    if (HWND window = WindowHandle())
+    if (windowChanges)
+        RecreateWnd();
+    else if (HWND window = WindowHandle())
         SetWindowPos(window, style == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -311,7 +320,10 @@ void TCustomForm::PlaceOnScreen() {
 
 void TCustomForm::Show() {
     SetVisible(true);
-    if (HWND window = WindowHandle())
+    HWND window = WindowHandle();
+    if (window && formStyle_ == fsMDIChild)
+        SendMessageA(GetParent(window), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window), 0);
+    else if (window)
         SetForegroundWindow(window);
 }
 
@@ -319,7 +331,8 @@ void TCustomForm::VisibleChanged() {
     if (Visible()) {
         HWND window = Handle();
         PlaceOnScreen();
-        ShowWindow(window, SW_SHOWNORMAL);
+        // An MDI child keeps the maximized state its siblings gave it.
+        ShowWindow(window, formStyle_ == fsMDIChild ? SW_SHOW : SW_SHOWNORMAL);
         if (OnShow)
             OnShow(this);
     } else if (HWND window = WindowHandle()) {
@@ -349,7 +362,8 @@ void TCustomForm::Close() {
     if (!CloseQuery())
         return;
     bool isMain = Application && Application->MainForm() == this;
-    TCloseAction action = isMain ? caFree : caHide;
+    // A hidden MDI child would still be listed and activated by the MDI client: it goes.
+    TCloseAction action = isMain || formStyle_ == fsMDIChild ? caFree : caHide;
     // An error here (a file that cannot be written) keeps the window open.
     DoClose(action);
     if (action == caNone)
@@ -460,10 +474,27 @@ void TCustomForm::Notification(TComponent* component, TOperation operation) {
         return;
     if (component == menu_)
         menu_ = nullptr;
+    if (component == windowMenu_)
+        windowMenu_ = nullptr;
     if (component == activeControl_)
         activeControl_ = nullptr;
     if (component == focusedControl_)
         focusedControl_ = nullptr;
+}
+
+void TCustomForm::FocusActiveControl() {
+    TWinControl* target = activeControl_;
+    if (!target || !target->CanFocus()) {
+        std::vector<TWinControl*> list;
+        GetTabOrderList(list);
+        auto it = std::find_if(list.begin(), list.end(),
+                               [](TWinControl* c) { return c->TabStop() && c->CanFocus(); });
+        target = it == list.end() ? nullptr : *it;
+    }
+    if (target && !IsIconic(WindowHandle()))
+        ::SetFocus(target->Handle());
+    else if (GetFocus() != WindowHandle())
+        ::SetFocus(WindowHandle());
 }
 
 void TCustomForm::WndProc(TMessage& message) {
@@ -473,18 +504,7 @@ void TCustomForm::WndProc(TMessage& message) {
         return;
     case WM_ACTIVATE:
         if (LOWORD(message.WParam) != WA_INACTIVE) {
-            TWinControl* target = activeControl_;
-            if (!target || !target->CanFocus()) {
-                std::vector<TWinControl*> list;
-                GetTabOrderList(list);
-                auto it = std::find_if(list.begin(), list.end(),
-                                       [](TWinControl* c) { return c->TabStop() && c->CanFocus(); });
-                target = it == list.end() ? nullptr : *it;
-            }
-            if (target && !IsIconic(WindowHandle()))
-                ::SetFocus(target->Handle());
-            else
-                ::SetFocus(WindowHandle());
+            FocusActiveControl();
             if (OnActivate)
                 OnActivate(this);
         } else if (OnDeactivate) {
@@ -494,6 +514,30 @@ void TCustomForm::WndProc(TMessage& message) {
     case WM_GETMINMAXINFO:
         MinMaxInfo(message);
         return;
+    case WM_MDIACTIVATE:
+        // An MDI child is activated by its client, not by the system's activation.
+        DefaultHandler(message);
+        if (formStyle_ == fsMDIChild && reinterpret_cast<HWND>(message.LParam) == WindowHandle()) {
+            if (OnActivate)
+                OnActivate(this);
+        } else if (formStyle_ == fsMDIChild && OnDeactivate) {
+            OnDeactivate(this);
+        }
+        return;
+    case WM_SETFOCUS:
+        if (formStyle_ == fsMDIChild) {
+            DefaultHandler(message);
+            FocusActiveControl();
+            return;
+        }
+        break;
+    case CM_MENUCHANGED:
+        if (formStyle_ == fsMDIForm)
+            UpdateMDIMenu();
+        break;
+    case WM_NCDESTROY:
+        clientHandle_ = nullptr;
+        break;
     case CM_DIALOGKEY:
         DialogKey(message);
         return;

@@ -5,6 +5,7 @@
 #include "WinControl.h"
 
 class TMainMenu;
+class TMenuItem;
 
 enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 template <> struct TEnumNames<TBorderStyle> {
@@ -15,7 +16,11 @@ template <> struct TEnumNames<TBorderStyle> {
 
 enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
 using TBorderIcons = unsigned;
-enum TFormStyle { fsNormal, fsStayOnTop };
+// fsMDIForm: the form holds the system's MDI client window, whose children are the forms of
+// style fsMDIChild.
+enum TFormStyle { fsNormal, fsStayOnTop, fsMDIChild, fsMDIForm };
+// How Tile lays out the MDI children: side by side across (horizontal) or down (vertical).
+enum TTileMode { tbHorizontal, tbVertical };
 enum TPosition { poDesigned, poScreenCenter, poDefault };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 
@@ -66,6 +71,31 @@ class TCustomForm : public TWinControl {
     TMainMenu* Menu() const { return menu_; }
     void SetMenu(TMainMenu* menu);
 
+    // Multiple documents. An MDI form makes the MDI client window in its client area (the part
+    // its aligned controls leave) and lists its children in the submenu of WindowMenu, an item of
+    // its main menu that needs a sub-item of its own. An MDI child is made in the client of its
+    // owner when that is an MDI form, else of the first MDI form on the screen; closing it frees
+    // it, and freeing the MDI form frees its children first.
+    HWND ClientHandle() const { return clientHandle_; }
+    // The MDI form whose client holds this child's window (null for other forms).
+    TCustomForm* MDIFrame() const;
+    TCustomForm* ActiveMDIChild() const;
+    // Whether the active MDI child is maximized.
+    bool ActiveMDIChildMaximized() const;
+    // The MDI children, the one on top first.
+    int MDIChildCount() const;
+    TCustomForm* MDIChildren(int index) const;
+    TMenuItem* WindowMenu() const { return windowMenu_; }
+    void SetWindowMenu(TMenuItem* item);
+    TTileMode TileMode() const { return tileMode_; }
+    void SetTileMode(TTileMode mode) { tileMode_ = mode; }
+    void Tile();
+    void Cascade();
+    void ArrangeIcons();
+    // Activates the next (previous) MDI child.
+    void Next();
+    void Previous();
+
     TWinControl* ActiveControl() const { return activeControl_; }
     void SetActiveControl(TWinControl* control);
     // Moves the focus to the next (or previous) tab stop.
@@ -98,6 +128,7 @@ class TCustomForm : public TWinControl {
     void Release();
 
     void WndProc(TMessage& message) override;
+    void DefaultHandler(TMessage& message) override;
     // The cues (UISF_HIDEFOCUS, UISF_HIDEACCEL) that the window's WM_CHANGEUISTATE requests left
     // hidden. Kept here as well as by the system, because not every system keeps them: Wine
     // answers WM_QUERYUISTATE with 0 whatever was asked.
@@ -116,7 +147,10 @@ class TCustomForm : public TWinControl {
 
   protected:
     void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
     void CreateHandleFinished() override;
+    void DestroyWnd() override;
+    void AlignControls(TControl* control, RECT& rect) override;
     void Loaded() override;
     void BeforeDestruction() override;
     void Notification(TComponent* component, TOperation operation) override;
@@ -132,6 +166,15 @@ class TCustomForm : public TWinControl {
   private:
     void DialogKey(TMessage& message);
     void MinMaxInfo(TMessage& message);
+    // Gives the focus to the active control, else to the first tab stop, else to the window.
+    void FocusActiveControl();
+    TCustomForm* FindMDIFrame() const;
+    void MDIChildParams(TCreateParams& params);
+    void CreateMDIClient();
+    // Tells the MDI client the frame's menu and the submenu that lists the children.
+    void UpdateMDIMenu();
+    HMENU WindowMenuHandle();
+    void FreeMDIChildren();
 
     TBorderStyle borderStyle_ = bsSizeable;
     TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
@@ -150,6 +193,9 @@ class TCustomForm : public TWinControl {
     int minClientHeight_ = 0;
     bool placed_ = false;
     WORD hiddenCues_ = 0;
+    HWND clientHandle_ = nullptr;
+    TMenuItem* windowMenu_ = nullptr;
+    TTileMode tileMode_ = tbHorizontal;
 };
 
 class TForm : public TCustomForm {

@@ -83,6 +83,10 @@ TWinControl* ControlFromCreation(HWND window, const CREATESTRUCTA* creation) {
     // Only our own classes carry a control in their creation record.
     if (reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC)) != ControlWindowProc)
         return nullptr;
+    // An MDI child's record points at the system's MDI creation record, which carries ours.
+    if ((creation->dwExStyle & WS_EX_MDICHILD) && creation->lpCreateParams)
+        return reinterpret_cast<TWinControl*>(
+            static_cast<const MDICREATESTRUCTA*>(creation->lpCreateParams)->lParam);
     return static_cast<TWinControl*>(creation->lpCreateParams);
 }
 

@@ -17,6 +17,7 @@ TEST(GalleryArguments, OptionsFileAndHelpAreReadAndAnythingElseIsRefused) {
         {{}, "", 0, 0, 0, false, false, ""},
         {{"--skin", "3", "--still", "--size", "800x600"}, "", 3, 800, 600, true, false, ""},
         {{"my.skn"}, "my.skn", 0, 0, 0, false, false, ""},
+        {{"--mdi", "--skin", "2"}, "", 2, 0, 0, false, false, ""},
         {{"--help"}, "", 0, 0, 0, false, true, ""},
         {{"-h"}, "", 0, 0, 0, false, true, ""},
         {{"/?"}, "", 0, 0, 0, false, true, ""},
@@ -47,5 +48,6 @@ TEST(GalleryArguments, OptionsFileAndHelpAreReadAndAnythingElseIsRefused) {
         EXPECT_EQ(parsed.Height, row.Height) << line;
         EXPECT_EQ(parsed.Still, row.Still) << line;
         EXPECT_EQ(parsed.Help, row.Help) << line;
+        EXPECT_EQ(parsed.Mdi, line.find("--mdi") != std::string::npos) << line;
     }
 }

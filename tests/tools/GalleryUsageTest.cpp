@@ -79,7 +79,8 @@ TEST(GalleryUsage, HelpPrintsTheUsageAndAnUnknownOptionIsRefusedWithoutAWindow) 
         EXPECT_TRUE(run.Ended) << help;
         EXPECT_FALSE(run.ShowedWindow) << help;
         EXPECT_EQ(run.ExitCode, 0u) << help;
-        EXPECT_EQ(run.Out.rfind("usage: skingallery [--skin N] [--still] [--size WxH] [FILE.skn]\n", 0), 0u)
+        EXPECT_EQ(
+            run.Out.rfind("usage: skingallery [--skin N] [--still] [--size WxH] [--mdi] [FILE.skn]\n", 0), 0u)
             << help << ": " << run.Out;
         EXPECT_NE(run.Out.find("--help"), std::string::npos) << help;
         EXPECT_EQ(run.Err, "") << help;

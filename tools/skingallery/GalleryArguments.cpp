@@ -4,11 +4,12 @@
 #include <cstdlib>
 
 const char* const GalleryUsage =
-    "usage: skingallery [--skin N] [--still] [--size WxH] [FILE.skn]\n"
+    "usage: skingallery [--skin N] [--still] [--size WxH] [--mdi] [FILE.skn]\n"
     "  FILE.skn    show a skin packed by 'perchskin pack' instead of the built-in skins\n"
     "  --skin N    start in built-in skin N (0 to 7)\n"
     "  --still     the progress bar stands still (for pictures)\n"
     "  --size WxH  the window W by H pixels, at the screen's top left\n"
+    "  --mdi       open \"MDI gallery\": an MDI frame with two document windows\n"
     "  --help      show this text\n";
 
 namespace {
@@ -40,6 +41,8 @@ TGalleryArguments ParseGalleryArguments(const std::vector<std::string>& argument
             result.Help = true;
         } else if (argument == "--still") {
             result.Still = true;
+        } else if (argument == "--mdi") {
+            result.Mdi = true;
         } else if (argument == "--skin" || argument == "--size") {
             if (i + 1 >= arguments.size())
                 return fail(argument + " needs a value");

@@ -8,6 +8,7 @@ struct TGalleryArguments {
     std::string SkinFile; // a packed skin to show instead of the built-in ones
     int Skin = 0;         // the built-in skin to start in
     bool Still = false;   // the progress bar stands still
+    bool Mdi = false;     // the multiple-document window instead of the gallery's own
     int Width = 0, Height = 0;
     bool Help = false; // the usage was asked for
     std::string Error; // what is wrong with the command line; empty when nothing is

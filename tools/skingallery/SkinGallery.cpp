@@ -4,6 +4,7 @@
 #include "Application.h"
 #include "GalleryArguments.h"
 #include "GalleryForm.h"
+#include "GalleryMDIForm.h"
 #include "Handles.h"
 #include "WinSkinDlg.h"
 
@@ -47,6 +48,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         }
         TApplication application;
         application.SetTitle("Skin gallery");
+        if (arguments.Mdi) {
+            TGalleryMDIForm* frame = application.CreateForm<TGalleryMDIForm>(arguments.SkinFile);
+            if (arguments.SkinFile.empty() && arguments.Skin != 0)
+                frame->ShowSkin(arguments.Skin);
+            if (arguments.Width > 0 && arguments.Height > 0)
+                frame->SetBounds(0, 0, arguments.Width, arguments.Height);
+            application.Run();
+            FreeSkinManager();
+            return 0;
+        }
         TGalleryForm* form = application.CreateForm<TGalleryForm>(arguments.SkinFile);
         if (arguments.SkinFile.empty() && arguments.Skin != 0)
             form->ShowSkin(arguments.Skin);
