@@ -297,13 +297,20 @@ void TSkinControl::Route(TMessage& message) {
     }
     if (control_ && message.Msg == CM_RECREATEWND) {
         // The window goes and comes back; the skinning carries over to the new one.
+        const HWND old = handle_;
         recreating_ = true;
         PassOn(message);
         if (!alive)
             return;
         recreating_ = false;
-        if (auto* windowed = dynamic_cast<TWinControl*>(control_); windowed && !controlGone_)
+        if (auto* windowed = dynamic_cast<TWinControl*>(control_); windowed && !controlGone_) {
             handle_ = windowed->WindowHandle();
+            isUnicode_ = handle_ && IsWindowUnicode(handle_);
+        }
+        if (handle_ && handle_ != old && active_ && !controlGone_)
+            WindowRecreated();
+        if (!alive)
+            return;
         if (handle_)
             InvalidateRect(handle_, nullptr, TRUE);
         return;

@@ -123,6 +123,9 @@ class TSkinControl : public TComponent {
     // What Restore gives back: colour and parent background here; an override gives back its own
     // and calls this.
     virtual void DoRestore();
+    // The control's window was made anew (Handle is the new one): what the adapter had set up on
+    // the old window (its children, styles, what it read from the style) is set up again here.
+    virtual void WindowRecreated() {}
     // False once the adapter was freed: code after a call that may free it (passing a message
     // on, a click) checks this before it touches a member.
     class TAliveToken {

@@ -1070,6 +1070,17 @@ void TSkinScControl::DoRestore() {
     }
 }
 
+void TSkinScControl::WindowRecreated() {
+    if (!bar_)
+        return;
+    bar_->SetTarget(this, control_, handle_, wkControl);
+    if (control_) {
+        bar_->SetEnabled(control_->Enabled());
+        if (!control_->Visible())
+            bar_->HideBar();
+    }
+}
+
 bool TSkinScControl::BeforeMessage(TMessage& message) {
     if (!TSkinControl::BeforeMessage(message))
         return false;

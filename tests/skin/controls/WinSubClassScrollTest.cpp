@@ -747,6 +747,22 @@ TEST_F(SkinScrollTest, StandAloneScrollBarsAreCoveredWhole) {
     EXPECT_TRUE(SameRect(WindowRectOf(h->Handle()), WindowRectOf(hbar_->Handle())));
 }
 
+TEST_F(SkinScrollTest, AStandAloneBarMadeAnewTheOtherWayIsCoveredTheNewWay) {
+    MakeForm();
+    hbar_->SetBounds(10, 190, 100, hbar_->Height());
+    auto* skin = SkinControl(hbar_);
+    const HWND before = hbar_->Handle();
+    hbar_->SetKind(sbVertical);
+    PumpPending();
+    ASSERT_NE(hbar_->Handle(), before);
+    TWScrollbar* bar = skin->Bar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->TargetWindow(), hbar_->Handle());
+    EXPECT_TRUE(bar->Vertical());
+    EXPECT_TRUE(SameRect(WindowRectOf(bar->Handle()), WindowRectOf(hbar_->Handle())));
+    EXPECT_EQ(ArrowDifference(*Shot(bar), true, 9, 13), "");
+}
+
 TEST_F(SkinScrollTest, RestoreRemovesTheOverlaysAndTheNativeBarsShowAgain) {
     MakeForm();
     auto* listSkin = SkinBars<TSkinScrollbar>(list_);
