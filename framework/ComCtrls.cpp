@@ -155,8 +155,25 @@ void TStatusBar::SetPanelText(int index, const std::string& text) {
     if (index < 0 || index >= PanelCount() || panels_[static_cast<size_t>(index)].Text == text)
         return;
     panels_[static_cast<size_t>(index)].Text = text;
-    if (HWND window = WindowHandle(); window && !simplePanel_)
-        SendMessageA(window, SB_SETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
+    if (WindowHandle() && !simplePanel_)
+        SendPanelText(static_cast<size_t>(index));
+}
+
+void TStatusBar::SetPanelStyle(int index, TStatusPanelStyle style) {
+    if (index < 0 || index >= PanelCount() || panels_[static_cast<size_t>(index)].Style == style)
+        return;
+    panels_[static_cast<size_t>(index)].Style = style;
+    if (WindowHandle() && !simplePanel_)
+        SendPanelText(static_cast<size_t>(index));
+}
+
+void TStatusBar::SendPanelText(size_t index) {
+    const TStatusPanel& panel = panels_[index];
+    // An owner-drawn part carries its index as its data; the bar asks its parent to draw it.
+    if (panel.Style == psOwnerDraw)
+        SendMessageA(WindowHandle(), SB_SETTEXTA, index | SBT_OWNERDRAW, static_cast<LPARAM>(index));
+    else
+        SendMessageA(WindowHandle(), SB_SETTEXTA, index, reinterpret_cast<LPARAM>(panel.Text.c_str()));
 }
 
 void TStatusBar::SetSimplePanel(bool value) {
@@ -199,10 +216,18 @@ void TStatusBar::UpdatePanels() {
         edges.push_back(-1);
     SendMessageA(window, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
     for (size_t i = 0; i < panels_.size(); ++i)
-        SendMessageA(window, SB_SETTEXTA, i, reinterpret_cast<LPARAM>(panels_[i].Text.c_str()));
+        SendPanelText(i);
 }
 
 void TStatusBar::WndProc(TMessage& message) {
+    if (message.Msg == CN_DRAWITEM) {
+        const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam);
+        const int panel = static_cast<int>(draw.itemID);
+        if (OnDrawPanel && panel >= 0 && panel < PanelCount())
+            OnDrawPanel(this, panel, draw.hDC, draw.rcItem);
+        message.Result = 1;
+        return;
+    }
     TWinControl::WndProc(message);
     if (message.Msg == WM_SIZE)
         UpdatePanels();
