@@ -1,6 +1,7 @@
 #include "ComCtrls.h"
 
 #include "Application.h"
+#include "ImageList.h"
 #include "SystemFunction.h"
 
 #include <commctrl.h>
@@ -472,10 +473,13 @@ void TTabControl::CreateParams(TCreateParams& params) {
 void TTabControl::CreateHandleFinished() {
     HWND window = WindowHandle();
     SendMessageA(window, TCM_DELETEALLITEMS, 0, 0);
+    SendMessageA(window, TCM_SETIMAGELIST, 0,
+                 reinterpret_cast<LPARAM>(images_ ? images_->Handle() : nullptr));
     for (int i = 0; i < tabs_->Count(); ++i) {
         std::string text = tabs_->Strings(i);
         TCITEMA item{};
-        item.mask = TCIF_TEXT;
+        item.mask = TCIF_TEXT | TCIF_IMAGE;
+        item.iImage = images_ ? i : -1;
         item.pszText = text.data();
         SendMessageA(window, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
     }
@@ -488,6 +492,41 @@ void TTabControl::CreateHandleFinished() {
 void TTabControl::TabsChanged() {
     if (HandleAllocated())
         CreateHandleFinished();
+}
+
+void TTabControl::DeleteTab(int index) {
+    if (index < 0 || index >= tabs_->Count())
+        return;
+    const int selected = TabIndex();
+    tabs_->Delete(index);
+    if (index < selected)
+        tabIndex_ = selected - 1;
+    else if (index == selected)
+        tabIndex_ = std::min(selected, tabs_->Count() - 1);
+    TabsChanged();
+    if (index == selected && OnChange)
+        OnChange(this);
+}
+
+void TTabControl::SetImages(TImageList* images) {
+    if (images == images_)
+        return;
+    if (images_)
+        images_->RemoveFreeNotification(this);
+    images_ = images;
+    if (images_)
+        images_->FreeNotification(this);
+    TabIndex();
+    TabsChanged();
+}
+
+void TTabControl::Notification(TComponent* component, TOperation operation) {
+    TWinControl::Notification(component, operation);
+    if (operation == opRemove && component == images_) {
+        images_ = nullptr;
+        if (HWND window = WindowHandle())
+            SendMessageA(window, TCM_SETIMAGELIST, 0, 0);
+    }
 }
 
 int TTabControl::TabIndex() const {

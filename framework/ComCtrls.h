@@ -204,6 +204,12 @@ class TTabControl : public TWinControl {
     // The tab captions; call TabsChanged after editing them.
     TStringList& Tabs() { return *tabs_; }
     void TabsChanged();
+    // Takes the tab away (its caption from Tabs too); the selection stays on the tab it was on,
+    // or moves to the one taking the place of a deleted selected tab (OnChange tells of that).
+    void DeleteTab(int index);
+    // Pictures of the tabs: tab i shows picture i. Null for none.
+    TImageList* Images() const { return images_; }
+    void SetImages(TImageList* images);
     int TabIndex() const;
     void SetTabIndex(int index);
     TTabPosition TabPosition() const { return tabPosition_; }
@@ -217,9 +223,11 @@ class TTabControl : public TWinControl {
     void CreateParams(TCreateParams& params) override;
     void CreateHandleFinished() override;
     void AdjustClientRect(RECT& rect) const override;
+    void Notification(TComponent* component, TOperation operation) override;
 
   private:
     TStringList* tabs_;
+    TImageList* images_ = nullptr;
     mutable int tabIndex_ = 0;
     TTabPosition tabPosition_ = tpTop;
 };

@@ -18,6 +18,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -55,6 +57,11 @@ bool PropertyIsTrue(const TPersistent& object, std::string_view name);
 // been loaded.
 HBRUSH ButtonFaceBrush(const TSkinData& skin, TOwnedBrush& spare);
 void FillButtonFace(HDC dc, const RECT& rect, const TSkinData& skin);
+// The size of one picture of a system image list; false for none.
+bool ListImageSize(HIMAGELIST images, int& width, int& height);
+// Picture index of a system image list with its top-left corner at x, y (transparent where
+// the list's mask says). Nothing for no list or an index out of range.
+void DrawListImage(HDC dc, HIMAGELIST images, int index, int x, int y);
 // Paints the part of the parent's client area that lies under window into dc (whose origin is
 // window's top-left corner): the parent's own background drawing, else its brush or colour.
 void PaintParentBackground(HWND window, HDC dc, TColor fallback);
