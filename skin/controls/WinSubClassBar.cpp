@@ -248,7 +248,10 @@ void TSkinStatusBar::Paint(HDC dc, const RECT& rect) {
 }
 
 HFONT TSkinStatusBar::PlainFont() {
-    HFONT source = WindowFont();
+    // A program's bar has its font in the control; a bare one answers for its own.
+    HFONT source = control_ ? control_->Font().Handle() : nullptr;
+    if (!source)
+        source = WindowFont();
     LOGFONTW font{};
     if (!GetObjectW(source, sizeof font, &font))
         return source;
