@@ -1,6 +1,7 @@
 #include "ComCtrls.h"
 
 #include "Application.h"
+#include "ImageList.h"
 #include "SystemFunction.h"
 
 #include <commctrl.h>
@@ -155,8 +156,25 @@ void TStatusBar::SetPanelText(int index, const std::string& text) {
     if (index < 0 || index >= PanelCount() || panels_[static_cast<size_t>(index)].Text == text)
         return;
     panels_[static_cast<size_t>(index)].Text = text;
-    if (HWND window = WindowHandle(); window && !simplePanel_)
-        SendMessageA(window, SB_SETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str()));
+    if (WindowHandle() && !simplePanel_)
+        SendPanelText(static_cast<size_t>(index));
+}
+
+void TStatusBar::SetPanelStyle(int index, TStatusPanelStyle style) {
+    if (index < 0 || index >= PanelCount() || panels_[static_cast<size_t>(index)].Style == style)
+        return;
+    panels_[static_cast<size_t>(index)].Style = style;
+    if (WindowHandle() && !simplePanel_)
+        SendPanelText(static_cast<size_t>(index));
+}
+
+void TStatusBar::SendPanelText(size_t index) {
+    const TStatusPanel& panel = panels_[index];
+    // An owner-drawn part carries its index as its data; the bar asks its parent to draw it.
+    if (panel.Style == psOwnerDraw)
+        SendMessageA(WindowHandle(), SB_SETTEXTA, index | SBT_OWNERDRAW, static_cast<LPARAM>(index));
+    else
+        SendMessageA(WindowHandle(), SB_SETTEXTA, index, reinterpret_cast<LPARAM>(panel.Text.c_str()));
 }
 
 void TStatusBar::SetSimplePanel(bool value) {
@@ -199,10 +217,18 @@ void TStatusBar::UpdatePanels() {
         edges.push_back(-1);
     SendMessageA(window, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
     for (size_t i = 0; i < panels_.size(); ++i)
-        SendMessageA(window, SB_SETTEXTA, i, reinterpret_cast<LPARAM>(panels_[i].Text.c_str()));
+        SendPanelText(i);
 }
 
 void TStatusBar::WndProc(TMessage& message) {
+    if (message.Msg == CN_DRAWITEM) {
+        const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam);
+        const int panel = static_cast<int>(draw.itemID);
+        if (OnDrawPanel && panel >= 0 && panel < PanelCount())
+            OnDrawPanel(this, panel, draw.hDC, draw.rcItem);
+        message.Result = 1;
+        return;
+    }
     TWinControl::WndProc(message);
     if (message.Msg == WM_SIZE)
         UpdatePanels();
@@ -447,10 +473,13 @@ void TTabControl::CreateParams(TCreateParams& params) {
 void TTabControl::CreateHandleFinished() {
     HWND window = WindowHandle();
     SendMessageA(window, TCM_DELETEALLITEMS, 0, 0);
+    SendMessageA(window, TCM_SETIMAGELIST, 0,
+                 reinterpret_cast<LPARAM>(images_ ? images_->Handle() : nullptr));
     for (int i = 0; i < tabs_->Count(); ++i) {
         std::string text = tabs_->Strings(i);
         TCITEMA item{};
-        item.mask = TCIF_TEXT;
+        item.mask = TCIF_TEXT | TCIF_IMAGE;
+        item.iImage = images_ ? i : -1;
         item.pszText = text.data();
         SendMessageA(window, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
     }
@@ -463,6 +492,41 @@ void TTabControl::CreateHandleFinished() {
 void TTabControl::TabsChanged() {
     if (HandleAllocated())
         CreateHandleFinished();
+}
+
+void TTabControl::DeleteTab(int index) {
+    if (index < 0 || index >= tabs_->Count())
+        return;
+    const int selected = TabIndex();
+    tabs_->Delete(index);
+    if (index < selected)
+        tabIndex_ = selected - 1;
+    else if (index == selected)
+        tabIndex_ = std::min(selected, tabs_->Count() - 1);
+    TabsChanged();
+    if (index == selected && OnChange)
+        OnChange(this);
+}
+
+void TTabControl::SetImages(TImageList* images) {
+    if (images == images_)
+        return;
+    if (images_)
+        images_->RemoveFreeNotification(this);
+    images_ = images;
+    if (images_)
+        images_->FreeNotification(this);
+    TabIndex();
+    TabsChanged();
+}
+
+void TTabControl::Notification(TComponent* component, TOperation operation) {
+    TWinControl::Notification(component, operation);
+    if (operation == opRemove && component == images_) {
+        images_ = nullptr;
+        if (HWND window = WindowHandle())
+            SendMessageA(window, TCM_SETIMAGELIST, 0, 0);
+    }
 }
 
 int TTabControl::TabIndex() const {

@@ -85,11 +85,20 @@ class TProgressBar : public TWinControl {
     bool smooth_ = false;
 };
 
+// How a status bar panel shows: its text, or whatever the bar's OnDrawPanel draws.
+enum TStatusPanelStyle { psText, psOwnerDraw };
+
 // One panel of a status bar: its text and width (the last panel takes the rest).
 struct TStatusPanel {
     std::string Text;
     int Width = 50;
+    TStatusPanelStyle Style = psText;
 };
+
+class TStatusBar;
+class TImageList;
+// Draws an owner-drawn panel (index panel) into rect of dc.
+using TDrawPanelEvent = TMethod<void(TStatusBar* sender, int panel, HDC dc, const RECT& rect)>;
 
 class TStatusBar : public TWinControl {
   public:
@@ -99,6 +108,7 @@ class TStatusBar : public TWinControl {
     const TStatusPanel& Panel(int index) const { return panels_.at(static_cast<size_t>(index)); }
     void AddPanel(const std::string& text, int width);
     void SetPanelText(int index, const std::string& text);
+    void SetPanelStyle(int index, TStatusPanelStyle style);
     // One text over the whole bar instead of the panels.
     bool SimplePanel() const { return simplePanel_; }
     void SetSimplePanel(bool value);
@@ -106,6 +116,8 @@ class TStatusBar : public TWinControl {
     void SetSimpleText(const std::string& text);
     bool SizeGrip() const { return sizeGrip_; }
     void SetSizeGrip(bool value);
+    // Called for every owner-drawn panel when the bar paints it.
+    TDrawPanelEvent OnDrawPanel;
     void WndProc(TMessage& message) override;
 
   protected:
@@ -114,6 +126,7 @@ class TStatusBar : public TWinControl {
 
   private:
     void UpdatePanels();
+    void SendPanelText(size_t index);
     std::vector<TStatusPanel> panels_;
     bool simplePanel_ = false;
     std::string simpleText_;
@@ -191,6 +204,12 @@ class TTabControl : public TWinControl {
     // The tab captions; call TabsChanged after editing them.
     TStringList& Tabs() { return *tabs_; }
     void TabsChanged();
+    // Takes the tab away (its caption from Tabs too); the selection stays on the tab it was on,
+    // or moves to the one taking the place of a deleted selected tab (OnChange tells of that).
+    void DeleteTab(int index);
+    // Pictures of the tabs: tab i shows picture i. Null for none.
+    TImageList* Images() const { return images_; }
+    void SetImages(TImageList* images);
     int TabIndex() const;
     void SetTabIndex(int index);
     TTabPosition TabPosition() const { return tabPosition_; }
@@ -204,9 +223,11 @@ class TTabControl : public TWinControl {
     void CreateParams(TCreateParams& params) override;
     void CreateHandleFinished() override;
     void AdjustClientRect(RECT& rect) const override;
+    void Notification(TComponent* component, TOperation operation) override;
 
   private:
     TStringList* tabs_;
+    TImageList* images_ = nullptr;
     mutable int tabIndex_ = 0;
     TTabPosition tabPosition_ = tpTop;
 };

@@ -6,6 +6,7 @@
 #include "ImgUtil.h"
 #include "SkinPropertyNames.h"
 #include "SysUtils.h"
+#include "SystemFunction.h"
 #include "WinControl.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
@@ -58,6 +59,13 @@ class TSkinRelayKeeper : public TComponent {
 
 // The relay of a bare window skinned by an adapter.
 constexpr char AdapterRelay[] = "PPSkinControlRelay";
+
+// Image lists belong to the common controls, which are loaded with the first of them.
+const TSystemFunction<decltype(&::ImageList_GetIconSize)> imageListIconSize{"comctl32.dll",
+                                                                            "ImageList_GetIconSize"};
+const TSystemFunction<decltype(&::ImageList_GetImageCount)> imageListCount{"comctl32.dll",
+                                                                           "ImageList_GetImageCount"};
+const TSystemFunction<decltype(&::ImageList_Draw)> imageListDraw{"comctl32.dll", "ImageList_Draw"};
 } // namespace
 
 // ---- Shared drawing
@@ -93,6 +101,20 @@ HBRUSH ButtonFaceBrush(const TSkinData& skin, TOwnedBrush& spare) {
 void FillButtonFace(HDC dc, const RECT& rect, const TSkinData& skin) {
     TOwnedBrush spare;
     FillRect(dc, &rect, ButtonFaceBrush(skin, spare));
+}
+
+bool ListImageSize(HIMAGELIST images, int& width, int& height) {
+    width = height = 0;
+    const auto iconSize = imageListIconSize.Find();
+    return images && iconSize && iconSize(images, &width, &height) && width > 0 && height > 0;
+}
+
+void DrawListImage(HDC dc, HIMAGELIST images, int index, int x, int y) {
+    const auto count = imageListCount.Find();
+    const auto draw = imageListDraw.Find();
+    if (!dc || !images || !count || !draw || index < 0 || index >= count(images))
+        return;
+    draw(images, index, dc, x, y, ILD_TRANSPARENT);
 }
 
 void PaintParentBackground(HWND window, HDC dc, TColor fallback) {
@@ -297,13 +319,20 @@ void TSkinControl::Route(TMessage& message) {
     }
     if (control_ && message.Msg == CM_RECREATEWND) {
         // The window goes and comes back; the skinning carries over to the new one.
+        const HWND old = handle_;
         recreating_ = true;
         PassOn(message);
         if (!alive)
             return;
         recreating_ = false;
-        if (auto* windowed = dynamic_cast<TWinControl*>(control_); windowed && !controlGone_)
+        if (auto* windowed = dynamic_cast<TWinControl*>(control_); windowed && !controlGone_) {
             handle_ = windowed->WindowHandle();
+            isUnicode_ = handle_ && IsWindowUnicode(handle_);
+        }
+        if (handle_ && handle_ != old && active_ && !controlGone_)
+            WindowRecreated();
+        if (!alive)
+            return;
         if (handle_)
             InvalidateRect(handle_, nullptr, TRUE);
         return;

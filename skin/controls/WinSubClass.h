@@ -18,6 +18,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -55,6 +57,11 @@ bool PropertyIsTrue(const TPersistent& object, std::string_view name);
 // been loaded.
 HBRUSH ButtonFaceBrush(const TSkinData& skin, TOwnedBrush& spare);
 void FillButtonFace(HDC dc, const RECT& rect, const TSkinData& skin);
+// The size of one picture of a system image list; false for none.
+bool ListImageSize(HIMAGELIST images, int& width, int& height);
+// Picture index of a system image list with its top-left corner at x, y (transparent where
+// the list's mask says). Nothing for no list or an index out of range.
+void DrawListImage(HDC dc, HIMAGELIST images, int index, int x, int y);
 // Paints the part of the parent's client area that lies under window into dc (whose origin is
 // window's top-left corner): the parent's own background drawing, else its brush or colour.
 void PaintParentBackground(HWND window, HDC dc, TColor fallback);
@@ -123,6 +130,9 @@ class TSkinControl : public TComponent {
     // What Restore gives back: colour and parent background here; an override gives back its own
     // and calls this.
     virtual void DoRestore();
+    // The control's window was made anew (Handle is the new one): what the adapter had set up on
+    // the old window (its children, styles, what it read from the style) is set up again here.
+    virtual void WindowRecreated() {}
     // False once the adapter was freed: code after a call that may free it (passing a message
     // on, a click) checks this before it touches a member.
     class TAliveToken {

@@ -3,6 +3,7 @@
 #include "Bitmap.h"
 #include "Handles.h"
 #include "ImgUtil.h"
+#include "WinControl.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSubClassBarGeometry.h"
@@ -11,7 +12,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -165,7 +169,7 @@ void TSkinStatusBar::Paint(HDC dc, const RECT& rect) {
     HDC target = buffer.MemoryDC();
     const RECT all{0, 0, width, height};
     FillButtonFace(target, all, *skin_);
-    TSelectGuard font(target, WindowFont());
+    TSelectGuard font(target, PlainFont());
     const TDataSkinObject* edges = skin_->Slot(ssStatusBarEdges);
     SetTextColor(target, ColorToRGB(edges ? edges->NormalColour2 : skin_->Colour(scButtonText)));
     SetBkMode(target, TRANSPARENT);
@@ -194,6 +198,8 @@ void TSkinStatusBar::Paint(HDC dc, const RECT& rect) {
     const int count =
         static_cast<int>(SendMessageA(handle_, SB_GETPARTS, 256, reinterpret_cast<LPARAM>(parts)));
     const bool simple = SendMessageA(handle_, SB_ISSIMPLE, 0, 0) != 0 || count <= 0;
+    // Owner-drawn panels, drawn by their owner once the bar is on the screen.
+    std::vector<std::pair<int, RECT>> ownerDrawn;
     if (simple) {
         WORD flags = 0;
         DrawEdge(target, all, 1);
@@ -214,6 +220,8 @@ void TSkinStatusBar::Paint(HDC dc, const RECT& rect) {
             DrawEdge(target, part, cell);
             if (!(flags & SBT_OWNERDRAW))
                 drawText(text, part);
+            else
+                ownerDrawn.emplace_back(i, part);
         }
     }
     const TDataSkinObject* extra = skin_->Slot(ssExtraImages);
@@ -227,6 +235,51 @@ void TSkinStatusBar::Paint(HDC dc, const RECT& rect) {
         }
     }
     BitBlt(dc, rect.left, rect.top, width, height, target, 0, 0, SRCCOPY);
+    // What lies on the bar: its non-windowed children, then the owner's panels.
+    if (auto* windowed = dynamic_cast<TWinControl*>(control_)) {
+        RECT client = windowed->ClientRect();
+        windowed->PaintControls(dc, client);
+    }
+    for (auto [panel, part] : ownerDrawn) {
+        InflateRect(&part, -2, -2);
+        OffsetRect(&part, rect.left, rect.top);
+        DrawOwnerPanel(dc, panel, part);
+    }
+}
+
+HFONT TSkinStatusBar::PlainFont() {
+    // A program's bar has its font in the control; a bare one answers for its own.
+    HFONT source = control_ ? control_->Font().Handle() : nullptr;
+    if (!source)
+        source = WindowFont();
+    LOGFONTW font{};
+    if (!GetObjectW(source, sizeof font, &font))
+        return source;
+    font.lfWeight = FW_NORMAL;
+    font.lfItalic = font.lfUnderline = font.lfStrikeOut = FALSE;
+    if (!plainFont_ || std::memcmp(&font, &plainLog_, sizeof font) != 0) {
+        plainFont_.Reset(CreateFontIndirectW(&font));
+        plainLog_ = font;
+    }
+    return plainFont_ ? plainFont_.Get() : source;
+}
+
+void TSkinStatusBar::DrawOwnerPanel(HDC dc, int panel, const RECT& rect) const {
+    HWND parent = GetParent(handle_);
+    if (!parent)
+        return;
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_STATIC;
+    draw.CtlID = static_cast<UINT>(GetDlgCtrlID(handle_));
+    draw.itemID = static_cast<UINT>(panel);
+    draw.itemAction = ODA_DRAWENTIRE;
+    draw.hwndItem = handle_;
+    draw.hDC = dc;
+    draw.rcItem = rect;
+    // An owner-drawn part's text is the data its owner gave it.
+    draw.itemData = static_cast<ULONG_PTR>(SendMessageA(handle_, SB_GETTEXTA, static_cast<WPARAM>(panel), 0));
+    TSaveDCGuard saved(dc);
+    SendMessageA(parent, WM_DRAWITEM, draw.CtlID, reinterpret_cast<LPARAM>(&draw));
 }
 
 // ---- TSkinUpDown

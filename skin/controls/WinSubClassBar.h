@@ -24,6 +24,12 @@ class TSkinStatusBar : public TSkinControl {
 
   private:
     void DrawEdge(HDC dc, const RECT& rect, int cell) const;
+    // The bar's font without bold, italics, underline or strike-out.
+    HFONT PlainFont();
+    // Has the bar's owner draw an owner-drawn panel into rect of dc, as the bar itself asks it.
+    void DrawOwnerPanel(HDC dc, int panel, const RECT& rect) const;
+    TOwnedFont plainFont_;
+    LOGFONTW plainLog_{};
 };
 
 class TSkinUpDown : public TSkinControl {

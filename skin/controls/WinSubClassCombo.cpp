@@ -796,6 +796,14 @@ void TSkinDateTime::MakeArrow() {
     arrow_ = std::make_unique<TArrowButton>(this, handle_);
 }
 
+void TSkinDateTime::WindowRecreated() {
+    arrow_.reset();
+    addedClipChildren_ = false;
+    // A picker made anew with arrows to step its fields has no drop-down button to cover.
+    if (!(GetWindowLongA(handle_, GWL_STYLE) & DTS_UPDOWN))
+        MakeArrow();
+}
+
 void TSkinDateTime::DoRestore() {
     arrow_.reset();
     if (addedClipChildren_ && handle_ && IsWindow(handle_) && state_ != asDestroyed)

@@ -157,6 +157,8 @@ class TSkinDateTime : public TSkinControl {
 
   protected:
     void DoRestore() override;
+    // The arrow went with the old window, and the new one lacks the clipping of its children.
+    void WindowRecreated() override;
 
   private:
     void MakeArrow();

@@ -925,6 +925,7 @@ void TSkinHeader::Paint(HDC dc, const RECT& rect) {
     TSelectGuard selectFont(target, font);
     SetBkMode(target, TRANSPARENT);
     const int count = static_cast<int>(SendMessageA(handle_, HDM_GETITEMCOUNT, 0, 0));
+    const auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(handle_, HDM_GETIMAGELIST, 0, 0));
     int right = 0;
     for (int i = 0; i < count; ++i) {
         RECT item{};
@@ -935,7 +936,8 @@ void TSkinHeader::Paint(HDC dc, const RECT& rect) {
         DrawCellOf(target, item, *bar, cells, cell, bar->Tile == 1, bar->Trans == 1);
         char text[260] = {};
         HDITEMA info{};
-        info.mask = HDI_TEXT | HDI_FORMAT;
+        info.mask = HDI_TEXT | HDI_FORMAT | HDI_IMAGE;
+        info.iImage = -1;
         info.pszText = text;
         info.cchTextMax = sizeof text;
         SendMessageA(handle_, HDM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info));
@@ -953,6 +955,13 @@ void TSkinHeader::Paint(HDC dc, const RECT& rect) {
         RECT textRect{item.left + 6, item.top, item.right - 6, item.bottom};
         if (cell == 2)
             OffsetRect(&textRect, 1, 1);
+        // The section's picture leads, the text follows it.
+        int iconWidth = 0, iconHeight = 0;
+        if ((info.fmt & HDF_IMAGE) && info.iImage >= 0 && ListImageSize(images, iconWidth, iconHeight)) {
+            DrawListImage(target, images, info.iImage, textRect.left,
+                          textRect.top + (textRect.bottom - textRect.top - iconHeight) / 2);
+            textRect.left += iconWidth + 3;
+        }
         std::wstring caption = AnsiToWide(text);
         DrawSkinText(target, caption, textRect, align | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
     }
@@ -1067,6 +1076,17 @@ void TSkinScControl::DoRestore() {
         FreeBar();
         if (handle_ && IsWindow(handle_))
             InvalidateRect(handle_, nullptr, TRUE);
+    }
+}
+
+void TSkinScControl::WindowRecreated() {
+    if (!bar_)
+        return;
+    bar_->SetTarget(this, control_, handle_, wkControl);
+    if (control_) {
+        bar_->SetEnabled(control_->Enabled());
+        if (!control_->Visible())
+            bar_->HideBar();
     }
 }
 

@@ -291,6 +291,8 @@ class TSkinScControl : public TSkinControl {
   protected:
     void Notification(TComponent* component, TOperation operation) override;
     void DoRestore() override;
+    // The overlay covers the new window, which may lie the other way.
+    void WindowRecreated() override;
 
   private:
     void FreeBar();

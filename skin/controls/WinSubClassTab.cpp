@@ -1,5 +1,6 @@
 #include "WinSubClassTab.h"
 
+#include "ComCtrls.h"
 #include "Handles.h"
 #include "ImgUtil.h"
 #include "Messages.h"
@@ -88,6 +89,16 @@ bool TabRect(HWND window, int index, RECT& rect) {
     return rect.right > rect.left && rect.bottom > rect.top;
 }
 
+// The picture of a tab in the control's image list, -1 for none.
+int TabPicture(HWND window, int index) {
+    TCITEMA item{};
+    item.mask = TCIF_IMAGE;
+    item.iImage = -1;
+    if (!SendMessageA(window, TCM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)))
+        return -1;
+    return item.iImage;
+}
+
 // The window coordinates of a rectangle of the row buffer.
 RECT BufferRectToWindow(const TFrameRect& r, const TFrameRect& row, TTabOrientation orientation) {
     int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
@@ -125,6 +136,12 @@ void TSkinTab::ReleaseScroller() {
 void TSkinTab::DoRestore() {
     ReleaseScroller();
     TSkinControl::DoRestore();
+}
+
+void TSkinTab::WindowRecreated() {
+    hotTab_ = -1;
+    closeRects_.clear();
+    AfterAttach();
 }
 
 void TSkinTab::AttachControl(TWinSkinForm* frame, TSkinData* skin, bool useSkinColour, TCanvas* canvas) {
@@ -278,8 +295,15 @@ bool TSkinTab::PressOnCloseBox(int x, int y) {
         const LRESULT answer = SendMessageA(frameWindow, SKM_CLOSETAB, reinterpret_cast<WPARAM>(handle_),
                                             static_cast<LPARAM>(i));
         if (answer == 0 && IsWindow(handle_)) {
-            SendMessageA(handle_, TCM_DELETEITEM, i, 0);
-            Repaint();
+            // The page goes, not only its tab: a tab control of the program would bring back
+            // a tab whose caption it still holds.
+            const TAliveToken alive = AliveToken();
+            if (auto* tabControl = dynamic_cast<TTabControl*>(control_))
+                tabControl->DeleteTab(static_cast<int>(i));
+            else
+                SendMessageA(handle_, TCM_DELETEITEM, i, 0);
+            if (alive)
+                Repaint();
         }
         return true;
     }
@@ -310,6 +334,26 @@ void TSkinTab::Paint(HDC dc, const RECT& rect) {
         RECT client = windowed->ClientRect();
         windowed->PaintControls(dc, client);
     }
+}
+
+void TSkinTab::DrawTabFace(HDC dc, int index, const RECT& place) {
+    const std::wstring text = TabText(handle_, index, isUnicodeTab_);
+    const auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(handle_, TCM_GETIMAGELIST, 0, 0));
+    const int image = images ? TabPicture(handle_, index) : -1;
+    int iconWidth = 0, iconHeight = 0;
+    if (image < 0 || !ListImageSize(images, iconWidth, iconHeight)) {
+        RECT area = place;
+        DrawSkinText(dc, text, area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        return;
+    }
+    RECT measured{0, 0, 0, 0};
+    if (!text.empty())
+        DrawSkinText(dc, text, measured, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    const TTabIconPlace at = TabIconPlace(FromRect(place), iconWidth, iconHeight,
+                                          static_cast<int>(measured.right - measured.left));
+    DrawListImage(dc, images, image, at.IconLeft, at.IconTop);
+    RECT area{at.TextLeft, place.top, place.right, place.bottom};
+    DrawSkinText(dc, text, area, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 void TSkinTab::PaintOverNative(HDC dc, bool clientDc) {
@@ -412,8 +456,7 @@ void TSkinTab::PaintTabs(HDC dc, const RECT& rect, bool rowOnly) {
                     closeRects_[static_cast<size_t>(i)] = BufferRectToWindow(box, row, orientation_);
                 }
                 SetTextColor(row_dc, ColorToRGB(cell == 2 ? tabs->MouseOverColour2 : tabs->NormalColour2));
-                std::wstring text = TabText(handle_, i, isUnicodeTab_);
-                DrawSkinText(row_dc, text, placeRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+                DrawTabFace(row_dc, i, placeRect);
             }
             GdiFlush();
             if (orientation_ == toLeft)
@@ -491,8 +534,7 @@ void TSkinTabBtn::Paint(HDC dc, const RECT& rect) {
                 continue;
             const int cell = ButtonCell(i == selected, i == hotTab_, hasFocus && i == focus, enabled_);
             DrawElementCell(buffer, item, skin_->Buttons(), cell);
-            std::wstring text = TabText(handle_, i, isUnicodeTab_);
-            DrawSkinText(buffer, text, item, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            DrawTabFace(buffer, i, item);
         }
     }
     GdiFlush();

@@ -54,12 +54,16 @@ class TSkinTab : public TSkinControl {
 
   protected:
     void DoRestore() override;
+    // The new window may have its tabs on another side and a scroller of its own.
+    void WindowRecreated() override;
     // Prepares the tab and page images for the present skin and tab side.
     void PrepareImages();
     // The row of tabs drawn into dc (a bitmap of the whole window); the page frame after it
     // unless rowOnly.
     void PaintTabs(HDC dc, const RECT& rect, bool rowOnly);
     void AfterAttach();
+    // The tab's picture from the control's image list (if it has one) and its text, into place.
+    void DrawTabFace(HDC dc, int index, const RECT& place);
     virtual bool DrawsPageFrame() const { return true; }
     // The adapter paints the whole control; else (a skin without tab images) the control paints
     // itself and only the page frame is drawn over it.

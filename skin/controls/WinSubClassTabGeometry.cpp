@@ -103,6 +103,16 @@ int TabCell(bool selected, bool hot, int imageCells) {
     return cell <= imageCells ? cell : 1;
 }
 
+TTabIconPlace TabIconPlace(const TFrameRect& tab, int iconWidth, int iconHeight, int textWidth) {
+    constexpr int Gap = 3;
+    TTabIconPlace place;
+    const int block = iconWidth + Gap + textWidth;
+    place.IconLeft = tab.Left + std::max(Gap, (tab.Width() - block) / 2);
+    place.IconTop = tab.Top + (tab.Height() - iconHeight) / 2;
+    place.TextLeft = place.IconLeft + iconWidth + Gap;
+    return place;
+}
+
 TFrameRect TabCloseBox(const TFrameRect& tab) {
     return TFrameRect{tab.Right - 8, tab.Top + 2, tab.Right - 2, tab.Top + 8};
 }

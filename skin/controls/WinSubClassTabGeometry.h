@@ -44,6 +44,17 @@ void BufferPointToWindow(int x, int y, const TFrameRect& row, TTabOrientation or
 // mouse 4, else 1; cells beyond the image's count fall back to 1.
 int TabCell(bool selected, bool hot, int imageCells);
 
+// Where the picture and the text of a tab with a picture go: side by side, 3 pixels apart,
+// centred in the tab as one block but starting at least 3 pixels inside it; the picture
+// centred across the tab.
+struct TTabIconPlace {
+    int IconLeft = 0;
+    int IconTop = 0;
+    int TextLeft = 0;
+    bool operator==(const TTabIconPlace&) const = default;
+};
+TTabIconPlace TabIconPlace(const TFrameRect& tab, int iconWidth, int iconHeight, int textWidth);
+
 // The close box of a tab (buffer coordinates): the square from right - 8, top + 2 to
 // right - 2, top + 8.
 TFrameRect TabCloseBox(const TFrameRect& tab);

@@ -4,6 +4,7 @@
 #include "Form.h"
 #include "Menus.h"
 #include "Screen.h"
+#include "SysUtils.h"
 #include "WinSkinForm.h"
 #include "WinSkinFormGeometry.h"
 #include "WinSkinMenu.h"
@@ -157,11 +158,16 @@ LRESULT TSkinManage::Hook(int code, WPARAM wParam, LPARAM lParam) {
         ReleasePopupMenuWindow(window);
     } else if (code == HCBT_CREATEWND) {
         const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
-        if (create && !(create->style & WS_CHILD) && WindowClassName(window) == "#32768")
+        // A size grip made on a skinned window (by a dialog that grows one when it becomes
+        // resizable) is skinned by that window's frame as it is made.
+        if (create && (create->style & WS_CHILD) && (create->style & SBS_SIZEGRIP) &&
+            SameText(WindowClassName(window), "ScrollBar")) {
+            if (TWinSkinForm* frame = FindFrame(create->hwndParent))
+                frame->SkinWindowByClass(window);
+        } else if (create && !(create->style & WS_CHILD) && WindowClassName(window) == "#32768")
             SkinPopupMenuWindow(window);
         // MDI children, and the program's own forms, are skinned as they are made, so that
-        // neither the system frame nor a wrong size is ever seen. Size grips get their skins
-        // from the control units, which plug in here.
+        // neither the system frame nor a wrong size is ever seen.
         else if (create && (create->dwExStyle & WS_EX_MDICHILD))
             SkinWindow(window);
         else if (create && !(create->style & WS_CHILD) &&

@@ -5,6 +5,7 @@
 #include "Edit.h"
 #include "GlyphButtons.h"
 #include "GroupBox.h"
+#include "Handles.h"
 #include "ImageList.h"
 #include "Label.h"
 #include "ListControls.h"
@@ -14,7 +15,10 @@
 #include "Timer.h"
 #include "ToolBar.h"
 #include "WinSkinData.h"
+#include "WinSkinDlg.h"
 #include "WinSkinStore.h"
+
+#include <commctrl.h>
 
 #include <string>
 
@@ -303,6 +307,15 @@ void TGalleryForm::BuildControls() {
     for (const char* text : {"One", "Two", "Three", "Four", "Five"})
         tabsSide->Tabs().Add(text);
     tabsSide->TabsChanged();
+    // Tabs and header sections with pictures.
+    auto* pictures = new TImageList(this, 16, 16);
+    for (TColor colour :
+         {TColor(0x0000C0), TColor(0x00A000), TColor(0xC06000), TColor(0x00A0A0), TColor(0xA000A0)}) {
+        TBitmap glyph;
+        MakeGlyph(glyph, colour);
+        pictures->AddMasked(glyph);
+    }
+    tabsSide->SetImages(pictures);
 
     auto* view = Place<TListView>(this, this, 308, 130, 300, 110);
     view->AddColumn("Name", 140);
@@ -310,6 +323,15 @@ void TGalleryForm::BuildControls() {
     view->AddColumn("Kind", 80);
     for (int i = 1; i <= 12; ++i)
         view->AddItem("File " + std::to_string(i) + ".txt", {std::to_string(i * 3) + " KB", "Text"});
+    if (HWND header = view->HeaderHandle()) {
+        SendMessageA(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(pictures->Handle()));
+        HDITEMA section{};
+        section.mask = HDI_FORMAT | HDI_IMAGE;
+        SendMessageA(header, HDM_GETITEMA, 0, reinterpret_cast<LPARAM>(&section));
+        section.fmt |= HDF_IMAGE;
+        section.iImage = 1;
+        SendMessageA(header, HDM_SETITEMA, 0, reinterpret_cast<LPARAM>(&section));
+    }
 
     progress_ = Place<TProgressBar>(this, this, 308, 250, 300, 18);
     progress_->SetStep(3);
@@ -359,6 +381,12 @@ void TGalleryForm::BuildControls() {
     status_->AddPanel("Ready", 160);
     status_->AddPanel("Skin", 260);
     status_->AddPanel("", 100);
+    // The last panel is drawn by the program: a swatch, and a label lies on it.
+    status_->SetPanelStyle(2, psOwnerDraw);
+    status_->OnDrawPanel = Bind<&TGalleryForm::DrawStatusPanel>(this);
+    auto* onBar = Place<TLabel>(status_, this, 560, 3, 120, 14);
+    onBar->SetCaption("Label on the bar");
+    onBar->SetTransparent(true);
 
     timer_ = new TTimer(this);
     timer_->SetInterval(100);
@@ -412,6 +440,20 @@ void TGalleryForm::KeyDown(TObject*, WORD& key, TShiftState shift) {
 
 void TGalleryForm::Tick(TObject*) {
     progress_->StepIt();
+    // A size grip grown once the window is skinned: its frame skins it as it is made.
+    if (!sizeGrip_ && SkinManager() && SkinManager()->FindFrame(Handle())) {
+        RECT client{};
+        GetClientRect(Handle(), &client);
+        sizeGrip_ = CreateWindowExA(0, "SCROLLBAR", "", WS_CHILD | WS_VISIBLE | SBS_SIZEGRIP,
+                                    client.right - 18, status_->Top() - 18, 16, 16, Handle(), nullptr,
+                                    GetModuleHandleA(nullptr), nullptr);
+    }
+}
+
+void TGalleryForm::DrawStatusPanel(TStatusBar*, int, HDC dc, const RECT& rect) {
+    RECT swatch{rect.left + 2, rect.top + 1, rect.left + 26, rect.bottom - 1};
+    TOwnedBrush brush(CreateSolidBrush(0x00A000));
+    FillRect(dc, &swatch, brush.Get());
 }
 
 void TGalleryForm::MenuButtonClick(TObject*) {

@@ -4,6 +4,8 @@
 
 #include "Form.h"
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -40,6 +42,7 @@ class TGalleryForm : public TForm {
     void SkinChosen(TObject* sender);
     void KeyDown(TObject* sender, WORD& key, TShiftState shift);
     void Tick(TObject* sender);
+    void DrawStatusPanel(TStatusBar* sender, int panel, HDC dc, const RECT& rect);
     void MenuButtonClick(TObject* sender);
     void MenuSkinClick(TObject* sender);
     void NextSkinClick(TObject* sender);
@@ -56,4 +59,5 @@ class TGalleryForm : public TForm {
     TToolBar* toolBar_ = nullptr;
     int skinIndex_ = 0;
     bool fromFile_ = false;
+    HWND sizeGrip_ = nullptr;
 };

@@ -11,7 +11,9 @@
 #include "BmpCodec.h"
 #include "ComCtrls.h"
 #include "Form.h"
+#include "Handles.h"
 #include "ImgUtil.h"
+#include "Label.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
@@ -24,6 +26,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -45,6 +48,16 @@ TColor CellPixel(const TBitmap& image, int cells, int cell, int x, int y, TColor
     const TColor c = image.PixelColor(width * (cell - 1) + x, y);
     return c == Magenta ? behind : c;
 }
+
+// Fills every panel it is asked to draw with one colour.
+struct TPanelPainter {
+    std::vector<int> Panels;
+    void Draw(TStatusBar*, int panel, HDC dc, const RECT& rect) {
+        Panels.push_back(panel);
+        TOwnedBrush brush(CreateSolidBrush(0x3080C0));
+        FillRect(dc, &rect, brush.Get());
+    }
+};
 
 } // namespace
 
@@ -226,6 +239,38 @@ TEST_F(SkinBarTest, StatusBarDrawsEdgesTextAndTheSizeGripFromTheSkin) {
         EXPECT_TRUE(text);
     }
     EXPECT_GE(grips, 1);
+}
+
+TEST_F(SkinBarTest, StatusBarShowsItsOwnerDrawnPanelsItsLabelsAndPlainText) {
+    // The handler fills what it is given; a label of one colour lies on the first panel.
+    TPanelPainter painter;
+    MakeForm();
+    status_->OnDrawPanel = Bind<&TPanelPainter::Draw>(&painter);
+    status_->SetPanelStyle(1, psOwnerDraw);
+    auto* label = new TLabel(form_.get());
+    label->SetParent(status_);
+    label->SetBounds(60, 3, 30, 10);
+    label->SetColor(0x20A040);
+    label->SetCaption("");
+    SkinAll();
+    painter.Panels.clear();
+    auto shot = Shot(status_);
+    RECT second{};
+    SendMessageA(status_->Handle(), SB_GETRECT, 1, reinterpret_cast<LPARAM>(&second));
+    // Drawn by the handler, 2 pixels inside the panel as the bar shows it (from 2 right of it).
+    ASSERT_FALSE(painter.Panels.empty());
+    EXPECT_EQ(std::count(painter.Panels.begin(), painter.Panels.end(), 1), std::ssize(painter.Panels));
+    EXPECT_EQ(shot->PixelColor(second.left + 4, (second.top + second.bottom) / 2), 0x3080C0);
+    EXPECT_NE(shot->PixelColor(second.left + 3, (second.top + second.bottom) / 2), 0x3080C0);
+    EXPECT_EQ(shot->PixelColor(75, 8), 0x20A040);
+    // The text is drawn in the bar's font without its style (set on a window made anew, which
+    // gets the font when it is made).
+    status_->Font().SetSize(14);
+    status_->RecreateWnd();
+    auto regular = Shot(status_);
+    status_->Font().SetStyle(fsBold);
+    status_->RecreateWnd();
+    EXPECT_TRUE(SameBitmaps(*regular, *Shot(status_)));
 }
 
 TEST_F(SkinBarTest, UpDownShowsThePressedHalfUntilReleaseAndTheDisabledCells) {

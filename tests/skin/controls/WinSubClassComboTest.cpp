@@ -603,6 +603,26 @@ TEST_F(SkinComboTest, ThePickersArrowIsSkinnedAndOpensTheCalendarLeavingTheFocus
     EXPECT_FALSE(GetWindowLongA(picker_->Handle(), GWL_STYLE) & WS_CLIPCHILDREN);
 }
 
+TEST_F(SkinComboTest, APickerMadeAnewGetsItsArrowAndItsClippingBack) {
+    MakeForm();
+    auto* skin = Skin<TSkinDateTime>(picker_);
+    picker_->RecreateWnd();
+    PumpPending();
+    TArrowButton* arrow = skin->Arrow();
+    ASSERT_NE(arrow, nullptr);
+    ASSERT_TRUE(IsWindow(arrow->Handle()));
+    EXPECT_EQ(GetParent(arrow->Handle()), picker_->Handle());
+    EXPECT_TRUE(GetWindowLongA(picker_->Handle(), GWL_STYLE) & WS_CLIPCHILDREN);
+    // Drawn on the new picker: ComboArrow's cell 1.
+    const TDataSkinObject* cells = skin_->Slot(ssComboArrow);
+    ASSERT_NE(cells, nullptr);
+    RedrawWindow(picker_->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    auto shot = CaptureClient(arrow->Handle());
+    const int cellW = cells->Bitmap.Width() / cells->Frame;
+    EXPECT_EQ(shot->PixelColor(shot->Width() / 2, shot->Height() / 2),
+              cells->Bitmap.PixelColor(cellW / 2, cells->Bitmap.Height() / 2));
+}
+
 // The skinned picker works its calendar exactly as the native one: a press on the arrow opens it
 // and it stays open after the release, a click on a day picks that day, Alt+Down and F4 open it
 // and Escape closes it; keys go where the system sends them, to the window with the focus.

@@ -19,6 +19,7 @@
 #include "ComCtrls.h"
 #include "Edit.h"
 #include "Form.h"
+#include "ImageList.h"
 #include "ListControls.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
@@ -747,6 +748,22 @@ TEST_F(SkinScrollTest, StandAloneScrollBarsAreCoveredWhole) {
     EXPECT_TRUE(SameRect(WindowRectOf(h->Handle()), WindowRectOf(hbar_->Handle())));
 }
 
+TEST_F(SkinScrollTest, AStandAloneBarMadeAnewTheOtherWayIsCoveredTheNewWay) {
+    MakeForm();
+    hbar_->SetBounds(10, 190, 100, hbar_->Height());
+    auto* skin = SkinControl(hbar_);
+    const HWND before = hbar_->Handle();
+    hbar_->SetKind(sbVertical);
+    PumpPending();
+    ASSERT_NE(hbar_->Handle(), before);
+    TWScrollbar* bar = skin->Bar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->TargetWindow(), hbar_->Handle());
+    EXPECT_TRUE(bar->Vertical());
+    EXPECT_TRUE(SameRect(WindowRectOf(bar->Handle()), WindowRectOf(hbar_->Handle())));
+    EXPECT_EQ(ArrowDifference(*Shot(bar), true, 9, 13), "");
+}
+
 TEST_F(SkinScrollTest, RestoreRemovesTheOverlaysAndTheNativeBarsShowAgain) {
     MakeForm();
     auto* listSkin = SkinBars<TSkinScrollbar>(list_);
@@ -824,6 +841,30 @@ TEST_F(SkinScrollTest, AListViewGetsItsBarsAndASkinnedHeader) {
     for (int y = 0; y < headerbar.TopHeight; ++y)
         for (int x = 0; x < headerbar.LeftWidth; ++x)
             EXPECT_EQ(shot->PixelColor(x, y), cell.At(x, y)) << x << ", " << y;
+    // A section with a picture of the header's image list shows all of it.
+    constexpr TColor Mark = 0x02FE01;
+    auto* images = new TImageList(forms_.back().get(), 10, 10);
+    TBitmap picture(10, 10);
+    {
+        TOwnedBrush brush(CreateSolidBrush(Mark));
+        RECT all{0, 0, 10, 10};
+        FillRect(picture.MemoryDC(), &all, brush.Get());
+    }
+    images->AddMasked(picture, Magenta);
+    SendMessageA(view->HeaderHandle(), HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images->Handle()));
+    HDITEMA section{};
+    section.mask = HDI_FORMAT | HDI_IMAGE;
+    SendMessageA(view->HeaderHandle(), HDM_GETITEMA, 1, reinterpret_cast<LPARAM>(&section));
+    section.fmt |= HDF_IMAGE;
+    section.iImage = 0;
+    SendMessageA(view->HeaderHandle(), HDM_SETITEMA, 1, reinterpret_cast<LPARAM>(&section));
+    RedrawWindow(view->HeaderHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    shot = CaptureClient(view->HeaderHandle());
+    int marked = 0;
+    for (int y = 0; y < shot->Height(); ++y)
+        for (int x = 0; x < shot->Width(); ++x)
+            marked += shot->PixelColor(x, y) == Mark;
+    EXPECT_EQ(marked, 10 * 10);
     TComponent::Free(skin);
     EXPECT_TRUE(frame_->Adapters().empty());
 }

@@ -129,6 +129,15 @@ TEST(TabCellTest, SelectedHotNormalAndShortImages) {
     EXPECT_EQ(TabCell(false, false, -2), 0);
 }
 
+TEST(TabIconPlaceTest, PictureAndTextCentredAsOneBlockAtLeastThreeInside) {
+    // A 100 x 20 tab at (10, 4), a 16 x 12 picture: block of 16 + 3 + text.
+    EXPECT_EQ(TabIconPlace(TFrameRect{10, 4, 110, 24}, 16, 12, 41), (TTabIconPlace{30, 8, 49}));
+    // Text wider than the tab: the picture stays 3 pixels inside.
+    EXPECT_EQ(TabIconPlace(TFrameRect{10, 4, 110, 24}, 16, 12, 300), (TTabIconPlace{13, 8, 32}));
+    // A picture higher than the tab overhangs it evenly.
+    EXPECT_EQ(TabIconPlace(TFrameRect{0, 0, 40, 10}, 8, 14, 0), (TTabIconPlace{14, -2, 25}));
+}
+
 TEST(TabCloseBoxTest, SixPixelSquareInTheTopRightCorner) {
     EXPECT_EQ(TabCloseBox(TFrameRect{10, 2, 80, 22}), (TFrameRect{72, 4, 78, 10}));
 }

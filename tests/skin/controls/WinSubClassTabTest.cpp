@@ -16,6 +16,8 @@
 #include "ComCtrls.h"
 #include "Edit.h"
 #include "Form.h"
+#include "Handles.h"
+#include "ImageList.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
@@ -29,6 +31,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <sstream>
@@ -368,6 +371,62 @@ TEST_F(SkinTabTest, AClickOnATabsCloseBoxClosesItsPage) {
     PumpPending();
     EXPECT_EQ(SendMessageA(tabs_->Handle(), TCM_GETITEMCOUNT, 0, 0), 2);
     EXPECT_EQ(skin->CloseRects().size(), 2u);
+    // The page is gone from the control too: it does not come back when the tabs are laid out
+    // again, and the tab taking its place is the selected one.
+    tabs_->TabsChanged();
+    PumpPending();
+    ASSERT_EQ(tabs_->Tabs().Count(), 2);
+    EXPECT_EQ(tabs_->Tabs().Strings(1), "Third");
+    EXPECT_EQ(SendMessageA(tabs_->Handle(), TCM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(tabs_->TabIndex(), 1);
+}
+
+TEST_F(SkinTabTest, ATabControlMadeAnewOnAnotherSideIsDrawnForThatSide) {
+    MakeForm();
+    auto* skin = SkinTabs();
+    const struct {
+        TTabPosition position;
+        TTabOrientation orientation;
+    } sides[] = {{tpBottom, toBottom}, {tpRight, toRight}, {tpTop, toTop}};
+    for (const auto& side : sides) {
+        SCOPED_TRACE("side " + std::to_string(side.orientation));
+        HWND before = tabs_->Handle();
+        tabs_->SetTabPosition(side.position);
+        PumpPending();
+        ASSERT_NE(tabs_->Handle(), before);
+        EXPECT_EQ(skin->Orientation(), side.orientation);
+        MouseAway();
+        auto shot = Shot();
+        EXPECT_EQ(TabCellDifference(*shot, 0, 2, side.orientation), "");
+        EXPECT_EQ(TabCellDifference(*shot, 1, 1, side.orientation), "");
+    }
+}
+
+TEST_F(SkinTabTest, TabsShowThePicturesOfTheirImageList) {
+    MakeForm();
+    // Pictures of one colour that no skin has: each tab must show all pixels of its own.
+    constexpr TColor Mark = 0x02FE01;
+    auto* images = new TImageList(form_.get(), 12, 12);
+    TBitmap picture(36, 12);
+    {
+        TOwnedBrush brush(CreateSolidBrush(Mark));
+        RECT all{0, 0, 36, 12};
+        FillRect(picture.MemoryDC(), &all, brush.Get());
+    }
+    images->AddMasked(picture, Magenta);
+    tabs_->SetImages(images);
+    SkinTabs();
+    MouseAway();
+    auto shot = Shot();
+    for (int index = 0; index < 3; ++index) {
+        RECT r = ItemRect(index);
+        InflateRect(&r, 2, 2);
+        int marked = 0;
+        for (int y = std::max<LONG>(r.top, 0); y < std::min<LONG>(r.bottom, shot->Height()); ++y)
+            for (int x = std::max<LONG>(r.left, 0); x < std::min<LONG>(r.right, shot->Width()); ++x)
+                marked += shot->PixelColor(x, y) == Mark;
+        EXPECT_EQ(marked, 12 * 12) << "tab " << index;
+    }
 }
 
 TEST_F(SkinTabTest, RestoreGivesTheNativeLookBack) {

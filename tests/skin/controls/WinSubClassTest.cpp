@@ -803,6 +803,25 @@ TEST_F(SkinAdapterTest, GroupBoxesContainersAndSizeGripsTakeTheSkinsColours) {
     }
 }
 
+TEST_F(SkinAdapterTest, ASizeGripMadeOnASkinnedWindowIsSkinnedAsItIsMade) {
+    TForm& form = MakeForm();
+    // The form's frame started before the grip was made; a window without a frame keeps the
+    // system's grip.
+    HWND grip = MakeChild(form.Handle(), "SCROLLBAR", "", SBS_SIZEGRIP, 74, RECT{10, 150, 26, 166});
+    HWND unframed = MakeChild(Plain(), "SCROLLBAR", "", SBS_SIZEGRIP, 75, RECT{220, 150, 236, 166});
+    PumpPending();
+    EXPECT_EQ(SendMessageA(grip, SKM_ISSKINNED, 0, 0), 1);
+    EXPECT_EQ(SendMessageA(unframed, SKM_ISSKINNED, 0, 0), 0);
+    InvalidateRect(grip, nullptr, TRUE);
+    PumpPending();
+    auto shot = CaptureClient(grip);
+    for (int y = 0; y < shot->Height(); y += 3)
+        for (int x = 0; x < shot->Width(); x += 3)
+            ASSERT_EQ(shot->PixelColor(x, y), Face(*skin_)) << x << ", " << y;
+    DestroyWindow(grip);
+    PumpPending();
+}
+
 TEST_F(SkinAdapterTest, AttachAndRestoreRoundsLeaveTheObjectCountsWhereTheyWere) {
     MakeForm();
     // One round first: caches built once (fonts, brushes of the system) are not leaks.
