@@ -307,15 +307,15 @@ void TGalleryForm::BuildControls() {
     for (const char* text : {"One", "Two", "Three", "Four", "Five"})
         tabsSide->Tabs().Add(text);
     tabsSide->TabsChanged();
-    // Tabs and header sections with pictures.
-    auto* pictures = new TImageList(this, 16, 16);
+    // Tabs and header sections with tabPictures.
+    auto* tabPictures = new TImageList(this, 16, 16);
     for (TColor colour :
          {TColor(0x0000C0), TColor(0x00A000), TColor(0xC06000), TColor(0x00A0A0), TColor(0xA000A0)}) {
         TBitmap glyph;
         MakeGlyph(glyph, colour);
-        pictures->AddMasked(glyph);
+        tabPictures->AddMasked(glyph);
     }
-    tabsSide->SetImages(pictures);
+    tabsSide->SetImages(tabPictures);
 
     auto* view = Place<TListView>(this, this, 308, 130, 300, 110);
     view->AddColumn("Name", 140);
@@ -324,7 +324,7 @@ void TGalleryForm::BuildControls() {
     for (int i = 1; i <= 12; ++i)
         view->AddItem("File " + std::to_string(i) + ".txt", {std::to_string(i * 3) + " KB", "Text"});
     if (HWND header = view->HeaderHandle()) {
-        SendMessageA(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(pictures->Handle()));
+        SendMessageA(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(tabPictures->Handle()));
         HDITEMA section{};
         section.mask = HDI_FORMAT | HDI_IMAGE;
         SendMessageA(header, HDM_GETITEMA, 0, reinterpret_cast<LPARAM>(&section));
