@@ -11,6 +11,7 @@
 #include "UiTestSupport.h"
 
 #include "GalleryForm.h"
+#include "GalleryMDIForm.h"
 #include "JvSelectDirectory.h"
 #include "ListControls.h"
 #include "Main.h"
@@ -31,7 +32,17 @@
 
 namespace {
 
-enum class TLeakAction { SkinChange, CtrlS, PopupMenu, Combo, Scroll, Gallery, Discovery };
+enum class TLeakAction {
+    SkinChange,
+    CtrlS,
+    PopupMenu,
+    Combo,
+    Scroll,
+    Gallery,
+    Discovery,
+    MdiSkinChange,
+    MdiCtrlS
+};
 
 struct TLeakCase {
     const char* Name;
@@ -111,6 +122,7 @@ class LeakTest : public TUiTest, public ::testing::WithParamInterface<TLeakCase>
     }
     void TearDown() override {
         gallery_.reset();
+        mdi_.reset();
         main_.reset();
         PumpPending();
         FreeSkinManager();
@@ -124,6 +136,16 @@ class LeakTest : public TUiTest, public ::testing::WithParamInterface<TLeakCase>
         SetForegroundWindow(gallery_->Handle());
         RunPendingAction();
         ASSERT_TRUE(PumpUntil([&] { return Running(gallery_->Handle()); }));
+        PumpPending();
+    }
+    // The MDI gallery: an MDI frame with two document children, skinned.
+    void OpenMdiGallery() {
+        mdi_.reset(new TGalleryMDIForm(&TestApplication()));
+        mdi_->Show();
+        SetForegroundWindow(mdi_->Handle());
+        RunPendingAction();
+        ASSERT_TRUE(PumpUntil([&] { return Running(mdi_->Handle()); }));
+        ASSERT_EQ(mdi_->MDIChildCount(), 2);
         PumpPending();
     }
     void StartMain() {
@@ -156,6 +178,13 @@ class LeakTest : public TUiTest, public ::testing::WithParamInterface<TLeakCase>
             return GalleryOpenedAndClosed();
         case TLeakAction::Discovery:
             return FolderChooser();
+        case TLeakAction::MdiSkinChange:
+            mdiSkin_ = (mdiSkin_ + 1) % PP_PACKED_SKIN_COUNT;
+            mdi_->ShowSkin(mdiSkin_);
+            RunPendingAction();
+            return Running(mdi_->Handle()) && mdi_->MDIChildCount() == 2;
+        case TLeakAction::MdiCtrlS:
+            return MdiSkinningOffAndOn();
         }
         return false;
     }
@@ -166,6 +195,16 @@ class LeakTest : public TUiTest, public ::testing::WithParamInterface<TLeakCase>
         gallery_->ShowSkin(next);
         RunPendingAction();
         return gallery_->SkinIndex() == next && Running(gallery_->Handle());
+    }
+    // Skinning switched off and on with the MDI gallery open: its frame and its children's given back
+    // and made anew.
+    bool MdiSkinningOffAndOn() {
+        mdi_->Skin().SetActive(false);
+        RunPendingAction();
+        const bool off = !Running(mdi_->Handle());
+        mdi_->Skin().SetActive(true);
+        RunPendingAction();
+        return off && PumpUntil([&] { return Running(mdi_->Handle()); }, 3000) && mdi_->MDIChildCount() == 2;
     }
     // Ctrl+S twice on the main window: the frame and every adapter restored, then made anew.
     bool SkinningOffAndOn() {
@@ -268,7 +307,9 @@ class LeakTest : public TUiTest, public ::testing::WithParamInterface<TLeakCase>
     TTempFolder folder_;
     TOwnedComponent<TGalleryForm> gallery_;
     std::unique_ptr<TForm1> main_;
+    TOwnedComponent<TGalleryMDIForm> mdi_;
     int scrolls_ = 0;
+    int mdiSkin_ = 0;
 };
 
 TEST_P(LeakTest, RoundsLeaveTheObjectCountsWhereTheyWere) {
@@ -280,6 +321,10 @@ TEST_P(LeakTest, RoundsLeaveTheObjectCountsWhereTheyWere) {
         StartMain();
         break;
     case TLeakAction::Gallery:
+        break;
+    case TLeakAction::MdiSkinChange:
+    case TLeakAction::MdiCtrlS:
+        OpenMdiGallery();
         break;
     default:
         OpenGallery();
@@ -315,7 +360,9 @@ INSTANTIATE_TEST_SUITE_P(Actions, LeakTest,
                                            TLeakCase{"Combo", TLeakAction::Combo, 2},
                                            TLeakCase{"Scroll", TLeakAction::Scroll, 2},
                                            TLeakCase{"Gallery", TLeakAction::Gallery, 3},
-                                           TLeakCase{"Discovery", TLeakAction::Discovery, 3}),
+                                           TLeakCase{"Discovery", TLeakAction::Discovery, 3},
+                                           TLeakCase{"MdiSkinChange", TLeakAction::MdiSkinChange, 8},
+                                           TLeakCase{"MdiCtrlS", TLeakAction::MdiCtrlS, 2}),
                          [](const ::testing::TestParamInfo<TLeakCase>& info) {
                              return std::string(info.param.Name);
                          });
