@@ -4,6 +4,7 @@
 #include "Edit.h"
 #include "ListControls.h"
 #include "Menus.h"
+#include "ToolBar.h"
 #include "WinSkinData.h"
 #include "WinSkinStore.h"
 
@@ -27,6 +28,7 @@ TGalleryMDIForm::TGalleryMDIForm(TComponent* owner, const std::string& skinFile)
     SetPosition(poScreenCenter);
     SetClientSize(720, 520);
     BuildMenus();
+    BuildToolBar();
     EndLoading();
     if (!fromFile_)
         ShowSkin(0);
@@ -43,8 +45,8 @@ void TGalleryMDIForm::BuildSkin(const std::string& skinFile) {
     skinData_->SetName("SkinData1");
     skinData_->SetActive(true);
     TSkinControlTypes controls = 0;
-    for (TSkinControlType type : {xcMainMenu, xcPopupMenu, xcMenuItem, xcCombo, xcCheckBox, xcRadioButton,
-                                  xcScrollbar, xcEdit, xcButton, xcSystemMenu})
+    for (TSkinControlType type : {xcMainMenu, xcPopupMenu, xcMenuItem, xcToolbar, xcCombo, xcCheckBox,
+                                  xcRadioButton, xcScrollbar, xcEdit, xcButton, xcSystemMenu})
         controls |= SkinControlBit(type);
     skinData_->SetSkinControls(controls);
     skinData_->SetOptions(SkinOptionBit(xoPreview) | SkinOptionBit(xoMenuBG) |
@@ -85,6 +87,27 @@ void TGalleryMDIForm::ShowSkin(int index) {
     if (count <= 0 || fromFile_)
         return;
     skinData_->LoadFromStore(*skinStore_, ((index % count) + count) % count);
+}
+
+// A flat tool bar along the top, above the MDI client: the frame's commands as caption buttons.
+void TGalleryMDIForm::BuildToolBar() {
+    auto* bar = new TToolBar(this);
+    bar->SetAlign(alTop);
+    bar->SetParent(this);
+    bar->SetFlat(true);
+    const auto add = [bar](const char* caption, TNotifyEvent onClick) {
+        TToolButton button;
+        button.Caption = caption;
+        button.OnClick = onClick;
+        bar->AddButton(button);
+    };
+    add("New", Bind<&TGalleryMDIForm::NewClick>(this));
+    TToolButton separator;
+    separator.Style = tbsSeparator;
+    bar->AddButton(separator);
+    add("Tile", Bind<&TGalleryMDIForm::TileClick>(this));
+    add("Cascade", Bind<&TGalleryMDIForm::CascadeClick>(this));
+    add("Next", Bind<&TGalleryMDIForm::NextClick>(this));
 }
 
 TForm* TGalleryMDIForm::NewChild(bool withControls) {

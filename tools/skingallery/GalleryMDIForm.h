@@ -24,6 +24,7 @@ class TGalleryMDIForm : public TForm {
   private:
     void BuildSkin(const std::string& skinFile);
     void BuildMenus();
+    void BuildToolBar();
     void NewClick(TObject* sender);
     void CloseChildClick(TObject* sender);
     void ExitClick(TObject* sender);
