@@ -5,12 +5,14 @@
 //   program does at its start either way. Rounds alternate between the two.
 // - one "Change skin" with the gallery open, per skin: the skin unpacked, the deferred refresh
 //   run at once instead of after its pause, and the window with all its controls repainted.
+// - the same with the MDI gallery open: its frame, tool bar and two document windows.
 
 #include "BenchTiming.h"
 #include "SkinBenchSupport.h"
 
 #include "Application.h"
 #include "GalleryForm.h"
+#include "GalleryMDIForm.h"
 #include "WinSkinData.h"
 #include "WinSkinDlg.h"
 #include "WinSkinForm.h"
@@ -28,6 +30,49 @@ constexpr int ChangeRounds = 11;
 bool Running(HWND window) {
     TWinSkinForm* frame = SkinManager() ? SkinManager()->FindFrame(window) : nullptr;
     return frame && frame->FrameState() == fsRunning;
+}
+
+// "Change skin" with the MDI gallery open, each skin from the one before it; false when the MDI
+// gallery never got its frame.
+bool MdiChangeSkin(TApplication& application, int skins) {
+    auto* form = new TGalleryMDIForm(&application);
+    form->Show();
+    SetForegroundWindow(form->Handle());
+    for (int i = 0; i < 200 && !Running(form->Handle()); ++i) {
+        Pump();
+        RunPending();
+        Sleep(10);
+    }
+    if (!Running(form->Handle())) {
+        TComponent::Free(form);
+        return false;
+    }
+    std::printf("Change skin with the MDI gallery open, %d rounds per skin (target: median under 33 ms)\n",
+                ChangeRounds);
+    std::printf("  skin   median ms   minimum ms\n");
+    std::vector<double> all;
+    for (int skin = 0; skin < skins; ++skin) {
+        std::vector<double> times;
+        for (int round = 0; round < ChangeRounds; ++round) {
+            form->ShowSkin(skin + skins - 1);
+            RunPending();
+            Repaint(form->Handle());
+            Pump();
+            const double start = NowMs();
+            form->ShowSkin(skin);
+            RunPending();
+            Repaint(form->Handle());
+            times.push_back(NowMs() - start);
+            Pump();
+        }
+        all.insert(all.end(), times.begin(), times.end());
+        std::printf("  %4d   %9.2f   %10.2f\n", skin, Median(times), Minimum(times));
+    }
+    std::printf("  all    %9.2f   %10.2f\n", Median(all), Minimum(all));
+    TComponent::Free(form);
+    Pump();
+    FreeSkinManager();
+    return true;
 }
 
 // Milliseconds until the gallery stands on the screen, painted; -1 if it never did.
@@ -173,5 +218,9 @@ int main() {
     TComponent::Free(form);
     Pump();
     FreeSkinManager();
+    if (!MdiChangeSkin(application, skins)) {
+        std::printf("gallery bench: the MDI gallery is not skinned\n");
+        return 1;
+    }
     return 0;
 }
