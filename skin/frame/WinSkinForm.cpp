@@ -137,8 +137,9 @@ void TWinSkinForm::Start(TSkinData* skin) {
     sizeable_ = (style_ & WS_THICKFRAME) != 0;
     isSystemDialog_ = windowClassName_ == "#32770" || windowClassName_ == "TMessageForm";
     borderKind_ = BorderKindFromStyles(style_, exStyle_, isSystemDialog_);
-    // An MDI child with the option keeps the system frame; MDI frames are not drawn specially.
-    if ((exStyle_ & WS_EX_MDICHILD) && skin->HasOption(xoMDIChildBorder))
+    ReadFormKind();
+    // An MDI child with the option keeps the system frame.
+    if (formKind_ == fkMDIChild && skin->HasOption(xoMDIChildBorder))
         skinFrame_ = false;
     isUnicode_ = IsWindowUnicode(handle_) != FALSE;
     Subclass();
@@ -160,6 +161,37 @@ void TWinSkinForm::Start(TSkinData* skin) {
     }
     if (!skinFrame_)
         frameState_ = fsRunning;
+    TSkinManage* manager = SkinManager();
+    if (manager && formKind_ == fkMDIChild && windowState_ == wsMaximized && !manager->ChildMaximized())
+        manager->SetMdiMaximized(true);
+}
+
+void TWinSkinForm::ReadFormKind() {
+    formKind_ = fkPlain;
+    mdiClient_ = nullptr;
+    for (HWND child = GetTopWindow(handle_); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (lstrcmpiA(WindowClassName(child).c_str(), "MDIClient") == 0) {
+            formKind_ = fkMDIFrame;
+            mdiClient_ = child;
+            if (TSkinManage* manager = SkinManager())
+                manager->SetMDIFrame(child, form_);
+            break;
+        }
+    if (exStyle_ & WS_EX_MDICHILD)
+        formKind_ = fkMDIChild;
+}
+
+void TWinSkinForm::MdiMaximizedChanged(bool on) {
+    if (on) {
+        RemoveRegion();
+        return;
+    }
+    if (windowState_ != wsMinimized)
+        windowState_ = wsNormal;
+    UpdateRegion();
+    if (!region_)
+        SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 void TWinSkinForm::Subclass() {
@@ -370,10 +402,6 @@ LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return PassOn(msg, wParam, lParam);
 }
 
-bool TWinSkinForm::IsMdiChild() const {
-    return (exStyle_ & WS_EX_MDICHILD) != 0;
-}
-
 LRESULT TWinSkinForm::EraseBackground(WPARAM wParam, LPARAM lParam) {
     if (form_ || !skin_)
         return PassOn(WM_ERASEBKGND, wParam, lParam);
@@ -487,6 +515,9 @@ void TWinSkinForm::RefreshWindowState() {
 
 void TWinSkinForm::DeferredStart() {
     deferredStarted_ = true;
+    // An MDI form makes its MDI client after its window: the frame started before it existed.
+    if (formKind_ == fkPlain)
+        ReadFormKind();
     // A menu the window got after the start (a form sets it once its window exists).
     CreateMenuBar();
     systemMenu_ = GetSystemMenu(handle_, FALSE);
@@ -515,7 +546,19 @@ void TWinSkinForm::DeferredStart() {
         SkinFormControls(form_);
     else
         SkinChildWindows(handle_);
-    if (frameState_ == fsCreated && skinFrame_) {
+    if (frameState_ == fsCreated && skinFrame_ && formKind_ == fkMDIChild) {
+        // An MDI child: a maximized one is redrawn by its MDI client, a minimized one waits
+        // for its restore, a normal one keeps its client area under the skin's frame.
+        if (windowState_ == wsMaximized) {
+            if (TSkinManage* manager = SkinManager(); manager && manager->MDIClientWindow())
+                PostMessageA(manager->MDIClientWindow(), SKM_MDIREDRAW, reinterpret_cast<WPARAM>(handle_), 0);
+        } else if (windowState_ == wsNormal) {
+            frameState_ = fsResizing;
+            FitToClient(false);
+            frameState_ = fsRunning;
+            UpdateRegion();
+        }
+    } else if (frameState_ == fsCreated && skinFrame_) {
         if (!isChild_ && borderKind_ != bkNone && windowState_ != wsMinimized) {
             frameState_ = fsResizing;
             // A form laid out for the skin's frame keeps its outer size; every other window
