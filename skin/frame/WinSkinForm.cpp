@@ -22,6 +22,7 @@ namespace {
 // pass-through until the window is gone, and the window's next frame takes it over instead of
 // subclassing again.
 constexpr char FrameRelay[] = "PerchpointsSkinFrame";
+constexpr char MDIClientRelay[] = "PerchpointsSkinMDIClient";
 
 LRESULT CallProc(WNDPROC proc, bool unicode, HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     return TWindowRelay::CallProc(proc, unicode, window, msg, wParam, lParam);
@@ -175,10 +176,62 @@ void TWinSkinForm::ReadFormKind() {
             mdiClient_ = child;
             if (TSkinManage* manager = SkinManager())
                 manager->SetMDIFrame(child, form_);
+            SubclassMDIClient();
             break;
         }
     if (exStyle_ & WS_EX_MDICHILD)
         formKind_ = fkMDIChild;
+}
+
+void TWinSkinForm::SubclassMDIClient() {
+    if (mdiClientRelay_ || !mdiClient_)
+        return;
+    auto relay = std::make_unique<TWindowRelay>(RelayKind<MDIClientRelay>,
+                                                Bind<&TWinSkinForm::MDIClientMessage>(this));
+    if (relay->Install(mdiClient_))
+        mdiClientRelay_ = std::move(relay);
+}
+
+LRESULT TWinSkinForm::MDIClientMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Kept: the relay may go while the message is under way (the frame unskinned by it).
+    const WNDPROC previous = mdiClientRelay_->Previous();
+    const bool unicode = mdiClientRelay_->Unicode();
+    HWND client = mdiClientRelay_->Window();
+    auto passOn = [&] { return TWindowRelay::CallProc(previous, unicode, client, msg, wParam, lParam); };
+    try {
+        TSkinManage* manager = SkinManager();
+        switch (msg) {
+        case WM_NCCALCSIZE:
+            // The skinned frame's MDI client shows no scroll bars unless the skin asks for them.
+            if (skinFrame_ && skin_ && !skin_->HasOption(xoMDIScrollbar))
+                SetWindowLongA(mdiClient_, GWL_STYLE,
+                               GetWindowLongA(mdiClient_, GWL_STYLE) & ~(WS_HSCROLL | WS_VSCROLL));
+            break;
+        case WM_MDIDESTROY: {
+            const LRESULT result = passOn();
+            if (skinFrame_ && manager && mdiClientRelay_) {
+                BOOL maximized = FALSE;
+                SendMessageA(mdiClient_, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized));
+                manager->SetMdiMaximized(maximized != FALSE);
+            }
+            return result;
+        }
+        case WM_MDITILE:
+        case WM_MDICASCADE:
+            if (skinFrame_ && manager && manager->ChildMaximized())
+                manager->SetMdiMaximized(false);
+            break;
+        case SKM_MDIREDRAW:
+            RedrawWindow(handle_, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+            return 0;
+        default:
+            break;
+        }
+    } catch (...) {
+        HandleCurrentException(true);
+    }
+    return passOn();
 }
 
 void TWinSkinForm::MdiMaximizedChanged(bool on) {
@@ -206,6 +259,7 @@ void TWinSkinForm::Subclass() {
 }
 
 void TWinSkinForm::RestoreProc() {
+    mdiClientRelay_.reset();
     if (!subclassed_)
         return;
     subclassed_ = false;

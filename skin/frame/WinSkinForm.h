@@ -198,6 +198,8 @@ class TWinSkinForm : public TComponent {
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT PassOn(UINT msg, WPARAM wParam, LPARAM lParam);
     void ReadFormKind();
+    void SubclassMDIClient();
+    LRESULT MDIClientMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT EraseBackground(WPARAM wParam, LPARAM lParam);
     LRESULT NcDestroy(WPARAM wParam, LPARAM lParam);
     LRESULT ControlColour(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -282,6 +284,8 @@ class TWinSkinForm : public TComponent {
     bool subclassed_ = false;
     bool isUnicode_ = false;
     std::unique_ptr<TWindowRelay> relay_;
+    // The MDI client's procedure, for an MDI frame.
+    std::unique_ptr<TWindowRelay> mdiClientRelay_;
     std::unique_ptr<TTimer> hoverTimer_;
     std::wstring titlePrefix_ = L"  ";
     std::wstring titleSuffix_ = L" ";

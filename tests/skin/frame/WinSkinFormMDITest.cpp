@@ -134,3 +134,28 @@ TEST_F(SkinMDITest, AMaximizedChildLeavesEveryChildFrameWithoutItsRegionUntilItE
 }
 
 } // namespace
+
+TEST_F(SkinMDITest, TheMDIClientEndsTheMaximizedFramesWhenItArrangesOrLosesAChild) {
+    TSkinManage& manager = *SkinManager();
+    HWND client = form_->ClientHandle();
+    for (UINT arrange : {WM_MDITILE, WM_MDICASCADE}) {
+        manager.SetMdiMaximized(true);
+        SendMessageA(client, arrange, 0, 0);
+        EXPECT_FALSE(manager.ChildMaximized()) << arrange;
+        EXPECT_TRUE(HasRegion(Child(0))) << arrange;
+    }
+    // The child that goes was the maximized one: the one left is normal.
+    manager.SetMdiMaximized(true);
+    SendMessageA(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(Child(0)), 0);
+    PumpPending();
+    EXPECT_FALSE(manager.ChildMaximized());
+    EXPECT_TRUE(HasRegion(Child(0)));
+}
+
+TEST_F(SkinMDITest, TheMDIClientShowsNoScrollBarsWhenTheSkinDoesNotAskForThem) {
+    HWND client = form_->ClientHandle();
+    // The bars the system would show (children outside the client), and the frame recalculated.
+    SetWindowLongA(client, GWL_STYLE, GetWindowLongA(client, GWL_STYLE) | WS_HSCROLL | WS_VSCROLL);
+    SetWindowPos(client, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    EXPECT_EQ(GetWindowLongA(client, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
+}
