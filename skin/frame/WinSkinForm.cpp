@@ -1064,5 +1064,7 @@ TCaptionFacts TWinSkinForm::CaptionFacts() const {
     facts.HasHelpButton = (buttonSet_ & bsHelpButton) != 0;
     facts.IsSystemDialog = isSystemDialog_;
     facts.BorderKind = borderKind_;
+    if (skinMenuBar_)
+        ActiveMDIChild(&facts.MdiChildMaximizedWithMenuBar);
     return facts;
 }

@@ -229,6 +229,9 @@ class TWinSkinForm : public TComponent {
     void OnSize(WPARAM wParam, LPARAM lParam);
     void HoverTick(TObject* sender);
     void RunButtonAction(TWinSysButton& button, POINT screen);
+    // The active child of an MDI frame (null for other windows), and whether it is maximized.
+    HWND ActiveMDIChild(bool* maximized = nullptr) const;
+    void SendToActiveMDIChild(WPARAM command);
     void HideHint();
     // Hides the hint and starts its pause afresh: the frame lets go of its caption buttons.
     void ForgetHint();

@@ -56,6 +56,22 @@ class SkinMDITest : public TUiTest {
         return GetWindowRgn(window, region.Get()) != ERROR;
     }
 
+    // Presses and releases the visible caption button with that action of the window's frame.
+    static void Click(HWND window, int action) {
+        TWinSysButton* button = nullptr;
+        for (const auto& object : Frame(window)->CaptionButtons())
+            if (object->Visible && object->Element().Action == action && object->BoundsRect.Width() > 0)
+                button = object.get();
+        ASSERT_NE(button, nullptr) << action;
+        RECT outer{};
+        GetWindowRect(window, &outer);
+        const TFrameRect& r = button->BoundsRect;
+        const LPARAM at = MAKELPARAM(outer.left + (r.Left + r.Right) / 2, outer.top + (r.Top + r.Bottom) / 2);
+        SendMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, at);
+        SendMessageA(window, WM_NCLBUTTONUP, HTCAPTION, at);
+        PumpPending();
+    }
+
     std::unique_ptr<TGalleryMDIForm> form_;
 };
 
@@ -158,4 +174,16 @@ TEST_F(SkinMDITest, TheMDIClientShowsNoScrollBarsWhenTheSkinDoesNotAskForThem) {
     SetWindowLongA(client, GWL_STYLE, GetWindowLongA(client, GWL_STYLE) | WS_HSCROLL | WS_VSCROLL);
     SetWindowPos(client, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
     EXPECT_EQ(GetWindowLongA(client, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
+}
+
+TEST_F(SkinMDITest, TheMaximizeButtonOfAChildMaximizesItAndTheFrameOffersItsButtons) {
+    Click(Child(0), 1);
+    EXPECT_TRUE(SkinManager()->ChildMaximized());
+    EXPECT_TRUE(IsZoomed(Child(0)));
+    EXPECT_FALSE(HasRegion(Child(1)));
+    EXPECT_TRUE(Frame(form_->Handle())->CaptionFacts().MdiChildMaximizedWithMenuBar);
+    // The frame's button for the active child restores it.
+    Click(form_->Handle(), 8);
+    EXPECT_FALSE(IsZoomed(Child(0)));
+    EXPECT_FALSE(Frame(form_->Handle())->CaptionFacts().MdiChildMaximizedWithMenuBar);
 }
