@@ -856,8 +856,12 @@ LRESULT TWinSkinForm::SysCommand(WPARAM wParam, LPARAM lParam) {
         windowState_ = wsMinimized;
     else if (command == SC_MAXIMIZE)
         windowState_ = wsMaximized;
-    else if (command == SC_RESTORE)
+    else if (command == SC_RESTORE) {
         windowState_ = wsNormal;
+        // A child restored from maximized: every child's frame is the skin's again.
+        if (TSkinManage* manager = SkinManager(); manager && IsMdiChild() && manager->ChildMaximized())
+            manager->SetMdiMaximized(false);
+    }
     return PassOn(WM_SYSCOMMAND, wParam, lParam);
 }
 

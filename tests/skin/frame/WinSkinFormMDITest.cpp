@@ -176,7 +176,7 @@ TEST_F(SkinMDITest, TheMDIClientShowsNoScrollBarsWhenTheSkinDoesNotAskForThem) {
     EXPECT_EQ(GetWindowLongA(client, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
 }
 
-TEST_F(SkinMDITest, TheMaximizeButtonOfAChildMaximizesItAndTheFrameOffersItsButtons) {
+TEST_F(SkinMDITest, AChildMaximizedByItsButtonIsRestoredByTheFramesButton) {
     Click(Child(0), 1);
     EXPECT_TRUE(SkinManager()->ChildMaximized());
     EXPECT_TRUE(IsZoomed(Child(0)));
@@ -185,5 +185,8 @@ TEST_F(SkinMDITest, TheMaximizeButtonOfAChildMaximizesItAndTheFrameOffersItsButt
     // The frame's button for the active child restores it.
     Click(form_->Handle(), 8);
     EXPECT_FALSE(IsZoomed(Child(0)));
+    EXPECT_FALSE(SkinManager()->ChildMaximized());
+    EXPECT_TRUE(HasRegion(Child(0)));
+    EXPECT_TRUE(HasRegion(Child(1)));
     EXPECT_FALSE(Frame(form_->Handle())->CaptionFacts().MdiChildMaximizedWithMenuBar);
 }
