@@ -748,6 +748,10 @@ void TWinSkinForm::OnSize(WPARAM wParam, LPARAM lParam) {
         windowState_ = wsMaximized;
     if (windowState_ == wsMinimized)
         return;
+    // While a child is maximized no MDI child has a region; a maximized one has none either.
+    if (TSkinManage* manager = SkinManager();
+        IsMdiChild() && ((manager && manager->ChildMaximized()) || windowState_ != wsNormal))
+        return;
     // The client area a minimized window will come back with.
     if (windowState_ == wsNormal && frameState_ == fsRunning && !IsIconic(handle_))
         GetClientRect(handle_, &clientSize_);

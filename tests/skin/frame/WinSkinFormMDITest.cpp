@@ -142,6 +142,9 @@ TEST_F(SkinMDITest, AMaximizedChildLeavesEveryChildFrameWithoutItsRegionUntilItE
     EXPECT_TRUE(manager.ChildMaximized());
     EXPECT_FALSE(HasRegion(Child(0)));
     EXPECT_FALSE(HasRegion(Child(1)));
+    // A sibling resized meanwhile stays without one.
+    SetWindowPos(Child(1), nullptr, 0, 0, 260, 190, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_FALSE(HasRegion(Child(1)));
     manager.SetMdiMaximized(false);
     EXPECT_FALSE(manager.ChildMaximized());
     EXPECT_TRUE(HasRegion(Child(0)));
