@@ -192,6 +192,21 @@ void TSkinManage::ScheduleAction(TSkinAction action, unsigned intervalMs) {
         skinningEnabled_ = false;
 }
 
+void TSkinManage::SetMDIFrame(HWND client, TCustomForm* form) {
+    mdiClientWindow_ = client;
+    mdiFrameForm_ = form;
+}
+
+void TSkinManage::SetMdiMaximized(bool on) {
+    if (on == childMaximized_)
+        return;
+    childMaximized_ = on;
+    // A skin with the option leaves MDI children the system frame.
+    for (TWinSkinForm* frame : frames_)
+        if (frame->IsMdiChild() && frame->SkinData() && !frame->SkinData()->HasOption(xoMDIChildBorder))
+            frame->MdiMaximizedChanged(on);
+}
+
 void TSkinManage::RefreshFrames() {
     for (TWinSkinForm* frame : frames_)
         if (frame->SkinData() == pendingSkinData_)
@@ -286,8 +301,12 @@ void TSkinManage::ForgetFrame(HWND window) {
         return;
     auto it =
         std::find_if(frames_.begin(), frames_.end(), [&](TWinSkinForm* f) { return f->Handle() == window; });
-    if (it != frames_.end())
-        frames_.erase(it);
+    if (it == frames_.end())
+        return;
+    // The children of a frame that goes must not reach its form or client any more.
+    if (mdiClientWindow_ && (*it)->MDIClient() == mdiClientWindow_)
+        SetMDIFrame(nullptr, nullptr);
+    frames_.erase(it);
 }
 
 void TSkinManage::RemoveFrame(TWinSkinForm* frame) {

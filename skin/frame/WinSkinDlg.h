@@ -93,6 +93,17 @@ class TSkinManage : public TObject {
     bool MenuFromBar() const { return menuFromBar_; }
     void SetMenuFromBar(bool value) { menuFromBar_ = value; }
 
+    // Multiple-document windows. The MDI client and form of the MDI frame that started last, read
+    // by the frames of its children.
+    HWND MDIClientWindow() const { return mdiClientWindow_; }
+    TCustomForm* MDIFrameForm() const { return mdiFrameForm_; }
+    void SetMDIFrame(HWND client, TCustomForm* form);
+    // The last value given to SetMdiMaximized.
+    bool ChildMaximized() const { return childMaximized_; }
+    // A child was maximized (on) or no longer is: unless the skin leaves MDI children their
+    // system frame, every MDI-child frame switches between its maximized and its normal frame.
+    void SetMdiMaximized(bool on);
+
     // Popup menu windows ("#32768"): skinned as they are made, released as they go.
     void SkinPopupMenuWindow(HWND window);
     bool ReleasePopupMenuWindow(HWND window);
@@ -129,6 +140,9 @@ class TSkinManage : public TObject {
     TManagerState state_ = TManagerState::msIdle;
     TMenuKind nextMenuKind_ = mkContextMenu;
     bool menuFromBar_ = false;
+    bool childMaximized_ = false;
+    HWND mdiClientWindow_ = nullptr;
+    TCustomForm* mdiFrameForm_ = nullptr;
     std::vector<std::unique_ptr<TWinSkinPopMenu>> popupMenus_;
     TSkinAction pendingAction_ = saNone;
     TSkinData* pendingSkinData_ = nullptr;

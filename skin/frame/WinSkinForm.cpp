@@ -22,6 +22,7 @@ namespace {
 // pass-through until the window is gone, and the window's next frame takes it over instead of
 // subclassing again.
 constexpr char FrameRelay[] = "PerchpointsSkinFrame";
+constexpr char MDIClientRelay[] = "PerchpointsSkinMDIClient";
 
 LRESULT CallProc(WNDPROC proc, bool unicode, HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     return TWindowRelay::CallProc(proc, unicode, window, msg, wParam, lParam);
@@ -137,8 +138,9 @@ void TWinSkinForm::Start(TSkinData* skin) {
     sizeable_ = (style_ & WS_THICKFRAME) != 0;
     isSystemDialog_ = windowClassName_ == "#32770" || windowClassName_ == "TMessageForm";
     borderKind_ = BorderKindFromStyles(style_, exStyle_, isSystemDialog_);
-    // An MDI child with the option keeps the system frame; MDI frames are not drawn specially.
-    if ((exStyle_ & WS_EX_MDICHILD) && skin->HasOption(xoMDIChildBorder))
+    ReadFormKind();
+    // An MDI child with the option keeps the system frame.
+    if (formKind_ == fkMDIChild && skin->HasOption(xoMDIChildBorder))
         skinFrame_ = false;
     isUnicode_ = IsWindowUnicode(handle_) != FALSE;
     Subclass();
@@ -160,6 +162,89 @@ void TWinSkinForm::Start(TSkinData* skin) {
     }
     if (!skinFrame_)
         frameState_ = fsRunning;
+    TSkinManage* manager = SkinManager();
+    if (manager && formKind_ == fkMDIChild && windowState_ == wsMaximized && !manager->ChildMaximized())
+        manager->SetMdiMaximized(true);
+}
+
+void TWinSkinForm::ReadFormKind() {
+    formKind_ = fkPlain;
+    mdiClient_ = nullptr;
+    for (HWND child = GetTopWindow(handle_); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (lstrcmpiA(WindowClassName(child).c_str(), "MDIClient") == 0) {
+            formKind_ = fkMDIFrame;
+            mdiClient_ = child;
+            if (TSkinManage* manager = SkinManager())
+                manager->SetMDIFrame(child, form_);
+            SubclassMDIClient();
+            break;
+        }
+    if (exStyle_ & WS_EX_MDICHILD)
+        formKind_ = fkMDIChild;
+}
+
+void TWinSkinForm::SubclassMDIClient() {
+    if (mdiClientRelay_ || !mdiClient_)
+        return;
+    auto relay = std::make_unique<TWindowRelay>(RelayKind<MDIClientRelay>,
+                                                Bind<&TWinSkinForm::MDIClientMessage>(this));
+    if (relay->Install(mdiClient_))
+        mdiClientRelay_ = std::move(relay);
+}
+
+LRESULT TWinSkinForm::MDIClientMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Kept: the relay may go while the message is under way (the frame unskinned by it).
+    const WNDPROC previous = mdiClientRelay_->Previous();
+    const bool unicode = mdiClientRelay_->Unicode();
+    HWND client = mdiClientRelay_->Window();
+    auto passOn = [&] { return TWindowRelay::CallProc(previous, unicode, client, msg, wParam, lParam); };
+    try {
+        TSkinManage* manager = SkinManager();
+        switch (msg) {
+        case WM_NCCALCSIZE:
+            // The skinned frame's MDI client shows no scroll bars unless the skin asks for them.
+            if (skinFrame_ && skin_ && !skin_->HasOption(xoMDIScrollbar))
+                SetWindowLongA(mdiClient_, GWL_STYLE,
+                               GetWindowLongA(mdiClient_, GWL_STYLE) & ~(WS_HSCROLL | WS_VSCROLL));
+            break;
+        case WM_MDIDESTROY: {
+            const LRESULT result = passOn();
+            if (skinFrame_ && manager && mdiClientRelay_) {
+                BOOL maximized = FALSE;
+                SendMessageA(mdiClient_, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized));
+                manager->SetMdiMaximized(maximized != FALSE);
+            }
+            return result;
+        }
+        case WM_MDITILE:
+        case WM_MDICASCADE:
+            if (skinFrame_ && manager && manager->ChildMaximized())
+                manager->SetMdiMaximized(false);
+            break;
+        case SKM_MDIREDRAW:
+            RedrawWindow(handle_, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+            return 0;
+        default:
+            break;
+        }
+    } catch (...) {
+        HandleCurrentException(true);
+    }
+    return passOn();
+}
+
+void TWinSkinForm::MdiMaximizedChanged(bool on) {
+    if (on) {
+        RemoveRegion();
+        return;
+    }
+    if (windowState_ != wsMinimized)
+        windowState_ = wsNormal;
+    UpdateRegion();
+    if (!region_)
+        SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 void TWinSkinForm::Subclass() {
@@ -174,6 +259,7 @@ void TWinSkinForm::Subclass() {
 }
 
 void TWinSkinForm::RestoreProc() {
+    mdiClientRelay_.reset();
     if (!subclassed_)
         return;
     subclassed_ = false;
@@ -370,10 +456,6 @@ LRESULT TWinSkinForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return PassOn(msg, wParam, lParam);
 }
 
-bool TWinSkinForm::IsMdiChild() const {
-    return (exStyle_ & WS_EX_MDICHILD) != 0;
-}
-
 LRESULT TWinSkinForm::EraseBackground(WPARAM wParam, LPARAM lParam) {
     if (form_ || !skin_)
         return PassOn(WM_ERASEBKGND, wParam, lParam);
@@ -487,6 +569,9 @@ void TWinSkinForm::RefreshWindowState() {
 
 void TWinSkinForm::DeferredStart() {
     deferredStarted_ = true;
+    // An MDI form makes its MDI client after its window: the frame started before it existed.
+    if (formKind_ == fkPlain)
+        ReadFormKind();
     // A menu the window got after the start (a form sets it once its window exists).
     CreateMenuBar();
     systemMenu_ = GetSystemMenu(handle_, FALSE);
@@ -515,7 +600,19 @@ void TWinSkinForm::DeferredStart() {
         SkinFormControls(form_);
     else
         SkinChildWindows(handle_);
-    if (frameState_ == fsCreated && skinFrame_) {
+    if (frameState_ == fsCreated && skinFrame_ && formKind_ == fkMDIChild) {
+        // An MDI child: a maximized one is redrawn by its MDI client, a minimized one waits
+        // for its restore, a normal one keeps its client area under the skin's frame.
+        if (windowState_ == wsMaximized) {
+            if (TSkinManage* manager = SkinManager(); manager && manager->MDIClientWindow())
+                PostMessageA(manager->MDIClientWindow(), SKM_MDIREDRAW, reinterpret_cast<WPARAM>(handle_), 0);
+        } else if (windowState_ == wsNormal) {
+            frameState_ = fsResizing;
+            FitToClient(false);
+            frameState_ = fsRunning;
+            UpdateRegion();
+        }
+    } else if (frameState_ == fsCreated && skinFrame_) {
         if (!isChild_ && borderKind_ != bkNone && windowState_ != wsMinimized) {
             frameState_ = fsResizing;
             // A form laid out for the skin's frame keeps its outer size; every other window
@@ -651,6 +748,10 @@ void TWinSkinForm::OnSize(WPARAM wParam, LPARAM lParam) {
         windowState_ = wsMaximized;
     if (windowState_ == wsMinimized)
         return;
+    // While a child is maximized no MDI child has a region; a maximized one has none either.
+    if (TSkinManage* manager = SkinManager();
+        IsMdiChild() && ((manager && manager->ChildMaximized()) || windowState_ != wsNormal))
+        return;
     // The client area a minimized window will come back with.
     if (windowState_ == wsNormal && frameState_ == fsRunning && !IsIconic(handle_))
         GetClientRect(handle_, &clientSize_);
@@ -759,8 +860,12 @@ LRESULT TWinSkinForm::SysCommand(WPARAM wParam, LPARAM lParam) {
         windowState_ = wsMinimized;
     else if (command == SC_MAXIMIZE)
         windowState_ = wsMaximized;
-    else if (command == SC_RESTORE)
+    else if (command == SC_RESTORE) {
         windowState_ = wsNormal;
+        // A child restored from maximized: every child's frame is the skin's again.
+        if (TSkinManage* manager = SkinManager(); manager && IsMdiChild() && manager->ChildMaximized())
+            manager->SetMdiMaximized(false);
+    }
     return PassOn(WM_SYSCOMMAND, wParam, lParam);
 }
 
@@ -967,5 +1072,7 @@ TCaptionFacts TWinSkinForm::CaptionFacts() const {
     facts.HasHelpButton = (buttonSet_ & bsHelpButton) != 0;
     facts.IsSystemDialog = isSystemDialog_;
     facts.BorderKind = borderKind_;
+    if (skinMenuBar_)
+        ActiveMDIChild(&facts.MdiChildMaximizedWithMenuBar);
     return facts;
 }

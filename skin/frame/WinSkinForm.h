@@ -43,6 +43,10 @@ enum class TFrameState {
 };
 using enum TFrameState;
 
+// What a window is to the multiple-document interface.
+enum class TFormKind { fkPlain = 0, fkMDIFrame = 1, fkMDIChild = 2 };
+using enum TFormKind;
+
 // ButtonSet flags. No frame keeps WS_SYSMENU on its window while it draws the caption: with
 // it, current Windows draws its own caption buttons over the skinned ones (on hover, on
 // activation), so the style comes off at every frame paint and goes back when skinning ends.
@@ -95,6 +99,13 @@ class TWinSkinForm : public TComponent {
     TBorderKind BorderKind() const { return borderKind_; }
     unsigned ButtonSet() const { return buttonSet_; }
     TWindowState WindowState() const { return windowState_; }
+    TFormKind FormKind() const { return formKind_; }
+    // The MDI client child of an MDI frame; null for other windows.
+    HWND MDIClient() const { return mdiClient_; }
+    bool IsMdiChild() const { return formKind_ == fkMDIChild; }
+    // The manager's SetMdiMaximized: a maximized child shows the system's frame (the MDI frame's
+    // menu strip carries its buttons), the normal state the skin's again.
+    void MdiMaximizedChanged(bool on);
     bool SkinFrame() const { return skinFrame_; }
     // False while the skin's frame is unusable for this window: it keeps the system frame.
     bool FrameApplied() const { return frameApplied_; }
@@ -186,7 +197,9 @@ class TWinSkinForm : public TComponent {
     // for); the rest goes on to the window's own procedure.
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT PassOn(UINT msg, WPARAM wParam, LPARAM lParam);
-    bool IsMdiChild() const;
+    void ReadFormKind();
+    void SubclassMDIClient();
+    LRESULT MDIClientMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT EraseBackground(WPARAM wParam, LPARAM lParam);
     LRESULT NcDestroy(WPARAM wParam, LPARAM lParam);
     LRESULT ControlColour(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -216,6 +229,9 @@ class TWinSkinForm : public TComponent {
     void OnSize(WPARAM wParam, LPARAM lParam);
     void HoverTick(TObject* sender);
     void RunButtonAction(TWinSysButton& button, POINT screen);
+    // The active child of an MDI frame (null for other windows), and whether it is maximized.
+    HWND ActiveMDIChild(bool* maximized = nullptr) const;
+    void SendToActiveMDIChild(WPARAM command);
     void HideHint();
     // Hides the hint and starts its pause afresh: the frame lets go of its caption buttons.
     void ForgetHint();
@@ -271,6 +287,8 @@ class TWinSkinForm : public TComponent {
     bool subclassed_ = false;
     bool isUnicode_ = false;
     std::unique_ptr<TWindowRelay> relay_;
+    // The MDI client's procedure, for an MDI frame.
+    std::unique_ptr<TWindowRelay> mdiClientRelay_;
     std::unique_ptr<TTimer> hoverTimer_;
     std::wstring titlePrefix_ = L"  ";
     std::wstring titleSuffix_ = L" ";
@@ -306,6 +324,8 @@ class TWinSkinForm : public TComponent {
     TBorderKind borderKind_ = bkSingle;
     unsigned buttonSet_ = 0;
     TWindowState windowState_ = wsNormal;
+    TFormKind formKind_ = fkPlain;
+    HWND mdiClient_ = nullptr;
     TFrameState frameState_ = fsCreated;
     bool hadSysMenuStyle_ = false;
     bool startedAtCreation_ = false;

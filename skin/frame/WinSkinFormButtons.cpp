@@ -236,6 +236,8 @@ void TWinSkinForm::RunButtonAction(TWinSysButton& button, POINT screen) {
                 windowState_ = wsNormal;
                 PostMessageA(handle_, WM_SYSCOMMAND, SC_RESTORE, 0);
             } else {
+                if (TSkinManage* manager = SkinManager(); manager && IsMdiChild())
+                    manager->SetMdiMaximized(true);
                 windowState_ = wsMaximized;
                 hotObject_ = nullptr;
                 PostMessageA(handle_, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
@@ -266,16 +268,36 @@ void TWinSkinForm::RunButtonAction(TWinSysButton& button, POINT screen) {
         break;
     case 7:
     case 60:
+        SendToActiveMDIChild(SC_MINIMIZE);
+        break;
     case 8:
     case 61:
+        SendToActiveMDIChild(SC_RESTORE);
+        break;
     case 9:
     case 62:
-        // Buttons of an active MDI child: this program has no MDI frames.
+        SendToActiveMDIChild(SC_CLOSE);
         break;
     default:
         PostMessageA(handle_, SKM_CUSTOMBUTTON, static_cast<WPARAM>(button.Element().Action), 0);
         break;
     }
+}
+
+HWND TWinSkinForm::ActiveMDIChild(bool* maximized) const {
+    BOOL zoomed = FALSE;
+    HWND child = formKind_ == fkMDIFrame && mdiClient_
+                     ? reinterpret_cast<HWND>(
+                           SendMessageA(mdiClient_, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&zoomed)))
+                     : nullptr;
+    if (maximized)
+        *maximized = child && zoomed;
+    return child;
+}
+
+void TWinSkinForm::SendToActiveMDIChild(WPARAM command) {
+    if (HWND child = ActiveMDIChild())
+        SendMessageA(child, WM_SYSCOMMAND, command, 0);
 }
 
 void TWinSkinForm::HoverTick(TObject*) {

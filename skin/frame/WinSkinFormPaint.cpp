@@ -318,7 +318,12 @@ void TWinSkinForm::UpdateRegion(bool redraw) noexcept {
     const int w = window.right - window.left, h = window.bottom - window.top;
     if (w <= 0 || h <= 0)
         return;
-    if (w == regionWidth_ && h == regionHeight_ && frameState_ != fsReskinning)
+    // A maximized or minimized MDI child keeps the region it had.
+    if (formKind_ == fkMDIChild && windowState_ != wsNormal)
+        return;
+    // An MDI child's region is made anew on every call: its MDI client also shapes it (tiling,
+    // cascading, a maximized sibling) without changing its size.
+    if (w == regionWidth_ && h == regionHeight_ && formKind_ != fkMDIChild && frameState_ != fsReskinning)
         return;
     try {
         TOwnedRegion region = BuildRegion(w, h);
