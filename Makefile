@@ -49,7 +49,7 @@ run: build
 
 test: lint build native-test
 	PP_DISPLAY_LANES=$(UI_LANES) $(IN_WINE) --host ctest --test-dir $(BUILD_DIR) --output-on-failure \
-	    -j$(CTEST_JOBS) --resource-spec-file $(BUILD_ABS)/display-lanes.json
+	    -j$(CTEST_JOBS)
 
 # make test also runs every fuzz target, 15 s each and two at a time whatever FUZZ_SECONDS and
 # FUZZ_JOBS say in the environment; a crash fails it. `make fuzz` runs them as long as asked.

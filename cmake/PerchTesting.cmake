@@ -25,10 +25,9 @@ function(pp_test_code_options target)
 endfunction()
 
 # pp_display_test(<test>): the test needs a display to itself. scripts/wine-run runs such tests one
-# at a time on a display, or, under `make test`, on as many displays ("lanes", each with its own
-# Wine prefix) as ctest's resource "display" has slots.
+# at a time on a display, or, under `make test`, one on each of its displays ("lanes", each with its
+# own Wine prefix); a test waiting for a free display waits within its own timeout.
 function(pp_display_test test)
-    set_tests_properties(${test} PROPERTIES RESOURCE_GROUPS "display:1")
     set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "PP_UI_TEST=1")
 endfunction()
 
